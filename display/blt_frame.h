@@ -1,0 +1,187 @@
+// The blit frame: clipping rules, surface locking, mirrored and stretched walks, hardware blits,
+// screen-door blits. Software blitters plug their per-pixel formula into the walks below.
+#pragma once
+#include <cstdint>
+
+#include "display/dd_display.h"
+
+constexpr int BLT_STEP_TABLE_SIZE = 2048;
+extern int32_t BLT_STEP_TABLE[BLT_STEP_TABLE_SIZE];
+extern const uint8_t BLT_STIPPLE[16][8];
+
+// Flip byte: bit 0 mirrors left-right, bit 1 up-down.
+constexpr uint32_t BLT_FLIP_LR = 1;
+constexpr uint32_t BLT_FLIP_UD = 2;
+
+int BLT_ClipDest(const DDSURFACEDESC2* dest, const RECT* clip, int32_t* x, int32_t* y, RECT* src, uint32_t flip);
+int BLT_ClipStretch(const DDSURFACEDESC2* dest, const RECT* clip, RECT* dst, RECT* src, uint32_t flip);
+HRESULT DD_GetSurfaceDesc(DDSurface* surface, DDSURFACEDESC2* desc);
+HRESULT DD_LockSurface(DDSurface* surface, DDSURFACEDESC2* desc);
+HRESULT DD_TouchSurface(DDSurface* surface);
+HRESULT BLT_FillRect(DDSurface* surface, const RECT* rect, uint32_t colour);
+HRESULT BLT_Blt(DDSurface* dst, int32_t x, int32_t y, DDSurface* src, const RECT* src_rect, int32_t keyed);
+HRESULT BLT_BltFx(DDSurface* dst, int32_t x, int32_t y, DDSurface* src, const RECT* src_rect, uint32_t flip,
+                  int32_t keyed);
+HRESULT BLT_StretchBlt(DDSurface* dst, const RECT* dst_rect, DDSurface* src, const RECT* src_rect, uint32_t flip,
+                       int32_t keyed);
+int BLT_Stipple(DDSurface* dst, int32_t x, int32_t y, DDSurface* src, const RECT* src_rect, int32_t level,
+                uint32_t flip, int32_t keyed);
+int BLT_StippleStretch(DDSurface* dst, RECT* dst_rect, DDSurface* src, const RECT* src_rect, int32_t level,
+                       uint32_t flip, int32_t keyed);
+// Fills one entry per destination pixel with the source advance in bytes. The advance never
+// carries a read past the last source pixel. Returns 0 (table untouched) when n exceeds the table.
+int BLT_StepTable(int32_t* table, int n, int m);
+
+namespace blt {
+
+// A per-pixel operation has Pixel(d, s, c), which writes destination pixel d from source pixel s,
+// c counting the row's pixels down to 1; it may have Row(r), told the row counter (rows .. 1)
+// before each row.
+template <class Op>
+inline void BeginRow(Op& op, int r) {
+    if constexpr (requires { op.Row(r); }) op.Row(r);
+}
+
+// Lock and clip for a software blit. Lock-first locks both surfaces before clipping; describe-first
+// clips on descriptors and locks only when something is left. Unlocks destination, then source.
+enum class Order { LockFirst, DescribeFirst };
+
+class Frame {
+public:
+    ~Frame();
+    bool ready = false;  // something is left to draw and both surfaces are locked
+    bool is565 = false;
+    uint8_t* dst = nullptr;        // destination memory (locked)
+    int dst_pitch = 0;
+    const uint8_t* src = nullptr;  // first source pixel to read (S.top, S.left)
+    int src_pitch = 0;
+    int x = 0, y = 0;              // clipped destination position
+    int w = 0, h = 0;              // clipped destination size
+    int sw = 0, sh = 0;            // clipped source size (stretched frames)
+
+protected:
+    bool Lock(DDSurface* d, DDSurface* s);
+    DDSurface* dsurf_ = nullptr;
+    DDSurface* ssurf_ = nullptr;
+    DDSURFACEDESC2 ddesc_{}, sdesc_{};
+};
+
+// A point blit: the source rectangle placed at (x, y).
+class PointFrame : public Frame {
+public:
+    PointFrame(DDSurface* d, int32_t x, int32_t y, DDSurface* s, const RECT* src_rect, uint32_t flip, Order order);
+};
+
+// A stretched blit: the source rectangle scaled onto the destination rectangle, which is clipped in place.
+class StretchFrame : public Frame {
+public:
+    StretchFrame(DDSurface* d, RECT* dst_rect, DDSurface* s, const RECT* src_rect, uint32_t flip, Order order);
+};
+
+// ---- walks: one loop per key and mirror combination, chosen once per blit ----
+template <bool Keyed, uint32_t Flip, class Op>
+void PointLoop(const Frame& f, Op& op) {
+    constexpr int step = (Flip & BLT_FLIP_LR) ? -1 : 1;
+    const int row_step = (Flip & BLT_FLIP_UD) ? -f.dst_pitch : f.dst_pitch;
+    uint8_t* drow = f.dst + static_cast<intptr_t>((Flip & BLT_FLIP_UD) ? f.y + f.h - 1 : f.y) * f.dst_pitch +
+                    2 * static_cast<intptr_t>((Flip & BLT_FLIP_LR) ? f.x + f.w - 1 : f.x);
+    const uint8_t* srow = f.src;
+    for (int r = f.h; r >= 1; --r) {
+        BeginRow(op, r);
+        uint16_t* d = reinterpret_cast<uint16_t*>(drow);
+        const uint16_t* s = reinterpret_cast<const uint16_t*>(srow);
+        for (int c = f.w; c >= 1; --c) {
+            uint16_t v = *s++;
+            if (!Keyed || v != 0) op.Pixel(d, v, c);
+            d += step;
+        }
+        drow += row_step;
+        srow += f.src_pitch;
+    }
+}
+
+template <bool Keyed, uint32_t Flip, class Op>
+void StretchLoop(const Frame& f, Op& op) {
+    constexpr int step = (Flip & BLT_FLIP_LR) ? -1 : 1;
+    const int row_step = (Flip & BLT_FLIP_UD) ? -f.dst_pitch : f.dst_pitch;
+    uint8_t* drow = f.dst + static_cast<intptr_t>((Flip & BLT_FLIP_UD) ? f.y + f.h - 1 : f.y) * f.dst_pitch +
+                    2 * static_cast<intptr_t>((Flip & BLT_FLIP_LR) ? f.x + f.w - 1 : f.x);
+    const uint8_t* srow = f.src;
+    uint32_t acc = static_cast<uint32_t>(f.h) / 2;
+    int src_row = 0;
+    for (int r = f.h; r >= 1; --r) {
+        BeginRow(op, r);
+        uint16_t* d = reinterpret_cast<uint16_t*>(drow);
+        const uint8_t* s = srow;
+        const int32_t* steps = BLT_STEP_TABLE;
+        for (int c = f.w; c >= 1; --c) {
+            uint16_t v = *reinterpret_cast<const uint16_t*>(s);
+            if (!Keyed || v != 0) op.Pixel(d, v, c);
+            s += *steps++;
+            d += step;
+        }
+        drow += row_step;
+        // Nearest-neighbour rows; the last source row is never passed.
+        while (acc < static_cast<uint32_t>(f.sh)) {
+            acc += static_cast<uint32_t>(f.h);
+            if (src_row < f.sh - 1) {
+                ++src_row;
+                srow += f.src_pitch;
+            }
+        }
+        acc -= static_cast<uint32_t>(f.sh);
+    }
+}
+
+template <class Op>
+void WalkPoint(const Frame& f, uint32_t flip, bool keyed, Op& op) {
+    switch ((flip & 3) | (keyed ? 4u : 0u)) {
+        case 0: PointLoop<false, 0>(f, op); break;
+        case 1: PointLoop<false, 1>(f, op); break;
+        case 2: PointLoop<false, 2>(f, op); break;
+        case 3: PointLoop<false, 3>(f, op); break;
+        case 4: PointLoop<true, 0>(f, op); break;
+        case 5: PointLoop<true, 1>(f, op); break;
+        case 6: PointLoop<true, 2>(f, op); break;
+        default: PointLoop<true, 3>(f, op); break;
+    }
+}
+
+template <class Op>
+void WalkStretch(const Frame& f, uint32_t flip, bool keyed, Op& op) {
+    switch ((flip & 3) | (keyed ? 4u : 0u)) {
+        case 0: StretchLoop<false, 0>(f, op); break;
+        case 1: StretchLoop<false, 1>(f, op); break;
+        case 2: StretchLoop<false, 2>(f, op); break;
+        case 3: StretchLoop<false, 3>(f, op); break;
+        case 4: StretchLoop<true, 0>(f, op); break;
+        case 5: StretchLoop<true, 1>(f, op); break;
+        case 6: StretchLoop<true, 2>(f, op); break;
+        default: StretchLoop<true, 3>(f, op); break;
+    }
+}
+
+// Runs Op<is565> built from args over a ready frame, choosing the pixel layout once.
+template <template <bool> class Op, class... Args>
+void RunPoint(const Frame& f, uint32_t flip, bool keyed, const Args&... args) {
+    if (f.is565) {
+        Op<true> op{args...};
+        WalkPoint(f, flip, keyed, op);
+    } else {
+        Op<false> op{args...};
+        WalkPoint(f, flip, keyed, op);
+    }
+}
+
+template <template <bool> class Op, class... Args>
+void RunStretch(const Frame& f, uint32_t flip, bool keyed, const Args&... args) {
+    if (f.is565) {
+        Op<true> op{args...};
+        WalkStretch(f, flip, keyed, op);
+    } else {
+        Op<false> op{args...};
+        WalkStretch(f, flip, keyed, op);
+    }
+}
+
+}  // namespace blt

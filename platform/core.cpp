@@ -1,0 +1,283 @@
+// Platform core: backend choice, window and message queue, boxes, debug sink, clock, presentation.
+#include <cstdio>
+#include <cstdlib>
+#include <deque>
+#include <map>
+#include <memory>
+
+#include "platform/backend.h"
+#include "platform/clock.h"
+#include "platform/debug.h"
+#include "platform/headless/headless.h"
+#include "platform/msgbox.h"
+#include "platform/platform.h"
+#include "platform/text.h"
+
+namespace plat {
+namespace {
+std::unique_ptr<detail::Backend> g_backend;
+BackendKind g_kind = BackendKind::Headless;
+Window* g_main_window = nullptr;
+std::deque<Msg> g_queue;
+bool g_quit_posted = false;
+Frame g_last_frame;
+uint64_t g_frame_count = 0;
+
+bool g_logging = false;
+std::vector<std::string> g_call_log;
+std::map<std::string, int> g_failures;
+std::vector<std::string> g_debug_lines;
+constexpr size_t kMaxDebugLines = 100000;
+
+detail::Backend* Backend() {
+    if (!g_backend) InitBackend(BackendKind::Headless);
+    return g_backend.get();
+}
+}  // namespace
+
+std::string Env(const char* name, const char* fallback) {
+    const char* v = std::getenv(name);
+    return (v && *v) ? std::string(v) : std::string(fallback);
+}
+
+bool InitBackend(BackendKind kind) {
+    detail::Backend* b = kind == BackendKind::Sdl ? detail::MakeSdlBackend() : detail::MakeHeadlessBackend();
+    if (!b) return false;
+    g_backend.reset(b);
+    g_kind = kind;
+    g_queue.clear();
+    g_quit_posted = false;
+    g_last_frame = Frame{};
+    g_frame_count = 0;
+    return true;
+}
+
+bool Init() {
+    std::string want = Env("ORV_PLATFORM");
+    if (want == "headless") return InitBackend(BackendKind::Headless);
+    if (want == "sdl") return InitBackend(BackendKind::Sdl);
+    bool has_display = !Env("DISPLAY").empty() || !Env("WAYLAND_DISPLAY").empty();
+    if (has_display && InitBackend(BackendKind::Sdl)) return true;
+    return InitBackend(BackendKind::Headless);
+}
+
+void Shutdown() {
+    if (g_main_window) DestroyWindow(g_main_window);
+    g_backend.reset();
+}
+
+BackendKind CurrentBackend() { return g_kind; }
+bool IsHeadless() { return g_kind == BackendKind::Headless; }
+
+uint32_t TimeMs() { return Backend()->TimeMs(); }
+
+int DesktopBitsPerPixel() { return Backend()->DesktopBpp(); }
+
+void GetSystemPaletteEntries(uint32_t first, uint32_t count, PALETTEENTRY* out) {
+    // A neutral grey ramp stands in for the system palette of an 8-bit desktop.
+    for (uint32_t i = 0; i < count && first + i < 256; ++i) {
+        uint8_t v = static_cast<uint8_t>(first + i);
+        out[i] = PALETTEENTRY{v, v, v, 0};
+    }
+}
+
+// ---- debug sink ----
+void OutputDebugString(const char* text_sjis) {
+    if (!text_sjis) return;
+    if (g_kind == BackendKind::Headless) {
+        if (g_debug_lines.size() >= kMaxDebugLines) g_debug_lines.erase(g_debug_lines.begin());
+        g_debug_lines.emplace_back(text_sjis);
+    }
+    static const bool to_stderr = Env("ORV_DEBUG") == "1";
+    if (to_stderr) {
+        std::string u = Cp932ToUtf8(text_sjis);
+        std::fwrite(u.data(), 1, u.size(), stderr);
+    }
+}
+
+// ---- message boxes ----
+int MessageBox(const char* text_sjis, const char* caption_sjis, uint32_t flags) {
+    detail::LogCall("MessageBox");
+    if (g_kind == BackendKind::Headless) headless::RecordBox(text_sjis, caption_sjis, flags);
+    return Backend()->MessageBox(Cp932ToUtf8(text_sjis ? text_sjis : ""),
+                                 Cp932ToUtf8(caption_sjis ? caption_sjis : ""), flags);
+}
+
+// ---- window and messages ----
+Window* CreateMainWindow(const char* title_sjis, int width, int height, WndProc proc) {
+    detail::LogCall("CreateWindow");
+    if (detail::ShouldFail("CreateWindow")) return nullptr;
+    auto* w = new Window;
+    w->proc = proc;
+    w->width = width;
+    w->height = height;
+    w->title_utf8 = Cp932ToUtf8(title_sjis ? title_sjis : "");
+    if (!Backend()->CreateWindow(*w)) {
+        delete w;
+        return nullptr;
+    }
+    if (!g_main_window) g_main_window = w;
+    return w;
+}
+
+Window* MainWindow() { return g_main_window; }
+
+void ShowWindow(Window* window, bool show) {
+    if (!window) return;
+    detail::LogCall("ShowWindow");
+    window->shown = show;
+    Backend()->ShowWindow(*window, show);
+}
+
+void UpdateWindow(Window* window) {
+    if (window) detail::LogCall("UpdateWindow");
+}
+
+bool GetClientRect(Window* window, RECT* out) {
+    if (!window || !out) return false;
+    *out = RECT{0, 0, window->width, window->height};
+    return true;
+}
+
+// The emulated screen holds the client area at its origin.
+bool ClientToScreen(Window* window, POINT* point) { return window && point; }
+
+void DestroyWindow(Window* window) {
+    if (!window) return;
+    detail::LogCall("DestroyWindow");
+    if (window->proc) window->proc(window, WM_DESTROY, 0, 0);
+    Backend()->DestroyWindow(*window);
+    for (auto it = g_queue.begin(); it != g_queue.end();) {
+        it = it->window == window ? g_queue.erase(it) : it + 1;
+    }
+    if (g_main_window == window) g_main_window = nullptr;
+    delete window;
+}
+
+bool IsWindowActive(Window* window) { return window && window->active; }
+
+void SetWindowFullscreen(Window* window, bool full) {
+    if (!window || window->fullscreen == full) return;
+    window->fullscreen = full;
+    Backend()->SetFullscreen(*window, full);
+}
+
+void PostMessage(Window* window, uint32_t message, uintptr_t wparam, intptr_t lparam) {
+    g_queue.push_back(Msg{window, message, wparam, lparam});
+}
+
+void PostQuitMessage(int code) {
+    if (g_quit_posted) return;
+    g_quit_posted = true;
+    g_queue.push_back(Msg{nullptr, WM_QUIT, static_cast<uintptr_t>(code), 0});
+}
+
+bool PeekMessage(Msg* out) {
+    if (g_queue.empty()) Backend()->Pump();
+    if (g_queue.empty()) return false;
+    *out = g_queue.front();
+    g_queue.pop_front();
+    if (out->message == WM_QUIT) g_quit_posted = false;
+    return true;
+}
+
+intptr_t DispatchMessage(const Msg& msg) {
+    if (!msg.window || !msg.window->proc) return 0;
+    if (msg.message == WM_ACTIVATEAPP) msg.window->active = msg.wparam != 0;
+    return msg.window->proc(msg.window, msg.message, msg.wparam, msg.lparam);
+}
+
+intptr_t DefWindowProc(Window* window, uint32_t msg, uintptr_t, intptr_t) {
+    if (msg == WM_CLOSE) DestroyWindow(window);
+    return 0;
+}
+
+// ---- presentation ----
+void Convert16To32(const uint16_t* src, uint32_t* dst, int count, bool is565) {
+    // One table per layout: 64K entries of the widened colour.
+    static uint32_t table[2][65536];
+    static bool built = false;
+    if (!built) {
+        for (uint32_t p = 0; p < 65536; ++p) {
+            uint32_t r5 = (p >> 11) & 31, g6 = (p >> 5) & 63, b5 = p & 31;
+            uint32_t r = (r5 << 3) | (r5 >> 2), g = (g6 << 2) | (g6 >> 4), b = (b5 << 3) | (b5 >> 2);
+            table[1][p] = (r << 16) | (g << 8) | b;
+            uint32_t r5b = (p >> 10) & 31, g5 = (p >> 5) & 31;
+            uint32_t rb = (r5b << 3) | (r5b >> 2), gb = (g5 << 3) | (g5 >> 2);
+            table[0][p] = (rb << 16) | (gb << 8) | b;
+        }
+        built = true;
+    }
+    const uint32_t* t = table[is565 ? 1 : 0];
+    for (int i = 0; i < count; ++i) dst[i] = t[src[i]];
+}
+
+const Frame& LastPresentedFrame() { return g_last_frame; }
+uint64_t PresentedFrameCount() { return g_frame_count; }
+
+namespace detail {
+Backend* Current() { return plat::Backend(); }
+
+void PresentSurface(const DDSurface& s) {
+    Frame& f = g_last_frame;
+    f.width = s.Width();
+    f.height = s.Height();
+    f.pixels.resize(static_cast<size_t>(f.width) * f.height);
+    const uint8_t* mem = s.Memory();
+    if (s.Bpp() == 16) {
+        bool is565 = (s.Format().dwGBitMask & 0x400) != 0;
+        for (int y = 0; y < f.height; ++y)
+            Convert16To32(reinterpret_cast<const uint16_t*>(mem + static_cast<size_t>(y) * s.Pitch()),
+                          &f.pixels[static_cast<size_t>(y) * f.width], f.width, is565);
+    } else if (s.Bpp() == 8) {
+        const PALETTEENTRY* pal = s.Palette() ? s.Palette()->Entries() : nullptr;
+        for (int y = 0; y < f.height; ++y)
+            for (int x = 0; x < f.width; ++x) {
+                uint8_t i = mem[static_cast<size_t>(y) * s.Pitch() + x];
+                f.pixels[static_cast<size_t>(y) * f.width + x] =
+                    pal ? (uint32_t(pal[i].peRed) << 16) | (uint32_t(pal[i].peGreen) << 8) | pal[i].peBlue
+                        : (uint32_t(i) * 0x010101u);
+            }
+    } else if (s.Bpp() == 32) {
+        for (int y = 0; y < f.height; ++y)
+            for (int x = 0; x < f.width; ++x)
+                f.pixels[static_cast<size_t>(y) * f.width + x] =
+                    reinterpret_cast<const uint32_t*>(mem + static_cast<size_t>(y) * s.Pitch())[x] & 0xFFFFFF;
+    }
+    ++g_frame_count;
+    plat::Backend()->Present(f);
+}
+
+void LogCall(const char* name) {
+    if (g_logging) g_call_log.emplace_back(name);
+}
+
+bool ShouldFail(const char* name) {
+    if (g_failures.empty()) return false;
+    auto it = g_failures.find(name);
+    if (it == g_failures.end() || it->second <= 0) return false;
+    if (--it->second == 0) g_failures.erase(it);
+    return true;
+}
+
+void SetLogging(bool on) { g_logging = on; }
+
+void ResetHooks() {
+    g_call_log.clear();
+    g_failures.clear();
+    g_debug_lines.clear();
+}
+}  // namespace detail
+}  // namespace plat
+
+// ---- headless hooks that live with the core's state ----
+namespace headless {
+const std::vector<std::string>& CallLog() { return plat::g_call_log; }
+void ClearCallLog() { plat::g_call_log.clear(); }
+void FailCall(const std::string& name, int times) { plat::g_failures[name] += times; }
+const std::vector<std::string>& DebugOutput() { return plat::g_debug_lines; }
+void ClearDebugOutput() { plat::g_debug_lines.clear(); }
+void PostWindowEvent(uint32_t message, uintptr_t wparam, intptr_t lparam) {
+    plat::PostMessage(plat::g_main_window, message, wparam, lparam);
+}
+}  // namespace headless

@@ -1,0 +1,531 @@
+// Display device, memory surfaces, clippers and palettes, with the platform's refusals.
+#include <algorithm>
+#include <cstring>
+
+#include "platform/backend.h"
+#include "platform/display.h"
+
+using plat::detail::LogCall;
+using plat::detail::ShouldFail;
+
+namespace {
+constexpr int kMaxSide = 16384;
+
+bool RectInside(const RECT& r, int w, int h) {
+    return r.left >= 0 && r.top >= 0 && r.right <= w && r.bottom <= h && r.left < r.right && r.top < r.bottom;
+}
+
+DDPIXELFORMAT FormatFor(int bpp, bool is565) {
+    DDPIXELFORMAT f;
+    f.dwRGBBitCount = static_cast<uint32_t>(bpp);
+    if (bpp == 16) {
+        f.dwRBitMask = is565 ? 0xF800 : 0x7C00;
+        f.dwGBitMask = is565 ? 0x07E0 : 0x03E0;
+        f.dwBBitMask = 0x001F;
+    } else if (bpp == 24 || bpp == 32) {
+        f.dwRBitMask = 0xFF0000;
+        f.dwGBitMask = 0x00FF00;
+        f.dwBBitMask = 0x0000FF;
+    }
+    return f;
+}
+
+bool SameFormat(const DDPIXELFORMAT& a, const DDPIXELFORMAT& b) {
+    return a.dwRGBBitCount == b.dwRGBBitCount && a.dwRBitMask == b.dwRBitMask && a.dwGBitMask == b.dwGBitMask &&
+           a.dwBBitMask == b.dwBBitMask;
+}
+
+uint32_t LoadPixel(const uint8_t* p, int bytes) {
+    switch (bytes) {
+        case 1: return *p;
+        case 2: { uint16_t v; std::memcpy(&v, p, 2); return v; }
+        case 3: return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16);
+        default: { uint32_t v; std::memcpy(&v, p, 4); return v; }
+    }
+}
+
+void StorePixel(uint8_t* p, int bytes, uint32_t v) {
+    switch (bytes) {
+        case 1: *p = static_cast<uint8_t>(v); break;
+        case 2: { uint16_t w = static_cast<uint16_t>(v); std::memcpy(p, &w, 2); break; }
+        case 3: p[0] = uint8_t(v); p[1] = uint8_t(v >> 8); p[2] = uint8_t(v >> 16); break;
+        default: std::memcpy(p, &v, 4); break;
+    }
+}
+
+// One row of an unscaled, unmirrored copy; the keyed form leaves the destination where the
+// source holds the key. Written so the compiler can vectorise it.
+template <typename T>
+void CopyRow(T* __restrict d, const T* __restrict s, int w, bool keyed, T key) {
+    if (!keyed) {
+        std::memcpy(d, s, sizeof(T) * static_cast<size_t>(w));
+        return;
+    }
+    for (int i = 0; i < w; ++i) {
+        T v = s[i];
+        d[i] = v == key ? d[i] : v;
+    }
+}
+
+struct BlitJob {
+    uint8_t* dst;  // top-left of the full (unclipped) destination rectangle's first visible row
+    int dst_pitch;
+    const uint8_t* src;
+    int src_pitch;
+    int bytes;
+    RECT d;       // full destination rectangle
+    RECT vis;     // visible part of d (clipped)
+    RECT s;       // source rectangle
+    bool mirror_lr, mirror_ud;
+    bool keyed;
+    uint32_t key;
+};
+
+// Maps destination offset i in [0, dn) to a source offset in [0, sn): nearest neighbour.
+inline int MapIndex(int i, int dn, int sn, bool mirror) {
+    int k = static_cast<int>(static_cast<int64_t>(i) * sn / dn);
+    return mirror ? sn - 1 - k : k;
+}
+
+void RunBlit(const BlitJob& j) {
+    int dw = j.d.right - j.d.left, dh = j.d.bottom - j.d.top;
+    int sw = j.s.right - j.s.left, sh = j.s.bottom - j.s.top;
+    bool plain = dw == sw && dh == sh && !j.mirror_lr && !j.mirror_ud;
+    for (int y = j.vis.top; y < j.vis.bottom; ++y) {
+        int sy = j.s.top + MapIndex(y - j.d.top, dh, sh, j.mirror_ud);
+        const uint8_t* srow = j.src + static_cast<size_t>(sy) * j.src_pitch;
+        uint8_t* drow = j.dst + static_cast<size_t>(y) * j.dst_pitch;
+        if (plain) {
+            int sx0 = j.s.left + (j.vis.left - j.d.left);
+            int w = j.vis.right - j.vis.left;
+            if (j.bytes == 2) {
+                CopyRow(reinterpret_cast<uint16_t*>(drow) + j.vis.left, reinterpret_cast<const uint16_t*>(srow) + sx0,
+                        w, j.keyed, static_cast<uint16_t>(j.key));
+            } else if (j.bytes == 4) {
+                CopyRow(reinterpret_cast<uint32_t*>(drow) + j.vis.left, reinterpret_cast<const uint32_t*>(srow) + sx0,
+                        w, j.keyed, j.key);
+            } else if (j.bytes == 1) {
+                CopyRow(drow + j.vis.left, srow + sx0, w, j.keyed, static_cast<uint8_t>(j.key));
+            } else {
+                for (int x = 0; x < w; ++x) {
+                    uint32_t v = LoadPixel(srow + (sx0 + x) * 3, 3);
+                    if (!j.keyed || v != j.key) StorePixel(drow + (j.vis.left + x) * 3, 3, v);
+                }
+            }
+            continue;
+        }
+        for (int x = j.vis.left; x < j.vis.right; ++x) {
+            int sx = j.s.left + MapIndex(x - j.d.left, dw, sw, j.mirror_lr);
+            uint32_t v = LoadPixel(srow + static_cast<size_t>(sx) * j.bytes, j.bytes);
+            if (j.keyed && v == j.key) continue;
+            StorePixel(drow + static_cast<size_t>(x) * j.bytes, j.bytes, v);
+        }
+    }
+}
+}  // namespace
+
+// ---------------- palette and clipper ----------------
+uint32_t DDPalette::AddRef() { return ++refs_; }
+uint32_t DDPalette::Release() {
+    LogCall("DDPalette.Release");
+    uint32_t r = --refs_;
+    if (r == 0) delete this;
+    return r;
+}
+HRESULT DDPalette::SetEntries(uint32_t, uint32_t first, uint32_t count, const PALETTEENTRY* entries) {
+    if (!entries || first > 256 || count > 256 - first) return DDERR_INVALIDPARAMS;
+    std::copy(entries, entries + count, entries_ + first);
+    return DD_OK;
+}
+HRESULT DDPalette::GetEntries(uint32_t, uint32_t first, uint32_t count, PALETTEENTRY* out) const {
+    if (!out || first > 256 || count > 256 - first) return DDERR_INVALIDPARAMS;
+    std::copy(entries_ + first, entries_ + first + count, out);
+    return DD_OK;
+}
+
+uint32_t DDClipper::AddRef() { return ++refs_; }
+uint32_t DDClipper::Release() {
+    LogCall("DDClipper.Release");
+    uint32_t r = --refs_;
+    if (r == 0) delete this;
+    return r;
+}
+HRESULT DDClipper::SetHWnd(uint32_t, plat::Window* window) {
+    window_ = window;
+    return DD_OK;
+}
+
+// ---------------- surfaces ----------------
+DDSurface::~DDSurface() {
+    if (owner_) owner_->Forget(this);
+    if (clipper_) clipper_->Release();
+    if (palette_) palette_->Release();
+    if (back_) {
+        back_->front_ = nullptr;
+        back_->Release();
+    }
+}
+
+uint32_t DDSurface::AddRef() { return ++refs_; }
+
+uint32_t DDSurface::Release() {
+    LogCall(IsPrimary() ? "DDSurface.Release(primary)"
+                        : (caps_ & DDSCAPS_BACKBUFFER) ? "DDSurface.Release(back)" : "DDSurface.Release");
+    uint32_t r = --refs_;
+    if (r == 0) delete this;
+    return r;
+}
+
+HRESULT DDSurface::CheckUsable() const {
+    if (lost_) return DDERR_SURFACELOST;
+    if (locked_) return DDERR_SURFACEBUSY;
+    return DD_OK;
+}
+
+HRESULT DDSurface::GetSurfaceDesc(DDSURFACEDESC2* desc) const {
+    if (!desc || desc->dwSize != DDSD_SIZE) return DDERR_INVALIDPARAMS;
+    desc->dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PITCH | DDSD_PIXELFORMAT;
+    desc->dwWidth = static_cast<uint32_t>(width_);
+    desc->dwHeight = static_cast<uint32_t>(height_);
+    desc->lPitch = pitch_;
+    desc->ddpfPixelFormat = format_;
+    desc->dwCaps = caps_;
+    desc->lpSurface = nullptr;
+    return DD_OK;
+}
+
+HRESULT DDSurface::Lock(const RECT* rect, DDSURFACEDESC2* desc, uint32_t) {
+    if (!desc || desc->dwSize != DDSD_SIZE) return DDERR_INVALIDPARAMS;
+    if (HRESULT r = CheckUsable(); r != DD_OK) return r;
+    if (ShouldFail("DDSurface.Lock")) return DDERR_SURFACEBUSY;
+    RECT whole{0, 0, width_, height_};
+    const RECT& r = rect ? *rect : whole;
+    if (!RectInside(r, width_, height_)) return DDERR_INVALIDRECT;
+    GetSurfaceDesc(desc);
+    desc->lpSurface = mem_ + static_cast<size_t>(r.top) * pitch_ + static_cast<size_t>(r.left) * (Bpp() / 8);
+    locked_ = true;
+    return DD_OK;
+}
+
+HRESULT DDSurface::Unlock(const RECT*) {
+    if (!locked_) return DDERR_NOTLOCKED;
+    locked_ = false;
+    Presented();
+    return DD_OK;
+}
+
+HRESULT DDSurface::IsLost() const { return lost_ ? DDERR_SURFACELOST : DD_OK; }
+
+HRESULT DDSurface::Restore() {
+    if (!owner_) return DDERR_GENERIC;
+    lost_ = false;
+    return DD_OK;
+}
+
+HRESULT DDSurface::SetColorKey(uint32_t, const DDCOLORKEY* key) {
+    if (lost_) return DDERR_SURFACELOST;
+    has_key_ = key != nullptr;
+    key_ = key ? key->dwColorSpaceLowValue : 0;
+    return DD_OK;
+}
+
+HRESULT DDSurface::GetColorKey(uint32_t, DDCOLORKEY* key) const {
+    if (!has_key_) return DDERR_NOCOLORKEY;
+    if (key) *key = DDCOLORKEY{key_, key_};
+    return DD_OK;
+}
+
+// Writing to the visible surface shows it.
+void DDSurface::Presented() {
+    if (IsPrimary()) plat::detail::PresentSurface(*this);
+}
+
+HRESULT DDSurface::Blt(const RECT* dest, DDSurface* src, const RECT* src_rect, uint32_t flags, const DDBLTFX* fx) {
+    LogCall("DDSurface.Blt");
+    if (HRESULT r = CheckUsable(); r != DD_OK) return r;
+    if (ShouldFail("DDSurface.Blt")) return DDERR_GENERIC;
+    RECT d = dest ? *dest : RECT{0, 0, width_, height_};
+    RECT vis = d;
+    if (clipper_) {
+        // The clipper limits drawing to the window's client area, which sits at the screen's origin.
+        RECT area{0, 0, width_, height_};
+        if (plat::Window* w = clipper_->HWnd()) {
+            RECT c;
+            plat::GetClientRect(w, &c);
+            area.right = std::min(area.right, c.right);
+            area.bottom = std::min(area.bottom, c.bottom);
+        }
+        if (d.left >= d.right || d.top >= d.bottom) return DDERR_INVALIDRECT;
+        vis = RECT{std::max(d.left, area.left), std::max(d.top, area.top), std::min(d.right, area.right),
+                   std::min(d.bottom, area.bottom)};
+        if (vis.left >= vis.right || vis.top >= vis.bottom) return DD_OK;
+    } else if (!RectInside(d, width_, height_)) {
+        return DDERR_INVALIDRECT;
+    }
+    int bytes = Bpp() / 8;
+
+    if (flags & DDBLT_COLORFILL) {
+        if (!fx) return DDERR_INVALIDPARAMS;
+        for (int y = vis.top; y < vis.bottom; ++y) {
+            uint8_t* row = mem_ + static_cast<size_t>(y) * pitch_;
+            if (bytes == 2) {
+                std::fill_n(reinterpret_cast<uint16_t*>(row) + vis.left, vis.right - vis.left,
+                            static_cast<uint16_t>(fx->dwFillColor));
+            } else {
+                for (int x = vis.left; x < vis.right; ++x) StorePixel(row + x * bytes, bytes, fx->dwFillColor);
+            }
+        }
+        Presented();
+        return DD_OK;
+    }
+
+    if (!src) return DDERR_INVALIDPARAMS;
+    if (src != this) {
+        if (HRESULT r = src->CheckUsable(); r != DD_OK) return r;
+    }
+    RECT s = src_rect ? *src_rect : RECT{0, 0, src->width_, src->height_};
+    if (!RectInside(s, src->width_, src->height_)) return DDERR_INVALIDRECT;
+    if (!SameFormat(format_, src->format_)) return DDERR_INVALIDPIXELFORMAT;
+    bool keyed = (flags & DDBLT_KEYSRC) != 0;
+    if (keyed && !src->has_key_) return DDERR_NOCOLORKEY;
+    uint32_t ddfx = (flags & DDBLT_DDFX) && fx ? fx->dwDDFX : 0;
+
+    BlitJob job{mem_, pitch_, src->mem_, src->pitch_, bytes, d, vis, s,
+                (ddfx & DDBLTFX_MIRRORLEFTRIGHT) != 0, (ddfx & DDBLTFX_MIRRORUPDOWN) != 0, keyed, src->key_};
+    std::vector<uint8_t> copy;
+    if (src == this) {
+        // Overlapping blit within one surface: read from a snapshot of the source rectangle.
+        int sw = s.right - s.left, sh = s.bottom - s.top;
+        copy.resize(static_cast<size_t>(sw) * sh * bytes);
+        for (int y = 0; y < sh; ++y)
+            std::memcpy(&copy[static_cast<size_t>(y) * sw * bytes],
+                        mem_ + static_cast<size_t>(s.top + y) * pitch_ + static_cast<size_t>(s.left) * bytes,
+                        static_cast<size_t>(sw) * bytes);
+        job.src = copy.data();
+        job.src_pitch = sw * bytes;
+        job.s = RECT{0, 0, sw, sh};
+    }
+    RunBlit(job);
+    Presented();
+    return DD_OK;
+}
+
+HRESULT DDSurface::BltFast(int32_t x, int32_t y, DDSurface* src, const RECT* src_rect, uint32_t flags) {
+    LogCall("DDSurface.BltFast");
+    if (!src) return DDERR_INVALIDPARAMS;
+    if (HRESULT r = CheckUsable(); r != DD_OK) return r;
+    if (src != this) {
+        if (HRESULT r = src->CheckUsable(); r != DD_OK) return r;
+    }
+    if (ShouldFail("DDSurface.BltFast")) return DDERR_GENERIC;
+    if (clipper_) return DDERR_BLTFASTCANTCLIP;
+    RECT s = src_rect ? *src_rect : RECT{0, 0, src->width_, src->height_};
+    if (!RectInside(s, src->width_, src->height_)) return DDERR_INVALIDRECT;
+    int64_t right = int64_t(x) + (s.right - s.left), bottom = int64_t(y) + (s.bottom - s.top);
+    if (x < 0 || y < 0 || right > width_ || bottom > height_) return DDERR_INVALIDRECT;
+    RECT d{x, y, static_cast<int32_t>(right), static_cast<int32_t>(bottom)};
+    uint32_t f = (flags & DDBLTFAST_SRCCOLORKEY) ? DDBLT_KEYSRC : 0;
+    if (f && !src->has_key_) return DDERR_NOCOLORKEY;
+    if (!SameFormat(format_, src->format_)) return DDERR_INVALIDPIXELFORMAT;
+    int bytes = Bpp() / 8;
+    BlitJob job{mem_, pitch_, src->mem_, src->pitch_, bytes, d, d, s, false, false, f != 0, src->key_};
+    std::vector<uint8_t> copy;
+    if (src == this) {
+        int sw = s.right - s.left, sh = s.bottom - s.top;
+        copy.resize(static_cast<size_t>(sw) * sh * bytes);
+        for (int yy = 0; yy < sh; ++yy)
+            std::memcpy(&copy[static_cast<size_t>(yy) * sw * bytes],
+                        mem_ + static_cast<size_t>(s.top + yy) * pitch_ + static_cast<size_t>(s.left) * bytes,
+                        static_cast<size_t>(sw) * bytes);
+        job.src = copy.data();
+        job.src_pitch = sw * bytes;
+        job.s = RECT{0, 0, sw, sh};
+    }
+    RunBlit(job);
+    Presented();
+    return DD_OK;
+}
+
+HRESULT DDSurface::Flip(DDSurface*, uint32_t) {
+    LogCall("DDSurface.Flip");
+    if (!IsPrimary() || !back_) return DDERR_NOTFOUND;
+    if (HRESULT r = CheckUsable(); r != DD_OK) return r;
+    if (HRESULT r = back_->CheckUsable(); r != DD_OK) return r;
+    if (ShouldFail("DDSurface.Flip")) return DDERR_GENERIC;
+    std::swap(storage_, back_->storage_);
+    std::swap(mem_, back_->mem_);
+    Presented();
+    return DD_OK;
+}
+
+HRESULT DDSurface::GetAttachedSurface(uint32_t caps, DDSurface** out) {
+    if (!out) return DDERR_INVALIDPARAMS;
+    *out = nullptr;
+    if (!(caps & DDSCAPS_BACKBUFFER) || !back_) return DDERR_NOTFOUND;
+    back_->AddRef();
+    *out = back_;
+    return DD_OK;
+}
+
+HRESULT DDSurface::SetClipper(DDClipper* clipper) {
+    if (clipper) clipper->AddRef();
+    if (clipper_) clipper_->Release();
+    clipper_ = clipper;
+    return DD_OK;
+}
+
+HRESULT DDSurface::SetPalette(DDPalette* palette) {
+    if (Bpp() != 8) return DDERR_INVALIDPIXELFORMAT;
+    if (palette) palette->AddRef();
+    if (palette_) palette_->Release();
+    palette_ = palette;
+    return DD_OK;
+}
+
+// ---------------- the device ----------------
+HRESULT DDObject::Create(bool, DDObject** out) {
+    LogCall("DirectDrawCreate");
+    if (!out) return DDERR_INVALIDPARAMS;
+    *out = nullptr;
+    if (ShouldFail("DirectDrawCreate")) return DDERR_GENERIC;
+    *out = new DDObject;
+    return DD_OK;
+}
+
+DDObject::~DDObject() {
+    // Surfaces that outlive their device are lost; they stay valid memory until released.
+    for (DDSurface* s : surfaces_) {
+        s->lost_ = true;
+        s->owner_ = nullptr;
+    }
+    if (window_ && exclusive_) plat::SetWindowFullscreen(window_, false);
+}
+
+uint32_t DDObject::AddRef() { return ++refs_; }
+
+uint32_t DDObject::Release() {
+    LogCall("DDObject.Release");
+    uint32_t r = --refs_;
+    if (r == 0) delete this;
+    return r;
+}
+
+void DDObject::Forget(DDSurface* s) {
+    surfaces_.erase(std::remove(surfaces_.begin(), surfaces_.end(), s), surfaces_.end());
+    if (primary_ == s) primary_ = nullptr;
+}
+
+HRESULT DDObject::SetCooperativeLevel(plat::Window* window, uint32_t flags) {
+    LogCall("DDObject.SetCooperativeLevel");
+    if (ShouldFail("DDObject.SetCooperativeLevel")) return DDERR_GENERIC;
+    window_ = window;
+    exclusive_ = (flags & DDSCL_EXCLUSIVE) != 0;
+    if (window && !exclusive_) plat::SetWindowFullscreen(window, false);
+    return DD_OK;
+}
+
+HRESULT DDObject::SetDisplayMode(uint32_t width, uint32_t height, uint32_t bpp) {
+    LogCall("DDObject.SetDisplayMode");
+    if (!exclusive_) return DDERR_NOEXCLUSIVEMODE;
+    if (ShouldFail("DDObject.SetDisplayMode")) return DDERR_INVALIDMODE;
+    if (bpp != 8 && bpp != 16 && bpp != 32) return DDERR_INVALIDMODE;
+    if (width == 0 || height == 0 || width > kMaxSide || height > kMaxSide) return DDERR_INVALIDMODE;
+    mode_w_ = width;
+    mode_h_ = height;
+    mode_bpp_ = bpp;
+    if (window_) plat::SetWindowFullscreen(window_, true);
+    return DD_OK;
+}
+
+HRESULT DDObject::RestoreDisplayMode() {
+    mode_w_ = mode_h_ = mode_bpp_ = 0;
+    if (window_) plat::SetWindowFullscreen(window_, false);
+    return DD_OK;
+}
+
+HRESULT DDObject::CreateSurface(const DDSURFACEDESC2* desc, DDSurface** out) {
+    LogCall("DDObject.CreateSurface");
+    if (!out || !desc || desc->dwSize != DDSD_SIZE) return DDERR_INVALIDPARAMS;
+    *out = nullptr;
+    if (ShouldFail("DDObject.CreateSurface")) return DDERR_OUTOFMEMORY;
+    plat::detail::Backend* be = plat::detail::Current();
+    int display_bpp = (exclusive_ && mode_bpp_) ? static_cast<int>(mode_bpp_) : be->DesktopBpp();
+    uint32_t caps = (desc->dwFlags & DDSD_CAPS) ? desc->dwCaps : 0;
+    bool primary = (caps & DDSCAPS_PRIMARYSURFACE) != 0;
+    int w, h;
+    if (primary) {
+        plat::Window* win = window_;
+        w = (exclusive_ && mode_w_) ? static_cast<int>(mode_w_) : (win ? win->width : 640);
+        h = (exclusive_ && mode_h_) ? static_cast<int>(mode_h_) : (win ? win->height : 480);
+        if ((caps & DDSCAPS_FLIP) && !exclusive_) return DDERR_NOEXCLUSIVEMODE;
+    } else {
+        if ((desc->dwFlags & (DDSD_WIDTH | DDSD_HEIGHT)) != (DDSD_WIDTH | DDSD_HEIGHT)) return DDERR_INVALIDPARAMS;
+        if (desc->dwWidth == 0 || desc->dwHeight == 0 || desc->dwWidth > kMaxSide || desc->dwHeight > kMaxSide)
+            return DDERR_INVALIDPARAMS;
+        w = static_cast<int>(desc->dwWidth);
+        h = static_cast<int>(desc->dwHeight);
+    }
+    DDPIXELFORMAT format = (desc->dwFlags & DDSD_PIXELFORMAT) ? desc->ddpfPixelFormat : FormatFor(display_bpp, be->Display565());
+    int bpp = static_cast<int>(format.dwRGBBitCount);
+    if (bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32) return DDERR_INVALIDPIXELFORMAT;
+
+    auto make = [&](uint32_t surface_caps) {
+        auto* s = new DDSurface;
+        s->owner_ = this;
+        s->width_ = w;
+        s->height_ = h;
+        s->format_ = format;
+        s->caps_ = surface_caps;
+        int row = w * (bpp / 8);
+        s->pitch_ = ((row + 7) & ~7) + be->ExtraPitch();
+        s->storage_.assign(static_cast<size_t>(s->pitch_) * h + 16, 0);
+        s->mem_ = s->storage_.data();
+        surfaces_.push_back(s);
+        return s;
+    };
+    if (!(caps & (DDSCAPS_SYSTEMMEMORY | DDSCAPS_VIDEOMEMORY)) && !primary) caps |= DDSCAPS_VIDEOMEMORY;
+    DDSurface* s = make(caps);
+    if (primary) {
+        primary_ = s;
+        if ((caps & DDSCAPS_FLIP) && (desc->dwFlags & DDSD_BACKBUFFERCOUNT) && desc->dwBackBufferCount > 0) {
+            DDSurface* back = make((caps & ~DDSCAPS_PRIMARYSURFACE) | DDSCAPS_BACKBUFFER);
+            s->back_ = back;
+            back->front_ = s;
+        }
+    }
+    *out = s;
+    return DD_OK;
+}
+
+HRESULT DDObject::CreateClipper(uint32_t, DDClipper** out) {
+    LogCall("DDObject.CreateClipper");
+    if (!out) return DDERR_INVALIDPARAMS;
+    *out = nullptr;
+    if (ShouldFail("DDObject.CreateClipper")) return DDERR_GENERIC;
+    *out = new DDClipper;
+    return DD_OK;
+}
+
+HRESULT DDObject::CreatePalette(uint32_t, const PALETTEENTRY* entries, DDPalette** out) {
+    LogCall("DDObject.CreatePalette");
+    if (!out || !entries) return DDERR_INVALIDPARAMS;
+    *out = nullptr;
+    if (ShouldFail("DDObject.CreatePalette")) return DDERR_GENERIC;
+    auto* p = new DDPalette;
+    std::copy(entries, entries + 256, p->entries_);
+    *out = p;
+    return DD_OK;
+}
+
+HRESULT DDObject::FlipToGDISurface() {
+    LogCall("DDObject.FlipToGDISurface");
+    return DD_OK;
+}
+
+HRESULT DDObject::GetGDISurface(DDSurface** out) {
+    if (!out) return DDERR_INVALIDPARAMS;
+    *out = primary_;
+    if (!primary_) return DDERR_NOTFOUND;
+    primary_->AddRef();
+    return DD_OK;
+}

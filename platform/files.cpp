@@ -1,0 +1,234 @@
+// Case-insensitive path resolution and files whose replacement is atomic.
+#include "platform/files.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <vector>
+
+#include "platform/backend.h"
+
+namespace plat {
+namespace {
+bool IEquals(const std::string& a, const char* b) {
+    size_t n = a.size();
+    for (size_t i = 0; i < n; ++i) {
+        unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
+        if (y == 0) return false;
+        if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x + 32);
+        if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y + 32);
+        if (x != y) return false;
+    }
+    return b[n] == 0;
+}
+
+bool Exists(const std::string& path) {
+    struct stat st;
+    return ::lstat(path.c_str(), &st) == 0;
+}
+
+// The entry of dir named like `name` without regard to ASCII case, or empty.
+std::string FindInsensitive(const std::string& dir, const std::string& name) {
+    DIR* d = ::opendir(dir.empty() ? "." : dir.c_str());
+    if (!d) return {};
+    std::string found;
+    while (dirent* e = ::readdir(d)) {
+        if (IEquals(name, e->d_name)) {
+            found = e->d_name;
+            break;
+        }
+    }
+    ::closedir(d);
+    return found;
+}
+
+bool WriteAll(int fd, const void* data, size_t count) {
+    const auto* p = static_cast<const uint8_t*>(data);
+    while (count > 0) {
+        if (detail::ShouldFail("WriteFile")) return false;
+        ssize_t n = ::write(fd, p, count);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        p += n;
+        count -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+std::string TempNameFor(const std::string& target) {
+    static unsigned counter = 0;
+    return target + ".tmp" + std::to_string(::getpid()) + "_" + std::to_string(counter++);
+}
+
+// fsync the directory holding `path` so the rename survives a crash.
+void SyncDirOf(const std::string& path) {
+    size_t slash = path.rfind('/');
+    std::string dir = slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
+    int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+}  // namespace
+
+std::string ResolvePath(const char* name) {
+    if (!name) return {};
+    std::string in(name);
+    for (char& c : in)
+        if (c == '\\') c = '/';
+    std::string out;
+    size_t pos = 0;
+    if (!in.empty() && in[0] == '/') {
+        out = "/";
+        pos = 1;
+    }
+    bool resolving = true;  // once a component is missing, the rest is kept as written
+    while (pos <= in.size()) {
+        size_t next = in.find('/', pos);
+        if (next == std::string::npos) next = in.size();
+        std::string comp = in.substr(pos, next - pos);
+        pos = next + 1;
+        if (comp.empty()) {
+            if (next >= in.size()) break;
+            continue;
+        }
+        std::string base = out;
+        if (!base.empty() && base.back() != '/') base += '/';
+        if (resolving && comp != "." && comp != ".." && !Exists(base + comp)) {
+            std::string match = FindInsensitive(base.empty() ? "" : base.substr(0, base.size() - (base.size() > 1)),
+                                                comp);
+            if (!match.empty())
+                comp = match;
+            else
+                resolving = false;
+        }
+        out = base + comp;
+    }
+    return out;
+}
+
+std::string GetCurrentDirectory() {
+    char buf[PATH_MAX];
+    if (!::getcwd(buf, sizeof buf)) return ".";
+    return buf;
+}
+
+File::~File() {
+    if (fd_ >= 0) {
+        if (!temp_.empty()) {
+            ::close(fd_);
+            ::unlink(temp_.c_str());
+            fd_ = -1;
+        } else {
+            Close();
+        }
+    }
+}
+
+bool File::Open(const char* name, Mode mode) {
+    if (fd_ >= 0) Close();
+    failed_ = false;
+    target_ = ResolvePath(name);
+    temp_.clear();
+    if (target_.empty()) return false;
+    if (mode == Mode::Read) {
+        if (detail::ShouldFail("OpenFile")) return false;
+        fd_ = ::open(target_.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd_ >= 0) {
+            struct stat st;
+            if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
+                ::close(fd_);
+                fd_ = -1;
+            }
+        }
+        return fd_ >= 0;
+    }
+    if (detail::ShouldFail("CreateFile")) return false;
+    temp_ = TempNameFor(target_);
+    fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd_ < 0) temp_.clear();
+    return fd_ >= 0;
+}
+
+size_t File::Read(void* buffer, size_t count) {
+    if (fd_ < 0 || !temp_.empty()) return 0;
+    size_t total = 0;
+    auto* p = static_cast<uint8_t*>(buffer);
+    while (total < count) {
+        ssize_t n = ::read(fd_, p + total, count - total);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        total += static_cast<size_t>(n);
+    }
+    return total;
+}
+
+size_t File::Write(const void* data, size_t count) {
+    if (fd_ < 0 || temp_.empty() || failed_) return 0;
+    if (!WriteAll(fd_, data, count)) {
+        failed_ = true;
+        return 0;
+    }
+    return count;
+}
+
+bool File::Seek(uint64_t offset) {
+    return fd_ >= 0 && ::lseek(fd_, static_cast<off_t>(offset), SEEK_SET) >= 0;
+}
+
+int64_t File::Size() const {
+    if (fd_ < 0) return -1;
+    struct stat st;
+    if (::fstat(fd_, &st) != 0) return -1;
+    return st.st_size;
+}
+
+bool File::Close() {
+    if (fd_ < 0) return false;
+    bool ok = true;
+    if (!temp_.empty()) {
+        ok = !failed_ && !detail::ShouldFail("FlushFile") && ::fsync(fd_) == 0;
+        ::close(fd_);
+        fd_ = -1;
+        if (ok) ok = ::rename(temp_.c_str(), target_.c_str()) == 0;
+        if (!ok)
+            ::unlink(temp_.c_str());
+        else
+            SyncDirOf(target_);
+        temp_.clear();
+    } else {
+        ::close(fd_);
+        fd_ = -1;
+    }
+    return ok;
+}
+
+int64_t FileSize(const char* name) {
+    File f;
+    if (!f.Open(name, File::Mode::Read)) return -1;
+    return f.Size();
+}
+
+bool WriteFileAtomic(const char* name, const void* data, size_t count) {
+    File f;
+    if (!f.Open(name, File::Mode::CreateAlways)) return false;
+    bool ok = count == 0 || f.Write(data, count) == count;
+    if (!ok) return false;  // the destructor removes the temporary file
+    return f.Close();
+}
+
+bool DeleteFile(const char* name) {
+    std::string p = ResolvePath(name);
+    return !p.empty() && ::unlink(p.c_str()) == 0;
+}
+
+bool CreateDirectory(const char* name) {
+    std::string p = ResolvePath(name);
+    return !p.empty() && (::mkdir(p.c_str(), 0755) == 0 || errno == EEXIST);
+}
+}  // namespace plat

@@ -1,0 +1,51 @@
+// Files and paths: one case-insensitive resolver for every name, atomic replacement of kept files.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace plat {
+// Maps a game path ('\' or '/' separated, any ASCII case) to the file system path: each
+// existing component is matched exactly first, then without regard to ASCII case. Components
+// that do not exist are kept as written (so a new file is created inside the existing
+// directory of whatever case).
+std::string ResolvePath(const char* name);
+
+// The current directory, as the game's base directory is taken from it.
+std::string GetCurrentDirectory();
+
+class File {
+public:
+    enum class Mode { Read, CreateAlways };
+    File() = default;
+    ~File();
+    File(const File&) = delete;
+    File& operator=(const File&) = delete;
+
+    // CreateAlways writes to a temporary file beside the target; Close replaces the target
+    // with it (fsync, rename) so a failed or interrupted write leaves the old file whole.
+    bool Open(const char* name, Mode mode);
+    bool IsOpen() const { return fd_ >= 0; }
+    // Bytes read (0 at the end or on error).
+    size_t Read(void* buffer, size_t count);
+    // Bytes written; fewer than count means the write failed.
+    size_t Write(const void* data, size_t count);
+    bool Seek(uint64_t offset);
+    int64_t Size() const;  // -1 when not open
+    // For CreateAlways: commits the file when every write succeeded; false when it did not.
+    bool Close();
+
+private:
+    int fd_ = -1;
+    bool failed_ = false;
+    std::string target_, temp_;
+};
+
+// Size of the file in bytes, -1 when it cannot be opened.
+int64_t FileSize(const char* name);
+// Replaces the file with exactly these bytes: temporary file, fsync, rename. False on any failure,
+// in which case the old file is untouched.
+bool WriteFileAtomic(const char* name, const void* data, size_t count);
+bool DeleteFile(const char* name);
+bool CreateDirectory(const char* name);
+}  // namespace plat

@@ -1,0 +1,58 @@
+// The memory-only backend: manual clock, scripted message-box answers, no real window.
+#include <deque>
+
+#include "platform/backend.h"
+#include "platform/headless/headless.h"
+#include "platform/platform.h"
+
+namespace headless {
+namespace {
+Config g_config;
+uint32_t g_time = 0;
+std::deque<int> g_answers;
+std::vector<ShownBox> g_boxes;
+}  // namespace
+
+class Backend final : public plat::detail::Backend {
+public:
+    uint32_t TimeMs() override { return g_time; }
+    int DesktopBpp() override { return g_config.desktop_bpp; }
+    bool Display565() override { return g_config.is565; }
+    int ExtraPitch() override { return g_config.extra_pitch; }
+    bool CreateWindow(plat::Window&) override { return true; }
+    void ShowWindow(plat::Window&, bool) override {}
+    void DestroyWindow(plat::Window&) override {}
+    void SetFullscreen(plat::Window&, bool) override {}
+    void Pump() override {}
+    void Present(const plat::Frame&) override {}
+    int MessageBox(const std::string&, const std::string&, uint32_t) override {
+        if (g_answers.empty()) return 1;
+        int a = g_answers.front();
+        g_answers.pop_front();
+        return a;
+    }
+};
+
+void Reset(const Config& config) {
+    g_config = config;
+    g_time = config.start_time;
+    g_answers.clear();
+    g_boxes.clear();
+    plat::InitBackend(plat::BackendKind::Headless);
+    plat::detail::ResetHooks();
+    plat::detail::SetLogging(true);
+}
+
+const Config& CurrentConfig() { return g_config; }
+void SetTime(uint32_t ms) { g_time = ms; }
+void AdvanceTime(uint32_t ms) { g_time += ms; }
+void PushMessageBoxAnswer(int answer) { g_answers.push_back(answer); }
+const std::vector<ShownBox>& ShownMessageBoxes() { return g_boxes; }
+void RecordBox(const char* text, const char* caption, uint32_t flags) {
+    g_boxes.push_back(ShownBox{text ? text : "", caption ? caption : "", flags});
+}
+}  // namespace headless
+
+namespace plat::detail {
+Backend* MakeHeadlessBackend() { return new headless::Backend; }
+}

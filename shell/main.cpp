@@ -1,0 +1,69 @@
+// Program entry: opens the display, presents frames until the window closes or ORV_FRAMES is reached.
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "display/blt_frame.h"
+#include "display/dd_display.h"
+#include "platform/clock.h"
+#include "platform/display.h"
+#include "platform/platform.h"
+#include "platform/window.h"
+#include "services/fil_util.h"
+
+namespace {
+bool g_running = true;
+
+intptr_t MainWndProc(plat::Window* window, uint32_t msg, uintptr_t wparam, intptr_t lparam) {
+    switch (msg) {
+        case plat::WM_DESTROY:
+            DD_Release();
+            plat::PostQuitMessage(0);
+            return 0;
+        default:
+            return plat::DefWindowProc(window, msg, wparam, lparam);
+    }
+}
+}  // namespace
+
+int main() {
+    if (!plat::Init()) {
+        std::fprintf(stderr, "no platform backend could start\n");
+        return 1;
+    }
+    FIL_InitBaseDir();
+    const long max_frames = std::strtol(plat::Env("ORV_FRAMES", "0").c_str(), nullptr, 10);
+    const std::string screenshot = plat::Env("ORV_SCREENSHOT");
+
+    plat::Window* window = plat::CreateMainWindow("オルヴァント", 640, 480, MainWndProc);
+    if (!window) return 1;
+    int32_t full = (plat::Env("ORV_WINDOWED") == "1" || plat::IsHeadless()) ? 0 : 1;
+    if (!DD_Init(window, 640, 480, 16, &full, 0, 1)) {
+        plat::DestroyWindow(window);
+        plat::Shutdown();
+        return 1;
+    }
+    DD_ClearScreen();
+
+    uint32_t last = plat::TimeMs();
+    plat::Msg msg;
+    while (g_running) {
+        if (plat::PeekMessage(&msg)) {
+            if (msg.message == plat::WM_QUIT) break;
+            plat::DispatchMessage(msg);
+            continue;
+        }
+        uint32_t now = plat::TimeMs();
+        if (!plat::IsHeadless() && now - last < 33) continue;
+        last = now;
+        DD_Present();
+        if (max_frames > 0 && plat::PresentedFrameCount() >= static_cast<uint64_t>(max_frames)) {
+            if (!screenshot.empty() && !plat::WritePng(screenshot.c_str(), plat::LastPresentedFrame()))
+                std::fprintf(stderr, "could not write %s\n", screenshot.c_str());
+            plat::DestroyWindow(plat::MainWindow());
+        }
+    }
+    if (!screenshot.empty() && max_frames <= 0) plat::WritePng(screenshot.c_str(), plat::LastPresentedFrame());
+    plat::Shutdown();
+    return 0;
+}

@@ -1,0 +1,22 @@
+// Reads what an SDL window shows from the X server (kept apart: X11's macros clash with GoogleTest).
+#include "tests/screen/x11_capture.h"
+
+#include <SDL_syswm.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+std::vector<uint32_t> Capture(SDL_Window* w, int width, int height) {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    std::vector<uint32_t> out;
+    if (!w || !SDL_GetWindowWMInfo(w, &info) || info.subsystem != SDL_SYSWM_X11) return out;
+    Display* dpy = info.info.x11.display;
+    XSync(dpy, False);
+    XImage* img = XGetImage(dpy, info.info.x11.window, 0, 0, width, height, AllPlanes, ZPixmap);
+    if (!img) return out;
+    out.resize(size_t(width) * height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) out[size_t(y) * width + x] = XGetPixel(img, x, y) & 0xFFFFFF;
+    XDestroyImage(img);
+    return out;
+}

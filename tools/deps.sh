@@ -1,0 +1,16 @@
+# Installs the Debian packages the build, the tests and the game need (sourced by ./run and ./test).
+ORV_PACKAGES_BUILD="cmake ninja-build g++ pkg-config libsdl2-dev libgtest-dev libbenchmark-dev libpixman-1-dev"
+ORV_PACKAGES_TEST="clang libclang-rt-14-dev xvfb xauth xdotool x11-utils mscompress sox imagemagick"
+
+orv_install() {
+    local missing=()
+    for p in "$@"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "installing: ${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
