@@ -1,0 +1,254 @@
+// Display start-up, boxes, pixel formats, presentation, surface counting and release order.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "display/blt_frame.h"
+#include "display/dd_display.h"
+#include "platform/display.h"
+#include "platform/msgbox.h"
+#include "platform/window.h"
+#include "shell/sysdat.h"
+#include "tests/support/fixture.h"
+
+namespace {
+intptr_t Proc(plat::Window* w, uint32_t m, uintptr_t wp, intptr_t lp) { return plat::DefWindowProc(w, m, wp, lp); }
+
+struct Start {
+    plat::Window* window = nullptr;
+    int result = 0;
+    int32_t full = 0;
+    ~Start() {
+        DD_Release();
+        if (window) plat::DestroyWindow(window);
+    }
+};
+
+void StartDisplay(Start& s, const headless::Config& config, int32_t full, int flip = 0, uint16_t bpp = 16) {
+    DD_Release();
+    headless::Reset(config);
+    s.window = plat::CreateMainWindow("t", 640, 480, Proc);
+    s.full = full;
+    s.result = DD_Init(s.window, 640, 480, bpp, &s.full, flip, 1);
+}
+
+size_t IndexOf(const std::vector<std::string>& log, const std::string& name) {
+    return static_cast<size_t>(std::find(log.begin(), log.end(), name) - log.begin());
+}
+}  // namespace
+
+TEST(DisplayStart, WindowedOnA16BitDesktopShowsNoBox) {
+    Start s;
+    StartDisplay(s, headless::Config{}, 0);
+    ASSERT_EQ(s.result, 1);
+    EXPECT_TRUE(headless::ShownMessageBoxes().empty());
+    EXPECT_EQ(DD_DISPLAY.full_screen, 0);
+    EXPECT_NE(DD_DISPLAY.clipper, nullptr);
+    EXPECT_EQ(DD_DISPLAY.surface_count, 0);  // the back buffer is not counted
+    EXPECT_EQ(DD_CLIP_RECT.right, 640);
+    EXPECT_EQ(DD_CLIP_RECT.bottom, 480);
+}
+
+TEST(DisplayStart, WindowedOnA32BitDesktopAsksAndOkGoesFullScreen) {
+    Start s;
+    SYS_DATA.window_mode = 1;
+    headless::Config c;
+    c.desktop_bpp = 32;
+    DD_Release();
+    headless::Reset(c);
+    headless::PushMessageBoxAnswer(plat::IDOK);
+    s.window = plat::CreateMainWindow("t", 640, 480, Proc);
+    s.full = 0;
+    s.result = DD_Init(s.window, 640, 480, 16, &s.full, 0, 1);
+    ASSERT_EQ(s.result, 1);
+    ASSERT_EQ(headless::ShownMessageBoxes().size(), 1u);
+    const headless::ShownBox& box = headless::ShownMessageBoxes()[0];
+    EXPECT_EQ(box.text_sjis, "ウィンドウモードでは実行できません。\nフルスクリーンモードで実行します。");
+    EXPECT_EQ(box.caption_sjis, "情報");
+    EXPECT_EQ(box.flags, 0x2041u);
+    EXPECT_EQ(s.full, 1);
+    EXPECT_EQ(SYS_DATA.window_mode, 0);
+    EXPECT_EQ(DD_DISPLAY.full_screen, 1);
+    EXPECT_EQ(DD_DISPLAY.clipper, nullptr);
+    EXPECT_EQ(DD_DISPLAY.primary->Bpp(), 16);
+}
+
+TEST(DisplayStart, CancelCreatesNothing) {
+    Start s;
+    headless::Config c;
+    c.desktop_bpp = 32;
+    DD_Release();
+    headless::Reset(c);
+    headless::PushMessageBoxAnswer(plat::IDCANCEL);
+    s.window = plat::CreateMainWindow("t", 640, 480, Proc);
+    s.full = 0;
+    EXPECT_EQ(DD_Init(s.window, 640, 480, 16, &s.full, 0, 1), 0);
+    EXPECT_EQ(std::count(headless::CallLog().begin(), headless::CallLog().end(), "DirectDrawCreate"), 0);
+    EXPECT_EQ(DD_DISPLAY.dd, nullptr);
+    EXPECT_EQ(DD_DISPLAY.back, nullptr);
+}
+
+TEST(DisplayStart, FailingStepShowsTheFatalBoxAndReleasesEverything) {
+    Start s;
+    DD_Release();
+    headless::Reset({});
+    headless::FailCall("DDObject.CreateClipper");
+    s.window = plat::CreateMainWindow("t", 640, 480, Proc);
+    s.full = 0;
+    EXPECT_EQ(DD_Init(s.window, 640, 480, 16, &s.full, 0, 1), 0);
+    ASSERT_EQ(headless::ShownMessageBoxes().size(), 1u);
+    EXPECT_EQ(headless::ShownMessageBoxes()[0].text_sjis,
+              "DirectDrawの初期化に失敗しました。\nプログラムを強制終了します。");
+    EXPECT_EQ(headless::ShownMessageBoxes()[0].caption_sjis, "エラー");
+    EXPECT_EQ(headless::ShownMessageBoxes()[0].flags, 0x2030u);
+    EXPECT_EQ(DD_DISPLAY.primary, nullptr);
+    EXPECT_EQ(DD_DISPLAY.dd, nullptr);
+    EXPECT_EQ(DD_DISPLAY.dd4, nullptr);
+}
+
+TEST(DisplayRelease, OrderIsClipperPaletteBackPrimaryThenBothDeviceInterfaces) {
+    Start s;
+    StartDisplay(s, headless::Config{}, 0);
+    ASSERT_EQ(s.result, 1);
+    headless::ClearCallLog();
+    DD_Release();
+    const auto& log = headless::CallLog();
+    size_t clipper = IndexOf(log, "DDClipper.Release"), back = IndexOf(log, "DDSurface.Release"),
+           primary = IndexOf(log, "DDSurface.Release(primary)"), dd = IndexOf(log, "DDObject.Release");
+    ASSERT_LT(clipper, log.size());
+    EXPECT_LT(clipper, back);
+    EXPECT_LT(back, primary);
+    EXPECT_LT(primary, dd);
+    EXPECT_EQ(std::count(log.begin(), log.end(), "DDObject.Release"), 2);
+    EXPECT_EQ(DD_DISPLAY.clipper, nullptr);
+    DD_Release();  // a second release touches nothing
+}
+
+TEST(DisplayRelease, FullScreenFlipChainReleasesTheAttachedBackBuffer) {
+    Start s;
+    StartDisplay(s, headless::Config{}, 1, 1);
+    ASSERT_EQ(s.result, 1);
+    EXPECT_EQ(DD_DISPLAY.flip_chain, 1);
+    headless::ClearCallLog();
+    DD_Release();
+    const auto& log = headless::CallLog();
+    EXPECT_LT(IndexOf(log, "DDSurface.Release(back)"), IndexOf(log, "DDSurface.Release(primary)"));
+}
+
+TEST(PixelFormat, BothLayoutsAndDdRgb) {
+    {
+        support::HeadlessDisplay d;
+        ASSERT_TRUE(d.ok);
+        const DdPixelFormat& f = DD_PIXEL_FORMAT;
+        EXPECT_EQ(f.r_loss, 3);
+        EXPECT_EQ(f.g_loss, 2);
+        EXPECT_EQ(f.g_shift, 5);
+        EXPECT_EQ(f.r_shift, 11);
+        EXPECT_EQ(f.r_mask, 0xF800);
+        EXPECT_EQ(f.g_mask, 0x07E0);
+        EXPECT_EQ(f.b_mask, 0x001F);
+        EXPECT_EQ(DD_RGB(255, 255, 255), 0xFFFF);
+        EXPECT_EQ(DD_RGB(7, 3, 7), 0);
+        EXPECT_EQ(DD_RGB(8, 4, 8), 0x0821);
+    }
+    {
+        headless::Config c;
+        c.is565 = false;
+        support::HeadlessDisplay d(c);
+        ASSERT_TRUE(d.ok);
+        const DdPixelFormat& f = DD_PIXEL_FORMAT;
+        EXPECT_EQ(f.g_loss, 3);
+        EXPECT_EQ(f.r_shift, 10);
+        EXPECT_EQ(f.r_mask, 0x7C00);
+        EXPECT_EQ(f.g_mask, 0x03E0);
+        EXPECT_EQ(f.b_mask, 0x001F);
+        EXPECT_EQ(DD_RGB(255, 255, 255), 0x7FFF);
+        EXPECT_EQ(DD_RGB(255, 0, 0), 0x7C00);
+    }
+}
+
+TEST(Presentation, ClearScreenPresentsTwiceAndBothPagesAreBlack) {
+    Start s;
+    StartDisplay(s, headless::Config{}, 1, 1);
+    ASSERT_EQ(s.result, 1);
+    BLT_FillRect(DD_DISPLAY.back, nullptr, 0xFFFF);
+    DD_Present();  // white on screen, the old page is now the back buffer
+    uint64_t before = plat::PresentedFrameCount();
+    DD_ClearScreen();
+    EXPECT_EQ(plat::PresentedFrameCount() - before, 2u);
+    EXPECT_EQ(plat::LastPresentedFrame().pixels[0], 0u);
+    EXPECT_EQ(support::PixelAt(DD_DISPLAY.back, 0, 0), 0);
+}
+
+TEST(Presentation, WindowedPresentShowsTheBackBuffer) {
+    support::HeadlessDisplay d;
+    ASSERT_TRUE(d.ok);
+    RECT r{10, 10, 20, 20};
+    BLT_FillRect(DD_DISPLAY.back, &r, DD_RGB(255, 0, 0));
+    DD_Present();
+    const plat::Frame& f = plat::LastPresentedFrame();
+    ASSERT_EQ(f.width, 640);
+    EXPECT_EQ(f.pixels[15 * 640 + 15], 0xFF0000u);
+    EXPECT_EQ(f.pixels[0], 0u);
+}
+
+TEST(Surfaces, CountingCreationAndRelease) {
+    support::HeadlessDisplay d;
+    ASSERT_TRUE(d.ok);
+    EXPECT_EQ(DD_ReleaseSurface(nullptr), 0);
+    DDSurface* a = DD_CreateSurface(16, 8, DD_CAPS_SYSTEM);
+    DDSurface* b = DD_CreateSurface(4, 4, DD_CAPS_VIDEO);
+    ASSERT_NE(a, nullptr);
+    ASSERT_NE(b, nullptr);
+    EXPECT_EQ(DD_DISPLAY.surface_count, 2);
+    EXPECT_EQ(support::PixelAt(a, 15, 7), 0);
+    headless::FailCall("DDObject.CreateSurface");
+    EXPECT_EQ(DD_CreateSurface(4, 4, DD_CAPS_SYSTEM), nullptr);
+    EXPECT_EQ(DD_DISPLAY.surface_count, 2);
+    // A lost surface is still released and the count stays exact.
+    b->MarkLost();
+    DD_ReleaseSurface(b);
+    DD_ReleaseSurface(a);
+    EXPECT_EQ(DD_DISPLAY.surface_count, 0);
+    EXPECT_EQ(DD_DISPLAY.dd->LiveSurfaces(), 2);  // primary and back buffer only
+}
+
+TEST(Surfaces, ReleaseBeforeStartDoesNothing) {
+    DD_Release();
+    headless::Reset({});
+    int before = DD_DISPLAY.surface_count;
+    EXPECT_EQ(DD_CreateSurface(4, 4, DD_CAPS_SYSTEM), nullptr);
+    EXPECT_EQ(DD_DISPLAY.surface_count, before);
+}
+
+TEST(ModeChange, PrintsTheCountOfSurfacesStillAliveAndRecreates) {
+    support::HeadlessDisplay d;
+    ASSERT_TRUE(d.ok);
+    DDSurface* a = DD_CreateSurface(4, 4, DD_CAPS_SYSTEM);
+    DDSurface* b = DD_CreateSurface(4, 4, DD_CAPS_SYSTEM);
+    headless::ClearDebugOutput();
+    EXPECT_EQ(DD_ChangeMode(640, 480, 16, 1, 0, 1), 1);
+    ASSERT_FALSE(headless::DebugOutput().empty());
+    EXPECT_EQ(headless::DebugOutput()[0], "Error : Not Release Surface ( 2 )\n");
+    EXPECT_EQ(DD_DISPLAY.full_screen, 1);
+    // Surfaces of the old device are lost; they can still be released without a leak.
+    EXPECT_EQ(a->IsLost(), DDERR_SURFACELOST);
+    DD_ReleaseSurface(a);
+    DD_ReleaseSurface(b);
+    EXPECT_EQ(DD_DISPLAY.surface_count, 0);
+    // A window at a depth other than the desktop's is refused without a message.
+    headless::ClearDebugOutput();
+    EXPECT_EQ(DD_ChangeMode(640, 480, 32, 0, 0, 1), 0);
+    EXPECT_TRUE(headless::ShownMessageBoxes().empty());
+}
+
+TEST(ClipRect, SetFromPositionAndSize) {
+    DD_SetClipRect(0, 0, 656, 496);
+    EXPECT_EQ(DD_CLIP_RECT.right, 656);
+    EXPECT_EQ(DD_CLIP_RECT.bottom, 496);
+    DD_SetClipRect(10, 20, 30, 40);
+    EXPECT_EQ(DD_CLIP_RECT.left, 10);
+    EXPECT_EQ(DD_CLIP_RECT.top, 20);
+    EXPECT_EQ(DD_CLIP_RECT.right, 40);
+    EXPECT_EQ(DD_CLIP_RECT.bottom, 60);
+}

@@ -1,0 +1,290 @@
+// The blit frame: clipping rules, mirrored and stretched walks, hardware blits, screen door.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "display/blt_frame.h"
+#include "display/dd_display.h"
+#include "tests/support/fixture.h"
+
+namespace {
+DDSURFACEDESC2 Desc(int w, int h) {
+    DDSURFACEDESC2 d{};
+    d.dwSize = DDSD_SIZE;
+    d.dwWidth = static_cast<uint32_t>(w);
+    d.dwHeight = static_cast<uint32_t>(h);
+    return d;
+}
+
+// A w x h surface whose pixel (x, y) is 1 + x + 100 * y (never 0, so keys do not interfere).
+DDSurface* Numbered(int w, int h) {
+    std::vector<uint16_t> px(size_t(w) * h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) px[size_t(y) * w + x] = static_cast<uint16_t>(1 + x + 100 * y);
+    DDSurface* s = support::MakeSurface(w, h, px);
+    support::SetKey0(s);
+    return s;
+}
+
+uint16_t Num(int x, int y) { return static_cast<uint16_t>(1 + x + 100 * y); }
+
+class Frame : public ::testing::Test {
+protected:
+    support::HeadlessDisplay display;
+    void SetUp() override { ASSERT_TRUE(display.ok); }
+};
+}  // namespace
+
+TEST(ClipDest, PositionAtTheClipEdgeDrawsNothing) {
+    DDSURFACEDESC2 d = Desc(640, 480);
+    RECT clip{0, 0, 640, 480};
+    RECT s{0, 0, 32, 32};
+    int32_t x = 640, y = 0;
+    EXPECT_EQ(BLT_ClipDest(&d, &clip, &x, &y, &s, 0), 0);
+    x = 0;
+    y = 480;
+    s = RECT{0, 0, 32, 32};
+    EXPECT_EQ(BLT_ClipDest(&d, &clip, &x, &y, &s, 0), 0);
+}
+
+TEST(ClipDest, LeftCutTakesTheMirroredSide) {
+    DDSURFACEDESC2 d = Desc(640, 480);
+    RECT clip{0, 0, 640, 480};
+    RECT s{0, 0, 32, 16};
+    int32_t x = -3, y = 0;
+    ASSERT_NE(BLT_ClipDest(&d, &clip, &x, &y, &s, 0), 0);
+    EXPECT_EQ(x, 0);
+    EXPECT_EQ(s.left, 3);
+    EXPECT_EQ(s.right, 32);
+
+    s = RECT{0, 0, 32, 16};
+    x = -3;
+    ASSERT_NE(BLT_ClipDest(&d, &clip, &x, &y, &s, BLT_FLIP_LR), 0);
+    EXPECT_EQ(x, 0);
+    EXPECT_EQ(s.left, 0);
+    EXPECT_EQ(s.right, 29);  // the rightmost columns go
+
+    // Overhang at the right edge, mirrored: the source's left edge is cut.
+    s = RECT{0, 0, 32, 16};
+    x = 630;
+    ASSERT_NE(BLT_ClipDest(&d, &clip, &x, &y, &s, BLT_FLIP_LR), 0);
+    EXPECT_EQ(s.left, 22);
+    EXPECT_EQ(s.right, 32);
+
+    // Up-down mirrored, cut at the top lowers the bottom.
+    s = RECT{0, 0, 32, 16};
+    x = 0;
+    y = -5;
+    ASSERT_NE(BLT_ClipDest(&d, &clip, &x, &y, &s, BLT_FLIP_UD), 0);
+    EXPECT_EQ(y, 0);
+    EXPECT_EQ(s.top, 0);
+    EXPECT_EQ(s.bottom, 11);
+}
+
+TEST(ClipDest, ClipLargerThanSurfaceIsReducedToIt) {
+    DDSURFACEDESC2 d = Desc(100, 50);
+    RECT clip{-10, -10, 656, 496};
+    RECT s{0, 0, 40, 40};
+    int32_t x = 80, y = 30;
+    ASSERT_NE(BLT_ClipDest(&d, &clip, &x, &y, &s, 0), 0);
+    EXPECT_EQ(s.right - s.left, 20);
+    EXPECT_EQ(s.bottom - s.top, 20);
+}
+
+TEST(ClipStretch, DoublingCutsProportionallyTruncated) {
+    DDSURFACEDESC2 d = Desc(640, 480);
+    RECT clip{0, 0, 640, 480};
+    RECT dr{-3, 0, 17, 10};
+    RECT sr{0, 0, 10, 5};
+    ASSERT_NE(BLT_ClipStretch(&d, &clip, &dr, &sr, 0), 0);
+    EXPECT_EQ(dr.left, 0);
+    EXPECT_EQ(dr.right - dr.left, 17);
+    EXPECT_EQ(sr.left, 1);  // 3 * 10 / 20 = 1
+    // Mirrored: the same cut comes off the source's right side.
+    dr = RECT{-3, 0, 17, 10};
+    sr = RECT{0, 0, 10, 5};
+    ASSERT_NE(BLT_ClipStretch(&d, &clip, &dr, &sr, BLT_FLIP_LR), 0);
+    EXPECT_EQ(sr.left, 0);
+    EXPECT_EQ(sr.right, 9);
+}
+
+TEST(ClipStretch, RectanglesOutsideAreRejectedFirst) {
+    DDSURFACEDESC2 d = Desc(640, 480);
+    RECT clip{100, 0, 200, 480};
+    RECT dr{201, 0, 300, 10}, sr{0, 0, 10, 10};
+    EXPECT_EQ(BLT_ClipStretch(&d, &clip, &dr, &sr, 0), 0);
+    dr = RECT{0, 0, 100, 10};
+    EXPECT_EQ(BLT_ClipStretch(&d, &clip, &dr, &sr, 0), 0);
+    // Zero-width destination: nothing, and no division by zero.
+    dr = RECT{150, 0, 150, 10};
+    EXPECT_EQ(BLT_ClipStretch(&d, &clip, &dr, &sr, 0), 0);
+}
+
+TEST(StepTable, WorkedExamplesAndNoReadPastTheSource) {
+    int32_t t[64];
+    ASSERT_EQ(BLT_StepTable(t, 8, 8), 1);
+    for (int i = 0; i < 8; ++i) EXPECT_EQ(t[i], 2);
+    BLT_StepTable(t, 8, 4);
+    for (int i = 0; i < 8; ++i) EXPECT_EQ(t[i], i % 2 ? 2 : 0);
+    BLT_StepTable(t, 5, 10);
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(t[i], 4);
+    // Past 2x: one source pixel to three reads column 0 three times.
+    BLT_StepTable(t, 3, 1);
+    EXPECT_EQ(t[0] + t[1], 0);
+    // Every magnification and reduction stays inside the source.
+    for (int n = 1; n <= 40; ++n)
+        for (int m = 1; m <= 40; ++m) {
+            BLT_StepTable(t, n, m);
+            int pos = 0;
+            for (int i = 0; i < n; ++i) {
+                ASSERT_LT(pos, m) << n << " from " << m;
+                pos += t[i] / 2;
+            }
+        }
+    EXPECT_EQ(BLT_StepTable(t, BLT_STEP_TABLE_SIZE + 1, 10), 0);
+}
+
+TEST_F(Frame, PointBlitMirrorsAndClips) {
+    DDSurface* src = Numbered(32, 8);
+    DDSurface* dst = support::MakeSurface(64, 16);
+    BLT_BltFx(dst, -3, 0, src, nullptr, 0, 0);
+    EXPECT_EQ(support::PixelAt(dst, 0, 0), Num(3, 0));
+    BLT_FillRect(dst, nullptr, 0);
+    BLT_BltFx(dst, -3, 0, src, nullptr, BLT_FLIP_LR, 0);
+    EXPECT_EQ(support::PixelAt(dst, 0, 0), Num(28, 0));  // columns 0..28 shown mirrored, from x = 0
+    EXPECT_EQ(support::PixelAt(dst, 28, 0), Num(0, 0));
+    EXPECT_EQ(support::PixelAt(dst, 29, 0), 0);
+    BLT_FillRect(dst, nullptr, 0);
+    BLT_BltFx(dst, 2, 3, src, nullptr, BLT_FLIP_LR | BLT_FLIP_UD, 0);
+    EXPECT_EQ(support::PixelAt(dst, 2, 3), Num(31, 7));
+    EXPECT_EQ(support::PixelAt(dst, 33, 10), Num(0, 0));
+    DD_ReleaseSurface(src);
+    DD_ReleaseSurface(dst);
+}
+
+TEST_F(Frame, KeyedBlitsLeaveTheDestinationUnderZero) {
+    DDSurface* src = support::MakeSurface(4, 1, {5, 0, 7, 0});
+    support::SetKey0(src);
+    DDSurface* dst = support::MakeSurface(4, 1, {9, 9, 9, 9});
+    BLT_Blt(dst, 0, 0, src, nullptr, 1);
+    EXPECT_EQ(support::ReadSurface(dst), (std::vector<uint16_t>{5, 9, 7, 9}));
+    BLT_Blt(dst, 0, 0, src, nullptr, 0);
+    EXPECT_EQ(support::ReadSurface(dst), (std::vector<uint16_t>{5, 0, 7, 0}));
+    EXPECT_EQ(BLT_Blt(dst, 4, 0, src, nullptr, 0), 0);  // clipped away
+    DD_ReleaseSurface(src);
+    DD_ReleaseSurface(dst);
+}
+
+TEST_F(Frame, BltUsesClippedBltOnAWindowedPrimaryElseBltFast) {
+    DDSurface* src = Numbered(8, 8);
+    headless::ClearCallLog();
+    BLT_Blt(DD_DISPLAY.back, 0, 0, src, nullptr, 0);
+    ASSERT_FALSE(headless::CallLog().empty());
+    EXPECT_EQ(headless::CallLog().back(), "DDSurface.BltFast");
+    BLT_Blt(DD_DISPLAY.primary, 0, 0, src, nullptr, 1);
+    EXPECT_EQ(headless::CallLog().back(), "DDSurface.Blt");
+    DD_ReleaseSurface(src);
+}
+
+TEST_F(Frame, StretchedBlitsDoubleAndKeepEqualSizes) {
+    DDSurface* src = Numbered(10, 5);
+    DDSurface* dst = support::MakeSurface(40, 20);
+    RECT d{0, 0, 20, 10};
+    BLT_StretchBlt(dst, &d, src, nullptr, 0, 0);
+    for (int x = 0; x < 20; ++x) EXPECT_EQ(support::PixelAt(dst, x, 9), Num(x / 2, 4));
+    // Clipped at -3: one source column cut, 17 destination pixels drawn, via the screen door at 15.
+    BLT_FillRect(dst, nullptr, 0);
+    RECT d2{-3, 0, 17, 10};
+    BLT_StippleStretch(dst, &d2, src, nullptr, 15, 0, 0);
+    EXPECT_EQ(support::PixelAt(dst, 16, 0), Num(9, 0));
+    EXPECT_EQ(support::PixelAt(dst, 17, 0), 0);
+    DD_ReleaseSurface(src);
+    DD_ReleaseSurface(dst);
+}
+
+TEST_F(Frame, ScreenDoorLevels) {
+    DDSurface* src = Numbered(16, 16);
+    DDSurface* dst = support::MakeSurface(16, 16);
+    auto count = [&] {
+        int n = 0;
+        for (uint16_t v : support::ReadSurface(dst)) n += v != 0;
+        return n;
+    };
+    BLT_Stipple(dst, 0, 0, src, nullptr, 0, 0, 0);
+    EXPECT_EQ(count(), 0);
+    BLT_Stipple(dst, 0, 0, src, nullptr, 1, 0, 0);
+    EXPECT_EQ(count(), 4 * 256 / 64);
+    BLT_FillRect(dst, nullptr, 0);
+    BLT_Stipple(dst, 0, 0, src, nullptr, 14, 0, 0);
+    EXPECT_EQ(count(), 60 * 256 / 64);
+    BLT_FillRect(dst, nullptr, 0);
+    BLT_Stipple(dst, 0, 0, src, nullptr, 8, 0, 0);
+    EXPECT_EQ(count(), 128);
+    // The checkerboard is anchored to the blit: pixel (0,0) gets row counter 16, column counter 16.
+    bool set = BLT_STIPPLE[8][16 & 7] & (1 << (16 & 7));
+    EXPECT_EQ(support::PixelAt(dst, 0, 0) != 0, set);
+    BLT_FillRect(dst, nullptr, 0);
+    BLT_Stipple(dst, 0, 0, src, nullptr, 15, BLT_FLIP_LR, 0);
+    EXPECT_EQ(support::PixelAt(dst, 0, 0), Num(15, 0));
+    // A stretched screen door writes its clipped rectangle back to the caller.
+    RECT d{-4, -4, 12, 12};
+    BLT_StippleStretch(dst, &d, src, nullptr, 8, 0, 0);
+    EXPECT_EQ(d.left, 0);
+    EXPECT_EQ(d.top, 0);
+    EXPECT_EQ(d.right, 12);
+    DD_ReleaseSurface(src);
+    DD_ReleaseSurface(dst);
+}
+
+TEST_F(Frame, FillRectClampsToTheSurfaceOnly) {
+    DDSurface* dst = support::MakeSurface(10, 10);
+    DD_SetClipRect(0, 0, 2, 2);
+    RECT r{-5, -5, 20, 3};
+    EXPECT_EQ(BLT_FillRect(dst, &r, 0x1234), DD_OK);
+    EXPECT_EQ(support::PixelAt(dst, 9, 2), 0x1234);
+    EXPECT_EQ(support::PixelAt(dst, 9, 3), 0);
+    DD_ReleaseSurface(dst);
+}
+
+TEST_F(Frame, FailedLockDrawsNothingAndLeavesNothingLocked) {
+    DDSurface* src = Numbered(8, 8);
+    DDSurface* dst = support::MakeSurface(8, 8);
+    headless::FailCall("DDSurface.Lock", 1);
+    BLT_Stipple(dst, 0, 0, src, nullptr, 8, 0, 0);
+    EXPECT_EQ(support::PixelAt(dst, 1, 0) | support::PixelAt(dst, 0, 0), 0);
+    EXPECT_FALSE(src->IsLocked());
+    EXPECT_FALSE(dst->IsLocked());
+    headless::FailCall("DDSurface.Lock", 1);  // the source lock fails: the destination is unlocked again
+    std::vector<std::string> log;
+    BLT_Stipple(dst, 0, 0, src, nullptr, 8, 0, 0);
+    EXPECT_FALSE(dst->IsLocked());
+    DD_ReleaseSurface(src);
+    DD_ReleaseSurface(dst);
+}
+
+// Property: the software frame at scale 1 and the platform blit agree for every flip and clip.
+TEST_F(Frame, SoftwareAndHardwarePathsAgreeUnderRandomClips) {
+    std::mt19937 rng(7);
+    DDSurface* src = Numbered(23, 17);
+    DDSurface* a = support::MakeSurface(40, 30);
+    DDSurface* b = support::MakeSurface(40, 30);
+    for (int iter = 0; iter < 2000; ++iter) {
+        int x = int(rng() % 70) - 25, y = int(rng() % 60) - 20;
+        uint32_t flip = rng() % 4;
+        RECT clip{int(rng() % 20) - 5, int(rng() % 20) - 5, int(rng() % 50), int(rng() % 40)};
+        DD_SetClipRectFromRect(&clip);
+        BLT_FillRect(a, nullptr, 0);
+        BLT_FillRect(b, nullptr, 0);
+        BLT_BltFx(a, x, y, src, nullptr, flip, 0);
+        BLT_Stipple(b, x, y, src, nullptr, 15, flip, 0);  // level 15 is the ordinary blit
+        ASSERT_EQ(support::ReadSurface(a), support::ReadSurface(b));
+        // Level 14 of the software walk writes a subset of the same pixels.
+        BLT_FillRect(b, nullptr, 0);
+        BLT_Stipple(b, x, y, src, nullptr, 14, flip, 0);
+        std::vector<uint16_t> pa = support::ReadSurface(a), pb = support::ReadSurface(b);
+        for (size_t i = 0; i < pa.size(); ++i) ASSERT_TRUE(pb[i] == 0 || pb[i] == pa[i]) << iter;
+    }
+    DD_ReleaseSurface(src);
+    DD_ReleaseSurface(a);
+    DD_ReleaseSurface(b);
+}

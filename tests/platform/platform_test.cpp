@@ -1,0 +1,205 @@
+// Platform services: path resolver, atomic writes, surfaces' refusals, messages, random numbers, text.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "platform/display.h"
+#include "platform/files.h"
+#include "platform/headless/headless.h"
+#include "platform/msgbox.h"
+#include "platform/random.h"
+#include "platform/text.h"
+#include "platform/window.h"
+#include "tests/support/fixture.h"
+
+namespace fs = std::filesystem;
+
+TEST(PathResolver, NamesDifferingInCaseAndSeparatorNameOneFile) {
+    support::TempDir dir;
+    fs::create_directories("WAV/Voice");
+    ASSERT_TRUE(support::WriteBytes("WAV/Voice/x.wav", {1, 2, 3}));
+    std::string want = "WAV/Voice/x.wav";
+    EXPECT_EQ(plat::ResolvePath("WAV\\Voice\\x.wav"), want);
+    EXPECT_EQ(plat::ResolvePath("wav\\voice\\X.WAV"), want);
+    EXPECT_EQ(plat::FileSize("wav\\VOICE\\x.Wav"), 3);
+    // Absolute names resolve the same way below their existing part.
+    std::string abs = dir.path() + "\\wav\\voice\\X.WAV";
+    EXPECT_EQ(plat::ResolvePath(abs.c_str()), dir.path() + "/WAV/Voice/x.wav");
+}
+
+TEST(PathResolver, ExactMatchWinsAndNewFilesGoIntoTheExistingDirectory) {
+    support::TempDir dir;
+    fs::create_directories("Save");
+    ASSERT_TRUE(support::WriteBytes("Save/a.dat", {1}));
+    ASSERT_TRUE(support::WriteBytes("Save/A.DAT", {2, 2}));
+    EXPECT_EQ(plat::FileSize("Save\\A.DAT"), 2);
+    EXPECT_EQ(plat::FileSize("Save\\a.dat"), 1);
+    ASSERT_TRUE(plat::WriteFileAtomic("save\\sys.dat", "abc", 3));
+    EXPECT_TRUE(fs::exists("Save/sys.dat"));
+    EXPECT_FALSE(fs::exists("save"));
+    EXPECT_EQ(plat::FileSize("missing\\dir\\x"), -1);
+}
+
+TEST(AtomicWrite, AFailedWriteKeepsTheOldFile) {
+    support::TempDir dir;
+    ASSERT_TRUE(plat::WriteFileAtomic("keep.dat", "old!", 4));
+    headless::Reset({});
+    headless::FailCall("WriteFile");
+    EXPECT_FALSE(plat::WriteFileAtomic("keep.dat", "new data", 8));
+    EXPECT_EQ(support::ReadBytes("keep.dat"), (std::vector<uint8_t>{'o', 'l', 'd', '!'}));
+    headless::FailCall("FlushFile");
+    EXPECT_FALSE(plat::WriteFileAtomic("keep.dat", "new data", 8));
+    EXPECT_EQ(plat::FileSize("keep.dat"), 4);
+    // No temporary files are left behind.
+    int entries = 0;
+    for (auto& e : fs::directory_iterator(".")) entries += e.is_regular_file();
+    EXPECT_EQ(entries, 1);
+    EXPECT_TRUE(plat::WriteFileAtomic("keep.dat", "new data", 8));
+    EXPECT_EQ(plat::FileSize("keep.dat"), 8);
+}
+
+TEST(AtomicWrite, AHandleCommitsOnlyOnClose) {
+    support::TempDir dir;
+    ASSERT_TRUE(plat::WriteFileAtomic("f.bin", "1234", 4));
+    {
+        plat::File f;
+        ASSERT_TRUE(f.Open("F.BIN", plat::File::Mode::CreateAlways));
+        EXPECT_EQ(f.Write("ab", 2), 2u);
+        EXPECT_EQ(plat::FileSize("f.bin"), 4);  // not replaced yet
+        EXPECT_TRUE(f.Close());
+    }
+    EXPECT_EQ(plat::FileSize("f.bin"), 2);
+    {
+        plat::File f;
+        ASSERT_TRUE(f.Open("f.bin", plat::File::Mode::CreateAlways));
+        f.Write("xyz", 3);
+        // destroyed without Close: an abandoned write leaves the old file
+    }
+    EXPECT_EQ(plat::FileSize("f.bin"), 2);
+}
+
+TEST(Random, FifteenBitGeneratorSequence) {
+    plat::Srand(1);
+    EXPECT_EQ(plat::Rand(), 41);
+    EXPECT_EQ(plat::Rand(), 18467);
+    EXPECT_EQ(plat::Rand(), 6334);
+    plat::Srand(12345);
+    for (int i = 0; i < 10000; ++i) {
+        int v = plat::Rand();
+        ASSERT_GE(v, 0);
+        ASSERT_LE(v, 32767);
+    }
+}
+
+// UTF-8 text independent of the execution character set.
+static std::string U(const char8_t* s) { return reinterpret_cast<const char*>(s); }
+
+TEST(Text, Cp932RoundTripAndBackslash) {
+    std::string sj = plat::Utf8ToCp932(U(u8"オルヴァント\\"));
+    EXPECT_EQ(sj, "オルヴァント\\");  // a literal of the game's own character set
+    EXPECT_EQ(static_cast<unsigned char>(sj.back()), 0x5C);  // the backslash stays a backslash
+    EXPECT_EQ(plat::Cp932ToUtf8(sj), U(u8"オルヴァント\\"));
+    EXPECT_EQ(plat::Cp932ToUtf8(std::string("a\x81", 2)), "a?");  // a cut character becomes '?'
+}
+
+TEST(Surfaces, RefuseRectanglesOutsideAndBusyOrLostSurfaces) {
+    support::HeadlessDisplay d;
+    ASSERT_TRUE(d.ok);
+    DDSurface* s = support::MakeSurface(8, 8);
+    DDSurface* t = support::MakeSurface(8, 8);
+    support::SetPixel(t, 0, 0, 0x1111);
+    RECT outside{4, 4, 9, 8};
+    EXPECT_EQ(s->Blt(&outside, t, nullptr, 0, nullptr), DDERR_INVALIDRECT);
+    EXPECT_EQ(s->BltFast(1, 0, t, nullptr, 0), DDERR_INVALIDRECT);
+    EXPECT_EQ(support::PixelAt(s, 1, 0), 0);
+    DDSURFACEDESC2 desc{};
+    desc.dwSize = DDSD_SIZE;
+    ASSERT_EQ(s->Lock(nullptr, &desc, 0), DD_OK);
+    EXPECT_EQ(s->Lock(nullptr, &desc, 0), DDERR_SURFACEBUSY);
+    EXPECT_EQ(s->BltFast(0, 0, t, nullptr, 0), DDERR_SURFACEBUSY);
+    EXPECT_EQ(s->Unlock(nullptr), DD_OK);
+    EXPECT_EQ(s->Unlock(nullptr), DDERR_NOTLOCKED);
+    desc.dwSize = 0;
+    EXPECT_EQ(s->GetSurfaceDesc(&desc), DDERR_INVALIDPARAMS);
+    EXPECT_EQ(s->BltFast(0, 0, t, nullptr, DDBLTFAST_SRCCOLORKEY), DDERR_NOCOLORKEY);
+    t->MarkLost();
+    EXPECT_EQ(s->BltFast(0, 0, t, nullptr, 0), DDERR_SURFACELOST);
+    DD_ReleaseSurface(s);
+    DD_ReleaseSurface(t);
+}
+
+TEST(Surfaces, PitchMayBeWiderThanTheRow) {
+    headless::Config c;
+    c.extra_pitch = 6;
+    support::HeadlessDisplay d(c);
+    ASSERT_TRUE(d.ok);
+    DDSurface* s = support::MakeSurface(5, 3);
+    EXPECT_GE(s->Pitch(), 5 * 2 + 6);
+    DD_ReleaseSurface(s);
+}
+
+TEST(Messages, CloseDestroysTheWindowThroughTheDefaultProcedure) {
+    headless::Reset({});
+    static int destroyed = 0;
+    destroyed = 0;
+    auto proc = [](plat::Window* w, uint32_t m, uintptr_t wp, intptr_t lp) -> intptr_t {
+        if (m == plat::WM_DESTROY) {
+            ++destroyed;
+            plat::PostQuitMessage(0);
+            return 0;
+        }
+        return plat::DefWindowProc(w, m, wp, lp);
+    };
+    plat::Window* w = plat::CreateMainWindow("t", 640, 480, proc);
+    ASSERT_NE(w, nullptr);
+    headless::PostWindowEvent(plat::WM_ACTIVATEAPP, 0);
+    headless::PostWindowEvent(plat::WM_CLOSE);
+    plat::Msg msg;
+    std::vector<uint32_t> seen;
+    while (plat::PeekMessage(&msg)) {
+        seen.push_back(msg.message);
+        if (msg.message == plat::WM_QUIT) break;
+        plat::DispatchMessage(msg);
+    }
+    EXPECT_EQ(seen, (std::vector<uint32_t>{plat::WM_ACTIVATEAPP, plat::WM_CLOSE, plat::WM_QUIT}));
+    EXPECT_EQ(destroyed, 1);
+    EXPECT_EQ(plat::MainWindow(), nullptr);
+}
+
+TEST(Messages, ScriptedBoxAnswersInOrderThenOk) {
+    headless::Reset({});
+    headless::PushMessageBoxAnswer(plat::IDCANCEL);
+    EXPECT_EQ(plat::MessageBox("a", "b", plat::MB_OKCANCEL), plat::IDCANCEL);
+    EXPECT_EQ(plat::MessageBox("a", "b", plat::MB_OK), plat::IDOK);
+    EXPECT_EQ(headless::ShownMessageBoxes().size(), 2u);
+}
+
+TEST(Png, WritesAFrameThatReadsBack) {
+    support::TempDir dir;
+    plat::Frame f;
+    f.width = 3;
+    f.height = 2;
+    f.pixels = {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF, 0, 0x123456};
+    ASSERT_TRUE(plat::WritePng("shot.png", f));
+    std::vector<uint8_t> b = support::ReadBytes("shot.png");
+    ASSERT_GT(b.size(), 33u);
+    EXPECT_EQ(b[1], 'P');
+    EXPECT_EQ(b[19], 3);  // width, big-endian
+    EXPECT_EQ(b[23], 2);  // height
+    EXPECT_FALSE(plat::WritePng("empty.png", plat::Frame{}));
+}
+
+TEST(Convert16To32, WidensBothLayoutsKeepingWhiteWhite) {
+    uint16_t px[4] = {0xFFFF, 0xF800, 0x07E0, 0x0821};
+    uint32_t out[4];
+    plat::Convert16To32(px, out, 4, true);
+    EXPECT_EQ(out[0], 0xFFFFFFu);
+    EXPECT_EQ(out[1], 0xFF0000u);
+    EXPECT_EQ(out[2], 0x00FF00u);
+    EXPECT_EQ(out[3], 0x080408u);
+    uint16_t p5[3] = {0x7FFF, 0x7C00, 0x03E0};
+    plat::Convert16To32(p5, out, 3, false);
+    EXPECT_EQ(out[0], 0xFFFFFFu);
+    EXPECT_EQ(out[1], 0xFF0000u);
+    EXPECT_EQ(out[2], 0x00FF00u);
+}
