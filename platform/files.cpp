@@ -188,6 +188,11 @@ int64_t File::Size() const {
     return st.st_size;
 }
 
+int64_t File::Tell() const {
+    if (fd_ < 0) return -1;
+    return ::lseek(fd_, 0, SEEK_CUR);
+}
+
 bool File::Close() {
     if (fd_ < 0) return false;
     bool ok = true;

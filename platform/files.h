@@ -32,6 +32,7 @@ public:
     size_t Write(const void* data, size_t count);
     bool Seek(uint64_t offset);
     int64_t Size() const;  // -1 when not open
+    int64_t Tell() const;  // current read/write position, -1 when not open
     // For CreateAlways: commits the file when every write succeeded; false when it did not.
     bool Close();
 
