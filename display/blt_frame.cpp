@@ -37,6 +37,26 @@ RECT WholeOf(DDSurface* s) {
     return RECT{0, 0, static_cast<int32_t>(d.dwWidth), static_cast<int32_t>(d.dwHeight)};
 }
 
+// One axis of a point blit: the destination edge that is cut shows the source's near side, or its
+// far side when mirrored.
+bool ClipPointAxis(int32_t e_lo, int32_t e_hi, int32_t& pos, int32_t& s_lo, int32_t& s_hi, bool mirrored) {
+    if (pos >= e_hi) return false;
+    if (pos < e_lo) {
+        if (mirrored)
+            s_hi -= e_lo - pos;
+        else
+            s_lo += e_lo - pos;
+        pos = e_lo;
+    }
+    if (int64_t(pos) + (s_hi - s_lo) > e_hi) {
+        if (mirrored)
+            s_lo = s_hi - (e_hi - pos);
+        else
+            s_hi = s_lo + (e_hi - pos);
+    }
+    return s_lo < s_hi;
+}
+
 // One axis of a stretched clip: cuts of the destination remove source pixels in proportion.
 bool ClipStretchAxis(int32_t e_lo, int32_t e_hi, int32_t& d_lo, int32_t& d_hi, int32_t& s_lo, int32_t& s_hi,
                      bool mirrored) {
@@ -82,36 +102,8 @@ struct StippleOp {
 
 int BLT_ClipDest(const DDSURFACEDESC2* dest, const RECT* clip, int32_t* x, int32_t* y, RECT* s, uint32_t flip) {
     RECT e = Effective(dest, clip);
-    if (*x >= e.right) return 0;
-    if (!(flip & BLT_FLIP_LR)) {
-        if (*x < e.left) {
-            s->left += e.left - *x;
-            *x = e.left;
-        }
-        if (int64_t(*x) + (s->right - s->left) > e.right) s->right = s->left + (e.right - *x);
-    } else {
-        if (*x < e.left) {
-            s->right -= e.left - *x;
-            *x = e.left;
-        }
-        if (int64_t(*x) + (s->right - s->left) > e.right) s->left = s->right - (e.right - *x);
-    }
-    if (s->left >= s->right) return 0;
-    if (*y >= e.bottom) return 0;
-    if (!(flip & BLT_FLIP_UD)) {
-        if (*y < e.top) {
-            s->top += e.top - *y;
-            *y = e.top;
-        }
-        if (int64_t(*y) + (s->bottom - s->top) > e.bottom) s->bottom = s->top + (e.bottom - *y);
-    } else {
-        if (*y < e.top) {
-            s->bottom -= e.top - *y;
-            *y = e.top;
-        }
-        if (int64_t(*y) + (s->bottom - s->top) > e.bottom) s->top = s->bottom - (e.bottom - *y);
-    }
-    return s->top < s->bottom;
+    if (!ClipPointAxis(e.left, e.right, *x, s->left, s->right, (flip & BLT_FLIP_LR) != 0)) return 0;
+    return ClipPointAxis(e.top, e.bottom, *y, s->top, s->bottom, (flip & BLT_FLIP_UD) != 0);
 }
 
 int BLT_ClipStretch(const DDSURFACEDESC2* dest, const RECT* clip, RECT* d, RECT* s, uint32_t flip) {

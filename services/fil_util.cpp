@@ -140,23 +140,27 @@ const char* FIL_MakePath(const char* format, ...) {
     return g_path_buf;
 }
 
-void SYS_DebugPrint(const char* format, ...) {
+namespace {
+void DebugPrintV(const char* format, va_list ap, bool crlf) {
     char buf[1024];
+    std::vsnprintf(buf, sizeof buf, format, ap);
+    plat::OutputDebugString(buf);
+    if (crlf) plat::OutputDebugString("\r\n");
+}
+}  // namespace
+
+void SYS_DebugPrint(const char* format, ...) {
     va_list ap;
     va_start(ap, format);
-    std::vsnprintf(buf, sizeof buf, format, ap);
+    DebugPrintV(format, ap, true);
     va_end(ap);
-    plat::OutputDebugString(buf);
-    plat::OutputDebugString("\r\n");
 }
 
 void SYS_DebugPrintNoCrlf(const char* format, ...) {
-    char buf[1024];
     va_list ap;
     va_start(ap, format);
-    std::vsnprintf(buf, sizeof buf, format, ap);
+    DebugPrintV(format, ap, false);
     va_end(ap);
-    plat::OutputDebugString(buf);
 }
 
 int SYS_DebugLog(const char*, ...) { return 0; }
