@@ -105,7 +105,7 @@ int LZ_Expand(const uint8_t* flags, uint32_t n, const uint8_t* data, uint32_t d,
 
 int LZ_Read(FIL_HANDLE file, void* dest, size_t capacity, uint32_t* size_out) {
     int64_t left;
-    if (!dest || !FileLeft(file, &left)) return 0;
+    if ((!dest && capacity) || !FileLeft(file, &left)) return 0;
     FileSource src{file, left};
     Parts p;
     if (!ReadParts(src, uint64_t(left), size_out, p, "LZ_Read")) return 0;
@@ -132,7 +132,7 @@ int LZ_ReadAlloc(FIL_HANDLE file, void** out, uint32_t* size_out) {
 }
 
 int LZ_Decode(const uint8_t* block, size_t len, uint8_t* dest, size_t capacity, uint32_t* size_out, size_t* used) {
-    if (!block || !dest) return 0;
+    if (!block || (!dest && capacity)) return 0;
     MemSource src{block, len};
     Parts p;
     if (!ReadParts(src, len, size_out, p, "LZ_Decode") || !ExpandInto(p, dest, capacity, "LZ_Decode")) return 0;

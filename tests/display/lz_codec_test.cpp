@@ -190,6 +190,14 @@ TEST(LzDecoder, RefusesTokensThatLeaveTheirBounds) {
     EXPECT_EQ(std::vector<uint8_t>(out, out + 4), (std::vector<uint8_t>{9, 9, 9, 9}));
 }
 
+TEST(LzDecoder, EmptyBlockNeedsNoDestination) {
+    // Found by fuzzing: an empty block decoded into an empty (null) destination succeeds.
+    auto empty = Encode({});
+    EXPECT_EQ(LZ_Decode(empty.data(), empty.size(), nullptr, 0, nullptr, nullptr), 1);
+    auto one = Encode({5});
+    EXPECT_EQ(LZ_Decode(one.data(), one.size(), nullptr, 0, nullptr, nullptr), 0);
+}
+
 TEST(LzDecoder, NeverWritesPastTheCallersCapacity) {
     std::vector<uint8_t> src(100, 3);
     auto block = Encode(src);
