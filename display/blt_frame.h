@@ -2,8 +2,16 @@
 // screen-door blits. Software blitters plug their per-pixel formula into the walks below.
 #pragma once
 #include <cstdint>
+#include <cstring>
 
 #include "display/dd_display.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#define BLT_HAVE_VEC8 1
+#else
+#define BLT_HAVE_VEC8 0
+#endif
 
 constexpr int BLT_STEP_TABLE_SIZE = 2048;
 extern int32_t BLT_STEP_TABLE[BLT_STEP_TABLE_SIZE];
@@ -78,6 +86,59 @@ public:
     StretchFrame(DDSurface* d, RECT* dst_rect, DDSurface* s, const RECT* src_rect, uint32_t flip, Order order);
 };
 
+#if BLT_HAVE_VEC8
+// An op may also offer Vec8(d, s): eight pixels at once, the same as eight Pixel calls (so it must
+// not use c). The walks then take whole groups of eight and leave the row's rest to Pixel.
+template <class Op>
+concept HasVec8 = requires(const Op& op, __m128i v) { v = op.Vec8(v, v); };
+
+inline __m128i Reverse8(__m128i v) {
+    v = _mm_shufflelo_epi16(v, 0x1B);
+    v = _mm_shufflehi_epi16(v, 0x1B);
+    return _mm_shuffle_epi32(v, 0x4E);
+}
+
+// Keyed: where the source is 0 the destination stays.
+inline __m128i KeepUnderKey(__m128i s, __m128i d, __m128i r) {
+    __m128i zero = _mm_cmpeq_epi16(s, _mm_setzero_si128());
+    return _mm_or_si128(_mm_and_si128(zero, d), _mm_andnot_si128(zero, r));
+}
+
+// One source pixel of a stretched row into lane L; the source then advances by its table entry.
+template <int L>
+inline __m128i GatherLane(__m128i v, const uint8_t*& s, const int32_t*& steps) {
+    uint16_t p;
+    std::memcpy(&p, s, 2);
+    s += *steps++;
+    return _mm_insert_epi16(v, p, L);
+}
+
+// Eight stretched source pixels, lane order reversed for a left-right mirrored walk.
+template <bool Rev>
+inline __m128i Gather8(const uint8_t*& s, const int32_t*& steps) {
+    __m128i v = _mm_setzero_si128();
+    v = GatherLane<Rev ? 7 : 0>(v, s, steps);
+    v = GatherLane<Rev ? 6 : 1>(v, s, steps);
+    v = GatherLane<Rev ? 5 : 2>(v, s, steps);
+    v = GatherLane<Rev ? 4 : 3>(v, s, steps);
+    v = GatherLane<Rev ? 3 : 4>(v, s, steps);
+    v = GatherLane<Rev ? 2 : 5>(v, s, steps);
+    v = GatherLane<Rev ? 1 : 6>(v, s, steps);
+    v = GatherLane<Rev ? 0 : 7>(v, s, steps);
+    return v;
+}
+
+// Writes eight destination pixels ending (mirrored) or starting at d from source lanes sv.
+template <bool Keyed, bool Mirrored, class Op>
+inline void Put8(uint16_t* d, __m128i sv, const Op& op) {
+    uint16_t* p = Mirrored ? d - 7 : d;
+    __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    __m128i rv = op.Vec8(dv, sv);
+    if constexpr (Keyed) rv = KeepUnderKey(sv, dv, rv);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(p), rv);
+}
+#endif
+
 // ---- walks: one loop per key and mirror combination, chosen once per blit ----
 template <bool Keyed, uint32_t Flip, class Op>
 void PointLoop(const Frame& f, Op& op) {
@@ -90,7 +151,19 @@ void PointLoop(const Frame& f, Op& op) {
         BeginRow(op, r);
         uint16_t* d = reinterpret_cast<uint16_t*>(drow);
         const uint16_t* s = reinterpret_cast<const uint16_t*>(srow);
-        for (int c = f.w; c >= 1; --c) {
+        int c = f.w;
+#if BLT_HAVE_VEC8
+        if constexpr (HasVec8<Op>) {
+            for (; c >= 8; c -= 8) {
+                __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
+                if constexpr ((Flip & BLT_FLIP_LR) != 0) sv = Reverse8(sv);
+                Put8<Keyed, (Flip & BLT_FLIP_LR) != 0>(d, sv, op);
+                s += 8;
+                d += 8 * step;
+            }
+        }
+#endif
+        for (; c >= 1; --c) {
             uint16_t v = *s++;
             if (!Keyed || v != 0) op.Pixel(d, v, c);
             d += step;
@@ -114,7 +187,17 @@ void StretchLoop(const Frame& f, Op& op) {
         uint16_t* d = reinterpret_cast<uint16_t*>(drow);
         const uint8_t* s = srow;
         const int32_t* steps = BLT_STEP_TABLE;
-        for (int c = f.w; c >= 1; --c) {
+        int c = f.w;
+#if BLT_HAVE_VEC8
+        if constexpr (HasVec8<Op>) {
+            for (; c >= 8; c -= 8) {
+                __m128i sv = Gather8<(Flip & BLT_FLIP_LR) != 0>(s, steps);
+                Put8<Keyed, (Flip & BLT_FLIP_LR) != 0>(d, sv, op);
+                d += 8 * step;
+            }
+        }
+#endif
+        for (; c >= 1; --c) {
             uint16_t v = *reinterpret_cast<const uint16_t*>(s);
             if (!Keyed || v != 0) op.Pixel(d, v, c);
             s += *steps++;

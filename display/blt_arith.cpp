@@ -1,0 +1,206 @@
+// Arithmetic blend blitters: per-pixel formulas on the whole pixel, plugged into the blit frame.
+#include "display/blt_arith.h"
+
+namespace {
+using blt::ArithMasks;
+using blt::Share;
+
+#if BLT_HAVE_VEC8
+// Vector forms work in 16-bit lanes. Only the 565 red channel can carry or borrow past bit 15; that
+// one bit is recovered with a saturating compare, so the results equal the 32-bit scalar formulas.
+inline __m128i Splat(uint32_t v) { return _mm_set1_epi16(static_cast<short>(v)); }
+
+template <bool Is565, Share S>
+inline __m128i ShareVec(__m128i s) {
+    using Mk = ArithMasks<Is565>;
+    if constexpr (S == Share::Whole) return _mm_and_si128(s, Splat(Mk::M));
+    if constexpr (S == Share::Half) return _mm_srli_epi16(_mm_and_si128(s, Splat(Mk::H)), 1);
+    return _mm_srli_epi16(_mm_and_si128(s, Splat(Mk::Q)), 2);
+}
+
+// (d & M) and (x & M) are even, so the rounding average is their exact half-sum.
+template <bool Is565>
+inline __m128i MixVec(__m128i d, __m128i xm) {
+    return _mm_avg_epu16(_mm_and_si128(d, Splat(ArithMasks<Is565>::M)), xm);
+}
+
+inline __m128i RunsBelow(__m128i b) { return _mm_sub_epi16(b, _mm_srli_epi16(b, 5)); }
+
+template <bool Is565>
+inline __m128i AddVec(__m128i d, __m128i t) {
+    using Mk = ArithMasks<Is565>;
+    __m128i dm = _mm_and_si128(d, Splat(Mk::M));
+    __m128i a = _mm_add_epi16(dm, t);
+    __m128i run = RunsBelow(_mm_and_si128(a, Splat(Mk::K & 0xFFFF)));
+    if constexpr (Is565) {
+        // dm + t is even, so it saturates to 0xFFFF exactly when red carries out of bit 15.
+        __m128i top = _mm_cmpeq_epi16(_mm_adds_epu16(dm, t), _mm_set1_epi16(-1));
+        run = _mm_or_si128(run, _mm_and_si128(top, Splat(0xF800)));
+    }
+    return _mm_and_si128(_mm_or_si128(a, run), Splat(Mk::M));
+}
+
+template <bool Is565>
+inline __m128i SubVec(__m128i d, __m128i t) {
+    using Mk = ArithMasks<Is565>;
+    __m128i dk = _mm_or_si128(d, Splat(Mk::K & 0xFFFF));
+    __m128i v = _mm_sub_epi16(dk, t);
+    __m128i run = RunsBelow(_mm_andnot_si128(v, Splat(Mk::K & 0xFFFF)));
+    if constexpr (Is565) {
+        // Red went below zero exactly when t > dk: then the guard above bit 15 was consumed.
+        __m128i kept = _mm_cmpeq_epi16(_mm_subs_epu16(t, dk), _mm_setzero_si128());
+        run = _mm_or_si128(run, _mm_andnot_si128(kept, Splat(0xF800)));
+    }
+    return _mm_andnot_si128(run, v);
+}
+#endif
+
+template <bool Is565>
+struct MixOp {
+    void Pixel(uint16_t* d, uint16_t s, int) const { *d = blt::MixPixel<Is565>(*d, s); }
+#if BLT_HAVE_VEC8
+    __m128i Vec8(__m128i d, __m128i s) const {
+        return MixVec<Is565>(d, _mm_and_si128(s, Splat(ArithMasks<Is565>::M)));
+    }
+#endif
+};
+
+template <Share S>
+struct Add {
+    template <bool Is565>
+    struct Op {
+        void Pixel(uint16_t* d, uint16_t s, int) const {
+            *d = blt::AddPixel<Is565>(*d, blt::ShareOf<Is565, S>(s));
+        }
+#if BLT_HAVE_VEC8
+        __m128i Vec8(__m128i d, __m128i s) const { return AddVec<Is565>(d, ShareVec<Is565, S>(s)); }
+#endif
+    };
+};
+
+template <Share S>
+struct Sub {
+    template <bool Is565>
+    struct Op {
+        void Pixel(uint16_t* d, uint16_t s, int) const {
+            *d = blt::SubPixel<Is565>(*d, blt::ShareOf<Is565, S>(s));
+        }
+#if BLT_HAVE_VEC8
+        __m128i Vec8(__m128i d, __m128i s) const { return SubVec<Is565>(d, ShareVec<Is565, S>(s)); }
+#endif
+    };
+};
+
+template <bool Is565>
+struct SilhouetteOp {
+    uint32_t colour;
+    void Pixel(uint16_t* d, uint16_t, int) const { *d = static_cast<uint16_t>(colour); }
+#if BLT_HAVE_VEC8
+    __m128i Vec8(__m128i, __m128i) const { return Splat(colour); }
+#endif
+};
+
+template <bool Is565>
+struct MixColorOp {
+    uint32_t colour;
+    void Pixel(uint16_t* d, uint16_t, int) const { *d = blt::MixPixel<Is565>(*d, colour & 0xFFFF); }
+#if BLT_HAVE_VEC8
+    __m128i Vec8(__m128i d, __m128i) const {
+        return MixVec<Is565>(d, Splat(colour & ArithMasks<Is565>::M));
+    }
+#endif
+};
+
+// The seven source blends clip on descriptors and lock only when something is left; the two
+// shape blends lock first. Both unlock before returning.
+template <template <bool> class Op, class... A>
+int Point(DDSurface* dst, int32_t x, int32_t y, DDSurface* src, const RECT* src_rect, uint32_t flip, bool keyed,
+          blt::Order order, const A&... args) {
+    blt::PointFrame f(dst, x, y, src, src_rect, flip, order);
+    if (f.ready) blt::RunPoint<Op>(f, flip, keyed, args...);
+    return 0;
+}
+
+template <template <bool> class Op, class... A>
+int Stretch(DDSurface* dst, RECT* dst_rect, DDSurface* src, const RECT* src_rect, uint32_t flip, bool keyed,
+            blt::Order order, const A&... args) {
+    blt::StretchFrame f(dst, dst_rect, src, src_rect, flip, order);
+    if (f.ready) blt::RunStretch<Op>(f, flip, keyed, args...);
+    return 0;
+}
+
+constexpr blt::Order kDescribe = blt::Order::DescribeFirst;
+constexpr blt::Order kLock = blt::Order::LockFirst;
+}  // namespace
+
+int BLT_Mix(DDSurface* dst, int32_t x, int32_t y, DDSurface* src, const RECT* src_rect, uint32_t flip, int32_t keyed) {
+    return Point<MixOp>(dst, x, y, src, src_rect, flip, keyed != 0, kDescribe);
+}
+int BLT_Add(DDSurface* dst, int32_t x, int32_t y, DDSurface* src, const RECT* src_rect, uint32_t flip, int32_t keyed) {
+    return Point<Add<Share::Whole>::Op>(dst, x, y, src, src_rect, flip, keyed != 0, kDescribe);
+}
+int BLT_AddHalf(DDSurface* dst, int32_t x, int32_t y, DDSurface* src, const RECT* src_rect, uint32_t flip,
+                int32_t keyed) {
+    return Point<Add<Share::Half>::Op>(dst, x, y, src, src_rect, flip, keyed != 0, kDescribe);
+}
+int BLT_AddQuarter(DDSurface* dst, int32_t x, int32_t y, DDSurface* src, const RECT* src_rect, uint32_t flip,
+                   int32_t keyed) {
+    return Point<Add<Share::Quarter>::Op>(dst, x, y, src, src_rect, flip, keyed != 0, kDescribe);
+}
+int BLT_Sub(DDSurface* dst, int32_t x, int32_t y, DDSurface* src, const RECT* src_rect, uint32_t flip, int32_t keyed) {
+    return Point<Sub<Share::Whole>::Op>(dst, x, y, src, src_rect, flip, keyed != 0, kDescribe);
+}
+int BLT_SubHalf(DDSurface* dst, int32_t x, int32_t y, DDSurface* src, const RECT* src_rect, uint32_t flip,
+                int32_t keyed) {
+    return Point<Sub<Share::Half>::Op>(dst, x, y, src, src_rect, flip, keyed != 0, kDescribe);
+}
+int BLT_SubQuarter(DDSurface* dst, int32_t x, int32_t y, DDSurface* src, const RECT* src_rect, uint32_t flip,
+                   int32_t keyed) {
+    return Point<Sub<Share::Quarter>::Op>(dst, x, y, src, src_rect, flip, keyed != 0, kDescribe);
+}
+
+int BLT_MixStretch(DDSurface* dst, RECT* dst_rect, DDSurface* src, const RECT* src_rect, uint32_t flip,
+                   int32_t keyed) {
+    return Stretch<MixOp>(dst, dst_rect, src, src_rect, flip, keyed != 0, kDescribe);
+}
+int BLT_AddStretch(DDSurface* dst, RECT* dst_rect, DDSurface* src, const RECT* src_rect, uint32_t flip,
+                   int32_t keyed) {
+    return Stretch<Add<Share::Whole>::Op>(dst, dst_rect, src, src_rect, flip, keyed != 0, kDescribe);
+}
+int BLT_AddHalfStretch(DDSurface* dst, RECT* dst_rect, DDSurface* src, const RECT* src_rect, uint32_t flip,
+                       int32_t keyed) {
+    return Stretch<Add<Share::Half>::Op>(dst, dst_rect, src, src_rect, flip, keyed != 0, kDescribe);
+}
+int BLT_AddQuarterStretch(DDSurface* dst, RECT* dst_rect, DDSurface* src, const RECT* src_rect, uint32_t flip,
+                          int32_t keyed) {
+    return Stretch<Add<Share::Quarter>::Op>(dst, dst_rect, src, src_rect, flip, keyed != 0, kDescribe);
+}
+int BLT_SubStretch(DDSurface* dst, RECT* dst_rect, DDSurface* src, const RECT* src_rect, uint32_t flip,
+                   int32_t keyed) {
+    return Stretch<Sub<Share::Whole>::Op>(dst, dst_rect, src, src_rect, flip, keyed != 0, kDescribe);
+}
+int BLT_SubHalfStretch(DDSurface* dst, RECT* dst_rect, DDSurface* src, const RECT* src_rect, uint32_t flip,
+                       int32_t keyed) {
+    return Stretch<Sub<Share::Half>::Op>(dst, dst_rect, src, src_rect, flip, keyed != 0, kDescribe);
+}
+int BLT_SubQuarterStretch(DDSurface* dst, RECT* dst_rect, DDSurface* src, const RECT* src_rect, uint32_t flip,
+                          int32_t keyed) {
+    return Stretch<Sub<Share::Quarter>::Op>(dst, dst_rect, src, src_rect, flip, keyed != 0, kDescribe);
+}
+
+int BLT_Silhouette(DDSurface* dst, int32_t x, int32_t y, DDSurface* src, const RECT* src_rect, uint32_t colour,
+                   uint32_t flip) {
+    return Point<SilhouetteOp>(dst, x, y, src, src_rect, flip, true, kLock, colour);
+}
+int BLT_MixColor(DDSurface* dst, int32_t x, int32_t y, DDSurface* src, const RECT* src_rect, uint32_t colour,
+                 uint32_t flip) {
+    return Point<MixColorOp>(dst, x, y, src, src_rect, flip, true, kLock, colour);
+}
+int BLT_SilhouetteStretch(DDSurface* dst, RECT* dst_rect, DDSurface* src, const RECT* src_rect, uint32_t colour,
+                          uint32_t flip) {
+    return Stretch<SilhouetteOp>(dst, dst_rect, src, src_rect, flip, true, kLock, colour);
+}
+int BLT_MixColorStretch(DDSurface* dst, RECT* dst_rect, DDSurface* src, const RECT* src_rect, uint32_t colour,
+                        uint32_t flip) {
+    return Stretch<MixColorOp>(dst, dst_rect, src, src_rect, flip, true, kLock, colour);
+}
