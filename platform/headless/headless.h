@@ -1,6 +1,7 @@
 // Test hooks of the headless backend: manual clock, scripted answers and events, call log,
 // failure injection and captured output.
 #pragma once
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -40,4 +41,28 @@ void ClearDebugOutput();
 
 // A window event delivered at the next message pump (to the main window).
 void PostWindowEvent(uint32_t message, uintptr_t wparam = 0, intptr_t lparam = 0);
+
+// ---- scripted input: the devices report this state from their next read on ----
+struct ScriptedJoystick {
+    int32_t x = 0, y = 0;      // raw axes -32768..32767 (the devices scale them to their range)
+    uint32_t buttons = 0;      // bit i = button i down
+    bool attached = true;      // false: it cannot be opened, and reads of an opened one fail
+};
+struct InputState {
+    std::array<uint8_t, 256> keys{};  // by key code, bit 7 = down
+    int32_t mouse_x = 0, mouse_y = 0;  // the pointer in client pixels (SetCursorPos moves it)
+    int32_t wheel = 0;                 // running wheel position
+    uint8_t mouse_buttons = 0;         // physical buttons 0..3 in bits 0..3
+    bool buttons_swapped = false;      // the system's left/right exchange setting
+    std::vector<ScriptedJoystick> joysticks;  // attached joysticks in enumeration order
+};
+// The scripted state; edit it between frames. Reset() clears it.
+InputState& Input();
+void ResetInput();
+void SetKey(uint8_t code, bool down);
+void SetMouse(int32_t x, int32_t y, uint8_t buttons);
+void TurnWheel(int notches);  // DI_WHEEL_DELTA per notch, positive away from the player
+void SetJoystick(int index, int32_t x, int32_t y, uint32_t buttons);  // attaches up to index
+// Joysticks opened by the devices and not yet released.
+int OpenJoysticks();
 }  // namespace headless

@@ -38,6 +38,7 @@ void Reset(const Config& config) {
     g_time = config.start_time;
     g_answers.clear();
     g_boxes.clear();
+    ResetInput();
     plat::InitBackend(plat::BackendKind::Headless);
     plat::detail::ResetHooks();
     plat::detail::SetLogging(true);

@@ -107,6 +107,7 @@ public:
 
     void Pump() override {
         plat::Window* main = plat::MainWindow();
+        input::BeginPump();
         SDL_Event e;
         while (SDL_PollEvent(&e)) {
             input::HandleEvent(e);

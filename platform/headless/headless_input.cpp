@@ -1,0 +1,78 @@
+// Scripted input for the headless backend: the devices read whatever the test has set.
+#include <algorithm>
+#include <set>
+
+#include "platform/headless/headless.h"
+#include "platform/input.h"
+#include "platform/input_source.h"
+
+namespace headless {
+namespace {
+InputState g_input;
+std::set<int> g_open;
+
+void Start() {}
+void Keyboard(uint8_t out[256]) { std::copy(g_input.keys.begin(), g_input.keys.end(), out); }
+void Mouse(plat::detail::MouseRaw* out) {
+    out->x = g_input.mouse_x;
+    out->y = g_input.mouse_y;
+    out->wheel = g_input.wheel;
+    out->buttons = g_input.mouse_buttons & 0x0F;
+}
+void Warp(int32_t x, int32_t y) {
+    g_input.mouse_x = x;
+    g_input.mouse_y = y;
+}
+bool SwapButtons(bool swap) {
+    bool was = g_input.buttons_swapped;
+    g_input.buttons_swapped = swap;
+    return was;
+}
+int JoystickCount() { return int(g_input.joysticks.size()); }
+bool OpenJoystick(int index) {
+    if (index < 0 || size_t(index) >= g_input.joysticks.size() || !g_input.joysticks[index].attached) return false;
+    g_open.insert(index);
+    return true;
+}
+void CloseJoystick(int index) { g_open.erase(index); }
+void PollJoysticks() {}
+bool Joystick(int index, int32_t* x, int32_t* y, uint32_t* buttons) {
+    if (!g_open.count(index) || size_t(index) >= g_input.joysticks.size()) return false;
+    const ScriptedJoystick& j = g_input.joysticks[index];
+    if (!j.attached) return false;
+    *x = std::clamp(j.x, -32768, 32767);
+    *y = std::clamp(j.y, -32768, 32767);
+    *buttons = j.buttons;
+    return true;
+}
+}  // namespace
+
+InputState& Input() { return g_input; }
+void ResetInput() {
+    g_input = InputState{};
+    g_open.clear();
+}
+void SetKey(uint8_t code, bool down) { g_input.keys[code] = down ? 0x80 : 0; }
+void SetMouse(int32_t x, int32_t y, uint8_t buttons) {
+    g_input.mouse_x = x;
+    g_input.mouse_y = y;
+    g_input.mouse_buttons = buttons;
+}
+void TurnWheel(int notches) { g_input.wheel += notches * DI_WHEEL_DELTA; }
+void SetJoystick(int index, int32_t x, int32_t y, uint32_t buttons) {
+    if (index < 0) return;
+    if (size_t(index) >= g_input.joysticks.size()) g_input.joysticks.resize(size_t(index) + 1);
+    g_input.joysticks[index] = ScriptedJoystick{x, y, buttons, true};
+}
+int OpenJoysticks() { return int(g_open.size()); }
+}  // namespace headless
+
+namespace plat::detail {
+const InputSource& HeadlessInputSource() {
+    namespace h = headless;
+    static const InputSource source{h::Start,        h::Keyboard,      h::Mouse,         h::Warp,
+                                    h::SwapButtons,  h::JoystickCount, h::OpenJoystick,  h::CloseJoystick,
+                                    h::PollJoysticks, h::Joystick};
+    return source;
+}
+}  // namespace plat::detail
