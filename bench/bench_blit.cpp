@@ -177,6 +177,12 @@ void BM_BltKeyed(benchmark::State& state) {
     World& w = Get();
     Measure(state, [&w] { BLT_Blt(w.dst, 0, 0, w.src, nullptr, 1); }, "sdl_key", "pixman_src");
 }
+// Level 16 is a half-and-half see-through blit through the blend table.
+void BM_Alpha(benchmark::State& state) {
+    World& w = Get();
+    int32_t keyed = static_cast<int32_t>(state.range(0));
+    Measure(state, [&w, keyed] { BLT_Alpha(w.dst, 0, 0, w.src, nullptr, 16, 0, keyed); }, "sdl_alpha", "pixman_over");
+}
 void BM_Add(benchmark::State& state) {
     World& w = Get();
     int32_t keyed = static_cast<int32_t>(state.range(0));
@@ -241,6 +247,7 @@ void BM_Peer(benchmark::State& state, const char* name) {
 
 BENCHMARK(BM_Blt)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BltKeyed)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Alpha)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Add)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_AddHalf)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Sub)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);

@@ -1,6 +1,9 @@
 // Display device, memory surfaces, clippers and palettes, with the platform's refusals.
 #include <algorithm>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "platform/backend.h"
 #include "platform/display.h"
@@ -67,6 +70,28 @@ void CopyRow(T* __restrict d, const T* __restrict s, int w, bool keyed, T key) {
     }
 }
 
+#if defined(__SSE2__)
+// 16-bit keyed rows, the common case of every sprite: eight pixels per step, selected without branches.
+template <>
+void CopyRow<uint16_t>(uint16_t* __restrict d, const uint16_t* __restrict s, int w, bool keyed, uint16_t key) {
+    if (!keyed) {
+        std::memcpy(d, s, 2 * static_cast<size_t>(w));
+        return;
+    }
+    const __m128i k = _mm_set1_epi16(static_cast<short>(key));
+    int i = 0;
+    for (; i + 8 <= w; i += 8) {
+        __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+        __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
+        __m128i hole = _mm_cmpeq_epi16(sv, k);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i),
+                         _mm_or_si128(_mm_and_si128(hole, dv), _mm_andnot_si128(hole, sv)));
+    }
+    for (; i < w; ++i)
+        if (s[i] != key) d[i] = s[i];
+}
+#endif
+
 struct BlitJob {
     uint8_t* dst;  // top-left of the full (unclipped) destination rectangle's first visible row
     int dst_pitch;
@@ -91,8 +116,18 @@ void RunBlit(const BlitJob& j) {
     int dw = j.d.right - j.d.left, dh = j.d.bottom - j.d.top;
     int sw = j.s.right - j.s.left, sh = j.s.bottom - j.s.top;
     bool plain = dw == sw && dh == sh && !j.mirror_lr && !j.mirror_ud;
+    // Whole rows of two surfaces without padding form one block: one copy.
+    int row_bytes = (j.vis.right - j.vis.left) * j.bytes;
+    if (plain && !j.keyed && j.dst_pitch == row_bytes && j.src_pitch == row_bytes && j.vis.left == j.d.left) {
+        int sx0 = j.s.left, sy0 = j.s.top + (j.vis.top - j.d.top);
+        std::memcpy(j.dst + static_cast<size_t>(j.vis.top) * j.dst_pitch + static_cast<size_t>(j.vis.left) * j.bytes,
+                    j.src + static_cast<size_t>(sy0) * j.src_pitch + static_cast<size_t>(sx0) * j.bytes,
+                    static_cast<size_t>(row_bytes) * (j.vis.bottom - j.vis.top));
+        return;
+    }
     for (int y = j.vis.top; y < j.vis.bottom; ++y) {
-        int sy = j.s.top + MapIndex(y - j.d.top, dh, sh, j.mirror_ud);
+        // Unscaled rows map one to one: no division per row.
+        int sy = plain ? j.s.top + (y - j.d.top) : j.s.top + MapIndex(y - j.d.top, dh, sh, j.mirror_ud);
         const uint8_t* srow = j.src + static_cast<size_t>(sy) * j.src_pitch;
         uint8_t* drow = j.dst + static_cast<size_t>(y) * j.dst_pitch;
         if (plain) {
