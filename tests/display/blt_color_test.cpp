@@ -16,6 +16,18 @@
 #include "tests/support/fixture.h"
 
 namespace {
+// Surfaces made by a test, released before its display goes.
+std::vector<DDSurface*> g_made;
+DDSurface* Make(int w, int h, const std::vector<uint16_t>& px = {}) {
+    DDSurface* s = support::MakeSurface(w, h, px);
+    g_made.push_back(s);
+    return s;
+}
+void ReleaseMade() {
+    for (DDSurface* s : g_made) DD_ReleaseSurface(s);
+    g_made.clear();
+}
+
 headless::Config Format(bool is565) {
     headless::Config c;
     c.is565 = is565;
@@ -44,6 +56,7 @@ class Color : public ::testing::TestWithParam<bool> {
 protected:
     Color() : display(Format(GetParam())) {}
     void SetUp() override { ASSERT_TRUE(display.ok); }
+    void TearDown() override { ReleaseMade(); }
     bool is565() const { return GetParam(); }
     // A picture from channels (green given in 5 bits; 565 puts it at the top of its six).
     uint16_t Px(int r, int g5, int b) const {
@@ -66,8 +79,8 @@ struct Pair {
 // ---------------- grey darkening and lightening ----------------
 TEST_P(Color, GreyLevelsMatchTheChannelRulesForEveryPixelValue) {
     const auto all = AllValues();
-    DDSurface* src = support::MakeSurface(256, 256, all);
-    DDSurface* dst = support::MakeSurface(256, 256);
+    DDSurface* src = Make(256, 256, all);
+    DDSurface* dst = Make(256, 256);
     long bad = 0;
     for (int level = 1; level <= 61; ++level) {
         if (level == 31) continue;
@@ -86,8 +99,8 @@ TEST_P(Color, GreyLevelsMatchTheChannelRulesForEveryPixelValue) {
 
 TEST_P(Color, GreyWorkedValues) {
     const auto all = AllValues();
-    DDSurface* src = support::MakeSurface(256, 256, all);
-    DDSurface* dst = support::MakeSurface(256, 256);
+    DDSurface* src = Make(256, 256, all);
+    DDSurface* dst = Make(256, 256);
 
     BLT_Brightness(dst, 0, 0, src, nullptr, 30, 0, 0);  // darken by 1
     auto out = support::ReadSurface(dst);
@@ -121,11 +134,11 @@ TEST_P(Color, GreyWorkedValues) {
     }
 
     // White at level 1 (amount 30).
-    DDSurface* white = support::MakeSurface(1, 1, {0xFFFF});
+    DDSurface* white = Make(1, 1, {0xFFFF});
     BLT_Brightness(dst, 0, 0, white, nullptr, 1, 0, 0);
     EXPECT_EQ(support::PixelAt(dst, 0, 0), is565() ? 0x0861 : 0x8421);
     // In 555 bit 15 survives wherever red did not clamp.
-    DDSurface* dark = support::MakeSurface(2, 1, {Px(31, 0, 0), Px(1, 0, 0)});
+    DDSurface* dark = Make(2, 1, {Px(31, 0, 0), Px(1, 0, 0)});
     BLT_Brightness(dst, 0, 0, dark, nullptr, 11, 0, 0);  // amount 20: blue and green clamp, red 32 - 20 - 1
     if (!is565()) {
         EXPECT_EQ(support::PixelAt(dst, 0, 0), 0x8000 | 10 << 10);
@@ -135,9 +148,9 @@ TEST_P(Color, GreyWorkedValues) {
 
 TEST_P(Color, DarkenAndBrightenHoldTheirAmountsInRange) {
     const auto s0 = RandomPixels(rng, 64);
-    DDSurface* src = support::MakeSurface(64, 1, s0);
-    DDSurface* a = support::MakeSurface(64, 1);
-    DDSurface* b = support::MakeSurface(64, 1);
+    DDSurface* src = Make(64, 1, s0);
+    DDSurface* a = Make(64, 1);
+    DDSurface* b = Make(64, 1);
     BLT_Darken(a, 0, 0, src, nullptr, -100, 0, 0);
     BLT_Darken(b, 0, 0, src, nullptr, 1, 0, 0);
     EXPECT_EQ(support::ReadSurface(a), support::ReadSurface(b));
@@ -150,11 +163,11 @@ TEST_P(Color, DarkenAndBrightenHoldTheirAmountsInRange) {
 TEST_P(Color, LevelThirtyOneIsTheMirroredHardwareBlit) {
     auto s0 = RandomPixels(rng, 9 * 5);
     s0[3] = s0[17] = 0;
-    DDSurface* src = support::MakeSurface(9, 5, s0);
+    DDSurface* src = Make(9, 5, s0);
     support::SetKey0(src);
     const auto d0 = RandomPixels(rng, 20 * 10);
-    DDSurface* a = support::MakeSurface(20, 10, d0);
-    DDSurface* b = support::MakeSurface(20, 10, d0);
+    DDSurface* a = Make(20, 10, d0);
+    DDSurface* b = Make(20, 10, d0);
     for (uint32_t flip = 0; flip < 4; ++flip)
         for (int keyed = 0; keyed < 2; ++keyed) {
             BLT_Brightness(a, -2, 7, src, nullptr, 31, flip, keyed);
@@ -168,8 +181,8 @@ TEST_P(Color, LevelThirtyOneIsTheMirroredHardwareBlit) {
 }
 
 TEST_P(Color, OutOfRangeLevelsDrawTheShapeInBlackOrWhiteWhateverTheKeyFlag) {
-    DDSurface* src = support::MakeSurface(3, 1, {0, Px(3, 4, 5), Px(31, 31, 31)});
-    DDSurface* dst = support::MakeSurface(3, 1);
+    DDSurface* src = Make(3, 1, {0, Px(3, 4, 5), Px(31, 31, 31)});
+    DDSurface* dst = Make(3, 1);
     for (int level : {0, -5, 62, 100})
         for (int keyed = 0; keyed < 2; ++keyed) {
             const uint16_t c = level <= 0 ? 0 : 0xFFFF;
@@ -189,8 +202,8 @@ TEST_P(Color, OutOfRangeLevelsDrawTheShapeInBlackOrWhiteWhateverTheKeyFlag) {
 // ---------------- table recolouring ----------------
 TEST_P(Color, TintMatchesThePerChannelRuleOnRandomLevelsAndPixels) {
     constexpr int W = 256, H = 64;
-    DDSurface* src = support::MakeSurface(W, H);
-    DDSurface* dst = support::MakeSurface(W, H);
+    DDSurface* src = Make(W, H);
+    DDSurface* dst = Make(W, H);
     long bad = 0;
     std::uniform_int_distribution<int> level(0, 62);
     for (int round = 0; round < 64; ++round) {
@@ -204,8 +217,8 @@ TEST_P(Color, TintMatchesThePerChannelRuleOnRandomLevelsAndPixels) {
     }
     // The table-driven brightness: one level for all three channels.
     const auto all = AllValues();
-    DDSurface* every = support::MakeSurface(256, 256, all);
-    DDSurface* out_all = support::MakeSurface(256, 256);
+    DDSurface* every = Make(256, 256, all);
+    DDSurface* out_all = Make(256, 256);
     for (int v = 1; v <= 61; v += 3) {
         if (v == 31) continue;
         BLT_BrightnessTable(out_all, 0, 0, every, nullptr, v, 0, 0);
@@ -218,8 +231,8 @@ TEST_P(Color, TintMatchesThePerChannelRuleOnRandomLevelsAndPixels) {
 
 TEST_P(Color, TintWorkedValuesAndClampedLevels) {
     const std::vector<uint16_t> s0{0xFFFF, 0x8421, Px(7, 0, 30), 0x0020, Px(0, 12, 0)};
-    DDSurface* src = support::MakeSurface(5, 1, s0);
-    DDSurface* dst = support::MakeSurface(5, 1);
+    DDSurface* src = Make(5, 1, s0);
+    DDSurface* dst = Make(5, 1);
     BLT_TintRGB(dst, 0, 0, src, nullptr, 31, 31, 31, 0, 0);
     for (int i = 0; i < 5; ++i) EXPECT_EQ(support::PixelAt(dst, i, 0), s0[i] & (is565() ? 0xFFDF : 0x7FFF)) << i;
     BLT_TintRGB(dst, 0, 0, src, nullptr, 0, 31, 31, 0, 0);
@@ -241,8 +254,8 @@ TEST_P(Color, TintWorkedValuesAndClampedLevels) {
 // ---------------- per-channel blends ----------------
 TEST_P(Color, ChannelBlendsMatchTheirBanksOnRandomPixels) {
     constexpr int W = 256, H = 64;
-    DDSurface* src = support::MakeSurface(W, H);
-    DDSurface* dst = support::MakeSurface(W, H);
+    DDSurface* src = Make(W, H);
+    DDSurface* dst = Make(W, H);
     std::uniform_int_distribution<int> level(-10, 80);
     long bad = 0;
     for (int round = 0; round < 64; ++round) {
@@ -266,8 +279,8 @@ TEST_P(Color, ChannelBlendsMatchTheirBanksOnRandomPixels) {
 TEST_P(Color, ChannelBlendEdgeLevels) {
     const std::vector<uint16_t> s0{Px(0, 10, 31), Px(16, 0, 2), 0};
     const std::vector<uint16_t> d0{Px(20, 20, 20), Px(31, 31, 31), Px(5, 5, 5)};
-    DDSurface* src = support::MakeSurface(3, 1, s0);
-    DDSurface* dst = support::MakeSurface(3, 1, d0);
+    DDSurface* src = Make(3, 1, s0);
+    DDSurface* dst = Make(3, 1, d0);
     // Alpha (0, 0, 0) still writes: the destination's channel, or 0 where the source's is 0.
     BLT_AlphaRGB(dst, 0, 0, src, nullptr, 0, 0, 0, 0, 0);
     EXPECT_EQ(support::ReadSurface(dst), (std::vector<uint16_t>{Px(0, 20, 20), Px(31, 0, 31), 0}));
@@ -283,8 +296,8 @@ TEST_P(Color, ChannelBlendEdgeLevels) {
     EXPECT_EQ(support::PixelAt(dst, 1, 0), Px(31, 0, 3));
 
     // Clamped levels: -7 and 40 act as 0 and 31, 70 as 63.
-    DDSurface* a = support::MakeSurface(3, 1, d0);
-    DDSurface* b = support::MakeSurface(3, 1, d0);
+    DDSurface* a = Make(3, 1, d0);
+    DDSurface* b = Make(3, 1, d0);
     BLT_AlphaRGB(a, 0, 0, src, nullptr, -7, 40, 40, 0, 0);
     BLT_AlphaRGB(b, 0, 0, src, nullptr, 0, 31, 31, 0, 0);
     EXPECT_EQ(support::ReadSurface(a), support::ReadSurface(b));
@@ -334,10 +347,10 @@ TEST_P(Color, StretchAtScaleOneEqualsPointAndMirroringKeepsColours) {
     constexpr int W = 23, H = 11;
     auto s0 = RandomPixels(rng, W * H);
     for (size_t i = 0; i < s0.size(); i += 4) s0[i] = 0;
-    DDSurface* src = support::MakeSurface(W, H, s0);
-    DDSurface* a = support::MakeSurface(40, 20);
-    DDSurface* b = support::MakeSurface(40, 20);
-    DDSurface* plain = support::MakeSurface(W, H);
+    DDSurface* src = Make(W, H, s0);
+    DDSurface* a = Make(40, 20);
+    DDSurface* b = Make(40, 20);
+    DDSurface* plain = Make(W, H);
     for (const Pair& p : pairs)
         for (uint32_t flip = 0; flip < 4; ++flip)
             for (int keyed = 0; keyed < 2; ++keyed) {
@@ -378,7 +391,7 @@ TEST_P(Color, StretchAtScaleOneEqualsPointAndMirroringKeepsColours) {
 TEST_P(Color, TintRectMovesChannelsTowardTheColour) {
     constexpr int W = 64, H = 32;
     const auto s0 = RandomPixels(rng, W * H);
-    DDSurface* s = support::MakeSurface(W, H, s0);
+    DDSurface* s = Make(W, H, s0);
     ASSERT_EQ(BLT_TintRect(s, nullptr, 0, 0, 0, 31), 1);
     const auto same = support::ReadSurface(s);
     for (size_t i = 0; i < same.size(); ++i) ASSERT_EQ(same[i], s0[i] & (is565() ? 0xFFDF : 0x7FFF));
@@ -414,7 +427,7 @@ TEST_P(Color, TintRectMovesChannelsTowardTheColour) {
 }
 
 TEST_P(Color, TintRectEdgesAndComponentsBeyondThirtyOne) {
-    DDSurface* s = support::MakeSurface(8, 4, std::vector<uint16_t>(32, 0x1234));
+    DDSurface* s = Make(8, 4, std::vector<uint16_t>(32, 0x1234));
     const RECT at_edge{8, 0, 12, 4}, beyond{9, 0, 12, 4}, left_of{-5, 0, -1, 4}, partly{-3, -3, 2, 2};
     EXPECT_EQ(BLT_TintRect(s, &at_edge, 0, 0, 0, 0), 0);
     EXPECT_EQ(BLT_TintRect(s, &beyond, 0, 0, 0, 0), 1);
@@ -445,8 +458,8 @@ TEST_P(Color, TintRectEdgesAndComponentsBeyondThirtyOne) {
 }
 
 TEST_P(Color, KeyedMembersSkipTransparentSourcePixels) {
-    DDSurface* src = support::MakeSurface(4, 1, {0, 0xFFFF, 0, 0x1234});
-    DDSurface* dst = support::MakeSurface(4, 1);
+    DDSurface* src = Make(4, 1, {0, 0xFFFF, 0, 0x1234});
+    DDSurface* dst = Make(4, 1);
     for (int which = 0; which < 5; ++which) {
         Fill(dst, {0x5555, 0x5555, 0x5555, 0x5555});
         switch (which) {

@@ -14,6 +14,18 @@
 #include "tests/support/fixture.h"
 
 namespace {
+// Surfaces made by a test, released before its display goes.
+std::vector<DDSurface*> g_made;
+DDSurface* Make(int w, int h, const std::vector<uint16_t>& px = {}) {
+    DDSurface* s = support::MakeSurface(w, h, px);
+    g_made.push_back(s);
+    return s;
+}
+void ReleaseMade() {
+    for (DDSurface* s : g_made) DD_ReleaseSurface(s);
+    g_made.clear();
+}
+
 headless::Config Format(bool is565, int extra_pitch = 0) {
     headless::Config c;
     c.is565 = is565;
@@ -47,6 +59,7 @@ class Level : public ::testing::TestWithParam<bool> {
 protected:
     Level() : display(Format(GetParam())) {}
     void SetUp() override { ASSERT_TRUE(display.ok); }
+    void TearDown() override { ReleaseMade(); }
     bool is565() const { return GetParam(); }
     uint16_t White() const { return is565() ? 0xFFFF : 0x7FFF; }
     support::HeadlessDisplay display;
@@ -74,8 +87,8 @@ TEST(BlendTable, EveryEntryOfEveryBankFollowsTheChannelRule) {
 // ---------------- table blends ----------------
 TEST_P(Level, EveryBankMatchesThePerChannelFormulaOnRandomPixels) {
     constexpr int W = 128, H = 128;
-    DDSurface* dst = support::MakeSurface(W, H);
-    DDSurface* src = support::MakeSurface(W, H);
+    DDSurface* dst = Make(W, H);
+    DDSurface* src = Make(W, H);
     long mismatches = 0;
     for (int bank = 0; bank < BLT_BLEND_BANKS; ++bank) {
         const auto d0 = RandomPixels(rng, W * H), s0 = RandomPixels(rng, W * H);
@@ -87,14 +100,12 @@ TEST_P(Level, EveryBankMatchesThePerChannelFormulaOnRandomPixels) {
             if (out[i] != ref::BankBlend(d0[i], s0[i], bank, bank, bank, is565())) ++mismatches;
     }
     EXPECT_EQ(mismatches, 0);
-    DD_ReleaseSurface(dst);
-    DD_ReleaseSurface(src);
 }
 
 TEST_P(Level, MirroringMovesPixelsButNeverChangesColours) {
     constexpr int W = 37, H = 23;
-    DDSurface* dst = support::MakeSurface(W, H);
-    DDSurface* src = support::MakeSurface(W, H);
+    DDSurface* dst = Make(W, H);
+    DDSurface* src = Make(W, H);
     const auto s0 = RandomPixels(rng, W * H);
     Fill(src, s0);
     for (uint32_t flip = 0; flip < 4; ++flip) {
@@ -116,9 +127,9 @@ TEST_P(Level, MirroringMovesPixelsButNeverChangesColours) {
 
 TEST_P(Level, StretchAtScaleOneEqualsThePointForm) {
     constexpr int W = 41, H = 17;
-    DDSurface* a = support::MakeSurface(100, 60);
-    DDSurface* b = support::MakeSurface(100, 60);
-    DDSurface* src = support::MakeSurface(W, H);
+    DDSurface* a = Make(100, 60);
+    DDSurface* b = Make(100, 60);
+    DDSurface* src = Make(W, H);
     auto s0 = RandomPixels(rng, W * H);
     for (size_t i = 0; i < s0.size(); i += 5) s0[i] = 0;
     Fill(src, s0);
@@ -147,8 +158,8 @@ TEST_P(Level, StretchAtScaleOneEqualsThePointForm) {
 
 TEST_P(Level, AlphaLevelsSelectNothingBlendOrOpaqueBlit) {
     const uint16_t white = White();
-    DDSurface* dst = support::MakeSurface(4, 1, {0, 0, 0, 0});
-    DDSurface* src = support::MakeSurface(4, 1, {white, white, 0, white});
+    DDSurface* dst = Make(4, 1, {0, 0, 0, 0});
+    DDSurface* src = Make(4, 1, {white, white, 0, white});
     for (int level : {0, -3}) {
         BLT_Alpha(dst, 0, 0, src, nullptr, level, 0, 0);
         RECT r{0, 0, 4, 1};
@@ -162,7 +173,7 @@ TEST_P(Level, AlphaLevelsSelectNothingBlendOrOpaqueBlit) {
 
     // 31 and above: an opaque blit, mirrored, still keyed.
     const uint16_t red = is565() ? 0xF800 : 0x7C00;
-    DDSurface* src2 = support::MakeSurface(4, 1, {red, 0, 1, 2});
+    DDSurface* src2 = Make(4, 1, {red, 0, 1, 2});
     support::SetKey0(src2);
     for (int level : {31, 40}) {
         Fill(dst, {9, 9, 9, 9});
@@ -180,8 +191,8 @@ TEST_P(Level, AlphaOneNeverTurnsASourceChannelIntoZero) {
     for (int c = 1; c < 32; ++c)
         s0[c] = is565() ? uint16_t(c << 11 | c << 6 | c) : uint16_t(c << 10 | c << 5 | c);
     s0[0] = is565() ? uint16_t(1 << 6) : uint16_t(1 << 5);
-    DDSurface* src = support::MakeSurface(32, 1, s0);
-    DDSurface* dst = support::MakeSurface(32, 1);
+    DDSurface* src = Make(32, 1, s0);
+    DDSurface* dst = Make(32, 1);
     BLT_Alpha(dst, 0, 0, src, nullptr, 1, 0, 0);
     const auto out = support::ReadSurface(dst);
     const uint16_t one = is565() ? uint16_t(1 << 11 | 1 << 6 | 1) : uint16_t(1 << 10 | 1 << 5 | 1);
@@ -194,8 +205,8 @@ TEST_P(Level, AddLevelSaturatesAndCapsItsStrength) {
     auto px = [f](int r, int g5, int b) {
         return f ? uint16_t(r << 11 | g5 << 6 | b) : uint16_t(r << 10 | g5 << 5 | b);
     };
-    DDSurface* src = support::MakeSurface(3, 1, {px(20, 10, 16), px(5, 31, 1), px(31, 0, 16)});
-    DDSurface* dst = support::MakeSurface(3, 1);
+    DDSurface* src = Make(3, 1, {px(20, 10, 16), px(5, 31, 1), px(31, 0, 16)});
+    DDSurface* dst = Make(3, 1);
     Fill(dst, {px(20, 10, 0), px(31, 31, 31), px(0, 0, 0)});
     BLT_AddLevel(dst, 0, 0, src, nullptr, 32, 0, 0);
     EXPECT_EQ(support::ReadSurface(dst), (std::vector<uint16_t>{px(31, 20, 16), px(31, 31, 31), px(31, 0, 16)}));
@@ -215,8 +226,8 @@ TEST_P(Level, AddLevelSaturatesAndCapsItsStrength) {
 }
 
 TEST_P(Level, TableBlendKeepsTheLowGreenBitClearAndStaysInsideTheBanks) {
-    DDSurface* src = support::MakeSurface(2, 1, {0xFFFF, 0x0020});
-    DDSurface* dst = support::MakeSurface(2, 1, {0xFFFF, 0xFFFF});
+    DDSurface* src = Make(2, 1, {0xFFFF, 0x0020});
+    DDSurface* dst = Make(2, 1, {0xFFFF, 0xFFFF});
     BLT_TableBlend(dst, 0, 0, src, nullptr, 31, 0, 0);
     if (is565())
         EXPECT_EQ(support::ReadSurface(dst), (std::vector<uint16_t>{0xFFDF, 0x0000}));
@@ -224,9 +235,9 @@ TEST_P(Level, TableBlendKeepsTheLowGreenBitClearAndStaysInsideTheBanks) {
         EXPECT_EQ(support::ReadSurface(dst), (std::vector<uint16_t>{0x7FFF, 0x0020}));
     // Banks beyond the table are held at its ends.
     const auto d0 = RandomPixels(rng, 64), s0 = RandomPixels(rng, 64);
-    DDSurface* big_src = support::MakeSurface(64, 1, s0);
-    DDSurface* a = support::MakeSurface(64, 1, d0);
-    DDSurface* b = support::MakeSurface(64, 1, d0);
+    DDSurface* big_src = Make(64, 1, s0);
+    DDSurface* a = Make(64, 1, d0);
+    DDSurface* b = Make(64, 1, d0);
     BLT_TableBlend(a, 0, 0, big_src, nullptr, 5000, 0, 0);
     BLT_TableBlend(b, 0, 0, big_src, nullptr, 95, 0, 0);
     EXPECT_EQ(support::ReadSurface(a), support::ReadSurface(b));
@@ -241,8 +252,8 @@ TEST_P(Level, TableBlendKeepsTheLowGreenBitClearAndStaysInsideTheBanks) {
 // ---------------- dim and whiten ----------------
 TEST_P(Level, DimAndWhitenMatchTheChannelFormulasForEveryLevel) {
     constexpr int W = 256, H = 64;
-    DDSurface* dst = support::MakeSurface(W, H);
-    DDSurface* src = support::MakeSurface(W, H);
+    DDSurface* dst = Make(W, H);
+    DDSurface* src = Make(W, H);
     long dim_bad = 0, whiten_bad = 0;
     for (int level = 0; level <= 31; ++level) {
         const auto s0 = RandomPixels(rng, W * H);
@@ -264,8 +275,8 @@ TEST_P(Level, DimAndWhitenMatchTheChannelFormulasForEveryLevel) {
 
 TEST_P(Level, DimLevelsAreHeldToZeroAndThirtyOne) {
     const uint16_t white = White();
-    DDSurface* src = support::MakeSurface(2, 1, {white, white});
-    DDSurface* dst = support::MakeSurface(2, 1);
+    DDSurface* src = Make(2, 1, {white, white});
+    DDSurface* dst = Make(2, 1);
     BLT_Dim(dst, 0, 0, src, nullptr, 31, 0, 0);
     const uint16_t w31 = is565() ? uint16_t(30 << 11 | 61 << 5 | 30) : uint16_t(30 << 10 | 30 << 5 | 30);
     EXPECT_EQ(support::PixelAt(dst, 0, 0), w31);
@@ -277,8 +288,8 @@ TEST_P(Level, DimLevelsAreHeldToZeroAndThirtyOne) {
 
 TEST_P(Level, PairsLeaveTheLastColumnOfAnOddWidth) {
     std::vector<uint16_t> s0(7 * 2, White());
-    DDSurface* src = support::MakeSurface(7, 2, s0);
-    DDSurface* dst = support::MakeSurface(7, 2, std::vector<uint16_t>(14, 0x1234));
+    DDSurface* src = Make(7, 2, s0);
+    DDSurface* dst = Make(7, 2, std::vector<uint16_t>(14, 0x1234));
     BLT_Dim(dst, 0, 0, src, nullptr, 0, 0, 0);
     for (int y = 0; y < 2; ++y) {
         for (int x = 0; x < 6; ++x) EXPECT_EQ(support::PixelAt(dst, x, y), 0) << x;
@@ -293,8 +304,8 @@ TEST_P(Level, PairsLeaveTheLastColumnOfAnOddWidth) {
 
 TEST_P(Level, KeyedDimLeavesHalvesOfPairsUnderTransparentPixels) {
     const uint16_t white = White();
-    DDSurface* src = support::MakeSurface(6, 1, {0, 0, white, 0, 0, white});
-    DDSurface* dst = support::MakeSurface(6, 1, {7, 7, 7, 7, 7, 7});
+    DDSurface* src = Make(6, 1, {0, 0, white, 0, 0, white});
+    DDSurface* dst = Make(6, 1, {7, 7, 7, 7, 7, 7});
     BLT_Dim(dst, 0, 0, src, nullptr, 16, 0, 1);
     const uint16_t d = ref::Dim(white, 16, is565());
     EXPECT_EQ(support::ReadSurface(dst), (std::vector<uint16_t>{7, 7, d, 7, 7, d}));
@@ -304,9 +315,9 @@ TEST_P(Level, KeyedDimLeavesHalvesOfPairsUnderTransparentPixels) {
 }
 
 TEST_P(Level, WhitenEndsAreAnOrdinaryBlitAndAWhiteRectangle) {
-    DDSurface* src = support::MakeSurface(4, 2, {0, 5, 6, 7, 8, 0, 9, 10});
+    DDSurface* src = Make(4, 2, {0, 5, 6, 7, 8, 0, 9, 10});
     support::SetKey0(src);
-    DDSurface* dst = support::MakeSurface(8, 4, std::vector<uint16_t>(32, 3));
+    DDSurface* dst = Make(8, 4, std::vector<uint16_t>(32, 3));
     BLT_Whiten(dst, 1, 1, src, nullptr, 0, 1, 1);  // flip ignored, key honoured
     EXPECT_EQ(support::PixelAt(dst, 1, 1), 3);
     EXPECT_EQ(support::PixelAt(dst, 2, 1), 5);
@@ -327,8 +338,8 @@ TEST_P(Level, DimAndWhitenClipToTheSurfaceNotTheClipRectangle) {
     constexpr int W = 8;
     std::vector<uint16_t> s0(W * 2);
     for (int i = 0; i < W * 2; ++i) s0[i] = static_cast<uint16_t>(0x0421 * (1 + i % 30));
-    DDSurface* src = support::MakeSurface(W, 2, s0);
-    DDSurface* dst = support::MakeSurface(10, 4, std::vector<uint16_t>(40, 0x5555));
+    DDSurface* src = Make(W, 2, s0);
+    DDSurface* dst = Make(10, 4, std::vector<uint16_t>(40, 0x5555));
     DD_SetClipRect(5, 5, 2, 2);
     BLT_Dim(dst, -2, -1, src, nullptr, 8, 0, 0);  // loses 2 columns and 1 row
     for (int x = 0; x < 6; ++x) EXPECT_EQ(support::PixelAt(dst, x, 0), ref::Dim(s0[W + x + 2], 8, is565())) << x;
@@ -341,9 +352,9 @@ TEST_P(Level, DimAndWhitenClipToTheSurfaceNotTheClipRectangle) {
 
 TEST_P(Level, DimStretchShowsTransparentPixelsBlackAndMirrors) {
     const uint16_t white = White();
-    DDSurface* src = support::MakeSurface(2, 1, {white, 0});
+    DDSurface* src = Make(2, 1, {white, 0});
     support::SetKey0(src);
-    DDSurface* dst = support::MakeSurface(4, 2, std::vector<uint16_t>(8, 0x1111));
+    DDSurface* dst = Make(4, 2, std::vector<uint16_t>(8, 0x1111));
     const RECT whole{0, 0, 2, 1};
     const RECT to{0, 0, 4, 2};
     const int live = DD_DISPLAY.surface_count;
@@ -423,7 +434,7 @@ TEST(LevelPitch, PaddingIsNeverDrawnAndTheDefaultSourceIsTheRealWidth) {
     for (bool is565 : {false, true}) {
         support::HeadlessDisplay display(Format(is565, 12));
         ASSERT_TRUE(display.ok);
-        DDSurface* dst = support::MakeSurface(6, 3, std::vector<uint16_t>(18, 0x0101));
+        DDSurface* dst = Make(6, 3, std::vector<uint16_t>(18, 0x0101));
         ASSERT_GT(dst->Pitch(), 12);
         // Mark the padding of every row.
         auto pad = [&](DDSurface* s, uint8_t v) {
@@ -432,7 +443,7 @@ TEST(LevelPitch, PaddingIsNeverDrawnAndTheDefaultSourceIsTheRealWidth) {
                             size_t(s->Pitch()) - 2 * size_t(s->Width()));
         };
         pad(dst, 0xAB);
-        DDSurface* src = support::MakeSurface(8, 3, std::vector<uint16_t>(24, 0x7BDE));
+        DDSurface* src = Make(8, 3, std::vector<uint16_t>(24, 0x7BDE));
         pad(src, 0xCD);
         BLT_Dim(dst, 2, 0, src, nullptr, 16, 0, 0);
         BLT_Whiten(dst, 2, 1, src, nullptr, 16, 0, 0);
@@ -442,12 +453,13 @@ TEST(LevelPitch, PaddingIsNeverDrawnAndTheDefaultSourceIsTheRealWidth) {
         EXPECT_EQ(support::PixelAt(dst, 5, 0), ref::Dim(0x7BDE, 16, is565));
 
         // The whole of a narrow source: its padding is not part of the picture.
-        DDSurface* narrow = support::MakeSurface(2, 1, {0x7BDE, 0x7BDE});
+        DDSurface* narrow = Make(2, 1, {0x7BDE, 0x7BDE});
         pad(narrow, 0xCD);
         Fill(dst, std::vector<uint16_t>(18, 0x0101));
         BLT_Dim(dst, 0, 0, narrow, nullptr, 31, 0, 0);
         EXPECT_EQ(support::PixelAt(dst, 1, 0), ref::Dim(0x7BDE, 31, is565));
         EXPECT_EQ(support::PixelAt(dst, 2, 0), 0x0101);
         EXPECT_EQ(support::PixelAt(dst, 3, 0), 0x0101);
+        ReleaseMade();
     }
 }
