@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "display/blt_bank_vec.h"
 #include "display/blt_channel.h"
 #include "display/blt_frame.h"
 #include "services/fil_util.h"
@@ -36,8 +37,14 @@ int BLT_TableBlend(DDSurface* dst, int32_t x, int32_t y, DDSurface* src, const R
                    uint32_t flip, int32_t keyed) {
     blt::PointFrame f(dst, x, y, src, src_rect, flip, blt::Order::DescribeFirst);
     if (!f.ready) return 0;
-    const uint8_t* t = BLT_BLEND_TABLE[blt::ClampBank(bank)];
-    blt::RunPoint<blt::BankBlendOp>(f, flip, keyed != 0, t, t, t);
+    const int32_t b = blt::ClampBank(bank);
+    const uint8_t* t = BLT_BLEND_TABLE[b];
+    if (b >= 1 && b <= 30)
+        blt::RunPoint<blt::FormulaBank<true>::Op>(f, flip, keyed != 0, t, b);
+    else if (b >= 32)
+        blt::RunPoint<blt::FormulaBank<false>::Op>(f, flip, keyed != 0, t, b - 32);
+    else
+        blt::RunPoint<blt::BankBlendOp>(f, flip, keyed != 0, t, t, t);
     return 0;
 }
 
@@ -45,8 +52,14 @@ int BLT_TableBlendStretch(DDSurface* dst, RECT* dst_rect, DDSurface* src, const 
                           uint32_t flip, int32_t keyed) {
     blt::StretchFrame f(dst, dst_rect, src, src_rect, flip, blt::Order::LockFirst);
     if (!f.ready) return 0;
-    const uint8_t* t = BLT_BLEND_TABLE[blt::ClampBank(bank)];
-    blt::RunStretch<blt::BankBlendOp>(f, flip, keyed != 0, t, t, t);
+    const int32_t b = blt::ClampBank(bank);
+    const uint8_t* t = BLT_BLEND_TABLE[b];
+    if (b >= 1 && b <= 30)
+        blt::RunStretch<blt::FormulaBank<true>::Op>(f, flip, keyed != 0, t, b);
+    else if (b >= 32)
+        blt::RunStretch<blt::FormulaBank<false>::Op>(f, flip, keyed != 0, t, b - 32);
+    else
+        blt::RunStretch<blt::BankBlendOp>(f, flip, keyed != 0, t, t, t);
     return 0;
 }
 
