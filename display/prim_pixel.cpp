@@ -1,0 +1,148 @@
+// Pixel, span and line primitives at 8, 16 and 32 bits a pixel.
+#include "display/prim_pixel.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "display/blt_frame.h"
+#include "services/fil_util.h"
+
+using namespace prim;
+
+bool PRIM_Lock(DDSurface* surface, DDSURFACEDESC2* desc, int bits) {
+    if (!surface || DD_LockSurface(surface, desc) != DD_OK) return false;
+    const int have = static_cast<int>(desc->ddpfPixelFormat.dwRGBBitCount);
+    if (bits != 0 && have != bits) {
+        // A wider worker would write past the ends of the rows.
+        SYS_DebugPrint("PRIM: %d-bit primitive refused on a %d-bit surface", bits, have);
+        surface->Unlock(nullptr);
+        return false;
+    }
+    return true;
+}
+
+namespace {
+// Add a half and truncate toward zero, kept far from the limits of the integer types.
+int64_t Fix(double v) {
+    v += 0.5;
+    if (!(v > -1e12)) return -1000000000000LL;  // also catches NaN
+    if (v > 1e12) return 1000000000000LL;
+    return static_cast<int64_t>(v);
+}
+
+// One end point of the clip: onto the left or right edge first, then onto the top or bottom edge.
+void ClipEnd(int64_t& x, int64_t& y, double X, double Y, double m, int64_t w, int64_t h) {
+    if (x < 0) {
+        x = 0;
+        y = Fix(Y - X * m);
+    } else if (x >= w) {
+        x = w - 1;
+        y = Fix((static_cast<double>(x) - X) * m + Y);
+    }
+    if (y < 0) {
+        x = Fix(X - Y / m);
+        y = 0;
+    } else if (y >= h) {
+        y = h - 1;
+        x = Fix((static_cast<double>(y) - Y) / m + X);
+    }
+}
+
+// An end point this far outside the surface after clipping belongs to a line that passes beside a
+// corner; a line that crosses the surface lands within rounding of its edge.
+constexpr int64_t kClipSlack = 2;
+
+bool NearSurface(int64_t x, int64_t y, int64_t w, int64_t h) {
+    return x >= -kClipSlack && x < w + kClipSlack && y >= -kClipSlack && y < h + kClipSlack;
+}
+
+int ClipLine(const DDSURFACEDESC2& d, int64_t& x1, int64_t& y1, int64_t& x2, int64_t& y2) {
+    const int64_t w = Width(d), h = Height(d);
+    if ((x1 < 0 && x2 < 0) || (x1 >= w && x2 >= w) || (y1 < 0 && y2 < 0) || (y1 >= h && y2 >= h)) return 0;
+    const double X1 = static_cast<double>(x1), Y1 = static_cast<double>(y1);
+    const double X2 = static_cast<double>(x2), Y2 = static_cast<double>(y2);
+    const double m = (Y2 - Y1) / (X2 - X1);
+    ClipEnd(x1, y1, X1, Y1, m, w, h);
+    ClipEnd(x2, y2, X2, Y2, m, w, h);
+    return NearSurface(x1, y1, w, h) && NearSurface(x2, y2, w, h) ? 1 : 0;
+}
+
+// Bresenham between clipped end points; every pixel is tested against the surface, since a line
+// beside a corner may keep an end point just outside.
+template <int Bits>
+void DrawLine(const DDSURFACEDESC2& d, int64_t x1, int64_t y1, int64_t x2, int64_t y2, uint32_t c) {
+    if (!ClipLine(d, x1, y1, x2, y2)) return;
+    const int64_t dx = x2 > x1 ? x2 - x1 : x1 - x2, dy = y2 > y1 ? y2 - y1 : y1 - y2;
+    if (dx > dy) {
+        if (x1 > x2) {
+            std::swap(x1, x2);
+            std::swap(y1, y2);
+        }
+        const int64_t ystep = y2 > y1 ? 1 : -1;
+        int64_t e = dx >> 1, y = y1;
+        Put<Bits>(d, x1, y, c);
+        for (int64_t x = x1 + 1; x <= x2; ++x) {
+            e -= dy;
+            if (e < 0) {
+                e += dx;
+                y += ystep;
+            }
+            Put<Bits>(d, x, y, c);
+        }
+    } else {
+        if (y1 > y2) {
+            std::swap(x1, x2);
+            std::swap(y1, y2);
+        }
+        const int64_t xstep = x2 > x1 ? 1 : -1;
+        int64_t e = dy >> 1, x = x1;
+        Put<Bits>(d, x, y1, c);
+        for (int64_t y = y1 + 1; y <= y2; ++y) {
+            e -= dx;
+            if (e < 0) {
+                e += dy;
+                x += xstep;
+            }
+            Put<Bits>(d, x, y, c);
+        }
+    }
+}
+
+}  // namespace
+
+// ---- get pixel ----
+uint32_t PRIM_GetPixel(DDSURFACEDESC2 d, int32_t x, int32_t y) {
+    if (x < 0 || x >= Width(d) || y < 0 || y >= Height(d)) return 0;
+    switch (d.ddpfPixelFormat.dwRGBBitCount) {
+        case 8: return *At<8>(d, x, y);
+        case 16: return *At<16>(d, x, y);
+        case 32: return *At<32>(d, x, y);
+        default: return 0;
+    }
+}
+
+uint32_t PRIM_SurfGetPixel(DDSurface* surface, int32_t x, int32_t y) {
+    uint32_t v = 0;
+    prim::WithLock(surface, 0, [&](const DDSURFACEDESC2& d) { v = PRIM_GetPixel(d, x, y); });
+    return v;
+}
+
+// ---- the named members: workers, lock wrappers, dispatchers ----
+#define P_ARGS(...) __VA_ARGS__
+PRIM_MEMBERS(PutPixel, Put, P_ARGS(int32_t x, int32_t y, uint32_t c), P_ARGS(x, y, c))
+PRIM_MEMBERS(HLine, HSpan, P_ARGS(int32_t x1, int32_t x2, int32_t y, uint32_t c), P_ARGS(x1, x2, y, c))
+PRIM_MEMBERS(VLine, VSpan, P_ARGS(int32_t y1, int32_t y2, int32_t x, uint32_t c), P_ARGS(y1, y2, x, c))
+PRIM_MEMBERS(Line, DrawLine, P_ARGS(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t c),
+             P_ARGS(x1, y1, x2, y2, c))
+#undef P_ARGS
+
+int PRIM_ClipLine(DDSURFACEDESC2 d, int32_t* x1, int32_t* y1, int32_t* x2, int32_t* y2) {
+    int64_t a = *x1, b = *y1, c = *x2, e = *y2;
+    if (!ClipLine(d, a, b, c, e)) return 0;
+    *x1 = static_cast<int32_t>(a);
+    *y1 = static_cast<int32_t>(b);
+    *x2 = static_cast<int32_t>(c);
+    *y2 = static_cast<int32_t>(e);
+    return 1;
+}

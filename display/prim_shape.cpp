@@ -1,0 +1,299 @@
+// Shape primitives: boxes, circles, discs, ellipses, pattern fills and the rotated bar.
+#include "display/prim_shape.h"
+
+#include <algorithm>
+
+#include "display/prim_pixel.h"
+#include "services/mth_math.h"
+
+using namespace prim;
+
+PrimSpan PRIM_SPAN_TABLE[PRIM_SPAN_ROWS];
+
+namespace {
+constexpr int32_t kEmptyLeft = 9999, kEmptyRight = -9999;
+
+// A shape whose bounding box (l..r, t..b inclusive) misses the surface draws nothing; skipping it
+// keeps hostile radii from walking millions of invisible steps.
+bool BoxMisses(const DDSURFACEDESC2& d, int64_t l, int64_t t, int64_t r, int64_t b) {
+    return r < 0 || b < 0 || l >= Width(d) || t >= Height(d);
+}
+
+template <int Bits>
+void Box(const DDSURFACEDESC2& d, int64_t x1, int64_t y1, int64_t x2, int64_t y2, uint32_t c) {
+    if (x1 > x2) std::swap(x1, x2);
+    if (y1 > y2) std::swap(y1, y2);
+    HSpan<Bits>(d, x1, x2, y1, c);
+    HSpan<Bits>(d, x1, x2, y2, c);
+    VSpan<Bits>(d, y1, y2, x1, c);
+    VSpan<Bits>(d, y1, y2, x2, c);
+}
+
+// Clamps the corners of a filled box to the surface; false when nothing is left.
+bool ClampBox(const DDSURFACEDESC2& d, int64_t& l, int64_t& t, int64_t& r, int64_t& b) {
+    l = std::max<int64_t>(l, 0);
+    t = std::max<int64_t>(t, 0);
+    r = std::min<int64_t>(r, Width(d) - 1);
+    b = std::min<int64_t>(b, Height(d) - 1);
+    return r - l >= 0 && b - t >= 0;
+}
+
+template <int Bits>
+void FillBox(const DDSURFACEDESC2& d, int64_t x1, int64_t y1, int64_t x2, int64_t y2, uint32_t c) {
+    if (!ClampBox(d, x1, y1, x2, y2)) return;
+    for (int64_t y = y1; y <= y2; ++y) HSpan<Bits>(d, x1, x2, y, c);
+}
+
+template <int Bits>
+void Circle(const DDSURFACEDESC2& d, int64_t cx, int64_t cy, int64_t r, uint32_t c) {
+    if (r < 0 || BoxMisses(d, cx - r, cy - r, cx + r, cy + r)) return;
+    int64_t x = r, y = 0, e = r;
+    while (x >= y) {
+        Put<Bits>(d, cx + x, cy + y, c);
+        Put<Bits>(d, cx + x, cy - y, c);
+        Put<Bits>(d, cx - x, cy + y, c);
+        Put<Bits>(d, cx - x, cy - y, c);
+        Put<Bits>(d, cx + y, cy + x, c);
+        Put<Bits>(d, cx + y, cy - x, c);
+        Put<Bits>(d, cx - y, cy + x, c);
+        Put<Bits>(d, cx - y, cy - x, c);
+        e -= 2 * y - 1;
+        ++y;
+        if (e < 0) {
+            e += 2 * x - 2;
+            --x;
+        }
+    }
+}
+
+template <int Bits>
+void Disc(const DDSURFACEDESC2& d, int64_t cx, int64_t cy, int64_t r, uint32_t c) {
+    if (r < 0 || BoxMisses(d, cx - r, cy - r, cx + r, cy + r)) return;
+    int64_t x = r, y = 0, e = r;
+    while (x >= y) {
+        HSpan<Bits>(d, cx - x, cx + x, cy + y, c);
+        HSpan<Bits>(d, cx - x, cx + x, cy - y, c);
+        e -= 2 * y - 1;
+        ++y;
+        if (e < 0) {
+            HSpan<Bits>(d, cx - (y - 1), cx + (y - 1), cy + x, c);
+            HSpan<Bits>(d, cx - (y - 1), cx + (y - 1), cy - x, c);
+            e += 2 * x - 2;
+            --x;
+        }
+    }
+}
+
+// Both ellipses divide by the larger radius: a negative radius draws nothing, two zero radii
+// draw the centre alone.
+template <int Bits>
+void Ellipse(const DDSURFACEDESC2& d, int64_t cx, int64_t cy, int64_t rx, int64_t ry, uint32_t c) {
+    if (rx < 0 || ry < 0 || BoxMisses(d, cx - rx, cy - ry, cx + rx, cy + ry)) return;
+    if (rx == 0 && ry == 0) {
+        Put<Bits>(d, cx, cy, c);
+        return;
+    }
+    const bool wide = ry < rx;
+    int64_t x = wide ? rx : ry, y = 0, e = x;
+    while (x >= y) {
+        if (wide) {
+            const int64_t s = x * ry / rx, t = y * ry / rx;
+            Put<Bits>(d, cx + x, cy + t, c);
+            Put<Bits>(d, cx + x, cy - t, c);
+            Put<Bits>(d, cx - x, cy + t, c);
+            Put<Bits>(d, cx - x, cy - t, c);
+            Put<Bits>(d, cx + y, cy + s, c);
+            Put<Bits>(d, cx + y, cy - s, c);
+            Put<Bits>(d, cx - y, cy + s, c);
+            Put<Bits>(d, cx - y, cy - s, c);
+        } else {
+            const int64_t s = x * rx / ry, t = y * rx / ry;
+            Put<Bits>(d, cx + s, cy + y, c);
+            Put<Bits>(d, cx + s, cy - y, c);
+            Put<Bits>(d, cx - s, cy + y, c);
+            Put<Bits>(d, cx - s, cy - y, c);
+            Put<Bits>(d, cx + t, cy + x, c);
+            Put<Bits>(d, cx + t, cy - x, c);
+            Put<Bits>(d, cx - t, cy + x, c);
+            Put<Bits>(d, cx - t, cy - x, c);
+        }
+        e -= 2 * y - 1;
+        ++y;
+        if (e < 0) {
+            e += 2 * x - 2;
+            --x;
+        }
+    }
+}
+
+template <int Bits>
+void FillEllipse(const DDSURFACEDESC2& d, int64_t cx, int64_t cy, int64_t rx, int64_t ry, uint32_t c) {
+    if (rx < 0 || ry < 0 || BoxMisses(d, cx - rx, cy - ry, cx + rx, cy + ry)) return;
+    if (rx == 0 && ry == 0) {
+        Put<Bits>(d, cx, cy, c);
+        return;
+    }
+    if (ry < rx) {
+        // A cap row already drawn is skipped; drawing it again would only repaint the same pixels.
+        int64_t x = rx, y = 0, e = rx, last_cap = -9999;
+        while (x >= y) {
+            const int64_t t = y * ry / rx;
+            HSpan<Bits>(d, cx - x, cx + x, cy + t, c);
+            HSpan<Bits>(d, cx - x, cx + x, cy - t, c);
+            e -= 2 * y - 1;
+            ++y;
+            if (e < 0) {
+                const int64_t s = x * ry / rx;
+                if (s != last_cap) {
+                    HSpan<Bits>(d, cx - (y - 1), cx + (y - 1), cy + s, c);
+                    HSpan<Bits>(d, cx - (y - 1), cx + (y - 1), cy - s, c);
+                    last_cap = s;
+                }
+                e += 2 * x - 2;
+                --x;
+            }
+        }
+    } else {
+        int64_t x = ry, y = 0, e = ry, w = x * rx / ry;
+        while (x >= y) {
+            HSpan<Bits>(d, cx - w, cx + w, cy + y, c);
+            HSpan<Bits>(d, cx - w, cx + w, cy - y, c);
+            e -= 2 * y - 1;
+            ++y;
+            if (e < 0) {
+                const int64_t v = (y - 1) * rx / ry;
+                HSpan<Bits>(d, cx - v, cx + v, cy + x, c);
+                HSpan<Bits>(d, cx - v, cx + v, cy - x, c);
+                e += 2 * x - 2;
+                --x;
+                w = x * rx / ry;
+            }
+        }
+    }
+}
+
+// The colour-key value of the program's surfaces is black, so the skip value is 0 at every depth.
+constexpr uint32_t kSkipValue = 0;
+
+template <int Bits>
+void PatternBox(const DDSURFACEDESC2& d, int64_t x1, int64_t y1, int64_t x2, int64_t y2, uint32_t c, int32_t skip,
+                const uint8_t* pattern) {
+    if (!pattern || !ClampBox(d, x1, y1, x2, y2)) return;
+    for (int64_t y = y1; y <= y2; ++y) {
+        const uint8_t bits = pattern[(y - y1) & 7];
+        Pix<Bits>* p = At<Bits>(d, x1, y);
+        for (int64_t x = x1; x <= x2; ++x, ++p) {
+            if (!(bits & (0x80 >> ((x - x1) & 7)))) continue;
+            if (skip && *p == static_cast<Pix<Bits>>(kSkipValue)) continue;
+            *p = static_cast<Pix<Bits>>(c);
+        }
+    }
+}
+
+int64_t FloorDiv(int64_t a, int64_t b) {  // b > 0
+    return a / b - ((a % b != 0 && a < 0) ? 1 : 0);
+}
+
+void Merge(int64_t row, int64_t x) {
+    if (row < 0 || row >= PRIM_SPAN_ROWS) return;
+    PrimSpan& s = PRIM_SPAN_TABLE[row];
+    s.left = static_cast<int32_t>(std::min<int64_t>(s.left, x));
+    s.right = static_cast<int32_t>(std::max<int64_t>(s.right, x));
+}
+
+// Steps k of 0..count-1 with lo <= g0 + k * step <= hi, as [first, last] (empty when first > last).
+std::pair<int64_t, int64_t> StepsWithin(int64_t g0, int64_t step, int64_t lo, int64_t hi, int64_t count) {
+    int64_t first, last;
+    if (step > 0) {
+        first = -FloorDiv(g0 - lo, step);  // ceil((lo - g0) / step)
+        last = FloorDiv(hi - g0, step);
+    } else {
+        first = -FloorDiv(hi - g0, -step);
+        last = FloorDiv(g0 - lo, -step);
+    }
+    return {std::max<int64_t>(first, 0), std::min<int64_t>(last, count - 1)};
+}
+}  // namespace
+
+#define P_ARGS(...) __VA_ARGS__
+PRIM_MEMBERS(Box, Box, P_ARGS(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t c), P_ARGS(x1, y1, x2, y2, c))
+PRIM_MEMBERS(FillBox, FillBox, P_ARGS(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t c),
+             P_ARGS(x1, y1, x2, y2, c))
+PRIM_MEMBERS(Circle, Circle, P_ARGS(int32_t cx, int32_t cy, int32_t r, uint32_t c), P_ARGS(cx, cy, r, c))
+PRIM_MEMBERS(Disc, Disc, P_ARGS(int32_t cx, int32_t cy, int32_t r, uint32_t c), P_ARGS(cx, cy, r, c))
+PRIM_MEMBERS(Ellipse, Ellipse, P_ARGS(int32_t cx, int32_t cy, int32_t rx, int32_t ry, uint32_t c),
+             P_ARGS(cx, cy, rx, ry, c))
+PRIM_MEMBERS(FillEllipse, FillEllipse, P_ARGS(int32_t cx, int32_t cy, int32_t rx, int32_t ry, uint32_t c),
+             P_ARGS(cx, cy, rx, ry, c))
+PRIM_MEMBERS(PatternBox, PatternBox,
+             P_ARGS(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t c, int32_t skip, const uint8_t* pattern),
+             P_ARGS(x1, y1, x2, y2, c, skip, pattern))
+#undef P_ARGS
+
+void PRIM_RotEdge(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
+    const int64_t dx = static_cast<int64_t>(x2) - x1, dy = static_cast<int64_t>(y2) - y1;
+    const int64_t sx = dx < 0 ? -1 : 1, sy = dy < 0 ? -1 : 1;
+    const int64_t n = (dx < 0 ? -dx : dx) + 1, m = (dy < 0 ? -dy : dy) + 1;
+    if (n < m) {
+        // One step a row: only the steps whose row lies in the table are walked.
+        const int64_t f0 = static_cast<int64_t>(x1) * 65536, step = dx * 65536 / m;
+        const int64_t first = std::max<int64_t>(0, sy > 0 ? -static_cast<int64_t>(y1) : y1 - (PRIM_SPAN_ROWS - 1));
+        const int64_t last = std::min<int64_t>(m - 1, sy > 0 ? PRIM_SPAN_ROWS - 1 - static_cast<int64_t>(y1) : y1);
+        for (int64_t k = first; k <= last; ++k) Merge(y1 + k * sy, (f0 + k * step) >> 16);
+        return;
+    }
+    // One step a column, the row following in 16.16. The columns of one row form one run, so its
+    // first and last steps carry its leftmost and rightmost x.
+    const int64_t g0 = static_cast<int64_t>(y1) * 65536, step = dy * 65536 / n;
+    if (step == 0) {
+        Merge(y1, x1);
+        Merge(y1, x1 + (n - 1) * sx);
+        return;
+    }
+    for (int64_t row = 0; row < PRIM_SPAN_ROWS; ++row) {
+        auto [a, b] = StepsWithin(g0, step, row * 65536, row * 65536 + 65535, n);
+        if (a > b) continue;
+        Merge(row, x1 + a * sx);
+        Merge(row, x1 + b * sx);
+    }
+}
+
+void PRIM_RotBox(DDSurface* surface, int32_t x, int32_t y, int32_t thickness, int32_t length, int32_t angle,
+                 uint32_t colour) {
+    for (PrimSpan& s : PRIM_SPAN_TABLE) s = {kEmptyLeft, kEmptyRight};
+    const int32_t h = thickness >> 1;
+    int32_t a = static_cast<int32_t>(angle % 360);
+    if (a < 0) a += 360;
+    const auto at = [](int64_t v) { return static_cast<int32_t>(v); };  // wraps like the 32-bit corner maths
+    POINT p[4];
+    MTH_RotatePoint(&p[0], x, at(int64_t{y} - h), a, x, y);
+    MTH_RotatePoint(&p[1], x, at(int64_t{y} + h), a, x, y);
+    MTH_RotatePoint(&p[2], at(int64_t{x} + length), at(int64_t{y} + h), a, x, y);
+    MTH_RotatePoint(&p[3], at(int64_t{x} + length), at(int64_t{y} - h), a, x, y);
+    for (int i = 0; i < 4; ++i) PRIM_RotEdge(p[i].x, p[i].y, p[(i + 1) & 3].x, p[(i + 1) & 3].y);
+
+    // Rows from the top corner down to (not including) the bottom one, by quarter of the angle.
+    // MTH_RotatePoint turns the bar's axis (the +x direction) to angle + 90 on the screen, so in
+    // the first quarter P1 is the highest corner and P3 the lowest, in the second P2 and P0, in
+    // the third P3 and P1, in the last P0 and P2.
+    static constexpr int kTop[4] = {1, 2, 3, 0}, kBottom[4] = {3, 0, 1, 2};
+    const int q = a / 90;
+    const int64_t first = p[kTop[q]].y, end = p[kBottom[q]].y;
+
+    DDSURFACEDESC2 d;
+    if (!PRIM_Lock(surface, &d)) return;
+    const int64_t rows = std::min<int64_t>(PRIM_SPAN_ROWS, Height(d)), w = Width(d);
+    for (int64_t row = std::max<int64_t>(first, 0); row < std::min(end, rows); ++row) {
+        const int64_t left = PRIM_SPAN_TABLE[row].left, right = PRIM_SPAN_TABLE[row].right;
+        if (left > right) continue;
+        const int64_t ramp = std::min<int64_t>((right - left) >> 1, 7);
+        uint8_t* line = static_cast<uint8_t*>(d.lpSurface) + row * static_cast<int64_t>(d.lPitch);
+        // Shading: one step up for each of the first `ramp` pixels passed, one down for each of the last.
+        for (int64_t px = std::max<int64_t>(left, 0); px <= std::min(right, w - 1); ++px) {
+            const int64_t up = std::min(px - left, ramp);
+            const int64_t down = std::max<int64_t>(0, px - std::max(left, right - ramp + 1));
+            line[px] = static_cast<uint8_t>(colour + static_cast<uint32_t>(up - down));
+        }
+    }
+    surface->Unlock(nullptr);
+}

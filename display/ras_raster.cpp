@@ -1,0 +1,640 @@
+// Raster operations: level and 50 % blends, textured quadrilateral, dimmed copy, lines, colour
+// fills, masked copies, and the processor class.
+#include "display/ras_raster.h"
+
+#include <algorithm>
+
+#include "display/blt_frame.h"
+#include "display/dd_display.h"
+#include "services/fil_util.h"
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <cpuid.h>
+#endif
+
+int32_t PROC_CLASS = 0;
+uint8_t PROC_MMX = 0;
+RasSpan RAS_SPAN_TABLE[RAS_SPAN_ROWS];
+
+// ---- processor class ----
+
+int PROC_ClassOf(int family, int mmx) {
+    if (family == 5) return mmx ? 3 : 1;
+    if (family == 6) return mmx ? 4 : 2;
+    return 0;
+}
+
+// The class comes from the processor identification instruction's family (bits 8-11 of leaf 1)
+// and the 64-bit SIMD feature, as __builtin_cpu_supports("mmx") reports it. Processors after
+// family 6 report family 15 and extend it elsewhere; they do all a family-6 processor did and count
+// as family 6. Without the instruction (other architectures) the family counts as 0, as for a
+// processor the system does not report as a Pentium-class one.
+int PROC_GetClass() {
+    int family = 0;
+    PROC_MMX = 0;
+#if defined(__x86_64__) || defined(__i386__)
+    unsigned a = 0, b = 0, c = 0, d = 0;
+    if (__get_cpuid(1, &a, &b, &c, &d)) {
+        family = static_cast<int>((a >> 8) & 15);
+        if (family > 6) family = 6;
+        __builtin_cpu_init();
+        PROC_MMX = __builtin_cpu_supports("mmx") ? 1 : 0;
+    }
+#endif
+    PROC_CLASS = PROC_ClassOf(family, PROC_MMX);
+    return PROC_CLASS;
+}
+
+namespace {
+// ---- pixel arithmetic ----
+
+// Two pixels in one word: the low half is the left pixel.
+inline uint32_t Pair(uint16_t a, uint16_t b) { return a | static_cast<uint32_t>(b) << 16; }
+
+// Masks that spread the channels of a pixel pair so that one multiplication scales them all:
+// hi holds red and blue of the upper pixel with green of the lower, lo the rest.
+struct PairMasks {
+    uint32_t hi, lo;
+};
+
+PairMasks ScreenMasks() {
+    const uint32_t rb = DD_PIXEL_FORMAT.r_mask | DD_PIXEL_FORMAT.b_mask, g = DD_PIXEL_FORMAT.g_mask;
+    return {rb << 16 | g, g << 16 | rb};
+}
+
+// Every channel c of both pixels becomes floor(c * k / 32), k 0..32.
+inline uint32_t ScalePair(uint32_t w, uint32_t k, PairMasks m) {
+    return ((((w & m.hi) >> 5) * k) & m.hi) | ((((w & m.lo) * k) >> 5) & m.lo);
+}
+
+// The 50 % mask: every channel's lowest bit cleared; 565 when the screen's green has 6 bits.
+uint32_t MixMask() { return DD_PIXEL_FORMAT.g_bits == 63 ? 0xF7DE : 0x7BDE; }
+
+inline uint16_t Mix(uint32_t a, uint32_t b, uint32_t m) { return static_cast<uint16_t>(((a & m) >> 1) + ((b & m) >> 1)); }
+
+inline uint16_t* Row(const RAS_SURFACE& v, int64_t y) { return v.pixels + y * v.pitch; }
+
+// Writes a computed pair, leaving out the pixels whose key test says so.
+inline void Store(uint16_t* d, uint32_t value, bool keep0, bool keep1) {
+    if (!keep0) d[0] = static_cast<uint16_t>(value);
+    if (!keep1) d[1] = static_cast<uint16_t>(value >> 16);
+}
+
+// ---- clipping ----
+
+struct Blit {
+    int64_t x, y, w, h, sx, sy;
+};
+
+bool ClipTo(Blit& b, int64_t left, int64_t top, int64_t right, int64_t bottom) {
+    if (b.x + b.w < left || b.x >= right || b.y + b.h < top || b.y >= bottom) return false;
+    if (b.x < left) {
+        b.w -= left - b.x;
+        b.sx += left - b.x;
+        b.x = left;
+    }
+    if (b.y < top) {
+        b.h -= top - b.y;
+        b.sy += top - b.y;
+        b.y = top;
+    }
+    if (b.x + b.w > right) b.w = right - b.x;
+    if (b.y + b.h > bottom) b.h = bottom - b.y;
+    return b.w >= 1 && b.h >= 1;
+}
+
+// The source rectangle must lie in the source too: cuts there move the destination along.
+bool ClipSource(Blit& b, const RAS_SURFACE& src) {
+    if (b.sx < 0) {
+        b.w += b.sx;
+        b.x -= b.sx;
+        b.sx = 0;
+    }
+    if (b.sy < 0) {
+        b.h += b.sy;
+        b.y -= b.sy;
+        b.sy = 0;
+    }
+    b.w = std::min<int64_t>(b.w, src.pitch - b.sx);
+    b.h = std::min<int64_t>(b.h, src.height - b.sy);
+    return b.w >= 1 && b.h >= 1;
+}
+
+// Destination clip as the workers do it, then the source clip; false when nothing is left.
+bool ClipBoth(Blit& b, const RAS_SURFACE& dst, const RAS_SURFACE& src, const RECT* clip = nullptr) {
+    if (!dst.pixels || !src.pixels) return false;
+    const bool in_dst = clip ? ClipTo(b, clip->left, clip->top, clip->right, clip->bottom)
+                             : ClipTo(b, 0, 0, dst.pitch, dst.height);
+    // A clip rectangle may reach beyond the surface: the surface bounds hold as well.
+    return in_dst && ClipTo(b, 0, 0, dst.pitch, dst.height) && ClipSource(b, src);
+}
+
+bool ClipRect(const RAS_SURFACE& v, int64_t& l, int64_t& t, int64_t& r, int64_t& b) {
+    if (!v.pixels) return false;
+    l = std::max<int64_t>(l, 0);
+    t = std::max<int64_t>(t, 0);
+    r = std::min<int64_t>(r, v.pitch);
+    b = std::min<int64_t>(b, v.height);
+    return l < r && t < b;
+}
+
+// ---- locking ----
+
+RAS_SURFACE View(const DDSURFACEDESC2& d) {
+    return {static_cast<uint16_t*>(d.lpSurface), d.lPitch / 2, static_cast<int32_t>(d.dwHeight)};
+}
+
+// Locks the source, then the destination; runs f(dst view, src view); unlocks the destination, then
+// the source. A failed lock draws nothing. Returns f's result, or fail.
+template <class F>
+int WithPair(DDSurface* dst, DDSurface* src, int fail, F&& f) {
+    DDSURFACEDESC2 sd, dd;
+    if (!dst || !src || DD_LockSurface(src, &sd) != DD_OK) return fail;
+    if (DD_LockSurface(dst, &dd) != DD_OK) {
+        src->Unlock(nullptr);
+        return fail;
+    }
+    const int r = f(View(dd), View(sd));
+    dst->Unlock(nullptr);
+    src->Unlock(nullptr);
+    return r;
+}
+
+template <class F>
+int WithOne(DDSurface* s, int fail, F&& f) {
+    DDSURFACEDESC2 d;
+    if (!s || DD_LockSurface(s, &d) != DD_OK) return fail;
+    const int r = f(View(d));
+    s->Unlock(nullptr);
+    return r;
+}
+
+// ---- lines ----
+
+int64_t Div(__int128 a, int64_t b) { return static_cast<int64_t>(a / b); }
+
+bool Inside(int64_t x, int64_t y, int64_t xmax, int64_t ymax) { return x >= 0 && x <= xmax && y >= 0 && y <= ymax; }
+
+template <class Plot>
+void WalkLine(const RAS_SURFACE& v, int32_t x1, int32_t y1, int32_t x2, int32_t y2, Plot plot) {
+    if (!RAS_ClipLine(v, &x1, &y1, &x2, &y2)) return;
+    const int64_t dx = int64_t{x1} - x2, dy = int64_t{y1} - y2;
+    const int64_t ax = dx < 0 ? -dx : dx, ay = dy < 0 ? -dy : dy;
+    const int64_t major = std::max(ax, ay), minor = std::min(ax, ay);
+    if (major == 0) return;
+    const int64_t sx = dx > 0 ? 1 : (dx < 0 ? -1 : 0), sy = dy > 0 ? 1 : (dy < 0 ? -1 : 0);
+    const bool x_major = ax >= ay;
+    int64_t x = x2, y = y2, e = 0;
+    // From the second point toward the first, which is not drawn.
+    for (int64_t i = 0; i < major; ++i) {
+        plot(Row(v, y) + x);
+        if (x_major) x += sx; else y += sy;
+        e += minor;
+        if (e >= major) {
+            if (x_major) y += sy; else x += sx;
+            e -= major;
+        }
+    }
+}
+
+// ---- pair walks ----
+
+// Runs op(d, s, keep0, keep1) over floor(w / 2) pairs of each row; the key value leaves source
+// pixels equal to it alone (0x10000 matches none).
+template <class Op>
+void SourcePairs(const RAS_SURFACE& dst, const RAS_SURFACE& src, const Blit& b, uint32_t key, Op op) {
+    const int64_t pairs = b.w / 2;
+    for (int64_t r = 0; r < b.h; ++r) {
+        uint16_t* d = Row(dst, b.y + r) + b.x;
+        const uint16_t* s = Row(src, b.sy + r) + b.sx;
+        if (key == RAS_NO_KEY) {
+            for (int64_t i = 0; i < pairs; ++i, d += 2, s += 2) op(d, s, false, false);
+        } else {
+            for (int64_t i = 0; i < pairs; ++i, d += 2, s += 2) {
+                const bool k0 = s[0] == key, k1 = s[1] == key;
+                if (!(k0 && k1)) op(d, s, k0, k1);
+            }
+        }
+    }
+}
+
+// The same over a rectangle of the destination alone; the key value there is a destination pixel.
+template <class Op>
+void DestPairs(const RAS_SURFACE& dst, int64_t l, int64_t t, int64_t r, int64_t b, uint32_t key, Op op) {
+    const int64_t pairs = (r - l) / 2;
+    for (int64_t y = t; y < b; ++y) {
+        uint16_t* d = Row(dst, y) + l;
+        for (int64_t i = 0; i < pairs; ++i, d += 2) {
+            const bool k0 = d[0] == key, k1 = d[1] == key;
+            if (!(k0 && k1)) op(d, k0, k1);
+        }
+    }
+}
+
+// Scales the source by level / 32 onto the destination (the destination is not read).
+int DimPairs(const RAS_SURFACE& dst, Blit b, const RAS_SURFACE& src, int32_t level, uint32_t key, const RECT* clip) {
+    if (!ClipBoth(b, dst, src, clip)) return 0;
+    const uint32_t k = static_cast<uint32_t>(std::clamp(level, 0, 31));
+    const PairMasks m = ScreenMasks();
+    SourcePairs(dst, src, b, key, [&](uint16_t* d, const uint16_t* s, bool k0, bool k1) {
+        Store(d, ScalePair(Pair(s[0], s[1]), k, m), k0, k1);
+    });
+    return 1;
+}
+}  // namespace
+
+// ---- clipping helpers ----
+
+int RAS_ClipBlt(int32_t* x, int32_t* y, int32_t* w, int32_t* h, int32_t* sx, int32_t* sy, int32_t left, int32_t top,
+                int32_t right, int32_t bottom) {
+    Blit b{*x, *y, *w, *h, *sx, *sy};
+    const bool ok = ClipTo(b, left, top, right, bottom);
+    *x = static_cast<int32_t>(b.x);
+    *y = static_cast<int32_t>(b.y);
+    *w = static_cast<int32_t>(b.w);
+    *h = static_cast<int32_t>(b.h);
+    *sx = static_cast<int32_t>(b.sx);
+    *sy = static_cast<int32_t>(b.sy);
+    return ok ? 1 : 0;
+}
+
+int RAS_ClipBltRect(int32_t* x, int32_t* y, int32_t* w, int32_t* h, int32_t* sx, int32_t* sy, int32_t width,
+                    int32_t height, const RECT* clip) {
+    if (clip) return RAS_ClipBlt(x, y, w, h, sx, sy, clip->left, clip->top, clip->right, clip->bottom);
+    return RAS_ClipBlt(x, y, w, h, sx, sy, 0, 0, width, height);
+}
+
+int RAS_ClipLine(const RAS_SURFACE& v, int32_t* px1, int32_t* py1, int32_t* px2, int32_t* py2) {
+    const int64_t xmax = int64_t{v.pitch} - 1, ymax = int64_t{v.height} - 1;
+    if (!v.pixels || xmax < 0 || ymax < 0) return 0;
+    const int64_t ox1 = *px1, oy1 = *py1, ox2 = *px2, oy2 = *py2;
+    if ((ox1 < 0 && ox2 < 0) || (ox1 > xmax && ox2 > xmax) || (oy1 < 0 && oy2 < 0) || (oy1 > ymax && oy2 > ymax))
+        return 0;
+    // A line wholly in the box needs no clipping, however steep it is.
+    if (Inside(ox1, oy1, xmax, ymax) && Inside(ox2, oy2, xmax, ymax)) return 1;
+    int64_t x1 = ox1, y1 = oy1, x2 = ox2, y2 = oy2;
+    if (x1 == x2) {
+        y1 = std::clamp<int64_t>(y1, 0, ymax);
+        y2 = std::clamp<int64_t>(y2, 0, ymax);
+    } else if (y1 == y2) {
+        x1 = std::clamp<int64_t>(x1, 0, xmax);
+        x2 = std::clamp<int64_t>(x2, 0, xmax);
+    } else {
+        const int64_t s = Div(static_cast<__int128>(ox1 - ox2) * 256, oy1 - oy2);  // 8.8 columns per row
+        const auto clip_end = [&](int64_t& x, int64_t& y) {
+            const int64_t side = x < 0 ? 0 : (x > xmax ? xmax : x);
+            if (side != x) {
+                // Steeper than 256 rows a column the 8.8 slope is 0: follow the exact line instead.
+                y = s != 0 ? y + Div(static_cast<__int128>(side - x) * 256, s)
+                           : oy1 + Div(static_cast<__int128>(side - ox1) * (oy1 - oy2), ox1 - ox2);
+                x = side;
+            }
+            const int64_t edge = y < 0 ? 0 : (y > ymax ? ymax : y);
+            if (edge != y) {
+                x = s != 0 ? x + Div(static_cast<__int128>(edge - y) * s, 256)
+                           : ox1 + Div(static_cast<__int128>(edge - oy1) * (ox1 - ox2), oy1 - oy2);
+                y = edge;
+            }
+        };
+        clip_end(x1, y1);
+        clip_end(x2, y2);
+        if (!Inside(x1, y1, xmax, ymax) || !Inside(x2, y2, xmax, ymax)) return 0;
+    }
+    *px1 = static_cast<int32_t>(x1);
+    *py1 = static_cast<int32_t>(y1);
+    *px2 = static_cast<int32_t>(x2);
+    *py2 = static_cast<int32_t>(y2);
+    return 1;
+}
+
+// ---- blends ----
+
+int RAS_AlphaWorker(const RAS_SURFACE& dst, int32_t x, int32_t y, int32_t w, int32_t h, const RAS_SURFACE& src,
+                    int32_t sx, int32_t sy, int32_t level, uint32_t key) {
+    Blit b{x, y, w, h, sx, sy};
+    if (!ClipBoth(b, dst, src)) return 0;
+    const uint32_t k = static_cast<uint32_t>(level & 255) / 8;
+    const PairMasks m = ScreenMasks();
+    SourcePairs(dst, src, b, key, [&](uint16_t* d, const uint16_t* s, bool k0, bool k1) {
+        Store(d, ScalePair(Pair(d[0], d[1]), 32 - k, m) + ScalePair(Pair(s[0], s[1]), k, m), k0, k1);
+    });
+    return 0;
+}
+
+int RAS_MixWorker(const RAS_SURFACE& dst, int32_t x, int32_t y, int32_t w, int32_t h, const RAS_SURFACE& src,
+                  int32_t sx, int32_t sy, uint32_t key) {
+    Blit b{x, y, w, h, sx, sy};
+    if (!ClipBoth(b, dst, src)) return 0;
+    const uint32_t m = MixMask();
+    if (key != RAS_NO_KEY) {
+        const uint32_t mm = m | m << 16;
+        SourcePairs(dst, src, b, key, [&](uint16_t* d, const uint16_t* s, bool k0, bool k1) {
+            Store(d, ((Pair(s[0], s[1]) & mm) >> 1) + ((Pair(d[0], d[1]) & mm) >> 1), k0, k1);
+        });
+        return 1;
+    }
+    if (PROC_CLASS >= 3) {
+        // Four pixels a group, then the rest of the row one by one.
+        const uint64_t m4 = uint64_t{m} * 0x0001000100010001ULL;
+        for (int64_t r = 0; r < b.h; ++r) {
+            uint16_t* d = Row(dst, b.y + r) + b.x;
+            const uint16_t* s = Row(src, b.sy + r) + b.sx;
+            int64_t i = 0;
+            for (; i + 4 <= b.w; i += 4) {
+                uint64_t dv = 0, sv = 0;
+                for (int j = 0; j < 4; ++j) {
+                    dv |= uint64_t{d[i + j]} << (16 * j);
+                    sv |= uint64_t{s[i + j]} << (16 * j);
+                }
+                const uint64_t out = ((sv & m4) >> 1) + ((dv & m4) >> 1);
+                for (int j = 0; j < 4; ++j) d[i + j] = static_cast<uint16_t>(out >> (16 * j));
+            }
+            for (; i < b.w; ++i) d[i] = Mix(s[i], d[i], m);
+        }
+        return 1;
+    }
+    // Pairs, then the last pixel of an odd row on its own: every column is drawn.
+    const uint32_t mm = m | m << 16;
+    for (int64_t r = 0; r < b.h; ++r) {
+        uint16_t* d = Row(dst, b.y + r) + b.x;
+        const uint16_t* s = Row(src, b.sy + r) + b.sx;
+        int64_t i = 0;
+        for (; i + 2 <= b.w; i += 2) Store(d + i, ((Pair(s[i], s[i + 1]) & mm) >> 1) + ((Pair(d[i], d[i + 1]) & mm) >> 1), false, false);
+        if (i < b.w) d[i] = Mix(s[i], d[i], m);
+    }
+    return 1;
+}
+
+int RAS_AlphaBltDesc(const RAS_SURFACE& dst, int32_t x, int32_t y, int32_t w, int32_t h, const RAS_SURFACE& src,
+                     int32_t sx, int32_t sy, int32_t level, uint32_t key) {
+    return RAS_AlphaWorker(dst, x, y, w, h, src, sx, sy, level, key);
+}
+
+int RAS_AlphaBlt(DDSurface* dst, int32_t x, int32_t y, int32_t w, int32_t h, DDSurface* src, int32_t sx, int32_t sy,
+                 int32_t level, uint32_t key, int32_t) {
+    return WithPair(dst, src, 0, [&](const RAS_SURFACE& d, const RAS_SURFACE& s) {
+        if (level == 128 && PROC_CLASS < 3) return RAS_MixWorker(d, x, y, w, h, s, sx, sy, key);
+        return RAS_AlphaWorker(d, x, y, w, h, s, sx, sy, level, key);
+    });
+}
+
+int RAS_MixBlt(DDSurface* dst, int32_t x, int32_t y, int32_t w, int32_t h, DDSurface* src, int32_t sx, int32_t sy,
+               uint32_t key, int32_t) {
+    return WithPair(dst, src, 0, [&](const RAS_SURFACE& d, const RAS_SURFACE& s) {
+        return RAS_MixWorker(d, x, y, w, h, s, sx, sy, key);
+    });
+}
+
+// ---- textured quadrilateral ----
+
+void RAS_TexQuadEdge(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t u1, int32_t v1, int32_t u2, int32_t v2,
+                     int32_t limit) {
+    limit = std::clamp(limit, 0, RAS_SPAN_ROWS);
+    if ((y1 < 0 && y2 < 0) || (y1 >= limit && y2 >= limit)) return;
+    const auto update = [](int64_t row, int64_t x, int64_t u, int64_t v) {
+        RasSpan& s = RAS_SPAN_TABLE[row];
+        if (x < s.x_min) {
+            s.x_min = static_cast<int32_t>(x);
+            s.u_min = static_cast<int32_t>(u);
+            s.v_min = static_cast<int32_t>(v);
+        }
+        if (x > s.x_max) {
+            s.x_max = static_cast<int32_t>(x);
+            s.u_max = static_cast<int32_t>(u);
+            s.v_max = static_cast<int32_t>(v);
+        }
+    };
+    if (y1 == y2) {
+        update(y1, x1, u1, v1);
+        update(y1, x2, u2, v2);
+        return;
+    }
+    if (y1 > y2) {
+        std::swap(x1, x2);
+        std::swap(y1, y2);
+        std::swap(u1, u2);
+        std::swap(v1, v2);
+    }
+    const int64_t dy = int64_t{y2} - y1;
+    const int64_t xs = (int64_t{x2} - x1) * 65536 / dy, us = (int64_t{u2} - u1) * 65536 / dy,
+                  vs = (int64_t{v2} - v1) * 65536 / dy;
+    // Only the rows inside the table are visited; position k rows on is start + k steps.
+    for (int64_t row = std::max<int64_t>(y1, 0); row <= std::min<int64_t>(y2, limit - 1); ++row) {
+        const int64_t k = row - y1;
+        update(row, (int64_t{x1} * 65536 + k * xs) >> 16, (int64_t{u1} * 65536 + k * us) >> 16,
+               (int64_t{v1} * 65536 + k * vs) >> 16);
+    }
+}
+
+int RAS_TexQuadWorker(const RAS_SURFACE& dst, const int32_t* c, const RAS_SURFACE& src, int32_t sx, int32_t sy,
+                      int32_t w, int32_t h) {
+    for (RasSpan& s : RAS_SPAN_TABLE) s = {32767, -32768, 0, 0, 0, 0};
+    if (!c || !dst.pixels || !src.pixels) return 0;
+    const int32_t rows = std::clamp<int32_t>(dst.height, 0, RAS_SPAN_ROWS);
+    const int32_t su = static_cast<int32_t>(int64_t{sx} + w), sv = static_cast<int32_t>(int64_t{sy} + h);
+    RAS_TexQuadEdge(c[0], c[1], c[2], c[3], sx, sy, su, sy, rows);
+    RAS_TexQuadEdge(c[2], c[3], c[4], c[5], su, sy, su, sv, rows);
+    RAS_TexQuadEdge(c[4], c[5], c[6], c[7], su, sv, sx, sv, rows);
+    RAS_TexQuadEdge(c[6], c[7], c[0], c[1], sx, sv, sx, sy, rows);
+    // The source rectangle's last pixel, kept inside the source surface.
+    const int64_t umax = std::min<int64_t>(int64_t{sx} + w - 1, int64_t{src.pitch} - 1);
+    const int64_t vmax = std::min<int64_t>(int64_t{sy} + h - 1, int64_t{src.height} - 1);
+    if (umax < 0 || vmax < 0) return 1;
+    const int64_t width = dst.pitch;
+    for (int64_t row = 0; row < rows; ++row) {
+        const RasSpan& s = RAS_SPAN_TABLE[row];
+        if ((s.x_min >= width && s.x_max < 0) || s.x_min > s.x_max) continue;
+        const int64_t n = int64_t{s.x_max} - s.x_min + 1;
+        const int64_t du = (int64_t{s.u_max} - s.u_min) * 65536 / n, dv = (int64_t{s.v_max} - s.v_min) * 65536 / n;
+        const int64_t first = std::max<int64_t>(s.x_min, 0), last = std::min<int64_t>(s.x_max, width - 1);
+        int64_t u = int64_t{s.u_min} * 65536 + (first - s.x_min) * du;
+        int64_t v = int64_t{s.v_min} * 65536 + (first - s.x_min) * dv;
+        uint16_t* d = Row(dst, row);
+        for (int64_t x = first; x <= last; ++x, u += du, v += dv) {
+            if (u < 0 || v < 0) continue;
+            d[x] = Row(src, std::min(v >> 16, vmax))[std::min(u >> 16, umax)];
+        }
+    }
+    return 1;
+}
+
+int RAS_TexQuad(DDSurface* dst, int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x3,
+                int32_t y3, DDSurface* src, int32_t sx, int32_t sy, int32_t w, int32_t h) {
+    const int32_t corners[8] = {x0, y0, x1, y1, x2, y2, x3, y3};
+    return WithPair(dst, src, 0, [&](const RAS_SURFACE& d, const RAS_SURFACE& s) {
+        return RAS_TexQuadWorker(d, corners, s, sx, sy, w, h);
+    });
+}
+
+// ---- dimmed copy ----
+
+int RAS_DimWorker(const RAS_SURFACE& dst, int32_t x, int32_t y, int32_t w, int32_t h, const RAS_SURFACE& src,
+                  int32_t sx, int32_t sy, int32_t level, uint32_t key, const RECT* clip) {
+    return DimPairs(dst, Blit{x, y, w, h, sx, sy}, src, level, key, clip);
+}
+
+int RAS_DimBlt(DDSurface* dst, int32_t x, int32_t y, DDSurface* src, const RECT* src_rect, int32_t level,
+               uint32_t key) {
+    DDSURFACEDESC2 dd, sd;
+    if (!dst || !src || DD_LockSurface(dst, &dd) != DD_OK) return 0;
+    if (DD_LockSurface(src, &sd) != DD_OK) {
+        dst->Unlock(nullptr);
+        return 0;
+    }
+    const RAS_SURFACE d = View(dd), s = View(sd);
+    int32_t sx = 0, sy = 0, w = s.pitch, h = s.height;
+    if (src_rect) {
+        sx = src_rect->left;
+        sy = src_rect->top;
+        w = static_cast<int32_t>(int64_t{src_rect->right} - src_rect->left);
+        h = static_cast<int32_t>(int64_t{src_rect->bottom} - src_rect->top);
+    }
+    RAS_DimWorker(d, x, y, w, h, s, sx, sy, level, key, nullptr);
+    dst->Unlock(nullptr);
+    src->Unlock(nullptr);
+    return 0;
+}
+
+// ---- lines ----
+
+void RAS_LineWorker(const RAS_SURFACE& v, int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t colour) {
+    const uint16_t c = static_cast<uint16_t>(colour);
+    WalkLine(v, x1, y1, x2, y2, [c](uint16_t* p) { *p = c; });
+}
+
+void RAS_LineMixWorker(const RAS_SURFACE& v, int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t colour) {
+    const uint32_t m = MixMask();
+    WalkLine(v, x1, y1, x2, y2, [colour, m](uint16_t* p) { *p = Mix(*p, colour, m); });
+}
+
+int RAS_Line(DDSurface* surface, int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t colour) {
+    WithOne(surface, 0, [&](const RAS_SURFACE& v) {
+        RAS_LineWorker(v, x1, y1, x2, y2, colour);
+        return 0;
+    });
+    return 1;
+}
+
+int RAS_LineMix(DDSurface* surface, int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t colour) {
+    WithOne(surface, 0, [&](const RAS_SURFACE& v) {
+        RAS_LineMixWorker(v, x1, y1, x2, y2, colour);
+        return 0;
+    });
+    return 1;
+}
+
+// ---- colour fills (clipped to the surface) ----
+
+int RAS_FillMixWorker(const RAS_SURFACE& dst, int32_t left, int32_t top, int32_t right, int32_t bottom,
+                      uint32_t colour) {
+    int64_t l = left, t = top, r = right, b = bottom;
+    if (!ClipRect(dst, l, t, r, b)) return 0;
+    const uint32_t m = MixMask(), mm = m | m << 16;
+    const uint32_t half = (Pair(static_cast<uint16_t>(colour), static_cast<uint16_t>(colour)) & mm) >> 1;
+    DestPairs(dst, l, t, r, b, RAS_NO_KEY, [&](uint16_t* d, bool, bool) {
+        Store(d, ((Pair(d[0], d[1]) & mm) >> 1) + half, false, false);
+    });
+    return 1;
+}
+
+int RAS_FillAlphaWorker(const RAS_SURFACE& dst, int32_t left, int32_t top, int32_t right, int32_t bottom,
+                        uint32_t colour, int32_t level, uint32_t key) {
+    if (level == 0) return 0;
+    int64_t l = left, t = top, r = right, b = bottom;
+    if (!ClipRect(dst, l, t, r, b)) return 0;
+    const uint32_t k = static_cast<uint32_t>(level & 255) / 8;
+    const PairMasks m = ScreenMasks();
+    const uint32_t part = ScalePair(Pair(static_cast<uint16_t>(colour), static_cast<uint16_t>(colour)), k, m);
+    DestPairs(dst, l, t, r, b, key, [&](uint16_t* d, bool k0, bool k1) {
+        Store(d, ScalePair(Pair(d[0], d[1]), 32 - k, m) + part, k0, k1);
+    });
+    return 1;
+}
+
+int RAS_FillAlphaDispatch(const RAS_SURFACE& dst, int32_t left, int32_t top, int32_t right, int32_t bottom,
+                          uint32_t colour, int32_t level) {
+    if (level == 0) return 1;
+    if (level >= 256) return 0;
+    if (level == 128) return RAS_FillMixWorker(dst, left, top, right, bottom, colour);
+    return RAS_FillAlphaWorker(dst, left, top, right, bottom, colour, level, RAS_NO_KEY);
+}
+
+int RAS_FillRectAlpha(DDSurface* surface, int32_t left, int32_t top, int32_t right, int32_t bottom, uint32_t colour,
+                      int32_t level) {
+    return WithOne(surface, 0, [&](const RAS_SURFACE& v) {
+        return RAS_FillAlphaDispatch(v, left, top, right, bottom, colour, level);
+    });
+}
+
+int RAS_FillRectAlphaKey(DDSurface* surface, int32_t left, int32_t top, int32_t right, int32_t bottom,
+                         uint32_t colour, int32_t level, uint32_t key) {
+    return WithOne(surface, 0, [&](const RAS_SURFACE& v) {
+        return RAS_FillAlphaWorker(v, left, top, right, bottom, colour, level, key);
+    });
+}
+
+// ---- masked copies: the screen's 640 x 480 pixels, each surface walked by its own pitch ----
+
+namespace {
+constexpr int kMaskW = 640, kMaskH = 480;
+
+bool ScreenSized(const RAS_SURFACE& v) { return v.pixels && v.pitch >= kMaskW && v.height >= kMaskH; }
+
+template <class Copy>
+void MaskWalk(const RAS_SURFACE& dst, const RAS_SURFACE& src, const RAS_SURFACE& mask, Copy copy) {
+    if (!ScreenSized(dst) || !ScreenSized(src) || !ScreenSized(mask)) return;
+    for (int y = 0; y < kMaskH; ++y) {
+        uint16_t* d = Row(dst, y);
+        const uint16_t* s = Row(src, y);
+        const uint16_t* m = Row(mask, y);
+        for (int x = 0; x < kMaskW; ++x)
+            if (copy(m[x])) d[x] = s[x];
+    }
+}
+
+template <class Worker>
+void MaskCopy(DDSurface* dst, DDSurface* src, DDSurface* mask, const char* name, Worker worker) {
+    if (!dst || !src || !mask || dst == src) return;
+    DDSURFACEDESC2 dd, sd, md;
+    if (DD_LockSurface(dst, &dd) != DD_OK) return;
+    if (DD_LockSurface(src, &sd) != DD_OK) {
+        dst->Unlock(nullptr);
+        return;
+    }
+    const bool own_mask = mask != dst && mask != src;
+    if (own_mask && DD_LockSurface(mask, &md) != DD_OK) {
+        dst->Unlock(nullptr);
+        src->Unlock(nullptr);
+        return;
+    }
+    const DDSURFACEDESC2& mdesc = mask == dst ? dd : (mask == src ? sd : md);
+    const auto small = [](const DDSURFACEDESC2& d) { return d.dwWidth < kMaskW || d.dwHeight < kMaskH; };
+    if (small(dd) || small(sd) || small(mdesc))
+        SYS_DebugPrint("%s: surfaces smaller than %d x %d refused", name, kMaskW, kMaskH);
+    else
+        worker(View(dd), View(sd), View(mdesc));
+    dst->Unlock(nullptr);
+    src->Unlock(nullptr);
+    if (own_mask) mask->Unlock(nullptr);
+}
+}  // namespace
+
+void RAS_MaskCopyWorker(const RAS_SURFACE& dst, const RAS_SURFACE& src, const RAS_SURFACE& mask, uint32_t value) {
+    MaskWalk(dst, src, mask, [value](uint16_t m) { return m != value; });
+}
+
+void RAS_MaskCopyZeroWorker(const RAS_SURFACE& dst, const RAS_SURFACE& src, const RAS_SURFACE& mask, int32_t flag) {
+    MaskWalk(dst, src, mask, [flag](uint16_t m) { return flag == 0 ? m == 0 : (flag == 1 && m != 0); });
+}
+
+void RAS_MaskCopy(DDSurface* dst, DDSurface* src, DDSurface* mask, uint32_t value) {
+    MaskCopy(dst, src, mask, "RAS_MaskCopy", [value](const RAS_SURFACE& d, const RAS_SURFACE& s, const RAS_SURFACE& m) {
+        RAS_MaskCopyWorker(d, s, m, value);
+    });
+}
+
+void RAS_MaskCopyZero(DDSurface* dst, DDSurface* src, DDSurface* mask, int32_t flag) {
+    MaskCopy(dst, src, mask, "RAS_MaskCopyZero", [flag](const RAS_SURFACE& d, const RAS_SURFACE& s, const RAS_SURFACE& m) {
+        RAS_MaskCopyZeroWorker(d, s, m, flag);
+    });
+}
