@@ -1,0 +1,32 @@
+// Fuzzes the ".grp" reader and its conversion into a surface: any file reads or fails cleanly, and
+// a picture read converts into 555 and 32-bit surfaces without leaving them.
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "display/grp_load.h"
+#include "tests/support/fixture.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static support::HeadlessDisplay* display = new support::HeadlessDisplay({16, false}, 64, 48);
+    static const std::string path = "/tmp/orv_fuzz_grp_" + std::to_string(getpid()) + ".grp";
+    if (!display->ok) return 0;
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) return 0;
+    std::fwrite(data, 1, size, f);
+    std::fclose(f);
+    GRP_IMAGE img;
+    if (GRP_ReadGrp(path.c_str(), &img) == 1) {
+        DDSurface* s = support::MakeSurface(40, 30);
+        RECT r{-3, -2, 50, 40};
+        if (s) {
+            GRP_ImageToSurface(s, 5, 7, &img, &r);
+            GRP_ImageToSurface(s, -2, -1, &img, nullptr);
+            DD_ReleaseSurface(s);
+        }
+        GRP_FreeImage(&img);
+    }
+    return 0;
+}
