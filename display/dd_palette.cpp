@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "display/dd_display.h"
+#include "display/grp_file.h"
 #include "platform/clock.h"
 #include "services/fil_util.h"
 
@@ -137,6 +138,15 @@ int DD_PaletteFromDib(const uint8_t* dib, size_t size, int first, int count) {
     for (int i = first; i < first + count; ++i) {
         const uint8_t* q = dib + header + 4 * size_t(i);  // blue, green, red, reserved
         DD_PALETTE[i] = PALETTEENTRY{q[2], q[1], q[0], FlagsFor(i)};
+    }
+    return DD_ApplyPalette(first, count);
+}
+
+int DD_PaletteFromGrp(const GRP_IMAGE* image, int first, int count) {
+    if (!image || image->bpp != 8 || !image->palette || !FitRange("DD_PaletteFromGrp", first, count)) return 0;
+    for (int i = first; i < first + count; ++i) {
+        const uint8_t* rgb = image->palette + 3 * size_t(i);
+        DD_PALETTE[i] = PALETTEENTRY{rgb[0], rgb[1], rgb[2], FlagsFor(i)};
     }
     return DD_ApplyPalette(first, count);
 }

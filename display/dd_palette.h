@@ -5,6 +5,8 @@
 
 #include "platform/display.h"
 
+struct GRP_IMAGE;
+
 struct DdFade {
     uint8_t active = 0;
     uint8_t running = 0;
@@ -45,6 +47,8 @@ int DD_SetPaletteRGBRange(const uint8_t rgb[3], int first, int count);
 // A packed bitmap (40-byte or larger header, then the RGBQUAD table) of `size` bytes; entries
 // the block does not hold are refused as a whole.
 int DD_PaletteFromDib(const uint8_t* dib, size_t size, int first, int count);
+// The red, green, blue palette of an 8-bit picture; other depths have none and do nothing.
+int DD_PaletteFromGrp(const GRP_IMAGE* image, int first, int count);
 // Level = percent x 256 / 100 for the range, then applied.
 int DD_SetBrightness(int percent, int first, int count);
 

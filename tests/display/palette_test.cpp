@@ -5,6 +5,7 @@
 
 #include "display/dd_display.h"
 #include "display/dd_palette.h"
+#include "display/grp_file.h"
 #include "platform/window.h"
 #include "tests/support/fixture.h"
 
@@ -262,4 +263,33 @@ TEST_F(EightBit, LongFadesDoNotOverflowTheLevelProduct) {
     headless::SetTime(0x78000000u);  // half of the duration
     EXPECT_EQ(DD_FadeStep(), 1);
     EXPECT_EQ(DD_BRIGHTNESS[0], 384);
+}
+
+TEST_F(EightBit, PaletteFromPictureTakesRedGreenBlueTriples) {
+    std::vector<uint8_t> block(4 + 768);  // a 2 x 2 picture, then its palette
+    for (int i = 0; i < 256; ++i) {
+        block[4 + 3 * i] = static_cast<uint8_t>(i);
+        block[4 + 3 * i + 1] = static_cast<uint8_t>(255 - i);
+        block[4 + 3 * i + 2] = 7;
+    }
+    GRP_IMAGE image;
+    image.bpp = 8;
+    image.width = image.height = 2;
+    image.pixels = block.data();
+    image.palette = block.data() + 4;
+    ASSERT_EQ(DD_PaletteFromGrp(&image, 240, 100), 1);  // cut to the table
+    ExpectRgb(DD_PALETTE[250], 250, 5, 7);
+    EXPECT_EQ(DD_PALETTE[250].peFlags, 0);
+    ExpectRgb(Sent(255), 255, 0, 7);
+    ExpectRgb(Sent(240), 240, 15, 7);
+
+    // A picture of another depth carries no palette.
+    const PALETTEENTRY before = DD_PALETTE[20];
+    image.bpp = 16;
+    EXPECT_EQ(DD_PaletteFromGrp(&image, 20, 1), 0);
+    image.bpp = 8;
+    image.palette = nullptr;
+    EXPECT_EQ(DD_PaletteFromGrp(&image, 20, 1), 0);
+    EXPECT_EQ(DD_PaletteFromGrp(nullptr, 20, 1), 0);
+    EXPECT_EQ(DD_PALETTE[20].peRed, before.peRed);
 }
