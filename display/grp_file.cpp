@@ -44,9 +44,10 @@ bool ReadGrpBody(plat::File& f, const char* name, GRP_IMAGE* image) {
     bool overflow = __builtin_mul_overflow(uint64_t(image->width), uint64_t(image->height), &pixels) ||
                     __builtin_mul_overflow(pixels, uint64_t(image->bpp >> 3), &payload);
     if (!overflow && image->bpp == 8) overflow = __builtin_add_overflow(payload, GRP_PALETTE_SIZE, &payload);
-    if (overflow || pixels == 0 || payload > limit || payload > SIZE_MAX / 2)
+    if (overflow || payload > limit || payload > SIZE_MAX / 2)
         return SYS_DebugPrint("%s: size %u x %u does not fit the file", name, image->width, image->height), false;
-    image->pixels = static_cast<uint8_t*>(plat::AllocZero(size_t(payload)));
+    // An empty picture still owns a block (its loader then finds no surface to create).
+    image->pixels = static_cast<uint8_t*>(plat::AllocZero(size_t(payload) + 1));
     if (!image->pixels) return SYS_DebugPrint("%s: out of memory", name), false;
     if (kind == GRP_KIND_LZ) {
         if (!LZ_Read(&f, image->pixels, size_t(payload), nullptr)) return false;
@@ -134,7 +135,6 @@ int GRP_DibLayout(const void* dib, size_t size, GRP_DIB_LAYOUT* out) {
         table_bytes = 12;
     } else {
         count = used ? used : (bits <= 8 ? 1u << bits : 0);
-        if (bits <= 8 && count > (1u << bits)) return 0;
         table_bytes = uint64_t(count) * 4;
     }
     uint64_t rows_at = uint64_t(header) + table_bytes;

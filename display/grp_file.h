@@ -18,7 +18,8 @@ constexpr size_t GRP_PALETTE_SIZE = 768;
 constexpr uint8_t GRP_KIND_LZ = '2';   // the payload is one LZ block; any other kind is raw
 
 // Reads a ".grp" (the name must end in ".grp", case-sensitive; opened as given). 1 / 0; on failure
-// the record is cleared. Depths other than 8, 16 and 24, and sizes the file cannot hold, are refused.
+// the record is cleared. Depths other than 8, 16 and 24, and sizes the file cannot hold, are refused;
+// an empty picture (width or height 0) reads.
 int GRP_ReadGrp(const char* name, GRP_IMAGE* image);
 // Frees the pixel block and clears the record.
 void GRP_FreeImage(GRP_IMAGE* image);

@@ -157,6 +157,11 @@ bool PictureOfDib(const void* dib, Picture& p) {
     return true;
 }
 
+// The palette take-over of an 8-bit picture, when the caller asks for entries.
+void TakePalette(const GRP_IMAGE& image, int first, int count) {
+    if (count > 0 && image.bpp == 8) DD_PaletteFromGrp(&image, first, count);
+}
+
 uint32_t CapsFor(int video) { return video ? DD_CAPS_VIDEO : DD_CAPS_SYSTEM; }
 
 void FillSize(SYS_SIZE* size, int64_t w, int64_t h) {
@@ -225,6 +230,7 @@ DDSurface* GRP_LoadSurface(const char* name, int first, int count, int video, SY
 DDSurface* GRP_LoadGrpSurface(const char* name, int first, int count, int video, SYS_SIZE* size) {
     GRP_IMAGE image;
     if (!GRP_ReadGrp(name, &image)) return nullptr;
+    TakePalette(image, first, count);
     FillSize(size, image.width, image.height);
     DDSurface* s = DD_CreateSurface(int(std::min<uint32_t>(image.width, INT32_MAX)),
                                     int(std::min<uint32_t>(image.height, INT32_MAX)), CapsFor(video));
@@ -255,6 +261,7 @@ int GRP_LoadToSurface(DDSurface* surface, const char* name, int first, int count
 int GRP_LoadGrpToSurface(DDSurface* surface, const char* name, int first, int count, int video, SYS_SIZE* size) {
     GRP_IMAGE image;
     if (!GRP_ReadGrp(name, &image)) return 0;
+    TakePalette(image, first, count);
     FillSize(size, image.width, image.height);
     int ok = GRP_ImageToSurface(surface, 0, 0, &image, nullptr);
     if (!ok) SYS_DebugPrint("%s: surface could not be locked", name);
@@ -263,13 +270,18 @@ int GRP_LoadGrpToSurface(DDSurface* surface, const char* name, int first, int co
 }
 
 namespace {
-// Cuts both palette ranges to the 256 entries; false when the request lies outside them.
-bool ClampRanges(int& dfirst, int& ifirst, int& count) {
-    if (int64_t(dfirst) + count < 0 || dfirst >= 256 || int64_t(ifirst) + count < 0 || ifirst >= 256) return false;
+// Cuts both palette ranges to the 256 entries; false when the request lies outside them. Worked
+// in 64 bits: the caller's first and count may be anything.
+bool ClampRanges(int& dfirst_io, int& ifirst_io, int& count_io) {
+    int64_t dfirst = dfirst_io, ifirst = ifirst_io, count = count_io;
+    if (dfirst + count < 0 || dfirst >= 256 || ifirst + count < 0 || ifirst >= 256) return false;
     if (dfirst < 0) count += dfirst, ifirst -= dfirst, dfirst = 0;
     if (dfirst + count > 256) count = 256 - dfirst;
     if (ifirst < 0) count += ifirst, dfirst -= ifirst, ifirst = 0;
     if (ifirst + count > 256) count = 256 - ifirst;
+    // Both ranges now lie in the table, or count <= 0 and no entry is taken over; the index
+    // shift only matters modulo 256.
+    dfirst_io = int(dfirst & 0xFF), ifirst_io = int(ifirst & 0xFF), count_io = int(std::max<int64_t>(count, 0));
     return true;
 }
 

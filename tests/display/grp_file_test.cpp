@@ -13,7 +13,7 @@
 #include "tests/support/grp_writer.h"
 
 namespace {
-bool HaveTool(const char* tool) { return std::system((std::string("command -v ") + tool + " >/dev/null 2>&1").c_str()) == 0; }
+using Bytes = std::vector<uint8_t>;
 
 support::GrpPicture Sample(uint16_t bpp, uint32_t w, uint32_t h) {
     support::GrpPicture p = support::MakeGrp(bpp, w, h);
@@ -35,22 +35,28 @@ struct Env {
         return false;
     }
 };
+
+void Put32(Bytes& v, size_t at, uint32_t x) {
+    for (int i = 0; i < 4; ++i) v[at + i] = uint8_t(x >> (8 * i));
+}
 }  // namespace
 
-TEST(GrpRead, EveryDepthRawAndPackedReadsBack) {
+TEST(GrpRead, EveryDepthAndKindReadsBack) {
     Env env;
     for (uint16_t bpp : {8, 16, 24}) {
-        for (bool packed : {false, true}) {
-            support::GrpPicture p = Sample(bpp, 5, 3);
-            ASSERT_TRUE(support::WriteGrp("pic.grp", p, packed));
+        for (uint8_t kind : {'2', '1', 'x'}) {  // '2' packed, anything else raw
+            support::GrpPicture p = Sample(bpp, 4, 2);
+            Bytes file = support::GrpBytes(p, kind == '2', kind);
+            if (bpp == 8 && kind == '1') EXPECT_EQ(file.size(), GRP_HEADER_SIZE + 776);
+            ASSERT_TRUE(support::WriteBytes("pic.grp", file));
             GRP_IMAGE img;
-            ASSERT_EQ(GRP_ReadGrp("pic.grp", &img), 1) << bpp << " " << packed;
+            ASSERT_EQ(GRP_ReadGrp("pic.grp", &img), 1) << bpp << " " << kind;
             EXPECT_EQ(img.bpp, bpp);
-            EXPECT_EQ(img.width, 5u);
-            EXPECT_EQ(img.height, 3u);
+            EXPECT_EQ(img.width, 4u);
+            EXPECT_EQ(img.height, 2u);
             EXPECT_EQ(std::memcmp(img.pixels, p.pixels.data(), p.pixels.size()), 0);
             if (bpp == 8) {
-                ASSERT_EQ(img.palette, img.pixels + 15);
+                ASSERT_EQ(img.palette, img.pixels + 8);
                 EXPECT_EQ(std::memcmp(img.palette, p.palette.data(), 768), 0);
             } else {
                 EXPECT_EQ(img.palette, nullptr);
@@ -60,23 +66,6 @@ TEST(GrpRead, EveryDepthRawAndPackedReadsBack) {
             EXPECT_EQ(img.width, 0u);
         }
     }
-    // Any kind other than '2' is stored raw.
-    support::GrpPicture p = Sample(16, 2, 2);
-    ASSERT_TRUE(support::WriteBytes("x.grp", support::GrpBytes(p, false, 'x')));
-    GRP_IMAGE img;
-    ASSERT_EQ(GRP_ReadGrp("x.grp", &img), 1);
-    EXPECT_EQ(std::memcmp(img.pixels, p.pixels.data(), 8), 0);
-    GRP_FreeImage(&img);
-}
-
-TEST(GrpRead, EightBitPayloadHasPaletteAfterPixels) {
-    Env env;
-    ASSERT_TRUE(support::WriteGrp("small.grp", Sample(8, 4, 2), false));
-    EXPECT_EQ(support::ReadBytes("small.grp").size(), GRP_HEADER_SIZE + 776);
-    GRP_IMAGE img;
-    ASSERT_EQ(GRP_ReadGrp("small.grp", &img), 1);
-    EXPECT_EQ(img.palette - img.pixels, 8);
-    GRP_FreeImage(&img);
 }
 
 TEST(GrpRead, NamesAndMissingFiles) {
@@ -95,52 +84,49 @@ TEST(GrpRead, NamesAndMissingFiles) {
 TEST(GrpRead, BadHeadersAndSizesAreRefusedAndLeaveTheRecordClear) {
     Env env;
     auto bytes = [](uint16_t bpp, uint32_t w, uint32_t h, size_t payload, uint8_t kind = '1') {
-        std::vector<uint8_t> b = {'G', 'R', kind, uint8_t(bpp), uint8_t(bpp >> 8)};
-        for (uint32_t v : {w, h})
-            for (int i = 0; i < 4; ++i) b.push_back(uint8_t(v >> (8 * i)));
+        Bytes b = {'G', 'R', kind, uint8_t(bpp), uint8_t(bpp >> 8), 0, 0, 0, 0, 0, 0, 0, 0};
+        Put32(b, 5, w);
+        Put32(b, 9, h);
         b.resize(b.size() + payload, 1);
         return b;
     };
-    struct Case {
-        const char* what;
-        std::vector<uint8_t> file;
-    } cases[] = {
-        {"magic", [&] { auto b = bytes(16, 1, 1, 2); b[1] = 'X'; return b; }()},
+    Bytes bad_magic = bytes(16, 1, 1, 2), too_big = support::GrpBytes(Sample(16, 2, 2), true);
+    bad_magic[1] = 'X';
+    too_big[13] = 9;  // the block expands to 9 bytes, the picture holds 8
+    const std::pair<const char*, Bytes> cases[] = {
+        {"magic", bad_magic},
         {"depth 32", bytes(32, 1, 1, 4)},
         {"depth 15", bytes(15, 1, 1, 4)},
         {"depth 0", bytes(0, 1, 1, 4)},
-        {"zero width", bytes(16, 0, 5, 4)},
         {"product overflows", bytes(24, 0xFFFFFFFFu, 0xFFFFFFFFu, 16)},
         {"raw pixels beyond the file", bytes(16, 100, 100, 19999)},
         {"palette beyond the file", bytes(8, 2, 2, 4 + 767)},
         {"packed size beyond any expansion", bytes(24, 4000, 4000, 64, '2')},
-        {"header cut", bytes(16, 1, 1, 0)},
+        {"block larger than the picture", too_big},
+        {"header cut", Bytes(bad_magic.begin(), bad_magic.begin() + 10)},
     };
-    cases[9].file.resize(10);
-    for (auto& c : cases) {
-        ASSERT_TRUE(support::WriteBytes("bad.grp", c.file));
+    for (auto& [what, file] : cases) {
+        ASSERT_TRUE(support::WriteBytes("bad.grp", file));
         GRP_IMAGE img;
         img.width = 77;
-        EXPECT_EQ(GRP_ReadGrp("bad.grp", &img), 0) << c.what;
-        EXPECT_EQ(img.pixels, nullptr) << c.what;
-        EXPECT_EQ(img.width, 0u) << c.what;
+        EXPECT_EQ(GRP_ReadGrp("bad.grp", &img), 0) << what;
+        EXPECT_EQ(img.pixels, nullptr) << what;
+        EXPECT_EQ(img.width, 0u) << what;
     }
-    // A packed payload whose block expands to more than the picture holds.
-    support::GrpPicture small = Sample(16, 2, 2);
-    auto packed = support::GrpBytes(small, true);
-    packed[13] = 9;  // U = 9 > 8 bytes of pixels
-    ASSERT_TRUE(support::WriteBytes("big.grp", packed));
     GRP_IMAGE img;
-    EXPECT_EQ(GRP_ReadGrp("big.grp", &img), 0);
-    // Every cut of a good file fails.
     for (bool pk : {false, true}) {
-        auto good = support::GrpBytes(Sample(8, 6, 5), pk);
+        Bytes good = support::GrpBytes(Sample(8, 6, 5), pk);
         for (size_t cut = 0; cut < good.size(); cut += (cut < 40 ? 1 : 37)) {
-            ASSERT_TRUE(support::WriteBytes("cut.grp", std::vector<uint8_t>(good.begin(), good.begin() + cut)));
+            ASSERT_TRUE(support::WriteBytes("cut.grp", Bytes(good.begin(), good.begin() + cut)));
             EXPECT_EQ(GRP_ReadGrp("cut.grp", &img), 0) << "cut " << cut << " packed " << pk;
             EXPECT_EQ(img.pixels, nullptr);
         }
     }
+    // An empty picture is a picture: it reads, with nothing in its pixels.
+    ASSERT_TRUE(support::WriteBytes("empty.grp", bytes(24, 0, 5, 0)));
+    ASSERT_EQ(GRP_ReadGrp("empty.grp", &img), 1);
+    EXPECT_EQ(img.height, 5u);
+    GRP_FreeImage(&img);
 }
 
 TEST(BitmapRead, WrittenBitmapsReadBackWhole) {
@@ -149,11 +135,11 @@ TEST(BitmapRead, WrittenBitmapsReadBackWhole) {
         for (int32_t w : {1, 2, 3, 5}) {
             support::Bitmap b = support::MakeBitmap(bits, w, 3);
             for (size_t i = 0; i < b.pixels.size(); ++i) b.pixels[i] = uint8_t(i * 13 + 1);
-            ASSERT_TRUE(support::WriteBitmap("pic.dat", b));
+            Bytes file = support::BitmapFileBytes(b);
+            ASSERT_TRUE(support::WriteBytes("pic.dat", file));
             void* dib = nullptr;
             size_t size = 0;
             ASSERT_EQ(GRP_ReadDat("pic.dat", &dib, &size), 1) << bits << "x" << w;
-            auto file = support::ReadBytes("pic.dat");
             ASSERT_EQ(size, file.size() - 14);
             EXPECT_EQ(std::memcmp(dib, file.data() + 14, size), 0);
             GRP_DIB_LAYOUT l;
@@ -175,42 +161,37 @@ TEST(BitmapRead, WrittenBitmapsReadBackWhole) {
     EXPECT_TRUE(env.Logged("nothere.dat:Open error -1\n"));
 }
 
-TEST(BitmapRead, PackedFilesReadLikePlainOnes) {
-    if (!HaveTool("mscompress")) GTEST_SKIP() << "mscompress is not installed";
-    Env env;
-    support::Bitmap b = support::MakeBitmap(24, 7, 4);
-    for (size_t i = 0; i < b.pixels.size(); ++i) b.pixels[i] = uint8_t(i % 5 * 40);
-    ASSERT_TRUE(support::WriteBitmap("thumb.da", b));
-    ASSERT_EQ(std::system("mscompress thumb.da >/dev/null 2>&1"), 0);  // writes "thumb.da_"
-    ASSERT_EQ(std::rename("thumb.da_", "thumb.dat"), 0);
-    void* dib = nullptr;
-    size_t size = 0;
-    ASSERT_EQ(GRP_ReadDat("thumb.dat", &dib, &size), 1);
-    auto dib_bytes = support::DibBytes(b);
-    ASSERT_EQ(size, dib_bytes.size());
-    EXPECT_EQ(std::memcmp(dib, dib_bytes.data(), size), 0);
-    plat::Free(dib);
-}
-
-TEST(BitmapRead, ThumbnailSizes) {
+TEST(BitmapRead, ThumbnailsPlainPackedAndFromImageMagick) {
     Env env;
     // A save thumbnail as the program writes it: 112 x 80 at 24 bits with two spare bytes after
     // the rows, file size 26,936, so the packed DIB is 26,922 bytes.
     support::Bitmap thumb = support::MakeBitmap(24, 112, 80);
+    for (size_t i = 0; i < thumb.pixels.size(); ++i) thumb.pixels[i] = uint8_t(i % 5 * 40);
     thumb.trailing = 2;
-    ASSERT_TRUE(support::WriteBitmap("ov01.dat", thumb));
-    ASSERT_EQ(support::ReadBytes("ov01.dat").size(), 26936u);
+    Bytes file = support::BitmapFileBytes(thumb);
+    ASSERT_EQ(file.size(), 26936u);
+    ASSERT_TRUE(support::WriteBytes("ov01.dat", file));
     void* dib = nullptr;
     size_t size = 0;
     ASSERT_EQ(GRP_ReadDat("ov01.dat", &dib, &size), 1);
     EXPECT_EQ(size, 26922u);
     plat::Free(dib);
 
-    // The same picture from ImageMagick (no spare bytes): its file size less the file header.
-    if (!HaveTool("convert")) GTEST_SKIP() << "ImageMagick convert is not installed";
+    // The same file packed by the system's packer reads to the same DIB.
+    if (support::HaveTool("mscompress")) {
+        ASSERT_TRUE(support::WriteBytes("thumb.da", file));
+        ASSERT_EQ(std::system("mscompress thumb.da >/dev/null 2>&1"), 0);  // writes "thumb.da_"
+        ASSERT_EQ(std::rename("thumb.da_", "thumb.dat"), 0);
+        ASSERT_EQ(GRP_ReadDat("thumb.dat", &dib, &size), 1);
+        ASSERT_EQ(size, 26922u);
+        EXPECT_EQ(std::memcmp(dib, file.data() + 14, size), 0);
+        plat::Free(dib);
+    }
+
+    // From ImageMagick (no spare bytes): its file size less the file header.
+    if (!support::HaveTool("convert")) GTEST_SKIP() << "ImageMagick convert is not installed";
     ASSERT_EQ(std::system("convert -size 112x80 gradient:red-blue -type TrueColor BMP3:ov02.dat >/dev/null 2>&1"), 0);
     ASSERT_EQ(GRP_ReadDat("ov02.dat", &dib, &size), 1);
-    EXPECT_EQ(size, support::ReadBytes("ov02.dat").size() - 14);
     EXPECT_EQ(size, 40u + 112 * 3 * 80);
     GRP_DIB_LAYOUT l;
     ASSERT_EQ(GRP_DibLayout(dib, size, &l), 1);
@@ -222,44 +203,34 @@ TEST(BitmapRead, ThumbnailSizes) {
 
 TEST(BitmapRead, HeadersTablesAndRowsMustFitTheBytesRead) {
     Env env;
-    support::Bitmap b8 = support::MakeBitmap(8, 4, 4);
-    auto good = support::BitmapFileBytes(b8);
-    auto put32 = [](std::vector<uint8_t>& v, size_t at, uint32_t x) {
-        for (int i = 0; i < 4; ++i) v[at + i] = uint8_t(x >> (8 * i));
+    const Bytes good = support::BitmapFileBytes(support::MakeBitmap(8, 4, 4));
+    auto with = [&](size_t at, uint32_t v) {
+        Bytes f = good;
+        Put32(f, at, v);
+        return f;
     };
-    struct Case {
-        const char* what;
-        std::vector<uint8_t> file;
+    Bytes depth7 = good, rows_cut(good.begin(), good.end() - 4);
+    depth7[14 + 14] = 7;
+    Put32(rows_cut, 2, uint32_t(rows_cut.size()));  // the size field agrees, the rows are short
+    const std::pair<const char*, Bytes> cases[] = {
+        {"file size beyond the file", with(2, uint32_t(good.size() + 1))},
+        {"file size below the headers", with(2, 14 + 39)},
+        {"header size beyond the block", with(14, 5000)},
+        {"header size too small", with(14, 12)},
+        {"zero width", with(18, 0)},
+        {"rows beyond the block", with(22, 5)},
+        {"colour table beyond the block", with(14 + 32, 300)},
+        {"run-length compression", with(14 + 16, 1)},
+        {"depth 7", depth7},
+        {"only the file header", Bytes(good.begin(), good.begin() + 14)},
+        {"short file header", Bytes(good.begin(), good.begin() + 9)},
+        {"rows cut", rows_cut},
     };
-    std::vector<Case> cases;
-    auto with = [&](const char* what, size_t at, uint32_t v) {
-        auto f = good;
-        put32(f, at, v);
-        cases.push_back({what, f});
-    };
-    with("file size beyond the file", 2, uint32_t(good.size() + 1));
-    with("file size below the headers", 2, 14 + 39);
-    with("header size beyond the block", 14, 5000);
-    with("header size too small", 14, 12);
-    with("zero width", 18, 0);
-    with("rows beyond the block", 22, 5);
-    with("colour table beyond 256", 14 + 32, 300);
-    with("run-length compression", 14 + 16, 1);
-    cases.push_back({"depth 7", [&] { auto f = good; f[14 + 14] = 7; return f; }()});
-    cases.push_back({"only the file header", std::vector<uint8_t>(good.begin(), good.begin() + 14)});
-    cases.push_back({"short file header", std::vector<uint8_t>(good.begin(), good.begin() + 9)});
-    {
-        // The file-size field says the file is whole but the rows were cut off.
-        auto f = good;
-        f.resize(f.size() - 4);
-        put32(f, 2, uint32_t(f.size()));
-        cases.push_back({"rows cut", f});
-    }
-    for (auto& c : cases) {
-        ASSERT_TRUE(support::WriteBytes("bad.dat", c.file));
+    for (auto& [what, file] : cases) {
+        ASSERT_TRUE(support::WriteBytes("bad.dat", file));
         void* dib = reinterpret_cast<void*>(1);
-        EXPECT_EQ(GRP_ReadDat("bad.dat", &dib), 0) << c.what;
-        EXPECT_EQ(dib, nullptr) << c.what;
+        EXPECT_EQ(GRP_ReadDat("bad.dat", &dib), 0) << what;
+        EXPECT_EQ(dib, nullptr) << what;
     }
     ASSERT_TRUE(support::WriteBytes("good.dat", good));
     void* dib = nullptr;

@@ -1,4 +1,5 @@
-// LZ block codec: the writer's greedy choices, round trips through files, and refusal of bad blocks.
+// LZ block codec: the writer's greedy choices, round trips through memory and files, and the
+// refusal of blocks that would leave their bounds.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -10,35 +11,17 @@
 #include "tests/support/fixture.h"
 
 namespace {
-std::vector<uint8_t> Encode(const std::vector<uint8_t>& src) {
-    std::vector<uint8_t> block;
-    LZ_Encode(src.data(), static_cast<uint32_t>(src.size()), block);
+using Bytes = std::vector<uint8_t>;
+
+Bytes Encode(const Bytes& src) {
+    Bytes block;
+    LZ_Encode(src.data(), uint32_t(src.size()), block);
     return block;
 }
 
-uint32_t Le32(const std::vector<uint8_t>& b, size_t at) {
-    return uint32_t(b[at]) | uint32_t(b[at + 1]) << 8 | uint32_t(b[at + 2]) << 16 | uint32_t(b[at + 3]) << 24;
-}
-
-struct Tokens {
-    uint32_t u = 0, n = 0;
-    std::vector<uint8_t> flags, data;
-};
-
-Tokens Split(const std::vector<uint8_t>& block) {
-    Tokens t;
-    t.u = Le32(block, 0);
-    t.n = Le32(block, 4);
-    size_t f = (t.n + 7) / 8;
-    t.flags.assign(block.begin() + 8, block.begin() + 8 + f);
-    uint32_t d = Le32(block, 8 + f);
-    t.data.assign(block.begin() + 12 + f, block.begin() + 12 + f + d);
-    EXPECT_EQ(block.size(), 12 + f + d);
-    return t;
-}
-
-std::vector<uint8_t> Block(uint32_t u, uint32_t n, std::vector<uint8_t> flags, std::vector<uint8_t> data) {
-    std::vector<uint8_t> b;
+// A block from its parts; D is the data's length.
+Bytes Block(uint32_t u, uint32_t n, Bytes flags, Bytes data) {
+    Bytes b;
     for (uint32_t v : {u, n})
         for (int i = 0; i < 4; ++i) b.push_back(uint8_t(v >> (8 * i)));
     b.insert(b.end(), flags.begin(), flags.end());
@@ -47,90 +30,74 @@ std::vector<uint8_t> Block(uint32_t u, uint32_t n, std::vector<uint8_t> flags, s
     return b;
 }
 
-std::vector<uint8_t> RandomBytes(size_t n, uint32_t seed, int alphabet) {
+Bytes RandomBytes(size_t n, uint32_t seed, int alphabet) {
     std::mt19937 rng(seed);
-    std::vector<uint8_t> v(n);
-    for (auto& x : v) x = static_cast<uint8_t>(rng() % alphabet);
+    Bytes v(n);
+    for (auto& x : v) x = uint8_t(rng() % alphabet);
     return v;
+}
+
+// Reads one block from a file holding `bytes` into a new buffer.
+int ReadAllocFrom(const Bytes& bytes, void** buf, uint32_t* u) {
+    EXPECT_TRUE(support::WriteBytes("block.lz", bytes));
+    plat::File f;
+    EXPECT_TRUE(f.Open("block.lz", plat::File::Mode::Read));
+    return LZ_ReadAlloc(&f, buf, u);
 }
 }  // namespace
 
-// ---- what the writer emits ----
-
 TEST(LzWriter, WorkedExamples) {
-    // Empty source: U = 0, N = 0, no flag bytes, D = 0.
-    EXPECT_EQ(Encode({}), std::vector<uint8_t>(12, 0));
-
-    // Ten equal bytes: a literal, then a match at distance 1 of length 9 (v = 8), flag byte 0x02.
-    std::vector<uint8_t> ten(10, 0x41);
-    EXPECT_EQ(Encode(ten), Block(10, 2, {0x02}, {0x41, 0x08, 0x00}));
-
-    // Runs of one or two equal bytes stay literals.
-    EXPECT_EQ(Encode({7, 7, 9}), Block(3, 3, {0x00}, {7, 7, 9}));
-}
-
-TEST(LzWriter, NearestWinsTiesButLongerFartherWins) {
-    // "abcXabcYabc": at the last "abc" distances 4 and 8 both give 3; the nearer one is taken.
-    std::vector<uint8_t> tie = {'a', 'b', 'c', 'X', 'a', 'b', 'c', 'Y', 'a', 'b', 'c'};
-    Tokens t = Split(Encode(tie));
-    ASSERT_EQ(t.n, 7u);  // a b c X (abc) Y (abc)
-    EXPECT_EQ(t.flags[0], 0x50);
-    size_t end = t.data.size();
-    EXPECT_EQ(t.data[end - 2] | t.data[end - 1] << 8, (3 << 5) | 2);
-
-    // "abcdXabcYabcd": distance 4 gives 3, distance 9 gives 4; the longer one is taken.
-    std::vector<uint8_t> longer = {'a', 'b', 'c', 'd', 'X', 'a', 'b', 'c', 'Y', 'a', 'b', 'c', 'd'};
-    t = Split(Encode(longer));
-    end = t.data.size();
-    EXPECT_EQ(t.data[end - 2] | t.data[end - 1] << 8, (8 << 5) | 3);
+    EXPECT_EQ(Encode({}), Bytes(12, 0));  // U = N = D = 0, no flag bytes
+    // A literal, then distance 1 length 9 (v = 8): flag byte 0x02.
+    EXPECT_EQ(Encode(Bytes(10, 0x41)), Block(10, 2, {0x02}, {0x41, 0x08, 0x00}));
+    EXPECT_EQ(Encode({7, 7, 9}), Block(3, 3, {0x00}, {7, 7, 9}));  // short runs stay literals
+    // The last "abc" matches at distances 4 and 8 alike: the nearer wins (v = 3 << 5 | 2).
+    EXPECT_EQ(Encode({'a', 'b', 'c', 'X', 'a', 'b', 'c', 'Y', 'a', 'b', 'c'}),
+              Block(11, 7, {0x50}, {'a', 'b', 'c', 'X', 0x62, 0x00, 'Y', 0x62, 0x00}));
+    // "abcd" at distance 9 beats "abc" at distance 4 (v = 8 << 5 | 3).
+    EXPECT_EQ(Encode({'a', 'b', 'c', 'd', 'X', 'a', 'b', 'c', 'Y', 'a', 'b', 'c', 'd'}),
+              Block(13, 8, {0xA0}, {'a', 'b', 'c', 'd', 'X', 0x82, 0x00, 'Y', 0x03, 0x01}));
 }
 
 TEST(LzWriter, LongestFarthestMatchIsAllOnes) {
-    // 2048 bytes with no repeated three-byte sequence, then their first 32 bytes again: the
-    // parse reaches 2048 with literals only and codes the tail as distance 2048, length 32.
+    // 2048 bytes without a repeated three-byte sequence are all literals; their first 32 bytes
+    // again are one match of distance 2048, length 32.
     std::mt19937 rng(5);
-    std::vector<uint8_t> src;
+    Bytes src;
     std::set<uint32_t> seen;
     while (src.size() < 2048) {
-        uint8_t c = static_cast<uint8_t>(rng());
-        if (src.size() >= 2) {
-            uint32_t tri = uint32_t(src[src.size() - 2]) << 16 | uint32_t(src.back()) << 8 | c;
-            if (seen.count(tri)) continue;
-            seen.insert(tri);
-        }
+        uint8_t c = uint8_t(rng());
+        uint32_t tri = src.size() >= 2 ? uint32_t(src[src.size() - 2]) << 16 | uint32_t(src.back()) << 8 | c : 0;
+        if (src.size() >= 2 && !seen.insert(tri).second) continue;
         src.push_back(c);
     }
     src.insert(src.end(), src.begin(), src.begin() + 32);
-    Tokens t = Split(Encode(src));
-    ASSERT_EQ(t.n, 2049u);
-    EXPECT_EQ(t.flags[2048 / 8], 0x01);
-    ASSERT_EQ(t.data.size(), 2050u);
-    EXPECT_EQ(t.data[2048], 0xFF);
-    EXPECT_EQ(t.data[2049], 0xFF);
+    Bytes flags(257, 0);
+    flags[256] = 0x01;
+    Bytes data(src.begin(), src.begin() + 2048);
+    data.insert(data.end(), {0xFF, 0xFF});
+    EXPECT_EQ(Encode(src), Block(2080, 2049, flags, data));
 }
 
-// ---- round trips ----
-
-TEST(LzRoundTrip, MemoryRandomData) {
+TEST(LzRoundTrip, RandomDataThroughMemory) {
     for (uint32_t seed = 1; seed <= 12; ++seed) {
         for (int alphabet : {2, 4, 16, 256}) {
-            std::vector<uint8_t> src = RandomBytes(seed * 397, seed, alphabet);
-            std::vector<uint8_t> block = Encode(src);
-            std::vector<uint8_t> out(src.size() + 8, 0xEE);
+            Bytes src = RandomBytes(seed * 397, seed, alphabet), block = Encode(src);
+            Bytes out(src.size() + 8, 0xEE);
             uint32_t u = 0;
             size_t used = 0;
             ASSERT_EQ(LZ_Decode(block.data(), block.size(), out.data(), src.size(), &u, &used), 1);
             EXPECT_EQ(u, src.size());
             EXPECT_EQ(used, block.size());
-            EXPECT_TRUE(std::equal(src.begin(), src.end(), out.begin())) << "seed " << seed << " alphabet " << alphabet;
-            EXPECT_EQ(out[src.size()], 0xEE);  // nothing past U
+            EXPECT_TRUE(std::equal(src.begin(), src.end(), out.begin())) << seed << " " << alphabet;
+            EXPECT_EQ(out[src.size()], 0xEE);
         }
     }
 }
 
 TEST(LzRoundTrip, FilesBackToBackLeavePositionAfterEachBlock) {
     support::TempDir dir;
-    std::vector<uint8_t> a = RandomBytes(5000, 11, 3), b = RandomBytes(300, 12, 256);
+    Bytes a = RandomBytes(5000, 11, 3), b = RandomBytes(300, 12, 256);
     {
         FIL_HANDLE f = FIL_CreateWrite("two.lz");
         ASSERT_NE(f, nullptr);
@@ -143,18 +110,16 @@ TEST(LzRoundTrip, FilesBackToBackLeavePositionAfterEachBlock) {
     }
     plat::File f;
     ASSERT_TRUE(f.Open("two.lz", plat::File::Mode::Read));
-    std::vector<uint8_t> out(a.size());
+    Bytes out(a.size());
     uint32_t u = 0;
     ASSERT_EQ(LZ_Read(&f, out.data(), out.size(), &u), 1);
     EXPECT_EQ(u, a.size());
     EXPECT_EQ(out, a);
     void* buf = nullptr;
     ASSERT_EQ(LZ_ReadAlloc(&f, &buf, &u), 1);
-    ASSERT_NE(buf, nullptr);
     EXPECT_EQ(u, b.size());
     EXPECT_EQ(std::memcmp(buf, b.data(), b.size()), 0);
     plat::Free(buf);
-    buf = nullptr;
     ASSERT_EQ(LZ_ReadAlloc(&f, &buf, &u), 1);  // an empty block still gives a buffer
     EXPECT_NE(buf, nullptr);
     EXPECT_EQ(u, 0u);
@@ -164,76 +129,56 @@ TEST(LzRoundTrip, FilesBackToBackLeavePositionAfterEachBlock) {
     EXPECT_EQ(std::memcmp(tail, "end", 3), 0);
 }
 
-// ---- hostile blocks ----
-
 TEST(LzDecoder, RefusesTokensThatLeaveTheirBounds) {
-    uint8_t out[64];
     struct Case {
         const char* what;
-        std::vector<uint8_t> block;
+        Bytes block;
+        size_t capacity;
+        bool sizes_alone = false;  // refused from the sizes, before a byte is written
     } cases[] = {
-        {"first token a match", Block(4, 1, {0x01}, {0x00, 0x00})},
-        {"distance before the output", Block(8, 2, {0x02}, {1, 0x23, 0x00})},  // distance 2 after 1 byte
-        {"literal past U", Block(1, 2, {0x00}, {1, 2})},
-        {"match past U", Block(4, 2, {0x02}, {1, 0x08, 0x00})},
-        {"match reads past D", Block(4, 2, {0x02}, {1, 0x08})},
-        {"more tokens than data", Block(4, 3, {0x00}, {1, 2})},
-        {"U beyond what the data can give", Block(1000, 1, {0x00}, {1})},
+        {"first token a match", Block(4, 1, {0x01}, {0x00, 0x00}), 64},
+        {"distance before the output", Block(8, 2, {0x02}, {1, 0x23, 0x00}), 64},  // 2 back after 1
+        {"literal past U", Block(1, 2, {0x00}, {1, 2}), 64},
+        {"match past U", Block(4, 2, {0x02}, {1, 0x08, 0x00}), 64},
+        {"match reads past D", Block(4, 2, {0x02}, {1, 0x08}), 64},
+        {"more tokens than data", Block(4, 3, {0x00}, {1, 2}), 64},
+        {"U beyond what the data can give", Block(1000, 1, {0x00}, {1}), 2000, true},
+        {"U beyond the caller's capacity", Encode(Bytes(100, 3)), 99, true},
+        {"a byte into no buffer", Encode({5}), 0, true},
     };
     for (auto& c : cases) {
-        std::memset(out, 0xEE, sizeof out);
-        EXPECT_EQ(LZ_Decode(c.block.data(), c.block.size(), out, sizeof out, nullptr, nullptr), 0) << c.what;
+        Bytes out(std::max<size_t>(c.capacity, 1), 0xEE);
+        EXPECT_EQ(LZ_Decode(c.block.data(), c.block.size(), c.capacity ? out.data() : nullptr, c.capacity, nullptr,
+                            nullptr),
+                  0)
+            << c.what;
+        if (c.sizes_alone) EXPECT_EQ(out, Bytes(out.size(), 0xEE)) << c.what;
     }
-    // A distance reaching exactly the first byte is fine.
-    auto ok = Block(4, 2, {0x02}, {9, 0x02, 0x00});
+    // A distance reaching exactly the first byte is fine; an empty block needs no buffer.
+    auto ok = Block(4, 2, {0x02}, {9, 0x02, 0x00}), empty = Encode({});
+    uint8_t out[4];
     EXPECT_EQ(LZ_Decode(ok.data(), ok.size(), out, sizeof out, nullptr, nullptr), 1);
-    EXPECT_EQ(std::vector<uint8_t>(out, out + 4), (std::vector<uint8_t>{9, 9, 9, 9}));
-}
-
-TEST(LzDecoder, EmptyBlockNeedsNoDestination) {
-    // Found by fuzzing: an empty block decoded into an empty (null) destination succeeds.
-    auto empty = Encode({});
+    EXPECT_EQ(Bytes(out, out + 4), (Bytes{9, 9, 9, 9}));
     EXPECT_EQ(LZ_Decode(empty.data(), empty.size(), nullptr, 0, nullptr, nullptr), 1);
-    auto one = Encode({5});
-    EXPECT_EQ(LZ_Decode(one.data(), one.size(), nullptr, 0, nullptr, nullptr), 0);
 }
 
-TEST(LzDecoder, NeverWritesPastTheCallersCapacity) {
-    std::vector<uint8_t> src(100, 3);
-    auto block = Encode(src);
-    std::vector<uint8_t> out(120, 0xEE);
-    EXPECT_EQ(LZ_Decode(block.data(), block.size(), out.data(), 99, nullptr, nullptr), 0);
-    EXPECT_TRUE(std::all_of(out.begin(), out.end(), [](uint8_t v) { return v == 0xEE; }));
-}
-
-TEST(LzDecoder, EveryTruncationFailsAndAllocatesNothing) {
+TEST(LzDecoder, CutOrOversizedBlocksFailWithNothingAllocated) {
     support::TempDir dir;
-    auto block = Encode(RandomBytes(700, 3, 5));
+    Bytes block = Encode(RandomBytes(700, 3, 5));
     for (size_t cut = 0; cut < block.size(); ++cut) {
-        ASSERT_TRUE(support::WriteBytes("cut.lz", std::vector<uint8_t>(block.begin(), block.begin() + cut)));
-        plat::File f;
-        ASSERT_TRUE(f.Open("cut.lz", plat::File::Mode::Read));
         void* buf = reinterpret_cast<void*>(1);
-        EXPECT_EQ(LZ_ReadAlloc(&f, &buf, nullptr), 0) << "cut at " << cut;
+        EXPECT_EQ(ReadAllocFrom(Bytes(block.begin(), block.begin() + cut), &buf, nullptr), 0) << cut;
         EXPECT_EQ(buf, nullptr);
     }
-}
-
-TEST(LzDecoder, HugeSizesAreRefusedBeforeAllocating) {
-    support::TempDir dir;
-    // U of 4 GiB - 1 and N of 2^31 - 1 in a 20-byte file: refused from the sizes alone.
-    auto huge_u = Block(0xFFFFFFFFu, 1, {0x00}, {1});
-    auto huge_n = Block(4, 0x7FFFFFFFu, {0x00}, {1});
-    auto huge_d = Block(4, 1, {0x00}, {1});
-    huge_d[9] = 0xFF, huge_d[10] = 0xFF, huge_d[11] = 0xFF, huge_d[12] = 0x7F;
-    for (auto* b : {&huge_u, &huge_n, &huge_d}) {
-        ASSERT_TRUE(support::WriteBytes("big.lz", *b));
-        plat::File f;
-        ASSERT_TRUE(f.Open("big.lz", plat::File::Mode::Read));
+    // U of 4 GiB - 1, N of 2^31 - 1, D of 2 GiB in a 20-byte file: refused from the sizes alone,
+    // U reported all the same.
+    Bytes huge_d = Block(4, 1, {0x00}, {1});
+    huge_d[12] = 0x7F;
+    for (const Bytes& b : {Block(0xFFFFFFFFu, 1, {0x00}, {1}), Block(4, 0x7FFFFFFFu, {0x00}, {1}), huge_d}) {
         void* buf = nullptr;
         uint32_t u = 0;
-        EXPECT_EQ(LZ_ReadAlloc(&f, &buf, &u), 0);
+        EXPECT_EQ(ReadAllocFrom(b, &buf, &u), 0);
         EXPECT_EQ(buf, nullptr);
-        EXPECT_EQ(u, Le32(*b, 0));  // U is reported as soon as it is read
+        EXPECT_EQ(u, uint32_t(b[0] | b[1] << 8 | b[2] << 16 | uint32_t(b[3]) << 24));
     }
 }

@@ -1,6 +1,8 @@
 // Writers of ".grp" pictures and bitmap files for tests, tools and fuzz seeds.
 #include "tests/support/grp_writer.h"
 
+#include <cstdlib>
+
 #include "display/grp_file.h"
 #include "display/lz_codec.h"
 #include "tests/support/fixture.h"
@@ -27,8 +29,6 @@ GrpPicture MakeGrp(uint16_t bpp, uint32_t width, uint32_t height) {
     if (bpp == 8) p.palette.assign(GRP_PALETTE_SIZE, 0);
     return p;
 }
-
-void SetIndex(GrpPicture& p, uint32_t x, uint32_t y, uint8_t index) { p.pixels[size_t(y) * p.width + x] = index; }
 
 void Set555(GrpPicture& p, uint32_t x, uint32_t y, uint16_t value) {
     size_t at = (size_t(y) * p.width + x) * 2;
@@ -126,4 +126,8 @@ std::vector<uint8_t> BitmapFileBytes(const Bitmap& b) {
 }
 
 bool WriteBitmap(const std::string& path, const Bitmap& b) { return WriteBytes(path, BitmapFileBytes(b)); }
+
+bool HaveTool(const char* tool) {
+    return std::system((std::string("command -v ") + tool + " >/dev/null 2>&1").c_str()) == 0;
+}
 }  // namespace support

@@ -18,7 +18,6 @@ struct GrpPicture {
 
 // Picture helpers: a blank picture of the size, and per-pixel setters in each depth.
 GrpPicture MakeGrp(uint16_t bpp, uint32_t width, uint32_t height);
-void SetIndex(GrpPicture& p, uint32_t x, uint32_t y, uint8_t index);
 void Set555(GrpPicture& p, uint32_t x, uint32_t y, uint16_t value);
 void SetBgr(GrpPicture& p, uint32_t x, uint32_t y, uint8_t r, uint8_t g, uint8_t b);
 void SetPaletteEntry(GrpPicture& p, uint8_t index, uint8_t r, uint8_t g, uint8_t b);
@@ -44,4 +43,7 @@ Bitmap MakeBitmap(uint16_t bits, int32_t width, int32_t height);
 std::vector<uint8_t> DibBytes(const Bitmap& b);      // the packed DIB
 std::vector<uint8_t> BitmapFileBytes(const Bitmap& b);  // 14-byte file header + packed DIB
 bool WriteBitmap(const std::string& path, const Bitmap& b);  // ".bmp" or ".dat" alike
+
+// Whether an outside fixture maker (mscompress, ImageMagick's convert) is on the path.
+bool HaveTool(const char* tool);
 }  // namespace support
