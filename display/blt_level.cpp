@@ -39,12 +39,10 @@ int BLT_TableBlend(DDSurface* dst, int32_t x, int32_t y, DDSurface* src, const R
     if (!f.ready) return 0;
     const int32_t b = blt::ClampBank(bank);
     const uint8_t* t = BLT_BLEND_TABLE[b];
-    if (b >= 1 && b <= 30)
-        blt::RunPoint<blt::FormulaBank<true>::Op>(f, flip, keyed != 0, t, b);
-    else if (b >= 32)
-        blt::RunPoint<blt::FormulaBank<false>::Op>(f, flip, keyed != 0, t, b - 32);
-    else
+    if (b == 0 || b == 31)
         blt::RunPoint<blt::BankBlendOp>(f, flip, keyed != 0, t, t, t);
+    else
+        blt::BankPoint(f, flip, keyed != 0, b);
     return 0;
 }
 
