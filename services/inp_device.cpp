@@ -45,31 +45,33 @@ void INP_ReleaseJoysticks() {
     }
 }
 
+// A device with its data format and cooperative level set, or null (released) when a step fails.
+DIDevice* INP_OpenDevice(DIObject* di, uint32_t guid, DIDataFormat format, plat::Window* window, const char* what) {
+    DIDevice* d = nullptr;
+    if (di->CreateDevice(guid, &d) != DI_OK || !d) {
+        SYS_DebugPrint("INP: %s device not created", what);
+        return nullptr;
+    }
+    if (d->SetDataFormat(format) != DI_OK || d->SetCooperativeLevel(window, kLevel) != DI_OK) {
+        SYS_DebugPrint("INP: %s device set-up failed", what);
+        d->Release();
+        return nullptr;
+    }
+    return d;
+}
+
 void INP_CreateKeyboard(DIObject* di, plat::Window* window) {
-    if (di->CreateDevice(DIGUID_SYSKEYBOARD, &g_keyboard) != DI_OK) {
-        SYS_DebugPrint("INP: keyboard device not created");
-        g_keyboard = nullptr;
-        return;
-    }
-    if (g_keyboard->SetDataFormat(DIDataFormat::Keyboard) != DI_OK ||
-        g_keyboard->SetCooperativeLevel(window, kLevel) != DI_OK) {
-        SYS_DebugPrint("INP: keyboard device set-up failed");
-        INP_ReleaseKeyboard();
-        return;
-    }
+    g_keyboard = INP_OpenDevice(di, DIGUID_SYSKEYBOARD, DIDataFormat::Keyboard, window, "keyboard");
+    if (!g_keyboard) return;
     g_keyboard->Acquire();  // may fail while the window is inactive; activation acquires it later
     std::memset(KEY_STATE, 0, sizeof KEY_STATE);
 }
 
 void INP_CreateMouse(DIObject* di, plat::Window* window) {
-    if (di->CreateDevice(DIGUID_SYSMOUSE, &g_mouse) != DI_OK) {
-        SYS_DebugPrint("INP: mouse device not created");
-        g_mouse = nullptr;
-        return;
-    }
-    if (g_mouse->SetDataFormat(DIDataFormat::Mouse) != DI_OK ||
-        g_mouse->SetCooperativeLevel(window, kLevel) != DI_OK || g_mouse->SetAxisModeAbsolute() != DI_OK) {
-        SYS_DebugPrint("INP: mouse device set-up failed");
+    g_mouse = INP_OpenDevice(di, DIGUID_SYSMOUSE, DIDataFormat::Mouse, window, "mouse");
+    if (!g_mouse) return;
+    if (g_mouse->SetAxisModeAbsolute() != DI_OK) {
+        SYS_DebugPrint("INP: mouse axis mode not set");
         INP_ReleaseMouse();
         return;
     }
@@ -79,7 +81,7 @@ void INP_CreateMouse(DIObject* di, plat::Window* window) {
     plat::SwapMouseButton(swapped);
     MOUSE_STATE.swap = swapped ? 1 : 0;
     MOUSE_STATE.x = MOUSE_STATE.y = MOUSE_STATE.wheel = 0;
-    MOUSE_STATE.buttons = MOUSE_STATE.previous = 0;
+    MOUSE_STATE.buttons = 0;
 }
 
 int INP_EnumJoystick(const DIDEVICEINSTANCE* instance, void* ref) {
@@ -109,6 +111,30 @@ void INP_CreateJoysticks(DIObject* di, plat::Window* window) {
     }
     ClearJoyData();
 }
+
+void SetAcquired(HRESULT (DIDevice::*change)()) {
+    if (g_keyboard) {
+        (g_keyboard->*change)();
+        std::memset(KEY_STATE, 0, sizeof KEY_STATE);
+    }
+    if (g_mouse) {
+        (g_mouse->*change)();
+        MOUSE_STATE.buttons = 0;
+    }
+    for (DIDevice* j : g_joysticks)
+        if (j) (j->*change)();
+    ClearJoyData();
+}
+
+// Left and right exchange when the system swaps them; the word holds the held bits and, shifted
+// by `shift`, the ones newly pressed since the last poll.
+uint32_t UpdateButtons(uint32_t left, uint32_t right, uint32_t middle, int shift) {
+    uint32_t held = (MOUSE_STATE.swap ? (left << 1) | right : left | (right << 1)) | (middle << 2);
+    uint32_t pressed = (held ^ MOUSE_STATE.previous) & held;
+    MOUSE_STATE.previous = held;
+    MOUSE_STATE.buttons = held | (pressed << shift);
+    return held;
+}
 }  // namespace
 
 DIObject* INP_Init(plat::Window* window, void* /*instance*/) {
@@ -135,33 +161,9 @@ void INP_Term() {
     g_input = nullptr;
 }
 
-void INP_Acquire() {
-    if (g_keyboard) {
-        g_keyboard->Acquire();
-        std::memset(KEY_STATE, 0, sizeof KEY_STATE);
-    }
-    if (g_mouse) {
-        g_mouse->Acquire();
-        MOUSE_STATE.buttons = 0;
-    }
-    for (DIDevice* j : g_joysticks)
-        if (j) j->Acquire();
-    ClearJoyData();
-}
-
-void INP_Unacquire() {
-    if (g_keyboard) {
-        g_keyboard->Unacquire();
-        std::memset(KEY_STATE, 0, sizeof KEY_STATE);
-    }
-    if (g_mouse) {
-        g_mouse->Unacquire();
-        MOUSE_STATE.buttons = 0;
-    }
-    for (DIDevice* j : g_joysticks)
-        if (j) j->Unacquire();
-    ClearJoyData();
-}
+// Activation changes acquire or give up every device present and clear what it held.
+void INP_Acquire() { SetAcquired(&DIDevice::Acquire); }
+void INP_Unacquire() { SetAcquired(&DIDevice::Unacquire); }
 
 int INP_ReadKeyboard() {
     if (!g_keyboard) return 0;
@@ -190,13 +192,8 @@ int MOUSE_Poll() {
     MOUSE_STATE.x = p.x;
     MOUSE_STATE.y = p.y;
     MOUSE_STATE.wheel = st.lZ;
-    uint32_t b0 = (st.rgbButtons[0] & 0x80) ? 1 : 0;
-    uint32_t b1 = (st.rgbButtons[1] & 0x80) ? 1 : 0;
-    uint32_t b2 = (st.rgbButtons[2] & 0x80) ? 1 : 0;
-    uint32_t held = MOUSE_STATE.swap ? (b0 << 1) | b1 | (b2 << 2) : b0 | (b1 << 1) | (b2 << 2);
-    uint32_t pressed = (held ^ MOUSE_STATE.previous) & held;
-    MOUSE_STATE.previous = held;
-    MOUSE_STATE.buttons = held | (pressed << 3);
+    auto down = [&](int b) -> uint32_t { return (st.rgbButtons[b] & 0x80) ? 1 : 0; };
+    UpdateButtons(down(0), down(1), down(2), 3);
     return 1;
 }
 
@@ -255,9 +252,5 @@ uint32_t MOUSE_PollAsync() {
     MOUSE_STATE.y = p.y;
     uint32_t left = (plat::GetAsyncKeyState(plat::VK_LBUTTON) & 0x8000) ? 1 : 0;
     uint32_t right = (plat::GetAsyncKeyState(plat::VK_RBUTTON) & 0x8000) ? 1 : 0;
-    uint32_t held = MOUSE_STATE.swap ? (left << 1) | right : left | (right << 1);
-    uint32_t pressed = (held ^ MOUSE_STATE.previous) & held;
-    MOUSE_STATE.previous = held;
-    MOUSE_STATE.buttons = held | (pressed << 2);
-    return held;
+    return UpdateButtons(left, right, 0, 2);
 }

@@ -22,7 +22,7 @@ constexpr uint16_t kBuiltinKeys[KEY_MAP_ENTRIES] = {0x50, 0x4F, 0x4B, 0x47, 0x48
                                                    0x51, 0x2C, 0x2D, 0x2E, 0x4C, 0xFFFF, 0xFFFF,
                                                    0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF};
 constexpr uint16_t kBuiltinPad[KEY_MAP_ENTRIES] = {0, 0, 0, 0, 0, 0, 0, 0, 0x10, 0x20,
-                                                  0x40, 0, 0, 0, 0, 0, 0x80, 0, 0, 0};
+                                                  0x40, 0, 0, 0, 0x80, 0, 0, 0, 0, 0};
 constexpr int kPadButtons = 12;       // joystick buttons 0..11 use pad entries 8..19
 constexpr int32_t kStickDead = 80;    // beyond -80 or from 80 on a stick axis counts
 constexpr int kWordBits = 16;
@@ -40,7 +40,7 @@ void KEY_Init(KeyData* kd, const uint16_t* key_map, const uint16_t* pad_map) {
     kd->press_time.fill(KEY_NOT_HELD);
     kd->ring_index = KEY_HISTORY - 1;  // the first poll writes entry 0
     kd->ring.fill(0);
-    kd->source = KEY_SOURCE_NONE;
+    // The source is left as the last poll set it.
     kd->key_map = SYS_DATA.KEY_MAP;
     kd->pad_map = SYS_DATA.PAD_MAP;
     std::memcpy(kd->key_map, key_map ? key_map : kBuiltinKeys, sizeof(uint16_t) * KEY_MAP_ENTRIES);
@@ -53,7 +53,7 @@ void KEY_InitDefault() { KEY_Init(&KEY_DATA, nullptr, nullptr); }
 void KEY_Poll(KeyData* kd) {
     if (!kd) return;
     const uint32_t now = plat::TimeMs();
-    kd->ring_index = (kd->ring_index + 1) & (KEY_HISTORY - 1);
+    kd->ring_index = int32_t((uint32_t(kd->ring_index) + 1) & (KEY_HISTORY - 1));
     kd->source = KEY_SOURCE_NONE;
     uint16_t word = 0;
 

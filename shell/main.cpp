@@ -10,13 +10,22 @@
 #include "platform/platform.h"
 #include "platform/window.h"
 #include "services/fil_util.h"
+#include "services/inp_device.h"
+#include "services/key_button.h"
 
 namespace {
 bool g_running = true;
 
 intptr_t MainWndProc(plat::Window* window, uint32_t msg, uintptr_t wparam, intptr_t lparam) {
     switch (msg) {
+        case plat::WM_ACTIVATEAPP:
+            if (wparam)
+                INP_Acquire();
+            else
+                INP_Unacquire();
+            return plat::DefWindowProc(window, msg, wparam, lparam);
         case plat::WM_DESTROY:
+            INP_Term();  // input goes before the display
             DD_Release();
             plat::PostQuitMessage(0);
             return 0;
@@ -44,6 +53,8 @@ int main() {
         return 1;
     }
     DD_ClearScreen();
+    INP_Init(window, nullptr);  // without input devices the program still runs
+    KEY_Init(&KEY_DATA, nullptr, nullptr);
 
     uint32_t last = plat::TimeMs();
     plat::Msg msg;
@@ -56,6 +67,7 @@ int main() {
         uint32_t now = plat::TimeMs();
         if (!plat::IsHeadless() && now - last < 33) continue;
         last = now;
+        KEY_Update();
         DD_Present();
         if (max_frames > 0 && plat::PresentedFrameCount() >= static_cast<uint64_t>(max_frames)) {
             if (!screenshot.empty() && !plat::WritePng(screenshot.c_str(), plat::LastPresentedFrame()))

@@ -58,7 +58,9 @@ void SetMouse(int32_t x, int32_t y, uint8_t buttons) {
     g_input.mouse_y = y;
     g_input.mouse_buttons = buttons;
 }
-void TurnWheel(int notches) { g_input.wheel += notches * DI_WHEEL_DELTA; }
+void TurnWheel(int notches) {
+    g_input.wheel = int32_t(uint32_t(g_input.wheel) + uint32_t(notches) * uint32_t(DI_WHEEL_DELTA));
+}
 void SetJoystick(int index, int32_t x, int32_t y, uint32_t buttons) {
     if (index < 0) return;
     if (size_t(index) >= g_input.joysticks.size()) g_input.joysticks.resize(size_t(index) + 1);

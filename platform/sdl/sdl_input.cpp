@@ -225,7 +225,8 @@ void HandleEvent(const SDL_Event& e) {
         case SDL_MOUSEWHEEL: {
             if (e.wheel.which == SDL_TOUCH_MOUSEID) break;
             int32_t notches = e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -e.wheel.y : e.wheel.y;
-            g_wheel += notches * DI_WHEEL_DELTA;
+            // A running position: it wraps rather than overflows after endless turning.
+            g_wheel = int32_t(uint32_t(g_wheel) + uint32_t(notches) * uint32_t(DI_WHEEL_DELTA));
             break;
         }
         case SDL_WINDOWEVENT:

@@ -7,27 +7,11 @@
 
 #include "platform/input.h"
 #include "platform/sdl/sdl_input.h"
+#include "tests/platform/set1_keys.h"
 
 namespace in = plat::sdl::input;
 
 namespace {
-// Set-1 scan codes 0x01-0x58 with the name SDL gives the same physical key; null for the two
-// codes no key sends (0x54, 0x55) and for 0x56, which SDL leaves unnamed.
-const char* const kSet1Names[0x59] = {
-    nullptr,     "Escape",   "1",        "2",        "3",        "4",        "5",        "6",
-    "7",         "8",        "9",        "0",        "-",        "=",        "Backspace", "Tab",
-    "Q",         "W",        "E",        "R",        "T",        "Y",        "U",        "I",
-    "O",         "P",        "[",        "]",        "Return",   "Left Ctrl", "A",       "S",
-    "D",         "F",        "G",        "H",        "J",        "K",        "L",        ";",
-    "'",         "`",        "Left Shift", "\\",     "Z",        "X",        "C",        "V",
-    "B",         "N",        "M",        ",",        ".",        "/",        "Right Shift", "Keypad *",
-    "Left Alt",  "Space",    "CapsLock", "F1",       "F2",       "F3",       "F4",       "F5",
-    "F6",        "F7",       "F8",       "F9",       "F10",      "Numlock",  "ScrollLock", "Keypad 7",
-    "Keypad 8",  "Keypad 9", "Keypad -", "Keypad 4", "Keypad 5", "Keypad 6", "Keypad +", "Keypad 1",
-    "Keypad 2",  "Keypad 3", "Keypad 0", "Keypad .", nullptr,    nullptr,    nullptr,    "F11",
-    "F12",
-};
-
 SDL_Event KeyEvent(Uint32 type, SDL_Scancode sc, SDL_Keycode sym, Uint16 mod, bool repeat = false) {
     SDL_Event e;
     std::memset(&e, 0, sizeof e);
@@ -53,13 +37,12 @@ std::set<int> DownKeys() {
 TEST(KeyCodes, Set1CodesMatchSdlKeyNamesBothWays) {
     for (int code = 0x01; code <= 0x58; ++code) {
         SCOPED_TRACE(code);
-        SDL_Scancode expect = SDL_SCANCODE_UNKNOWN;
-        if (kSet1Names[code]) {
-            expect = SDL_GetScancodeFromName(kSet1Names[code]);
-            ASSERT_NE(expect, SDL_SCANCODE_UNKNOWN) << kSet1Names[code];
-        } else if (code == 0x56) {
-            expect = SDL_SCANCODE_NONUSBACKSLASH;  // the extra key left of Z on ISO keyboards
+        const char* name = set1::kKeys[code].sdl;
+        SDL_Scancode expect = name ? SDL_GetScancodeFromName(name) : SDL_SCANCODE_UNKNOWN;
+        if (name) {
+            ASSERT_NE(expect, SDL_SCANCODE_UNKNOWN) << name;
         }
+        if (code == 0x56) expect = SDL_SCANCODE_NONUSBACKSLASH;
         EXPECT_EQ(in::ScancodeFromKeyCode(code), expect);
         if (expect != SDL_SCANCODE_UNKNOWN) {
             EXPECT_EQ(in::KeyCodeFromScancode(expect), code);
@@ -97,15 +80,11 @@ TEST(KeyCodes, JapaneseAndExtendedKeys) {
 TEST(KeyCodes, TablesAgreeEverywhere) {
     for (int sc = 0; sc < SDL_NUM_SCANCODES; ++sc) {
         int code = in::KeyCodeFromScancode(SDL_Scancode(sc));
-        if (code) {
-            EXPECT_EQ(in::KeyCodeFromScancode(in::ScancodeFromKeyCode(code)), code) << sc;
-        }
+        EXPECT_EQ(in::KeyCodeFromScancode(in::ScancodeFromKeyCode(code)), code) << sc;
     }
     for (int code = 0; code < 256; ++code) {
         SDL_Scancode sc = in::ScancodeFromKeyCode(code);
-        if (sc != SDL_SCANCODE_UNKNOWN) {
-            EXPECT_EQ(in::KeyCodeFromScancode(sc), code) << code;
-        }
+        EXPECT_EQ(in::KeyCodeFromScancode(sc), sc == SDL_SCANCODE_UNKNOWN ? 0 : code) << code;
     }
     EXPECT_EQ(in::KeyCodeFromScancode(SDL_Scancode(-1)), 0);
     EXPECT_EQ(in::KeyCodeFromScancode(SDL_Scancode(SDL_NUM_SCANCODES)), 0);
@@ -129,10 +108,10 @@ TEST(SdlKeyboard, KeypadCodesIgnoreNumLock) {
         for (const Key& k : keys) {
             SCOPED_TRACE(testing::Message() << "num lock " << num << " code " << k.code);
             in::ResetState();
-            in::HandleEvent(KeyEvent(SDL_KEYDOWN, k.sc, num ? k.with_num : k.without_num, num ? KMOD_NUM : KMOD_NONE));
-            EXPECT_EQ(DownKeys(), std::set<int>{k.code});
-            in::HandleEvent(KeyEvent(SDL_KEYUP, k.sc, num ? k.with_num : k.without_num, num ? KMOD_NUM : KMOD_NONE));
-            EXPECT_TRUE(DownKeys().empty());
+            for (Uint32 type : {SDL_KEYDOWN, SDL_KEYUP}) {
+                in::HandleEvent(KeyEvent(type, k.sc, num ? k.with_num : k.without_num, num ? KMOD_NUM : KMOD_NONE));
+                EXPECT_EQ(DownKeys(), type == SDL_KEYDOWN ? std::set<int>{k.code} : std::set<int>{});
+            }
         }
     }
 }

@@ -7,6 +7,7 @@
 #include "tests/services/input_fixture.h"
 
 using inputtest::InputTest;
+using WithJoystick = inputtest::WithJoysticks<1>;
 
 namespace {
 constexpr uint8_t kPad2 = 0x50, kPad1 = 0x4F, kPad4 = 0x4B, kPad7 = 0x47, kPad8 = 0x48, kPad9 = 0x49,
@@ -18,79 +19,83 @@ void PollAt(uint32_t t) {
     headless::SetTime(t);
     Poll();
 }
+
+// held, pressed, released and source of the last poll in one comparable value.
+std::vector<uint32_t> Word() { return {KEY_DATA.held, KEY_DATA.pressed, KEY_DATA.released, KEY_DATA.source}; }
+std::vector<uint32_t> Word(uint32_t held, uint32_t pressed, uint32_t released, uint32_t source) {
+    return {held, pressed, released, source};
+}
+
+// Polls at each time with the key held; the offsets from t0 at which bit fired its repeat.
+std::vector<uint32_t> RepeatTimes(uint32_t t0, uint32_t last, uint32_t step, uint16_t bit) {
+    std::vector<uint32_t> fired;
+    for (uint32_t dt = 0; dt <= last; dt += step) {
+        PollAt(t0 + dt);
+        if (KEY_DATA.repeat & bit) fired.push_back(dt);
+    }
+    return fired;
+}
 }  // namespace
 
 TEST_F(InputTest, InitResetsTheControllerAndAlwaysWritesTheDefaultAssignment) {
-    KEY_DATA.held = 0x33;
+    KEY_DATA.held = KEY_DATA.repeat = 0x33;
+    KEY_DATA.repeat_phase = 0x10;
     KEY_DATA.delay = 5;
+    KEY_DATA.ring[3] = 7;
+    KEY_DATA.press_time[2] = 9;
+    KEY_DATA.source = KEY_SOURCE_JOYSTICK;
     uint16_t keys[20], pads[20];
     for (int i = 0; i < 20; ++i) keys[i] = uint16_t(0x10 + i), pads[i] = uint16_t(0x100 + i);
     KEY_Init(&KEY_DATA, keys, pads);
-    EXPECT_EQ(KEY_DATA.held, 0);
+    EXPECT_EQ(KEY_DATA.held | KEY_DATA.repeat | KEY_DATA.repeat_phase | KEY_DATA.ring[3], 0u);
     EXPECT_EQ(KEY_DATA.delay, 200u);
     EXPECT_EQ(KEY_DATA.ring_index, 31);
+    EXPECT_EQ(KEY_DATA.source, KEY_SOURCE_JOYSTICK);  // left as the last poll set it
     for (uint32_t t : KEY_DATA.press_time) EXPECT_EQ(t, KEY_NOT_HELD);
     EXPECT_EQ(KEY_DATA.key_map, SYS_DATA.KEY_MAP);
     EXPECT_EQ(KEY_DATA.pad_map, SYS_DATA.PAD_MAP);
-    const uint16_t want_keys[20] = {kPad2, kPad1, kPad4, kPad7, kPad8, kPad9, kPad6, kPad3, kZ, kX, kC, kPad5,
-                                    0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF};
-    const uint16_t want_pads[12] = {0x10, 0x20, 0x40, 0, 0, 0, 0x80, 0, 0, 0, 0, 0};
-    for (int i = 0; i < 20; ++i) EXPECT_EQ(SYS_DATA.KEY_MAP[i], want_keys[i]) << i;
-    for (int i = 0; i < 8; ++i) EXPECT_EQ(SYS_DATA.PAD_MAP[i], 0x100 + i) << i;  // kept from the given map
-    for (int i = 0; i < 12; ++i) EXPECT_EQ(SYS_DATA.PAD_MAP[8 + i], want_pads[i]) << i;
+    const std::vector<uint16_t> want_keys = {kPad2, kPad1, kPad4, kPad7, kPad8, kPad9, kPad6, kPad3, kZ, kX,
+                                             kC, kPad5, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF};
+    // Pad entries 0-7 keep the given map; 8-19 are buttons 0-11.
+    const std::vector<uint16_t> want_pads = {0x100, 0x101, 0x102, 0x103, 0x104, 0x105, 0x106, 0x107, 0x10, 0x20,
+                                             0x40, 0, 0, 0, 0x80, 0, 0, 0, 0, 0};
+    EXPECT_EQ(std::vector<uint16_t>(SYS_DATA.KEY_MAP, SYS_DATA.KEY_MAP + 20), want_keys);
+    EXPECT_EQ(std::vector<uint16_t>(SYS_DATA.PAD_MAP, SYS_DATA.PAD_MAP + 20), want_pads);
     KEY_InitDefault();
-    for (int i = 0; i < 8; ++i) EXPECT_EQ(SYS_DATA.PAD_MAP[i], 0) << i;
+    EXPECT_EQ(std::vector<uint16_t>(SYS_DATA.PAD_MAP, SYS_DATA.PAD_MAP + 8), std::vector<uint16_t>(8, 0));
 }
 
-TEST_F(InputTest, EachDefaultKeyGivesItsLogicalBits) {
-    struct Case {
-        uint8_t key;
-        uint16_t bits;
-    };
-    const Case cases[] = {{kPad2, 0x2}, {kPad1, 0x6}, {kPad4, 0x4}, {kPad7, 0x5}, {kPad8, 0x1}, {kPad9, 0x9},
-                          {kPad6, 0x8}, {kPad3, 0xA}, {kZ, 0x10},   {kX, 0x20},   {kC, 0x40},   {kPad5, 0x80}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(int(c.key));
-        headless::SetKey(c.key, true);
+TEST_F(InputTest, EachMapEntryGivesItsLogicalBitsWithEdges) {
+    const uint8_t keys[12] = {kPad2, kPad1, kPad4, kPad7, kPad8, kPad9, kPad6, kPad3, kZ, kX, kC, kPad5};
+    const uint16_t bits[12] = {0x2, 0x6, 0x4, 0x5, 0x1, 0x9, 0x8, 0xA, 0x10, 0x20, 0x40, 0x80};
+    for (int i = 0; i < 12; ++i) {
+        headless::SetKey(keys[i], true);
         Poll();
-        EXPECT_EQ(KEY_DATA.held, c.bits);
-        EXPECT_EQ(KEY_DATA.pressed, c.bits);
-        EXPECT_EQ(KEY_DATA.source, KEY_SOURCE_KEYBOARD);
-        headless::SetKey(c.key, false);
+        EXPECT_EQ(Word(), Word(bits[i], bits[i], 0, KEY_SOURCE_KEYBOARD)) << i;
+        headless::SetKey(keys[i], false);
         Poll();
-        EXPECT_EQ(KEY_DATA.held, 0);
-        EXPECT_EQ(KEY_DATA.released, c.bits);
-        EXPECT_EQ(KEY_DATA.source, KEY_SOURCE_NONE);
+        EXPECT_EQ(Word(), Word(0, 0, bits[i], KEY_SOURCE_NONE)) << i;
     }
-    // Remapped entries reach the actions past the default ones; the last three entries give nothing.
-    for (int i = 12; i < 20; ++i) SYS_DATA.KEY_MAP[i] = uint16_t(0x10 + i);
-    for (int i = 12; i < 20; ++i) headless::SetKey(uint8_t(0x10 + i), true);
-    Poll();
-    EXPECT_EQ(KEY_DATA.held, 0x1F00);
-}
-
-TEST_F(InputTest, EdgesFollowTheHeldWord) {
+    // Overlapping holds: only the changed bits are edges.
     headless::SetKey(kZ, true);
-    Poll();
     headless::SetKey(kX, true);
     Poll();
-    EXPECT_EQ(KEY_DATA.held, 0x30);
-    EXPECT_EQ(KEY_DATA.pressed, 0x20);
-    EXPECT_EQ(KEY_DATA.released, 0);
     headless::SetKey(kZ, false);
     headless::SetKey(kPad7, true);
     Poll();
-    EXPECT_EQ(KEY_DATA.held, 0x25);
-    EXPECT_EQ(KEY_DATA.pressed, 0x05);
-    EXPECT_EQ(KEY_DATA.released, 0x10);
+    EXPECT_EQ(Word(), Word(0x25, 0x05, 0x10, KEY_SOURCE_KEYBOARD));
+    // Entries past the defaults reach the further actions; the last three give nothing.
+    headless::Input().keys.fill(0);
+    for (int i = 12; i < 20; ++i) SYS_DATA.KEY_MAP[i] = uint16_t(0x10 + i), headless::SetKey(uint8_t(0x10 + i), true);
+    Poll();
+    EXPECT_EQ(KEY_DATA.held, 0x1F00);
 }
 
 TEST_F(InputTest, UnassignedAndOutOfRangeEntriesNeverContribute) {
     for (int k = 0; k < 256; ++k) headless::SetKey(uint8_t(k), true);
     for (int i = 0; i < 20; ++i) SYS_DATA.KEY_MAP[i] = 0xFFFF;
     Poll();
-    EXPECT_EQ(KEY_DATA.held, 0);
-    EXPECT_EQ(KEY_DATA.source, KEY_SOURCE_NONE);
+    EXPECT_EQ(Word(), Word(0, 0, 0, KEY_SOURCE_NONE));
     // A damaged settings file: codes past the snapshot (truncated they would name held keys).
     const uint16_t damaged[] = {0x100, 0x1FF, 0x12C, 0x8000, 0xFFFE};
     for (int i = 0; i < 5; ++i) SYS_DATA.KEY_MAP[8 + i] = damaged[i];
@@ -102,129 +107,81 @@ TEST_F(InputTest, UnassignedAndOutOfRangeEntriesNeverContribute) {
 }
 
 TEST_F(InputTest, RepeatFiresOnPressAfterTwoHundredThenEverySixtySix) {
-    const uint32_t t0 = 5000;
     headless::SetKey(kZ, true);
-    // Poll every 1 ms and note every poll with the repeat bit.
-    std::vector<uint32_t> fired;
-    for (uint32_t t = t0; t <= t0 + 400; ++t) {
-        PollAt(t);
-        if (KEY_DATA.repeat & 0x10) fired.push_back(t - t0);
-    }
-    EXPECT_EQ(fired, (std::vector<uint32_t>{0, 200, 266, 332, 398}));
-
+    EXPECT_EQ(RepeatTimes(5000, 400, 1, 0x10), (std::vector<uint32_t>{0, 200, 266, 332, 398}));
     // Coarse polls: each repeat waits for the first poll past its time and restarts from there.
     KEY_InitDefault();
-    fired.clear();
-    for (uint32_t t = t0; t <= t0 + 600; t += 50) {
-        PollAt(t);
-        if (KEY_DATA.repeat & 0x10) fired.push_back(t - t0);
-    }
-    EXPECT_EQ(fired, (std::vector<uint32_t>{0, 200, 300, 400, 500, 600}));
-
+    EXPECT_EQ(RepeatTimes(5000, 600, 50, 0x10), (std::vector<uint32_t>{0, 200, 300, 400, 500, 600}));
     // Release ends the repeat; the next press starts over with the long delay.
     headless::SetKey(kZ, false);
-    PollAt(t0 + 610);
+    PollAt(5610);
     EXPECT_EQ(KEY_DATA.repeat, 0);
     EXPECT_EQ(KEY_DATA.press_time[4], KEY_NOT_HELD);
     headless::SetKey(kZ, true);
-    PollAt(t0 + 620);
-    EXPECT_EQ(KEY_DATA.repeat, 0x10);
-    PollAt(t0 + 700);
-    EXPECT_EQ(KEY_DATA.repeat, 0);
-    PollAt(t0 + 819);
-    EXPECT_EQ(KEY_DATA.repeat, 0);
-    PollAt(t0 + 820);
-    EXPECT_EQ(KEY_DATA.repeat, 0x10);
+    EXPECT_EQ(RepeatTimes(5620, 200, 1, 0x10), (std::vector<uint32_t>{0, 200}));
 }
 
 TEST_F(InputTest, RepeatRunsPerBitAcrossTheClocksWrap) {
-    // Up is pressed 10 ms before the wrap, right at the wrap's last value.
+    // Up is pressed 10 ms before the wrap, right at the clock's last value.
     headless::SetKey(kPad8, true);
     PollAt(0xFFFFFFF5u);
     EXPECT_EQ(KEY_DATA.repeat, 0x1);
     headless::SetKey(kPad6, true);
     PollAt(0xFFFFFFFFu);
     EXPECT_EQ(KEY_DATA.repeat, 0x8);
-    PollAt(0x00000000u);
-    EXPECT_EQ(KEY_DATA.repeat, 0);  // a press at the clock's top is still held, not pressed anew
-    PollAt(0xFFFFFFF5u + 199);
-    EXPECT_EQ(KEY_DATA.repeat, 0);
-    PollAt(0xFFFFFFF5u + 200);
-    EXPECT_EQ(KEY_DATA.repeat, 0x1);
-    PollAt(0xFFFFFFFFu + 199);  // the right key's own delay is counted from 1 ms before its press
-    EXPECT_EQ(KEY_DATA.repeat, 0x8);
-    PollAt(0xFFFFFFF5u + 266);
-    EXPECT_EQ(KEY_DATA.repeat, 0x1);
-}
-
-TEST_F(InputTest, KeyboardComesBeforeTheJoystick) {
-    // No joystick: the keyboard alone.
-    headless::SetKey(kZ, true);
-    Poll();
-    EXPECT_EQ(KEY_DATA.held, 0x10);
-    EXPECT_EQ(INP_GetJoystick(0, nullptr, nullptr, nullptr), 0);
-}
-
-namespace {
-class WithJoystick : public InputTest {
-    void BeforeInit() override { headless::SetJoystick(0, 0, 0, 0); }
-
-protected:
-    void Stick(int x, int y, uint32_t buttons = 0) {
-        headless::SetJoystick(0, inputtest::RawFor(x), inputtest::RawFor(y), buttons);
+    struct Step {
+        uint32_t t;
+        uint16_t repeat;
+    };
+    const Step steps[] = {
+        {0x00000000u, 0},  // a press at the clock's top is still held, not pressed anew
+        {0xFFFFFFF5u + 199, 0},
+        {0xFFFFFFF5u + 200, 0x1},
+        {0xFFFFFFFFu + 199, 0x8},  // the right key's delay counts from 1 ms before its press
+        {0xFFFFFFF5u + 266, 0x1},
+    };
+    for (const Step& s : steps) {
+        PollAt(s.t);
+        EXPECT_EQ(KEY_DATA.repeat, s.repeat) << s.t;
     }
-};
-}  // namespace
+}
 
-TEST_F(WithJoystick, OnlyTheKeyboardCountsWhileAMappedKeyIsDown) {
+TEST_F(WithJoystick, KeyboardComesBeforeTheJoystick) {
     Stick(100, 0, 0x1);
     headless::SetKey(kX, true);
     Poll();
-    EXPECT_EQ(KEY_DATA.held, 0x20);
-    EXPECT_EQ(KEY_DATA.source, KEY_SOURCE_KEYBOARD);
+    EXPECT_EQ(Word(), Word(0x20, 0x20, 0, KEY_SOURCE_KEYBOARD));
     headless::SetKey(kX, false);
     Poll();
-    EXPECT_EQ(KEY_DATA.held, 0x18);
-    EXPECT_EQ(KEY_DATA.source, KEY_SOURCE_JOYSTICK);
-    // An unmapped key does not hide the joystick.
-    headless::SetKey(0x1E, true);
+    EXPECT_EQ(Word(), Word(0x18, 0x18, 0x20, KEY_SOURCE_JOYSTICK));
+    headless::SetKey(0x1E, true);  // an unmapped key does not hide the joystick
     Poll();
-    EXPECT_EQ(KEY_DATA.source, KEY_SOURCE_JOYSTICK);
+    EXPECT_EQ(Word(), Word(0x18, 0, 0, KEY_SOURCE_JOYSTICK));
 }
 
-TEST_F(WithJoystick, StickThresholds) {
+TEST_F(WithJoystick, StickThresholdsAndThePadMap) {
     struct Case {
         int x, y;
-        uint16_t bits;
-    };
-    const Case cases[] = {{0, -80, 0},   {0, -81, KEY_UP},   {0, 79, 0},         {0, 80, KEY_DOWN},
-                          {-80, 0, 0},   {-81, 0, KEY_LEFT}, {79, 0, 0},         {80, 0, KEY_RIGHT},
-                          {-100, -100, KEY_UP | KEY_LEFT},   {100, 100, KEY_DOWN | KEY_RIGHT}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.x << "," << c.y);
-        Stick(c.x, c.y);
-        Poll();
-        int32_t x = 0, y = 0;
-        ASSERT_EQ(INP_GetJoystick(0, &x, &y, nullptr), 1);
-        ASSERT_EQ(x, c.x);
-        ASSERT_EQ(y, c.y);
-        EXPECT_EQ(KEY_DATA.held, c.bits);
-        EXPECT_EQ(KEY_DATA.source, c.bits ? KEY_SOURCE_JOYSTICK : KEY_SOURCE_NONE);
-    }
-}
-
-TEST_F(WithJoystick, ButtonsGoThroughThePadMap) {
-    struct Case {
         uint32_t buttons;
         uint16_t bits;
     };
-    const Case cases[] = {{0x1, 0x10}, {0x2, 0x20}, {0x4, 0x40}, {0x40, 0x80}, {0x8, 0},
-                          {0x47, 0xF0}, {0xFFFFF000u, 0}};  // buttons past 11 have no entry
+    const Case cases[] = {
+        {0, -80, 0, 0}, {0, -81, 0, KEY_UP}, {0, 79, 0, 0}, {0, 80, 0, KEY_DOWN}, {-80, 0, 0, 0},
+        {-81, 0, 0, KEY_LEFT}, {79, 0, 0, 0}, {80, 0, 0, KEY_RIGHT},
+        {-100, -100, 0, KEY_UP | KEY_LEFT}, {100, 100, 0, KEY_DOWN | KEY_RIGHT},
+        {0, 0, 0x1, 0x10}, {0, 0, 0x2, 0x20}, {0, 0, 0x4, 0x40}, {0, 0, 0x40, 0x80},
+        {0, 0, 0x8, 0},             // a pad entry of 0 does nothing
+        {0, 0, 0x47, 0xF0},
+        {0, 0, 0xFFFFF000u, 0},     // buttons past 11 have no entry
+    };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.buttons);
-        Stick(0, 0, c.buttons);
+        Stick(c.x, c.y, c.buttons);
         Poll();
-        EXPECT_EQ(KEY_DATA.held, c.bits);
+        int32_t x = 0, y = 0;
+        ASSERT_EQ(INP_GetJoystick(0, &x, &y, nullptr), 1);
+        ASSERT_EQ(std::vector<int32_t>({x, y}), std::vector<int32_t>({c.x, c.y}));
+        EXPECT_EQ(KEY_DATA.held, c.bits) << c.x << "," << c.y << " buttons " << c.buttons;
+        EXPECT_EQ(KEY_DATA.source, c.bits ? KEY_SOURCE_JOYSTICK : KEY_SOURCE_NONE);
     }
     SYS_DATA.PAD_MAP[8 + 11] = 0x1000;
     SYS_DATA.PAD_MAP[0] = 0x0800;  // entries 0-7 are never read
@@ -234,77 +191,57 @@ TEST_F(WithJoystick, ButtonsGoThroughThePadMap) {
 }
 
 TEST_F(InputTest, HistoryHoldsTheLastThirtyTwoPolls) {
+    KEY_Poll(&KEY_DATA);
+    EXPECT_EQ(KEY_DATA.ring_index, 0);  // the first poll after a reset lands in entry 0
     std::vector<uint16_t> words;
     const uint8_t keys[] = {kPad2, kPad4, kPad8, kPad6, kZ, kX, kC, kPad5};
     for (int p = 0; p < 40; ++p) {
-        uint8_t k = keys[p % 8];
-        headless::SetKey(k, true);
+        headless::SetKey(keys[p % 8], true);
         Poll();
-        headless::SetKey(k, false);
+        headless::SetKey(keys[p % 8], false);
         words.push_back(KEY_DATA.held);
     }
     for (int n = 0; n < 32; ++n) EXPECT_EQ(KEY_GetHistory(&KEY_DATA, n), words[words.size() - 1 - n]) << n;
     // Outside 0..31 the index wraps into the ring.
-    EXPECT_EQ(KEY_GetHistory(&KEY_DATA, 32), KEY_GetHistory(&KEY_DATA, 0));
-    EXPECT_EQ(KEY_GetHistory(&KEY_DATA, -1), KEY_GetHistory(&KEY_DATA, 31));
-    EXPECT_EQ(KEY_GetHistory(&KEY_DATA, 1000000 * 32 + 3), KEY_GetHistory(&KEY_DATA, 3));
-    EXPECT_EQ(KEY_GetHistory(&KEY_DATA, INT32_MIN), KEY_GetHistory(&KEY_DATA, 0));
-    EXPECT_EQ(KEY_GetHistory(&KEY_DATA, INT32_MAX), KEY_GetHistory(&KEY_DATA, 31));
-    // Right after a reset the first poll lands in entry 0.
-    KEY_InitDefault();
-    Poll();
-    EXPECT_EQ(KEY_DATA.ring_index, 0);
+    const int wraps[][2] = {{32, 0}, {-1, 31}, {1000000 * 32 + 3, 3}, {INT32_MIN, 0}, {INT32_MAX, 31}};
+    for (const auto& w : wraps) EXPECT_EQ(KEY_GetHistory(&KEY_DATA, w[0]), KEY_GetHistory(&KEY_DATA, w[1])) << w[0];
 }
 
-TEST_F(InputTest, ClickGivesEdgeNineThenZero) {
-    headless::SetMouse(300, 200, 0);
-    KEY_Update();
-    EXPECT_EQ(MOUSE_FRAME.edge, 0u);
-    headless::SetMouse(301, 202, 0x1);
-    KEY_Update();
-    EXPECT_EQ(MOUSE_FRAME.x, 301);
-    EXPECT_EQ(MOUSE_FRAME.y, 202);
-    EXPECT_EQ(MOUSE_FRAME.buttons, 9u);
-    EXPECT_EQ(MOUSE_FRAME.edge, 9u);
-    KEY_Update();
-    EXPECT_EQ(MOUSE_FRAME.buttons, 1u);
-    EXPECT_EQ(MOUSE_FRAME.edge, 0u);
-    headless::SetMouse(301, 202, 0x3);
-    KEY_Update();
-    EXPECT_EQ(MOUSE_FRAME.edge, 0x12u);  // right joins: held and newly pressed bits
-    headless::SetMouse(301, 202, 0);
-    KEY_Update();
-    EXPECT_EQ(MOUSE_FRAME.buttons, 0u);
-    EXPECT_EQ(MOUSE_FRAME.edge, 0u);
-}
-
-TEST_F(InputTest, UpdatePollsButtonsAndDeactivationDropsThem) {
+TEST_F(InputTest, UpdateFillsTheMouseFrameAndAClickGivesEdgeNineThenZero) {
+    struct Frame {
+        uint8_t physical;
+        uint32_t buttons, edge;
+    };
+    const Frame frames[] = {{0, 0, 0}, {0x1, 9, 9}, {0x1, 1, 0}, {0x3, 0x13, 0x12}, {0, 0, 0}};
+    for (const Frame& f : frames) {
+        headless::SetMouse(301, 202, f.physical);
+        KEY_Update();
+        EXPECT_EQ(std::vector<uint32_t>({uint32_t(MOUSE_FRAME.x), uint32_t(MOUSE_FRAME.y), MOUSE_FRAME.buttons,
+                                         MOUSE_FRAME.edge}),
+                  std::vector<uint32_t>({301, 202, f.buttons, f.edge}));
+    }
+    // The same step polls the buttons; deactivation lets them go until the next activation.
     headless::SetKey(kPad9, true);
     headless::SetMouse(10, 10, 0x1);
     KEY_Update();
     EXPECT_EQ(KEY_DATA.held, 0x9);
     EXPECT_EQ(KEY_DATA.ring[KEY_DATA.ring_index], 0x9);
-    inputtest::Deactivate();
+    inputtest::Activate(false);
     KEY_Update();
-    EXPECT_EQ(KEY_DATA.held, 0);
     EXPECT_EQ(KEY_DATA.released, 0x9);
     EXPECT_EQ(MOUSE_FRAME.buttons, 0u);
-    inputtest::Activate();
+    inputtest::Activate(true);
     KEY_Update();
-    EXPECT_EQ(KEY_DATA.held, 0x9);
     EXPECT_EQ(KEY_DATA.pressed, 0x9);
 }
 
 TEST_F(InputTest, MoveByKeysStepsThePointerAlongHeldDirections) {
     int32_t x = 100, y = 100;
-    headless::SetMouse(1, 1, 0);
     headless::SetKey(kPad3, true);
     Poll();
     MOUSE_MoveByKeys(&KEY_DATA, display->window, &x, &y, 4, 0);
-    EXPECT_EQ(x, 104);
-    EXPECT_EQ(y, 104);
-    EXPECT_EQ(headless::Input().mouse_x, 104);
-    EXPECT_EQ(headless::Input().mouse_y, 104);
+    EXPECT_EQ(std::vector<int32_t>({x, y, headless::Input().mouse_x, headless::Input().mouse_y}),
+              std::vector<int32_t>({104, 104, 104, 104}));
     headless::SetKey(kPad3, false);
     Poll();
     headless::SetMouse(1, 1, 0);
