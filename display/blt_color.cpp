@@ -9,6 +9,9 @@
 #include "display/blt_level.h"
 
 namespace {
+using blt::At;
+using blt::Order;
+
 // Guard bits just above each channel and the mask that clears every channel's lowest bit.
 template <bool Is565>
 struct Grey {
@@ -20,12 +23,12 @@ struct Grey {
 };
 
 // Subtracts the grey word from all channels at once; a channel that runs below zero consumes its
-// guard bit, which then clears that channel.
+// guard bit, which then clears that channel. The grey word of each layout is built once a blit.
 template <bool Is565>
 struct DarkenOp {
-    uint32_t g;
+    uint32_t g555, g565;
     void Pixel(uint16_t* d, uint16_t s, int) const {
-        const uint32_t t = (uint32_t(s) | Grey<Is565>::H) - g;
+        const uint32_t t = (uint32_t(s) | Grey<Is565>::H) - (Is565 ? g565 : g555);
         const uint32_t b = ~t & Grey<Is565>::H;
         const uint32_t m = b - (b >> 5);
         *d = static_cast<uint16_t>(t & ~m);
@@ -35,14 +38,24 @@ struct DarkenOp {
 // Adds the grey word to all channels at once; a carry out of a channel fills that channel.
 template <bool Is565>
 struct BrightenOp {
-    uint32_t g;
+    uint32_t g555, g565;
     void Pixel(uint16_t* d, uint16_t s, int) const {
-        const uint32_t t = (uint32_t(s) & Grey<Is565>::K) + g;
+        const uint32_t t = (uint32_t(s) & Grey<Is565>::K) + (Is565 ? g565 : g555);
         const uint32_t c = t & Grey<Is565>::H;
         const uint32_t m = c - (c >> 5);
         *d = static_cast<uint16_t>((t | m) & Grey<Is565>::K);
     }
 };
+
+// Grey darkening by 31 - level or lightening by an amount, both held to 1-30.
+template <template <bool> class Op, class Where>
+int GreyBlit(DDSurface* dst, Where where, DDSurface* src, const RECT* src_rect, int32_t amount, uint32_t flip,
+             int32_t keyed) {
+    const uint32_t l = static_cast<uint32_t>(std::clamp(amount, 1, 30));
+    blt::Blit<Op>(dst, where, src, src_rect, flip, keyed, Order::DescribeFirst, Grey<false>::Word(l),
+                  Grey<true>::Word(l));
+    return 0;
+}
 
 // The 32-entry recolouring row of a tint level (0-62, clamped): toward black from row d = 0,
 // toward white from row d = 31.
@@ -51,138 +64,115 @@ const uint8_t* TintRow(int32_t v) {
     return v <= 31 ? &BLT_BLEND_TABLE[v][0] : &BLT_BLEND_TABLE[62 - v][31 * 32];
 }
 
-uint32_t GreyOf(bool is565, int32_t amount) {
-    const uint32_t l = static_cast<uint32_t>(std::clamp(amount, 1, 30));
-    return is565 ? Grey<true>::Word(l) : Grey<false>::Word(l);
+template <class Where>
+int TintBlit(DDSurface* dst, Where where, DDSurface* src, const RECT* src_rect, int32_t red, int32_t green,
+             int32_t blue, uint32_t flip, int32_t keyed, Order order) {
+    blt::Blit<blt::RowLookupOp>(dst, where, src, src_rect, flip, keyed, order, TintRow(red), TintRow(green),
+                                TintRow(blue));
+    return 0;
+}
+
+template <class Where>
+int BankBlit(DDSurface* dst, Where where, DDSurface* src, const RECT* src_rect, int32_t red, int32_t green,
+             int32_t blue, uint32_t flip, int32_t keyed, Order order) {
+    blt::Blit<blt::BankBlendOp>(dst, where, src, src_rect, flip, keyed, order, BLT_BLEND_TABLE[blt::ClampBank(red)],
+                                BLT_BLEND_TABLE[blt::ClampBank(green)], BLT_BLEND_TABLE[blt::ClampBank(blue)]);
+    return 0;
+}
+
+void Shape(DDSurface* dst, At at, DDSurface* src, const RECT* src_rect, uint32_t colour, uint32_t flip) {
+    BLT_Silhouette(dst, at.x, at.y, src, src_rect, colour, flip);
+}
+void Shape(DDSurface* dst, RECT* into, DDSurface* src, const RECT* src_rect, uint32_t colour, uint32_t flip) {
+    BLT_SilhouetteStretch(dst, into, src, src_rect, colour, flip);
+}
+
+// 31 the plain blit, 0 and below the shape in black, 62 and above in white; the levels between
+// by grey arithmetic, or through the blend table (in the given frame order) when `table` is set.
+template <class Where>
+int BrightnessBlit(DDSurface* dst, Where where, DDSurface* src, const RECT* src_rect, int32_t level, uint32_t flip,
+                   int32_t keyed, bool table, Order table_order) {
+    if (level == 31)
+        blt::Opaque(dst, where, src, src_rect, flip, keyed);
+    else if (level <= 0)
+        Shape(dst, where, src, src_rect, 0, flip);
+    else if (level >= 62)
+        Shape(dst, where, src, src_rect, 0xFFFF, flip);
+    else if (table)
+        TintBlit(dst, where, src, src_rect, level, level, level, flip, keyed, table_order);
+    else if (level < 31)
+        GreyBlit<DarkenOp>(dst, where, src, src_rect, 31 - level, flip, keyed);
+    else
+        GreyBlit<BrightenOp>(dst, where, src, src_rect, level - 31, flip, keyed);
+    return 0;
 }
 }  // namespace
 
 // ---------------- grey darkening and lightening ----------------
 int BLT_Darken(DDSurface* dst, int32_t x, int32_t y, DDSurface* src, const RECT* src_rect, int32_t level,
                uint32_t flip, int32_t keyed) {
-    blt::PointFrame f(dst, x, y, src, src_rect, flip, blt::Order::DescribeFirst);
-    if (!f.ready) return 0;
-    blt::RunPoint<DarkenOp>(f, flip, keyed != 0, GreyOf(f.is565, 31 - std::clamp(level, 1, 30)));
-    return 0;
+    return GreyBlit<DarkenOp>(dst, At{x, y}, src, src_rect, 31 - std::clamp(level, 1, 30), flip, keyed);
 }
 
 int BLT_Brighten(DDSurface* dst, int32_t x, int32_t y, DDSurface* src, const RECT* src_rect, int32_t amount,
                  uint32_t flip, int32_t keyed) {
-    blt::PointFrame f(dst, x, y, src, src_rect, flip, blt::Order::DescribeFirst);
-    if (!f.ready) return 0;
-    blt::RunPoint<BrightenOp>(f, flip, keyed != 0, GreyOf(f.is565, amount));
-    return 0;
+    return GreyBlit<BrightenOp>(dst, At{x, y}, src, src_rect, amount, flip, keyed);
 }
 
 int BLT_DarkenStretch(DDSurface* dst, RECT* dst_rect, DDSurface* src, const RECT* src_rect, int32_t level,
                       uint32_t flip, int32_t keyed) {
-    blt::StretchFrame f(dst, dst_rect, src, src_rect, flip, blt::Order::DescribeFirst);
-    if (!f.ready) return 0;
-    blt::RunStretch<DarkenOp>(f, flip, keyed != 0, GreyOf(f.is565, 31 - std::clamp(level, 1, 30)));
-    return 0;
+    return GreyBlit<DarkenOp>(dst, dst_rect, src, src_rect, 31 - std::clamp(level, 1, 30), flip, keyed);
 }
 
 int BLT_BrightenStretch(DDSurface* dst, RECT* dst_rect, DDSurface* src, const RECT* src_rect, int32_t amount,
                         uint32_t flip, int32_t keyed) {
-    blt::StretchFrame f(dst, dst_rect, src, src_rect, flip, blt::Order::DescribeFirst);
-    if (!f.ready) return 0;
-    blt::RunStretch<BrightenOp>(f, flip, keyed != 0, GreyOf(f.is565, amount));
-    return 0;
+    return GreyBlit<BrightenOp>(dst, dst_rect, src, src_rect, amount, flip, keyed);
 }
 
 // ---------------- brightness dispatch ----------------
 int BLT_Brightness(DDSurface* dst, int32_t x, int32_t y, DDSurface* src, const RECT* src_rect, int32_t level,
                    uint32_t flip, int32_t keyed) {
-    if (level == 31) {
-        BLT_BltFx(dst, x, y, src, src_rect, flip, keyed);
-        return 0;
-    }
-    if (level <= 0) return BLT_Silhouette(dst, x, y, src, src_rect, 0, flip), 0;
-    if (level >= 62) return BLT_Silhouette(dst, x, y, src, src_rect, 0xFFFF, flip), 0;
-    if (level < 31) return BLT_Darken(dst, x, y, src, src_rect, level, flip, keyed);
-    return BLT_Brighten(dst, x, y, src, src_rect, level - 31, flip, keyed);
+    return BrightnessBlit(dst, At{x, y}, src, src_rect, level, flip, keyed, false, Order::DescribeFirst);
 }
 
 int BLT_BrightnessStretch(DDSurface* dst, RECT* dst_rect, DDSurface* src, const RECT* src_rect, int32_t level,
                           uint32_t flip, int32_t keyed) {
-    if (level == 31) {
-        BLT_StretchBlt(dst, dst_rect, src, src_rect, flip, keyed);
-        return 0;
-    }
-    if (level <= 0) return BLT_SilhouetteStretch(dst, dst_rect, src, src_rect, 0, flip), 0;
-    if (level >= 62) return BLT_SilhouetteStretch(dst, dst_rect, src, src_rect, 0xFFFF, flip), 0;
-    if (level < 31) return BLT_DarkenStretch(dst, dst_rect, src, src_rect, level, flip, keyed);
-    return BLT_BrightenStretch(dst, dst_rect, src, src_rect, level - 31, flip, keyed);
+    return BrightnessBlit(dst, dst_rect, src, src_rect, level, flip, keyed, false, Order::DescribeFirst);
 }
 
 int BLT_BrightnessTable(DDSurface* dst, int32_t x, int32_t y, DDSurface* src, const RECT* src_rect, int32_t level,
                         uint32_t flip, int32_t keyed) {
-    if (level == 31) {
-        BLT_BltFx(dst, x, y, src, src_rect, flip, keyed);
-        return 0;
-    }
-    if (level <= 0) return BLT_Silhouette(dst, x, y, src, src_rect, 0, flip), 0;
-    if (level >= 62) return BLT_Silhouette(dst, x, y, src, src_rect, 0xFFFF, flip), 0;
-    blt::PointFrame f(dst, x, y, src, src_rect, flip, blt::Order::DescribeFirst);
-    if (!f.ready) return 0;
-    const uint8_t* row = TintRow(level);
-    blt::RunPoint<blt::RowLookupOp>(f, flip, keyed != 0, row, row, row);
-    return 0;
+    return BrightnessBlit(dst, At{x, y}, src, src_rect, level, flip, keyed, true, Order::DescribeFirst);
 }
 
 int BLT_BrightnessTableStretch(DDSurface* dst, RECT* dst_rect, DDSurface* src, const RECT* src_rect, int32_t level,
                                uint32_t flip, int32_t keyed) {
-    if (level == 31) {
-        BLT_StretchBlt(dst, dst_rect, src, src_rect, flip, keyed);
-        return 0;
-    }
-    if (level <= 0) return BLT_SilhouetteStretch(dst, dst_rect, src, src_rect, 0, flip), 0;
-    if (level >= 62) return BLT_SilhouetteStretch(dst, dst_rect, src, src_rect, 0xFFFF, flip), 0;
-    blt::StretchFrame f(dst, dst_rect, src, src_rect, flip, blt::Order::LockFirst);
-    if (!f.ready) return 0;
-    const uint8_t* row = TintRow(level);
-    blt::RunStretch<blt::RowLookupOp>(f, flip, keyed != 0, row, row, row);
-    return 0;
+    return BrightnessBlit(dst, dst_rect, src, src_rect, level, flip, keyed, true, Order::LockFirst);
 }
 
 // ---------------- per-channel tint ----------------
 int BLT_TintRGB(DDSurface* dst, int32_t x, int32_t y, DDSurface* src, const RECT* src_rect, int32_t red,
                 int32_t green, int32_t blue, uint32_t flip, int32_t keyed) {
-    blt::PointFrame f(dst, x, y, src, src_rect, flip, blt::Order::DescribeFirst);
-    if (!f.ready) return 0;
-    blt::RunPoint<blt::RowLookupOp>(f, flip, keyed != 0, TintRow(red), TintRow(green), TintRow(blue));
-    return 0;
+    return TintBlit(dst, At{x, y}, src, src_rect, red, green, blue, flip, keyed, Order::DescribeFirst);
 }
 
 int BLT_TintRGBStretch(DDSurface* dst, RECT* dst_rect, DDSurface* src, const RECT* src_rect, int32_t red,
                        int32_t green, int32_t blue, uint32_t flip, int32_t keyed) {
-    blt::StretchFrame f(dst, dst_rect, src, src_rect, flip, blt::Order::LockFirst);
-    if (!f.ready) return 0;
-    blt::RunStretch<blt::RowLookupOp>(f, flip, keyed != 0, TintRow(red), TintRow(green), TintRow(blue));
-    return 0;
+    return TintBlit(dst, dst_rect, src, src_rect, red, green, blue, flip, keyed, Order::LockFirst);
 }
 
 // ---------------- per-channel table blends ----------------
 int BLT_TableBlendRGB(DDSurface* dst, int32_t x, int32_t y, DDSurface* src, const RECT* src_rect, int32_t red_bank,
                       int32_t green_bank, int32_t blue_bank, uint32_t flip, int32_t keyed) {
-    blt::PointFrame f(dst, x, y, src, src_rect, flip, blt::Order::DescribeFirst);
-    if (!f.ready) return 0;
-    blt::RunPoint<blt::BankBlendOp>(f, flip, keyed != 0, BLT_BLEND_TABLE[blt::ClampBank(red_bank)],
-                                    BLT_BLEND_TABLE[blt::ClampBank(green_bank)],
-                                    BLT_BLEND_TABLE[blt::ClampBank(blue_bank)]);
-    return 0;
+    return BankBlit(dst, At{x, y}, src, src_rect, red_bank, green_bank, blue_bank, flip, keyed, Order::DescribeFirst);
 }
 
 int BLT_TableBlendRGBStretch(DDSurface* dst, RECT* dst_rect, DDSurface* src, const RECT* src_rect,
                              int32_t red_bank, int32_t green_bank, int32_t blue_bank, uint32_t flip, int32_t keyed) {
-    blt::StretchFrame f(dst, dst_rect, src, src_rect, flip, blt::Order::LockFirst);
-    if (!f.ready) return 0;
-    blt::RunStretch<blt::BankBlendOp>(f, flip, keyed != 0, BLT_BLEND_TABLE[blt::ClampBank(red_bank)],
-                                      BLT_BLEND_TABLE[blt::ClampBank(green_bank)],
-                                      BLT_BLEND_TABLE[blt::ClampBank(blue_bank)]);
-    return 0;
+    return BankBlit(dst, dst_rect, src, src_rect, red_bank, green_bank, blue_bank, flip, keyed, Order::LockFirst);
 }
 
+// See-through banks 0-31 and additive banks 32-95, one per channel.
 int BLT_AlphaRGB(DDSurface* dst, int32_t x, int32_t y, DDSurface* src, const RECT* src_rect, int32_t red,
                  int32_t green, int32_t blue, uint32_t flip, int32_t keyed) {
     return BLT_TableBlendRGB(dst, x, y, src, src_rect, std::clamp(red, 0, 31), std::clamp(green, 0, 31),
@@ -222,7 +212,7 @@ const uint8_t* TintRectRow(int32_t level, uint16_t component) {
 template <bool Is565>
 void TintRows(uint8_t* mem, int32_t pitch, const RECT& r, const uint8_t* red, const uint8_t* green,
               const uint8_t* blue) {
-    const blt::RowLookupOp<Is565> op{red, green, blue};
+    const blt::RowLookupOp<Is565> op{red, green, blue};  // the same per-channel rows as the tint
     for (int32_t y = r.top; y < r.bottom; ++y) {
         uint16_t* p = reinterpret_cast<uint16_t*>(mem + int64_t(y) * pitch) + r.left;
         for (int32_t x = r.left; x < r.right; ++x, ++p) op.Pixel(p, *p, 0);

@@ -174,6 +174,19 @@ DDSURFACEDESC2 Desc() {
     return d;
 }
 
+// hi - lo without overflow, held to the 32-bit range.
+int32_t Span(int32_t lo, int32_t hi) {
+    return static_cast<int32_t>(std::clamp<int64_t>(int64_t(hi) - lo, INT32_MIN, INT32_MAX));
+}
+
+// The source rectangle, or the whole source (its real width, not its pitch) when none is given.
+RECT SourceRect(DDSurface* src, const RECT* src_rect) {
+    if (src_rect) return *src_rect;
+    DDSURFACEDESC2 d = Desc();
+    DD_GetSurfaceDesc(src, &d);
+    return RECT{0, 0, static_cast<int32_t>(d.dwWidth), static_cast<int32_t>(d.dwHeight)};
+}
+
 // Locks destination then source, fills the worker's surfaces and block; the caller unlocks.
 bool LockForWorker(DDSurface* dst, DDSurface* src, int32_t x, int32_t y, const RECT* src_rect, BLT_WORKER_PARAMS& p) {
     DDSURFACEDESC2 dd = Desc(), sd = Desc();
@@ -195,8 +208,8 @@ bool LockForWorker(DDSurface* dst, DDSurface* src, int32_t x, int32_t y, const R
     const RECT r = src_rect ? *src_rect : RECT{0, 0, p.src_width, p.src_height};
     p.src_x = r.left;
     p.src_y = r.top;
-    p.width = r.right - r.left;
-    p.height = r.bottom - r.top;
+    p.width = Span(r.left, r.right);
+    p.height = Span(r.top, r.bottom);
     if (dd.ddpfPixelFormat.dwRGBBitCount != 16 || sd.ddpfPixelFormat.dwRGBBitCount != 16) p.width = 0;
     return true;
 }
@@ -265,15 +278,8 @@ int BLT_Dim(DDSurface* dst, int32_t x, int32_t y, DDSurface* src, const RECT* sr
 int BLT_DimStretch(DDSurface* dst, const RECT* dst_rect, DDSurface* src, const RECT* src_rect, int32_t level,
                    uint32_t flip) {
     if (!dst || !src) return 1;
-    RECT s;
-    if (src_rect) {
-        s = *src_rect;
-    } else {
-        DDSURFACEDESC2 d;
-        DD_GetSurfaceDesc(src, &d);
-        s = RECT{0, 0, static_cast<int32_t>(d.dwWidth), static_cast<int32_t>(d.dwHeight)};
-    }
-    const int32_t w = s.right - s.left, h = s.bottom - s.top;
+    const RECT s = SourceRect(src, src_rect);
+    const int32_t w = Span(s.left, s.right), h = Span(s.top, s.bottom);
     DDSurface* temp = DD_CreateSurface(w, h, DD_CAPS_SYSTEM);
     if (!temp) return 1;
     BLT_Dim(temp, 0, 0, src, &s, level, 0, 0);
@@ -291,15 +297,12 @@ int BLT_Whiten(DDSurface* dst, int32_t x, int32_t y, DDSurface* src, const RECT*
         return 0;
     }
     if (level >= 32) {
-        RECT s;
-        if (src_rect) {
-            s = *src_rect;
-        } else {
-            DDSURFACEDESC2 d;
-            DD_GetSurfaceDesc(src, &d);
-            s = RECT{0, 0, static_cast<int32_t>(d.dwWidth), static_cast<int32_t>(d.dwHeight)};
-        }
-        const RECT r{x, y, x + (s.right - s.left), y + (s.bottom - s.top)};
+        // A fill of the source's size, held to the surface by the fill itself.
+        const RECT s = SourceRect(src, src_rect);
+        const auto end = [](int32_t at, int32_t span) {
+            return static_cast<int32_t>(std::clamp<int64_t>(int64_t(at) + span, INT32_MIN, INT32_MAX));
+        };
+        const RECT r{x, y, end(x, Span(s.left, s.right)), end(y, Span(s.top, s.bottom))};
         BLT_FillRect(dst, &r, 0xFFFF);
         return 0;
     }

@@ -42,7 +42,11 @@ uint8_t Scale(uint8_t c, int level) {
     return static_cast<uint8_t>(c + (((255 - c) * (level - 256)) >> 8));
 }
 
-int LevelOfPercent(int percent) { return percent * 256 / 100; }
+// percent x 256 / 100, held to the levels the channel arithmetic is defined for (0-512) so that
+// no product overflows and every stored level and fade delta fits 16 bits.
+int LevelOfPercent(int percent) {
+    return static_cast<int>(std::clamp<int64_t>(int64_t(percent) * 256 / 100, 0, 512));
+}
 }  // namespace
 
 int DD_PaletteStartup() {

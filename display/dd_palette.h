@@ -49,7 +49,7 @@ int DD_SetPaletteRGBRange(const uint8_t rgb[3], int first, int count);
 int DD_PaletteFromDib(const uint8_t* dib, size_t size, int first, int count);
 // The red, green, blue palette of an 8-bit picture; other depths have none and do nothing.
 int DD_PaletteFromGrp(const GRP_IMAGE* image, int first, int count);
-// Level = percent x 256 / 100 for the range, then applied.
+// Level = percent x 256 / 100 (held to 0-512) for the range, then applied.
 int DD_SetBrightness(int percent, int first, int count);
 
 int DD_FadeStart(uint32_t duration_ms, int target_percent, int first, int count);
