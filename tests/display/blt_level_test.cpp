@@ -210,14 +210,17 @@ TEST(ClipWorker, CutsTheBlockAndMovesTheSource) {
     } cases[] = {
         {-3, 2, 10, 10, nullptr, 1, 0, 2, 7, 6, 4, 1},
         {0, 0, 20, 20, &clip, 1, 5, 5, 4, 4, 6, 6},
-        {20, 0, 5, 5, nullptr, 0},
-        {-5, 0, 5, 5, nullptr, 0},  // touches the edge only
+        {20, 0, 5, 5, nullptr, 0, 0, 0, 0, 0, 0, 0},
+        {-5, 0, 5, 5, nullptr, 0, 0, 0, 0, 0, 0, 0},  // touches the edge only
         {0, 0, INT32_MAX, INT32_MAX, nullptr, 1, 0, 0, 20, 8, 1, 1},
     };
     for (const Case& c : cases) {
         int32_t x = c.x, y = c.y, w = c.w, h = c.h, sx = 1, sy = 1;
         ASSERT_EQ(BLT_ClipWorker(&x, &y, &w, &h, &sx, &sy, 20, 8, c.clip) != 0, c.ok != 0) << c.x << "," << c.y;
-        if (c.ok) EXPECT_EQ((std::vector<int32_t>{x, y, w, h, sx, sy}), (std::vector<int32_t>{c.ox, c.oy, c.ow, c.oh, c.osx, c.osy}));
+        const std::vector<int32_t> got{x, y, w, h, sx, sy}, want{c.ox, c.oy, c.ow, c.oh, c.osx, c.osy};
+        if (c.ok) {
+            EXPECT_EQ(got, want);
+        }
     }
 }
 
