@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 
 #include "display/blt_frame.h"
@@ -13,8 +14,7 @@ using namespace prim;
 bool PRIM_Lock(DDSurface* surface, DDSURFACEDESC2* desc, int bits) {
     if (!surface || DD_LockSurface(surface, desc) != DD_OK) return false;
     const int have = static_cast<int>(desc->ddpfPixelFormat.dwRGBBitCount);
-    if (bits != 0 && have != bits) {
-        // A wider worker would write past the ends of the rows.
+    if (bits > have) {
         SYS_DebugPrint("PRIM: %d-bit primitive refused on a %d-bit surface", bits, have);
         surface->Unlock(nullptr);
         return false;
@@ -68,43 +68,30 @@ int ClipLine(const DDSURFACEDESC2& d, int64_t& x1, int64_t& y1, int64_t& x2, int
     return NearSurface(x1, y1, w, h) && NearSurface(x2, y2, w, h) ? 1 : 0;
 }
 
-// Bresenham between clipped end points; every pixel is tested against the surface, since a line
-// beside a corner may keep an end point just outside.
+// Bresenham between clipped end points along the major axis (x when dx > dy, else y), from the end
+// with the smaller coordinate on it; every pixel is tested against the surface, since a line beside a
+// corner may keep an end point just outside.
 template <int Bits>
 void DrawLine(const DDSURFACEDESC2& d, int64_t x1, int64_t y1, int64_t x2, int64_t y2, uint32_t c) {
     if (!ClipLine(d, x1, y1, x2, y2)) return;
-    const int64_t dx = x2 > x1 ? x2 - x1 : x1 - x2, dy = y2 > y1 ? y2 - y1 : y1 - y2;
-    if (dx > dy) {
-        if (x1 > x2) {
-            std::swap(x1, x2);
-            std::swap(y1, y2);
-        }
-        const int64_t ystep = y2 > y1 ? 1 : -1;
-        int64_t e = dx >> 1, y = y1;
-        Put<Bits>(d, x1, y, c);
-        for (int64_t x = x1 + 1; x <= x2; ++x) {
-            e -= dy;
-            if (e < 0) {
-                e += dx;
-                y += ystep;
-            }
-            Put<Bits>(d, x, y, c);
-        }
-    } else {
-        if (y1 > y2) {
-            std::swap(x1, x2);
-            std::swap(y1, y2);
-        }
-        const int64_t xstep = x2 > x1 ? 1 : -1;
-        int64_t e = dy >> 1, x = x1;
-        Put<Bits>(d, x, y1, c);
-        for (int64_t y = y1 + 1; y <= y2; ++y) {
-            e -= dx;
-            if (e < 0) {
-                e += dy;
-                x += xstep;
-            }
-            Put<Bits>(d, x, y, c);
+    const bool x_major = std::abs(x2 - x1) > std::abs(y2 - y1);
+    int64_t a1 = x_major ? x1 : y1, b1 = x_major ? y1 : x1, a2 = x_major ? x2 : y2, b2 = x_major ? y2 : x2;
+    if (a1 > a2) {
+        std::swap(a1, a2);
+        std::swap(b1, b2);
+    }
+    const int64_t major = a2 - a1, minor = std::abs(b2 - b1), step = b2 > b1 ? 1 : -1;
+    int64_t e = major >> 1, b = b1;
+    for (int64_t a = a1;; ++a) {
+        if (x_major)
+            Put<Bits>(d, a, b, c);
+        else
+            Put<Bits>(d, b, a, c);
+        if (a == a2) break;
+        e -= minor;
+        if (e < 0) {
+            e += major;
+            b += step;
         }
     }
 }

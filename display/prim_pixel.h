@@ -12,54 +12,36 @@
 #include "platform/display.h"
 
 // Locks the whole surface; false when the lock fails (nothing to unlock then). With bits nonzero
-// the surface must hold pixels of that depth: another depth is unlocked again, reported, and false.
+// the surface's pixels must be at least that wide: a wider worker would run past the ends of the
+// rows, so such a surface is unlocked again, reported, and false.
 bool PRIM_Lock(DDSurface* surface, DDSURFACEDESC2* desc, int bits = 0);
 
 uint32_t PRIM_GetPixel(DDSURFACEDESC2 desc, int32_t x, int32_t y);
 uint32_t PRIM_SurfGetPixel(DDSurface* surface, int32_t x, int32_t y);
 
-void PRIM_PutPixel8(DDSURFACEDESC2 desc, int32_t x, int32_t y, uint32_t colour);
-void PRIM_PutPixel16(DDSURFACEDESC2 desc, int32_t x, int32_t y, uint32_t colour);
-void PRIM_PutPixel32(DDSURFACEDESC2 desc, int32_t x, int32_t y, uint32_t colour);
-void PRIM_SurfPutPixel8(DDSurface* surface, int32_t x, int32_t y, uint32_t colour);
-void PRIM_SurfPutPixel16(DDSurface* surface, int32_t x, int32_t y, uint32_t colour);
-void PRIM_SurfPutPixel32(DDSurface* surface, int32_t x, int32_t y, uint32_t colour);
-void PRIM_PutPixel(DDSURFACEDESC2 desc, int32_t x, int32_t y, uint32_t colour);
-void PRIM_SurfPutPixel(DDSurface* surface, int32_t x, int32_t y, uint32_t colour);
+// Declares the eight members of one operation: the 8-, 16- and 32-bit workers, their lock
+// wrappers, the depth dispatcher and the locking dispatcher.
+#define PRIM_DECLARE(Name, ...)                                \
+    void PRIM_##Name##8(DDSURFACEDESC2 desc, __VA_ARGS__);     \
+    void PRIM_##Name##16(DDSURFACEDESC2 desc, __VA_ARGS__);    \
+    void PRIM_##Name##32(DDSURFACEDESC2 desc, __VA_ARGS__);    \
+    void PRIM_Surf##Name##8(DDSurface* surface, __VA_ARGS__);  \
+    void PRIM_Surf##Name##16(DDSurface* surface, __VA_ARGS__); \
+    void PRIM_Surf##Name##32(DDSurface* surface, __VA_ARGS__); \
+    void PRIM_##Name(DDSURFACEDESC2 desc, __VA_ARGS__);        \
+    void PRIM_Surf##Name(DDSurface* surface, __VA_ARGS__);
 
+PRIM_DECLARE(PutPixel, int32_t x, int32_t y, uint32_t colour)
 // Horizontal span x1..x2 (both included, either order) on row y.
-void PRIM_HLine8(DDSURFACEDESC2 desc, int32_t x1, int32_t x2, int32_t y, uint32_t colour);
-void PRIM_HLine16(DDSURFACEDESC2 desc, int32_t x1, int32_t x2, int32_t y, uint32_t colour);
-void PRIM_HLine32(DDSURFACEDESC2 desc, int32_t x1, int32_t x2, int32_t y, uint32_t colour);
-void PRIM_SurfHLine8(DDSurface* surface, int32_t x1, int32_t x2, int32_t y, uint32_t colour);
-void PRIM_SurfHLine16(DDSurface* surface, int32_t x1, int32_t x2, int32_t y, uint32_t colour);
-void PRIM_SurfHLine32(DDSurface* surface, int32_t x1, int32_t x2, int32_t y, uint32_t colour);
-void PRIM_HLine(DDSURFACEDESC2 desc, int32_t x1, int32_t x2, int32_t y, uint32_t colour);
-void PRIM_SurfHLine(DDSurface* surface, int32_t x1, int32_t x2, int32_t y, uint32_t colour);
-
+PRIM_DECLARE(HLine, int32_t x1, int32_t x2, int32_t y, uint32_t colour)
 // Vertical span y1..y2 (both included, either order) in column x.
-void PRIM_VLine8(DDSURFACEDESC2 desc, int32_t y1, int32_t y2, int32_t x, uint32_t colour);
-void PRIM_VLine16(DDSURFACEDESC2 desc, int32_t y1, int32_t y2, int32_t x, uint32_t colour);
-void PRIM_VLine32(DDSURFACEDESC2 desc, int32_t y1, int32_t y2, int32_t x, uint32_t colour);
-void PRIM_SurfVLine8(DDSurface* surface, int32_t y1, int32_t y2, int32_t x, uint32_t colour);
-void PRIM_SurfVLine16(DDSurface* surface, int32_t y1, int32_t y2, int32_t x, uint32_t colour);
-void PRIM_SurfVLine32(DDSurface* surface, int32_t y1, int32_t y2, int32_t x, uint32_t colour);
-void PRIM_VLine(DDSURFACEDESC2 desc, int32_t y1, int32_t y2, int32_t x, uint32_t colour);
-void PRIM_SurfVLine(DDSurface* surface, int32_t y1, int32_t y2, int32_t x, uint32_t colour);
+PRIM_DECLARE(VLine, int32_t y1, int32_t y2, int32_t x, uint32_t colour)
+// Clipped straight line, both end points included.
+PRIM_DECLARE(Line, int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t colour)
 
 // Moves the end points of a line onto the surface's edges. 1 = something may be drawn, 0 = the
 // line misses the surface (end points then unchanged).
 int PRIM_ClipLine(DDSURFACEDESC2 desc, int32_t* x1, int32_t* y1, int32_t* x2, int32_t* y2);
-
-// Clipped straight line, both end points included.
-void PRIM_Line8(DDSURFACEDESC2 desc, int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t colour);
-void PRIM_Line16(DDSURFACEDESC2 desc, int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t colour);
-void PRIM_Line32(DDSURFACEDESC2 desc, int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t colour);
-void PRIM_SurfLine8(DDSurface* surface, int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t colour);
-void PRIM_SurfLine16(DDSurface* surface, int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t colour);
-void PRIM_SurfLine32(DDSurface* surface, int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t colour);
-void PRIM_Line(DDSURFACEDESC2 desc, int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t colour);
-void PRIM_SurfLine(DDSurface* surface, int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t colour);
 
 namespace prim {
 // Pixel of a depth: the worker templates behind the named members.
@@ -130,6 +112,23 @@ void VSpan(const DDSURFACEDESC2& d, int64_t y1, int64_t y2, int64_t x, uint32_t 
     const int64_t start = std::max<int64_t>(y1, 0), end = std::min<int64_t>(y2, Height(d) - 1);
     if (start >= Height(d) || end < 0) return;
     for (int64_t y = start; y <= end; ++y) *At<Bits>(d, x, y) = static_cast<Pix<Bits>>(c);
+}
+
+// floor(a / b) for b > 0.
+inline int64_t FloorDiv(int64_t a, int64_t b) { return a / b - ((a % b != 0 && a < 0) ? 1 : 0); }
+
+// The steps k of 0..count-1 whose position g0 + k * step (step != 0) lies in lo..hi, as
+// [first, last] (empty when first > last). Lets an edge walker visit only the rows of its table.
+inline std::pair<int64_t, int64_t> StepsWithin(int64_t g0, int64_t step, int64_t lo, int64_t hi, int64_t count) {
+    int64_t first, last;
+    if (step > 0) {
+        first = -FloorDiv(g0 - lo, step);  // ceil((lo - g0) / step)
+        last = FloorDiv(hi - g0, step);
+    } else {
+        first = -FloorDiv(hi - g0, -step);
+        last = FloorDiv(g0 - lo, -step);
+    }
+    return {std::max<int64_t>(first, 0), std::min<int64_t>(last, count - 1)};
 }
 
 // Depth dispatch: f is called with the worker's depth as a template argument.

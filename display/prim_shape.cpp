@@ -44,131 +44,114 @@ void FillBox(const DDSURFACEDESC2& d, int64_t x1, int64_t y1, int64_t x2, int64_
     for (int64_t y = y1; y <= y2; ++y) HSpan<Bits>(d, x1, x2, y, c);
 }
 
-template <int Bits>
-void Circle(const DDSURFACEDESC2& d, int64_t cx, int64_t cy, int64_t r, uint32_t c) {
-    if (r < 0 || BoxMisses(d, cx - r, cy - r, cx + r, cy + r)) return;
+// The midpoint circle of radius r, first octant: step(x, y) at every point, and cap(x, y) (with y
+// already advanced) whenever x is about to shrink.
+template <class Step, class Cap>
+void Midpoint(int64_t r, Step step, Cap cap) {
     int64_t x = r, y = 0, e = r;
     while (x >= y) {
-        Put<Bits>(d, cx + x, cy + y, c);
-        Put<Bits>(d, cx + x, cy - y, c);
-        Put<Bits>(d, cx - x, cy + y, c);
-        Put<Bits>(d, cx - x, cy - y, c);
-        Put<Bits>(d, cx + y, cy + x, c);
-        Put<Bits>(d, cx + y, cy - x, c);
-        Put<Bits>(d, cx - y, cy + x, c);
-        Put<Bits>(d, cx - y, cy - x, c);
+        step(x, y);
         e -= 2 * y - 1;
         ++y;
         if (e < 0) {
+            cap(x, y);
             e += 2 * x - 2;
             --x;
         }
     }
+}
+
+// The four pixels (cx +- a, cy +- b).
+template <int Bits>
+void Put4(const DDSURFACEDESC2& d, int64_t cx, int64_t cy, int64_t a, int64_t b, uint32_t c) {
+    Put<Bits>(d, cx + a, cy + b, c);
+    Put<Bits>(d, cx + a, cy - b, c);
+    Put<Bits>(d, cx - a, cy + b, c);
+    Put<Bits>(d, cx - a, cy - b, c);
+}
+
+// The spans cx - a .. cx + a on rows cy + b and cy - b.
+template <int Bits>
+void Span2(const DDSURFACEDESC2& d, int64_t cx, int64_t cy, int64_t a, int64_t b, uint32_t c) {
+    HSpan<Bits>(d, cx - a, cx + a, cy + b, c);
+    HSpan<Bits>(d, cx - a, cx + a, cy - b, c);
+}
+
+const auto kNoCap = [](int64_t, int64_t) {};
+
+template <int Bits>
+void Circle(const DDSURFACEDESC2& d, int64_t cx, int64_t cy, int64_t r, uint32_t c) {
+    if (r < 0 || BoxMisses(d, cx - r, cy - r, cx + r, cy + r)) return;
+    Midpoint(
+        r,
+        [&](int64_t x, int64_t y) {
+            Put4<Bits>(d, cx, cy, x, y, c);
+            Put4<Bits>(d, cx, cy, y, x, c);
+        },
+        kNoCap);
 }
 
 template <int Bits>
 void Disc(const DDSURFACEDESC2& d, int64_t cx, int64_t cy, int64_t r, uint32_t c) {
     if (r < 0 || BoxMisses(d, cx - r, cy - r, cx + r, cy + r)) return;
-    int64_t x = r, y = 0, e = r;
-    while (x >= y) {
-        HSpan<Bits>(d, cx - x, cx + x, cy + y, c);
-        HSpan<Bits>(d, cx - x, cx + x, cy - y, c);
-        e -= 2 * y - 1;
-        ++y;
-        if (e < 0) {
-            HSpan<Bits>(d, cx - (y - 1), cx + (y - 1), cy + x, c);
-            HSpan<Bits>(d, cx - (y - 1), cx + (y - 1), cy - x, c);
-            e += 2 * x - 2;
-            --x;
-        }
-    }
+    Midpoint(
+        r, [&](int64_t x, int64_t y) { Span2<Bits>(d, cx, cy, x, y, c); },
+        [&](int64_t x, int64_t y) { Span2<Bits>(d, cx, cy, y - 1, x, c); });
 }
 
 // Both ellipses divide by the larger radius: a negative radius draws nothing, two zero radii
 // draw the centre alone.
+bool EllipseTrivial(const DDSURFACEDESC2& d, int64_t cx, int64_t cy, int64_t rx, int64_t ry) {
+    return rx < 0 || ry < 0 || (rx == 0 && ry == 0) || BoxMisses(d, cx - rx, cy - ry, cx + rx, cy + ry);
+}
+
 template <int Bits>
 void Ellipse(const DDSURFACEDESC2& d, int64_t cx, int64_t cy, int64_t rx, int64_t ry, uint32_t c) {
-    if (rx < 0 || ry < 0 || BoxMisses(d, cx - rx, cy - ry, cx + rx, cy + ry)) return;
-    if (rx == 0 && ry == 0) {
-        Put<Bits>(d, cx, cy, c);
+    if (EllipseTrivial(d, cx, cy, rx, ry)) {
+        if (rx == 0 && ry == 0) Put<Bits>(d, cx, cy, c);
         return;
     }
-    const bool wide = ry < rx;
-    int64_t x = wide ? rx : ry, y = 0, e = x;
-    while (x >= y) {
-        if (wide) {
-            const int64_t s = x * ry / rx, t = y * ry / rx;
-            Put<Bits>(d, cx + x, cy + t, c);
-            Put<Bits>(d, cx + x, cy - t, c);
-            Put<Bits>(d, cx - x, cy + t, c);
-            Put<Bits>(d, cx - x, cy - t, c);
-            Put<Bits>(d, cx + y, cy + s, c);
-            Put<Bits>(d, cx + y, cy - s, c);
-            Put<Bits>(d, cx - y, cy + s, c);
-            Put<Bits>(d, cx - y, cy - s, c);
-        } else {
-            const int64_t s = x * rx / ry, t = y * rx / ry;
-            Put<Bits>(d, cx + s, cy + y, c);
-            Put<Bits>(d, cx + s, cy - y, c);
-            Put<Bits>(d, cx - s, cy + y, c);
-            Put<Bits>(d, cx - s, cy - y, c);
-            Put<Bits>(d, cx + t, cy + x, c);
-            Put<Bits>(d, cx + t, cy - x, c);
-            Put<Bits>(d, cx - t, cy + x, c);
-            Put<Bits>(d, cx - t, cy - x, c);
-        }
-        e -= 2 * y - 1;
-        ++y;
-        if (e < 0) {
-            e += 2 * x - 2;
-            --x;
-        }
+    if (ry < rx) {
+        Midpoint(
+            rx,
+            [&](int64_t x, int64_t y) {
+                Put4<Bits>(d, cx, cy, x, y * ry / rx, c);
+                Put4<Bits>(d, cx, cy, y, x * ry / rx, c);
+            },
+            kNoCap);
+    } else {
+        Midpoint(
+            ry,
+            [&](int64_t x, int64_t y) {
+                Put4<Bits>(d, cx, cy, x * rx / ry, y, c);
+                Put4<Bits>(d, cx, cy, y * rx / ry, x, c);
+            },
+            kNoCap);
     }
 }
 
 template <int Bits>
 void FillEllipse(const DDSURFACEDESC2& d, int64_t cx, int64_t cy, int64_t rx, int64_t ry, uint32_t c) {
-    if (rx < 0 || ry < 0 || BoxMisses(d, cx - rx, cy - ry, cx + rx, cy + ry)) return;
-    if (rx == 0 && ry == 0) {
-        Put<Bits>(d, cx, cy, c);
+    if (EllipseTrivial(d, cx, cy, rx, ry)) {
+        if (rx == 0 && ry == 0) Put<Bits>(d, cx, cy, c);
         return;
     }
     if (ry < rx) {
-        // A cap row already drawn is skipped; drawing it again would only repaint the same pixels.
-        int64_t x = rx, y = 0, e = rx, last_cap = -9999;
-        while (x >= y) {
-            const int64_t t = y * ry / rx;
-            HSpan<Bits>(d, cx - x, cx + x, cy + t, c);
-            HSpan<Bits>(d, cx - x, cx + x, cy - t, c);
-            e -= 2 * y - 1;
-            ++y;
-            if (e < 0) {
+        // The 16-bit member draws a cap row only when its scaled row differs from the last one
+        // drawn; the other depths draw every cap span.
+        int64_t last_cap = -9999;
+        Midpoint(
+            rx, [&](int64_t x, int64_t y) { Span2<Bits>(d, cx, cy, x, y * ry / rx, c); },
+            [&](int64_t x, int64_t y) {
                 const int64_t s = x * ry / rx;
-                if (s != last_cap) {
-                    HSpan<Bits>(d, cx - (y - 1), cx + (y - 1), cy + s, c);
-                    HSpan<Bits>(d, cx - (y - 1), cx + (y - 1), cy - s, c);
-                    last_cap = s;
-                }
-                e += 2 * x - 2;
-                --x;
-            }
-        }
+                if (Bits == 16 && s == last_cap) return;
+                Span2<Bits>(d, cx, cy, y - 1, s, c);
+                last_cap = s;
+            });
     } else {
-        int64_t x = ry, y = 0, e = ry, w = x * rx / ry;
-        while (x >= y) {
-            HSpan<Bits>(d, cx - w, cx + w, cy + y, c);
-            HSpan<Bits>(d, cx - w, cx + w, cy - y, c);
-            e -= 2 * y - 1;
-            ++y;
-            if (e < 0) {
-                const int64_t v = (y - 1) * rx / ry;
-                HSpan<Bits>(d, cx - v, cx + v, cy + x, c);
-                HSpan<Bits>(d, cx - v, cx + v, cy - x, c);
-                e += 2 * x - 2;
-                --x;
-                w = x * rx / ry;
-            }
-        }
+        Midpoint(
+            ry, [&](int64_t x, int64_t y) { Span2<Bits>(d, cx, cy, x * rx / ry, y, c); },
+            [&](int64_t x, int64_t y) { Span2<Bits>(d, cx, cy, (y - 1) * rx / ry, x, c); });
     }
 }
 
@@ -190,10 +173,6 @@ void PatternBox(const DDSURFACEDESC2& d, int64_t x1, int64_t y1, int64_t x2, int
     }
 }
 
-int64_t FloorDiv(int64_t a, int64_t b) {  // b > 0
-    return a / b - ((a % b != 0 && a < 0) ? 1 : 0);
-}
-
 void Merge(int64_t row, int64_t x) {
     if (row < 0 || row >= PRIM_SPAN_ROWS) return;
     PrimSpan& s = PRIM_SPAN_TABLE[row];
@@ -201,18 +180,6 @@ void Merge(int64_t row, int64_t x) {
     s.right = static_cast<int32_t>(std::max<int64_t>(s.right, x));
 }
 
-// Steps k of 0..count-1 with lo <= g0 + k * step <= hi, as [first, last] (empty when first > last).
-std::pair<int64_t, int64_t> StepsWithin(int64_t g0, int64_t step, int64_t lo, int64_t hi, int64_t count) {
-    int64_t first, last;
-    if (step > 0) {
-        first = -FloorDiv(g0 - lo, step);  // ceil((lo - g0) / step)
-        last = FloorDiv(hi - g0, step);
-    } else {
-        first = -FloorDiv(hi - g0, -step);
-        last = FloorDiv(g0 - lo, -step);
-    }
-    return {std::max<int64_t>(first, 0), std::min<int64_t>(last, count - 1)};
-}
 }  // namespace
 
 #define P_ARGS(...) __VA_ARGS__

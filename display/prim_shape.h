@@ -6,7 +6,7 @@
 #pragma once
 #include <cstdint>
 
-#include "platform/display.h"
+#include "display/prim_pixel.h"
 
 constexpr int PRIM_SPAN_ROWS = 480;
 struct PrimSpan {
@@ -15,34 +15,23 @@ struct PrimSpan {
 // Rows of the rotated bar, refilled at every call.
 extern PrimSpan PRIM_SPAN_TABLE[PRIM_SPAN_ROWS];
 
-#define PRIM_SHAPE_DECL(Name, ...)                                  \
-    void PRIM_##Name##8(DDSURFACEDESC2 desc, __VA_ARGS__);          \
-    void PRIM_##Name##16(DDSURFACEDESC2 desc, __VA_ARGS__);         \
-    void PRIM_##Name##32(DDSURFACEDESC2 desc, __VA_ARGS__);         \
-    void PRIM_Surf##Name##8(DDSurface* surface, __VA_ARGS__);       \
-    void PRIM_Surf##Name##16(DDSurface* surface, __VA_ARGS__);      \
-    void PRIM_Surf##Name##32(DDSurface* surface, __VA_ARGS__);      \
-    void PRIM_##Name(DDSURFACEDESC2 desc, __VA_ARGS__);             \
-    void PRIM_Surf##Name(DDSurface* surface, __VA_ARGS__);
-
 // Rectangle outline, corners included, corners in either order.
-PRIM_SHAPE_DECL(Box, int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t colour)
+PRIM_DECLARE(Box, int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t colour)
 // Filled rectangle, corners included; nothing when x2 < x1 or y2 < y1.
-PRIM_SHAPE_DECL(FillBox, int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t colour)
+PRIM_DECLARE(FillBox, int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t colour)
 // Circle outline (midpoint); radius 0 is the centre, a negative radius nothing.
-PRIM_SHAPE_DECL(Circle, int32_t cx, int32_t cy, int32_t r, uint32_t colour)
+PRIM_DECLARE(Circle, int32_t cx, int32_t cy, int32_t r, uint32_t colour)
 // Filled circle.
-PRIM_SHAPE_DECL(Disc, int32_t cx, int32_t cy, int32_t r, uint32_t colour)
+PRIM_DECLARE(Disc, int32_t cx, int32_t cy, int32_t r, uint32_t colour)
 // Ellipse outline: a circle of the larger radius with the other axis scaled. Both radii 0 draw the
 // centre; a negative radius draws nothing.
-PRIM_SHAPE_DECL(Ellipse, int32_t cx, int32_t cy, int32_t rx, int32_t ry, uint32_t colour)
+PRIM_DECLARE(Ellipse, int32_t cx, int32_t cy, int32_t rx, int32_t ry, uint32_t colour)
 // Filled ellipse, the same rules.
-PRIM_SHAPE_DECL(FillEllipse, int32_t cx, int32_t cy, int32_t rx, int32_t ry, uint32_t colour)
+PRIM_DECLARE(FillEllipse, int32_t cx, int32_t cy, int32_t rx, int32_t ry, uint32_t colour)
 // 8 x 8 one-bit pattern (byte per row, bit 7 leftmost) anchored at the clipped top-left pixel;
 // with skip nonzero, pixels holding the colour-key value 0 keep their value.
-PRIM_SHAPE_DECL(PatternBox, int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t colour, int32_t skip,
+PRIM_DECLARE(PatternBox, int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t colour, int32_t skip,
                 const uint8_t* pattern)
-#undef PRIM_SHAPE_DECL
 
 // Filled bar of the given thickness and length from (x, y) along the angle (whole degrees,
 // 90 = down), shaded in palette indices from colour upwards at its sides. 8-bit pixels.

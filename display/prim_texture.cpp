@@ -5,9 +5,12 @@
 #include <utility>
 
 #include "display/blt_frame.h"
+#include "display/prim_pixel.h"
 #include "services/fil_util.h"
 
 BltTexSpan BLT_TEX_SPANS[BLT_TEX_ROWS];
+
+using prim::StepsWithin;
 
 namespace {
 void ResetSpans() {
@@ -15,38 +18,10 @@ void ResetSpans() {
 }
 
 void Merge(int64_t row, int64_t x, int64_t u, int64_t v) {
-    if (row < 0 || row >= BLT_TEX_ROWS) return;
-    BltTexSpan& s = BLT_TEX_SPANS[row];
-    if (x < s.left) {
-        s.left = static_cast<int32_t>(x);
-        s.u_left = static_cast<int32_t>(u);
-        s.v_left = static_cast<int32_t>(v);
-    }
-    if (x > s.right) {
-        s.right = static_cast<int32_t>(x);
-        s.u_right = static_cast<int32_t>(u);
-        s.v_right = static_cast<int32_t>(v);
-    }
+    if (row >= 0 && row < BLT_TEX_ROWS) BLT_TEX_SPANS[row].Merge(x, u, v);
 }
 
 int64_t Abs(int64_t v) { return v < 0 ? -v : v; }
-
-int64_t FloorDiv(int64_t a, int64_t b) {  // b > 0
-    return a / b - ((a % b != 0 && a < 0) ? 1 : 0);
-}
-
-// Steps k of 0..count-1 with lo <= g0 + k * step <= hi (step != 0), as [first, last].
-std::pair<int64_t, int64_t> StepsWithin(int64_t g0, int64_t step, int64_t lo, int64_t hi, int64_t count) {
-    int64_t first, last;
-    if (step > 0) {
-        first = -FloorDiv(g0 - lo, step);
-        last = FloorDiv(hi - g0, step);
-    } else {
-        first = -FloorDiv(hi - g0, -step);
-        last = FloorDiv(g0 - lo, -step);
-    }
-    return {std::max<int64_t>(first, 0), std::min<int64_t>(last, count - 1)};
-}
 
 void Fill(DDSurface* dst, DDSurface* src, int32_t keyed) {
     DDSURFACEDESC2 d, s;

@@ -4,14 +4,30 @@
 
 #include "platform/display.h"
 
-constexpr int BLT_TEX_ROWS = 480;
-// One destination row: the span's ends and the texture point (8.8 fixed point) at each end.
-// Empty while left > right.
-struct BltTexSpan {
+// One row of a texture span table: the span's ends and the texture point at each end. Empty while
+// left > right.
+struct TexSpan {
     int32_t left, right;
     int32_t u_left, v_left;
     int32_t u_right, v_right;
+    // Takes the point x with texture point (u, v) into the span; a single point can set both ends.
+    void Merge(int64_t x, int64_t u, int64_t v) {
+        if (x < left) {
+            left = static_cast<int32_t>(x);
+            u_left = static_cast<int32_t>(u);
+            v_left = static_cast<int32_t>(v);
+        }
+        if (x > right) {
+            right = static_cast<int32_t>(x);
+            u_right = static_cast<int32_t>(u);
+            v_right = static_cast<int32_t>(v);
+        }
+    }
 };
+
+constexpr int BLT_TEX_ROWS = 480;
+// Texture points in 8.8 fixed point.
+using BltTexSpan = TexSpan;
 extern BltTexSpan BLT_TEX_SPANS[BLT_TEX_ROWS];
 
 // Maps the source rectangle onto four corners (x0, y0, ... x3, y3): corner 0 gets its top-left,

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "display/blt_frame.h"
+#include "display/blt_level.h"
 #include "display/dd_display.h"
 #include "services/fil_util.h"
 
@@ -24,11 +25,9 @@ int PROC_ClassOf(int family, int mmx) {
     return 0;
 }
 
-// The class comes from the processor identification instruction's family (bits 8-11 of leaf 1)
-// and the 64-bit SIMD feature, as __builtin_cpu_supports("mmx") reports it. Processors after
-// family 6 report family 15 and extend it elsewhere; they do all a family-6 processor did and count
-// as family 6. Without the instruction (other architectures) the family counts as 0, as for a
-// processor the system does not report as a Pentium-class one.
+// The family is bits 8-11 of the identification instruction's leaf 1 and the 64-bit SIMD flag bit
+// 23 of its feature flags, read as they stand (a processor that reports family 15 there is of no
+// known class). Without the instruction (other architectures) the family counts as 0.
 int PROC_GetClass() {
     int family = 0;
     PROC_MMX = 0;
@@ -36,9 +35,7 @@ int PROC_GetClass() {
     unsigned a = 0, b = 0, c = 0, d = 0;
     if (__get_cpuid(1, &a, &b, &c, &d)) {
         family = static_cast<int>((a >> 8) & 15);
-        if (family > 6) family = 6;
-        __builtin_cpu_init();
-        PROC_MMX = __builtin_cpu_supports("mmx") ? 1 : 0;
+        PROC_MMX = static_cast<uint8_t>((d >> 23) & 1);
     }
 #endif
     PROC_CLASS = PROC_ClassOf(family, PROC_MMX);
@@ -120,13 +117,9 @@ bool ClipSource(Blit& b, const RAS_SURFACE& src) {
     return b.w >= 1 && b.h >= 1;
 }
 
-// Destination clip as the workers do it, then the source clip; false when nothing is left.
-bool ClipBoth(Blit& b, const RAS_SURFACE& dst, const RAS_SURFACE& src, const RECT* clip = nullptr) {
-    if (!dst.pixels || !src.pixels) return false;
-    const bool in_dst = clip ? ClipTo(b, clip->left, clip->top, clip->right, clip->bottom)
-                             : ClipTo(b, 0, 0, dst.pitch, dst.height);
-    // A clip rectangle may reach beyond the surface: the surface bounds hold as well.
-    return in_dst && ClipTo(b, 0, 0, dst.pitch, dst.height) && ClipSource(b, src);
+// The destination clip of the blends, then the source clip; false when nothing is left.
+bool ClipBoth(Blit& b, const RAS_SURFACE& dst, const RAS_SURFACE& src) {
+    return dst.pixels && src.pixels && ClipTo(b, 0, 0, dst.pitch, dst.height) && ClipSource(b, src);
 }
 
 bool ClipRect(const RAS_SURFACE& v, int64_t& l, int64_t& t, int64_t& r, int64_t& b) {
@@ -231,16 +224,6 @@ void DestPairs(const RAS_SURFACE& dst, int64_t l, int64_t t, int64_t r, int64_t 
     }
 }
 
-// Scales the source by level / 32 onto the destination (the destination is not read).
-int DimPairs(const RAS_SURFACE& dst, Blit b, const RAS_SURFACE& src, int32_t level, uint32_t key, const RECT* clip) {
-    if (!ClipBoth(b, dst, src, clip)) return 0;
-    const uint32_t k = static_cast<uint32_t>(std::clamp(level, 0, 31));
-    const PairMasks m = ScreenMasks();
-    SourcePairs(dst, src, b, key, [&](uint16_t* d, const uint16_t* s, bool k0, bool k1) {
-        Store(d, ScalePair(Pair(s[0], s[1]), k, m), k0, k1);
-    });
-    return 1;
-}
 }  // namespace
 
 // ---- clipping helpers ----
@@ -391,19 +374,7 @@ void RAS_TexQuadEdge(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t u1,
                      int32_t limit) {
     limit = std::clamp(limit, 0, RAS_SPAN_ROWS);
     if ((y1 < 0 && y2 < 0) || (y1 >= limit && y2 >= limit)) return;
-    const auto update = [](int64_t row, int64_t x, int64_t u, int64_t v) {
-        RasSpan& s = RAS_SPAN_TABLE[row];
-        if (x < s.x_min) {
-            s.x_min = static_cast<int32_t>(x);
-            s.u_min = static_cast<int32_t>(u);
-            s.v_min = static_cast<int32_t>(v);
-        }
-        if (x > s.x_max) {
-            s.x_max = static_cast<int32_t>(x);
-            s.u_max = static_cast<int32_t>(u);
-            s.v_max = static_cast<int32_t>(v);
-        }
-    };
+    const auto update = [](int64_t row, int64_t x, int64_t u, int64_t v) { RAS_SPAN_TABLE[row].Merge(x, u, v); };
     if (y1 == y2) {
         update(y1, x1, u1, v1);
         update(y1, x2, u2, v2);
@@ -443,12 +414,12 @@ int RAS_TexQuadWorker(const RAS_SURFACE& dst, const int32_t* c, const RAS_SURFAC
     const int64_t width = dst.pitch;
     for (int64_t row = 0; row < rows; ++row) {
         const RasSpan& s = RAS_SPAN_TABLE[row];
-        if ((s.x_min >= width && s.x_max < 0) || s.x_min > s.x_max) continue;
-        const int64_t n = int64_t{s.x_max} - s.x_min + 1;
-        const int64_t du = (int64_t{s.u_max} - s.u_min) * 65536 / n, dv = (int64_t{s.v_max} - s.v_min) * 65536 / n;
-        const int64_t first = std::max<int64_t>(s.x_min, 0), last = std::min<int64_t>(s.x_max, width - 1);
-        int64_t u = int64_t{s.u_min} * 65536 + (first - s.x_min) * du;
-        int64_t v = int64_t{s.v_min} * 65536 + (first - s.x_min) * dv;
+        if ((s.left >= width && s.right < 0) || s.left > s.right) continue;
+        const int64_t n = int64_t{s.right} - s.left + 1;
+        const int64_t du = (int64_t{s.u_right} - s.u_left) * 65536 / n, dv = (int64_t{s.v_right} - s.v_left) * 65536 / n;
+        const int64_t first = std::max<int64_t>(s.left, 0), last = std::min<int64_t>(s.right, width - 1);
+        int64_t u = int64_t{s.u_left} * 65536 + (first - s.left) * du;
+        int64_t v = int64_t{s.v_left} * 65536 + (first - s.left) * dv;
         uint16_t* d = Row(dst, row);
         for (int64_t x = first; x <= last; ++x, u += du, v += dv) {
             if (u < 0 || v < 0) continue;
@@ -468,9 +439,27 @@ int RAS_TexQuad(DDSurface* dst, int32_t x0, int32_t y0, int32_t x1, int32_t y1, 
 
 // ---- dimmed copy ----
 
+// The dim worker of the level blitters does exactly this work on the same two-pixel words.
 int RAS_DimWorker(const RAS_SURFACE& dst, int32_t x, int32_t y, int32_t w, int32_t h, const RAS_SURFACE& src,
                   int32_t sx, int32_t sy, int32_t level, uint32_t key, const RECT* clip) {
-    return DimPairs(dst, Blit{x, y, w, h, sx, sy}, src, level, key, clip);
+    if (!dst.pixels || !src.pixels) return 0;
+    BLT_WORKER_PARAMS p;
+    p.dst = dst.pixels;
+    p.x = x;
+    p.y = y;
+    p.dst_pitch = p.dst_width = dst.pitch;
+    p.dst_height = dst.height;
+    p.width = w;
+    p.height = h;
+    p.src = src.pixels;
+    p.src_x = sx;
+    p.src_y = sy;
+    p.src_pitch = p.src_width = src.pitch;
+    p.src_height = src.height;
+    p.level = level;
+    p.key = key > RAS_NO_KEY ? static_cast<int32_t>(RAS_NO_KEY) : static_cast<int32_t>(key);
+    p.clip = clip;
+    return BLT_DimWorker(&p);
 }
 
 int RAS_DimBlt(DDSurface* dst, int32_t x, int32_t y, DDSurface* src, const RECT* src_rect, int32_t level,

@@ -4,6 +4,7 @@
 #pragma once
 #include <cstdint>
 
+#include "display/prim_texture.h"
 #include "platform/display.h"
 
 // The view of one locked surface that the workers take. Its width is the pitch in pixels.
@@ -21,11 +22,8 @@ extern uint8_t PROC_MMX;
 constexpr uint32_t RAS_NO_KEY = 0x10000;
 
 constexpr int RAS_SPAN_ROWS = 480;
-struct RasSpan {
-    int32_t x_min, x_max;
-    int32_t u_min, v_min;  // source point at x_min
-    int32_t u_max, v_max;  // source point at x_max
-};
+// x min and max of a row with the source point (whole pixels) at each.
+using RasSpan = TexSpan;
 extern RasSpan RAS_SPAN_TABLE[RAS_SPAN_ROWS];
 
 // The class of a processor of that family with or without 64-bit SIMD (family 5: 1, or 3 with it;

@@ -1,5 +1,10 @@
-// Fixed-point trigonometry: sine table, shift, fixed-point sine and cosine, point rotation.
+// Fixed-point trigonometry: sine table, shift, sine and cosine, angles, sectors and rotations.
 #include "services/mth_math.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "services/fil_util.h"
 
 namespace {
 int32_t g_shift = 16;
@@ -22,7 +27,10 @@ const std::array<uint16_t, 91> SIN_TABLE_DEG = {
     58903, 59395, 59870, 60326, 60763, 61183, 61583, 61965, 62328, 62672, 62997, 63302, 63589, 63856, 64103, 64331,
     64540, 64729, 64898, 65047, 65176, 65286, 65376, 65446, 65496, 65526, 65535};
 
-void MTH_SetShift(int32_t n) { g_shift = n; }
+void MTH_SetShift(int32_t n) {
+    if (n < 0 || n > 30) SYS_DebugPrint("MTH_SetShift: shift %d kept to 0..30", n);
+    g_shift = std::clamp(n, 0, 30);
+}
 int32_t MTH_GetShift() { return g_shift; }
 
 int32_t MTH_SinDeg(uint32_t angle) {
@@ -57,6 +65,16 @@ int32_t MTH_CosFix(int32_t angle) {
     return -SIN_TABLE_DEG[90 - Abs(a - 180)];
 }
 
+namespace {
+// The rotation products of the offset (dx, dy) by the fixed-point cosine and sine of a.
+void RawProducts(int64_t dx, int64_t dy, int32_t a, int64_t& rx, int64_t& ry) {
+    const int64_t c = MTH_CosFix(a), s = -static_cast<int64_t>(MTH_NegSinFix(a));
+    rx = dx * c + dy * s;
+    ry = dy * c - dx * s;
+}
+
+}  // namespace
+
 void MTH_RotatePoint(POINT* out, int32_t x, int32_t y, int32_t angle, int32_t cx, int32_t cy) {
     // 64-bit products: the same values as 32-bit ones for offsets below 32768, and no overflow beyond.
     const int64_t dx = static_cast<int64_t>(x) - cx, dy = static_cast<int64_t>(y) - cy;
@@ -75,10 +93,74 @@ void MTH_RotatePoint(POINT* out, int32_t x, int32_t y, int32_t angle, int32_t cx
         rx = cx - dy;
         ry = cy + dx;
     } else {
-        const int64_t c = MTH_CosFix(a), s = -static_cast<int64_t>(MTH_NegSinFix(a));
-        rx = cx + ((dx * c + dy * s) >> g_shift);
-        ry = cy + ((dy * c - dx * s) >> g_shift);
+        RawProducts(dx, dy, a, rx, ry);
+        rx = cx + (rx >> g_shift);
+        ry = cy + (ry >> g_shift);
     }
     out->x = static_cast<int32_t>(rx);
     out->y = static_cast<int32_t>(ry);
+}
+
+namespace {
+// Angle of (dx, dy) as the degree conversion gives it; the differences come in 64 bits so that no
+// subtraction overflows.
+int32_t Atan2Of(int64_t dx, int64_t dy) {
+    const double deg = std::atan2(static_cast<double>(dy), static_cast<double>(dx)) / 3.1415 * 180.0;
+    return Wrap(static_cast<int32_t>(deg), 0);
+}
+
+int32_t Sector(int32_t step, int32_t angle) {
+    if (step < 1) {
+        SYS_DebugPrint("MTH: direction sector step %d refused", step);
+        return 0;
+    }
+    return Wrap(static_cast<int32_t>(static_cast<int64_t>(angle) + (step >> 1) - 90), 0) / step;
+}
+}  // namespace
+
+void MTH_RotateRaw(POINT* out, int32_t px, int32_t py, int32_t angle, int32_t cx, int32_t cy) {
+    int64_t rx, ry;
+    RawProducts(int64_t{px} - cx, int64_t{py} - cy, Wrap(angle, 0), rx, ry);
+    out->x = static_cast<int32_t>(rx);
+    out->y = static_cast<int32_t>(ry);
+}
+
+void MTH_RotatePointFix(int32_t* out_x, int32_t* out_y, int32_t cx, int32_t cy, int32_t px, int32_t py,
+                        int32_t angle) {
+    // The 64-bit products keep the shifted result right where 32-bit ones would overflow.
+    int64_t rx, ry;
+    RawProducts(int64_t{px} - cx, int64_t{py} - cy, Wrap(angle, 0), rx, ry);
+    *out_x = static_cast<int32_t>(cx + (rx >> g_shift));
+    *out_y = static_cast<int32_t>(cy + (ry >> g_shift));
+}
+
+int32_t MTH_Atan2Deg(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
+    return Atan2Of(int64_t{x2} - x1, int64_t{y2} - y1);
+}
+
+int32_t MTH_GetDirVec(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t* out_cos, int32_t* out_sin) {
+    const uint32_t a = static_cast<uint32_t>(MTH_Atan2Deg(x1, y1, x2, y2));
+    *out_cos = MTH_CosDeg(a);
+    *out_sin = MTH_SinDeg(a);
+    return *out_sin;
+}
+
+int32_t MTH_AngleToVec(int32_t angle, int32_t* out_cos, int32_t* out_sin) {
+    POINT p;
+    MTH_RotatePoint(&p, 32767, 0, angle, 0, 0);
+    return MTH_GetDirVec(0, 0, p.x, p.y, out_cos, out_sin);
+}
+
+int32_t MTH_GetDirIndex(int32_t step, int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
+    return Sector(step, MTH_Atan2Deg(x1, y1, x2, y2));
+}
+
+int32_t MTH_GetVecDirIndex(int32_t step, int32_t dx, int32_t dy) {
+    return Sector(step, Atan2Of(int64_t{dx} * 32, int64_t{dy} * 32));
+}
+
+int32_t MTH_Dist2(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
+    const uint32_t dx = static_cast<uint32_t>(x2) - static_cast<uint32_t>(x1);
+    const uint32_t dy = static_cast<uint32_t>(y2) - static_cast<uint32_t>(y1);
+    return static_cast<int32_t>(dx * dx + dy * dy);
 }

@@ -9,22 +9,24 @@
 
 namespace canvas {
 
+// With guard columns the rows are longer than the region; without them (the raster views, whose
+// width is their pitch) only guard rows lie above and below.
 template <class P>
 struct Canvas {
     static constexpr P kGuard = static_cast<P>(0xA5A5A5A5u);
-    int w, h, border, pitch;
+    int w, h, border, side, pitch;
     std::vector<P> buf;
 
-    Canvas(int width, int height, int guard_border = 8)
-        : w(width), h(height), border(guard_border), pitch(width + 2 * guard_border),
-          buf(static_cast<size_t>(pitch) * (height + 2 * guard_border), kGuard) {
+    Canvas(int width, int height, int guard = 8, bool guard_columns = true)
+        : w(width), h(height), border(guard), side(guard_columns ? guard : 0), pitch(width + 2 * side),
+          buf(static_cast<size_t>(pitch) * (height + 2 * guard), kGuard) {
         Clear(0);
     }
     void Clear(P v) {
         for (int y = 0; y < h; ++y)
             for (int x = 0; x < w; ++x) At(x, y) = v;
     }
-    P& At(int x, int y) { return buf[static_cast<size_t>(y + border) * pitch + (x + border)]; }
+    P& At(int x, int y) { return buf[static_cast<size_t>(y + border) * pitch + (x + side)]; }
     DDSURFACEDESC2 Desc() {
         DDSURFACEDESC2 d;
         d.dwSize = DDSD_SIZE;
@@ -35,11 +37,13 @@ struct Canvas {
         d.ddpfPixelFormat.dwRGBBitCount = 8 * sizeof(P);
         return d;
     }
+    RAS_SURFACE View() { return {reinterpret_cast<uint16_t*>(&At(0, 0)), pitch, h}; }
     // Every pixel outside the region still holds the guard value.
-    bool GuardIntact() {
-        for (int y = -border; y < h + border; ++y)
-            for (int x = -border; x < w + border; ++x)
-                if ((x < 0 || y < 0 || x >= w || y >= h) && At(x, y) != kGuard) return false;
+    bool GuardIntact() const {
+        for (size_t i = 0; i < buf.size(); ++i) {
+            const int y = static_cast<int>(i) / pitch - border, x = static_cast<int>(i) % pitch - side;
+            if ((x < 0 || y < 0 || x >= w || y >= h) && buf[i] != kGuard) return false;
+        }
         return true;
     }
     int Count(P v) {
@@ -50,28 +54,8 @@ struct Canvas {
     }
 };
 
-// A 16-bit view whose rows are exactly its width (the raster workers take the pitch as the width),
-// with guard rows above and below.
-struct RasCanvas {
-    static constexpr uint16_t kGuard = 0xA5A5;
-    int w, h, border;
-    std::vector<uint16_t> buf;
-    RasCanvas(int width, int height, int guard_rows = 4)
-        : w(width), h(height), border(guard_rows), buf(static_cast<size_t>(width) * (height + 2 * guard_rows), kGuard) {
-        Fill(0);
-    }
-    void Fill(uint16_t v) {
-        for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w; ++x) At(x, y) = v;
-    }
-    uint16_t& At(int x, int y) { return buf[static_cast<size_t>(y + border) * w + x]; }
-    RAS_SURFACE View() { return {&At(0, 0), w, h}; }
-    bool GuardIntact() {
-        for (int i = 0; i < border * w; ++i)
-            if (buf[i] != kGuard || buf[buf.size() - 1 - i] != kGuard) return false;
-        return true;
-    }
-};
+// A 16-bit view whose rows are exactly its width, with guard rows above and below.
+inline Canvas<uint16_t> RasCanvas(int w, int h, int guard_rows = 4) { return Canvas<uint16_t>(w, h, guard_rows, false); }
 
 // An off-screen surface of the given depth (8, 16 or 32 bits) on the current display.
 inline DDSurface* MakeDepthSurface(int w, int h, int bits) {
