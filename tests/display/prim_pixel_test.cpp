@@ -18,73 +18,63 @@ class PrimDepth : public ::testing::Test {};
 using Depths = ::testing::Types<uint8_t, uint16_t, uint32_t>;
 TYPED_TEST_SUITE(PrimDepth, Depths);
 
-TYPED_TEST(PrimDepth, SpansClipToTheSurfaceAndTakeEitherOrder) {
-    Canvas<TypeParam> c(64, 40);
+// Each case draws on a cleared 640 x 480 region and names how many pixels it colours and two of them.
+TYPED_TEST(PrimDepth, SpansPixelsAndLinesClipToTheSurface) {
+    struct Case {
+        const char* what;
+        void (*draw)(DDSURFACEDESC2, uint32_t);
+        int count, x1, y1, x2, y2;
+    };
+    const Case cases[] = {
+        {"span one past the right edge", [](DDSURFACEDESC2 d, uint32_t c) { PRIM_HLine(d, 0, 640, 3, c); }, 640, 0, 3, 639, 3},
+        {"span of one pixel", [](DDSURFACEDESC2 d, uint32_t c) { PRIM_HLine(d, 0, 0, 5, c); }, 1, 0, 5, 0, 5},
+        {"reversed span", [](DDSURFACEDESC2 d, uint32_t c) { PRIM_HLine(d, 100, 50, 7, c); }, 51, 50, 7, 100, 7},
+        {"reversed column", [](DDSURFACEDESC2 d, uint32_t c) { PRIM_VLine(d, 500, -50, 10, c); }, 480, 10, 0, 10, 479},
+        {"spans outside",
+         [](DDSURFACEDESC2 d, uint32_t c) {
+             PRIM_HLine(d, 0, 639, -1, c);
+             PRIM_HLine(d, 0, 639, 480, c);
+             PRIM_HLine(d, -20, -1, 4, c);
+             PRIM_HLine(d, 640, 700, 4, c);
+             PRIM_VLine(d, 0, 479, -1, c);
+             PRIM_VLine(d, 0, 479, 640, c);
+             PRIM_VLine(d, -9, -1, 3, c);
+             PRIM_VLine(d, 480, 900, 3, c);
+         },
+         0, -1, -1, -1, -1},
+        {"pixels around the edge",
+         [](DDSURFACEDESC2 d, uint32_t c) {
+             for (int y = -2; y <= 481; ++y)
+                 for (int x = -2; x <= 641; ++x) PRIM_PutPixel(d, x, y, c);
+         },
+         640 * 480, 0, 0, 639, 479},
+        {"line across the row", [](DDSURFACEDESC2 d, uint32_t c) { PRIM_Line(d, -100, 240, 740, 240, c); }, 640, 0, 240, 639, 240},
+        {"line down the column", [](DDSURFACEDESC2 d, uint32_t c) { PRIM_Line(d, 10, -50, 10, 600, c); }, 480, 10, 0, 10, 479},
+        {"line of one point", [](DDSURFACEDESC2 d, uint32_t c) { PRIM_Line(d, 5, 5, 5, 5, c); }, 1, 5, 5, 5, 5},
+        {"line left of the surface", [](DDSURFACEDESC2 d, uint32_t c) { PRIM_Line(d, -5, 10, -1, 300, c); }, 0, -1, -1, -1, -1},
+    };
     const TypeParam ink = static_cast<TypeParam>(0x7F);
-    PRIM_HLine(c.Desc(), 0, 64, 3, ink);  // one past the right edge
-    EXPECT_EQ(c.Count(ink), 64);
-    EXPECT_EQ(c.At(63, 3), ink);
-    c.Clear(0);
-    PRIM_HLine(c.Desc(), 0, 0, 5, ink);
-    EXPECT_EQ(c.Count(ink), 1);
-    EXPECT_EQ(c.At(0, 5), ink);
-    c.Clear(0);
-    PRIM_HLine(c.Desc(), 40, 20, 7, ink);  // reversed ends
-    EXPECT_EQ(c.Count(ink), 21);
-    EXPECT_EQ(c.At(20, 7), ink);
-    EXPECT_EQ(c.At(40, 7), ink);
-    c.Clear(0);
-    PRIM_HLine(c.Desc(), 0, 63, -1, ink);
-    PRIM_HLine(c.Desc(), 0, 63, 40, ink);
-    PRIM_HLine(c.Desc(), -20, -1, 4, ink);
-    PRIM_HLine(c.Desc(), 64, 100, 4, ink);
-    PRIM_VLine(c.Desc(), 0, 39, -1, ink);
-    PRIM_VLine(c.Desc(), 0, 39, 64, ink);
-    PRIM_VLine(c.Desc(), -9, -1, 3, ink);
-    PRIM_VLine(c.Desc(), 40, 90, 3, ink);
-    EXPECT_EQ(c.Count(ink), 0);
-    PRIM_VLine(c.Desc(), 50, -50, 10, ink);
-    EXPECT_EQ(c.Count(ink), 40);
-    EXPECT_TRUE(c.GuardIntact());
-}
-
-TYPED_TEST(PrimDepth, PixelsOutsideAreNeitherWrittenNorRead) {
-    Canvas<TypeParam> c(16, 12);
-    const TypeParam ink = static_cast<TypeParam>(0x5A);
-    for (int y = -2; y <= 13; ++y)
-        for (int x = -2; x <= 17; ++x) PRIM_PutPixel(c.Desc(), x, y, ink);
-    EXPECT_EQ(c.Count(ink), 16 * 12);
-    EXPECT_TRUE(c.GuardIntact());
-    EXPECT_EQ(PRIM_GetPixel(c.Desc(), -1, 0), 0u);
-    EXPECT_EQ(PRIM_GetPixel(c.Desc(), 16, 0), 0u);
-    EXPECT_EQ(PRIM_GetPixel(c.Desc(), 0, 12), 0u);
-    EXPECT_EQ(PRIM_GetPixel(c.Desc(), 15, 11), uint32_t{ink});
-}
-
-TYPED_TEST(PrimDepth, LinesFollowTheWorkedExamples) {
-    Canvas<TypeParam> c(640, 480, 2);
-    const TypeParam ink = 9;
-    PRIM_Line(c.Desc(), -100, 240, 740, 240, ink);
-    EXPECT_EQ(c.Count(ink), 640);
-    EXPECT_EQ(c.At(0, 240), ink);
-    EXPECT_EQ(c.At(639, 240), ink);
-    c.Clear(0);
-    PRIM_Line(c.Desc(), 10, -50, 10, 600, ink);
-    EXPECT_EQ(c.Count(ink), 480);
-    EXPECT_EQ(c.At(10, 0), ink);
-    EXPECT_EQ(c.At(10, 479), ink);
-    c.Clear(0);
-    PRIM_Line(c.Desc(), 5, 5, 5, 5, ink);
-    EXPECT_EQ(c.Count(ink), 1);
-    EXPECT_EQ(c.At(5, 5), ink);
-    c.Clear(0);
+    for (const Case& k : cases) {
+        Canvas<TypeParam> c(640, 480, 2);
+        k.draw(c.Desc(), ink);
+        EXPECT_EQ(c.Count(ink), k.count) << k.what;
+        if (k.x1 >= 0) { EXPECT_EQ(c.At(k.x1, k.y1), ink) << k.what; }
+        if (k.x2 >= 0) { EXPECT_EQ(c.At(k.x2, k.y2), ink) << k.what; }
+        EXPECT_TRUE(c.GuardIntact()) << k.what;
+        if (k.count == 640 * 480) {
+            EXPECT_EQ(PRIM_GetPixel(c.Desc(), 639, 479), uint32_t{ink});
+            EXPECT_EQ(PRIM_GetPixel(c.Desc(), -1, 0), 0u);
+            EXPECT_EQ(PRIM_GetPixel(c.Desc(), 640, 0), 0u);
+            EXPECT_EQ(PRIM_GetPixel(c.Desc(), 0, 480), 0u);
+        }
+    }
     int32_t x1 = -5, y1 = 10, x2 = -1, y2 = 300;
+    Canvas<TypeParam> c(64, 40);
     EXPECT_EQ(PRIM_ClipLine(c.Desc(), &x1, &y1, &x2, &y2), 0);
-    PRIM_Line(c.Desc(), -5, 10, -1, 300, ink);
-    EXPECT_EQ(c.Count(ink), 0);
-    EXPECT_TRUE(c.GuardIntact());
 }
 
+// On the surface: both ends, one pixel per step of the longer axis, every pixel within half a step
+// of the ideal line.
 TEST(PrimLine, OnSurfaceLinesHaveBothEndsAndOnePixelPerMajorStep) {
     std::mt19937 rng(7);
     Canvas<uint16_t> c(50, 30);
@@ -93,17 +83,20 @@ TEST(PrimLine, OnSurfaceLinesHaveBothEndsAndOnePixelPerMajorStep) {
         const int x1 = rng() % 50, y1 = rng() % 30, x2 = rng() % 50, y2 = rng() % 30;
         PRIM_Line16(c.Desc(), x1, y1, x2, y2, 1);
         const int dx = std::abs(x2 - x1), dy = std::abs(y2 - y1);
-        EXPECT_EQ(c.Count(1), std::max(dx, dy) + 1);
-        EXPECT_EQ(c.At(x1, y1), 1);
-        EXPECT_EQ(c.At(x2, y2), 1);
-        // Every pixel lies within half a step of the ideal line.
+        ASSERT_EQ(c.Count(1), std::max(dx, dy) + 1);
+        ASSERT_EQ(c.At(x1, y1), 1);
+        ASSERT_EQ(c.At(x2, y2), 1);
         for (int y = 0; y < 30; ++y)
-            for (int x = 0; x < 50; ++x) {
-                if (c.At(x, y) != 1) continue;
-                const double cross = std::abs(double(x - x1) * (y2 - y1) - double(y - y1) * (x2 - x1));
-                EXPECT_LE(cross, 0.5 * std::max(dx, dy) + 1e-9) << x1 << "," << y1 << " " << x2 << "," << y2;
-            }
+            for (int x = 0; x < 50; ++x)
+                if (c.At(x, y) == 1) {
+                    ASSERT_LE(std::abs(double(x - x1) * (y2 - y1) - double(y - y1) * (x2 - x1)), 0.5 * std::max(dx, dy) + 1e-9)
+                        << x1 << "," << y1 << " " << x2 << "," << y2;
+                }
     }
+    // The error term starts at half the longer extent: (0,0)-(4,1) steps its row after column 2.
+    c.Clear(0);
+    PRIM_Line16(c.Desc(), 4, 1, 0, 0, 1);
+    for (int x = 0; x <= 4; ++x) EXPECT_EQ(c.At(x, x <= 2 ? 0 : 1), 1) << x;
 }
 
 TEST(PrimLine, LinesPastCornersNeverLeaveTheSurface) {
@@ -117,7 +110,7 @@ TEST(PrimLine, LinesPastCornersNeverLeaveTheSurface) {
         PRIM_Line32(c.Desc(), v[0], v[1], v[2], v[3], 0xFFFFFFFF);
     }
     EXPECT_TRUE(c.GuardIntact());
-    // A line that grazes the corner from outside: the clip leaves ends outside, nothing is written there.
+    // Lines that graze a corner from outside: the clip leaves ends outside, nothing is written there.
     Canvas<uint16_t> d(10, 10, 12);
     PRIM_Line16(d.Desc(), -10, 5, 5, -10, 3);
     PRIM_Line16(d.Desc(), 19, 5, 4, 20, 3);
@@ -125,11 +118,8 @@ TEST(PrimLine, LinesPastCornersNeverLeaveTheSurface) {
     EXPECT_TRUE(d.GuardIntact());
 }
 
-struct SurfaceDepths : ::testing::Test {
+TEST(PrimSurface, LockWrappersDispatchAndRefuseWiderPixels) {
     support::HeadlessDisplay display;
-};
-
-TEST_F(SurfaceDepths, LockWrappersDrawOnTheirDepthAndRefuseOthers) {
     ASSERT_TRUE(display.ok);
     DDSurface* s16 = support::MakeSurface(640, 8);
     DDSurface* s32 = canvas::MakeDepthSurface(20, 8, 32);
@@ -139,11 +129,12 @@ TEST_F(SurfaceDepths, LockWrappersDrawOnTheirDepthAndRefuseOthers) {
     PRIM_SurfHLine16(s16, 0, 640, 2, 0x1234);
     for (int x = 0; x < 640; ++x) ASSERT_EQ(support::PixelAt(s16, x, 2), 0x1234);
     EXPECT_EQ(PRIM_SurfGetPixel(s16, 639, 2), 0x1234u);
-
-    PRIM_SurfLine(s32, 0, 0, 19, 0, 0xDEADBEEF);  // dispatcher picks 32 bits
+    PRIM_SurfLine(s32, 0, 0, 19, 0, 0xDEADBEEF);  // the dispatcher picks 32 bits
     EXPECT_EQ(PRIM_SurfGetPixel(s32, 19, 0), 0xDEADBEEFu);
     PRIM_SurfVLine8(s8, 0, 7, 3, 0x1FF);  // low byte only
     EXPECT_EQ(canvas::RowOf(s8, 7)[3], 0xFF);
+    PRIM_SurfPutPixel8(s16, 1, 3, 0xAB);  // a narrower worker draws its bytes
+    EXPECT_EQ(canvas::RowOf(s16, 3)[1], 0xAB);
 
     headless::ClearDebugOutput();
     PRIM_SurfHLine32(s16, 0, 639, 5, 0xFFFFFFFF);  // would write twice the row
@@ -157,13 +148,11 @@ TEST_F(SurfaceDepths, LockWrappersDrawOnTheirDepthAndRefuseOthers) {
     headless::FailCall("DDSurface.Lock");
     EXPECT_EQ(PRIM_SurfGetPixel(s16, 639, 2), 0u);
     EXPECT_FALSE(s16->IsLocked());
-
     DD_ReleaseSurface(s16);
     s32->Release();
     s8->Release();
-}
 
-TEST(PrimDispatch, OtherDepthsDrawNothing) {
+    // Depths other than 8, 16 and 32 draw nothing.
     Canvas<uint32_t> c(8, 8);
     DDSURFACEDESC2 d = c.Desc();
     d.ddpfPixelFormat.dwRGBBitCount = 24;

@@ -97,10 +97,11 @@ TEST_P(Raster, HalfLevelAndMixOnEveryProcessorClass) {
                     PROC_CLASS = cls;
                     DDSurface* dst = Make(11, 3, 6);
                     const auto before = support::ReadSurface(dst);
-                    if (mix)
+                    if (mix) {
                         EXPECT_EQ(RAS_MixBlt(dst, 0, 0, w, 3, src, 0, 0, key, 0), 1);
-                    else
+                    } else {
                         RAS_AlphaBlt(dst, 0, 0, w, 3, src, 0, 0, 128, key, 0);
+                    }
                     const bool odd_drawn = key == RAS_NO_KEY && (mix || cls < 3);
                     const int drawn = odd_drawn ? w : w & ~1;
                     ExpectPixels(dst, before, [&](int x, int y, uint16_t d) {
@@ -228,8 +229,9 @@ TEST(RasLine, HostileLinesKeepToTheView) {
         int32_t v[4];
         for (int32_t& k : v) k = (rng() & 1) ? big[rng() % std::size(big)] : int32_t(rng() % 60) - 20;
         RAS_LineWorker(c.View(), v[0], v[1], v[2], v[3], 1);
-        if (RAS_ClipLine(c.View(), &v[0], &v[1], &v[2], &v[3]))
+        if (RAS_ClipLine(c.View(), &v[0], &v[1], &v[2], &v[3])) {
             ASSERT_TRUE(v[0] >= 0 && v[0] < 17 && v[2] >= 0 && v[2] < 17 && v[1] >= 0 && v[1] < 9 && v[3] >= 0 && v[3] < 9);
+        }
     }
     EXPECT_TRUE(c.GuardIntact());
 }
