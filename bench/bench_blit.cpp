@@ -63,8 +63,10 @@ struct World {
     SDL_Surface* sdl_src = SdlSurface(mem_src);
     SDL_Surface* sdl_dst = SdlSurface(mem_dst);
 #if ORV_HAVE_PIXMAN
-    pixman_image_t* px_src = pixman_image_create_bits(PIXMAN_r5g6b5, W, H, reinterpret_cast<uint32_t*>(mem_src.data()), W * 2);
-    pixman_image_t* px_dst = pixman_image_create_bits(PIXMAN_r5g6b5, W, H, reinterpret_cast<uint32_t*>(mem_dst.data()), W * 2);
+    pixman_image_t* px_src =
+        pixman_image_create_bits(PIXMAN_r5g6b5, W, H, reinterpret_cast<uint32_t*>(mem_src.data()), W * 2);
+    pixman_image_t* px_dst =
+        pixman_image_create_bits(PIXMAN_r5g6b5, W, H, reinterpret_cast<uint32_t*>(mem_dst.data()), W * 2);
     pixman_image_t* px_half = nullptr;  // solid 50 % mask: OVER with it is a see-through blit
 #endif
     World() {
@@ -122,10 +124,15 @@ const std::map<std::string, std::function<void()>>& Peers() {
         {"sdl add", [] { SdlBlit(SDL_BLENDMODE_ADD, 255, false); }},
         {"sdl add key", [] { SdlBlit(SDL_BLENDMODE_ADD, 255, true); }},
 #if ORV_HAVE_PIXMAN
-        {"pixman src", [] { pixman_image_composite32(PIXMAN_OP_SRC, Get().px_src, nullptr, Get().px_dst, 0, 0, 0, 0, 0, 0, W, H); }},
-        {"pixman add", [] { pixman_image_composite32(PIXMAN_OP_ADD, Get().px_src, nullptr, Get().px_dst, 0, 0, 0, 0, 0, 0, W, H); }},
+        {"pixman src",
+         [] { pixman_image_composite32(PIXMAN_OP_SRC, Get().px_src, nullptr, Get().px_dst, 0, 0, 0, 0, 0, 0, W, H); }},
+        {"pixman add",
+         [] { pixman_image_composite32(PIXMAN_OP_ADD, Get().px_src, nullptr, Get().px_dst, 0, 0, 0, 0, 0, 0, W, H); }},
         {"pixman over 50%",
-         [] { pixman_image_composite32(PIXMAN_OP_OVER, Get().px_src, Get().px_half, Get().px_dst, 0, 0, 0, 0, 0, 0, W, H); }},
+         [] {
+             pixman_image_composite32(PIXMAN_OP_OVER, Get().px_src, Get().px_half, Get().px_dst, 0, 0, 0, 0, 0, 0, W,
+                                      H);
+         }},
 #endif
     };
     return peers;
@@ -209,7 +216,8 @@ void Run(benchmark::State& state, const Case& c) {
 
 void PrintTable() {
     const double mc = Peer("memcpy");
-    std::printf("\n640 x 480 565, ms per blit; x = ours / peer (memcpy of the same %d bytes: %.4f ms)\n", W * H * 2, mc);
+    std::printf("\n640 x 480 565, ms per blit; x = ours / peer (memcpy of the same %d bytes: %.4f ms)\n", W * H * 2,
+                mc);
     std::printf("%-22s %8s %9s  %-18s %8s %7s  %-16s %8s %7s\n", "operation", "ms", "x memcpy", "SDL peer", "ms",
                 "x SDL", "pixman peer", "ms", "x pixman");
     for (const Result& r : g_results) {

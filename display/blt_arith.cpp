@@ -65,28 +65,20 @@ struct MixOp {
 #endif
 };
 
-template <Share S>
-struct Add {
+// Saturating add or subtract of a share of the source.
+template <Share S, bool Subtract>
+struct Saturating {
     template <bool Is565>
     struct Op {
         void Pixel(uint16_t* d, uint16_t s, int) const {
-            *d = blt::AddPixel<Is565>(*d, blt::ShareOf<Is565, S>(s));
+            const uint32_t t = blt::ShareOf<Is565, S>(s);
+            *d = Subtract ? blt::SubPixel<Is565>(*d, t) : blt::AddPixel<Is565>(*d, t);
         }
 #if BLT_HAVE_VEC8
-        __m128i Vec8(__m128i d, __m128i s) const { return AddVec<Is565>(d, ShareVec<Is565, S>(s)); }
-#endif
-    };
-};
-
-template <Share S>
-struct Sub {
-    template <bool Is565>
-    struct Op {
-        void Pixel(uint16_t* d, uint16_t s, int) const {
-            *d = blt::SubPixel<Is565>(*d, blt::ShareOf<Is565, S>(s));
+        __m128i Vec8(__m128i d, __m128i s) const {
+            const __m128i t = ShareVec<Is565, S>(s);
+            return Subtract ? SubVec<Is565>(d, t) : AddVec<Is565>(d, t);
         }
-#if BLT_HAVE_VEC8
-        __m128i Vec8(__m128i d, __m128i s) const { return SubVec<Is565>(d, ShareVec<Is565, S>(s)); }
 #endif
     };
 };
@@ -133,74 +125,35 @@ constexpr blt::Order kDescribe = blt::Order::DescribeFirst;
 constexpr blt::Order kLock = blt::Order::LockFirst;
 }  // namespace
 
-int BLT_Mix(DDSurface* dst, int32_t x, int32_t y, DDSurface* src, const RECT* src_rect, uint32_t flip, int32_t keyed) {
-    return Point<MixOp>(dst, x, y, src, src_rect, flip, keyed != 0, kDescribe);
-}
-int BLT_Add(DDSurface* dst, int32_t x, int32_t y, DDSurface* src, const RECT* src_rect, uint32_t flip, int32_t keyed) {
-    return Point<Add<Share::Whole>::Op>(dst, x, y, src, src_rect, flip, keyed != 0, kDescribe);
-}
-int BLT_AddHalf(DDSurface* dst, int32_t x, int32_t y, DDSurface* src, const RECT* src_rect, uint32_t flip,
-                int32_t keyed) {
-    return Point<Add<Share::Half>::Op>(dst, x, y, src, src_rect, flip, keyed != 0, kDescribe);
-}
-int BLT_AddQuarter(DDSurface* dst, int32_t x, int32_t y, DDSurface* src, const RECT* src_rect, uint32_t flip,
-                   int32_t keyed) {
-    return Point<Add<Share::Quarter>::Op>(dst, x, y, src, src_rect, flip, keyed != 0, kDescribe);
-}
-int BLT_Sub(DDSurface* dst, int32_t x, int32_t y, DDSurface* src, const RECT* src_rect, uint32_t flip, int32_t keyed) {
-    return Point<Sub<Share::Whole>::Op>(dst, x, y, src, src_rect, flip, keyed != 0, kDescribe);
-}
-int BLT_SubHalf(DDSurface* dst, int32_t x, int32_t y, DDSurface* src, const RECT* src_rect, uint32_t flip,
-                int32_t keyed) {
-    return Point<Sub<Share::Half>::Op>(dst, x, y, src, src_rect, flip, keyed != 0, kDescribe);
-}
-int BLT_SubQuarter(DDSurface* dst, int32_t x, int32_t y, DDSurface* src, const RECT* src_rect, uint32_t flip,
-                   int32_t keyed) {
-    return Point<Sub<Share::Quarter>::Op>(dst, x, y, src, src_rect, flip, keyed != 0, kDescribe);
-}
+// The seven source blends: a point form and a stretched twin each.
+#define BLT_SOURCE_BLEND(Name, ...)                                                                                   \
+    int BLT_##Name(DDSurface* dst, int32_t x, int32_t y, DDSurface* src, const RECT* src_rect, uint32_t flip,         \
+                   int32_t keyed) {                                                                                   \
+        return Point<__VA_ARGS__>(dst, x, y, src, src_rect, flip, keyed != 0, kDescribe);                             \
+    }                                                                                                                 \
+    int BLT_##Name##Stretch(DDSurface* dst, RECT* dst_rect, DDSurface* src, const RECT* src_rect, uint32_t flip,      \
+                            int32_t keyed) {                                                                          \
+        return Stretch<__VA_ARGS__>(dst, dst_rect, src, src_rect, flip, keyed != 0, kDescribe);                       \
+    }
+BLT_SOURCE_BLEND(Mix, MixOp)
+BLT_SOURCE_BLEND(Add, Saturating<Share::Whole, false>::Op)
+BLT_SOURCE_BLEND(AddHalf, Saturating<Share::Half, false>::Op)
+BLT_SOURCE_BLEND(AddQuarter, Saturating<Share::Quarter, false>::Op)
+BLT_SOURCE_BLEND(Sub, Saturating<Share::Whole, true>::Op)
+BLT_SOURCE_BLEND(SubHalf, Saturating<Share::Half, true>::Op)
+BLT_SOURCE_BLEND(SubQuarter, Saturating<Share::Quarter, true>::Op)
+#undef BLT_SOURCE_BLEND
 
-int BLT_MixStretch(DDSurface* dst, RECT* dst_rect, DDSurface* src, const RECT* src_rect, uint32_t flip,
-                   int32_t keyed) {
-    return Stretch<MixOp>(dst, dst_rect, src, src_rect, flip, keyed != 0, kDescribe);
-}
-int BLT_AddStretch(DDSurface* dst, RECT* dst_rect, DDSurface* src, const RECT* src_rect, uint32_t flip,
-                   int32_t keyed) {
-    return Stretch<Add<Share::Whole>::Op>(dst, dst_rect, src, src_rect, flip, keyed != 0, kDescribe);
-}
-int BLT_AddHalfStretch(DDSurface* dst, RECT* dst_rect, DDSurface* src, const RECT* src_rect, uint32_t flip,
-                       int32_t keyed) {
-    return Stretch<Add<Share::Half>::Op>(dst, dst_rect, src, src_rect, flip, keyed != 0, kDescribe);
-}
-int BLT_AddQuarterStretch(DDSurface* dst, RECT* dst_rect, DDSurface* src, const RECT* src_rect, uint32_t flip,
-                          int32_t keyed) {
-    return Stretch<Add<Share::Quarter>::Op>(dst, dst_rect, src, src_rect, flip, keyed != 0, kDescribe);
-}
-int BLT_SubStretch(DDSurface* dst, RECT* dst_rect, DDSurface* src, const RECT* src_rect, uint32_t flip,
-                   int32_t keyed) {
-    return Stretch<Sub<Share::Whole>::Op>(dst, dst_rect, src, src_rect, flip, keyed != 0, kDescribe);
-}
-int BLT_SubHalfStretch(DDSurface* dst, RECT* dst_rect, DDSurface* src, const RECT* src_rect, uint32_t flip,
-                       int32_t keyed) {
-    return Stretch<Sub<Share::Half>::Op>(dst, dst_rect, src, src_rect, flip, keyed != 0, kDescribe);
-}
-int BLT_SubQuarterStretch(DDSurface* dst, RECT* dst_rect, DDSurface* src, const RECT* src_rect, uint32_t flip,
-                          int32_t keyed) {
-    return Stretch<Sub<Share::Quarter>::Op>(dst, dst_rect, src, src_rect, flip, keyed != 0, kDescribe);
-}
-
-int BLT_Silhouette(DDSurface* dst, int32_t x, int32_t y, DDSurface* src, const RECT* src_rect, uint32_t colour,
-                   uint32_t flip) {
-    return Point<SilhouetteOp>(dst, x, y, src, src_rect, flip, true, kLock, colour);
-}
-int BLT_MixColor(DDSurface* dst, int32_t x, int32_t y, DDSurface* src, const RECT* src_rect, uint32_t colour,
-                 uint32_t flip) {
-    return Point<MixColorOp>(dst, x, y, src, src_rect, flip, true, kLock, colour);
-}
-int BLT_SilhouetteStretch(DDSurface* dst, RECT* dst_rect, DDSurface* src, const RECT* src_rect, uint32_t colour,
-                          uint32_t flip) {
-    return Stretch<SilhouetteOp>(dst, dst_rect, src, src_rect, flip, true, kLock, colour);
-}
-int BLT_MixColorStretch(DDSurface* dst, RECT* dst_rect, DDSurface* src, const RECT* src_rect, uint32_t colour,
-                        uint32_t flip) {
-    return Stretch<MixColorOp>(dst, dst_rect, src, src_rect, flip, true, kLock, colour);
-}
+// The two shape blends: the source's nonzero pixels only mark where the colour goes.
+#define BLT_SHAPE_BLEND(Name, Op)                                                                                     \
+    int BLT_##Name(DDSurface* dst, int32_t x, int32_t y, DDSurface* src, const RECT* src_rect, uint32_t colour,       \
+                   uint32_t flip) {                                                                                   \
+        return Point<Op>(dst, x, y, src, src_rect, flip, true, kLock, colour);                                        \
+    }                                                                                                                 \
+    int BLT_##Name##Stretch(DDSurface* dst, RECT* dst_rect, DDSurface* src, const RECT* src_rect, uint32_t colour,    \
+                            uint32_t flip) {                                                                          \
+        return Stretch<Op>(dst, dst_rect, src, src_rect, flip, true, kLock, colour);                                  \
+    }
+BLT_SHAPE_BLEND(Silhouette, SilhouetteOp)
+BLT_SHAPE_BLEND(MixColor, MixColorOp)
+#undef BLT_SHAPE_BLEND

@@ -1,5 +1,7 @@
 // Table blends computed many pixels at a time give exactly the table's entries, for every bank, every
 // pair of channel values, both layouts and every instruction set, mirrored or not.
+#include "display/blt_bank_vec.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
@@ -7,7 +9,6 @@
 #include <tuple>
 #include <vector>
 
-#include "display/blt_bank_vec.h"
 #include "display/blt_level.h"
 #include "tests/support/fixture.h"
 
