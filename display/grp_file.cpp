@@ -15,12 +15,6 @@ namespace {
 uint16_t Get16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
 uint32_t Get32(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
 
-bool EndsWith(const char* name, const char* ext) {
-    if (!name) return false;
-    size_t n = std::strlen(name);
-    return n >= 4 && std::strcmp(name + n - 4, ext) == 0;
-}
-
 void OpenError(const char* name, int code) {
     char line[400];
     std::snprintf(line, sizeof line, "%s:Open error %d\n", name, code);
@@ -61,7 +55,7 @@ bool ReadGrpBody(plat::File& f, const char* name, GRP_IMAGE* image) {
 int ReadBitmap(const char* name, void** dib, size_t* size, const char* ext) {
     if (!dib) return 0;
     *dib = nullptr;
-    if (!EndsWith(name, ext)) return 0;
+    if (!GRP_HasExt(name, ext)) return 0;
     OFSTRUCT of;
     int32_t h = LZOpenFileA(FIL_MakePath("%s", name), &of, OF_READ);
     if (h < 0) return OpenError(name, h), 0;
@@ -100,13 +94,19 @@ int ReadBitmap(const char* name, void** dib, size_t* size, const char* ext) {
 }  // namespace
 
 int GRP_ReadGrp(const char* name, GRP_IMAGE* image) {
-    if (!image || !EndsWith(name, ".grp")) return 0;
+    if (!image || !GRP_HasExt(name, ".grp")) return 0;
     *image = GRP_IMAGE{};
     plat::File f;
     if (!f.Open(name, plat::File::Mode::Read)) return OpenError(name, -1), 0;
     if (ReadGrpBody(f, name, image)) return 1;
     GRP_FreeImage(image);
     return 0;
+}
+
+bool GRP_HasExt(const char* name, const char* ext) {
+    if (!name) return false;
+    size_t n = std::strlen(name);
+    return n >= 4 && std::strcmp(name + n - 4, ext) == 0;
 }
 
 void GRP_FreeImage(GRP_IMAGE* image) {

@@ -21,6 +21,8 @@ constexpr uint8_t GRP_KIND_LZ = '2';   // the payload is one LZ block; any other
 // the record is cleared. Depths other than 8, 16 and 24, and sizes the file cannot hold, are refused;
 // an empty picture (width or height 0) reads.
 int GRP_ReadGrp(const char* name, GRP_IMAGE* image);
+// Whether the name's last four characters are `ext` (".grp", ".bmp", ...), case-sensitive.
+bool GRP_HasExt(const char* name, const char* ext);
 // Frees the pixel block and clears the record.
 void GRP_FreeImage(GRP_IMAGE* image);
 

@@ -179,11 +179,6 @@ bool GrpName(const char* name, char (&buf)[FIL_PATH_MAX]) {
     return true;
 }
 
-bool IsBmpName(const char* name) {
-    size_t n = name ? std::strlen(name) : 0;
-    return n >= 4 && std::strcmp(name + n - 4, ".bmp") == 0;
-}
-
 // The 8-bit copy: index 255 stays transparent, the rest move with the palette range.
 DDSurface* IndicesToSurface(const Picture& p, int shift, int video) {
     DDSurface* s = DD_CreateSurface(p.width, p.height, CapsFor(video));
@@ -298,7 +293,7 @@ DDSurface* Load8(const Picture& p, int dfirst, int ifirst, int count, int video,
 
 DDSurface* GRP_LoadBmpSurface8(const char* name, int dfirst, int ifirst, int count, int video, SYS_SIZE* size) {
     if (DD_DISPLAY.bpp != 8) {
-        return IsBmpName(name) ? GRP_LoadSurface(name, ifirst, count, video, size)
+        return GRP_HasExt(name, ".bmp") ? GRP_LoadSurface(name, ifirst, count, video, size)
                                : GRP_LoadGrpSurface(name, ifirst, count, video, size);
     }
     if (!ClampRanges(dfirst, ifirst, count)) return nullptr;

@@ -3,8 +3,8 @@
 #include <unistd.h>
 
 #include <cstdint>
-#include <cstdio>
 #include <string>
+#include <vector>
 
 #include "display/grp_load.h"
 #include "platform/memory.h"
@@ -14,10 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static support::HeadlessDisplay* display = new support::HeadlessDisplay({16, true}, 64, 48);
     static const std::string path = "/tmp/orv_fuzz_bmp_" + std::to_string(getpid()) + ".dat";
     if (!display->ok) return 0;
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return 0;
-    std::fwrite(data, 1, size, f);
-    std::fclose(f);
+    if (!support::WriteBytes(path, std::vector<uint8_t>(data, data + size))) return 0;
     void* dib = nullptr;
     size_t n = 0;
     if (GRP_ReadDat(path.c_str(), &dib, &n) == 1) {

@@ -294,11 +294,16 @@ TEST(PictureToSurface, EightBitDisplayKeepsIndices) {
     b.pixels = {0, 1, 255, 10, 20, 30};
     b.colours[20] = {1, 2, 3};
     ASSERT_TRUE(support::WriteBitmap("idx.bmp", b));
-    // At 16 bits the 8-bit loaders hand over to the ordinary ones.
-    DDSurface* s = GRP_LoadGrpSurface8("idx.grp", 0, 0, 0, 0, nullptr);
-    ASSERT_NE(s, nullptr);
-    EXPECT_EQ(s->Bpp(), 16);
-    DD_ReleaseSurface(s);
+    // At 16 bits the 8-bit loaders hand over to the ordinary ones: a ".bmp" name to the loader
+    // that reads the ".grp" of its stem (17 pixels wide, not the bitmap's 3), the rest as named.
+    DDSurface* s = nullptr;
+    EXPECT_EQ(GRP_LoadGrpSurface8("idx.bmp", 0, 0, 0, 0, nullptr), nullptr);
+    for (DDSurface* t : {GRP_LoadGrpSurface8("idx.grp", 0, 0, 0, 0, nullptr), GRP_LoadBmpSurface8("idx.grp", 0, 0, 0, 0, nullptr),
+                         GRP_LoadBmpSurface8("idx.bmp", 0, 0, 0, 0, nullptr)}) {
+        ASSERT_NE(t, nullptr);
+        EXPECT_EQ(t->Width(), 17);
+        DD_ReleaseSurface(t);
+    }
 
     ASSERT_EQ(DD_ChangeMode(640, 480, 8, 1, 0, 1), 1);
     SYS_SIZE size;
