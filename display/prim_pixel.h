@@ -91,27 +91,29 @@ void Put(const DDSURFACEDESC2& d, int64_t x, int64_t y, uint32_t c) {
     *At<Bits>(d, x, y) = static_cast<Pix<Bits>>(c);
 }
 
+// Orders the ends of a span and clips them to 0..limit-1; false when nothing is left.
+inline bool ClipSpan(int64_t& a, int64_t& b, int64_t limit) {
+    if (a > b) std::swap(a, b);
+    a = std::max<int64_t>(a, 0);
+    b = std::min<int64_t>(b, limit - 1);
+    return a < limit && b >= 0;
+}
+
 template <int Bits>
 void HSpan(const DDSURFACEDESC2& d, int64_t x1, int64_t x2, int64_t y, uint32_t c) {
-    if (y < 0 || y >= Height(d)) return;
-    if (x1 > x2) std::swap(x1, x2);
-    const int64_t start = std::max<int64_t>(x1, 0), end = std::min<int64_t>(x2, Width(d) - 1);
-    if (start >= Width(d) || end < 0) return;
-    Pix<Bits>* p = At<Bits>(d, start, y);
+    if (y < 0 || y >= Height(d) || !ClipSpan(x1, x2, Width(d))) return;
+    Pix<Bits>* p = At<Bits>(d, x1, y);
     if constexpr (Bits == 8) {
-        std::memset(p, static_cast<int>(c & 0xFF), static_cast<size_t>(end - start + 1));
+        std::memset(p, static_cast<int>(c & 0xFF), static_cast<size_t>(x2 - x1 + 1));
     } else {
-        std::fill(p, p + (end - start + 1), static_cast<Pix<Bits>>(c));
+        std::fill(p, p + (x2 - x1 + 1), static_cast<Pix<Bits>>(c));
     }
 }
 
 template <int Bits>
 void VSpan(const DDSURFACEDESC2& d, int64_t y1, int64_t y2, int64_t x, uint32_t c) {
-    if (x < 0 || x >= Width(d)) return;
-    if (y1 > y2) std::swap(y1, y2);
-    const int64_t start = std::max<int64_t>(y1, 0), end = std::min<int64_t>(y2, Height(d) - 1);
-    if (start >= Height(d) || end < 0) return;
-    for (int64_t y = start; y <= end; ++y) *At<Bits>(d, x, y) = static_cast<Pix<Bits>>(c);
+    if (x < 0 || x >= Width(d) || !ClipSpan(y1, y2, Height(d))) return;
+    for (int64_t y = y1; y <= y2; ++y) *At<Bits>(d, x, y) = static_cast<Pix<Bits>>(c);
 }
 
 // floor(a / b) for b > 0.

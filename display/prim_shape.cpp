@@ -99,18 +99,17 @@ void Disc(const DDSURFACEDESC2& d, int64_t cx, int64_t cy, int64_t r, uint32_t c
         [&](int64_t x, int64_t y) { Span2<Bits>(d, cx, cy, y - 1, x, c); });
 }
 
-// Both ellipses divide by the larger radius: a negative radius draws nothing, two zero radii
-// draw the centre alone.
-bool EllipseTrivial(const DDSURFACEDESC2& d, int64_t cx, int64_t cy, int64_t rx, int64_t ry) {
+// Both ellipses divide by the larger radius: a negative radius draws nothing, two zero radii draw
+// the centre alone. True when that (or a box off the surface) settles the call.
+template <int Bits>
+bool EllipseSettled(const DDSURFACEDESC2& d, int64_t cx, int64_t cy, int64_t rx, int64_t ry, uint32_t c) {
+    if (rx == 0 && ry == 0) Put<Bits>(d, cx, cy, c);
     return rx < 0 || ry < 0 || (rx == 0 && ry == 0) || BoxMisses(d, cx - rx, cy - ry, cx + rx, cy + ry);
 }
 
 template <int Bits>
 void Ellipse(const DDSURFACEDESC2& d, int64_t cx, int64_t cy, int64_t rx, int64_t ry, uint32_t c) {
-    if (EllipseTrivial(d, cx, cy, rx, ry)) {
-        if (rx == 0 && ry == 0) Put<Bits>(d, cx, cy, c);
-        return;
-    }
+    if (EllipseSettled<Bits>(d, cx, cy, rx, ry, c)) return;
     if (ry < rx) {
         Midpoint(
             rx,
@@ -132,10 +131,7 @@ void Ellipse(const DDSURFACEDESC2& d, int64_t cx, int64_t cy, int64_t rx, int64_
 
 template <int Bits>
 void FillEllipse(const DDSURFACEDESC2& d, int64_t cx, int64_t cy, int64_t rx, int64_t ry, uint32_t c) {
-    if (EllipseTrivial(d, cx, cy, rx, ry)) {
-        if (rx == 0 && ry == 0) Put<Bits>(d, cx, cy, c);
-        return;
-    }
+    if (EllipseSettled<Bits>(d, cx, cy, rx, ry, c)) return;
     if (ry < rx) {
         // The 16-bit member draws a cap row only when its scaled row differs from the last one
         // drawn; the other depths draw every cap span.

@@ -443,22 +443,11 @@ int RAS_TexQuad(DDSurface* dst, int32_t x0, int32_t y0, int32_t x1, int32_t y1, 
 int RAS_DimWorker(const RAS_SURFACE& dst, int32_t x, int32_t y, int32_t w, int32_t h, const RAS_SURFACE& src,
                   int32_t sx, int32_t sy, int32_t level, uint32_t key, const RECT* clip) {
     if (!dst.pixels || !src.pixels) return 0;
-    BLT_WORKER_PARAMS p;
-    p.dst = dst.pixels;
-    p.x = x;
-    p.y = y;
-    p.dst_pitch = p.dst_width = dst.pitch;
-    p.dst_height = dst.height;
-    p.width = w;
-    p.height = h;
-    p.src = src.pixels;
-    p.src_x = sx;
-    p.src_y = sy;
-    p.src_pitch = p.src_width = src.pitch;
-    p.src_height = src.height;
-    p.level = level;
-    p.key = key > RAS_NO_KEY ? static_cast<int32_t>(RAS_NO_KEY) : static_cast<int32_t>(key);
-    p.clip = clip;
+    const int32_t k = key > RAS_NO_KEY ? static_cast<int32_t>(RAS_NO_KEY) : static_cast<int32_t>(key);
+    const BLT_WORKER_PARAMS p{.dst = dst.pixels, .x = x, .y = y, .dst_pitch = dst.pitch, .dst_width = dst.pitch,
+                              .dst_height = dst.height, .width = w, .height = h, .src = src.pixels, .src_x = sx,
+                              .src_y = sy, .src_pitch = src.pitch, .src_width = src.pitch,
+                              .src_height = src.height, .level = level, .key = k, .clip = clip};
     return BLT_DimWorker(&p);
 }
 
