@@ -26,15 +26,17 @@ PRIM_DECLARE(Disc, int32_t cx, int32_t cy, int32_t r, uint32_t colour)
 // Ellipse outline: a circle of the larger radius with the other axis scaled. Both radii 0 draw the
 // centre; a negative radius draws nothing.
 PRIM_DECLARE(Ellipse, int32_t cx, int32_t cy, int32_t rx, int32_t ry, uint32_t colour)
-// Filled ellipse, the same rules.
+// Filled ellipse, the same rules. The 16-bit member leaves out a cap row whose scaled row repeats
+// the last one; the other depths draw every cap row.
 PRIM_DECLARE(FillEllipse, int32_t cx, int32_t cy, int32_t rx, int32_t ry, uint32_t colour)
 // 8 x 8 one-bit pattern (byte per row, bit 7 leftmost) anchored at the clipped top-left pixel;
 // with skip nonzero, pixels holding the colour-key value 0 keep their value.
 PRIM_DECLARE(PatternBox, int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t colour, int32_t skip,
-                const uint8_t* pattern)
+             const uint8_t* pattern)
 
-// Filled bar of the given thickness and length from (x, y) along the angle (whole degrees,
-// 90 = down), shaded in palette indices from colour upwards at its sides. 8-bit pixels.
+// Filled bar of the given thickness and length from (x, y), turned by the point rotation: angle 0
+// runs down, 90 left, 180 up, 270 right. Every row is shaded in palette indices, up from colour
+// over its first pixels and down again over its last; 8-bit pixels.
 void PRIM_RotBox(DDSurface* surface, int32_t x, int32_t y, int32_t thickness, int32_t length, int32_t angle,
                  uint32_t colour);
 // Adds the edge (x1, y1)-(x2, y2) to PRIM_SPAN_TABLE (rows 0..479).
