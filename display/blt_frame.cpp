@@ -2,6 +2,7 @@
 #include "display/blt_frame.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "services/fil_util.h"
 
@@ -37,49 +38,62 @@ RECT WholeOf(DDSurface* s) {
     return RECT{0, 0, static_cast<int32_t>(d.dwWidth), static_cast<int32_t>(d.dwHeight)};
 }
 
+// Source edges are caller-given; adjusted in 64 bits, a result that leaves the 32-bit range leaves
+// nothing to draw.
+bool StoreEdges(int64_t lo, int64_t hi, int32_t& s_lo, int32_t& s_hi) {
+    if (lo < INT32_MIN || hi > INT32_MAX) return false;
+    s_lo = static_cast<int32_t>(lo);
+    s_hi = static_cast<int32_t>(hi);
+    return lo < hi;
+}
+
 // One axis of a point blit: the destination edge that is cut shows the source's near side, or its
 // far side when mirrored.
 bool ClipPointAxis(int32_t e_lo, int32_t e_hi, int32_t& pos, int32_t& s_lo, int32_t& s_hi, bool mirrored) {
     if (pos >= e_hi) return false;
+    int64_t lo = s_lo, hi = s_hi;
     if (pos < e_lo) {
         if (mirrored)
-            s_hi -= e_lo - pos;
+            hi -= int64_t(e_lo) - pos;
         else
-            s_lo += e_lo - pos;
+            lo += int64_t(e_lo) - pos;
         pos = e_lo;
     }
-    if (int64_t(pos) + (s_hi - s_lo) > e_hi) {
+    if (pos + (hi - lo) > e_hi) {
         if (mirrored)
-            s_lo = s_hi - (e_hi - pos);
+            lo = hi - (int64_t(e_hi) - pos);
         else
-            s_hi = s_lo + (e_hi - pos);
+            hi = lo + (int64_t(e_hi) - pos);
     }
-    return s_lo < s_hi;
+    return StoreEdges(lo, hi, s_lo, s_hi);
 }
 
 // One axis of a stretched clip: cuts of the destination remove source pixels in proportion.
 bool ClipStretchAxis(int32_t e_lo, int32_t e_hi, int32_t& d_lo, int32_t& d_hi, int32_t& s_lo, int32_t& s_hi,
                      bool mirrored) {
     if (d_lo > e_hi || d_hi <= e_lo) return false;
-    int64_t dw = int64_t(d_hi) - d_lo, sw = int64_t(s_hi) - s_lo;
+    const int64_t dw = int64_t(d_hi) - d_lo, sw = int64_t(s_hi) - s_lo;
     if (dw <= 0) return false;
+    // The cut is at most sw, but the product before the division needs more than 64 bits.
+    auto cut = [&](int64_t k) { return static_cast<int64_t>(static_cast<__int128>(k) * sw / dw); };
+    int64_t lo = s_lo, hi = s_hi;
     if (d_lo < e_lo) {
-        int32_t cut = static_cast<int32_t>((int64_t(e_lo) - d_lo) * sw / dw);
+        int64_t c = cut(int64_t(e_lo) - d_lo);
         if (mirrored)
-            s_hi -= cut;
+            hi -= c;
         else
-            s_lo += cut;
+            lo += c;
         d_lo = e_lo;
     }
     if (d_hi > e_hi) {
-        int32_t cut = static_cast<int32_t>((int64_t(d_hi) - e_hi) * sw / dw);
+        int64_t c = cut(int64_t(d_hi) - e_hi);
         if (mirrored)
-            s_lo += cut;
+            lo += c;
         else
-            s_hi -= cut;
+            hi -= c;
         d_hi = e_hi;
     }
-    return d_lo < d_hi && s_lo < s_hi;
+    return StoreEdges(lo, hi, s_lo, s_hi) && d_lo < d_hi;
 }
 
 DDBLTFX MirrorFx(uint32_t flip) {
@@ -251,7 +265,7 @@ bool Frame::Lock(DDSurface* d, DDSurface* s) {
 }
 
 namespace {
-// The software blitters work on 16-bit surfaces of one layout.
+// The software blitters work on 16-bit surfaces.
 bool Compatible(const DDSURFACEDESC2& d, const DDSURFACEDESC2& s) {
     return d.ddpfPixelFormat.dwRGBBitCount == 16 && s.ddpfPixelFormat.dwRGBBitCount == 16;
 }
@@ -262,60 +276,55 @@ bool SourceInside(const RECT& r, const DDSURFACEDESC2& s) {
 }
 }  // namespace
 
-PointFrame::PointFrame(DDSurface* d, int32_t px, int32_t py, DDSurface* s, const RECT* src_rect, uint32_t flip,
-                       Order order) {
-    if (!d || !s) return;
-    flip &= 0xFF;
+bool Frame::Open(DDSurface* d, DDSurface* s, const RECT* src_rect, Order order, RECT* r) {
+    if (!d || !s) return false;
     if (order == Order::LockFirst) {
-        if (!Lock(d, s)) return;
+        if (!Lock(d, s)) return false;
     } else {
-        if (DD_GetSurfaceDesc(s, &sdesc_) != DD_OK || DD_GetSurfaceDesc(d, &ddesc_) != DD_OK) return;
+        if (DD_GetSurfaceDesc(s, &sdesc_) != DD_OK || DD_GetSurfaceDesc(d, &ddesc_) != DD_OK) return false;
     }
-    RECT r = src_rect ? *src_rect
-                      : RECT{0, 0, static_cast<int32_t>(sdesc_.dwWidth), static_cast<int32_t>(sdesc_.dwHeight)};
+    *r = src_rect ? *src_rect
+                  : RECT{0, 0, static_cast<int32_t>(sdesc_.dwWidth), static_cast<int32_t>(sdesc_.dwHeight)};
     // A source rectangle outside its surface would read foreign memory: nothing is drawn.
-    if (!SourceInside(r, sdesc_) || !Compatible(ddesc_, sdesc_)) return;
-    if (!BLT_ClipDest(&ddesc_, &DD_CLIP_RECT, &px, &py, &r, flip)) return;
-    if (order == Order::DescribeFirst && !Lock(d, s)) return;
+    return SourceInside(*r, sdesc_) && Compatible(ddesc_, sdesc_);
+}
+
+bool Frame::Start(DDSurface* d, DDSurface* s, const RECT& r, Order order) {
+    if (order == Order::DescribeFirst && !Lock(d, s)) return false;
     is565 = DD_Is565(ddesc_.ddpfPixelFormat.dwGBitMask);
     dst = static_cast<uint8_t*>(ddesc_.lpSurface);
     dst_pitch = ddesc_.lPitch;
     src_pitch = sdesc_.lPitch;
     src = static_cast<const uint8_t*>(sdesc_.lpSurface) + static_cast<intptr_t>(r.top) * src_pitch + 2 * r.left;
+    sw = r.right - r.left;
+    sh = r.bottom - r.top;
+    ready = true;
+    return true;
+}
+
+PointFrame::PointFrame(DDSurface* d, int32_t px, int32_t py, DDSurface* s, const RECT* src_rect, uint32_t flip,
+                       Order order) {
+    RECT r;
+    if (!Open(d, s, src_rect, order, &r)) return;
+    if (!BLT_ClipDest(&ddesc_, &DD_CLIP_RECT, &px, &py, &r, flip & 0xFF)) return;
+    if (!Start(d, s, r, order)) return;
     x = px;
     y = py;
-    w = sw = r.right - r.left;
-    h = sh = r.bottom - r.top;
-    ready = true;
+    w = sw;
+    h = sh;
 }
 
 StretchFrame::StretchFrame(DDSurface* d, RECT* dst_rect, DDSurface* s, const RECT* src_rect, uint32_t flip,
                            Order order) {
-    if (!d || !s || !dst_rect) return;
-    flip &= 0xFF;
-    if (order == Order::LockFirst) {
-        if (!Lock(d, s)) return;
-    } else {
-        if (DD_GetSurfaceDesc(s, &sdesc_) != DD_OK || DD_GetSurfaceDesc(d, &ddesc_) != DD_OK) return;
-    }
-    RECT r = src_rect ? *src_rect
-                      : RECT{0, 0, static_cast<int32_t>(sdesc_.dwWidth), static_cast<int32_t>(sdesc_.dwHeight)};
-    if (!SourceInside(r, sdesc_) || !Compatible(ddesc_, sdesc_)) return;
-    if (!BLT_ClipStretch(&ddesc_, &DD_CLIP_RECT, dst_rect, &r, flip)) return;
+    RECT r;
+    if (!dst_rect || !Open(d, s, src_rect, order, &r)) return;
+    if (!BLT_ClipStretch(&ddesc_, &DD_CLIP_RECT, dst_rect, &r, flip & 0xFF)) return;
     int dw = dst_rect->right - dst_rect->left;
     if (!BLT_StepTable(BLT_STEP_TABLE, dw, r.right - r.left)) return;  // wider than the table: refused
-    if (order == Order::DescribeFirst && !Lock(d, s)) return;
-    is565 = DD_Is565(ddesc_.ddpfPixelFormat.dwGBitMask);
-    dst = static_cast<uint8_t*>(ddesc_.lpSurface);
-    dst_pitch = ddesc_.lPitch;
-    src_pitch = sdesc_.lPitch;
-    src = static_cast<const uint8_t*>(sdesc_.lpSurface) + static_cast<intptr_t>(r.top) * src_pitch + 2 * r.left;
+    if (!Start(d, s, r, order)) return;
     x = dst_rect->left;
     y = dst_rect->top;
     w = dw;
     h = dst_rect->bottom - dst_rect->top;
-    sw = r.right - r.left;
-    sh = r.bottom - r.top;
-    ready = true;
 }
 }  // namespace blt

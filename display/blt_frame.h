@@ -69,6 +69,10 @@ public:
 
 protected:
     bool Lock(DDSurface* d, DDSurface* s);
+    // Locks (LockFirst) or describes both surfaces and defaults and checks the source rectangle.
+    bool Open(DDSurface* d, DDSurface* s, const RECT* src_rect, Order order, RECT* r);
+    // Locks (DescribeFirst) and points at the clipped source rectangle r; sets ready.
+    bool Start(DDSurface* d, DDSurface* s, const RECT& r, Order order);
     DDSurface* dsurf_ = nullptr;
     DDSurface* ssurf_ = nullptr;
     DDSURFACEDESC2 ddesc_{}, sdesc_{};
@@ -140,131 +144,139 @@ inline void Put8(uint16_t* d, __m128i sv, const Op& op) {
 #endif
 
 // ---- walks: one loop per key and mirror combination, chosen once per blit ----
-template <bool Keyed, uint32_t Flip, class Op>
-void PointLoop(const Frame& f, Op& op) {
-    constexpr int step = (Flip & BLT_FLIP_LR) ? -1 : 1;
-    const int row_step = (Flip & BLT_FLIP_UD) ? -f.dst_pitch : f.dst_pitch;
-    uint8_t* drow = f.dst + static_cast<intptr_t>((Flip & BLT_FLIP_UD) ? f.y + f.h - 1 : f.y) * f.dst_pitch +
-                    2 * static_cast<intptr_t>((Flip & BLT_FLIP_LR) ? f.x + f.w - 1 : f.x);
-    const uint8_t* srow = f.src;
-    for (int r = f.h; r >= 1; --r) {
-        BeginRow(op, r);
-        uint16_t* d = reinterpret_cast<uint16_t*>(drow);
-        const uint16_t* s = reinterpret_cast<const uint16_t*>(srow);
-        int c = f.w;
-#if BLT_HAVE_VEC8
-        if constexpr (HasVec8<Op>) {
-            for (; c >= 8; c -= 8) {
-                __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
-                if constexpr ((Flip & BLT_FLIP_LR) != 0) sv = Reverse8(sv);
-                Put8<Keyed, (Flip & BLT_FLIP_LR) != 0>(d, sv, op);
-                s += 8;
-                d += 8 * step;
-            }
-        }
-#endif
-        for (; c >= 1; --c) {
-            uint16_t v = *s++;
-            if (!Keyed || v != 0) op.Pixel(d, v, c);
-            d += step;
-        }
-        drow += row_step;
-        srow += f.src_pitch;
-    }
+// The first destination row's first pixel: the walk starts at the corner the flip names.
+template <uint32_t Flip>
+inline uint8_t* FirstPixel(const Frame& f) {
+    return f.dst + static_cast<intptr_t>((Flip & BLT_FLIP_UD) ? f.y + f.h - 1 : f.y) * f.dst_pitch +
+           2 * static_cast<intptr_t>((Flip & BLT_FLIP_LR) ? f.x + f.w - 1 : f.x);
 }
 
-template <bool Keyed, uint32_t Flip, class Op>
-void StretchLoop(const Frame& f, Op& op) {
-    constexpr int step = (Flip & BLT_FLIP_LR) ? -1 : 1;
-    const int row_step = (Flip & BLT_FLIP_UD) ? -f.dst_pitch : f.dst_pitch;
-    uint8_t* drow = f.dst + static_cast<intptr_t>((Flip & BLT_FLIP_UD) ? f.y + f.h - 1 : f.y) * f.dst_pitch +
-                    2 * static_cast<intptr_t>((Flip & BLT_FLIP_LR) ? f.x + f.w - 1 : f.x);
-    const uint8_t* srow = f.src;
-    uint32_t acc = static_cast<uint32_t>(f.h) / 2;
-    int src_row = 0;
-    for (int r = f.h; r >= 1; --r) {
-        BeginRow(op, r);
-        uint16_t* d = reinterpret_cast<uint16_t*>(drow);
-        const uint8_t* s = srow;
-        const int32_t* steps = BLT_STEP_TABLE;
-        int c = f.w;
+template <bool Keyed, uint32_t Flip>
+struct PointLoop {
+    template <class Op>
+    static void Run(const Frame& f, Op& op) {
+        constexpr int step = (Flip & BLT_FLIP_LR) ? -1 : 1;
+        const int row_step = (Flip & BLT_FLIP_UD) ? -f.dst_pitch : f.dst_pitch;
+        uint8_t* drow = FirstPixel<Flip>(f);
+        const uint8_t* srow = f.src;
+        for (int r = f.h; r >= 1; --r) {
+            BeginRow(op, r);
+            uint16_t* d = reinterpret_cast<uint16_t*>(drow);
+            const uint16_t* s = reinterpret_cast<const uint16_t*>(srow);
+            int c = f.w;
 #if BLT_HAVE_VEC8
-        if constexpr (HasVec8<Op>) {
-            for (; c >= 8; c -= 8) {
-                __m128i sv = Gather8<(Flip & BLT_FLIP_LR) != 0>(s, steps);
-                Put8<Keyed, (Flip & BLT_FLIP_LR) != 0>(d, sv, op);
-                d += 8 * step;
+            if constexpr (HasVec8<Op>) {
+                for (; c >= 8; c -= 8) {
+                    __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
+                    if constexpr ((Flip & BLT_FLIP_LR) != 0) sv = Reverse8(sv);
+                    Put8<Keyed, (Flip & BLT_FLIP_LR) != 0>(d, sv, op);
+                    s += 8;
+                    d += 8 * step;
+                }
             }
-        }
 #endif
-        for (; c >= 1; --c) {
-            uint16_t v = *reinterpret_cast<const uint16_t*>(s);
-            if (!Keyed || v != 0) op.Pixel(d, v, c);
-            s += *steps++;
-            d += step;
-        }
-        drow += row_step;
-        // Nearest-neighbour rows; the last source row is never passed.
-        while (acc < static_cast<uint32_t>(f.sh)) {
-            acc += static_cast<uint32_t>(f.h);
-            if (src_row < f.sh - 1) {
-                ++src_row;
-                srow += f.src_pitch;
+            for (; c >= 1; --c) {
+                uint16_t v = *s++;
+                if (!Keyed || v != 0) op.Pixel(d, v, c);
+                d += step;
             }
+            drow += row_step;
+            srow += f.src_pitch;
         }
-        acc -= static_cast<uint32_t>(f.sh);
+    }
+};
+
+template <bool Keyed, uint32_t Flip>
+struct StretchLoop {
+    template <class Op>
+    static void Run(const Frame& f, Op& op) {
+        constexpr int step = (Flip & BLT_FLIP_LR) ? -1 : 1;
+        const int row_step = (Flip & BLT_FLIP_UD) ? -f.dst_pitch : f.dst_pitch;
+        uint8_t* drow = FirstPixel<Flip>(f);
+        const uint8_t* srow = f.src;
+        uint32_t acc = static_cast<uint32_t>(f.h) / 2;
+        int src_row = 0;
+        for (int r = f.h; r >= 1; --r) {
+            BeginRow(op, r);
+            uint16_t* d = reinterpret_cast<uint16_t*>(drow);
+            const uint8_t* s = srow;
+            const int32_t* steps = BLT_STEP_TABLE;
+            int c = f.w;
+#if BLT_HAVE_VEC8
+            if constexpr (HasVec8<Op>) {
+                for (; c >= 8; c -= 8) {
+                    __m128i sv = Gather8<(Flip & BLT_FLIP_LR) != 0>(s, steps);
+                    Put8<Keyed, (Flip & BLT_FLIP_LR) != 0>(d, sv, op);
+                    d += 8 * step;
+                }
+            }
+#endif
+            for (; c >= 1; --c) {
+                uint16_t v;
+                std::memcpy(&v, s, 2);
+                if (!Keyed || v != 0) op.Pixel(d, v, c);
+                s += *steps++;
+                d += step;
+            }
+            drow += row_step;
+            // Nearest-neighbour rows; the last source row is never passed.
+            while (acc < static_cast<uint32_t>(f.sh)) {
+                acc += static_cast<uint32_t>(f.h);
+                if (src_row < f.sh - 1) {
+                    ++src_row;
+                    srow += f.src_pitch;
+                }
+            }
+            acc -= static_cast<uint32_t>(f.sh);
+        }
+    }
+};
+
+// Chooses the loop for the key flag and flip bits 0-1.
+template <template <bool, uint32_t> class Loop, class Op>
+void Walk(const Frame& f, uint32_t flip, bool keyed, Op& op) {
+    switch ((flip & 3) | (keyed ? 4u : 0u)) {
+        case 0: Loop<false, 0>::Run(f, op); break;
+        case 1: Loop<false, 1>::Run(f, op); break;
+        case 2: Loop<false, 2>::Run(f, op); break;
+        case 3: Loop<false, 3>::Run(f, op); break;
+        case 4: Loop<true, 0>::Run(f, op); break;
+        case 5: Loop<true, 1>::Run(f, op); break;
+        case 6: Loop<true, 2>::Run(f, op); break;
+        default: Loop<true, 3>::Run(f, op); break;
     }
 }
 
 template <class Op>
 void WalkPoint(const Frame& f, uint32_t flip, bool keyed, Op& op) {
-    switch ((flip & 3) | (keyed ? 4u : 0u)) {
-        case 0: PointLoop<false, 0>(f, op); break;
-        case 1: PointLoop<false, 1>(f, op); break;
-        case 2: PointLoop<false, 2>(f, op); break;
-        case 3: PointLoop<false, 3>(f, op); break;
-        case 4: PointLoop<true, 0>(f, op); break;
-        case 5: PointLoop<true, 1>(f, op); break;
-        case 6: PointLoop<true, 2>(f, op); break;
-        default: PointLoop<true, 3>(f, op); break;
-    }
+    Walk<PointLoop>(f, flip, keyed, op);
 }
 
 template <class Op>
 void WalkStretch(const Frame& f, uint32_t flip, bool keyed, Op& op) {
-    switch ((flip & 3) | (keyed ? 4u : 0u)) {
-        case 0: StretchLoop<false, 0>(f, op); break;
-        case 1: StretchLoop<false, 1>(f, op); break;
-        case 2: StretchLoop<false, 2>(f, op); break;
-        case 3: StretchLoop<false, 3>(f, op); break;
-        case 4: StretchLoop<true, 0>(f, op); break;
-        case 5: StretchLoop<true, 1>(f, op); break;
-        case 6: StretchLoop<true, 2>(f, op); break;
-        default: StretchLoop<true, 3>(f, op); break;
-    }
+    Walk<StretchLoop>(f, flip, keyed, op);
 }
 
 // Runs Op<is565> built from args over a ready frame, choosing the pixel layout once.
-template <template <bool> class Op, class... Args>
-void RunPoint(const Frame& f, uint32_t flip, bool keyed, const Args&... args) {
+template <template <bool, uint32_t> class Loop, template <bool> class Op, class... Args>
+void RunWith(const Frame& f, uint32_t flip, bool keyed, const Args&... args) {
     if (f.is565) {
         Op<true> op{args...};
-        WalkPoint(f, flip, keyed, op);
+        Walk<Loop>(f, flip, keyed, op);
     } else {
         Op<false> op{args...};
-        WalkPoint(f, flip, keyed, op);
+        Walk<Loop>(f, flip, keyed, op);
     }
+}
+
+template <template <bool> class Op, class... Args>
+void RunPoint(const Frame& f, uint32_t flip, bool keyed, const Args&... args) {
+    RunWith<PointLoop, Op>(f, flip, keyed, args...);
 }
 
 template <template <bool> class Op, class... Args>
 void RunStretch(const Frame& f, uint32_t flip, bool keyed, const Args&... args) {
-    if (f.is565) {
-        Op<true> op{args...};
-        WalkStretch(f, flip, keyed, op);
-    } else {
-        Op<false> op{args...};
-        WalkStretch(f, flip, keyed, op);
-    }
+    RunWith<StretchLoop, Op>(f, flip, keyed, args...);
 }
 
 }  // namespace blt

@@ -106,14 +106,16 @@ struct BlitJob {
     uint32_t key;
 };
 
-// Maps destination offset i in [0, dn) to a source offset in [0, sn): nearest neighbour.
-inline int MapIndex(int i, int dn, int sn, bool mirror) {
-    int k = static_cast<int>(static_cast<int64_t>(i) * sn / dn);
+// Maps destination offset i in [0, dn) to a source offset in [0, sn): nearest neighbour. A clipped
+// destination rectangle may be far larger than its surface, so the sizes are 64-bit.
+inline int MapIndex(int64_t i, int64_t dn, int sn, bool mirror) {
+    int k = static_cast<int>(i * sn / dn);
     return mirror ? sn - 1 - k : k;
 }
 
-void RunBlit(const BlitJob& j) {
-    int dw = j.d.right - j.d.left, dh = j.d.bottom - j.d.top;
+// Kept out of line: inlined into its caller, its row loops lose speed.
+__attribute__((noinline)) void RunBlit(const BlitJob& j) {
+    int64_t dw = int64_t(j.d.right) - j.d.left, dh = int64_t(j.d.bottom) - j.d.top;
     int sw = j.s.right - j.s.left, sh = j.s.bottom - j.s.top;
     bool plain = dw == sw && dh == sh && !j.mirror_lr && !j.mirror_ud;
     // Whole rows of two surfaces without padding form one block: one copy.
@@ -127,7 +129,7 @@ void RunBlit(const BlitJob& j) {
     }
     for (int y = j.vis.top; y < j.vis.bottom; ++y) {
         // Unscaled rows map one to one: no division per row.
-        int sy = plain ? j.s.top + (y - j.d.top) : j.s.top + MapIndex(y - j.d.top, dh, sh, j.mirror_ud);
+        int sy = plain ? j.s.top + (y - j.d.top) : j.s.top + MapIndex(int64_t(y) - j.d.top, dh, sh, j.mirror_ud);
         const uint8_t* srow = j.src + static_cast<size_t>(sy) * j.src_pitch;
         uint8_t* drow = j.dst + static_cast<size_t>(y) * j.dst_pitch;
         if (plain) {
@@ -150,7 +152,7 @@ void RunBlit(const BlitJob& j) {
             continue;
         }
         for (int x = j.vis.left; x < j.vis.right; ++x) {
-            int sx = j.s.left + MapIndex(x - j.d.left, dw, sw, j.mirror_lr);
+            int sx = j.s.left + MapIndex(int64_t(x) - j.d.left, dw, sw, j.mirror_lr);
             uint32_t v = LoadPixel(srow + static_cast<size_t>(sx) * j.bytes, j.bytes);
             if (j.keyed && v == j.key) continue;
             StorePixel(drow + static_cast<size_t>(x) * j.bytes, j.bytes, v);
@@ -315,16 +317,46 @@ HRESULT DDSurface::Blt(const RECT* dest, DDSurface* src, const RECT* src_rect, u
     }
 
     if (!src) return DDERR_INVALIDPARAMS;
+    bool keyed = (flags & DDBLT_KEYSRC) != 0;
+    RECT s;
+    if (HRESULT r = CheckSource(src, src_rect, keyed, &s); r != DD_OK) return r;
+    uint32_t ddfx = (flags & DDBLT_DDFX) && fx ? fx->dwDDFX : 0;
+    CopyFrom(src, d, vis, s, ddfx, keyed);
+    return DD_OK;
+}
+
+HRESULT DDSurface::BltFast(int32_t x, int32_t y, DDSurface* src, const RECT* src_rect, uint32_t flags) {
+    LogCall("DDSurface.BltFast");
+    if (!src) return DDERR_INVALIDPARAMS;
+    if (HRESULT r = CheckUsable(); r != DD_OK) return r;
+    if (ShouldFail("DDSurface.BltFast")) return DDERR_GENERIC;
+    if (clipper_) return DDERR_BLTFASTCANTCLIP;
+    bool keyed = (flags & DDBLTFAST_SRCCOLORKEY) != 0;
+    RECT s;
+    if (HRESULT r = CheckSource(src, src_rect, keyed, &s); r != DD_OK) return r;
+    int64_t right = int64_t(x) + (s.right - s.left), bottom = int64_t(y) + (s.bottom - s.top);
+    if (x < 0 || y < 0 || right > width_ || bottom > height_) return DDERR_INVALIDRECT;
+    RECT d{x, y, static_cast<int32_t>(right), static_cast<int32_t>(bottom)};
+    CopyFrom(src, d, d, s, 0, keyed);
+    return DD_OK;
+}
+
+// What both blits refuse of a source: a busy or lost surface, a rectangle leaving it, another
+// pixel format, a key it does not have.
+HRESULT DDSurface::CheckSource(const DDSurface* src, const RECT* src_rect, bool keyed, RECT* out) const {
     if (src != this) {
         if (HRESULT r = src->CheckUsable(); r != DD_OK) return r;
     }
-    RECT s = src_rect ? *src_rect : RECT{0, 0, src->width_, src->height_};
-    if (!RectInside(s, src->width_, src->height_)) return DDERR_INVALIDRECT;
+    *out = src_rect ? *src_rect : RECT{0, 0, src->width_, src->height_};
+    if (!RectInside(*out, src->width_, src->height_)) return DDERR_INVALIDRECT;
     if (!SameFormat(format_, src->format_)) return DDERR_INVALIDPIXELFORMAT;
-    bool keyed = (flags & DDBLT_KEYSRC) != 0;
     if (keyed && !src->has_key_) return DDERR_NOCOLORKEY;
-    uint32_t ddfx = (flags & DDBLT_DDFX) && fx ? fx->dwDDFX : 0;
+    return DD_OK;
+}
 
+void DDSurface::CopyFrom(const DDSurface* src, const RECT& d, const RECT& vis, const RECT& s, uint32_t ddfx,
+                         bool keyed) {
+    int bytes = Bpp() / 8;
     BlitJob job{mem_, pitch_, src->mem_, src->pitch_, bytes, d, vis, s,
                 (ddfx & DDBLTFX_MIRRORLEFTRIGHT) != 0, (ddfx & DDBLTFX_MIRRORUPDOWN) != 0, keyed, src->key_};
     std::vector<uint8_t> copy;
@@ -342,43 +374,6 @@ HRESULT DDSurface::Blt(const RECT* dest, DDSurface* src, const RECT* src_rect, u
     }
     RunBlit(job);
     Presented();
-    return DD_OK;
-}
-
-HRESULT DDSurface::BltFast(int32_t x, int32_t y, DDSurface* src, const RECT* src_rect, uint32_t flags) {
-    LogCall("DDSurface.BltFast");
-    if (!src) return DDERR_INVALIDPARAMS;
-    if (HRESULT r = CheckUsable(); r != DD_OK) return r;
-    if (src != this) {
-        if (HRESULT r = src->CheckUsable(); r != DD_OK) return r;
-    }
-    if (ShouldFail("DDSurface.BltFast")) return DDERR_GENERIC;
-    if (clipper_) return DDERR_BLTFASTCANTCLIP;
-    RECT s = src_rect ? *src_rect : RECT{0, 0, src->width_, src->height_};
-    if (!RectInside(s, src->width_, src->height_)) return DDERR_INVALIDRECT;
-    int64_t right = int64_t(x) + (s.right - s.left), bottom = int64_t(y) + (s.bottom - s.top);
-    if (x < 0 || y < 0 || right > width_ || bottom > height_) return DDERR_INVALIDRECT;
-    RECT d{x, y, static_cast<int32_t>(right), static_cast<int32_t>(bottom)};
-    uint32_t f = (flags & DDBLTFAST_SRCCOLORKEY) ? DDBLT_KEYSRC : 0;
-    if (f && !src->has_key_) return DDERR_NOCOLORKEY;
-    if (!SameFormat(format_, src->format_)) return DDERR_INVALIDPIXELFORMAT;
-    int bytes = Bpp() / 8;
-    BlitJob job{mem_, pitch_, src->mem_, src->pitch_, bytes, d, d, s, false, false, f != 0, src->key_};
-    std::vector<uint8_t> copy;
-    if (src == this) {
-        int sw = s.right - s.left, sh = s.bottom - s.top;
-        copy.resize(static_cast<size_t>(sw) * sh * bytes);
-        for (int yy = 0; yy < sh; ++yy)
-            std::memcpy(&copy[static_cast<size_t>(yy) * sw * bytes],
-                        mem_ + static_cast<size_t>(s.top + yy) * pitch_ + static_cast<size_t>(s.left) * bytes,
-                        static_cast<size_t>(sw) * bytes);
-        job.src = copy.data();
-        job.src_pitch = sw * bytes;
-        job.s = RECT{0, 0, sw, sh};
-    }
-    RunBlit(job);
-    Presented();
-    return DD_OK;
 }
 
 HRESULT DDSurface::Flip(DDSurface*, uint32_t) {
@@ -511,8 +506,10 @@ HRESULT DDObject::CreateSurface(const DDSURFACEDESC2* desc, DDSurface** out) {
         s->height_ = h;
         s->format_ = format;
         s->caps_ = surface_caps;
+        // Rows start on 4-byte boundaries whatever extra pitch is asked for, as a display's rows do:
+        // the blitters read whole 16- and 32-bit pixels from them.
         int row = w * (bpp / 8);
-        s->pitch_ = ((row + 7) & ~7) + be->ExtraPitch();
+        s->pitch_ = (((row + 7) & ~7) + std::max(be->ExtraPitch(), 0) + 3) & ~3;
         s->storage_.assign(static_cast<size_t>(s->pitch_) * h + 16, 0);
         s->mem_ = s->storage_.data();
         surfaces_.push_back(s);

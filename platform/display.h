@@ -177,6 +177,9 @@ private:
     DDSurface() = default;
     ~DDSurface();
     HRESULT CheckUsable() const;
+    HRESULT CheckSource(const DDSurface* src, const RECT* src_rect, bool keyed, RECT* out) const;
+    // Copies s of src onto d (only its visible part vis), mirrored by ddfx, then shows the result.
+    void CopyFrom(const DDSurface* src, const RECT& d, const RECT& vis, const RECT& s, uint32_t ddfx, bool keyed);
     void Presented();
 
     DDObject* owner_ = nullptr;
