@@ -54,6 +54,10 @@ void ReleaseAndClear(T*& p) {
 }  // namespace
 
 int DD_Init(plat::Window* window, int width, int height, uint16_t bpp, int32_t* full, int flip, int hardware) {
+    if (!full) {
+        SYS_DebugPrint("DD_Init: no full-screen flag");
+        return 0;
+    }
     DD_DISPLAY.desktop_bpp = static_cast<uint16_t>(plat::DesktopBitsPerPixel());
     if (*full == 0 && bpp != DD_DISPLAY.desktop_bpp) {
         int answer = plat::MessageBox("ウィンドウモードでは実行できません。\nフルスクリーンモードで実行します。", "情報",
@@ -213,7 +217,7 @@ HRESULT DD_ReleaseSurface(DDSurface* surface) {
 }
 
 void DD_SetClipRect(int32_t x, int32_t y, int32_t width, int32_t height) {
-    DD_CLIP_RECT = RECT{x, y, x + width, y + height};
+    SYS_SetRectWH(&DD_CLIP_RECT, x, y, width, height);
 }
 
 void DD_SetClipRectFromRect(const RECT* rect) { SYS_CopyRect(&DD_CLIP_RECT, rect); }

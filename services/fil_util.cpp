@@ -124,7 +124,7 @@ int FIL_InitBaseDir() {
 const char* FIL_MakePath(const char* format, ...) {
     va_list ap;
     va_start(ap, format);
-    int n = std::vsnprintf(g_name_buf, sizeof g_name_buf, format, ap);
+    int n = format ? std::vsnprintf(g_name_buf, sizeof g_name_buf, format, ap) : -1;
     va_end(ap);
     if (n < 0 || n >= FIL_PATH_MAX) {
         SYS_DebugPrint("FIL_MakePath: name too long");
@@ -142,8 +142,8 @@ const char* FIL_MakePath(const char* format, ...) {
 
 namespace {
 void DebugPrintV(const char* format, va_list ap, bool crlf) {
-    char buf[1024];
-    std::vsnprintf(buf, sizeof buf, format, ap);
+    char buf[1024] = "";
+    if (format) std::vsnprintf(buf, sizeof buf, format, ap);
     plat::OutputDebugString(buf);
     if (crlf) plat::OutputDebugString("\r\n");
 }
@@ -185,8 +185,13 @@ int SYS_SetRect(RECT* rect, int32_t left, int32_t top, int32_t right, int32_t bo
     return 1;
 }
 
+namespace {
+// Edge arithmetic wraps as the 32-bit machine's does instead of overflowing.
+int32_t Add32(int32_t a, int32_t b) { return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b)); }
+}  // namespace
+
 int SYS_SetRectWH(RECT* rect, int32_t x, int32_t y, int32_t width, int32_t height) {
-    *rect = RECT{x, y, x + width, y + height};
+    *rect = RECT{x, y, Add32(x, width), Add32(y, height)};
     return 1;
 }
 
@@ -196,10 +201,10 @@ int SYS_CopyRect(RECT* dest, const RECT* src) {
 }
 
 int SYS_OffsetRect(RECT* rect, int32_t dx, int32_t dy) {
-    rect->left += dx;
-    rect->right += dx;
-    rect->top += dy;
-    rect->bottom += dy;
+    rect->left = Add32(rect->left, dx);
+    rect->right = Add32(rect->right, dx);
+    rect->top = Add32(rect->top, dy);
+    rect->bottom = Add32(rect->bottom, dy);
     return 1;
 }
 
@@ -211,7 +216,7 @@ void SYS_SetPoint(SYS_SIZE* pair, int32_t a, int32_t b) {
 int SYS_IntersectRect(RECT* out, const RECT* a, const RECT* b) {
     RECT r{a->left > b->left ? a->left : b->left, a->top > b->top ? a->top : b->top,
            a->right < b->right ? a->right : b->right, a->bottom < b->bottom ? a->bottom : b->bottom};
-    if (r.right - r.left < 1 || r.bottom - r.top < 1) return 0;
+    if (int64_t(r.right) - r.left < 1 || int64_t(r.bottom) - r.top < 1) return 0;
     *out = r;
     return 1;
 }

@@ -24,12 +24,18 @@ struct Start {
     }
 };
 
-void StartDisplay(Start& s, const headless::Config& config, int32_t full, int flip = 0, uint16_t bpp = 16) {
+// A fresh platform with the given desktop depth, the box answer and failure queued, then DD_Init.
+void StartDisplay(Start& s, int desktop_bpp, int32_t full, int flip = 0, int answer = plat::IDOK,
+                  const char* fail = nullptr) {
     DD_Release();
+    headless::Config config;
+    config.desktop_bpp = desktop_bpp;
     headless::Reset(config);
+    headless::PushMessageBoxAnswer(answer);
+    if (fail) headless::FailCall(fail);
     s.window = plat::CreateMainWindow("t", 640, 480, Proc);
     s.full = full;
-    s.result = DD_Init(s.window, 640, 480, bpp, &s.full, flip, 1);
+    s.result = DD_Init(s.window, 640, 480, 16, &s.full, flip, 1);
 }
 
 size_t IndexOf(const std::vector<std::string>& log, const std::string& name) {
@@ -39,7 +45,7 @@ size_t IndexOf(const std::vector<std::string>& log, const std::string& name) {
 
 TEST(DisplayStart, WindowedOnA16BitDesktopShowsNoBox) {
     Start s;
-    StartDisplay(s, headless::Config{}, 0);
+    StartDisplay(s, 16, 0);
     ASSERT_EQ(s.result, 1);
     EXPECT_TRUE(headless::ShownMessageBoxes().empty());
     EXPECT_EQ(DD_DISPLAY.full_screen, 0);
@@ -52,14 +58,7 @@ TEST(DisplayStart, WindowedOnA16BitDesktopShowsNoBox) {
 TEST(DisplayStart, WindowedOnA32BitDesktopAsksAndOkGoesFullScreen) {
     Start s;
     SYS_DATA.window_mode = 1;
-    headless::Config c;
-    c.desktop_bpp = 32;
-    DD_Release();
-    headless::Reset(c);
-    headless::PushMessageBoxAnswer(plat::IDOK);
-    s.window = plat::CreateMainWindow("t", 640, 480, Proc);
-    s.full = 0;
-    s.result = DD_Init(s.window, 640, 480, 16, &s.full, 0, 1);
+    StartDisplay(s, 32, 0);
     ASSERT_EQ(s.result, 1);
     ASSERT_EQ(headless::ShownMessageBoxes().size(), 1u);
     const headless::ShownBox& box = headless::ShownMessageBoxes()[0];
@@ -75,40 +74,33 @@ TEST(DisplayStart, WindowedOnA32BitDesktopAsksAndOkGoesFullScreen) {
 
 TEST(DisplayStart, CancelCreatesNothing) {
     Start s;
-    headless::Config c;
-    c.desktop_bpp = 32;
-    DD_Release();
-    headless::Reset(c);
-    headless::PushMessageBoxAnswer(plat::IDCANCEL);
-    s.window = plat::CreateMainWindow("t", 640, 480, Proc);
-    s.full = 0;
-    EXPECT_EQ(DD_Init(s.window, 640, 480, 16, &s.full, 0, 1), 0);
+    StartDisplay(s, 32, 0, 0, plat::IDCANCEL);
+    EXPECT_EQ(s.result, 0);
     EXPECT_EQ(std::count(headless::CallLog().begin(), headless::CallLog().end(), "DirectDrawCreate"), 0);
     EXPECT_EQ(DD_DISPLAY.dd, nullptr);
     EXPECT_EQ(DD_DISPLAY.back, nullptr);
 }
 
 TEST(DisplayStart, FailingStepShowsTheFatalBoxAndReleasesEverything) {
-    Start s;
-    DD_Release();
-    headless::Reset({});
-    headless::FailCall("DDObject.CreateClipper");
-    s.window = plat::CreateMainWindow("t", 640, 480, Proc);
-    s.full = 0;
-    EXPECT_EQ(DD_Init(s.window, 640, 480, 16, &s.full, 0, 1), 0);
-    ASSERT_EQ(headless::ShownMessageBoxes().size(), 1u);
-    EXPECT_EQ(headless::ShownMessageBoxes()[0].text_sjis,
-              "DirectDrawの初期化に失敗しました。\nプログラムを強制終了します。");
-    EXPECT_EQ(headless::ShownMessageBoxes()[0].caption_sjis, "エラー");
-    EXPECT_EQ(headless::ShownMessageBoxes()[0].flags, 0x2030u);
-    EXPECT_EQ(DD_DISPLAY.primary, nullptr);
-    EXPECT_EQ(DD_DISPLAY.dd, nullptr);
-    EXPECT_EQ(DD_DISPLAY.dd4, nullptr);
+    for (const char* step : {"DirectDrawCreate", "DDObject.SetCooperativeLevel", "DDObject.CreateSurface",
+                             "DDObject.CreateClipper"}) {
+        Start s;
+        StartDisplay(s, 16, 0, 0, plat::IDOK, step);
+        EXPECT_EQ(s.result, 0) << step;
+        ASSERT_EQ(headless::ShownMessageBoxes().size(), 1u) << step;
+        EXPECT_EQ(headless::ShownMessageBoxes()[0].text_sjis,
+                  "DirectDrawの初期化に失敗しました。\nプログラムを強制終了します。");
+        EXPECT_EQ(headless::ShownMessageBoxes()[0].caption_sjis, "エラー");
+        EXPECT_EQ(headless::ShownMessageBoxes()[0].flags, 0x2030u);
+        EXPECT_EQ(DD_DISPLAY.primary, nullptr);
+        EXPECT_EQ(DD_DISPLAY.dd, nullptr);
+        EXPECT_EQ(DD_DISPLAY.dd4, nullptr);
+    }
 }
 
 TEST(DisplayRelease, OrderIsClipperPaletteBackPrimaryThenBothDeviceInterfaces) {
     Start s;
-    StartDisplay(s, headless::Config{}, 0);
+    StartDisplay(s, 16, 0);
     ASSERT_EQ(s.result, 1);
     headless::ClearCallLog();
     DD_Release();
@@ -126,7 +118,7 @@ TEST(DisplayRelease, OrderIsClipperPaletteBackPrimaryThenBothDeviceInterfaces) {
 
 TEST(DisplayRelease, FullScreenFlipChainReleasesTheAttachedBackBuffer) {
     Start s;
-    StartDisplay(s, headless::Config{}, 1, 1);
+    StartDisplay(s, 16, 1, 1);
     ASSERT_EQ(s.result, 1);
     EXPECT_EQ(DD_DISPLAY.flip_chain, 1);
     headless::ClearCallLog();
@@ -169,7 +161,7 @@ TEST(PixelFormat, BothLayoutsAndDdRgb) {
 
 TEST(Presentation, ClearScreenPresentsTwiceAndBothPagesAreBlack) {
     Start s;
-    StartDisplay(s, headless::Config{}, 1, 1);
+    StartDisplay(s, 16, 1, 1);
     ASSERT_EQ(s.result, 1);
     BLT_FillRect(DD_DISPLAY.back, nullptr, 0xFFFF);
     DD_Present();  // white on screen, the old page is now the back buffer

@@ -1,6 +1,8 @@
 // The blit frame: clipping rules, mirrored and stretched walks, hardware blits, screen door.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <climits>
 #include <random>
 
 #include "display/blt_frame.h"
@@ -33,6 +35,39 @@ protected:
     support::HeadlessDisplay display;
     void SetUp() override { ASSERT_TRUE(display.ok); }
 };
+
+// A plain copy through the software walks; Vec selects the eight-pixel path.
+template <bool Vec>
+struct Copy {
+    template <bool Is565>
+    struct Op {
+        void Pixel(uint16_t* d, uint16_t s, int) const { *d = s; }
+#if BLT_HAVE_VEC8
+        __m128i Vec8(__m128i, __m128i s) const
+            requires Vec
+        {
+            return s;
+        }
+#endif
+    };
+};
+
+// Source offsets read by a nearest-neighbour walk of n destination pixels over m source pixels:
+// the accumulator starts at n / 2 and a walk never leaves the m pixels.
+std::vector<int> Reads(int n, int m) {
+    std::vector<int> out;
+    uint32_t a = uint32_t(n) / 2;
+    int pos = 0;
+    for (int i = 0; i < n; ++i) {
+        out.push_back(pos);
+        while (a < uint32_t(m)) {
+            a += uint32_t(n);
+            pos = std::min(pos + 1, m - 1);
+        }
+        a -= uint32_t(m);
+    }
+    return out;
+}
 }  // namespace
 
 TEST(ClipDest, PositionAtTheClipEdgeDrawsNothing) {
@@ -118,6 +153,31 @@ TEST(ClipStretch, RectanglesOutsideAreRejectedFirst) {
     // Zero-width destination: nothing, and no division by zero.
     dr = RECT{150, 0, 150, 10};
     EXPECT_EQ(BLT_ClipStretch(&d, &clip, &dr, &sr, 0), 0);
+}
+
+// Extreme positions and rectangles leave nothing or a rectangle inside the clip, never an overflow.
+TEST(Clip, ExtremeValuesStayDefined) {
+    DDSURFACEDESC2 d = Desc(640, 480);
+    RECT clip{0, 0, 640, 480};
+    struct Case {
+        int32_t x;
+        RECT s;
+    } cases[] = {{INT_MIN, {0, 0, 32, 32}}, {INT_MIN, {INT_MIN, 0, INT_MAX, 32}}, {INT_MAX, {0, 0, 32, 32}},
+                 {-5, {INT_MAX - 2, 0, INT_MAX, 32}}, {600, {INT_MIN, 0, INT_MAX, 32}}};
+    for (const Case& c : cases)
+        for (uint32_t flip = 0; flip < 4; ++flip) {
+            int32_t x = c.x, y = c.x;
+            RECT s = c.s;
+            s.top = s.left;
+            s.bottom = s.right;
+            if (BLT_ClipDest(&d, &clip, &x, &y, &s, flip)) {
+                EXPECT_GE(x, 0);
+                EXPECT_LE(int64_t(x) + s.right - s.left, 640);
+            }
+            RECT dr{c.x, c.x, INT_MAX, INT_MAX};
+            s = c.s;
+            BLT_ClipStretch(&d, &clip, &dr, &s, flip);
+        }
 }
 
 TEST(StepTable, WorkedExamplesAndNoReadPastTheSource) {
@@ -287,4 +347,63 @@ TEST_F(Frame, SoftwareAndHardwarePathsAgreeUnderRandomClips) {
     DD_ReleaseSurface(src);
     DD_ReleaseSurface(a);
     DD_ReleaseSurface(b);
+}
+
+// Property: the software stretch walk, scalar and eight-pixel, keyed or not, in every flip, reads
+// exactly the pixels of the accumulator rule and never a row or column outside the source rectangle.
+TEST_F(Frame, SoftwareStretchFollowsTheAccumulatorRule) {
+    std::mt19937 rng(11);
+    DDSurface* src = Numbered(40, 30);
+    DDSurface* dst = support::MakeSurface(200, 120);
+    DD_SetClipRect(0, 0, 200, 120);
+    for (int iter = 0; iter < 400; ++iter) {
+        RECT sr{int(rng() % 10) + 5, int(rng() % 10) + 5, 0, 0};
+        sr.right = sr.left + 1 + int(rng() % 20);
+        sr.bottom = sr.top + 1 + int(rng() % 15);
+        RECT dr{int(rng() % 20), int(rng() % 20), 0, 0};
+        dr.right = dr.left + 1 + int(rng() % 150);
+        dr.bottom = dr.top + 1 + int(rng() % 90);
+        uint32_t flip = rng() % 4;
+        bool vec = rng() % 2, keyed = rng() % 2;
+        BLT_FillRect(dst, nullptr, 0xFFFF);
+        support::SetPixel(src, sr.left, sr.top, 0);  // one transparent pixel
+        {
+            RECT d = dr;
+            blt::StretchFrame f(dst, &d, src, &sr, flip, blt::Order::LockFirst);
+            ASSERT_TRUE(f.ready);
+            if (vec)
+                blt::RunStretch<Copy<true>::Op>(f, flip, keyed);
+            else
+                blt::RunStretch<Copy<false>::Op>(f, flip, keyed);
+        }
+        support::SetPixel(src, sr.left, sr.top, Num(sr.left, sr.top));
+        int w = dr.right - dr.left, h = dr.bottom - dr.top;
+        std::vector<int> cols = Reads(w, sr.right - sr.left), rows = Reads(h, sr.bottom - sr.top);
+        for (int j = 0; j < h; ++j)
+            for (int i = 0; i < w; ++i) {
+                int dx = (flip & BLT_FLIP_LR) ? dr.right - 1 - i : dr.left + i;
+                int dy = (flip & BLT_FLIP_UD) ? dr.bottom - 1 - j : dr.top + j;
+                int sx = sr.left + cols[i], sy = sr.top + rows[j];
+                uint16_t want = (sx == sr.left && sy == sr.top) ? (keyed ? 0xFFFF : 0) : Num(sx, sy);
+                ASSERT_EQ(support::PixelAt(dst, dx, dy), want) << iter << " at " << i << "," << j;
+            }
+    }
+    // One source pixel to three in both directions reads only that pixel.
+    BLT_FillRect(dst, nullptr, 0);
+    RECT one{7, 7, 8, 8}, three{0, 0, 3, 3};
+    {
+        blt::StretchFrame f(dst, &three, src, &one, 0, blt::Order::DescribeFirst);
+        ASSERT_TRUE(f.ready);
+        blt::RunStretch<Copy<false>::Op>(f, 0, false);
+    }
+    for (int j = 0; j < 3; ++j)
+        for (int i = 0; i < 3; ++i) EXPECT_EQ(support::PixelAt(dst, i, j), Num(7, 7));
+    // A destination row wider than the step table is refused.
+    DDSurface* wide = support::MakeSurface(BLT_STEP_TABLE_SIZE + 8, 2);
+    DD_SetClipRect(0, 0, BLT_STEP_TABLE_SIZE + 8, 2);
+    RECT all{0, 0, BLT_STEP_TABLE_SIZE + 1, 2};
+    EXPECT_FALSE(blt::StretchFrame(wide, &all, src, nullptr, 0, blt::Order::LockFirst).ready);
+    DD_ReleaseSurface(wide);
+    DD_ReleaseSurface(src);
+    DD_ReleaseSurface(dst);
 }

@@ -3,6 +3,7 @@
 
 #include <filesystem>
 
+#include "display/dd_display.h"
 #include "platform/display.h"
 #include "platform/files.h"
 #include "platform/headless/headless.h"
@@ -128,14 +129,45 @@ TEST(Surfaces, RefuseRectanglesOutsideAndBusyOrLostSurfaces) {
     DD_ReleaseSurface(t);
 }
 
-TEST(Surfaces, PitchMayBeWiderThanTheRow) {
-    headless::Config c;
-    c.extra_pitch = 6;
-    support::HeadlessDisplay d(c);
+TEST(Surfaces, BlitsWithinOneSurfaceReadTheOldPixelsAndClippedGiantsStayDefined) {
+    support::HeadlessDisplay d;
     ASSERT_TRUE(d.ok);
-    DDSurface* s = support::MakeSurface(5, 3);
-    EXPECT_GE(s->Pitch(), 5 * 2 + 6);
-    DD_ReleaseSurface(s);
+    std::vector<uint16_t> px(8 * 4);
+    for (size_t i = 0; i < px.size(); ++i) px[i] = static_cast<uint16_t>(i + 1);
+    for (bool fast : {false, true}) {
+        DDSurface* s = support::MakeSurface(8, 4, px);
+        RECT from{0, 0, 6, 3}, to{1, 1, 7, 4};
+        ASSERT_EQ(fast ? s->BltFast(1, 1, s, &from, 0) : s->Blt(&to, s, &from, 0, nullptr), DD_OK);
+        for (int y = 0; y < 4; ++y)
+            for (int x = 0; x < 8; ++x) {
+                bool moved = x >= 1 && x < 7 && y >= 1;
+                EXPECT_EQ(support::PixelAt(s, x, y), moved ? px[size_t(y - 1) * 8 + x - 1] : px[size_t(y) * 8 + x]);
+            }
+        DD_ReleaseSurface(s);
+    }
+    // The windowed primary clips through its clipper, whatever the size of the destination rectangle.
+    DDSurface* t = support::MakeSurface(4, 4, std::vector<uint16_t>(16, 0x0F0F));
+    RECT giant{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX};
+    EXPECT_EQ(DD_DISPLAY.primary->Blt(&giant, t, nullptr, DDBLT_DDFX, nullptr), DD_OK);
+    EXPECT_EQ(support::PixelAt(DD_DISPLAY.primary, 639, 479), 0x0F0F);
+    DD_ReleaseSurface(t);
+}
+
+TEST(Surfaces, PitchMayBeWiderThanTheRowButRowsStayAligned) {
+    for (int extra : {3, 6}) {
+        headless::Config c;
+        c.extra_pitch = extra;
+        support::HeadlessDisplay d(c);
+        ASSERT_TRUE(d.ok);
+        DDSurface* s = support::MakeSurface(5, 3);
+        DDSurface* t = support::MakeSurface(5, 3, std::vector<uint16_t>(15, 0x4321));
+        EXPECT_GE(s->Pitch(), 5 * 2 + extra);
+        EXPECT_EQ(s->Pitch() % 4, 0);
+        ASSERT_EQ(s->BltFast(0, 0, t, nullptr, 0), DD_OK);
+        EXPECT_EQ(support::PixelAt(s, 4, 2), 0x4321);
+        DD_ReleaseSurface(s);
+        DD_ReleaseSurface(t);
+    }
 }
 
 TEST(Messages, CloseDestroysTheWindowThroughTheDefaultProcedure) {

@@ -1,6 +1,7 @@
 // Files, base directory and path join, debug lines, frame rate and rectangle helpers.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -150,6 +151,13 @@ TEST(Rects, ExclusiveIntersectionInclusivePointAndOverlap) {
     EXPECT_EQ(r.top, 3);
     EXPECT_EQ(r.right, 9);
     EXPECT_EQ(r.bottom, 9);
+    // Edges at the ends of the 32-bit range wrap instead of overflowing, and a wide intersection is
+    // still measured right.
+    SYS_SetRectWH(&r, INT32_MAX, 0, 1, 1);
+    EXPECT_EQ(r.right, INT32_MIN);
+    RECT all{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX}, wide{-2000000000, 0, 2000000000, 1};
+    EXPECT_EQ(SYS_IntersectRect(&out, &all, &wide), 1);
+    EXPECT_EQ(out.right, 2000000000);
 }
 
 TEST(Packing, DigitsAndPackedValues) {
