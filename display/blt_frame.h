@@ -151,46 +151,17 @@ inline uint8_t* FirstPixel(const Frame& f) {
            2 * static_cast<intptr_t>((Flip & BLT_FLIP_LR) ? f.x + f.w - 1 : f.x);
 }
 
-template <bool Keyed, uint32_t Flip>
-struct PointLoop {
+// One loop per key flag, flip and stretch: a point walk reads the source row straight on, a stretched
+// one advances by the step table and moves between rows by the accumulator.
+template <bool Keyed, uint32_t Flip, bool Stretched>
+struct Loop {
     template <class Op>
-    static void Run(const Frame& f, Op& op) {
-        constexpr int step = (Flip & BLT_FLIP_LR) ? -1 : 1;
-        const int row_step = (Flip & BLT_FLIP_UD) ? -f.dst_pitch : f.dst_pitch;
-        uint8_t* drow = FirstPixel<Flip>(f);
-        const uint8_t* srow = f.src;
-        for (int r = f.h; r >= 1; --r) {
-            BeginRow(op, r);
-            uint16_t* d = reinterpret_cast<uint16_t*>(drow);
-            const uint16_t* s = reinterpret_cast<const uint16_t*>(srow);
-            int c = f.w;
-#if BLT_HAVE_VEC8
-            if constexpr (HasVec8<Op>) {
-                for (; c >= 8; c -= 8) {
-                    __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
-                    if constexpr ((Flip & BLT_FLIP_LR) != 0) sv = Reverse8(sv);
-                    Put8<Keyed, (Flip & BLT_FLIP_LR) != 0>(d, sv, op);
-                    s += 8;
-                    d += 8 * step;
-                }
-            }
-#endif
-            for (; c >= 1; --c) {
-                uint16_t v = *s++;
-                if (!Keyed || v != 0) op.Pixel(d, v, c);
-                d += step;
-            }
-            drow += row_step;
-            srow += f.src_pitch;
-        }
-    }
-};
-
-template <bool Keyed, uint32_t Flip>
-struct StretchLoop {
-    template <class Op>
-    static void Run(const Frame& f, Op& op) {
-        constexpr int step = (Flip & BLT_FLIP_LR) ? -1 : 1;
+    static void Run(const Frame& f, Op& caller_op) {
+        // A local copy: vector stores may alias anything, and a referenced op's fields would be
+        // reloaded after every one of them.
+        Op op = caller_op;
+        constexpr bool lr = (Flip & BLT_FLIP_LR) != 0;
+        constexpr int step = lr ? -1 : 1;
         const int row_step = (Flip & BLT_FLIP_UD) ? -f.dst_pitch : f.dst_pitch;
         uint8_t* drow = FirstPixel<Flip>(f);
         const uint8_t* srow = f.src;
@@ -205,8 +176,15 @@ struct StretchLoop {
 #if BLT_HAVE_VEC8
             if constexpr (HasVec8<Op>) {
                 for (; c >= 8; c -= 8) {
-                    __m128i sv = Gather8<(Flip & BLT_FLIP_LR) != 0>(s, steps);
-                    Put8<Keyed, (Flip & BLT_FLIP_LR) != 0>(d, sv, op);
+                    __m128i sv;
+                    if constexpr (Stretched) {
+                        sv = Gather8<lr>(s, steps);
+                    } else {
+                        sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
+                        if constexpr (lr) sv = Reverse8(sv);
+                        s += 16;
+                    }
+                    Put8<Keyed, lr>(d, sv, op);
                     d += 8 * step;
                 }
             }
@@ -215,68 +193,73 @@ struct StretchLoop {
                 uint16_t v;
                 std::memcpy(&v, s, 2);
                 if (!Keyed || v != 0) op.Pixel(d, v, c);
-                s += *steps++;
+                s += Stretched ? *steps++ : 2;
                 d += step;
             }
             drow += row_step;
-            // Nearest-neighbour rows; the last source row is never passed.
-            while (acc < static_cast<uint32_t>(f.sh)) {
-                acc += static_cast<uint32_t>(f.h);
-                if (src_row < f.sh - 1) {
-                    ++src_row;
-                    srow += f.src_pitch;
+            if constexpr (Stretched) {
+                // Nearest-neighbour rows; the last source row is never passed.
+                while (acc < static_cast<uint32_t>(f.sh)) {
+                    acc += static_cast<uint32_t>(f.h);
+                    if (src_row < f.sh - 1) {
+                        ++src_row;
+                        srow += f.src_pitch;
+                    }
                 }
+                acc -= static_cast<uint32_t>(f.sh);
+            } else {
+                srow += f.src_pitch;
             }
-            acc -= static_cast<uint32_t>(f.sh);
         }
+        caller_op = op;
     }
 };
 
 // Chooses the loop for the key flag and flip bits 0-1.
-template <template <bool, uint32_t> class Loop, class Op>
+template <bool Stretched, class Op>
 void Walk(const Frame& f, uint32_t flip, bool keyed, Op& op) {
     switch ((flip & 3) | (keyed ? 4u : 0u)) {
-        case 0: Loop<false, 0>::Run(f, op); break;
-        case 1: Loop<false, 1>::Run(f, op); break;
-        case 2: Loop<false, 2>::Run(f, op); break;
-        case 3: Loop<false, 3>::Run(f, op); break;
-        case 4: Loop<true, 0>::Run(f, op); break;
-        case 5: Loop<true, 1>::Run(f, op); break;
-        case 6: Loop<true, 2>::Run(f, op); break;
-        default: Loop<true, 3>::Run(f, op); break;
+        case 0: Loop<false, 0, Stretched>::Run(f, op); break;
+        case 1: Loop<false, 1, Stretched>::Run(f, op); break;
+        case 2: Loop<false, 2, Stretched>::Run(f, op); break;
+        case 3: Loop<false, 3, Stretched>::Run(f, op); break;
+        case 4: Loop<true, 0, Stretched>::Run(f, op); break;
+        case 5: Loop<true, 1, Stretched>::Run(f, op); break;
+        case 6: Loop<true, 2, Stretched>::Run(f, op); break;
+        default: Loop<true, 3, Stretched>::Run(f, op); break;
     }
 }
 
 template <class Op>
 void WalkPoint(const Frame& f, uint32_t flip, bool keyed, Op& op) {
-    Walk<PointLoop>(f, flip, keyed, op);
+    Walk<false>(f, flip, keyed, op);
 }
 
 template <class Op>
 void WalkStretch(const Frame& f, uint32_t flip, bool keyed, Op& op) {
-    Walk<StretchLoop>(f, flip, keyed, op);
+    Walk<true>(f, flip, keyed, op);
 }
 
 // Runs Op<is565> built from args over a ready frame, choosing the pixel layout once.
-template <template <bool, uint32_t> class Loop, template <bool> class Op, class... Args>
+template <bool Stretched, template <bool> class Op, class... Args>
 void RunWith(const Frame& f, uint32_t flip, bool keyed, const Args&... args) {
     if (f.is565) {
         Op<true> op{args...};
-        Walk<Loop>(f, flip, keyed, op);
+        Walk<Stretched>(f, flip, keyed, op);
     } else {
         Op<false> op{args...};
-        Walk<Loop>(f, flip, keyed, op);
+        Walk<Stretched>(f, flip, keyed, op);
     }
 }
 
 template <template <bool> class Op, class... Args>
 void RunPoint(const Frame& f, uint32_t flip, bool keyed, const Args&... args) {
-    RunWith<PointLoop, Op>(f, flip, keyed, args...);
+    RunWith<false, Op>(f, flip, keyed, args...);
 }
 
 template <template <bool> class Op, class... Args>
 void RunStretch(const Frame& f, uint32_t flip, bool keyed, const Args&... args) {
-    RunWith<StretchLoop, Op>(f, flip, keyed, args...);
+    RunWith<true, Op>(f, flip, keyed, args...);
 }
 
 }  // namespace blt

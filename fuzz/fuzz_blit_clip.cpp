@@ -15,7 +15,9 @@ int32_t Take(const uint8_t*& p, size_t& n) {
         p += 4;
         n -= 4;
     }
-    return v % 5000;
+    // Mostly near the surfaces; values whose top byte is 0x7F or 0x80 stay at the ends of the range.
+    int top = v >> 24;
+    return (top == 0x7F || top == -128) ? v : v % 5000;
 }
 }  // namespace
 
@@ -28,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const uint8_t* p = data;
     size_t n = size;
     while (n >= 4) {
-        int op = Take(p, n) & 7;
+        int op = Take(p, n) & 15;
         RECT clip{Take(p, n), Take(p, n), Take(p, n), Take(p, n)};
         DD_SetClipRectFromRect(&clip);
         RECT s{Take(p, n), Take(p, n), Take(p, n), Take(p, n)};
@@ -42,6 +44,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             case 4: BLT_StippleStretch(dst, &d, src, &s, level, static_cast<uint32_t>(flip), 0); break;
             case 5: BLT_FillRect(dst, &d, static_cast<uint32_t>(flip)); break;
             case 6: BLT_Stipple(dst, d.left, d.top, src, nullptr, level, static_cast<uint32_t>(flip), 0); break;
+            case 8: {  // the platform's own blits: clipped onto the windowed primary, unclipped, fast
+                DDBLTFX fx{};
+                fx.dwSize = 100;
+                fx.dwDDFX = static_cast<uint32_t>(flip) & (DDBLTFX_MIRRORLEFTRIGHT | DDBLTFX_MIRRORUPDOWN);
+                uint32_t flags = DDBLT_DDFX | ((flip & 1) ? DDBLT_KEYSRC : 0);
+                DD_DISPLAY.primary->Blt(&d, src, &s, flags, &fx);
+                dst->Blt(&d, src, &s, flags, &fx);
+                dst->BltFast(d.left, d.top, src, &s, (flip & 1) ? DDBLTFAST_SRCCOLORKEY : 0);
+                break;
+            }
             default: BLT_StippleStretch(dst, &d, src, nullptr, level, static_cast<uint32_t>(flip), 1); break;
         }
     }

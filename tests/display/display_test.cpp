@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 
 #include "display/blt_frame.h"
 #include "display/dd_display.h"
@@ -128,34 +129,25 @@ TEST(DisplayRelease, FullScreenFlipChainReleasesTheAttachedBackBuffer) {
 }
 
 TEST(PixelFormat, BothLayoutsAndDdRgb) {
-    {
-        support::HeadlessDisplay d;
-        ASSERT_TRUE(d.ok);
-        const DdPixelFormat& f = DD_PIXEL_FORMAT;
-        EXPECT_EQ(f.r_loss, 3);
-        EXPECT_EQ(f.g_loss, 2);
-        EXPECT_EQ(f.g_shift, 5);
-        EXPECT_EQ(f.r_shift, 11);
-        EXPECT_EQ(f.r_mask, 0xF800);
-        EXPECT_EQ(f.g_mask, 0x07E0);
-        EXPECT_EQ(f.b_mask, 0x001F);
-        EXPECT_EQ(DD_RGB(255, 255, 255), 0xFFFF);
-        EXPECT_EQ(DD_RGB(7, 3, 7), 0);
-        EXPECT_EQ(DD_RGB(8, 4, 8), 0x0821);
-    }
-    {
+    struct Want {
+        bool is565;
+        uint8_t bits[3], loss[3], shift[3];  // blue, green, red
+        uint16_t r, g, b, white, red;
+    } wants[] = {{true, {31, 63, 31}, {3, 2, 3}, {0, 5, 11}, 0xF800, 0x07E0, 0x001F, 0xFFFF, 0xF800},
+                 {false, {31, 31, 31}, {3, 3, 3}, {0, 5, 10}, 0x7C00, 0x03E0, 0x001F, 0x7FFF, 0x7C00}};
+    for (const Want& w : wants) {
         headless::Config c;
-        c.is565 = false;
+        c.is565 = w.is565;
         support::HeadlessDisplay d(c);
         ASSERT_TRUE(d.ok);
         const DdPixelFormat& f = DD_PIXEL_FORMAT;
-        EXPECT_EQ(f.g_loss, 3);
-        EXPECT_EQ(f.r_shift, 10);
-        EXPECT_EQ(f.r_mask, 0x7C00);
-        EXPECT_EQ(f.g_mask, 0x03E0);
-        EXPECT_EQ(f.b_mask, 0x001F);
-        EXPECT_EQ(DD_RGB(255, 255, 255), 0x7FFF);
-        EXPECT_EQ(DD_RGB(255, 0, 0), 0x7C00);
+        EXPECT_EQ((std::array{f.b_bits, f.g_bits, f.r_bits}), (std::array{w.bits[0], w.bits[1], w.bits[2]}));
+        EXPECT_EQ((std::array{f.b_loss, f.g_loss, f.r_loss}), (std::array{w.loss[0], w.loss[1], w.loss[2]}));
+        EXPECT_EQ((std::array{f.b_shift, f.g_shift, f.r_shift}), (std::array{w.shift[0], w.shift[1], w.shift[2]}));
+        EXPECT_EQ((std::array{f.r_mask, f.g_mask, f.b_mask}), (std::array{w.r, w.g, w.b}));
+        EXPECT_EQ(DD_RGB(255, 255, 255), w.white);
+        EXPECT_EQ(DD_RGB(255, 0, 0), w.red);
+        EXPECT_EQ(DD_RGB(7, w.is565 ? 3 : 7, 7), 0);  // below one step of every channel: transparent
     }
 }
 
