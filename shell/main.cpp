@@ -14,8 +14,6 @@
 #include "services/key_button.h"
 
 namespace {
-bool g_running = true;
-
 intptr_t MainWndProc(plat::Window* window, uint32_t msg, uintptr_t wparam, intptr_t lparam) {
     switch (msg) {
         case plat::WM_ACTIVATEAPP:
@@ -58,7 +56,7 @@ int main() {
 
     uint32_t last = plat::TimeMs();
     plat::Msg msg;
-    while (g_running) {
+    for (;;) {
         if (plat::PeekMessage(&msg)) {
             if (msg.message == plat::WM_QUIT) break;
             plat::DispatchMessage(msg);
