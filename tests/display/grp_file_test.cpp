@@ -48,7 +48,9 @@ TEST(GrpRead, KindsNamesAndMissingFiles) {
     support::GrpPicture p = Sample(8, 4, 2);
     for (uint8_t kind : {'2', '1', 'x'}) {
         Bytes file = support::GrpBytes(p, kind == '2', kind);
-        if (kind != '2') EXPECT_EQ(file.size(), GRP_HEADER_SIZE + 776);
+        if (kind != '2') {
+            EXPECT_EQ(file.size(), GRP_HEADER_SIZE + 776);
+        }
         ASSERT_TRUE(support::WriteBytes("pic.grp", file));
         GRP_IMAGE img;
         ASSERT_EQ(GRP_ReadGrp("pic.grp", &img), 1) << kind;

@@ -152,7 +152,9 @@ TEST(LzDecoder, RefusesTokensThatLeaveTheirBounds) {
                             nullptr),
                   0)
             << c.what;
-        if (c.sizes_alone) EXPECT_EQ(out, Bytes(out.size(), 0xEE)) << c.what;
+        if (c.sizes_alone) {
+            EXPECT_EQ(out, Bytes(out.size(), 0xEE)) << c.what;
+        }
     }
     // A distance reaching exactly the first byte is fine; an empty block needs no buffer.
     auto ok = Block(4, 2, {0x02}, {9, 0x02, 0x00}), empty = Encode({});
