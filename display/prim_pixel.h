@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "platform/display.h"
+#include "platform/pixel_rows.h"
 
 // Locks the whole surface; false when the lock fails (nothing to unlock then). With bits nonzero
 // the surface's pixels must be at least that wide: a wider worker would run past the ends of the
@@ -106,7 +107,7 @@ void HSpan(const DDSURFACEDESC2& d, int64_t x1, int64_t x2, int64_t y, uint32_t 
     if constexpr (Bits == 8) {
         std::memset(p, static_cast<int>(c & 0xFF), static_cast<size_t>(x2 - x1 + 1));
     } else {
-        std::fill(p, p + (x2 - x1 + 1), static_cast<Pix<Bits>>(c));
+        plat::FillRow(p, static_cast<size_t>(x2 - x1 + 1), static_cast<Pix<Bits>>(c));
     }
 }
 

@@ -12,6 +12,9 @@
 #if defined(__x86_64__) || defined(__i386__)
 #include <cpuid.h>
 #endif
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 int32_t PROC_CLASS = 0;
 uint8_t PROC_MMX = 0;
@@ -224,6 +227,53 @@ void DestPairs(const RAS_SURFACE& dst, int64_t l, int64_t t, int64_t r, int64_t 
     }
 }
 
+// The level blend of two pixels: each channel floor(d * (32 - k) / 32) + floor(s * k / 32).
+inline uint32_t AlphaPair(const uint16_t* d, const uint16_t* s, uint32_t k, PairMasks m) {
+    return ScalePair(Pair(d[0], d[1]), 32 - k, m) + ScalePair(Pair(s[0], s[1]), k, m);
+}
+
+#if defined(__SSE2__)
+// floor(c * k / 32) for every channel of eight pixels, k 0..32, as ScalePair does for two; every
+// product stays below 2^11, so 16-bit lanes hold it.
+template <bool Is565>
+inline __m128i Scale8(__m128i v, __m128i k) {
+    constexpr int kRed = Is565 ? 11 : 10;
+    const __m128i five = _mm_set1_epi16(31), six = _mm_set1_epi16(Is565 ? 63 : 31);
+    const __m128i r = _mm_and_si128(_mm_srli_epi16(v, kRed), five);
+    const __m128i g = _mm_and_si128(_mm_srli_epi16(v, 5), six);
+    const __m128i b = _mm_and_si128(v, five);
+    const __m128i rs = _mm_slli_epi16(_mm_srli_epi16(_mm_mullo_epi16(r, k), 5), kRed);
+    const __m128i gs = _mm_slli_epi16(_mm_srli_epi16(_mm_mullo_epi16(g, k), 5), 5);
+    const __m128i bs = _mm_srli_epi16(_mm_mullo_epi16(b, k), 5);
+    return _mm_or_si128(_mm_or_si128(rs, gs), bs);
+}
+
+// The level blend over floor(w / 2) pairs of each row, eight pixels a step; keyed, source pixels
+// holding the key leave the destination alone.
+template <bool Is565, bool Keyed>
+void AlphaRows(const RAS_SURFACE& dst, const RAS_SURFACE& src, const Blit& b, uint32_t k, uint32_t key, PairMasks m) {
+    const int64_t n = b.w / 2 * 2;
+    const __m128i ks = _mm_set1_epi16(static_cast<short>(k)), kd = _mm_set1_epi16(static_cast<short>(32 - k));
+    const __m128i kv = _mm_set1_epi16(static_cast<short>(key));
+    for (int64_t r = 0; r < b.h; ++r) {
+        uint16_t* d = Row(dst, b.y + r) + b.x;
+        const uint16_t* s = Row(src, b.sy + r) + b.sx;
+        int64_t i = 0;
+        for (; i + 8 <= n; i += 8) {
+            const __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+            const __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
+            __m128i out = _mm_add_epi16(Scale8<Is565>(dv, kd), Scale8<Is565>(sv, ks));
+            if constexpr (Keyed) {
+                const __m128i hole = _mm_cmpeq_epi16(sv, kv);
+                out = _mm_or_si128(_mm_and_si128(hole, dv), _mm_andnot_si128(hole, out));
+            }
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), out);
+        }
+        for (; i < n; i += 2) Store(d + i, AlphaPair(d + i, s + i, k, m), Keyed && s[i] == key, Keyed && s[i + 1] == key);
+    }
+}
+#endif
+
 }  // namespace
 
 // ---- clipping helpers ----
@@ -298,8 +348,23 @@ int RAS_AlphaWorker(const RAS_SURFACE& dst, int32_t x, int32_t y, int32_t w, int
     if (!ClipBoth(b, dst, src)) return 0;
     const uint32_t k = static_cast<uint32_t>(level & 255) / 8;
     const PairMasks m = ScreenMasks();
+#if defined(__SSE2__)
+    const bool is565 = m.lo == (0x07E0u << 16 | 0xF81F), is555 = m.lo == (0x03E0u << 16 | 0x7C1F);
+    if (is565 || is555) {
+        // A key no pixel can hold keys nothing.
+        const bool keyed = key <= 0xFFFF;
+        if (is565) {
+            if (keyed) AlphaRows<true, true>(dst, src, b, k, key, m);
+            else AlphaRows<true, false>(dst, src, b, k, key, m);
+        } else {
+            if (keyed) AlphaRows<false, true>(dst, src, b, k, key, m);
+            else AlphaRows<false, false>(dst, src, b, k, key, m);
+        }
+        return 0;
+    }
+#endif
     SourcePairs(dst, src, b, key, [&](uint16_t* d, const uint16_t* s, bool k0, bool k1) {
-        Store(d, ScalePair(Pair(d[0], d[1]), 32 - k, m) + ScalePair(Pair(s[0], s[1]), k, m), k0, k1);
+        Store(d, AlphaPair(d, s, k, m), k0, k1);
     });
     return 0;
 }

@@ -7,6 +7,7 @@
 
 #include "platform/backend.h"
 #include "platform/display.h"
+#include "platform/pixel_rows.h"
 
 using plat::detail::LogCall;
 using plat::detail::ShouldFail;
@@ -92,6 +93,65 @@ void CopyRow<uint16_t>(uint16_t* __restrict d, const uint16_t* __restrict s, int
 }
 #endif
 
+#if defined(__SSE2__)
+// Eight 16-bit pixels reversed in one register: the order of the four words, then the two halves
+// of each word.
+inline __m128i Reverse16(__m128i v) {
+    v = _mm_shuffle_epi32(v, _MM_SHUFFLE(0, 1, 2, 3));
+    v = _mm_shufflelo_epi16(v, _MM_SHUFFLE(2, 3, 0, 1));
+    return _mm_shufflehi_epi16(v, _MM_SHUFFLE(2, 3, 0, 1));
+}
+#endif
+
+// One row of an unscaled copy mirrored left to right: d[i] = s[-i], s addressing the source pixel
+// of the row's first destination pixel. 16- and 32-bit rows go a register at a time.
+template <typename T, bool Keyed>
+void ReverseRow(T* __restrict d, const T* __restrict s, int w, T key) {
+    int i = 0;
+#if defined(__SSE2__)
+    if constexpr (sizeof(T) == 2 || sizeof(T) == 4) {
+        constexpr int kPer = 16 / sizeof(T);
+        const __m128i k = sizeof(T) == 2 ? _mm_set1_epi16(static_cast<short>(key)) : _mm_set1_epi32(static_cast<int>(key));
+        for (; i + kPer <= w; i += kPer) {
+            __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s - i - (kPer - 1)));
+            sv = sizeof(T) == 2 ? Reverse16(sv) : _mm_shuffle_epi32(sv, _MM_SHUFFLE(0, 1, 2, 3));
+            if constexpr (Keyed) {
+                // Keeps the destination where the source holds the key.
+                __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
+                __m128i hole = sizeof(T) == 2 ? _mm_cmpeq_epi16(sv, k) : _mm_cmpeq_epi32(sv, k);
+                sv = _mm_or_si128(_mm_and_si128(hole, dv), _mm_andnot_si128(hole, sv));
+            }
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), sv);
+        }
+    }
+#endif
+    for (; i < w; ++i) {
+        T v = s[-i];
+        if constexpr (Keyed) d[i] = v == key ? d[i] : v;
+        else d[i] = v;
+    }
+}
+
+// One row through a column map: d[i] = s[cols[i]].
+template <typename T, bool Keyed>
+void MapRow(T* __restrict d, const T* __restrict s, const int32_t* __restrict cols, int w, T key) {
+    for (int i = 0; i < w; ++i) {
+        T v = s[cols[i]];
+        if constexpr (Keyed) d[i] = v == key ? d[i] : v;
+        else d[i] = v;
+    }
+}
+
+// Three-byte pixels are rare: always through the column map, a pixel at a time.
+template <bool Keyed>
+void MapRow24(uint8_t* __restrict d, const uint8_t* __restrict s, const int32_t* __restrict cols, int w,
+              uint32_t key) {
+    for (int i = 0; i < w; ++i) {
+        uint32_t v = LoadPixel(s + static_cast<size_t>(cols[i]) * 3, 3);
+        if (!Keyed || v != key) StorePixel(d + static_cast<size_t>(i) * 3, 3, v);
+    }
+}
+
 struct BlitJob {
     uint8_t* dst;  // top-left of the full (unclipped) destination rectangle's first visible row
     int dst_pitch;
@@ -106,15 +166,101 @@ struct BlitJob {
     uint32_t key;
 };
 
-// Maps destination offset i in [0, dn) to a source offset in [0, sn): nearest neighbour. A clipped
-// destination rectangle may be far larger than its surface, so the sizes are 64-bit.
-inline int MapIndex(int64_t i, int64_t dn, int sn, bool mirror) {
-    int k = static_cast<int>(i * sn / dn);
-    return mirror ? sn - 1 - k : k;
+// Nearest neighbour from destination offset i in [0, dn) to a source offset k = floor(i * sn / dn)
+// in [0, sn), for consecutive i from i0 without a division per step. A clipped destination
+// rectangle may be far larger than its surface, so the sizes are 64-bit.
+struct NearestWalk {
+    int64_t k, rem, q, r, dn;
+    NearestWalk(int64_t i0, int64_t dn_, int64_t sn)
+        : k(i0 * sn / dn_), rem(i0 * sn % dn_), q(sn / dn_), r(sn % dn_), dn(dn_) {}
+    void Next() {
+        k += q;
+        rem += r;
+        if (rem >= dn) {
+            rem -= dn;
+            ++k;
+        }
+    }
+};
+
+// How a destination row takes its pixels from its source row, chosen once per blit.
+enum class Columns { Copy, Reverse, Map };
+
+// Walks the visible rows: row(d, srow) draws the visible span of destination row d (addressing
+// the span's first pixel) from source row srow. Unkeyed, a row mapping to the same source row as
+// the one before is a copy of that row.
+template <class RowFn>
+void WalkRows(const BlitJob& j, RowFn row) {
+    const int64_t dh = int64_t(j.d.bottom) - j.d.top, sh = j.s.bottom - j.s.top;
+    const size_t span = static_cast<size_t>(j.vis.right - j.vis.left) * j.bytes;
+    NearestWalk rows(int64_t(j.vis.top) - j.d.top, dh, sh);
+    int64_t last = -1;
+    const uint8_t* last_row = nullptr;
+    for (int y = j.vis.top; y < j.vis.bottom; ++y, rows.Next()) {
+        const int64_t sy = j.s.top + (j.mirror_ud ? sh - 1 - rows.k : rows.k);
+        uint8_t* d = j.dst + static_cast<size_t>(y) * j.dst_pitch + static_cast<size_t>(j.vis.left) * j.bytes;
+        if (!j.keyed && sy == last) {
+            std::memcpy(d, last_row, span);
+            continue;
+        }
+        row(d, j.src + static_cast<size_t>(sy) * j.src_pitch);
+        last = sy;
+        last_row = d;
+    }
+}
+
+// The source column of every visible destination column, in a buffer kept per thread that only
+// grows: no allocation per blit.
+const int32_t* ColumnMap(const BlitJob& j) {
+    thread_local std::vector<int32_t> cols;
+    const int w = j.vis.right - j.vis.left;
+    if (cols.size() < static_cast<size_t>(w)) cols.resize(static_cast<size_t>(w));
+    const int64_t dw = int64_t(j.d.right) - j.d.left, sw = j.s.right - j.s.left;
+    NearestWalk c(int64_t(j.vis.left) - j.d.left, dw, sw);
+    for (int i = 0; i < w; ++i, c.Next())
+        cols[static_cast<size_t>(i)] = static_cast<int32_t>(j.s.left + (j.mirror_lr ? sw - 1 - c.k : c.k));
+    return cols.data();
+}
+
+template <typename T, bool Keyed>
+void RunTyped(const BlitJob& j, Columns how) {
+    const int w = j.vis.right - j.vis.left;
+    const T key = static_cast<T>(j.key);
+    const int64_t first = int64_t(j.vis.left) - j.d.left;  // first visible column's offset in d
+    if (how == Columns::Copy) {
+        const int sx0 = static_cast<int>(j.s.left + first);
+        WalkRows(j, [&](uint8_t* d, const uint8_t* s) {
+            CopyRow(reinterpret_cast<T*>(d), reinterpret_cast<const T*>(s) + sx0, w, Keyed, key);
+        });
+    } else if (how == Columns::Reverse) {
+        const int sx0 = static_cast<int>(j.s.right - 1 - first);
+        WalkRows(j, [&](uint8_t* d, const uint8_t* s) {
+            ReverseRow<T, Keyed>(reinterpret_cast<T*>(d), reinterpret_cast<const T*>(s) + sx0, w, key);
+        });
+    } else {
+        const int32_t* cols = ColumnMap(j);
+        WalkRows(j, [&](uint8_t* d, const uint8_t* s) {
+            MapRow<T, Keyed>(reinterpret_cast<T*>(d), reinterpret_cast<const T*>(s), cols, w, key);
+        });
+    }
+}
+
+template <bool Keyed>
+void RunSized(const BlitJob& j, Columns how) {
+    switch (j.bytes) {
+        case 1: RunTyped<uint8_t, Keyed>(j, how); break;
+        case 2: RunTyped<uint16_t, Keyed>(j, how); break;
+        case 4: RunTyped<uint32_t, Keyed>(j, how); break;
+        default: {
+            const int32_t* cols = ColumnMap(j);
+            const int w = j.vis.right - j.vis.left;
+            WalkRows(j, [&](uint8_t* d, const uint8_t* s) { MapRow24<Keyed>(d, s, cols, w, j.key); });
+        }
+    }
 }
 
 // Kept out of line: inlined into its caller, its row loops lose speed.
-__attribute__((noinline)) void RunBlit(const BlitJob& j) {
+__attribute__((noinline)) void RunBlit(BlitJob j) {
     int64_t dw = int64_t(j.d.right) - j.d.left, dh = int64_t(j.d.bottom) - j.d.top;
     int sw = j.s.right - j.s.left, sh = j.s.bottom - j.s.top;
     bool plain = dw == sw && dh == sh && !j.mirror_lr && !j.mirror_ud;
@@ -127,37 +273,12 @@ __attribute__((noinline)) void RunBlit(const BlitJob& j) {
                     static_cast<size_t>(row_bytes) * (j.vis.bottom - j.vis.top));
         return;
     }
-    for (int y = j.vis.top; y < j.vis.bottom; ++y) {
-        // Unscaled rows map one to one: no division per row.
-        int sy = plain ? j.s.top + (y - j.d.top) : j.s.top + MapIndex(int64_t(y) - j.d.top, dh, sh, j.mirror_ud);
-        const uint8_t* srow = j.src + static_cast<size_t>(sy) * j.src_pitch;
-        uint8_t* drow = j.dst + static_cast<size_t>(y) * j.dst_pitch;
-        if (plain) {
-            int sx0 = j.s.left + (j.vis.left - j.d.left);
-            int w = j.vis.right - j.vis.left;
-            if (j.bytes == 2) {
-                CopyRow(reinterpret_cast<uint16_t*>(drow) + j.vis.left, reinterpret_cast<const uint16_t*>(srow) + sx0,
-                        w, j.keyed, static_cast<uint16_t>(j.key));
-            } else if (j.bytes == 4) {
-                CopyRow(reinterpret_cast<uint32_t*>(drow) + j.vis.left, reinterpret_cast<const uint32_t*>(srow) + sx0,
-                        w, j.keyed, j.key);
-            } else if (j.bytes == 1) {
-                CopyRow(drow + j.vis.left, srow + sx0, w, j.keyed, static_cast<uint8_t>(j.key));
-            } else {
-                for (int x = 0; x < w; ++x) {
-                    uint32_t v = LoadPixel(srow + (sx0 + x) * 3, 3);
-                    if (!j.keyed || v != j.key) StorePixel(drow + (j.vis.left + x) * 3, 3, v);
-                }
-            }
-            continue;
-        }
-        for (int x = j.vis.left; x < j.vis.right; ++x) {
-            int sx = j.s.left + MapIndex(int64_t(x) - j.d.left, dw, sw, j.mirror_lr);
-            uint32_t v = LoadPixel(srow + static_cast<size_t>(sx) * j.bytes, j.bytes);
-            if (j.keyed && v == j.key) continue;
-            StorePixel(drow + static_cast<size_t>(x) * j.bytes, j.bytes, v);
-        }
-    }
+    // An unmirrored, unscaled blit compares the key at the pixel's width; the others compare the
+    // whole key with the pixel, so a key wider than the pixel matches none of them.
+    if (!plain && j.bytes < 4 && (j.key >> (8 * j.bytes)) != 0) j.keyed = false;
+    Columns how = dw != sw ? Columns::Map : j.mirror_lr ? Columns::Reverse : Columns::Copy;
+    if (j.keyed) RunSized<true>(j, how);
+    else RunSized<false>(j, how);
 }
 }  // namespace
 
@@ -305,9 +426,15 @@ HRESULT DDSurface::Blt(const RECT* dest, DDSurface* src, const RECT* src_rect, u
         if (!fx) return DDERR_INVALIDPARAMS;
         for (int y = vis.top; y < vis.bottom; ++y) {
             uint8_t* row = mem_ + static_cast<size_t>(y) * pitch_;
-            if (bytes == 2) {
-                std::fill_n(reinterpret_cast<uint16_t*>(row) + vis.left, vis.right - vis.left,
-                            static_cast<uint16_t>(fx->dwFillColor));
+            if (bytes == 1) {
+                std::memset(row + vis.left, static_cast<int>(fx->dwFillColor & 0xFF),
+                            static_cast<size_t>(vis.right - vis.left));
+            } else if (bytes == 2) {
+                plat::FillRow(reinterpret_cast<uint16_t*>(row) + vis.left, static_cast<size_t>(vis.right - vis.left),
+                              static_cast<uint16_t>(fx->dwFillColor));
+            } else if (bytes == 4) {
+                plat::FillRow(reinterpret_cast<uint32_t*>(row) + vis.left, static_cast<size_t>(vis.right - vis.left),
+                              fx->dwFillColor);
             } else {
                 for (int x = vis.left; x < vis.right; ++x) StorePixel(row + x * bytes, bytes, fx->dwFillColor);
             }

@@ -73,6 +73,22 @@ TYPED_TEST(PrimDepth, SpansPixelsAndLinesClipToTheSurface) {
     EXPECT_EQ(PRIM_ClipLine(c.Desc(), &x1, &y1, &x2, &y2), 0);
 }
 
+// Spans of every short length at every start colour exactly their pixels: the wide stores of a
+// row and its overlapping last block stay inside the span.
+TYPED_TEST(PrimDepth, SpansOfEveryShortLengthColourExactlyTheirPixels) {
+    const TypeParam ink = static_cast<TypeParam>(0x5A3C1E7F);
+    for (int start = 0; start < 5; ++start)
+        for (int len = 1; len <= 40; ++len) {
+            Canvas<TypeParam> c(48, 2, 4);
+            PRIM_HLine(c.Desc(), start, start + len - 1, 1, ink);
+            EXPECT_EQ(c.Count(ink), std::min(len, 48 - start)) << start << "+" << len;
+            EXPECT_EQ(c.At(start, 1), ink);
+            EXPECT_TRUE(c.GuardIntact()) << start << "+" << len;
+            if (start + len < 48) { EXPECT_EQ(c.At(start + len, 1), 0) << start << "+" << len; }
+            if (start > 0) { EXPECT_EQ(c.At(start - 1, 1), 0) << start << "+" << len; }
+        }
+}
+
 // On the surface: both ends, one pixel per step of the longer axis, every pixel within half a step
 // of the ideal line.
 TEST(PrimLine, OnSurfaceLinesHaveBothEndsAndOnePixelPerMajorStep) {

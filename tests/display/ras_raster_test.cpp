@@ -86,6 +86,28 @@ TEST_P(Raster, LevelBlendMatchesThePerChannelFormula) {
         }
 }
 
+// Every width and offset, so that rows of whole eight-pixel steps, steps with a pair or three left
+// over, and single odd columns all meet the per-channel rule.
+TEST_P(Raster, LevelBlendOfAnyWidthMatchesThePerChannelFormula) {
+    std::mt19937 rng(77);
+    DDSurface* src = Make(48, 6, 3);
+    for (int i = 0; i < 60; ++i) support::SetPixel(src, static_cast<int>(rng() % 48), static_cast<int>(rng() % 6), 0);
+    for (int round = 0; round < 120; ++round) {
+        const int w = 1 + static_cast<int>(rng() % 40), x = static_cast<int>(rng() % 8), sx = static_cast<int>(rng() % 8);
+        const int level = static_cast<int>(rng() % 256) | 1;  // never the half level's own path
+        const uint32_t key = rng() & 1 ? RAS_NO_KEY : 0;
+        DDSurface* dst = Make(48, 6, 10 + round);
+        const auto before = support::ReadSurface(dst);
+        RAS_AlphaBlt(dst, x, 1, w, 4, src, sx, 2, level, key, 0);
+        const int drawn = w / 2 * 2;
+        ExpectPixels(dst, before, [&](int px, int py, uint16_t d) {
+            if (px < x || px >= x + drawn || py < 1 || py >= 5) return d;
+            const uint16_t s = support::PixelAt(src, px - x + sx, py + 1);
+            return key == 0 && s == 0 ? d : AlphaRef(d, s, level, is565());
+        }, "width " + std::to_string(w) + " level " + std::to_string(level) + " key " + std::to_string(key));
+    }
+}
+
 // Level 128 is the exact 50 % mix on every class; only the unkeyed mix (the path of classes 0-2 at
 // level 128, and RAS_MixBlt always) also draws the last column of an odd width.
 TEST_P(Raster, HalfLevelAndMixOnEveryProcessorClass) {
