@@ -383,7 +383,9 @@ HRESULT DDSurface::Restore() {
 HRESULT DDSurface::SetColorKey(uint32_t, const DDCOLORKEY* key) {
     if (lost_) return DDERR_SURFACELOST;
     has_key_ = key != nullptr;
-    key_ = key ? key->dwColorSpaceLowValue : 0;
+    // The key is compared at the pixel's width, so bits beyond it never stop a match.
+    const uint32_t bpp = format_.dwRGBBitCount;
+    key_ = key ? key->dwColorSpaceLowValue & (bpp >= 32 ? 0xFFFFFFFFu : (1u << bpp) - 1) : 0;
     return DD_OK;
 }
 

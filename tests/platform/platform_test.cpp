@@ -3,6 +3,7 @@
 
 #include <filesystem>
 
+#include "display/blt_frame.h"
 #include "display/dd_display.h"
 #include "platform/display.h"
 #include "platform/files.h"
@@ -234,4 +235,25 @@ TEST(Convert16To32, WidensBothLayoutsKeepingWhiteWhite) {
     EXPECT_EQ(out[0], 0xFFFFFFu);
     EXPECT_EQ(out[1], 0xFF0000u);
     EXPECT_EQ(out[2], 0x00FF00u);
+}
+
+TEST(Surfaces, ColourKeyIsComparedAtThePixelWidthOnEveryPath) {
+    support::HeadlessDisplay d;
+    ASSERT_TRUE(d.ok);
+    DDSurface* src = support::MakeSurface(4, 1, {0, 5, 0, 6});
+    DDSurface* dst = support::MakeSurface(8, 2);
+    DDCOLORKEY k{0x10000, 0x10000};  // bits above 16 are not part of a 16-bit pixel
+    src->SetColorKey(DDCKEY_SRCBLT, &k);
+    DDBLTFX fx{};
+    fx.dwSize = 100;
+    fx.dwDDFX = DDBLTFX_MIRRORLEFTRIGHT;
+    RECT plain{0, 0, 4, 1}, mirrored{4, 0, 8, 1}, stretched{0, 1, 8, 2};
+    BLT_FillRect(dst, nullptr, 9);
+    EXPECT_EQ(dst->Blt(&plain, src, nullptr, DDBLT_KEYSRC, nullptr), DD_OK);
+    EXPECT_EQ(dst->Blt(&mirrored, src, nullptr, DDBLT_KEYSRC | DDBLT_DDFX, &fx), DD_OK);
+    EXPECT_EQ(dst->Blt(&stretched, src, nullptr, DDBLT_KEYSRC, nullptr), DD_OK);
+    EXPECT_EQ(support::ReadSurface(dst),
+              (std::vector<uint16_t>{9, 5, 9, 6, 6, 9, 5, 9, 9, 9, 5, 5, 9, 9, 6, 6}));
+    DD_ReleaseSurface(src);
+    DD_ReleaseSurface(dst);
 }
