@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 
 #include "services/mth_math.h"
 
@@ -15,57 +16,32 @@ struct Mth : ::testing::Test {
 
 TEST_F(Mth, TableIsTheFloorOfTheSineAndTheQuadrantsFollow) {
     for (int d = 0; d < 90; ++d)
-        EXPECT_EQ(SIN_TABLE_DEG[d], static_cast<int>(std::floor(65536.0L * std::sin(d * 3.14159265358979323846L / 180) + 1e-9L)))
-            << d;
-    EXPECT_EQ(SIN_TABLE_DEG[1], 1143);
-    EXPECT_EQ(SIN_TABLE_DEG[30], 32768);
-    EXPECT_EQ(SIN_TABLE_DEG[45], 46340);
-    EXPECT_EQ(SIN_TABLE_DEG[89], 65526);
-    EXPECT_EQ(SIN_TABLE_DEG[90], 65535);
-    EXPECT_EQ(MTH_SinDeg(30), 32768);
-    EXPECT_EQ(MTH_SinDeg(90), 65535);
-    EXPECT_EQ(MTH_SinDeg(450), 65535);
-    EXPECT_EQ(MTH_SinDeg(270), -65535);
+        EXPECT_EQ(SIN_TABLE_DEG[d], int(std::floor(65536.0L * std::sin(d * 3.14159265358979323846L / 180) + 1e-9L))) << d;
+    for (auto [d, v] : {std::pair{1, 1143}, {30, 32768}, {45, 46340}, {89, 65526}, {90, 65535}}) EXPECT_EQ(SIN_TABLE_DEG[d], v);
+    for (auto [a, v] : {std::pair{30u, 32768}, {90u, 65535}, {450u, 65535}, {270u, -65535}}) EXPECT_EQ(MTH_SinDeg(a), v) << a;
     EXPECT_EQ(MTH_CosDeg(180), -65535);
-    for (uint32_t a = 0; a < 360; ++a) {
-        EXPECT_EQ(MTH_SinDeg(a), MTH_CosDeg((450 - a) % 360)) << a;
-        EXPECT_EQ(MTH_SinDeg(a), -MTH_SinDeg((360 - a) % 360)) << a;
-    }
+    for (uint32_t a = 0; a < 360; ++a)
+        EXPECT_TRUE(MTH_SinDeg(a) == MTH_CosDeg((450 - a) % 360) && MTH_SinDeg(a) == -MTH_SinDeg((360 - a) % 360)) << a;
 }
 
 TEST_F(Mth, FixedPointAxesAreExact) {
-    EXPECT_EQ(MTH_NegSinFix(90), -65536);
-    EXPECT_EQ(MTH_NegSinFix(270), 65536);
-    EXPECT_EQ(MTH_NegSinFix(-270), -65536);
-    EXPECT_EQ(MTH_NegSinFix(30), -32768);
-    EXPECT_EQ(MTH_CosFix(0), 65536);
-    EXPECT_EQ(MTH_CosFix(-90), 0);
-    EXPECT_EQ(MTH_CosFix(180), -65536);
-    EXPECT_EQ(MTH_CosFix(360 + 60), 32768);
+    for (auto [a, v] : {std::pair{90, -65536}, {270, 65536}, {-270, -65536}, {30, -32768}}) EXPECT_EQ(MTH_NegSinFix(a), v) << a;
+    for (auto [a, v] : {std::pair{0, 65536}, {-90, 0}, {180, -65536}, {360 + 60, 32768}}) EXPECT_EQ(MTH_CosFix(a), v) << a;
     MTH_SetShift(40);  // kept to 30: 1 << shift stays a 32-bit value
     EXPECT_EQ(MTH_CosFix(0), 1 << 30);
 }
 
 TEST_F(Mth, AnglesOfVectorsTruncateTheLargeRunningConversion) {
-    EXPECT_EQ(MTH_Atan2Deg(0, 0, 10, 0), 0);
-    EXPECT_EQ(MTH_Atan2Deg(0, 0, 0, 10), 90);
-    EXPECT_EQ(MTH_Atan2Deg(0, 0, -10, 0), 180);
-    EXPECT_EQ(MTH_Atan2Deg(0, 0, 0, -10), 270);
-    EXPECT_EQ(MTH_Atan2Deg(0, 0, 100, -1), 0);
-    EXPECT_EQ(MTH_Atan2Deg(5, 5, 5, 5), 0);
-    // 3.1415 in place of pi: a true 45 degrees gives 45.0013.
-    EXPECT_EQ(MTH_Atan2Deg(0, 0, 7, 7), 45);
-    EXPECT_EQ(MTH_Atan2Deg(-2147483647, 0, 2147483647, 0), 0);  // differences beyond 32 bits
-
-    int32_t c = 1, s = 1;
-    EXPECT_EQ(MTH_GetDirVec(0, 0, 0, 10, &c, &s), 65535);
-    EXPECT_EQ(c, 0);
-    EXPECT_EQ(s, 65535);
-    // The point rotation's convention: 270 is right, 0 is down.
-    EXPECT_EQ(MTH_AngleToVec(270, &c, &s), 0);
-    EXPECT_EQ(c, 65535);
-    EXPECT_EQ(MTH_AngleToVec(0, &c, &s), 65535);
-    EXPECT_EQ(c, 0);
+    // (7, 7): 3.1415 in place of pi makes a true 45 degrees 45.0013; the last pair differs beyond 32 bits.
+    const int32_t cases[][5] = {{0, 0, 10, 0, 0},  {0, 0, 0, 10, 90}, {0, 0, -10, 0, 180}, {0, 0, 0, -10, 270},
+                                {0, 0, 100, -1, 0}, {5, 5, 5, 5, 0},  {0, 0, 7, 7, 45},    {-2147483647, 0, 2147483647, 0, 0}};
+    for (const auto& k : cases) EXPECT_EQ(MTH_Atan2Deg(k[0], k[1], k[2], k[3]), k[4]) << k[2] << "," << k[3];
+    int32_t c = 1, s = 1, r = MTH_GetDirVec(0, 0, 0, 10, &c, &s);
+    EXPECT_EQ(std::tuple(r, c, s), std::tuple(65535, 0, 65535));
+    for (auto [a, want_sin, want_cos] : {std::tuple{270, 0, 65535}, {0, 65535, 0}}) {  // the point rotation's: 270 right, 0 down
+        r = MTH_AngleToVec(a, &c, &s);
+        EXPECT_EQ(std::pair(r, c), std::pair(want_sin, want_cos)) << a;
+    }
 }
 
 TEST_F(Mth, DirectionSectorsStartDownAndTurnClockwise) {
@@ -80,39 +56,28 @@ TEST_F(Mth, DirectionSectorsStartDownAndTurnClockwise) {
 }
 
 TEST_F(Mth, RotationsWorkedValues) {
+    // 270 keeps the point, 90 mirrors it through the centre, 0 turns +x down and 180 up; at 240
+    // (a = 30) cos 56755 and sin 32768 are shifted down.
+    const int32_t cases[][7] = {{15, 7, 270, 10, 10, 15, 7}, {15, 7, 90, 10, 10, 5, 13}, {20, 10, 0, 10, 10, 10, 20},
+                                {20, 10, 180, 10, 10, 10, 0}, {100, 0, 240, 0, 0, 86, -50}};
     POINT p;
-    MTH_RotatePoint(&p, 15, 7, 270, 10, 10);  // unchanged
-    EXPECT_EQ(p.x, 15);
-    EXPECT_EQ(p.y, 7);
-    MTH_RotatePoint(&p, 15, 7, 90, 10, 10);  // mirrored through the centre
-    EXPECT_EQ(p.x, 5);
-    EXPECT_EQ(p.y, 13);
-    MTH_RotatePoint(&p, 20, 10, 0, 10, 10);  // the +x axis turns down
-    EXPECT_EQ(p.x, 10);
-    EXPECT_EQ(p.y, 20);
-    MTH_RotatePoint(&p, 20, 10, 180, 10, 10);  // and up
-    EXPECT_EQ(p.x, 10);
-    EXPECT_EQ(p.y, 0);
-    MTH_RotatePoint(&p, 100, 0, 240, 0, 0);  // a = 30: cos 56755, sin 32768, shifted down
-    EXPECT_EQ(p.x, 86);
-    EXPECT_EQ(p.y, -50);
+    for (const auto& k : cases) {
+        MTH_RotatePoint(&p, k[0], k[1], k[2], k[3], k[4]);
+        EXPECT_EQ(std::pair(p.x, p.y), std::pair(k[5], k[6])) << k[2];
+    }
     for (int a = 0; a < 360; a += 7) {  // the length is kept to within a pixel
         MTH_RotatePoint(&p, 1000, 0, a, 0, 0);
         EXPECT_NEAR(std::hypot(double(p.x), double(p.y)), 1000, 1.5) << a;
     }
-
     // The raw form takes the angle itself.
-    MTH_RotateRaw(&p, 100, 0, 30, 0, 0);
-    EXPECT_EQ(p.x, 100 * 56755);
-    EXPECT_EQ(p.y, -100 * 32768);
-    MTH_RotateRaw(&p, 100, 0, 30 - 720, 0, 0);
-    EXPECT_EQ(p.x, 100 * 56755);
+    for (int a : {30, 30 - 720}) {
+        MTH_RotateRaw(&p, 100, 0, a, 0, 0);
+        EXPECT_EQ(std::pair(p.x, p.y), std::pair(100 * 56755, -100 * 32768)) << a;
+    }
     int32_t x = 0, y = 0;
     MTH_RotatePointFix(&x, &y, 1, 2, 101, 2, 30);
-    EXPECT_EQ(x, 1 + 86);
-    EXPECT_EQ(y, 2 - 50);
+    EXPECT_EQ(std::pair(x, y), std::pair(1 + 86, 2 - 50));
     MTH_RotatePointFix(&x, &y, 0, 0, 100, 0, 90);
-    EXPECT_EQ(x, 0);
-    EXPECT_EQ(y, -100);
+    EXPECT_EQ(std::pair(x, y), std::pair(0, -100));
 }
 }  // namespace
