@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "display/dd_display.h"
+#include "display/blt_frame.h"
 #include "tests/display/channel_reference.h"
 #include "tests/support/fixture.h"
 
@@ -101,6 +101,25 @@ protected:
                     if (keyed && s0[size_t(i / W + 2) * SW + i % W + 3] == 0) { ASSERT_EQ(straight[size_t(i)], q0[size_t(i)]) << m.name << " key at " << i; }
                 }
             }
+        // Scaled: every pixel blends the source pixel the step tables pick, as a point blit of the
+        // source scaled beforehand does.
+        for (auto [dw, dh] : {std::pair{58, 25}, std::pair{13, 30}, std::pair{160, 7}}) {
+            int32_t cols[160], rows[30];
+            ASSERT_TRUE(BLT_StepTable(cols, dw, W) && BLT_StepTable(rows, dh, H));
+            V big(size_t(dw) * dh);
+            for (int y = 0, sy = 0; y < dh; sy += rows[y++] / 2)
+                for (int x = 0, sx = 0; x < dw; sx += cols[x++] / 2) big[size_t(y) * dw + x] = s0[size_t(sy + 2) * SW + sx + 3];
+            const V d0 = Random(big.size());
+            DDSurface *scaled = Make(dw, dh, big), *p = Make(dw, dh), *q = Make(dw, dh);
+            for (const Member& m : members) {
+                Fill(p, d0);
+                Fill(q, d0);
+                RECT r{0, 0, dw, dh};
+                m.point(p, 0, 0, scaled, nullptr, 0, 1);
+                m.stretch(q, &r, src, &part, 0, 1);
+                ASSERT_EQ(ReadSurface(p), ReadSurface(q)) << m.name << " into " << dw << "x" << dh;
+            }
+        }
         DDSURFACEDESC2 desc{};
         desc.dwSize = DDSD_SIZE;
         const V before = ReadSurface(a);

@@ -102,29 +102,6 @@ TEST_P(ArithBlit, BlitsMatchChannelReferenceOnRandomPixels) {
     }
 }
 
-// Scaled blits apply the formula to the nearest source pixel the step table picks.
-TEST_P(ArithBlit, StretchedPixelsFollowTheStepTable) {
-    const int sw = 29, sh = 11;
-    const V spx = Random(size_t(sw) * sh, 7);
-    DDSurface* src = Make(sw, sh, spx);
-    for (auto [dw, dh] : {std::pair{58, 22}, std::pair{67, 5}, std::pair{13, 30}, std::pair{200, 11}})
-        for (int k : {kAdd, kSubHalf, kMix}) {
-            const V dpx = Random(size_t(dw) * dh);
-            DDSurface* dst = Make(dw, dh, dpx);
-            RECT r{0, 0, dw, dh};
-            kStretch[k](dst, &r, src, nullptr, 0, 1);
-            uint32_t acc = uint32_t(dh) / 2;  // rows: the accumulator walk from half the destination height
-            for (int y = 0, row = 0; y < dh; ++y) {
-                for (int x = 0, col = 0; x < dw; col += BLT_STEP_TABLE[x++] / 2) {
-                    const uint16_t s = spx[size_t(row) * sw + col], d = dpx[size_t(y) * dw + x];
-                    ASSERT_EQ(PixelAt(dst, x, y), s ? Ref(k, d, s, is565()) : d) << dw << "x" << dh << " " << x << "," << y;
-                }
-                for (; acc < uint32_t(sh); acc += uint32_t(dh)) row = std::min(row + 1, sh - 1);
-                acc -= uint32_t(sh);
-            }
-        }
-}
-
 TEST_P(ArithBlit, SharedWalks) {
     CheckWalks({BLEND_MEMBER(BLT_Mix, BLT_MixStretch, (f, k)), BLEND_MEMBER(BLT_Add, BLT_AddStretch, (f, k)),
                 BLEND_MEMBER(BLT_AddHalf, BLT_AddHalfStretch, (f, k)), BLEND_MEMBER(BLT_AddQuarter, BLT_AddQuarterStretch, (f, k)),
@@ -136,14 +113,10 @@ TEST_P(ArithBlit, SharedWalks) {
 // The clip rectangle bounds point and stretched forms (the latter clipping the caller's rectangle);
 // nothing is drawn when clipping leaves nothing or the source rectangle leaves its surface.
 TEST_P(ArithBlit, ClipRectangleAndRefusedRectangles) {
-    DDSurface* src = Make(32, 4, V(128, White()));
-    DDSurface* dst = Make(40, 10, V(400, 0));
+    DDSurface *src = Make(32, 4, V(128, White())), *dst = Make(40, 10, V(400, 0));
     DD_SetClipRect(5, 0, 15, 10);  // (5, 0, 20, 10)
     BLT_Add(dst, -3, 2, src, nullptr, 0, 0);
-    for (int i = 0; i < 400; ++i) {
-        const int x = i % 40, y = i / 40;
-        EXPECT_EQ(PixelAt(dst, x, y), x >= 5 && x < 20 && y >= 2 && y < 6 ? (is565() ? 0xF7DE : 0x7BDE) : 0) << x;
-    }
+    for (int i = 0; i < 400; ++i) EXPECT_EQ(PixelAt(dst, i % 40, i / 40), i % 40 >= 5 && i % 40 < 20 && i / 40 >= 2 && i / 40 < 6 ? (is565() ? 0xF7DE : 0x7BDE) : 0) << i;
     for (bool shape : {false, true}) {
         const V before = ReadSurface(dst);
         RECT r{-10, 3, 30, 12};
@@ -152,9 +125,9 @@ TEST_P(ArithBlit, ClipRectangleAndRefusedRectangles) {
         EXPECT_EQ((std::array{r.left, r.top, r.right, r.bottom}), (std::array{5, 3, 20, 10}));
     }
     const V before = ReadSurface(dst);
+    RECT away{20, 0, 30, 5}, outside{20, 0, 40, 4}, dr{5, 0, 15, 4};
     BLT_Mix(dst, 20, 0, src, nullptr, 0, 0);
     BLT_MixColor(dst, 0, 10, src, nullptr, 0, 0);
-    RECT away{20, 0, 30, 5}, outside{20, 0, 40, 4}, dr{5, 0, 15, 4};
     BLT_AddStretch(dst, &away, src, nullptr, 0, 0);
     BLT_Add(dst, 5, 0, src, &outside, 0, 0);
     BLT_AddStretch(dst, &dr, src, &outside, 0, 0);
