@@ -19,23 +19,15 @@ using V = std::vector<uint16_t>;
 using support::PixelAt;
 using support::ReadSurface;
 
-inline headless::Config Format(bool is565, int extra_pitch = 6) {
-    headless::Config c;
-    c.is565 = is565;
-    c.extra_pitch = extra_pitch;
-    return c;
-}
-
 inline void Fill(DDSurface* s, const V& px) {
     for (int i = 0; i < s->Width() * s->Height(); ++i) support::SetPixel(s, i % s->Width(), i / s->Width(), px[size_t(i)]);
 }
 
-using PointFn = std::function<void(DDSurface*, int, int, DDSurface*, const RECT*, uint32_t, int)>;
-using StretchFn = std::function<void(DDSurface*, RECT*, DDSurface*, const RECT*, uint32_t, int)>;
+// A blend member: its point and stretched forms.
 struct Member {
     const char* name;
-    PointFn point;
-    StretchFn stretch;
+    std::function<void(DDSurface*, int, int, DDSurface*, const RECT*, uint32_t, int)> point;
+    std::function<void(DDSurface*, RECT*, DDSurface*, const RECT*, uint32_t, int)> stretch;
 };
 // The bracketed arguments follow the source rectangle; f is the flip and k the key flag.
 #define BLEND_ARGS(...) __VA_ARGS__
@@ -49,10 +41,7 @@ protected:
     void TearDown() override {
         for (DDSurface* s : made) DD_ReleaseSurface(s);
     }
-    DDSurface* Make(int w, int h, const V& px = {}) {
-        made.push_back(support::MakeSurface(w, h, px));
-        return made.back();
-    }
+    DDSurface* Make(int w, int h, const V& px = {}) { return made.emplace_back(support::MakeSurface(w, h, px)); }
     // Random pixels; with zero_in, about one in that many is 0 (the key).
     V Random(size_t n, int zero_in = 0) {
         V v(n);
@@ -64,10 +53,12 @@ protected:
     uint16_t Px(int r, int g5, int b) const { return is565() ? uint16_t(r << 11 | g5 << 6 | b) : uint16_t(r << 10 | g5 << 5 | b); }
     uint16_t White() const { return is565() ? 0xFFFF : 0x7FFF; }
 
-    // For every member, mirror and key: at scale 1 the stretched form draws what the point form does,
-    // both clipped by the surface (the caller's rectangle clipped in place) and nothing outside the
+    // For every member, flip and key: at scale 1 the stretched form draws what the point form does,
+    // both cut by the clip rectangle (the caller's rectangle clipped in place) and nothing outside the
     // target moving; mirroring moves pixels without changing their colours (flip bits above the low
-    // byte ignored); keyed source 0 is skipped; failed or busy locks draw nothing and leave nothing locked.
+    // byte ignored); keyed source 0 is skipped; scaled, each pixel blends the source pixel the step
+    // tables pick; nothing is drawn and nothing left locked when clipping leaves nothing, the source
+    // rectangle leaves its surface, or a lock fails or finds the source busy.
     void CheckWalks(const std::vector<Member>& members) {
         constexpr int W = 23, H = 11, SW = W + 4;
         const V s0 = Random(size_t(SW) * (H + 3), 4);
@@ -80,14 +71,16 @@ protected:
                 const V d0 = Random(40 * 20), q0 = Random(W * H);
                 Fill(a, d0);
                 Fill(b, d0);
-                m.point(a, 5, -3, src, &part, fl, keyed);
+                DD_SetClipRect(0, 0, 24, 20);
                 RECT dr{5, -3, 5 + W, -3 + H};
+                m.point(a, 5, -3, src, &part, fl, keyed);
                 m.stretch(b, &dr, src, &part, fl, keyed);
+                DD_SetClipRect(0, 0, 640, 480);
                 const V got = ReadSurface(a);
                 ASSERT_EQ(got, ReadSurface(b)) << m.name << " flip " << fl << " key " << keyed;
-                EXPECT_EQ((std::array{dr.left, dr.top, dr.right, dr.bottom}), (std::array{5, 0, 28, 8})) << m.name;
+                EXPECT_EQ((std::array{dr.left, dr.top, dr.right, dr.bottom}), (std::array{5, 0, 24, 8})) << m.name;
                 for (int i = 0; i < 40 * 20; ++i)
-                    if (i % 40 < 5 || i % 40 >= 28 || i / 40 >= 8) { ASSERT_EQ(got[size_t(i)], d0[size_t(i)]) << m.name << " outside at " << i; }
+                    if (i % 40 < 5 || i % 40 >= 24 || i / 40 >= 8) { ASSERT_EQ(got[size_t(i)], d0[size_t(i)]) << m.name << " outside at " << i; }
                 V mirrored(q0.size());
                 for (int i = 0; i < W * H; ++i) mirrored[at(i, fl)] = q0[size_t(i)];
                 Fill(plain, q0);
@@ -101,9 +94,7 @@ protected:
                     if (keyed && s0[size_t(i / W + 2) * SW + i % W + 3] == 0) { ASSERT_EQ(straight[size_t(i)], q0[size_t(i)]) << m.name << " key at " << i; }
                 }
             }
-        // Scaled: every pixel blends the source pixel the step tables pick, as a point blit of the
-        // source scaled beforehand does.
-        for (auto [dw, dh] : {std::pair{58, 25}, std::pair{13, 30}, std::pair{160, 7}}) {
+        for (auto [dw, dh] : {std::pair{58, 25}, std::pair{13, 30}, std::pair{160, 7}}) {  // compared with a source scaled beforehand
             int32_t cols[160], rows[30];
             ASSERT_TRUE(BLT_StepTable(cols, dw, W) && BLT_StepTable(rows, dh, H));
             V big(size_t(dw) * dh);
@@ -123,21 +114,22 @@ protected:
         DDSURFACEDESC2 desc{};
         desc.dwSize = DDSD_SIZE;
         const V before = ReadSurface(a);
+        const RECT outside{SW - 4, 0, SW + 4, 4};
         for (const Member& m : members)
-            for (int busy = 0; busy < 2; ++busy) {
-                if (busy) { ASSERT_EQ(src->Lock(nullptr, &desc, 0), DD_OK); }
-                for (int form = 0; form < 2; ++form) {
-                    RECT r{0, 0, 20, 10};
-                    if (!busy) headless::FailCall("DDSurface.Lock", 1);
-                    form ? m.stretch(a, &r, src, &part, 0, 0) : m.point(a, 0, 0, src, &part, 0, 0);
-                    EXPECT_FALSE(a->IsLocked()) << m.name;
-                }
-                if (busy) src->Unlock(nullptr);
-                EXPECT_EQ(ReadSurface(a), before) << m.name << (busy ? " busy source" : " failed lock");
+            for (int run = 0; run < 8; ++run) {  // point, then stretched: nothing left, source outside, failed lock, busy source
+                const int why = run / 2;
+                RECT r{why ? 0 : 40, 0, why ? 20 : 50, 10};
+                const RECT* from = why == 1 ? &outside : &part;
+                if (why == 2) headless::FailCall("DDSurface.Lock", 1);
+                if (why == 3) { ASSERT_EQ(src->Lock(nullptr, &desc, 0), DD_OK); }
+                run % 2 ? m.stretch(a, &r, src, from, 0, 0) : m.point(a, r.left, 0, src, from, 0, 0);
+                if (why == 3) src->Unlock(nullptr);
+                EXPECT_FALSE(a->IsLocked() || src->IsLocked()) << m.name << " run " << run;
+                EXPECT_EQ(ReadSurface(a), before) << m.name << " run " << run;
             }
     }
 
-    support::HeadlessDisplay display{Format(GetParam())};
+    support::HeadlessDisplay display{headless::Config{16, GetParam(), 6}};
     std::mt19937 rng{1234};
     std::vector<DDSurface*> made;
 };

@@ -110,28 +110,4 @@ TEST_P(ArithBlit, SharedWalks) {
                 BLEND_MEMBER(BLT_MixColor, BLT_MixColorStretch, (0x0F0F, f))});
 }
 
-// The clip rectangle bounds point and stretched forms (the latter clipping the caller's rectangle);
-// nothing is drawn when clipping leaves nothing or the source rectangle leaves its surface.
-TEST_P(ArithBlit, ClipRectangleAndRefusedRectangles) {
-    DDSurface *src = Make(32, 4, V(128, White())), *dst = Make(40, 10, V(400, 0));
-    DD_SetClipRect(5, 0, 15, 10);  // (5, 0, 20, 10)
-    BLT_Add(dst, -3, 2, src, nullptr, 0, 0);
-    for (int i = 0; i < 400; ++i) EXPECT_EQ(PixelAt(dst, i % 40, i / 40), i % 40 >= 5 && i % 40 < 20 && i / 40 >= 2 && i / 40 < 6 ? (is565() ? 0xF7DE : 0x7BDE) : 0) << i;
-    for (bool shape : {false, true}) {
-        const V before = ReadSurface(dst);
-        RECT r{-10, 3, 30, 12};
-        shape ? BLT_SilhouetteStretch(dst, &r, src, nullptr, 1, 0) : BLT_SubStretch(dst, &r, src, nullptr, 1, 0);
-        EXPECT_NE(ReadSurface(dst), before);
-        EXPECT_EQ((std::array{r.left, r.top, r.right, r.bottom}), (std::array{5, 3, 20, 10}));
-    }
-    const V before = ReadSurface(dst);
-    RECT away{20, 0, 30, 5}, outside{20, 0, 40, 4}, dr{5, 0, 15, 4};
-    BLT_Mix(dst, 20, 0, src, nullptr, 0, 0);
-    BLT_MixColor(dst, 0, 10, src, nullptr, 0, 0);
-    BLT_AddStretch(dst, &away, src, nullptr, 0, 0);
-    BLT_Add(dst, 5, 0, src, &outside, 0, 0);
-    BLT_AddStretch(dst, &dr, src, &outside, 0, 0);
-    EXPECT_EQ(ReadSurface(dst), before);
-    EXPECT_FALSE(src->IsLocked() || dst->IsLocked());
-}
 }  // namespace
