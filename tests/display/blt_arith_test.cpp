@@ -1,5 +1,5 @@
-// Arithmetic blend blitters: worked values, a per-channel reference on random pixels and through the
-// step table, the walks every blend shares, and the clip rectangle.
+// Arithmetic blend blitters: worked values, a per-channel reference on random pixels, and the walks
+// every blend shares.
 #include "display/blt_arith.h"
 
 #include <algorithm>
@@ -11,10 +11,7 @@ using namespace blendtest;
 
 enum Kind { kMix, kAdd, kAddHalf, kAddQuarter, kSub, kSubHalf, kSubQuarter, kKinds };
 using ArithFn = int (*)(DDSurface*, int32_t, int32_t, DDSurface*, const RECT*, uint32_t, int32_t);
-using ArithStretchFn = int (*)(DDSurface*, RECT*, DDSurface*, const RECT*, uint32_t, int32_t);
 const ArithFn kPoint[kKinds] = {BLT_Mix, BLT_Add, BLT_AddHalf, BLT_AddQuarter, BLT_Sub, BLT_SubHalf, BLT_SubQuarter};
-const ArithStretchFn kStretch[kKinds] = {BLT_MixStretch, BLT_AddStretch, BLT_AddHalfStretch, BLT_AddQuarterStretch,
-                                         BLT_SubStretch, BLT_SubHalfStretch, BLT_SubQuarterStretch};
 
 // Per channel: adds and subtracts apply an even share of the source to the destination.
 uint16_t Ref(int k, uint16_t d, uint16_t s, bool is565) {

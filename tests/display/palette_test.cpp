@@ -75,7 +75,7 @@ TEST(Palette16, SettersChangeTheLogicalPaletteOnlyAndKeepToTheTable) {
     EXPECT_EQ((A2{DD_FadeStart(100, 0, 300, 5), DD_FADE.active}), (A2{0, 0}));
 }
 
-TEST_F(EightBit, BrightnessScalesTowardBlackAndTowardWhite) {
+TEST_F(EightBit, BrightnessScalesTowardBlackAndWhiteAndTheFlagsRuleHolds) {
     ASSERT_EQ(DD_SetBrightness(50, 10, 236), 1);
     EXPECT_EQ(DD_BRIGHTNESS[10], 128);
     EXPECT_EQ((std::array{Sent(10), Sent(245), Sent(9), Of(DD_PALETTE[10])}), (std::array{kHalf, kHalf, kStart, kStart}));
@@ -87,15 +87,13 @@ TEST_F(EightBit, BrightnessScalesTowardBlackAndTowardWhite) {
         EXPECT_EQ(Sent(1), (percent > 0 ? Rgb{255, 255, 255} : Rgb{0, 0, 0})) << percent;
         EXPECT_EQ(DD_BRIGHTNESS[1], percent > 0 ? 512 : 0) << percent;
     }
-}
-
-TEST_F(EightBit, FlagsRuleHoldsWhateverTheCallerSent) {
+    // Straight to the hardware: the flags rule holds whatever the caller sent, the logical palette stays.
     std::vector<PALETTEENTRY> in(256, PALETTEENTRY{5, 6, 7, 0xFF});
-    ASSERT_EQ(DD_SetPaletteRange(in.data(), 0, 256), DD_OK);
-    for (int i = 0; i < 256; ++i) EXPECT_EQ(DD_DISPLAY.palette->Entries()[i].peFlags, RuleFlags(i)) << i;
-    EXPECT_EQ(Of(DD_PALETTE[50]), kStart);  // straight to the hardware: the logical palette stays
     const uint8_t red[3] = {255, 0, 0};
     PALETTEENTRY back[3];
+    ASSERT_EQ(DD_SetPaletteRange(in.data(), 0, 256), DD_OK);
+    for (int i = 0; i < 256; ++i) EXPECT_EQ(DD_DISPLAY.palette->Entries()[i].peFlags, RuleFlags(i)) << i;
+    EXPECT_EQ(Of(DD_PALETTE[50]), kStart);
     ASSERT_EQ(DD_SetPaletteRGB(red, 240, 10), DD_OK);
     EXPECT_EQ((A2{DD_DISPLAY.palette->Entries()[249].peFlags, DD_DISPLAY.palette->Entries()[240].peFlags}), (A2{0, PC_RESERVED}));
     ASSERT_EQ(DD_GetPaletteEntries(back, 247, 3), DD_OK);
@@ -119,17 +117,13 @@ TEST_F(EightBit, PalettesFromBitmapsAndPicturesAreBounded) {
     std::vector<uint8_t> block(4 + 768);  // a 2 x 2 picture, then its palette
     for (int i = 0; i < 256; ++i) block[4 + 3 * i] = uint8_t(i), block[5 + 3 * i] = uint8_t(255 - i), block[6 + 3 * i] = 7;
     GRP_IMAGE image;
-    image.bpp = 8;
-    image.width = image.height = 2;
-    image.pixels = block.data();
-    image.palette = block.data() + 4;
+    image.bpp = 8, image.width = image.height = 2, image.pixels = block.data(), image.palette = block.data() + 4;
     ASSERT_EQ(DD_PaletteFromGrp(&image, 240, 100), 1);  // cut to the table
     EXPECT_EQ((std::array{Of(DD_PALETTE[250]), Sent(255)}), (std::array{Rgb{250, 5, 7}, Rgb{255, 0, 7}}));
     EXPECT_EQ(DD_PALETTE[250].peFlags, 0);
     image.bpp = 16;  // a picture of another depth carries no palette
     EXPECT_EQ(DD_PaletteFromGrp(&image, 20, 1), 0);
-    image.bpp = 8;
-    image.palette = nullptr;
+    image.bpp = 8, image.palette = nullptr;
     EXPECT_EQ((A2{DD_PaletteFromGrp(&image, 20, 1), DD_PaletteFromGrp(nullptr, 20, 1)}), (A2{0, 0}));
     EXPECT_EQ(Of(DD_PALETTE[20]), kStart);
 }
@@ -165,9 +159,9 @@ TEST_F(EightBit, FadesAcrossAClockWrapWaitingZeroLengthAndLong) {
     ASSERT_EQ((A2{DD_FadeStart(0, 50, 0, 256), DD_FadeFinish(0)}), (A2{1, 1}));  // zero length: ends at its first step
     EXPECT_EQ(DD_FADE.active, 0);
     EXPECT_EQ(Sent(128), kHalf);
-    ASSERT_EQ(DD_FadeStart(1000, 100, 0, 256), 1);  // time already run out: the waiting form ends at once
+    ASSERT_EQ(DD_FadeStart(1000, 100, 0, 256), 1);
     headless::AdvanceTime(5000);
-    ASSERT_EQ(DD_FadeFinish(0), 1);
+    ASSERT_EQ(DD_FadeFinish(0), 1);  // time already run out: the waiting form ends at once
     EXPECT_EQ(Sent(128), kStart);
     headless::SetTime(0);  // a long fade does not overflow the level product
     ASSERT_EQ((A2{DD_FadeStart(0xF0000000u, 200, 0, 256), DD_FadeFinish(1)}), (A2{1, 1}));
