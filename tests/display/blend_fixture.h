@@ -3,13 +3,11 @@
 // every blend member must pass.
 #pragma once
 #include <gtest/gtest.h>
-
 #include <array>
 #include <functional>
 #include <random>
 #include <string>
 #include <vector>
-
 #include "display/blt_frame.h"
 #include "tests/display/channel_reference.h"
 #include "tests/support/fixture.h"

@@ -1,9 +1,7 @@
 // Arithmetic blend blitters: worked values, a per-channel reference on random pixels, and the walks
 // every blend shares.
 #include "display/blt_arith.h"
-
 #include <algorithm>
-
 #include "tests/display/blend_fixture.h"
 
 namespace {

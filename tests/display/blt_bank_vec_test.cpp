@@ -1,7 +1,6 @@
 // Table blends, point and stretched, against the per-channel bank rule: every bank, every pair of
 // channel values, both layouts and every instruction set, keyed or not, mirrored or not.
 #include "display/blt_bank_vec.h"
-
 #include "display/blt_level.h"
 #include "tests/display/blend_fixture.h"
 

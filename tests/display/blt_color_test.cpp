@@ -1,7 +1,6 @@
 // Brightness and colour blend blitters against per-channel references, their worked values, clamped
 // levels and banks, the walks every blend shares, and the rectangle tint.
 #include "display/blt_color.h"
-
 #include "display/blt_level.h"
 #include "tests/display/blend_fixture.h"
 

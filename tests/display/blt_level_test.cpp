@@ -1,11 +1,8 @@
 // The level blitters: alpha and additive levels, dim and whiten in pairs with their clipping and row
 // padding, and the workers' bounds. The banks themselves are checked in blt_bank_vec_test.
 #include "display/blt_level.h"
-
 #include <gtest/gtest.h>
-
 #include <cstring>
-
 #include "tests/display/blend_fixture.h"
 
 namespace {
@@ -63,9 +60,8 @@ TEST_P(Level, AddLevelSaturatesAndCapsItsStrength) {
         BLT_AddLevel(dst, 0, 0, src, nullptr, level, 0, 0);
         EXPECT_EQ(ReadSurface(dst), (V{Px(31, 19, 31), Px(9, 31, 1), Px(31, 0, 31)})) << level;
     }
-    RECT r{0, 0, 3, 1};
-    BLT_AddLevel(dst, 0, 0, src, nullptr, 0, 0, 0);  // below 1 draws nothing
-    BLT_AddLevelStretch(dst, &r, src, nullptr, -1, 0, 0);
+    RECT r{0, 0, 3, 1};  // below 1 draws nothing
+    BLT_AddLevel(dst, 0, 0, src, nullptr, 0, 0, 0), BLT_AddLevelStretch(dst, &r, src, nullptr, -1, 0, 0);
     EXPECT_EQ(ReadSurface(dst), (V{Px(31, 19, 31), Px(9, 31, 1), Px(31, 0, 31)}));
 }
 
@@ -112,8 +108,7 @@ TEST_P(Level, WhitenEndsAreAnOrdinaryBlitAndAWhiteRectangle) {
     BLT_Whiten(dst, 6, 2, src, &part, 32, 0, 0);  // 3 x 2 at (6, 2), cut by the surface only
     for (int i = 0; i < 32; ++i) EXPECT_EQ(PixelAt(dst, i % 8, i / 8), i % 8 >= 6 && i / 8 >= 2 ? 0xFFFF : 3) << i;
     Fill(dst, V(32, 3));  // positions and rectangles at the ends of the integer range paint nothing, never overflow
-    BLT_Whiten(dst, INT32_MAX - 1, 0, src, &huge, 32, 0, 0);
-    BLT_Dim(dst, 0, 0, src, &huge, 5, 0, 0);
+    BLT_Whiten(dst, INT32_MAX - 1, 0, src, &huge, 32, 0, 0), BLT_Dim(dst, 0, 0, src, &huge, 5, 0, 0);
     EXPECT_EQ(ReadSurface(dst), V(32, 3));
 }
 
@@ -149,8 +144,7 @@ TEST_P(Level, PaddingIsNeverDrawnAndTheDefaultSourceIsTheRealWidth) {
     ASSERT_GT(dst->Pitch(), 12);
     for (auto [s, v] : {std::pair{dst, 0xAB}, {src, 0xCD}, {narrow, 0xCD}})
         for (int y = 0; y < s->Height(); ++y) std::memset(s->Memory() + size_t(y) * s->Pitch() + 2 * size_t(s->Width()), v, size_t(s->Pitch()) - 2 * size_t(s->Width()));
-    BLT_Dim(dst, 2, 0, src, nullptr, 16, 0, 0);
-    BLT_Whiten(dst, 2, 1, src, nullptr, 16, 0, 0);
+    BLT_Dim(dst, 2, 0, src, nullptr, 16, 0, 0), BLT_Whiten(dst, 2, 1, src, nullptr, 16, 0, 0);
     for (size_t i = 0; i < 3 * size_t(dst->Pitch()); ++i)
         if (i % dst->Pitch() >= 12) { ASSERT_EQ(dst->Memory()[i], 0xAB) << "byte " << i; }
     EXPECT_EQ(PixelAt(dst, 5, 0), ref::Dim(0x7BDE, 16, is565()));
@@ -181,12 +175,10 @@ TEST(Workers, ResultsKeysAndSourceBounds) {
     V d(16, 0x1111), s(16, 0xFFFF);
     BLT_WORKER_PARAMS p{.dst = d.data(), .dst_pitch = 4, .dst_width = 4, .dst_height = 4, .width = 2, .height = 2, .src = s.data(),
                         .src_pitch = 4, .src_width = 4, .src_height = 4, .level = 31, .key = 0};
-    EXPECT_EQ(BLT_WhitenWorker(&p), 0);  // whiten draws only without a key
-    EXPECT_EQ(d[0], 0x1111);
+    EXPECT_EQ((std::array{BLT_WhitenWorker(&p), int(d[0])}), (std::array{0, 0x1111}));  // whiten draws only without a key
     p.key = BLT_WHITEN_NO_KEY;
     EXPECT_EQ(BLT_WhitenWorker(&p), 1);
-    p.key = BLT_NO_KEY;
-    p.x = 4;
+    p.key = BLT_NO_KEY, p.x = 4;
     EXPECT_EQ(BLT_DimWorker(&p), 0);  // clipped away
     std::fill(d.begin(), d.end(), 0x1111);
     p.x = 0;
@@ -196,7 +188,5 @@ TEST(Workers, ResultsKeysAndSourceBounds) {
     }
     EXPECT_EQ(d, V(16, 0x1111));
     p.src_x = 0, p.src_y = 2;
-    EXPECT_EQ(BLT_DimWorker(&p), 1);
-    EXPECT_EQ((V{d[0], d[2]}), (V{ref::Dim(0xFFFF, 31, true), 0x1111}));
-    EXPECT_EQ(BLT_DimWorker(nullptr), 0);
+    EXPECT_EQ((std::array{BLT_DimWorker(&p), int(d[0]), int(d[2]), BLT_DimWorker(nullptr)}), (std::array{1, int(ref::Dim(0xFFFF, 31, true)), 0x1111, 0}));
 }

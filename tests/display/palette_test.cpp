@@ -1,9 +1,7 @@
 // The 8-bit palette: flags rule, brightness scaling, setters at 16 bits, timed fades on manual time.
 #include <gtest/gtest.h>
-
 #include <array>
 #include <vector>
-
 #include "display/dd_palette.h"
 #include "display/grp_file.h"
 #include "platform/window.h"
