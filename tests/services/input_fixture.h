@@ -1,8 +1,11 @@
-// Shared set-up for the input tests: a headless display, the devices opened on its window.
+// Shared by the input tests: a headless display with the devices opened on its window, and the
+// names of the set-1 keys the SDL tests check against.
 #pragma once
 #include <gtest/gtest.h>
 
-#include <memory>
+#include <algorithm>
+#include <sstream>
+#include <string>
 
 #include "platform/headless/headless.h"
 #include "platform/window.h"
@@ -24,9 +27,6 @@ inline void Activate(bool active) {
     active ? INP_Acquire() : INP_Unacquire();
 }
 
-// The raw axis value the devices scale to v (-100..100).
-inline int32_t RawFor(int v) { return int32_t((int64_t(v + 100) * 65535 + 199) / 200) - 32768; }
-
 inline bool AnyKeyDown() {
     for (int k = 0; k < 256; ++k)
         if (KEY_IsDown(k)) return true;
@@ -36,42 +36,61 @@ inline bool AnyKeyDown() {
 // One mouse poll; the button word, or ~0u when the poll failed.
 inline uint32_t PollButtons() {
     uint32_t b = 0;
-    if (!MOUSE_Poll()) return ~0u;
-    MOUSE_GetState(nullptr, nullptr, &b);
-    return b;
+    return MOUSE_Poll() ? (MOUSE_GetState(nullptr, nullptr, &b), b) : ~0u;
+}
+
+// The default key of each of the first twelve map entries (keypad 2 1 4 7 8 9 6 3, Z X C, keypad 5)
+// and the logical bits it gives.
+inline constexpr uint8_t kDefaultKeys[12] = {0x50, 0x4F, 0x4B, 0x47, 0x48, 0x49, 0x4D, 0x51, 0x2C, 0x2D, 0x2E, 0x4C};
+inline constexpr uint16_t kDefaultBits[12] = {0x2, 0x6, 0x4, 0x5, 0x1, 0x9, 0x8, 0xA, 0x10, 0x20, 0x40, 0x80};
+inline uint16_t DefaultBits(int code) {
+    for (int i = 0; i < 12; ++i)
+        if (kDefaultKeys[i] == code) return kDefaultBits[i];
+    return 0;
 }
 
 class InputTest : public testing::Test {
 protected:
-    // Scripted state that must be in place before the devices are created.
-    virtual void BeforeInit() {}
     void SetUp() override {
-        display = std::make_unique<support::HeadlessDisplay>();
-        ASSERT_TRUE(display->ok);
-        BeforeInit();
+        ASSERT_TRUE(display.ok);
+        Restart();
+    }
+    void TearDown() override { INP_Term(); }
+    // Opens the devices again, so scripted state set before it counts as present at start-up.
+    void Restart(int joysticks = 0) {
+        for (int i = 0; i < joysticks; ++i) headless::SetJoystick(i, 0, 0, 0);
         MOUSE_STATE = MouseState{};
-        di = INP_Init(display->window, nullptr);
+        di = INP_Init(display.window, nullptr);
         KEY_Init(&KEY_DATA, nullptr, nullptr);
         MOUSE_FRAME = MouseFrame{};
     }
-    void TearDown() override {
-        INP_Term();
-        display.reset();
+    // Joystick i at (x, y) in device units (-100..100) with those buttons down.
+    static void Stick(int x, int y, uint32_t buttons = 0, int i = 0) {
+        auto raw = [](int v) { return int32_t((int64_t(v + 100) * 65535 + 199) / 200) - 32768; };
+        headless::SetJoystick(i, raw(x), raw(y), buttons);
     }
-    std::unique_ptr<support::HeadlessDisplay> display;
+    support::HeadlessDisplay display;
     DIObject* di = nullptr;
 };
 
-// Joysticks attached before start-up (0..n-1, centred, nothing pressed).
-template <int N>
-class WithJoysticks : public InputTest {
-protected:
-    void BeforeInit() override {
-        for (int i = 0; i < N; ++i) headless::SetJoystick(i, 0, 0, 0);
-    }
-    // Joystick i at (x, y) in device units with those buttons down.
-    void Stick(int x, int y, uint32_t buttons = 0, int i = 0) {
-        headless::SetJoystick(i, RawFor(x), RawFor(y), buttons);
-    }
-};
+// The keys of set-1 codes 0x01-0x58 in order, by SDL scancode name ('_' for a space) and by X
+// keysym on a US layout; '~' where SDL has no name or no key sends the code.
+inline constexpr const char* kSet1Sdl =
+    "Escape 1 2 3 4 5 6 7 8 9 0 - = Backspace Tab Q W E R T Y U I O P [ ] Return Left_Ctrl A S D F G H J K L ; ' ` "
+    "Left_Shift \\ Z X C V B N M , . / Right_Shift Keypad_* Left_Alt Space CapsLock F1 F2 F3 F4 F5 F6 F7 F8 F9 F10 "
+    "Numlock ScrollLock Keypad_7 Keypad_8 Keypad_9 Keypad_- Keypad_4 Keypad_5 Keypad_6 Keypad_+ Keypad_1 Keypad_2 "
+    "Keypad_3 Keypad_0 Keypad_. ~ ~ ~ F11 F12";
+inline constexpr const char* kSet1X =
+    "Escape 1 2 3 4 5 6 7 8 9 0 minus equal BackSpace Tab q w e r t y u i o p bracketleft bracketright Return "
+    "Control_L a s d f g h j k l semicolon apostrophe grave Shift_L backslash z x c v b n m comma period slash "
+    "Shift_R KP_Multiply Alt_L space Caps_Lock F1 F2 F3 F4 F5 F6 F7 F8 F9 F10 Num_Lock Scroll_Lock KP_Home KP_Up "
+    "KP_Prior KP_Subtract KP_Left KP_Begin KP_Right KP_Add KP_End KP_Down KP_Next KP_Insert KP_Delete ~ ~ ~ F11 F12";
+// The name of code 0x01..0x58 in one of those lists; empty where it has none.
+inline std::string Set1Name(const char* list, int code) {
+    std::istringstream words(list);
+    std::string w;
+    for (int c = 0; c < code; ++c) words >> w;
+    if (list == kSet1Sdl) std::replace(w.begin(), w.end(), '_', ' ');
+    return w == "~" ? "" : w;
+}
 }  // namespace inputtest
