@@ -3,6 +3,8 @@
 #include "tests/services/input_fixture.h"
 
 namespace {
+using Results = std::vector<HRESULT>;
+
 class Devices : public testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(display.ok && DirectInputCreate(&di) == DI_OK); }
@@ -10,60 +12,50 @@ protected:
     support::HeadlessDisplay display;
     plat::Window* window = display.window;
     DIObject* di = nullptr;
+    DIDevice* d = nullptr;
 };
 }  // namespace
 
 TEST_F(Devices, RefusalsAndAcquisitionFollowingTheWindow) {
-    DIDevice* kb = nullptr;
-    ASSERT_EQ(di->CreateDevice(DIGUID_SYSKEYBOARD, &kb), DI_OK);
-    EXPECT_EQ(kb->Acquire(), DIERR_INVALIDPARAM);  // no data format yet
-    EXPECT_EQ(kb->SetDataFormat(DIDataFormat::Mouse), DIERR_INVALIDPARAM);
-    EXPECT_EQ(kb->SetCooperativeLevel(nullptr, DISCL_NONEXCLUSIVE | DISCL_FOREGROUND), DIERR_INVALIDPARAM);
-    EXPECT_EQ(kb->SetCooperativeLevel(window, DISCL_EXCLUSIVE | DISCL_NONEXCLUSIVE | DISCL_FOREGROUND), DIERR_INVALIDPARAM);
-    EXPECT_EQ(kb->SetRange(DIJOFS_X, -100, 100), DIERR_INVALIDPARAM);
-    ASSERT_EQ(kb->SetDataFormat(DIDataFormat::Keyboard), DI_OK);
-    ASSERT_EQ(kb->SetCooperativeLevel(window, DISCL_NONEXCLUSIVE | DISCL_FOREGROUND), DI_OK);
+    EXPECT_EQ(Results({di->CreateDevice(0x55, &d), d == nullptr, di->CreateDevice(DIGUID_JOYSTICK0, &d)}),
+              Results({DIERR_DEVICENOTREG, true, DIERR_DEVICENOTREG}));  // unknown; no joystick attached
+    ASSERT_EQ(di->CreateDevice(DIGUID_SYSKEYBOARD, &d), DI_OK);
+    constexpr uint32_t kFg = DISCL_NONEXCLUSIVE | DISCL_FOREGROUND;
     uint8_t keys[300];
-    EXPECT_EQ(kb->GetDeviceState(256, keys), DIERR_NOTACQUIRED);
-    ASSERT_EQ(kb->Acquire(), DI_OK);
-    EXPECT_EQ(kb->GetDeviceState(255, keys), DIERR_INVALIDPARAM);
-    EXPECT_EQ(kb->GetDeviceState(256, nullptr), DIERR_INVALIDPARAM);
+    // No data format yet, the wrong one, no window for the foreground, both levels, a keyboard range.
+    EXPECT_EQ(Results({d->Acquire(), d->SetDataFormat(DIDataFormat::Mouse), d->SetCooperativeLevel(nullptr, kFg),
+                       d->SetCooperativeLevel(window, kFg | DISCL_EXCLUSIVE), d->SetRange(DIJOFS_X, -100, 100)}),
+              Results(5, DIERR_INVALIDPARAM));
+    EXPECT_EQ(Results({d->SetDataFormat(DIDataFormat::Keyboard), d->SetCooperativeLevel(window, kFg),
+                       d->GetDeviceState(256, keys), d->Acquire(), d->GetDeviceState(255, keys),
+                       d->GetDeviceState(256, nullptr), d->GetDeviceState(256, keys)}),
+              Results({0, 0, DIERR_NOTACQUIRED, 0, DIERR_INVALIDPARAM, DIERR_INVALIDPARAM, 0}));
     inputtest::Deliver(plat::WM_ACTIVATEAPP, 0);
-    EXPECT_EQ(kb->GetDeviceState(256, keys), DIERR_INPUTLOST);
-    EXPECT_EQ(kb->Acquire(), DIERR_OTHERAPPHASPRIO);
+    EXPECT_EQ(Results({d->GetDeviceState(256, keys), d->Acquire()}), Results({DIERR_INPUTLOST, DIERR_OTHERAPPHASPRIO}));
     inputtest::Deliver(plat::WM_ACTIVATEAPP, 1);
-    EXPECT_EQ(kb->GetDeviceState(256, keys), DIERR_NOTACQUIRED);  // lost stays lost until acquired
-    kb->Release();
-    DIDevice* d = nullptr;
-    EXPECT_EQ(di->CreateDevice(0x55, &d), DIERR_DEVICENOTREG);
-    EXPECT_EQ(d, nullptr);
-    EXPECT_EQ(di->CreateDevice(DIGUID_JOYSTICK0, &d), DIERR_DEVICENOTREG);  // none attached
+    EXPECT_EQ(d->GetDeviceState(256, keys), DIERR_NOTACQUIRED);  // lost stays lost until acquired
+    d->Release();
 }
 
 TEST_F(Devices, JoystickAxesScaleMonotonicallyToTheRange) {
     headless::SetJoystick(0, -32768, 32767, 0);
-    DIDevice* j = nullptr;
-    ASSERT_EQ(di->CreateDevice(DIGUID_JOYSTICK0, &j), DI_OK);
     DIJOYSTATE st;
-    ASSERT_EQ(std::vector<HRESULT>({j->SetDataFormat(DIDataFormat::Joystick),
-                                    j->SetCooperativeLevel(window, DISCL_NONEXCLUSIVE | DISCL_BACKGROUND),
-                                    j->SetRange(DIJOFS_X, -100, 100), j->SetRange(DIJOFS_Y, -100, 100), j->Acquire(),
-                                    j->SetRange(DIJOFS_X, -5, 5), j->Poll(), j->GetDeviceState(sizeof st, &st)}),
-              std::vector<HRESULT>({0, 0, 0, 0, 0, DIERR_GENERIC, 0, 0}));  // the range is fixed while acquired
-    EXPECT_EQ(std::vector<int32_t>({st.lX, st.lY}), std::vector<int32_t>({-100, 100}));
-    for (int32_t raw = -32768, last = -100; raw <= 32767; raw += 97, last = st.lX) {
-        headless::Input().joysticks[0].x = raw;
-        ASSERT_EQ(j->GetDeviceState(sizeof st, &st), DI_OK);
-        ASSERT_TRUE(st.lX >= last && st.lX <= 100) << raw;
+    ASSERT_EQ(Results({di->CreateDevice(DIGUID_JOYSTICK0, &d), d->SetDataFormat(DIDataFormat::Joystick),
+                       d->SetCooperativeLevel(window, DISCL_NONEXCLUSIVE | DISCL_BACKGROUND),
+                       d->SetRange(DIJOFS_X, -100, 100), d->SetRange(DIJOFS_Y, -100, 100), d->Acquire(),
+                       d->SetRange(DIJOFS_X, -5, 5), d->Poll(), d->GetDeviceState(sizeof st, &st), st.lX, st.lY}),
+              Results({0, 0, 0, 0, 0, 0, DIERR_GENERIC, 0, 0, -100, 100}));  // the range is fixed while acquired
+    for (int32_t raw = -32768, last = -100; raw <= 32767 + 64; raw += 64, last = st.lX) {
+        headless::Input().joysticks[0].x = std::min(raw, 32767);
+        ASSERT_EQ(d->GetDeviceState(sizeof st, &st), DI_OK);
+        ASSERT_TRUE(st.lX >= last && st.lX <= 100 && (raw == 0) <= (st.lX == 0)) << raw;
     }
-    headless::Input().joysticks[0].x = 0;
-    ASSERT_EQ(j->GetDeviceState(sizeof st, &st), DI_OK);
-    EXPECT_EQ(st.lX, 0);
+    EXPECT_EQ(st.lX, 100);
     // Unplugged: the read fails and the device is no longer acquired.
     headless::Input().joysticks[0].attached = false;
-    EXPECT_EQ(j->GetDeviceState(sizeof st, &st), DIERR_INPUTLOST);
-    EXPECT_FALSE(j->IsAcquired());
-    j->Release();
+    EXPECT_EQ(d->GetDeviceState(sizeof st, &st), DIERR_INPUTLOST);
+    EXPECT_FALSE(d->IsAcquired());
+    d->Release();
     EXPECT_EQ(headless::OpenJoysticks(), 0);
 }
 

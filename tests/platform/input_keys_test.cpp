@@ -7,12 +7,13 @@
 #include "tests/services/input_fixture.h"
 
 namespace in = plat::sdl::input;
+using inputtest::Values;
 
 namespace {
-void Key(Uint32 type, SDL_Scancode sc, SDL_Keycode sym = 0, Uint16 mod = 0, bool repeat = false) {
+void Key(bool down, SDL_Scancode sc, SDL_Keycode sym = 0, Uint16 mod = 0, bool repeat = false) {
     SDL_Event e{};
-    e.key = SDL_KeyboardEvent{type, 0, 0, Uint8(type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED), repeat, 0, 0,
-                              SDL_Keysym{sc, sym, mod, 0}};
+    e.key = SDL_KeyboardEvent{Uint32(down ? SDL_KEYDOWN : SDL_KEYUP), 0, 0, Uint8(down ? SDL_PRESSED : SDL_RELEASED),
+                              repeat, 0, 0, SDL_Keysym{sc, sym, mod, 0}};
     in::HandleEvent(e);
 }
 
@@ -39,44 +40,36 @@ TEST(KeyCodes, TablesMatchSdlBothWays) {
     const std::pair<int, SDL_Scancode> pairs[] = {
         {0x70, SDL_SCANCODE_INTERNATIONAL2}, {0x79, SDL_SCANCODE_INTERNATIONAL4}, {0x7B, SDL_SCANCODE_INTERNATIONAL5},
         {0x7D, SDL_SCANCODE_INTERNATIONAL3}, {0x94, SDL_SCANCODE_LANG5}, {0x73, SDL_SCANCODE_INTERNATIONAL1},
-        {0x9C, SDL_SCANCODE_KP_ENTER}, {0x9D, SDL_SCANCODE_RCTRL}, {0xB5, SDL_SCANCODE_KP_DIVIDE},
-        {0xB8, SDL_SCANCODE_RALT}, {0xC8, SDL_SCANCODE_UP}, {0xCB, SDL_SCANCODE_LEFT}, {0xCD, SDL_SCANCODE_RIGHT},
-        {0xD0, SDL_SCANCODE_DOWN}, {0xD2, SDL_SCANCODE_INSERT}, {0xD3, SDL_SCANCODE_DELETE}};
-    for (auto [code, sc] : pairs) {
-        EXPECT_EQ(in::ScancodeFromKeyCode(code), sc) << code;
-        EXPECT_EQ(in::KeyCodeFromScancode(sc), code) << code;
-    }
+        {0x9C, SDL_SCANCODE_KP_ENTER}, {0x9D, SDL_SCANCODE_RCTRL}, {0xB5, SDL_SCANCODE_KP_DIVIDE}, {0xB8, SDL_SCANCODE_RALT},
+        {0xC8, SDL_SCANCODE_UP}, {0xCB, SDL_SCANCODE_LEFT}, {0xCD, SDL_SCANCODE_RIGHT}, {0xD0, SDL_SCANCODE_DOWN},
+        {0xD2, SDL_SCANCODE_INSERT}, {0xD3, SDL_SCANCODE_DELETE}};
+    for (auto [code, sc] : pairs)
+        EXPECT_EQ(Values({in::ScancodeFromKeyCode(code), in::KeyCodeFromScancode(sc)}), Values({sc, code})) << code;
     // Katakana and hiragana keys of other keyboards are the same kana key.
     for (SDL_Scancode sc : {SDL_SCANCODE_LANG3, SDL_SCANCODE_LANG4}) EXPECT_EQ(in::KeyCodeFromScancode(sc), 0x70);
-    // Every scancode and every code round-trips; out of range gives nothing.
-    for (int sc = 0; sc < SDL_NUM_SCANCODES; ++sc) {
-        int code = in::KeyCodeFromScancode(SDL_Scancode(sc));
-        EXPECT_EQ(in::KeyCodeFromScancode(in::ScancodeFromKeyCode(code)), code) << sc;
+    // Every scancode and code round-trips; out of range gives nothing.
+    for (int i = -1; i <= std::max<int>(SDL_NUM_SCANCODES, 256); ++i) {
+        const int code = in::KeyCodeFromScancode(SDL_Scancode(i));
+        const SDL_Scancode sc = in::ScancodeFromKeyCode(i);
+        EXPECT_EQ(in::KeyCodeFromScancode(in::ScancodeFromKeyCode(code)), code) << i;
+        EXPECT_EQ(in::KeyCodeFromScancode(sc), sc == SDL_SCANCODE_UNKNOWN ? 0 : i) << i;
+        EXPECT_TRUE((i >= 0 && i < SDL_NUM_SCANCODES) || code == 0) << i;
+        EXPECT_TRUE((i >= 0 && i < 256) || sc == SDL_SCANCODE_UNKNOWN) << i;
     }
-    for (int code = 0; code < 256; ++code) {
-        SDL_Scancode sc = in::ScancodeFromKeyCode(code);
-        EXPECT_EQ(in::KeyCodeFromScancode(sc), sc == SDL_SCANCODE_UNKNOWN ? 0 : code) << code;
-    }
-    for (int sc : {-1, int(SDL_NUM_SCANCODES)}) EXPECT_EQ(in::KeyCodeFromScancode(SDL_Scancode(sc)), 0);
-    EXPECT_EQ(in::ScancodeFromKeyCode(256), SDL_SCANCODE_UNKNOWN);
 }
 
 TEST(SdlKeyboard, KeypadCodesIgnoreNumLock) {
-    // Without Num Lock the keypad sends navigation symbols; the physical key is what counts.
-    const std::tuple<SDL_Scancode, SDL_Keycode, SDL_Keycode, int> keys[] = {
-        {SDL_SCANCODE_KP_2, SDLK_KP_2, SDLK_DOWN, 0x50},  {SDL_SCANCODE_KP_1, SDLK_KP_1, SDLK_END, 0x4F},
-        {SDL_SCANCODE_KP_4, SDLK_KP_4, SDLK_LEFT, 0x4B},  {SDL_SCANCODE_KP_7, SDLK_KP_7, SDLK_HOME, 0x47},
-        {SDL_SCANCODE_KP_8, SDLK_KP_8, SDLK_UP, 0x48},    {SDL_SCANCODE_KP_9, SDLK_KP_9, SDLK_PAGEUP, 0x49},
-        {SDL_SCANCODE_KP_6, SDLK_KP_6, SDLK_RIGHT, 0x4D}, {SDL_SCANCODE_KP_3, SDLK_KP_3, SDLK_PAGEDOWN, 0x51},
-        {SDL_SCANCODE_KP_5, SDLK_KP_5, SDLK_CLEAR, 0x4C}, {SDL_SCANCODE_KP_0, SDLK_KP_0, SDLK_INSERT, 0x52},
-        {SDL_SCANCODE_KP_PERIOD, SDLK_KP_PERIOD, SDLK_DELETE, 0x53}};
-    for (bool num : {true, false}) {
-        for (auto [sc, with_num, without_num, code] : keys) {
-            in::ResetState();
-            Key(SDL_KEYDOWN, sc, num ? with_num : without_num, num ? KMOD_NUM : KMOD_NONE);
-            EXPECT_EQ(DownKeys(), std::set<int>{code}) << num << " " << code;
-            Key(SDL_KEYUP, sc, num ? with_num : without_num, num ? KMOD_NUM : KMOD_NONE);
-            EXPECT_EQ(DownKeys(), std::set<int>{}) << num << " " << code;
+    // Keypad 1-9, 0 and '.' in scancode order: the key code, and the symbol sent without Num Lock.
+    const int codes[] = {0x4F, 0x50, 0x51, 0x4B, 0x4C, 0x4D, 0x47, 0x48, 0x49, 0x52, 0x53};
+    const SDL_Keycode nav[] = {SDLK_END,  SDLK_DOWN, SDLK_PAGEDOWN, SDLK_LEFT,   SDLK_CLEAR, SDLK_RIGHT,
+                               SDLK_HOME, SDLK_UP,   SDLK_PAGEUP,   SDLK_INSERT, SDLK_DELETE};
+    for (int i = 0; i < 22; ++i) {
+        const bool num = i < 11;
+        const auto sc = SDL_Scancode(SDL_SCANCODE_KP_1 + i % 11);
+        in::ResetState();
+        for (bool down : {true, false}) {
+            Key(down, sc, num ? SDL_SCANCODE_TO_KEYCODE(sc) : nav[i % 11], num ? KMOD_NUM : KMOD_NONE);
+            EXPECT_EQ(DownKeys(), down ? std::set<int>{codes[i % 11]} : std::set<int>{}) << num << " " << codes[i % 11];
         }
     }
 }
@@ -84,22 +77,22 @@ TEST(SdlKeyboard, KeypadCodesIgnoreNumLock) {
 TEST(SdlKeyboard, RepeatNeverReachesTheSnapshotAndTapsReachOneFrame) {
     in::ResetState();
     // A repeat arriving after the release (a late queued event) must not bring the key back.
-    Key(SDL_KEYDOWN, SDL_SCANCODE_Z);
+    Key(true, SDL_SCANCODE_Z);
     EXPECT_EQ(DownKeys(), std::set<int>{0x2C});
-    Key(SDL_KEYUP, SDL_SCANCODE_Z);
-    Key(SDL_KEYDOWN, SDL_SCANCODE_Z, SDLK_z, 0, true);
+    Key(false, SDL_SCANCODE_Z);
+    Key(true, SDL_SCANCODE_Z, SDLK_z, 0, true);
     EXPECT_EQ(DownKeys(), std::set<int>{});
     // Pressed and released within one pump: down for every read until the pump after one.
     in::BeginPump();
-    Key(SDL_KEYDOWN, SDL_SCANCODE_X);
-    Key(SDL_KEYUP, SDL_SCANCODE_X);
+    Key(true, SDL_SCANCODE_X);
+    Key(false, SDL_SCANCODE_X);
     in::BeginPump();
     EXPECT_EQ(DownKeys(), std::set<int>{0x2D});
     EXPECT_EQ(DownKeys(), std::set<int>{0x2D});
     in::BeginPump();
     EXPECT_EQ(DownKeys(), std::set<int>{});
     // A key pressed again before its pending release is held again.
-    for (Uint32 type : {SDL_KEYDOWN, SDL_KEYUP, SDL_KEYDOWN}) Key(type, SDL_SCANCODE_C);
+    for (bool down : {true, false, true}) Key(down, SDL_SCANCODE_C);
     EXPECT_EQ(DownKeys(), std::set<int>{0x2E});
     in::BeginPump();
     EXPECT_EQ(DownKeys(), std::set<int>{0x2E});

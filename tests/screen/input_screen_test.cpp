@@ -16,15 +16,11 @@ intptr_t Proc(plat::Window* w, uint32_t m, uintptr_t wp, intptr_t lp) {
     return plat::DefWindowProc(w, m, wp, lp);
 }
 
-void Pump() {
-    plat::Msg msg;
-    while (plat::PeekMessage(&msg)) plat::DispatchMessage(msg);
-}
-
 // Runs frames (pump, then the input step) until done() holds or the time is up.
 bool FramesUntil(const std::function<bool()>& done, int ms = 2000) {
+    plat::Msg msg;
     for (uint32_t end = SDL_GetTicks() + uint32_t(ms); SDL_GetTicks() < end; SDL_Delay(10)) {
-        Pump();
+        while (plat::PeekMessage(&msg)) plat::DispatchMessage(msg);
         KEY_Update();
         if (done()) return true;
     }
@@ -47,7 +43,7 @@ protected:
         ASSERT_NE(sdl = plat::sdl::NativeWindow(window), nullptr);
         PumpFor(200);
         // Without a window manager the keyboard follows the pointer: put it over the window.
-        MoveTo(320, 240);
+        ASSERT_EQ(MoveTo(320, 240), 0);
         SDL_RaiseWindow(sdl);
         SDL_SetWindowInputFocus(sdl);
         PumpFor(200);
@@ -62,21 +58,20 @@ protected:
         if (window) plat::DestroyWindow(window);
         plat::Shutdown();
     }
-    void MoveTo(int x, int y) {  // window pixels
+    int MoveTo(int x, int y) {  // window pixels
         int wx = 0, wy = 0;
         SDL_GetWindowPosition(sdl, &wx, &wy);
-        ASSERT_EQ(Xdo("mousemove " + std::to_string(wx + x) + " " + std::to_string(wy + y)), 0);
+        return Xdo("mousemove " + std::to_string(wx + x) + " " + std::to_string(wy + y));
     }
-    testing::AssertionResult PointerAt(int x, int y) {
-        if (FramesUntil([&] { return MOUSE_FRAME.x == x && MOUSE_FRAME.y == y; })) return testing::AssertionSuccess();
+    // After a move to window pixel (wx, wy) when given: whether a frame reads client pixel (x, y).
+    testing::AssertionResult PointerAt(int x, int y, int wx = -1, int wy = -1) {
+        if ((wx < 0 || MoveTo(wx, wy) == 0) && FramesUntil([&] { return MOUSE_FRAME.x == x && MOUSE_FRAME.y == y; }))
+            return testing::AssertionSuccess();
         return testing::AssertionFailure() << "pointer at " << MOUSE_FRAME.x << "," << MOUSE_FRAME.y;
     }
     void Resize(int w, int h) {
         SDL_SetWindowSize(sdl, w, h);
         PumpFor(300);
-        int got = 0;
-        SDL_GetWindowSize(sdl, &got, nullptr);
-        ASSERT_EQ(got, w);
     }
     plat::Window* window = nullptr;
     SDL_Window* sdl = nullptr;
@@ -84,28 +79,23 @@ protected:
 }  // namespace
 
 TEST_F(InputScreen, PointerMapsToClientPixelsInWindowAndLetterbox) {
-    MoveTo(100, 50);
-    EXPECT_TRUE(PointerAt(100, 50));
-    MoveTo(639, 479);
-    EXPECT_TRUE(PointerAt(639, 479));
-    // A wider window shows the 640 x 480 picture between bars 80 pixels wide.
+    EXPECT_TRUE(PointerAt(100, 50, 100, 50));
+    EXPECT_TRUE(PointerAt(639, 479, 639, 479));
+    // A wider window shows the 640 x 480 picture between bars 80 pixels wide; on a bar the pointer
+    // reads as the nearest client column.
     Resize(800, 480);
-    MoveTo(80 + 100, 50);
-    EXPECT_TRUE(PointerAt(100, 50));
-    MoveTo(20, 60);  // on the left bar: the nearest client column
-    EXPECT_TRUE(PointerAt(0, 60));
+    EXPECT_TRUE(PointerAt(100, 50, 80 + 100, 50));
+    EXPECT_TRUE(PointerAt(0, 60, 20, 60));
     // One and a half times the size: every client pixel is 1.5 window pixels.
     Resize(960, 720);
-    MoveTo(150 + 1, 75 + 1);
-    EXPECT_TRUE(PointerAt(100, 50));
+    EXPECT_TRUE(PointerAt(100, 50, 150 + 1, 75 + 1));
     // Placing the pointer from the game lands on the same client pixel.
     MOUSE_SetPos(200, 100);
     EXPECT_TRUE(PointerAt(200, 100));
 }
 
-TEST_F(InputScreen, ClickGivesEdgeOnce) {
-    MoveTo(300, 200);
-    ASSERT_TRUE(PointerAt(300, 200));
+TEST_F(InputScreen, ClickGivesEdgeOnceAndTheWheelRuns) {
+    ASSERT_TRUE(PointerAt(300, 200, 300, 200));
     ASSERT_EQ(Xdo("mousedown 1"), 0);
     EXPECT_TRUE(FramesUntil([] { return MOUSE_FRAME.edge == 9; })) << MOUSE_FRAME.edge;
     EXPECT_TRUE(FramesUntil([] { return MOUSE_FRAME.edge == 0 && MOUSE_FRAME.buttons == 1; }));
@@ -114,7 +104,6 @@ TEST_F(InputScreen, ClickGivesEdgeOnce) {
     // A click sent at once still shows its press in one frame.
     ASSERT_EQ(Xdo("click 3"), 0);
     EXPECT_TRUE(FramesUntil([] { return MOUSE_FRAME.edge == 0x12; })) << MOUSE_FRAME.edge;
-    // The wheel is a running position.
     int32_t before = 0, after = 0;
     MOUSE_GetWheel(&before);
     ASSERT_EQ(Xdo("click 4"), 0);
@@ -141,12 +130,10 @@ TEST_F(InputScreen, EveryMainKeyReadsAsItsOwnCodeAndButtons) {
         if (code == 0x3A || code == 0x45) Xdo("key " + keysym);  // lock back off
     }
     // With Num Lock on the keypad sends digits and gives the same buttons.
-    ASSERT_EQ(Xdo("key Num_Lock"), 0);
-    ASSERT_EQ(Xdo("keydown KP_8"), 0);
+    ASSERT_EQ(Xdo("key Num_Lock keydown KP_8"), 0);
     EXPECT_TRUE(FramesUntil([] { return KEY_DATA.held == 0x1; })) << KEY_DATA.held;
-    ASSERT_EQ(Xdo("keyup KP_8"), 0);
+    ASSERT_EQ(Xdo("keyup KP_8 key Num_Lock"), 0);
     EXPECT_TRUE(FramesUntil([] { return KEY_DATA.held == 0; }));
-    ASSERT_EQ(Xdo("key Num_Lock"), 0);
     // Press and release at once: the press still reaches one frame.
     ASSERT_EQ(Xdo("key x"), 0);
     EXPECT_TRUE(FramesUntil([] { return (KEY_DATA.pressed & 0x20) != 0; }));

@@ -1,11 +1,11 @@
-// Shared by the input tests: a headless display with the devices opened on its window, and the
-// names of the set-1 keys the SDL tests check against.
+// Shared by the input tests: the devices opened on a headless display, and set-1 key names.
 #pragma once
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "platform/headless/headless.h"
 #include "platform/window.h"
@@ -27,11 +27,9 @@ inline void Activate(bool active) {
     active ? INP_Acquire() : INP_Unacquire();
 }
 
-inline bool AnyKeyDown() {
-    for (int k = 0; k < 256; ++k)
-        if (KEY_IsDown(k)) return true;
-    return false;
-}
+using Values = std::vector<int64_t>;  // for comparing several results at once
+
+inline bool AnyKeyDown() { return std::any_of(KEY_STATE, KEY_STATE + 256, [](uint8_t k) { return k & 0x80; }); }
 
 // One mouse poll; the button word, or ~0u when the poll failed.
 inline uint32_t PollButtons() {
@@ -44,9 +42,8 @@ inline uint32_t PollButtons() {
 inline constexpr uint8_t kDefaultKeys[12] = {0x50, 0x4F, 0x4B, 0x47, 0x48, 0x49, 0x4D, 0x51, 0x2C, 0x2D, 0x2E, 0x4C};
 inline constexpr uint16_t kDefaultBits[12] = {0x2, 0x6, 0x4, 0x5, 0x1, 0x9, 0x8, 0xA, 0x10, 0x20, 0x40, 0x80};
 inline uint16_t DefaultBits(int code) {
-    for (int i = 0; i < 12; ++i)
-        if (kDefaultKeys[i] == code) return kDefaultBits[i];
-    return 0;
+    const uint8_t* k = std::find(kDefaultKeys, kDefaultKeys + 12, code);
+    return k == kDefaultKeys + 12 ? 0 : kDefaultBits[k - kDefaultKeys];
 }
 
 class InputTest : public testing::Test {

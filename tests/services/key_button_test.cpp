@@ -1,6 +1,4 @@
 // Logical buttons: maps into the button word, edges, the repeat clock, history and the mouse frame.
-#include <vector>
-
 #include "shell/sysdat.h"
 #include "tests/services/input_fixture.h"
 
@@ -10,7 +8,7 @@ namespace {
 constexpr uint8_t kPad8 = 0x48, kPad9 = 0x49, kPad6 = 0x4D, kPad3 = 0x51, kPad7 = 0x47, kZ = 0x2C, kX = 0x2D;
 constexpr uint32_t kKb = KEY_SOURCE_KEYBOARD, kJoy = KEY_SOURCE_JOYSTICK;
 
-using Word = std::vector<uint32_t>;  // held, pressed, released, source
+using Word = Values;  // held, pressed, released, source
 Word Poll() {
     KEY_Poll(&KEY_DATA);
     return {KEY_DATA.held, KEY_DATA.pressed, KEY_DATA.released, KEY_DATA.source};
@@ -40,19 +38,18 @@ TEST_F(InputTest, InitResetsTheControllerAndAlwaysWritesTheDefaultAssignment) {
     for (int i = 0; i < 20; ++i) keys[i] = uint16_t(0x10 + i), pads[i] = uint16_t(0x100 + i);
     KEY_Init(&KEY_DATA, keys, pads);
     EXPECT_EQ(KEY_DATA.pressed | KEY_DATA.released | KEY_DATA.held | KEY_DATA.repeat | KEY_DATA.repeat_phase, 0u);
-    EXPECT_EQ(Word({KEY_DATA.delay, uint32_t(KEY_DATA.ring_index), KEY_DATA.source}), Word({200, 31, kJoy}));
+    EXPECT_EQ(Values({KEY_DATA.delay, KEY_DATA.ring_index, KEY_DATA.source}), Values({200, 31, kJoy}));
     EXPECT_EQ(KEY_DATA.ring, decltype(KEY_DATA.ring){});
     for (uint32_t t : KEY_DATA.press_time) EXPECT_EQ(t, KEY_NOT_HELD);
     EXPECT_TRUE(KEY_DATA.key_map == SYS_DATA.KEY_MAP && KEY_DATA.pad_map == SYS_DATA.PAD_MAP);
-    std::vector<uint16_t> want_keys(kDefaultKeys, kDefaultKeys + 12);
+    Values want_keys(kDefaultKeys, kDefaultKeys + 12);
     want_keys.resize(20, 0xFFFF);
-    EXPECT_EQ(std::vector<uint16_t>(SYS_DATA.KEY_MAP, SYS_DATA.KEY_MAP + 20), want_keys);
+    EXPECT_EQ(Values(SYS_DATA.KEY_MAP, SYS_DATA.KEY_MAP + 20), want_keys);
     // Pad entries 0-7 keep the given map; 8-19 are buttons 0-11.
-    EXPECT_EQ(std::vector<uint16_t>(SYS_DATA.PAD_MAP, SYS_DATA.PAD_MAP + 20),
-              std::vector<uint16_t>({0x100, 0x101, 0x102, 0x103, 0x104, 0x105, 0x106, 0x107, 0x10, 0x20, 0x40, 0, 0, 0,
-                                     0x80, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(Values(SYS_DATA.PAD_MAP, SYS_DATA.PAD_MAP + 20),
+              Values({0x100, 0x101, 0x102, 0x103, 0x104, 0x105, 0x106, 0x107, 0x10, 0x20, 0x40, 0, 0, 0, 0x80, 0, 0, 0, 0, 0}));
     KEY_InitDefault();
-    EXPECT_EQ(std::vector<uint16_t>(SYS_DATA.PAD_MAP, SYS_DATA.PAD_MAP + 8), std::vector<uint16_t>(8, 0));
+    EXPECT_EQ(Values(SYS_DATA.PAD_MAP, SYS_DATA.PAD_MAP + 8), Values(8, 0));
 }
 
 TEST_F(InputTest, MapEntriesGiveTheirBitsWithEdgesAndBadEntriesNeverContribute) {
@@ -69,7 +66,7 @@ TEST_F(InputTest, MapEntriesGiveTheirBitsWithEdgesAndBadEntriesNeverContribute) 
     // Entries past the defaults reach the further actions; the last three give nothing.
     headless::Input().keys.fill(0);
     for (int i = 12; i < 20; ++i) SYS_DATA.KEY_MAP[i] = uint16_t(0x10 + i), headless::SetKey(uint8_t(0x10 + i), true);
-    EXPECT_EQ(Poll()[0], 0x1F00u);
+    EXPECT_EQ(Poll()[0], 0x1F00);
     // Every key down: unassigned entries, and codes past the snapshot from a damaged settings file
     // (truncated they would name held keys), give nothing; the last real code still works.
     headless::Input().keys.fill(0x80);
@@ -77,9 +74,9 @@ TEST_F(InputTest, MapEntriesGiveTheirBitsWithEdgesAndBadEntriesNeverContribute) 
     EXPECT_EQ(Poll(), Word({0, 0, 0x1F00, KEY_SOURCE_NONE}));
     const uint16_t damaged[] = {0x100, 0x1FF, 0x12C, 0x8000, 0xFFFE};
     for (int i = 0; i < 5; ++i) SYS_DATA.KEY_MAP[8 + i] = damaged[i];
-    EXPECT_EQ(Poll()[0], 0u);
+    EXPECT_EQ(Poll()[0], 0);
     SYS_DATA.KEY_MAP[0] = 255;
-    EXPECT_EQ(Poll()[0], 0x2u);
+    EXPECT_EQ(Poll()[0], 0x2);
 }
 
 TEST_F(InputTest, RepeatFiresOnPressAfterTwoHundredThenEverySixtySix) {
@@ -91,8 +88,7 @@ TEST_F(InputTest, RepeatFiresOnPressAfterTwoHundredThenEverySixtySix) {
     // Release ends the repeat; the next press starts over with the long delay.
     headless::SetKey(kZ, false);
     PollAt(5610);
-    EXPECT_EQ(KEY_DATA.repeat, 0);
-    EXPECT_EQ(KEY_DATA.press_time[4], KEY_NOT_HELD);
+    EXPECT_EQ(Values({KEY_DATA.repeat, KEY_DATA.press_time[4]}), Values({0, KEY_NOT_HELD}));
     headless::SetKey(kZ, true);
     EXPECT_EQ(RepeatTimes(5620, 200, 1, 0x10), (std::vector<uint32_t>{0, 200}));
     // Per bit across the clock's wrap: up pressed 10 ms before it, right at the clock's last value.
@@ -129,14 +125,13 @@ TEST_F(InputTest, KeyboardComesBeforeTheJoystickAndStickThresholds) {
         Stick(c[0], c[1], uint32_t(c[2]));
         Word w = Poll();
         int32_t x = 0, y = 0;
-        ASSERT_EQ(INP_GetJoystick(0, &x, &y, nullptr), 1);
-        ASSERT_EQ(std::vector<int32_t>({x, y}), std::vector<int32_t>({c[0], c[1]}));
-        EXPECT_EQ(Word({w[0], w[3]}), Word({uint32_t(c[3]), c[3] ? kJoy : KEY_SOURCE_NONE})) << x << "," << y << " " << c[2];
+        ASSERT_EQ(Values({INP_GetJoystick(0, &x, &y, nullptr), x, y}), Values({1, c[0], c[1]}));
+        EXPECT_EQ(Word({w[0], w[3]}), Word({c[3], c[3] ? kJoy : KEY_SOURCE_NONE})) << x << "," << y;
     }
     SYS_DATA.PAD_MAP[8 + 11] = 0x1000;
     SYS_DATA.PAD_MAP[0] = 0x0800;  // entries 0-7 are never read
     Stick(0, 0, 0x800 | 0x100);
-    EXPECT_EQ(Poll()[0], 0x1000u);
+    EXPECT_EQ(Poll()[0], 0x1000);
 }
 
 TEST_F(InputTest, HistoryHoldsTheLastThirtyTwoPolls) {
@@ -158,17 +153,16 @@ TEST_F(InputTest, UpdateFillsTheMouseFrameAndAClickGivesEdgeNineThenZero) {
     for (const auto& f : frames) {
         headless::SetMouse(301, 202, uint8_t(f[0]));
         KEY_Update();
-        EXPECT_EQ(Word({uint32_t(MOUSE_FRAME.x), uint32_t(MOUSE_FRAME.y), MOUSE_FRAME.buttons, MOUSE_FRAME.edge}),
-                  Word({301, 202, f[1], f[2]}));
+        EXPECT_EQ(Values({MOUSE_FRAME.x, MOUSE_FRAME.y, MOUSE_FRAME.buttons, MOUSE_FRAME.edge}), Values({301, 202, f[1], f[2]}));
     }
     // The same step polls the buttons; deactivation lets them go until the next activation.
     headless::SetKey(kPad9, true);
     headless::SetMouse(10, 10, 0x1);
     KEY_Update();
-    EXPECT_EQ(Word({KEY_DATA.held, KEY_DATA.ring[KEY_DATA.ring_index]}), Word({0x9, 0x9}));
+    EXPECT_EQ(Values({KEY_DATA.held, KEY_DATA.ring[KEY_DATA.ring_index]}), Values({0x9, 0x9}));
     Activate(false);
     KEY_Update();
-    EXPECT_EQ(Word({KEY_DATA.released, MOUSE_FRAME.buttons}), Word({0x9, 0}));
+    EXPECT_EQ(Values({KEY_DATA.released, MOUSE_FRAME.buttons}), Values({0x9, 0}));
     Activate(true);
     KEY_Update();
     EXPECT_EQ(KEY_DATA.pressed, 0x9);
@@ -177,8 +171,7 @@ TEST_F(InputTest, UpdateFillsTheMouseFrameAndAClickGivesEdgeNineThenZero) {
     Key(kPad9, false);
     Key(kPad3, true);
     MOUSE_MoveByKeys(&KEY_DATA, display.window, &x, &y, 4, 0);
-    EXPECT_EQ(std::vector<int32_t>({x, y, headless::Input().mouse_x, headless::Input().mouse_y}),
-              std::vector<int32_t>({104, 104, 104, 104}));
+    EXPECT_EQ(Values({x, y, headless::Input().mouse_x, headless::Input().mouse_y}), Values(4, 104));
     Key(kPad3, false);
     headless::SetMouse(1, 1, 0);
     MOUSE_MoveByKeys(&KEY_DATA, display.window, &x, &y, 4, 0);
