@@ -2,21 +2,12 @@
 #include "platform/input.h"
 #include "tests/services/input_fixture.h"
 
-namespace {
 using Results = std::vector<HRESULT>;
+using inputtest::InputTest;
 
-class Devices : public testing::Test {
-protected:
-    void SetUp() override { ASSERT_TRUE(display.ok && DirectInputCreate(&di) == DI_OK); }
-    void TearDown() override { di->Release(); }
-    support::HeadlessDisplay display;
-    plat::Window* window = display.window;
-    DIObject* di = nullptr;
+TEST_F(InputTest, DeviceRefusalsAndAcquisitionFollowingTheWindow) {
     DIDevice* d = nullptr;
-};
-}  // namespace
-
-TEST_F(Devices, RefusalsAndAcquisitionFollowingTheWindow) {
+    plat::Window* window = display.window;
     EXPECT_EQ(Results({di->CreateDevice(0x55, &d), d == nullptr, di->CreateDevice(DIGUID_JOYSTICK0, &d)}),
               Results({DIERR_DEVICENOTREG, true, DIERR_DEVICENOTREG}));  // unknown; no joystick attached
     ASSERT_EQ(di->CreateDevice(DIGUID_SYSKEYBOARD, &d), DI_OK);
@@ -37,11 +28,12 @@ TEST_F(Devices, RefusalsAndAcquisitionFollowingTheWindow) {
     d->Release();
 }
 
-TEST_F(Devices, JoystickAxesScaleMonotonicallyToTheRange) {
+TEST_F(InputTest, JoystickAxesScaleMonotonicallyToTheRange) {
+    DIDevice* d = nullptr;
     headless::SetJoystick(0, -32768, 32767, 0);
     DIJOYSTATE st;
     ASSERT_EQ(Results({di->CreateDevice(DIGUID_JOYSTICK0, &d), d->SetDataFormat(DIDataFormat::Joystick),
-                       d->SetCooperativeLevel(window, DISCL_NONEXCLUSIVE | DISCL_BACKGROUND),
+                       d->SetCooperativeLevel(display.window, DISCL_NONEXCLUSIVE | DISCL_BACKGROUND),
                        d->SetRange(DIJOFS_X, -100, 100), d->SetRange(DIJOFS_Y, -100, 100), d->Acquire(),
                        d->SetRange(DIJOFS_X, -5, 5), d->Poll(), d->GetDeviceState(sizeof st, &st), st.lX, st.lY}),
               Results({0, 0, 0, 0, 0, 0, DIERR_GENERIC, 0, 0, -100, 100}));  // the range is fixed while acquired
@@ -59,7 +51,7 @@ TEST_F(Devices, JoystickAxesScaleMonotonicallyToTheRange) {
     EXPECT_EQ(headless::OpenJoysticks(), 0);
 }
 
-TEST_F(Devices, AsyncKeyStateReadsKeysAndPhysicalButtons) {
+TEST_F(InputTest, AsyncKeyStateReadsKeysAndPhysicalButtons) {
     headless::SetKey(0x2C, true);  // Z
     headless::SetKey(0x36, true);  // right shift
     headless::SetMouse(0, 0, 0x2);

@@ -58,8 +58,9 @@ TEST(KeyCodes, TablesMatchSdlBothWays) {
     }
 }
 
-TEST(SdlKeyboard, KeypadCodesIgnoreNumLock) {
-    // Keypad 1-9, 0 and '.' in scancode order: the key code, and the symbol sent without Num Lock.
+TEST(SdlKeyboard, PhysicalKeysWithoutRepeatsAndTapsReachOneRead) {
+    // Keypad 1-9, 0 and '.' in scancode order: the code, the same with Num Lock on or off, and the
+    // symbol sent without it.
     const int codes[] = {0x4F, 0x50, 0x51, 0x4B, 0x4C, 0x4D, 0x47, 0x48, 0x49, 0x52, 0x53};
     const SDL_Keycode nav[] = {SDLK_END,  SDLK_DOWN, SDLK_PAGEDOWN, SDLK_LEFT,   SDLK_CLEAR, SDLK_RIGHT,
                                SDLK_HOME, SDLK_UP,   SDLK_PAGEUP,   SDLK_INSERT, SDLK_DELETE};
@@ -72,9 +73,6 @@ TEST(SdlKeyboard, KeypadCodesIgnoreNumLock) {
             EXPECT_EQ(DownKeys(), down ? std::set<int>{codes[i % 11]} : std::set<int>{}) << num << " " << codes[i % 11];
         }
     }
-}
-
-TEST(SdlKeyboard, RepeatNeverReachesTheSnapshotAndTapsReachOneFrame) {
     in::ResetState();
     // A repeat arriving after the release (a late queued event) must not bring the key back.
     Key(true, SDL_SCANCODE_Z);

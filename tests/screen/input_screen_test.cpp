@@ -1,5 +1,5 @@
-// Screen tests of input on a real X display: keys and pointer sent with xdotool reach the logical
-// buttons and the mouse frame through the SDL backend.
+// Input on a real X display: keys and pointer sent with xdotool reach the logical buttons and the
+// mouse frame through the SDL backend.
 #include <SDL.h>
 
 #include <cstdlib>
@@ -26,94 +26,43 @@ bool FramesUntil(const std::function<bool()>& done, int ms = 2000) {
     }
     return false;
 }
-void PumpFor(int ms) { FramesUntil([] { return false; }, ms); }
 
 int Xdo(const std::string& args) { return std::system(("xdotool " + args).c_str()); }
+}  // namespace
 
-class InputScreen : public testing::Test {
-protected:
-    void SetUp() override {
-        if (std::system("command -v xdotool > /dev/null 2>&1") != 0) GTEST_SKIP() << "xdotool is not installed";
-        ASSERT_TRUE(plat::InitBackend(plat::BackendKind::Sdl));
-        window = plat::CreateMainWindow("input", 640, 480, Proc);
-        ASSERT_NE(window, nullptr);
-        int32_t full = 0;
-        ASSERT_EQ(DD_Init(window, 640, 480, 16, &full, 0, 1), 1);
-        plat::ShowWindow(window, true);
-        ASSERT_NE(sdl = plat::sdl::NativeWindow(window), nullptr);
-        PumpFor(200);
-        // Without a window manager the keyboard follows the pointer: put it over the window.
-        ASSERT_EQ(MoveTo(320, 240), 0);
-        SDL_RaiseWindow(sdl);
-        SDL_SetWindowInputFocus(sdl);
-        PumpFor(200);
-        ASSERT_NE(INP_Init(window, nullptr), nullptr);
-        INP_Acquire();
-        KEY_InitDefault();
-        MOUSE_FRAME = MouseFrame{};
-    }
-    void TearDown() override {
-        INP_Term();
-        DD_Release();
-        if (window) plat::DestroyWindow(window);
-        plat::Shutdown();
-    }
-    int MoveTo(int x, int y) {  // window pixels
+TEST(InputScreen, KeysPointerAndButtonsThroughTheXServer) {
+    if (std::system("command -v xdotool > /dev/null 2>&1") != 0) GTEST_SKIP() << "xdotool is not installed";
+    ASSERT_TRUE(plat::InitBackend(plat::BackendKind::Sdl));
+    plat::Window* window = plat::CreateMainWindow("input", 640, 480, Proc);
+    int32_t full = 0;
+    ASSERT_EQ(DD_Init(window, 640, 480, 16, &full, 0, 1), 1);
+    plat::ShowWindow(window, true);
+    SDL_Window* sdl = plat::sdl::NativeWindow(window);
+    ASSERT_NE(sdl, nullptr);
+    auto move_to = [&](int x, int y) {  // window pixels
         int wx = 0, wy = 0;
         SDL_GetWindowPosition(sdl, &wx, &wy);
         return Xdo("mousemove " + std::to_string(wx + x) + " " + std::to_string(wy + y));
-    }
+    };
     // After a move to window pixel (wx, wy) when given: whether a frame reads client pixel (x, y).
-    testing::AssertionResult PointerAt(int x, int y, int wx = -1, int wy = -1) {
-        if ((wx < 0 || MoveTo(wx, wy) == 0) && FramesUntil([&] { return MOUSE_FRAME.x == x && MOUSE_FRAME.y == y; }))
+    auto pointer_at = [&](int x, int y, int wx = -1, int wy = -1) {
+        if ((wx < 0 || move_to(wx, wy) == 0) && FramesUntil([&] { return MOUSE_FRAME.x == x && MOUSE_FRAME.y == y; }))
             return testing::AssertionSuccess();
         return testing::AssertionFailure() << "pointer at " << MOUSE_FRAME.x << "," << MOUSE_FRAME.y;
-    }
-    void Resize(int w, int h) {
-        SDL_SetWindowSize(sdl, w, h);
-        PumpFor(300);
-    }
-    plat::Window* window = nullptr;
-    SDL_Window* sdl = nullptr;
-};
-}  // namespace
+    };
+    FramesUntil([] { return false; }, 200);
+    // Without a window manager the keyboard follows the pointer: put it over the window.
+    ASSERT_EQ(move_to(320, 240), 0);
+    SDL_RaiseWindow(sdl);
+    SDL_SetWindowInputFocus(sdl);
+    FramesUntil([] { return false; }, 200);
+    ASSERT_NE(INP_Init(window, nullptr), nullptr);
+    INP_Acquire();
+    KEY_InitDefault();
 
-TEST_F(InputScreen, PointerMapsToClientPixelsInWindowAndLetterbox) {
-    EXPECT_TRUE(PointerAt(100, 50, 100, 50));
-    EXPECT_TRUE(PointerAt(639, 479, 639, 479));
-    // A wider window shows the 640 x 480 picture between bars 80 pixels wide; on a bar the pointer
-    // reads as the nearest client column.
-    Resize(800, 480);
-    EXPECT_TRUE(PointerAt(100, 50, 80 + 100, 50));
-    EXPECT_TRUE(PointerAt(0, 60, 20, 60));
-    // One and a half times the size: every client pixel is 1.5 window pixels.
-    Resize(960, 720);
-    EXPECT_TRUE(PointerAt(100, 50, 150 + 1, 75 + 1));
-    // Placing the pointer from the game lands on the same client pixel.
-    MOUSE_SetPos(200, 100);
-    EXPECT_TRUE(PointerAt(200, 100));
-}
-
-TEST_F(InputScreen, ClickGivesEdgeOnceAndTheWheelRuns) {
-    ASSERT_TRUE(PointerAt(300, 200, 300, 200));
-    ASSERT_EQ(Xdo("mousedown 1"), 0);
-    EXPECT_TRUE(FramesUntil([] { return MOUSE_FRAME.edge == 9; })) << MOUSE_FRAME.edge;
-    EXPECT_TRUE(FramesUntil([] { return MOUSE_FRAME.edge == 0 && MOUSE_FRAME.buttons == 1; }));
-    ASSERT_EQ(Xdo("mouseup 1"), 0);
-    EXPECT_TRUE(FramesUntil([] { return MOUSE_FRAME.buttons == 0; }));
-    // A click sent at once still shows its press in one frame.
-    ASSERT_EQ(Xdo("click 3"), 0);
-    EXPECT_TRUE(FramesUntil([] { return MOUSE_FRAME.edge == 0x12; })) << MOUSE_FRAME.edge;
-    int32_t before = 0, after = 0;
-    MOUSE_GetWheel(&before);
-    ASSERT_EQ(Xdo("click 4"), 0);
-    EXPECT_TRUE(FramesUntil([&] { return MOUSE_GetWheel(&after), after - before == DI_WHEEL_DELTA; })) << after;
-}
-
-// Every key of codes 0x01-0x58 on the server's US layout, pressed alone, reads as exactly that code
-// and gives its logical buttons: X key codes go through SDL's scancodes and back to the set-1 code
-// of the same key. The keypad without Num Lock sends navigation symbols; the physical keys count.
-TEST_F(InputScreen, EveryMainKeyReadsAsItsOwnCodeAndButtons) {
+    // Every key of codes 0x01-0x58 on the server's US layout, pressed alone, reads as exactly that
+    // code and gives its logical buttons: X key codes go through SDL's scancodes and back to the
+    // set-1 code of the same key. The keypad without Num Lock sends navigation symbols.
     auto only = [](int code) {
         for (int k = 0; k < 256; ++k)
             if (KEY_IsDown(k) != (k == code) && !(code == 0x36 && k == 0x2A)) return false;  // xdotool adds left shift
@@ -134,8 +83,41 @@ TEST_F(InputScreen, EveryMainKeyReadsAsItsOwnCodeAndButtons) {
     EXPECT_TRUE(FramesUntil([] { return KEY_DATA.held == 0x1; })) << KEY_DATA.held;
     ASSERT_EQ(Xdo("keyup KP_8 key Num_Lock"), 0);
     EXPECT_TRUE(FramesUntil([] { return KEY_DATA.held == 0; }));
-    // Press and release at once: the press still reaches one frame.
+    // A tap sent at once still reaches one frame.
     ASSERT_EQ(Xdo("key x"), 0);
     EXPECT_TRUE(FramesUntil([] { return (KEY_DATA.pressed & 0x20) != 0; }));
     EXPECT_TRUE(FramesUntil([] { return KEY_DATA.held == 0; }));
+
+    // A click gives the edge once; one sent at once still shows its press; the wheel runs.
+    ASSERT_TRUE(pointer_at(300, 200, 300, 200));
+    ASSERT_EQ(Xdo("mousedown 1"), 0);
+    EXPECT_TRUE(FramesUntil([] { return MOUSE_FRAME.edge == 9; })) << MOUSE_FRAME.edge;
+    EXPECT_TRUE(FramesUntil([] { return MOUSE_FRAME.edge == 0 && MOUSE_FRAME.buttons == 1; }));
+    ASSERT_EQ(Xdo("mouseup 1"), 0);
+    EXPECT_TRUE(FramesUntil([] { return MOUSE_FRAME.buttons == 0; }));
+    ASSERT_EQ(Xdo("click 3"), 0);
+    EXPECT_TRUE(FramesUntil([] { return MOUSE_FRAME.edge == 0x12; })) << MOUSE_FRAME.edge;
+    int32_t before = 0, after = 0;
+    MOUSE_GetWheel(&before);
+    ASSERT_EQ(Xdo("click 4"), 0);
+    EXPECT_TRUE(FramesUntil([&] { return MOUSE_GetWheel(&after), after - before == DI_WHEEL_DELTA; })) << after;
+
+    // The pointer in client pixels: in the window, then letterboxed between bars 80 pixels wide
+    // (on a bar: the nearest client column), then at one and a half times the size.
+    EXPECT_TRUE(pointer_at(100, 50, 100, 50));
+    EXPECT_TRUE(pointer_at(639, 479, 639, 479));
+    SDL_SetWindowSize(sdl, 800, 480);
+    FramesUntil([] { return false; }, 300);
+    EXPECT_TRUE(pointer_at(100, 50, 80 + 100, 50));
+    EXPECT_TRUE(pointer_at(0, 60, 20, 60));
+    SDL_SetWindowSize(sdl, 960, 720);
+    FramesUntil([] { return false; }, 300);
+    EXPECT_TRUE(pointer_at(100, 50, 150 + 1, 75 + 1));
+    MOUSE_SetPos(200, 100);  // placed from the game: lands on the same client pixel
+    EXPECT_TRUE(pointer_at(200, 100));
+
+    INP_Term();
+    DD_Release();
+    plat::DestroyWindow(window);
+    plat::Shutdown();
 }
