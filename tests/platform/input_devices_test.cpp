@@ -5,7 +5,7 @@
 using Results = std::vector<HRESULT>;
 using inputtest::InputTest;
 
-TEST_F(InputTest, DeviceRefusalsAndAcquisitionFollowingTheWindow) {
+TEST_F(InputTest, DeviceRefusalsAcquisitionFollowingTheWindowAndAsyncState) {
     DIDevice* d = nullptr;
     plat::Window* window = display.window;
     EXPECT_EQ(Results({di->CreateDevice(0x55, &d), d == nullptr, di->CreateDevice(DIGUID_JOYSTICK0, &d)}),
@@ -26,6 +26,16 @@ TEST_F(InputTest, DeviceRefusalsAndAcquisitionFollowingTheWindow) {
     inputtest::Deliver(plat::WM_ACTIVATEAPP, 1);
     EXPECT_EQ(d->GetDeviceState(256, keys), DIERR_NOTACQUIRED);  // lost stays lost until acquired
     d->Release();
+    // The asynchronous state reads keys and physical buttons.
+    headless::SetKey(0x2C, true);  // Z
+    headless::SetKey(0x36, true);  // right shift
+    headless::SetMouse(0, 0, 0x2);
+    const std::pair<int, bool> vks[] = {{'Z', true},  {'X', false},           {0x10, true},
+                                        {0xE9, false}, {plat::VK_LBUTTON, false}, {plat::VK_RBUTTON, true}};
+    for (auto [vk, down] : vks) EXPECT_EQ((plat::GetAsyncKeyState(vk) & 0x8000) != 0, down) << vk;
+    // Letters, digits, keypad and arrows land on their physical keys.
+    const std::pair<int, int> codes[] = {{'A', 0x1E}, {'M', 0x32}, {'0', 0x0B}, {0x62, 0x50}, {0x26, 0xC8}};
+    for (auto [vk, code] : codes) EXPECT_EQ(plat::KeyCodeForVirtualKey(vk), code) << vk;
 }
 
 TEST_F(InputTest, JoystickAxesScaleMonotonicallyToTheRange) {
@@ -49,16 +59,4 @@ TEST_F(InputTest, JoystickAxesScaleMonotonicallyToTheRange) {
     EXPECT_FALSE(d->IsAcquired());
     d->Release();
     EXPECT_EQ(headless::OpenJoysticks(), 0);
-}
-
-TEST_F(InputTest, AsyncKeyStateReadsKeysAndPhysicalButtons) {
-    headless::SetKey(0x2C, true);  // Z
-    headless::SetKey(0x36, true);  // right shift
-    headless::SetMouse(0, 0, 0x2);
-    const std::pair<int, bool> keys[] = {{'Z', true},  {'X', false},           {0x10, true},
-                                         {0xE9, false}, {plat::VK_LBUTTON, false}, {plat::VK_RBUTTON, true}};
-    for (auto [vk, down] : keys) EXPECT_EQ((plat::GetAsyncKeyState(vk) & 0x8000) != 0, down) << vk;
-    // Letters, digits, keypad and arrows land on their physical keys.
-    const std::pair<int, int> codes[] = {{'A', 0x1E}, {'M', 0x32}, {'0', 0x0B}, {0x62, 0x50}, {0x26, 0xC8}};
-    for (auto [vk, code] : codes) EXPECT_EQ(plat::KeyCodeForVirtualKey(vk), code) << vk;
 }

@@ -40,9 +40,9 @@ TEST(KeyCodes, TablesMatchSdlBothWays) {
     const std::pair<int, SDL_Scancode> pairs[] = {
         {0x70, SDL_SCANCODE_INTERNATIONAL2}, {0x79, SDL_SCANCODE_INTERNATIONAL4}, {0x7B, SDL_SCANCODE_INTERNATIONAL5},
         {0x7D, SDL_SCANCODE_INTERNATIONAL3}, {0x94, SDL_SCANCODE_LANG5}, {0x73, SDL_SCANCODE_INTERNATIONAL1},
-        {0x9C, SDL_SCANCODE_KP_ENTER}, {0x9D, SDL_SCANCODE_RCTRL}, {0xB5, SDL_SCANCODE_KP_DIVIDE}, {0xB8, SDL_SCANCODE_RALT},
-        {0xC8, SDL_SCANCODE_UP}, {0xCB, SDL_SCANCODE_LEFT}, {0xCD, SDL_SCANCODE_RIGHT}, {0xD0, SDL_SCANCODE_DOWN},
-        {0xD2, SDL_SCANCODE_INSERT}, {0xD3, SDL_SCANCODE_DELETE}};
+        {0x9C, SDL_SCANCODE_KP_ENTER}, {0x9D, SDL_SCANCODE_RCTRL}, {0xB5, SDL_SCANCODE_KP_DIVIDE},
+        {0xB8, SDL_SCANCODE_RALT}, {0xC8, SDL_SCANCODE_UP}, {0xCB, SDL_SCANCODE_LEFT}, {0xCD, SDL_SCANCODE_RIGHT},
+        {0xD0, SDL_SCANCODE_DOWN}, {0xD2, SDL_SCANCODE_INSERT}, {0xD3, SDL_SCANCODE_DELETE}};
     for (auto [code, sc] : pairs)
         EXPECT_EQ(Values({in::ScancodeFromKeyCode(code), in::KeyCodeFromScancode(sc)}), Values({sc, code})) << code;
     // Katakana and hiragana keys of other keyboards are the same kana key.
@@ -59,8 +59,7 @@ TEST(KeyCodes, TablesMatchSdlBothWays) {
 }
 
 TEST(SdlKeyboard, PhysicalKeysWithoutRepeatsAndTapsReachOneRead) {
-    // Keypad 1-9, 0 and '.' in scancode order: the code, the same with Num Lock on or off, and the
-    // symbol sent without it.
+    // Keypad 1-9, 0, '.': the code, alike with Num Lock on or off, and the symbol sent with it off.
     const int codes[] = {0x4F, 0x50, 0x51, 0x4B, 0x4C, 0x4D, 0x47, 0x48, 0x49, 0x52, 0x53};
     const SDL_Keycode nav[] = {SDLK_END,  SDLK_DOWN, SDLK_PAGEDOWN, SDLK_LEFT,   SDLK_CLEAR, SDLK_RIGHT,
                                SDLK_HOME, SDLK_UP,   SDLK_PAGEUP,   SDLK_INSERT, SDLK_DELETE};

@@ -1,5 +1,4 @@
-// Input on a real X display: keys and pointer sent with xdotool reach the logical buttons and the
-// mouse frame through the SDL backend.
+// Input on a real X display: keys and pointer sent with xdotool reach the buttons and mouse frame.
 #include <SDL.h>
 
 #include <cstdlib>
@@ -59,10 +58,8 @@ TEST(InputScreen, KeysPointerAndButtonsThroughTheXServer) {
     ASSERT_NE(INP_Init(window, nullptr), nullptr);
     INP_Acquire();
     KEY_InitDefault();
-
-    // Every key of codes 0x01-0x58 on the server's US layout, pressed alone, reads as exactly that
-    // code and gives its logical buttons: X key codes go through SDL's scancodes and back to the
-    // set-1 code of the same key. The keypad without Num Lock sends navigation symbols.
+    // Each key of codes 0x01-0x58 on a US layout, pressed alone, reads as exactly that code and gives
+    // its buttons, through SDL's scancodes. The keypad without Num Lock sends navigation symbols.
     auto only = [](int code) {
         for (int k = 0; k < 256; ++k)
             if (KEY_IsDown(k) != (k == code) && !(code == 0x36 && k == 0x2A)) return false;  // xdotool adds left shift
@@ -87,7 +84,6 @@ TEST(InputScreen, KeysPointerAndButtonsThroughTheXServer) {
     ASSERT_EQ(Xdo("key x"), 0);
     EXPECT_TRUE(FramesUntil([] { return (KEY_DATA.pressed & 0x20) != 0; }));
     EXPECT_TRUE(FramesUntil([] { return KEY_DATA.held == 0; }));
-
     // A click gives the edge once; one sent at once still shows its press; the wheel runs.
     ASSERT_TRUE(pointer_at(300, 200, 300, 200));
     ASSERT_EQ(Xdo("mousedown 1"), 0);
@@ -101,9 +97,7 @@ TEST(InputScreen, KeysPointerAndButtonsThroughTheXServer) {
     MOUSE_GetWheel(&before);
     ASSERT_EQ(Xdo("click 4"), 0);
     EXPECT_TRUE(FramesUntil([&] { return MOUSE_GetWheel(&after), after - before == DI_WHEEL_DELTA; })) << after;
-
-    // The pointer in client pixels: in the window, then letterboxed between bars 80 pixels wide
-    // (on a bar: the nearest client column), then at one and a half times the size.
+    // Client pixels in the window, letterboxed with 80-pixel bars (on one: the nearest column), at 1.5x.
     EXPECT_TRUE(pointer_at(100, 50, 100, 50));
     EXPECT_TRUE(pointer_at(639, 479, 639, 479));
     SDL_SetWindowSize(sdl, 800, 480);

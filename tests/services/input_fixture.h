@@ -14,8 +14,7 @@
 #include "tests/support/fixture.h"
 
 namespace inputtest {
-// Delivers a window message the way the frame driver's message loop would.
-inline void Deliver(uint32_t message, uintptr_t wparam) {
+inline void Deliver(uint32_t message, uintptr_t wparam) {  // as the frame driver's message loop does
     headless::PostWindowEvent(message, wparam);
     plat::Msg msg;
     while (plat::PeekMessage(&msg)) plat::DispatchMessage(msg);
@@ -31,14 +30,12 @@ using Values = std::vector<int64_t>;  // for comparing several results at once
 
 inline bool AnyKeyDown() { return std::any_of(KEY_STATE, KEY_STATE + 256, [](uint8_t k) { return k & 0x80; }); }
 
-// One mouse poll; the button word, or ~0u when the poll failed.
-inline uint32_t PollButtons() {
+inline uint32_t PollButtons() {  // one mouse poll: the button word, or ~0u when it failed
     uint32_t b = 0;
     return MOUSE_Poll() ? (MOUSE_GetState(nullptr, nullptr, &b), b) : ~0u;
 }
 
-// The default key of each of the first twelve map entries (keypad 2 1 4 7 8 9 6 3, Z X C, keypad 5)
-// and the logical bits it gives.
+// Default keys of the first twelve map entries (keypad 2 1 4 7 8 9 6 3, Z X C, keypad 5), their bits.
 inline constexpr uint8_t kDefaultKeys[12] = {0x50, 0x4F, 0x4B, 0x47, 0x48, 0x49, 0x4D, 0x51, 0x2C, 0x2D, 0x2E, 0x4C};
 inline constexpr uint16_t kDefaultBits[12] = {0x2, 0x6, 0x4, 0x5, 0x1, 0x9, 0x8, 0xA, 0x10, 0x20, 0x40, 0x80};
 inline uint16_t DefaultBits(int code) {
@@ -70,8 +67,7 @@ protected:
     DIObject* di = nullptr;
 };
 
-// The keys of set-1 codes 0x01-0x58 in order, by SDL scancode name ('_' for a space) and by X
-// keysym on a US layout; '~' where SDL has no name or no key sends the code.
+// Set-1 codes 0x01-0x58 by SDL scancode name ('_' for a space) and US-layout X keysym; '~' for none.
 inline constexpr const char* kSet1Sdl =
     "Escape 1 2 3 4 5 6 7 8 9 0 - = Backspace Tab Q W E R T Y U I O P [ ] Return Left_Ctrl A S D F G H J K L ; ' ` "
     "Left_Shift \\ Z X C V B N M , . / Right_Shift Keypad_* Left_Alt Space CapsLock F1 F2 F3 F4 F5 F6 F7 F8 F9 F10 "

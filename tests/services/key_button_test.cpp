@@ -29,7 +29,7 @@ Values RepeatTimes(uint32_t t0, uint32_t last, uint32_t step, uint16_t bit) {
 }
 }  // namespace
 
-TEST_F(InputTest, InitWritesTheDefaultMapsWhoseEntriesGiveTheirBitsAndBadEntriesNone) {
+TEST_F(InputTest, InitWritesTheDefaultMapsAndEachEntryGivesItsBitsKeyboardFirst) {
     KEY_DATA = KeyData{1, 2, 0x33, 0x33, 5, 0x10, {}, nullptr, nullptr, kJoy, 3, {7, 7, 7, 7}};
     uint16_t keys[20], pads[20];
     for (int i = 0; i < 20; ++i) keys[i] = uint16_t(0x10 + i), pads[i] = uint16_t(0x100 + i);
@@ -61,17 +61,39 @@ TEST_F(InputTest, InitWritesTheDefaultMapsWhoseEntriesGiveTheirBitsAndBadEntries
     headless::Input().keys.fill(0);
     for (int i = 12; i < 20; ++i) SYS_DATA.KEY_MAP[i] = uint16_t(0x10 + i), headless::SetKey(uint8_t(0x10 + i), true);
     EXPECT_EQ(Poll()[0], 0x1F00);
-    // Every key down: unassigned entries, and codes past the snapshot from a damaged settings file
-    // (truncated they would name held keys), give nothing; the last real code still works.
+    // Every key down: unassigned entries and codes past the snapshot (a damaged file) give nothing.
     headless::Input().keys.fill(0x80);
     const uint16_t bad[] = {KEY_UNASSIGNED, 0x100, 0x1FF, 0x12C, 0x8000, 0xFFFE};
     for (int i = 0; i < 20; ++i) SYS_DATA.KEY_MAP[i] = bad[i % 6];
     EXPECT_EQ(Poll(), Values({0, 0, 0x1F00, kNone}));
-    SYS_DATA.KEY_MAP[0] = 255;
+    SYS_DATA.KEY_MAP[0] = 255;  // the last real code still works
     EXPECT_EQ(Poll()[0], 0x2);
+    // The keyboard comes before the joystick.
+    headless::Input().keys.fill(0);
+    Restart(1);
+    Stick(100, 0, 0x1);
+    EXPECT_EQ(Key(kX, true), Values({0x20, 0x20, 0, kKb}));
+    EXPECT_EQ(Key(kX, false), Values({0x18, 0x18, 0x20, kJoy}));
+    EXPECT_EQ(Key(0x1E, true), Values({0x18, 0, 0, kJoy}));  // an unmapped key does not hide the joystick
+    // x, y, buttons, logical bits; pad entry 0 (button 3) does nothing, buttons past 11 have no entry.
+    const int32_t cases[][4] = {
+        {0, -80, 0, 0}, {0, -81, 0, KEY_UP}, {0, 79, 0, 0}, {0, 80, 0, KEY_DOWN}, {-80, 0, 0, 0},
+        {-81, 0, 0, KEY_LEFT}, {79, 0, 0, 0}, {80, 0, 0, KEY_RIGHT}, {-100, -100, 0, KEY_UP | KEY_LEFT},
+        {100, 100, 0, KEY_DOWN | KEY_RIGHT}, {0, 0, 0x1, 0x10}, {0, 0, 0x2, 0x20}, {0, 0, 0x4, 0x40},
+        {0, 0, 0x40, 0x80}, {0, 0, 0x8, 0}, {0, 0, 0x47, 0xF0}, {0, 0, int32_t(0xFFFFF000u), 0},
+    };
+    for (const auto& c : cases) {
+        Stick(c[0], c[1], uint32_t(c[2]));
+        const Values w = Poll();
+        EXPECT_EQ(Values({w[0], w[3]}), Values({c[3], c[3] ? kJoy : kNone})) << c[0] << "," << c[1] << " " << c[2];
+    }
+    SYS_DATA.PAD_MAP[8 + 11] = 0x1000;
+    SYS_DATA.PAD_MAP[0] = 0x0800;  // entries 0-7 are never read
+    Stick(0, 0, 0x800 | 0x100);
+    EXPECT_EQ(Poll()[0], 0x1000);
 }
 
-TEST_F(InputTest, RepeatFiresOnPressAfterTwoHundredThenEverySixtySixAcrossTheWrap) {
+TEST_F(InputTest, RepeatOnPressAfterTwoHundredThenEverySixtySixAcrossTheWrapAndHistory) {
     headless::SetKey(kZ, true);
     EXPECT_EQ(RepeatTimes(5000, 400, 1, 0x10), Values({0, 200, 266, 332, 398}));
     // Coarse polls: each repeat waits for the first poll past its time and restarts from there.
@@ -98,33 +120,9 @@ TEST_F(InputTest, RepeatFiresOnPressAfterTwoHundredThenEverySixtySixAcrossTheWra
         Poll(s[1]);
         EXPECT_EQ(KEY_DATA.repeat, s[2]) << s[1];
     }
-}
-
-TEST_F(InputTest, KeyboardComesBeforeTheJoystickAndStickThresholds) {
-    Restart(1);
-    Stick(100, 0, 0x1);
-    EXPECT_EQ(Key(kX, true), Values({0x20, 0x20, 0, kKb}));
-    EXPECT_EQ(Key(kX, false), Values({0x18, 0x18, 0x20, kJoy}));
-    EXPECT_EQ(Key(0x1E, true), Values({0x18, 0, 0, kJoy}));  // an unmapped key does not hide the joystick
-    // x, y, buttons, logical bits; pad entry 0 (button 3) does nothing, buttons past 11 have no entry.
-    const int32_t cases[][4] = {
-        {0, -80, 0, 0}, {0, -81, 0, KEY_UP}, {0, 79, 0, 0}, {0, 80, 0, KEY_DOWN}, {-80, 0, 0, 0},
-        {-81, 0, 0, KEY_LEFT}, {79, 0, 0, 0}, {80, 0, 0, KEY_RIGHT}, {-100, -100, 0, KEY_UP | KEY_LEFT},
-        {100, 100, 0, KEY_DOWN | KEY_RIGHT}, {0, 0, 0x1, 0x10}, {0, 0, 0x2, 0x20}, {0, 0, 0x4, 0x40},
-        {0, 0, 0x40, 0x80}, {0, 0, 0x8, 0}, {0, 0, 0x47, 0xF0}, {0, 0, int32_t(0xFFFFF000u), 0},
-    };
-    for (const auto& c : cases) {
-        Stick(c[0], c[1], uint32_t(c[2]));
-        const Values w = Poll();
-        EXPECT_EQ(Values({w[0], w[3]}), Values({c[3], c[3] ? kJoy : kNone})) << c[0] << "," << c[1] << " " << c[2];
-    }
-    SYS_DATA.PAD_MAP[8 + 11] = 0x1000;
-    SYS_DATA.PAD_MAP[0] = 0x0800;  // entries 0-7 are never read
-    Stick(0, 0, 0x800 | 0x100);
-    EXPECT_EQ(Poll()[0], 0x1000);
-}
-
-TEST_F(InputTest, HistoryHoldsTheLastThirtyTwoPolls) {
+    // History holds the held words of the last 32 polls.
+    headless::Input().keys.fill(0);
+    KEY_InitDefault();
     Poll();
     EXPECT_EQ(KEY_DATA.ring_index, 0);  // the first poll after a reset lands in entry 0
     Values words;
