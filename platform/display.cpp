@@ -153,7 +153,7 @@ void MapRow24(uint8_t* __restrict d, const uint8_t* __restrict s, const int32_t*
 }
 
 struct BlitJob {
-    uint8_t* dst;  // top-left of the full (unclipped) destination rectangle's first visible row
+    uint8_t* dst;  // surface memory; rows and columns are addressed through vis
     int dst_pitch;
     const uint8_t* src;
     int src_pitch;
@@ -318,10 +318,7 @@ DDSurface::~DDSurface() {
     if (owner_) owner_->Forget(this);
     if (clipper_) clipper_->Release();
     if (palette_) palette_->Release();
-    if (back_) {
-        back_->front_ = nullptr;
-        back_->Release();
-    }
+    if (back_) back_->Release();
 }
 
 uint32_t DDSurface::AddRef() { return ++refs_; }
@@ -651,7 +648,6 @@ HRESULT DDObject::CreateSurface(const DDSURFACEDESC2* desc, DDSurface** out) {
         if ((caps & DDSCAPS_FLIP) && (desc->dwFlags & DDSD_BACKBUFFERCOUNT) && desc->dwBackBufferCount > 0) {
             DDSurface* back = make((caps & ~DDSCAPS_PRIMARYSURFACE) | DDSCAPS_BACKBUFFER);
             s->back_ = back;
-            back->front_ = s;
         }
     }
     *out = s;

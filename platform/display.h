@@ -194,8 +194,7 @@ private:
     uint32_t key_ = 0;
     DDClipper* clipper_ = nullptr;
     DDPalette* palette_ = nullptr;
-    DDSurface* back_ = nullptr;   // attached back buffer of a flip chain
-    DDSurface* front_ = nullptr;  // the primary a back buffer is attached to
+    DDSurface* back_ = nullptr;  // attached back buffer of a flip chain
     uint32_t refs_ = 1;
 };
 

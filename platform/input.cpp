@@ -59,9 +59,7 @@ HRESULT DIDevice::SetCooperativeLevel(plat::Window* window, uint32_t flags) {
 HRESULT DIDevice::SetAxisModeAbsolute() {
     plat::detail::LogCall("DIDevice.SetAxisMode");
     if (plat::detail::ShouldFail("DIDevice.SetAxisMode")) return DIERR_GENERIC;
-    if (acquired_) return DIERR_GENERIC;
-    absolute_ = true;
-    return DI_OK;
+    return acquired_ ? DIERR_GENERIC : DI_OK;
 }
 
 HRESULT DIDevice::SetRange(uint32_t axis_offset, int32_t min, int32_t max) {

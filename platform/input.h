@@ -80,7 +80,7 @@ class DIDevice {
 public:
     HRESULT SetDataFormat(DIDataFormat format);
     HRESULT SetCooperativeLevel(plat::Window* window, uint32_t flags);
-    HRESULT SetAxisModeAbsolute();  // mouse: axes report running positions
+    HRESULT SetAxisModeAbsolute();  // mouse: running positions, the only mode the devices have
     HRESULT SetRange(uint32_t axis_offset, int32_t min, int32_t max);  // joystick axes
     HRESULT Acquire();
     HRESULT Unacquire();
@@ -105,7 +105,6 @@ private:
     plat::Window* window_ = nullptr;
     uint32_t level_ = 0;
     bool acquired_ = false;
-    bool absolute_ = false;
     int32_t range_min_[2] = {-32768, -32768}, range_max_[2] = {32767, 32767};
     int joystick_ = -1;  // source index of a joystick device
 };
