@@ -1,12 +1,9 @@
 // Display start-up, mode switches, presentation, off-screen surfaces and the global clip rectangle.
 #include "display/dd_display.h"
 
-#include <cstdio>
-
 #include "display/blt_frame.h"
 #include "display/blt_level.h"
 #include "display/dd_palette.h"
-#include "platform/debug.h"
 #include "platform/msgbox.h"
 #include "services/fil_util.h"
 #include "shell/sysdat.h"
@@ -120,11 +117,8 @@ int DD_CreateDisplay(plat::Window* window, int width, int height, uint16_t bpp, 
 
 int DD_ChangeMode(int width, int height, uint16_t bpp, int32_t full, int flip, int hardware) {
     if (!full && bpp != DD_DISPLAY.desktop_bpp) return 0;
-    if (DD_DISPLAY.surface_count != 0) {
-        char line[64];
-        std::snprintf(line, sizeof line, "Error : Not Release Surface ( %d )\n", DD_DISPLAY.surface_count);
-        plat::OutputDebugString(line);
-    }
+    if (DD_DISPLAY.surface_count != 0)
+        SYS_DebugPrintNoCrlf("Error : Not Release Surface ( %d )\n", DD_DISPLAY.surface_count);
     return DD_CreateDisplay(DD_DISPLAY.window, width, height, bpp, full, flip, hardware);
 }
 
@@ -145,9 +139,8 @@ int DD_InitFailed() {
 }
 
 int DD_ReadPixelFormat(DDSurface* surface) {
-    DDSURFACEDESC2 d = EmptyDesc();
-    d.dwFlags = DDSD_PIXELFORMAT;
-    if (!surface || surface->GetSurfaceDesc(&d) != DD_OK) return 0;
+    DDSURFACEDESC2 d;
+    if (DD_GetSurfaceDesc(surface, &d) != DD_OK) return 0;
     auto channel = [](uint32_t mask, uint8_t& bits, uint8_t& loss, uint8_t& shift) {
         uint8_t s = 0;
         while (mask && !(mask & 1)) {
@@ -176,9 +169,7 @@ void DD_Present() {
         RECT client;
         plat::GetClientRect(d.window, &client);
         RECT screen = client;
-        POINT origin{0, 0};
-        plat::ClientToScreen(d.window, &origin);
-        SYS_OffsetRect(&screen, origin.x, origin.y);
+        SYS_ClientToScreenRect(d.window, &screen);
         d.primary->Blt(&screen, d.back, &client, DDBLT_WAIT, nullptr);
     } else if (d.flip_chain) {
         d.primary->Flip(nullptr, DDFLIP_WAIT);

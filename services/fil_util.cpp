@@ -231,9 +231,7 @@ int SYS_RectOverlap(int32_t l1, int32_t t1, int32_t r1, int32_t b1, int32_t l2, 
 
 int SYS_ClientRectToScreen(plat::Window* window, RECT* rect) {
     if (!plat::GetClientRect(window, rect)) return 0;
-    POINT p{0, 0};
-    plat::ClientToScreen(window, &p);
-    SYS_OffsetRect(rect, p.x, p.y);
+    SYS_ClientToScreenRect(window, rect);
     return 1;
 }
 
