@@ -1,4 +1,5 @@
 // A small PNG writer (uncompressed deflate blocks) for screenshots.
+#include <algorithm>
 #include <array>
 #include <string>
 #include <vector>

@@ -3,6 +3,7 @@
 
 #include "platform/backend.h"
 #include "platform/headless/headless.h"
+#include "platform/msgbox.h"
 #include "platform/platform.h"
 
 namespace headless {
@@ -26,7 +27,7 @@ public:
     void Pump() override {}
     void Present(const plat::Frame&) override {}
     int MessageBox(const std::string&, const std::string&, uint32_t) override {
-        if (g_answers.empty()) return 1;
+        if (g_answers.empty()) return plat::IDOK;
         int a = g_answers.front();
         g_answers.pop_front();
         return a;

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "platform/backend.h"
+#include "platform/msgbox.h"
 #include "platform/platform.h"
 #include "platform/sdl/sdl_backend.h"
 #include "platform/sdl/sdl_input.h"
@@ -157,23 +158,25 @@ public:
 
     int MessageBox(const std::string& text, const std::string& caption, uint32_t flags) override {
         SDL_MessageBoxButtonData buttons[2] = {
-            {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, 1, "OK"},
-            {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, 2, "Cancel"},
+            {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, plat::IDOK, "OK"},
+            {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, plat::IDCANCEL, "Cancel"},
         };
-        bool ok_cancel = (flags & 0xF) == 1;
+        bool ok_cancel = (flags & 0xF) == plat::MB_OKCANCEL;
         SDL_MessageBoxData data{};
-        data.flags = (flags & 0x30) == 0x30 ? SDL_MESSAGEBOX_WARNING : SDL_MESSAGEBOX_INFORMATION;
+        data.flags = (flags & 0x30) == plat::MB_ICONEXCLAMATION ? SDL_MESSAGEBOX_WARNING : SDL_MESSAGEBOX_INFORMATION;
         data.window = nullptr;
         data.title = caption.c_str();
         data.message = text.c_str();
         data.numbuttons = ok_cancel ? 2 : 1;
         data.buttons = buttons;
-        int id = ok_cancel ? 2 : 1;
+        // A box that cannot be shown takes its escape answer; one closed without a button is a cancel.
+        const int fallback = ok_cancel ? plat::IDCANCEL : plat::IDOK;
+        int id = fallback;
         if (SDL_ShowMessageBox(&data, &id) != 0) {
             std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
-            return ok_cancel ? 2 : 1;
+            return fallback;
         }
-        return id < 0 ? 2 : id;
+        return id < 0 ? plat::IDCANCEL : id;
     }
 
 private:
