@@ -33,7 +33,7 @@ DDSURFACEDESC2 EmptyDesc() {
 }
 
 RECT WholeOf(DDSurface* s) {
-    DDSURFACEDESC2 d = EmptyDesc();
+    DDSURFACEDESC2 d;
     DD_GetSurfaceDesc(s, &d);
     return RECT{0, 0, static_cast<int32_t>(d.dwWidth), static_cast<int32_t>(d.dwHeight)};
 }

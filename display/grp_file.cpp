@@ -1,11 +1,9 @@
 // Readers of ".grp" pictures and Windows bitmap files, bounded by the bytes the files hold.
 #include "display/grp_file.h"
 
-#include <cstdio>
 #include <cstring>
 
 #include "display/lz_codec.h"
-#include "platform/debug.h"
 #include "platform/files.h"
 #include "platform/lz32.h"
 #include "platform/memory.h"
@@ -15,11 +13,7 @@ namespace {
 uint16_t Get16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
 uint32_t Get32(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
 
-void OpenError(const char* name, int code) {
-    char line[400];
-    std::snprintf(line, sizeof line, "%s:Open error %d\n", name, code);
-    plat::OutputDebugString(line);
-}
+void OpenError(const char* name, int code) { SYS_DebugPrintNoCrlf("%s:Open error %d\n", name, code); }
 
 bool ReadGrpBody(plat::File& f, const char* name, GRP_IMAGE* image) {
     uint8_t head[GRP_HEADER_SIZE];
