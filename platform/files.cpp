@@ -100,8 +100,9 @@ std::string ResolvePath(const char* name) {
         std::string base = out;
         if (!base.empty() && base.back() != '/') base += '/';
         if (resolving && comp != "." && comp != ".." && !Exists(base + comp)) {
-            std::string match = FindInsensitive(base.empty() ? "" : base.substr(0, base.size() - (base.size() > 1)),
-                                                comp);
+            // The directory without its trailing separator; the root keeps its own.
+            std::string dir = base.size() > 1 ? base.substr(0, base.size() - 1) : base;
+            std::string match = FindInsensitive(dir, comp);
             if (!match.empty())
                 comp = match;
             else
