@@ -6,6 +6,7 @@
 
 #include "display/dd_display.h"
 #include "display/grp_file.h"
+#include "platform/bytes.h"
 #include "platform/clock.h"
 #include "services/fil_util.h"
 
@@ -132,7 +133,7 @@ int DD_SetPaletteRGBRange(const uint8_t rgb[3], int first, int count) {
 
 int DD_PaletteFromDib(const uint8_t* dib, size_t size, int first, int count) {
     if (!dib || size < 4 || !FitRange("DD_PaletteFromDib", first, count)) return 0;
-    const uint32_t header = uint32_t(dib[0]) | uint32_t(dib[1]) << 8 | uint32_t(dib[2]) << 16 | uint32_t(dib[3]) << 24;
+    const uint32_t header = plat::Get32(dib);
     // The colour table starts right after the header; every entry asked for must lie in the block.
     const uint64_t end = uint64_t(header) + 4 * (uint64_t(first) + uint64_t(count));
     if (header < 40 || end > size) {

@@ -4,14 +4,15 @@
 #include <cstring>
 
 #include "display/lz_codec.h"
+#include "platform/bytes.h"
 #include "platform/files.h"
 #include "platform/lz32.h"
 #include "platform/memory.h"
 #include "services/fil_util.h"
 
 namespace {
-uint16_t Get16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
-uint32_t Get32(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
+using plat::Get16;
+using plat::Get32;
 
 void OpenError(const char* name, int code) { SYS_DebugPrintNoCrlf("%s:Open error %d\n", name, code); }
 

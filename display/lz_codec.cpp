@@ -5,14 +5,12 @@
 #include <cstring>
 #include <limits>
 
+#include "platform/bytes.h"
 #include "platform/memory.h"
 
 namespace {
-uint32_t Get32(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
-
-void Put32(std::vector<uint8_t>& out, uint32_t v) {
-    for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
-}
+using plat::Get32;
+using plat::Put32;
 
 struct FileSource {
     FIL_HANDLE f;

@@ -10,6 +10,7 @@
 #include <new>
 #include <vector>
 
+#include "platform/bytes.h"
 #include "platform/debug.h"
 #include "platform/files.h"
 
@@ -31,7 +32,7 @@ std::mutex g_lock;
 std::map<int32_t, std::unique_ptr<LzFile>> g_files;
 int32_t g_next = 1;
 
-uint32_t Get32(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
+using plat::Get32;
 
 void Debug(const char* what, const char* name) {
     char line[400];

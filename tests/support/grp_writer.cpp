@@ -5,18 +5,13 @@
 
 #include "display/grp_file.h"
 #include "display/lz_codec.h"
+#include "platform/bytes.h"
 #include "tests/support/fixture.h"
 
 namespace support {
 namespace {
-void Put16(std::vector<uint8_t>& out, uint32_t v) {
-    out.push_back(uint8_t(v));
-    out.push_back(uint8_t(v >> 8));
-}
-void Put32(std::vector<uint8_t>& out, uint32_t v) {
-    Put16(out, v & 0xFFFF);
-    Put16(out, v >> 16);
-}
+using plat::Put16;
+using plat::Put32;
 size_t Bytes(uint16_t bpp) { return bpp / 8; }
 }  // namespace
 
