@@ -85,7 +85,9 @@ void GetSystemPaletteEntries(uint32_t first, uint32_t count, PALETTEENTRY* out) 
 void OutputDebugString(const char* text_sjis) {
     if (!text_sjis) return;
     if (g_kind == BackendKind::Headless) {
-        if (g_debug_lines.size() >= kMaxDebugLines) g_debug_lines.erase(g_debug_lines.begin());
+        // A bounded capture: when full, the older half goes at once (cheap per line on average).
+        if (g_debug_lines.size() >= kMaxDebugLines)
+            g_debug_lines.erase(g_debug_lines.begin(), g_debug_lines.begin() + kMaxDebugLines / 2);
         g_debug_lines.emplace_back(text_sjis);
     }
     static const bool to_stderr = Env("ORV_DEBUG") == "1";
