@@ -1,6 +1,8 @@
 // Arithmetic blend blitters: per-pixel formulas on the whole pixel, plugged into the blit frame.
 #include "display/blt_arith.h"
 
+#include "display/blt_channel.h"
+
 namespace {
 using blt::ArithMasks;
 using blt::Share;
@@ -104,23 +106,7 @@ struct MixColorOp {
 };
 
 // The seven source blends clip on descriptors and lock only when something is left; the two
-// shape blends lock first. Both unlock before returning.
-template <template <bool> class Op, class... A>
-int Point(DDSurface* dst, int32_t x, int32_t y, DDSurface* src, const RECT* src_rect, uint32_t flip, bool keyed,
-          blt::Order order, const A&... args) {
-    blt::PointFrame f(dst, x, y, src, src_rect, flip, order);
-    if (f.ready) blt::RunPoint<Op>(f, flip, keyed, args...);
-    return 0;
-}
-
-template <template <bool> class Op, class... A>
-int Stretch(DDSurface* dst, RECT* dst_rect, DDSurface* src, const RECT* src_rect, uint32_t flip, bool keyed,
-            blt::Order order, const A&... args) {
-    blt::StretchFrame f(dst, dst_rect, src, src_rect, flip, order);
-    if (f.ready) blt::RunStretch<Op>(f, flip, keyed, args...);
-    return 0;
-}
-
+// shape blends lock first.
 constexpr blt::Order kDescribe = blt::Order::DescribeFirst;
 constexpr blt::Order kLock = blt::Order::LockFirst;
 }  // namespace
@@ -129,11 +115,13 @@ constexpr blt::Order kLock = blt::Order::LockFirst;
 #define BLT_SOURCE_BLEND(Name, ...)                                                                                   \
     int BLT_##Name(DDSurface* dst, int32_t x, int32_t y, DDSurface* src, const RECT* src_rect, uint32_t flip,         \
                    int32_t keyed) {                                                                                   \
-        return Point<__VA_ARGS__>(dst, x, y, src, src_rect, flip, keyed != 0, kDescribe);                             \
+        blt::Blit<__VA_ARGS__>(dst, blt::At{x, y}, src, src_rect, flip, keyed, kDescribe);                            \
+        return 0;                                                                                                     \
     }                                                                                                                 \
     int BLT_##Name##Stretch(DDSurface* dst, RECT* dst_rect, DDSurface* src, const RECT* src_rect, uint32_t flip,      \
                             int32_t keyed) {                                                                          \
-        return Stretch<__VA_ARGS__>(dst, dst_rect, src, src_rect, flip, keyed != 0, kDescribe);                       \
+        blt::Blit<__VA_ARGS__>(dst, dst_rect, src, src_rect, flip, keyed, kDescribe);                                 \
+        return 0;                                                                                                     \
     }
 BLT_SOURCE_BLEND(Mix, MixOp)
 BLT_SOURCE_BLEND(Add, Saturating<Share::Whole, false>::Op)
@@ -148,11 +136,13 @@ BLT_SOURCE_BLEND(SubQuarter, Saturating<Share::Quarter, true>::Op)
 #define BLT_SHAPE_BLEND(Name, Op)                                                                                     \
     int BLT_##Name(DDSurface* dst, int32_t x, int32_t y, DDSurface* src, const RECT* src_rect, uint32_t colour,       \
                    uint32_t flip) {                                                                                   \
-        return Point<Op>(dst, x, y, src, src_rect, flip, true, kLock, colour);                                        \
+        blt::Blit<Op>(dst, blt::At{x, y}, src, src_rect, flip, 1, kLock, colour);                                     \
+        return 0;                                                                                                     \
     }                                                                                                                 \
     int BLT_##Name##Stretch(DDSurface* dst, RECT* dst_rect, DDSurface* src, const RECT* src_rect, uint32_t colour,    \
                             uint32_t flip) {                                                                          \
-        return Stretch<Op>(dst, dst_rect, src, src_rect, flip, true, kLock, colour);                                  \
+        blt::Blit<Op>(dst, dst_rect, src, src_rect, flip, 1, kLock, colour);                                          \
+        return 0;                                                                                                     \
     }
 BLT_SHAPE_BLEND(Silhouette, SilhouetteOp)
 BLT_SHAPE_BLEND(MixColor, MixColorOp)

@@ -44,6 +44,23 @@ struct RowLookupOp {
     }
 };
 
+// Two pixels in one word (the first in the low half) under two masks: hi holds red and blue of the
+// upper pixel with green of the lower, lo the rest, so that one multiplication scales three channels
+// with room between them for the products.
+struct PairMasks {
+    uint32_t hi, lo;
+};
+
+inline PairMasks ScreenPairMasks() {
+    const uint32_t rb = uint32_t(DD_PIXEL_FORMAT.r_mask) | DD_PIXEL_FORMAT.b_mask, g = DD_PIXEL_FORMAT.g_mask;
+    return {rb << 16 | g, g << 16 | rb};
+}
+
+// Every channel c of both pixels becomes floor(c x k / 32), k 0-32.
+inline uint32_t ScalePair(uint32_t w, uint32_t k, PairMasks m) {
+    return ((((w & m.hi) >> 5) * k) & m.hi) | ((((w & m.lo) * k) >> 5) & m.lo);
+}
+
 inline int32_t ClampBank(int32_t bank) { return bank < 0 ? 0 : bank >= BLT_BLEND_BANKS ? BLT_BLEND_BANKS - 1 : bank; }
 
 // Where a blit goes: a point blit at (x, y), or a stretched one into a rectangle clipped in place.

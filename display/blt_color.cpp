@@ -12,39 +12,25 @@ namespace {
 using blt::At;
 using blt::Order;
 
-// Guard bits just above each channel and the mask that clears every channel's lowest bit.
+// The grey word of a level: l in every channel, each channel's lowest bit clear as the saturating
+// add and subtract of the arithmetic blends expect.
 template <bool Is565>
-struct Grey {
-    static constexpr uint32_t H = Is565 ? 0x10820u : 0x8420u;
-    static constexpr uint32_t K = Is565 ? 0xF7DEu : 0x7BDEu;
-    static constexpr uint32_t Word(uint32_t l) {
-        return Is565 ? (l | l << 6 | l << 11) & 0xF7DEu : (l | l << 5 | l << 10) & 0x7BDEu;
-    }
-};
+constexpr uint32_t GreyWord(uint32_t l) {
+    return (Is565 ? l | l << 6 | l << 11 : l | l << 5 | l << 10) & blt::ArithMasks<Is565>::M;
+}
 
-// Subtracts the grey word from all channels at once; a channel that runs below zero consumes its
-// guard bit, which then clears that channel. The grey word of each layout is built once a blit.
+// Darkening and lightening are the saturating subtract and add of the grey word; the word of each
+// layout is built once a blit.
 template <bool Is565>
 struct DarkenOp {
     uint32_t g555, g565;
-    void Pixel(uint16_t* d, uint16_t s, int) const {
-        const uint32_t t = (uint32_t(s) | Grey<Is565>::H) - (Is565 ? g565 : g555);
-        const uint32_t b = ~t & Grey<Is565>::H;
-        const uint32_t m = b - (b >> 5);
-        *d = static_cast<uint16_t>(t & ~m);
-    }
+    void Pixel(uint16_t* d, uint16_t s, int) const { *d = blt::SubPixel<Is565>(s, Is565 ? g565 : g555); }
 };
 
-// Adds the grey word to all channels at once; a carry out of a channel fills that channel.
 template <bool Is565>
 struct BrightenOp {
     uint32_t g555, g565;
-    void Pixel(uint16_t* d, uint16_t s, int) const {
-        const uint32_t t = (uint32_t(s) & Grey<Is565>::K) + (Is565 ? g565 : g555);
-        const uint32_t c = t & Grey<Is565>::H;
-        const uint32_t m = c - (c >> 5);
-        *d = static_cast<uint16_t>((t | m) & Grey<Is565>::K);
-    }
+    void Pixel(uint16_t* d, uint16_t s, int) const { *d = blt::AddPixel<Is565>(s, Is565 ? g565 : g555); }
 };
 
 // Grey darkening by 31 - level or lightening by an amount, both held to 1-30.
@@ -52,8 +38,8 @@ template <template <bool> class Op, class Where>
 int GreyBlit(DDSurface* dst, Where where, DDSurface* src, const RECT* src_rect, int32_t amount, uint32_t flip,
              int32_t keyed) {
     const uint32_t l = static_cast<uint32_t>(std::clamp(amount, 1, 30));
-    blt::Blit<Op>(dst, where, src, src_rect, flip, keyed, Order::DescribeFirst, Grey<false>::Word(l),
-                  Grey<true>::Word(l));
+    blt::Blit<Op>(dst, where, src, src_rect, flip, keyed, Order::DescribeFirst, GreyWord<false>(l),
+                  GreyWord<true>(l));
     return 0;
 }
 

@@ -2,7 +2,6 @@
 #include "display/blt_level.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "display/blt_bank_vec.h"
 #include "display/blt_channel.h"
@@ -122,23 +121,8 @@ int BLT_ClipWorker(int32_t* x, int32_t* y, int32_t* width, int32_t* height, int3
 }
 
 namespace {
-// Two masks over a word of two pixels (first pixel in the low half): one holds red and blue of
-// the upper pixel with green of the lower, the other the rest, so that one multiplication
-// scales three channels with room between them for the products.
-struct PairMasks {
-    uint32_t m1, m2;
-};
-
-PairMasks MasksOfScreen() {
-    const uint32_t rb = uint32_t(DD_PIXEL_FORMAT.r_mask) | DD_PIXEL_FORMAT.b_mask;
-    const uint32_t g = DD_PIXEL_FORMAT.g_mask;
-    return PairMasks{rb << 16 | g, g << 16 | rb};
-}
-
-// Every channel c of both pixels becomes floor(c x level / 32), level 0-31.
-inline uint32_t ScalePair(uint32_t w, uint32_t level, const PairMasks& m) {
-    return ((((w & m.m1) >> 5) * level) & m.m1) | ((((w & m.m2) * level) >> 5) & m.m2);
-}
+using blt::PairMasks;
+using blt::ScalePair;
 
 // The block a worker touches, clipped; false when nothing is left or the source would be left.
 struct WorkBlock {
@@ -224,7 +208,7 @@ int BLT_DimWorker(const BLT_WORKER_PARAMS* p) {
     WorkBlock b;
     if (!PrepareWorker("BLT_DimWorker", p, b)) return 0;
     const uint32_t level = static_cast<uint32_t>(std::clamp(p->level, 0, 31));
-    const PairMasks m = MasksOfScreen();
+    const PairMasks m = blt::ScreenPairMasks();
     const int32_t key = p->key;
     const int pairs = b.w / 2;
     for (int r = 0; r < b.h; ++r, b.drow += p->dst_pitch, b.srow += p->src_pitch) {
@@ -246,8 +230,8 @@ int BLT_WhitenWorker(const BLT_WORKER_PARAMS* p) {
     WorkBlock b;
     if (!PrepareWorker("BLT_WhitenWorker", p, b)) return 0;
     const uint32_t level = static_cast<uint32_t>(std::clamp(p->level, 0, 31));
-    const PairMasks m = MasksOfScreen();
-    const uint32_t all = m.m1 | m.m2;
+    const PairMasks m = blt::ScreenPairMasks();
+    const uint32_t all = m.hi | m.lo;
     const int pairs = b.w / 2;
     for (int r = 0; r < b.h; ++r, b.drow += p->dst_pitch, b.srow += p->src_pitch) {
         uint16_t* d = b.drow;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "display/blt_channel.h"
 #include "display/blt_frame.h"
 #include "display/blt_level.h"
 #include "display/dd_display.h"
@@ -51,21 +52,8 @@ namespace {
 // Two pixels in one word: the low half is the left pixel.
 inline uint32_t Pair(uint16_t a, uint16_t b) { return a | static_cast<uint32_t>(b) << 16; }
 
-// Masks that spread the channels of a pixel pair so that one multiplication scales them all:
-// hi holds red and blue of the upper pixel with green of the lower, lo the rest.
-struct PairMasks {
-    uint32_t hi, lo;
-};
-
-PairMasks ScreenMasks() {
-    const uint32_t rb = DD_PIXEL_FORMAT.r_mask | DD_PIXEL_FORMAT.b_mask, g = DD_PIXEL_FORMAT.g_mask;
-    return {rb << 16 | g, g << 16 | rb};
-}
-
-// Every channel c of both pixels becomes floor(c * k / 32), k 0..32.
-inline uint32_t ScalePair(uint32_t w, uint32_t k, PairMasks m) {
-    return ((((w & m.hi) >> 5) * k) & m.hi) | ((((w & m.lo) * k) >> 5) & m.lo);
-}
+using blt::PairMasks;
+using blt::ScalePair;
 
 // The 50 % mask: every channel's lowest bit cleared; 565 when the screen's green has 6 bits.
 uint32_t MixMask() { return DD_PIXEL_FORMAT.g_bits == 63 ? 0xF7DE : 0x7BDE; }
@@ -347,7 +335,7 @@ int RAS_AlphaWorker(const RAS_SURFACE& dst, int32_t x, int32_t y, int32_t w, int
     Blit b{x, y, w, h, sx, sy};
     if (!ClipBoth(b, dst, src)) return 0;
     const uint32_t k = static_cast<uint32_t>(level & 255) / 8;
-    const PairMasks m = ScreenMasks();
+    const PairMasks m = blt::ScreenPairMasks();
 #if defined(__SSE2__)
     const bool is565 = m.lo == (0x07E0u << 16 | 0xF81F), is555 = m.lo == (0x03E0u << 16 | 0x7C1F);
     if (is565 || is555) {
@@ -586,7 +574,7 @@ int RAS_FillAlphaWorker(const RAS_SURFACE& dst, int32_t left, int32_t top, int32
     int64_t l = left, t = top, r = right, b = bottom;
     if (!ClipRect(dst, l, t, r, b)) return 0;
     const uint32_t k = static_cast<uint32_t>(level & 255) / 8;
-    const PairMasks m = ScreenMasks();
+    const PairMasks m = blt::ScreenPairMasks();
     const uint32_t part = ScalePair(Pair(static_cast<uint16_t>(colour), static_cast<uint16_t>(colour)), k, m);
     DestPairs(dst, l, t, r, b, key, [&](uint16_t* d, bool k0, bool k1) {
         Store(d, ScalePair(Pair(d[0], d[1]), 32 - k, m) + part, k0, k1);
