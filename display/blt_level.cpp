@@ -111,6 +111,8 @@ int BLT_ClipWorker(int32_t* x, int32_t* y, int32_t* width, int32_t* height, int3
     if (px + w > area.right) w = area.right - px;
     if (py + h > area.bottom) h = area.bottom - py;
     if (w < 1 || h < 1) return 0;
+    // A source position cut past the 32-bit range would wrap to a wrong one; no source reaches it.
+    if (sx > INT32_MAX || sy > INT32_MAX) return 0;
     *x = static_cast<int32_t>(px);
     *y = static_cast<int32_t>(py);
     *width = static_cast<int32_t>(w);

@@ -74,23 +74,6 @@ struct Blit {
     int64_t x, y, w, h, sx, sy;
 };
 
-bool ClipTo(Blit& b, int64_t left, int64_t top, int64_t right, int64_t bottom) {
-    if (b.x + b.w < left || b.x >= right || b.y + b.h < top || b.y >= bottom) return false;
-    if (b.x < left) {
-        b.w -= left - b.x;
-        b.sx += left - b.x;
-        b.x = left;
-    }
-    if (b.y < top) {
-        b.h -= top - b.y;
-        b.sy += top - b.y;
-        b.y = top;
-    }
-    if (b.x + b.w > right) b.w = right - b.x;
-    if (b.y + b.h > bottom) b.h = bottom - b.y;
-    return b.w >= 1 && b.h >= 1;
-}
-
 // The source rectangle must lie in the source too: cuts there move the destination along.
 bool ClipSource(Blit& b, const RAS_SURFACE& src) {
     if (b.sx < 0) {
@@ -108,9 +91,13 @@ bool ClipSource(Blit& b, const RAS_SURFACE& src) {
     return b.w >= 1 && b.h >= 1;
 }
 
-// The destination clip of the blends, then the source clip; false when nothing is left.
-bool ClipBoth(Blit& b, const RAS_SURFACE& dst, const RAS_SURFACE& src) {
-    return dst.pixels && src.pixels && ClipTo(b, 0, 0, dst.pitch, dst.height) && ClipSource(b, src);
+// The destination clip of the blends, then the source clip, into b; false when nothing is left.
+bool ClipBoth(Blit& b, const RAS_SURFACE& dst, const RAS_SURFACE& src, int32_t x, int32_t y, int32_t w, int32_t h,
+              int32_t sx, int32_t sy) {
+    if (!dst.pixels || !src.pixels || !RAS_ClipBltRect(&x, &y, &w, &h, &sx, &sy, dst.pitch, dst.height, nullptr))
+        return false;
+    b = {x, y, w, h, sx, sy};
+    return ClipSource(b, src);
 }
 
 bool ClipRect(const RAS_SURFACE& v, int64_t& l, int64_t& t, int64_t& r, int64_t& b) {
@@ -268,21 +255,13 @@ void AlphaRows(const RAS_SURFACE& dst, const RAS_SURFACE& src, const Blit& b, ui
 
 int RAS_ClipBlt(int32_t* x, int32_t* y, int32_t* w, int32_t* h, int32_t* sx, int32_t* sy, int32_t left, int32_t top,
                 int32_t right, int32_t bottom) {
-    Blit b{*x, *y, *w, *h, *sx, *sy};
-    const bool ok = ClipTo(b, left, top, right, bottom);
-    *x = static_cast<int32_t>(b.x);
-    *y = static_cast<int32_t>(b.y);
-    *w = static_cast<int32_t>(b.w);
-    *h = static_cast<int32_t>(b.h);
-    *sx = static_cast<int32_t>(b.sx);
-    *sy = static_cast<int32_t>(b.sy);
-    return ok ? 1 : 0;
+    const RECT area{left, top, right, bottom};
+    return BLT_ClipWorker(x, y, w, h, sx, sy, 0, 0, &area);
 }
 
 int RAS_ClipBltRect(int32_t* x, int32_t* y, int32_t* w, int32_t* h, int32_t* sx, int32_t* sy, int32_t width,
                     int32_t height, const RECT* clip) {
-    if (clip) return RAS_ClipBlt(x, y, w, h, sx, sy, clip->left, clip->top, clip->right, clip->bottom);
-    return RAS_ClipBlt(x, y, w, h, sx, sy, 0, 0, width, height);
+    return BLT_ClipWorker(x, y, w, h, sx, sy, width, height, clip);
 }
 
 int RAS_ClipLine(const RAS_SURFACE& v, int32_t* px1, int32_t* py1, int32_t* px2, int32_t* py2) {
@@ -332,8 +311,8 @@ int RAS_ClipLine(const RAS_SURFACE& v, int32_t* px1, int32_t* py1, int32_t* px2,
 
 int RAS_AlphaWorker(const RAS_SURFACE& dst, int32_t x, int32_t y, int32_t w, int32_t h, const RAS_SURFACE& src,
                     int32_t sx, int32_t sy, int32_t level, uint32_t key) {
-    Blit b{x, y, w, h, sx, sy};
-    if (!ClipBoth(b, dst, src)) return 0;
+    Blit b{};
+    if (!ClipBoth(b, dst, src, x, y, w, h, sx, sy)) return 0;
     const uint32_t k = static_cast<uint32_t>(level & 255) / 8;
     const PairMasks m = blt::ScreenPairMasks();
 #if defined(__SSE2__)
@@ -359,8 +338,8 @@ int RAS_AlphaWorker(const RAS_SURFACE& dst, int32_t x, int32_t y, int32_t w, int
 
 int RAS_MixWorker(const RAS_SURFACE& dst, int32_t x, int32_t y, int32_t w, int32_t h, const RAS_SURFACE& src,
                   int32_t sx, int32_t sy, uint32_t key) {
-    Blit b{x, y, w, h, sx, sy};
-    if (!ClipBoth(b, dst, src)) return 0;
+    Blit b{};
+    if (!ClipBoth(b, dst, src, x, y, w, h, sx, sy)) return 0;
     const uint32_t m = MixMask();
     if (key != RAS_NO_KEY) {
         const uint32_t mm = m | m << 16;

@@ -75,8 +75,9 @@ void RAS_MaskCopyWorker(const RAS_SURFACE& dst, const RAS_SURFACE& src, const RA
 void RAS_MaskCopyZeroWorker(const RAS_SURFACE& dst, const RAS_SURFACE& src, const RAS_SURFACE& mask, int32_t flag);
 
 // ---- clipping ----
-// Clips a blit at (x, y) of w x h from (sx, sy) to the bounds (right and bottom exclusive), moving
-// the source position with cuts on the left and top. Nonzero when at least one pixel is left.
+// Clips a blit at (x, y) of w x h from (sx, sy) to the bounds (right and bottom exclusive) as
+// BLT_ClipWorker does, moving the source position with cuts on the left and top. Nonzero, with the
+// values changed, when at least one pixel is left.
 int RAS_ClipBlt(int32_t* x, int32_t* y, int32_t* w, int32_t* h, int32_t* sx, int32_t* sy, int32_t left, int32_t top,
                 int32_t right, int32_t bottom);
 // The same against the clip rectangle, or (0, 0, width, height) when it is null.

@@ -1,6 +1,7 @@
 // The level blitters: alpha and additive levels, dim and whiten in pairs with their clipping and row
 // padding, and the workers' bounds. The banks themselves are checked in blt_bank_vec_test.
 #include "display/blt_level.h"
+#include "display/ras_raster.h"
 #include <gtest/gtest.h>
 #include <cstring>
 #include "tests/display/blend_fixture.h"
@@ -167,6 +168,19 @@ TEST(ClipWorker, CutsTheBlockAndMovesTheSource) {
         ASSERT_EQ(BLT_ClipWorker(&x, &y, &w, &h, &sx, &sy, 20, 8, c.clip) != 0, !c.want.empty()) << c.x << "," << c.y;
         if (!c.want.empty()) { EXPECT_EQ((std::vector<int32_t>{x, y, w, h, sx, sy}), c.want); }
     }
+}
+
+// A cut on the left or top that carries the source position past the 32-bit range leaves nothing,
+// in the level workers' clip and in the raster blends that share it.
+TEST(ClipWorker, SourcePositionNeverWraps) {
+    int32_t x = -10, y = 0, w = 20, h = 4, sx = INT32_MAX - 3, sy = 0;
+    EXPECT_EQ(BLT_ClipWorker(&x, &y, &w, &h, &sx, &sy, 20, 8, nullptr), 0);
+    EXPECT_EQ((std::array{x, sx}), (std::array{-10, INT32_MAX - 3}));
+    x = 0, y = -10, sx = 0, sy = INT32_MAX - 3;
+    EXPECT_EQ(RAS_ClipBltRect(&x, &y, &w, &h, &sx, &sy, 20, 8, nullptr), 0);
+    x = -10, y = 0, sx = INT32_MAX - 10, sy = 0;  // lands exactly on the last position
+    EXPECT_EQ(RAS_ClipBlt(&x, &y, &w, &h, &sx, &sy, 0, 0, 20, 8), 1);
+    EXPECT_EQ((std::array{x, w, sx}), (std::array{0, 10, INT32_MAX}));
 }
 
 TEST(Workers, ResultsKeysAndSourceBounds) {
