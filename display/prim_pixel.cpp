@@ -2,7 +2,6 @@
 #include "display/prim_pixel.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdlib>
 #include <cstring>
 

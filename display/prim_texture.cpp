@@ -2,7 +2,6 @@
 #include "display/prim_texture.h"
 
 #include <algorithm>
-#include <utility>
 
 #include "display/blt_frame.h"
 #include "display/prim_pixel.h"

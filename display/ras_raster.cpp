@@ -60,6 +60,11 @@ uint32_t MixMask() { return DD_PIXEL_FORMAT.g_bits == 63 ? 0xF7DE : 0x7BDE; }
 
 inline uint16_t Mix(uint32_t a, uint32_t b, uint32_t m) { return static_cast<uint16_t>(((a & m) >> 1) + ((b & m) >> 1)); }
 
+// The 50 % mix of two pixel pairs; mm is the mask of both halves.
+inline uint32_t MixPair(const uint16_t* d, const uint16_t* s, uint32_t mm) {
+    return ((Pair(s[0], s[1]) & mm) >> 1) + ((Pair(d[0], d[1]) & mm) >> 1);
+}
+
 inline uint16_t* Row(const RAS_SURFACE& v, int64_t y) { return v.pixels + y * v.pitch; }
 
 // Writes a computed pair, leaving out the pixels whose key test says so.
@@ -344,7 +349,7 @@ int RAS_MixWorker(const RAS_SURFACE& dst, int32_t x, int32_t y, int32_t w, int32
     if (key != RAS_NO_KEY) {
         const uint32_t mm = m | m << 16;
         SourcePairs(dst, src, b, key, [&](uint16_t* d, const uint16_t* s, bool k0, bool k1) {
-            Store(d, ((Pair(s[0], s[1]) & mm) >> 1) + ((Pair(d[0], d[1]) & mm) >> 1), k0, k1);
+            Store(d, MixPair(d, s, mm), k0, k1);
         });
         return 1;
     }
@@ -374,7 +379,7 @@ int RAS_MixWorker(const RAS_SURFACE& dst, int32_t x, int32_t y, int32_t w, int32
         uint16_t* d = Row(dst, b.y + r) + b.x;
         const uint16_t* s = Row(src, b.sy + r) + b.sx;
         int64_t i = 0;
-        for (; i + 2 <= b.w; i += 2) Store(d + i, ((Pair(s[i], s[i + 1]) & mm) >> 1) + ((Pair(d[i], d[i + 1]) & mm) >> 1), false, false);
+        for (; i + 2 <= b.w; i += 2) Store(d + i, MixPair(d + i, s + i, mm), false, false);
         if (i < b.w) d[i] = Mix(s[i], d[i], m);
     }
     return 1;
