@@ -284,6 +284,15 @@ TEST(PictureToSurface, PlacementLoadersSizesAndPalette) {
     EXPECT_EQ(Take(GRP_LoadGrpSurface("into.grp", 10, 5, 0, nullptr)).size(), 17u * 16);
     for (int i = 10; i < 15; ++i) EXPECT_EQ(DD_PALETTE[i].peGreen, p.palette[i * 3 + 1]) << i;
     EXPECT_EQ(DD_PALETTE[15].peGreen, before.peGreen);
+    // The same from an 8-bit ".dat" bitmap's colour table; count 0 takes nothing over.
+    support::Bitmap bm = support::MakeBitmap(8, 4, 2);
+    for (int i = 0; i < 256; ++i) bm.colours[size_t(i)] = {uint8_t(i), uint8_t(255 - i), 7};
+    ASSERT_TRUE(support::WriteBitmap("pal.dat", bm));
+    DD_PALETTE[22] = PALETTEENTRY{};
+    EXPECT_EQ(Take(GRP_LoadDatSurface("pal.dat", 20, 2, 0, nullptr)).size(), 8u);
+    EXPECT_TRUE(DD_PALETTE[20].peRed == 20 && DD_PALETTE[21].peGreen == 234 && DD_PALETTE[22].peRed == 0);
+    Take(GRP_LoadDatSurface("pal.dat", 22, 0, 0, nullptr));
+    EXPECT_EQ(DD_PALETTE[22].peRed, 0);
     // An empty picture: no surface, but its size is reported.
     ASSERT_TRUE(support::WriteGrp("empty.grp", support::MakeGrp(16, 0, 7), false));
     size = SYS_SIZE{-1, -1};
