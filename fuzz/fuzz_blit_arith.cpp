@@ -7,18 +7,10 @@
 #include "display/blt_bank_vec.h"
 #include "display/blt_level.h"
 #include "display/dd_display.h"
+#include "fuzz/fuzz_input.h"
 #include "tests/support/fixture.h"
 
 namespace {
-int32_t Take(const uint8_t*& p, size_t& n) {
-    int32_t v = 0;
-    if (n >= 4) {
-        std::memcpy(&v, p, 4);
-        p += 4;
-        n -= 4;
-    }
-    return v % 5000;
-}
 
 using PointFn = int (*)(DDSurface*, int32_t, int32_t, DDSurface*, const RECT*, uint32_t, int32_t);
 using StretchFn = int (*)(DDSurface*, RECT*, DDSurface*, const RECT*, uint32_t, int32_t);
@@ -32,16 +24,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static DDSurface* src = support::MakeSurface(41, 29);
     static DDSurface* dst = support::MakeSurface(53, 21);
     if (!display->ok || !src || !dst) return 0;
-    const uint8_t* p = data;
-    size_t n = size;
-    while (n >= 4) {
-        const int32_t op = Take(p, n) & 0x7FFF;
-        RECT clip{Take(p, n), Take(p, n), Take(p, n), Take(p, n)};
+    fuzz::Input in{data, size};
+    while (in.n >= 4) {
+        const int32_t op = in.Near() & 0x7FFF;
+        RECT clip{in.Near(), in.Near(), in.Near(), in.Near()};
         DD_SetClipRectFromRect(&clip);
-        RECT s{Take(p, n), Take(p, n), Take(p, n), Take(p, n)};
-        RECT d{Take(p, n), Take(p, n), Take(p, n), Take(p, n)};
-        const uint32_t flip = static_cast<uint32_t>(Take(p, n));
-        const int32_t arg = Take(p, n);
+        RECT s{in.Near(), in.Near(), in.Near(), in.Near()};
+        RECT d{in.Near(), in.Near(), in.Near(), in.Near()};
+        const uint32_t flip = static_cast<uint32_t>(in.Near());
+        const int32_t arg = in.Near();
         const RECT* sr = (op & 16) ? nullptr : &s;
         blt::SetBankPath(static_cast<blt::VecPath>((op >> 5) % 3));  // unsupported sets are refused
         switch (op & 15) {

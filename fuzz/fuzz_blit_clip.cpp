@@ -5,20 +5,10 @@
 
 #include "display/blt_frame.h"
 #include "display/dd_display.h"
+#include "fuzz/fuzz_input.h"
 #include "tests/support/fixture.h"
 
 namespace {
-int32_t Take(const uint8_t*& p, size_t& n) {
-    int32_t v = 0;
-    if (n >= 4) {
-        std::memcpy(&v, p, 4);
-        p += 4;
-        n -= 4;
-    }
-    // Mostly near the surfaces; values whose top byte is 0x7F or 0x80 stay at the ends of the range.
-    int top = v >> 24;
-    return (top == 0x7F || top == -128) ? v : v % 5000;
-}
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -27,15 +17,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static DDSurface* dst = support::MakeSurface(50, 20);
     if (!display->ok || !src || !dst) return 0;
     support::SetKey0(src);
-    const uint8_t* p = data;
-    size_t n = size;
-    while (n >= 4) {
-        int op = Take(p, n) & 15;
-        RECT clip{Take(p, n), Take(p, n), Take(p, n), Take(p, n)};
+    fuzz::Input in{data, size};
+    while (in.n >= 4) {
+        int op = in.Near() & 15;
+        RECT clip{in.Near(), in.Near(), in.Near(), in.Near()};
         DD_SetClipRectFromRect(&clip);
-        RECT s{Take(p, n), Take(p, n), Take(p, n), Take(p, n)};
-        RECT d{Take(p, n), Take(p, n), Take(p, n), Take(p, n)};
-        int32_t flip = Take(p, n), level = Take(p, n) % 20;
+        RECT s{in.Near(), in.Near(), in.Near(), in.Near()};
+        RECT d{in.Near(), in.Near(), in.Near(), in.Near()};
+        int32_t flip = in.Near(), level = in.Near() % 20;
         switch (op) {
             case 0: BLT_Blt(dst, d.left, d.top, src, &s, flip & 1); break;
             case 1: BLT_BltFx(dst, d.left, d.top, src, &s, static_cast<uint32_t>(flip), 1); break;

@@ -9,25 +9,12 @@
 #include "display/prim_shape.h"
 #include "display/prim_texture.h"
 #include "display/ras_raster.h"
+#include "fuzz/fuzz_input.h"
 #include "tests/display/canvas.h"
 #include "tests/support/fixture.h"
 
 namespace {
-struct Input {
-    const uint8_t* p;
-    size_t n;
-    uint32_t U32() {
-        uint32_t v = 0;
-        if (n >= 4) {
-            std::memcpy(&v, p, 4);
-            p += 4;
-            n -= 4;
-        } else {
-            n = 0;
-        }
-        return v;
-    }
-    uint8_t Byte() { return n ? (--n, *p++) : 0; }
+struct Input : fuzz::Input {
     int32_t Coord() {  // whole range, with small values and edges often
         const uint8_t kind = Byte();
         const int32_t v = static_cast<int32_t>(U32());
@@ -62,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static DDSurface* tex = canvas::MakeDepthSurface(9, 7, 8);
     static DDSurface* bar = canvas::MakeDepthSurface(21, 13, 8);
     if (!display->ok || !tex || !bar) return 0;
-    Input in{data, size};
+    Input in{{data, size}};
     const int w = 1 + in.Byte() % 24, h = 1 + in.Byte() % 24;
     Exact<uint8_t> b8(w, h);
     Exact<uint16_t> b16(w, h), src16(1 + in.Byte() % 24, 1 + in.Byte() % 24);
