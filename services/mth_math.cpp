@@ -27,6 +27,12 @@ const std::array<uint16_t, 91> SIN_TABLE_DEG = {
     58903, 59395, 59870, 60326, 60763, 61183, 61583, 61965, 62328, 62672, 62997, 63302, 63589, 63856, 64103, 64331,
     64540, 64729, 64898, 65047, 65176, 65286, 65376, 65446, 65496, 65526, 65535};
 
+const std::array<uint32_t, 65> SIN_TABLE_256 = {
+    0,    245,  490,  735,  980,  1224, 1467, 1709, 1950, 2191, 2429, 2667, 2902, 3136, 3368, 3598, 3826,
+    4052, 4275, 4496, 4713, 4928, 5141, 5349, 5555, 5758, 5956, 6152, 6343, 6531, 6715, 6895, 7071, 7242,
+    7409, 7572, 7730, 7883, 8032, 8175, 8314, 8448, 8577, 8700, 8819, 8932, 9039, 9142, 9238, 9329, 9415,
+    9495, 9569, 9637, 9700, 9757, 9807, 9852, 9891, 9924, 9951, 9972, 9987, 9996, 10000};
+
 void MTH_SetShift(int32_t n) {
     if (n < 0 || n > 30) SYS_DebugPrint("MTH_SetShift: shift %d kept to 0..30", n);
     g_shift = std::clamp(n, 0, 30);
@@ -109,13 +115,16 @@ int32_t Atan2Of(int64_t dx, int64_t dy) {
     return Wrap(static_cast<int32_t>(deg), 0);
 }
 
-int32_t Sector(int32_t step, int32_t angle) {
+// The sector of `step` degrees holding angle + offset; sectors of less than a degree are refused.
+int32_t SectorOf(int32_t step, int64_t angle) {
     if (step < 1) {
         SYS_DebugPrint("MTH: direction sector step %d refused", step);
         return 0;
     }
-    return Wrap(static_cast<int32_t>(static_cast<int64_t>(angle) + (step >> 1) - 90), 0) / step;
+    return Wrap(static_cast<int32_t>(angle % 360), 0) / step;
 }
+
+int32_t Sector(int32_t step, int32_t angle) { return SectorOf(step, int64_t{angle} + (step >> 1) - 90); }
 }  // namespace
 
 void MTH_RotateRaw(POINT* out, int32_t px, int32_t py, int32_t angle, int32_t cx, int32_t cy) {
@@ -163,4 +172,70 @@ int32_t MTH_Dist2(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
     const uint32_t dx = static_cast<uint32_t>(x2) - static_cast<uint32_t>(x1);
     const uint32_t dy = static_cast<uint32_t>(y2) - static_cast<uint32_t>(y1);
     return static_cast<int32_t>(dx * dx + dy * dy);
+}
+
+namespace {
+// r x v / d in 64 bits, truncated toward zero as the 32-bit division is.
+int32_t MulDiv(int32_t r, int32_t v, int32_t d) { return static_cast<int32_t>(int64_t{r} * v / d); }
+int32_t MulShift(int32_t r, int32_t v) { return static_cast<int32_t>((int64_t{r} * v) >> g_shift); }
+int32_t Wrap32(int64_t v) { return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(v))); }
+}  // namespace
+
+int32_t MTH_SinMulDeg(int32_t r, uint32_t angle) { return MulDiv(r, MTH_SinDeg(angle), 65535); }
+int32_t MTH_CosMulDeg(int32_t r, uint32_t angle) { return MulDiv(r, MTH_CosDeg(angle), 65535); }
+int32_t MTH_MulNegSinFix(int32_t r, int32_t angle) { return MulShift(r, MTH_NegSinFix(angle)); }
+int32_t MTH_MulCosFix(int32_t r, int32_t angle) { return MulShift(r, MTH_CosFix(angle)); }
+
+// Sums wrap at 32 bits rather than overflow. The scaled form adds the vertical move where the plain
+// form subtracts it.
+void MTH_RotateOffset(int32_t x, int32_t y, int32_t cx, int32_t cy, int32_t* out_x, int32_t* out_y, uint32_t angle) {
+    const int32_t dx = Wrap32(int64_t{x} - cx), dy = Wrap32(int64_t{y} - cy);
+    *out_x = Wrap32(int64_t{x} - MTH_CosMulDeg(dx, angle) + MTH_SinMulDeg(dy, angle));
+    *out_y = Wrap32(int64_t{y} + MTH_SinMulDeg(dx, angle) - MTH_CosMulDeg(dy, angle));
+}
+
+void MTH_RotateOffsetScaled(int32_t x, int32_t y, int32_t cx, int32_t cy, int32_t* out_x, int32_t* out_y,
+                            uint32_t angle, int32_t k) {
+    const int32_t dx = Wrap32(int64_t{x} - cx), dy = Wrap32(int64_t{y} - cy);
+    // Unsigned: the low 32 bits of each product, as the 32-bit sums keep them.
+    const uint32_t mx = uint32_t(MTH_CosMulDeg(dx, angle)) - uint32_t(MTH_SinMulDeg(dy, angle));
+    const uint32_t my = uint32_t(MTH_CosMulDeg(dy, angle)) - uint32_t(MTH_SinMulDeg(dx, angle));
+    *out_x = static_cast<int32_t>(uint32_t(x) - mx * uint32_t(k));
+    *out_y = static_cast<int32_t>(uint32_t(y) + my * uint32_t(k));
+}
+
+int32_t MTH_GetAngleIndex(int32_t step, int32_t angle) { return SectorOf(step, int64_t{angle} + step / 2); }
+
+int32_t MTH_Sin256(uint32_t angle) {
+    const int32_t k = static_cast<int32_t>(angle & 0xFF);
+    const auto& t = SIN_TABLE_256;
+    if (k < 65) return static_cast<int32_t>(t[k]);
+    if (k < 129) return static_cast<int32_t>(t[128 - k]);
+    if (k < 193) return -static_cast<int32_t>(t[k - 128]);
+    return -static_cast<int32_t>(t[256 - k]);
+}
+
+int32_t MTH_Cos256(uint32_t angle) {
+    const int32_t k = static_cast<int32_t>(angle & 0xFF);
+    const auto& t = SIN_TABLE_256;
+    if (k < 65) return static_cast<int32_t>(t[64 - k]);
+    if (k < 129) return -static_cast<int32_t>(t[k - 64]);
+    if (k < 193) return -static_cast<int32_t>(t[192 - k]);
+    return static_cast<int32_t>(t[k - 192]);
+}
+
+int32_t MTH_SinMul256(int32_t r, uint32_t angle) { return MulDiv(r, MTH_Sin256(angle), 10000); }
+int32_t MTH_CosMul256(int32_t r, uint32_t angle) { return MulDiv(r, MTH_Cos256(angle), 10000); }
+
+int32_t MTH_GetDir256(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
+    // 64-bit differences: the comparisons stay right for points far apart.
+    const int64_t dx = int64_t{x2} - x1, dy = int64_t{y2} - y1;
+    // Within a quadrant, from its first axis: 16 before the diagonal, 32 on it, 48 past it.
+    auto octant = [](int64_t along, int64_t across) { return along > across ? 16 : along == across ? 32 : 48; };
+    if (dx == 0) return dy > 0 ? 64 : 192;
+    if (dy == 0) return dx > 0 ? 0 : 128;
+    if (dx > 0 && dy > 0) return octant(dx, dy);
+    if (dx < 0 && dy > 0) return 64 + octant(dy, -dx);
+    if (dx < 0) return 128 + octant(-dx, -dy);
+    return 192 + octant(-dy, dx);
 }

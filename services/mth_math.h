@@ -1,5 +1,6 @@
 // Fixed-point trigonometry in whole degrees (0 = right, 90 = down, 180 = left, 270 = up): the
-// quarter-wave sine table, the global shift, angles and direction sectors of vectors, rotations.
+// quarter-wave sine table, the global shift, angles and direction sectors of vectors, rotations;
+// and the family of 256 steps a turn with its own quarter wave.
 #pragma once
 #include <array>
 #include <cstdint>
@@ -8,6 +9,8 @@
 
 // Entry d = floor(65536 x sin d degrees) for d = 0..89; entry 90 is 65535 so it fits 16 bits.
 extern const std::array<uint16_t, 91> SIN_TABLE_DEG;
+// Entry k = floor(10000 x sin(k x 90 / 64 degrees)) for k = 0..64: a quarter wave of 256 steps a turn.
+extern const std::array<uint32_t, 65> SIN_TABLE_256;
 
 // The fixed-point shift (16 at start-up); kept to 0..30 so that 1 << shift stays a 32-bit value.
 void MTH_SetShift(int32_t n);
@@ -45,3 +48,29 @@ int32_t MTH_GetDirIndex(int32_t step, int32_t x1, int32_t y1, int32_t x2, int32_
 int32_t MTH_GetVecDirIndex(int32_t step, int32_t dx, int32_t dy);
 // dx * dx + dy * dy in 32 bits (wrapping as the 32-bit sum does).
 int32_t MTH_Dist2(int32_t x1, int32_t y1, int32_t x2, int32_t y2);
+
+// r x the table sine or cosine / 65535, truncated toward zero (64-bit product).
+int32_t MTH_SinMulDeg(int32_t r, uint32_t angle);
+int32_t MTH_CosMulDeg(int32_t r, uint32_t angle);
+// r x -sin and r x cos in fixed point: the product with the fixed-point value, shifted right (so the
+// axes give exactly -r, r at 90, 270 and r, -r at 0, 180).
+int32_t MTH_MulNegSinFix(int32_t r, int32_t angle);
+int32_t MTH_MulCosFix(int32_t r, int32_t angle);
+// Moves (x, y) by the sine and cosine products of its offset from (cx, cy): x - C(dx) + S(dy),
+// y + S(dx) - C(dy), with C and S the two products above; the scaled form multiplies the moves by k.
+void MTH_RotateOffset(int32_t x, int32_t y, int32_t cx, int32_t cy, int32_t* out_x, int32_t* out_y, uint32_t angle);
+void MTH_RotateOffsetScaled(int32_t x, int32_t y, int32_t cx, int32_t cy, int32_t* out_x, int32_t* out_y,
+                            uint32_t angle, int32_t k);
+// Sector of `step` degrees holding the angle, sectors centred on 0, step, 2 step ...; a step below 1
+// is refused with 0.
+int32_t MTH_GetAngleIndex(int32_t step, int32_t angle);
+
+// Sine and cosine of 256 steps a turn (scale 10000), the angle taken modulo 256; the products
+// divide by 10000, truncating toward zero.
+int32_t MTH_Sin256(uint32_t angle);
+int32_t MTH_Cos256(uint32_t angle);
+int32_t MTH_SinMul256(int32_t r, uint32_t angle);
+int32_t MTH_CosMul256(int32_t r, uint32_t angle);
+// Coarse direction from point 1 to point 2 in 256 steps: the axes, the diagonals and the middle of
+// each octant (16 values, 0 right, 64 down); a point to itself gives 192.
+int32_t MTH_GetDir256(int32_t x1, int32_t y1, int32_t x2, int32_t y2);

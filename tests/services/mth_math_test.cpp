@@ -81,3 +81,52 @@ TEST_F(Mth, RotationsWorkedValues) {
     EXPECT_EQ(std::pair(x, y), std::pair(0, -100));
 }
 }  // namespace
+
+namespace {
+TEST(Mth256, TableIsTheFloorOfTheSineAndTheQuadrantsFollow) {
+    for (int k = 0; k <= 64; ++k)
+        EXPECT_EQ(SIN_TABLE_256[k], uint32_t(std::floor(10000.0L * std::sin(k * 90.0L / 64 * 3.14159265358979323846L / 180)))) << k;
+    for (auto [k, v] : {std::pair{1u, 245}, {32u, 7071}, {63u, 9996}, {64u, 10000}, {96u, 7071}, {128u, 0}, {160u, -7071},
+                        {192u, -10000}, {224u, -7071}, {256u + 64u, 10000}})
+        EXPECT_EQ(MTH_Sin256(k), v) << k;
+    for (auto [k, v] : {std::pair{0u, 10000}, {64u, 0}, {128u, -10000}, {192u, 0}, {255u, 9996}}) EXPECT_EQ(MTH_Cos256(k), v) << k;
+    for (uint32_t k = 0; k < 256; ++k)
+        EXPECT_TRUE(MTH_Cos256(k) == MTH_Sin256(k + 64) && MTH_Sin256(k) == -MTH_Sin256(256 - k)) << k;
+    // The products truncate toward zero.
+    for (auto [r, k, s, c] : {std::tuple{1000, 32u, 707, 707}, {-1000, 32u, -707, -707}, {3, 1u, 0, 2}, {-3, 127u, -0, 2}})
+        EXPECT_EQ(std::pair(MTH_SinMul256(r, k), MTH_CosMul256(r, k)), std::pair(s, c)) << r << "," << k;
+}
+
+TEST(Mth256, CoarseDirectionsAreTheAxesDiagonalsAndOctantMiddles) {
+    const int32_t cases[][3] = {{5, 0, 0},     {5, 1, 16},    {5, 5, 32},     {1, 5, 48},   {0, 5, 64},   {-1, 5, 80},
+                                {-5, 5, 96},   {-5, 1, 112},  {-5, 0, 128},   {-5, -1, 144}, {-5, -5, 160}, {-1, -5, 176},
+                                {0, -5, 192},  {1, -5, 208},  {5, -5, 224},   {5, -1, 240},  {0, 0, 192}};
+    for (const auto& k : cases) EXPECT_EQ(MTH_GetDir256(3, 4, 3 + k[0], 4 + k[1]), k[2]) << k[0] << "," << k[1];
+    EXPECT_EQ(MTH_GetDir256(-2147483647 - 1, 0, 2147483647, 1), 16);  // differences past 32 bits
+}
+
+TEST_F(Mth, DegreeProductsTruncateAndFixedProductsShiftDown) {
+    // 100 x 32768 / 65535 is 50.0008; the product of 100000 needs 64 bits.
+    for (auto [r, a, s, c] : {std::tuple{100, 30u, 50, 86}, {-100, 30u, -50, -86}, {65535, 90u, 65535, 0}, {100000, 45u, 70710, 70710}})
+        EXPECT_EQ(std::pair(MTH_SinMulDeg(r, a), MTH_CosMulDeg(r, a)), std::pair(s, c)) << r << "," << a;
+    // Exact axes; elsewhere the arithmetic shift rounds down (3 x -32768 / 65536 = -1.5 -> -2).
+    for (auto [r, a, ns, c] : {std::tuple{100, 90, -100, 0}, {100, 270, 100, 0}, {100, 0, 0, 100}, {100, 180, 0, -100},
+                               {100, 30, -50, 86}, {3, 30, -2, 2}, {3, 60 - 360, -3, 1}})
+        EXPECT_EQ(std::pair(MTH_MulNegSinFix(r, a), MTH_MulCosFix(r, a)), std::pair(ns, c)) << r << "," << a;
+}
+
+TEST_F(Mth, OffsetMovesAndAngleSectors) {
+    // (15, 7) about (10, 10): dx 5, dy -3. The scaled form's vertical move has the other sign.
+    const int32_t cases[][5] = {{0, 1, 0, 10, 10}, {90, 1, 0, 12, 12}, {0, 1, 1, 10, 4}, {90, 2, 1, 9, -3}, {180, 3, 1, 30, 16}};
+    for (const auto& k : cases) {
+        int32_t x = 0, y = 0;
+        if (k[2])
+            MTH_RotateOffsetScaled(15, 7, 10, 10, &x, &y, uint32_t(k[0]), k[1]);
+        else
+            MTH_RotateOffset(15, 7, 10, 10, &x, &y, uint32_t(k[0]));
+        EXPECT_EQ(std::pair(x, y), std::pair(k[3], k[4])) << k[0] << " scaled " << k[2];
+    }
+    for (auto [step, a, i] : {std::tuple{45, 0, 0}, {45, 22, 0}, {45, 23, 1}, {45, 350, 0}, {45, -30, 7}, {90, 315, 0}, {90, 314, 3}, {0, 10, 0}})
+        EXPECT_EQ(MTH_GetAngleIndex(step, a), i) << step << "," << a;
+}
+}  // namespace
