@@ -1,0 +1,16 @@
+// The system bar's screen-part record, used by every screen that cuts parts from a parts picture.
+#pragma once
+#include <cstdint>
+
+// One part cut from a parts picture and shown by a display object.
+struct BAR_PARTS {
+    int32_t x, y;        // screen position
+    int32_t spare;       // never touched by the helpers
+    int32_t sprite;      // display object, -1 none
+    int32_t left, top, right, bottom;  // source rectangle; right and bottom exclusive
+    int32_t user[7];     // for the owner
+};
+static_assert(sizeof(BAR_PARTS) == 60);
+
+// Source rectangle := (x, y, x + w, y + h).
+void BAR_PartsSetRect(BAR_PARTS* part, int32_t x, int32_t y, int32_t w, int32_t h);

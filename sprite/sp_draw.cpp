@@ -1,0 +1,231 @@
+// Drawing display objects: the priority order, the blitter each draw-flag combination picks,
+// mirrored and scaled part placement, pattern drawing and rendering into an image.
+#include "sprite/sp_draw.h"
+
+#include <algorithm>
+
+#include "display/blt_arith.h"
+#include "display/blt_color.h"
+#include "display/blt_frame.h"
+#include "display/blt_level.h"
+#include "sprite/img_table.h"
+#include "sprite/spr_set.h"
+
+DDSurface** SP_RENDER_TARGET = nullptr;
+POINT SP_DRAW_OFFSET;
+SP_LAYER SP_LAYER_TABLE[SP_LAYERS];
+
+namespace {
+// Who draws: the tables differ in rows 1 (colour mix) and 14 (mirrored copy).
+enum class Drawer { Anim, Still, Pattern };
+
+// One blit: the image rectangle either at (x, y) or stretched into dst.
+struct Blit {
+    DDSurface* target;
+    DDSurface* image;
+    RECT src;
+    bool scaled;
+    int32_t x, y;
+    RECT dst;
+};
+
+// The first matching row of the flag table decides; blenders draw keyed unless the row says not.
+void Dispatch(const Blit& b, uint32_t flags, uint16_t level, uint16_t param, Drawer who) {
+    DDSurface* d = b.target;
+    DDSurface* s = b.image;
+    const RECT* sr = &b.src;
+    const uint32_t flip = flags & 0xFF;
+    RECT dr = b.dst;  // stretched blitters clip it in place
+    const int32_t lv = level;
+    const int32_t r = level & 0xFF, g = level >> 8, bl = param;
+    const bool st = b.scaled;
+    if ((flags & SP_MIX) && (flags & SP_SILHOUETTE) && who != Drawer::Still) {
+        st ? BLT_MixColorStretch(d, &dr, s, sr, level, flip) : BLT_MixColor(d, b.x, b.y, s, sr, level, flip);
+    } else if (flags & SP_MIX) {
+        st ? BLT_MixStretch(d, &dr, s, sr, flip, 1) : BLT_Mix(d, b.x, b.y, s, sr, flip, 1);
+    } else if (flags & SP_ADD) {
+        st ? BLT_AddStretch(d, &dr, s, sr, flip, 1) : BLT_Add(d, b.x, b.y, s, sr, flip, 1);
+    } else if (flags & SP_ADD_HALF) {
+        st ? BLT_AddHalfStretch(d, &dr, s, sr, flip, 1) : BLT_AddHalf(d, b.x, b.y, s, sr, flip, 1);
+    } else if (flags & SP_ADD_QUARTER) {
+        st ? BLT_AddQuarterStretch(d, &dr, s, sr, flip, 1) : BLT_AddQuarter(d, b.x, b.y, s, sr, flip, 1);
+    } else if (flags & SP_SUB) {
+        st ? BLT_SubStretch(d, &dr, s, sr, flip, 1) : BLT_Sub(d, b.x, b.y, s, sr, flip, 1);
+    } else if (flags & SP_SUB_HALF) {
+        st ? BLT_SubHalfStretch(d, &dr, s, sr, flip, 1) : BLT_SubHalf(d, b.x, b.y, s, sr, flip, 1);
+    } else if (flags & SP_SUB_QUARTER) {
+        st ? BLT_SubQuarterStretch(d, &dr, s, sr, flip, 1) : BLT_SubQuarter(d, b.x, b.y, s, sr, flip, 1);
+    } else if (flags & SP_ALPHA2) {
+        st ? BLT_StippleStretch(d, &dr, s, sr, lv, flip, 1) : BLT_Alpha(d, b.x, b.y, s, sr, lv * 2, flip, 1);
+    } else if (flags & SP_ALPHA) {
+        st ? BLT_AlphaStretch(d, &dr, s, sr, lv, flip, 1) : BLT_Alpha(d, b.x, b.y, s, sr, lv, flip, 1);
+    } else if (flags & SP_ADD_LEVEL) {
+        st ? BLT_AddLevelStretch(d, &dr, s, sr, lv, flip, 1) : BLT_AddLevel(d, b.x, b.y, s, sr, lv, flip, 1);
+    } else if (flags & SP_SILHOUETTE) {
+        st ? BLT_SilhouetteStretch(d, &dr, s, sr, level, flip) : BLT_Silhouette(d, b.x, b.y, s, sr, level, flip);
+    } else if (flags & SP_WHITEN) {
+        st ? BLT_BrightnessStretch(d, &dr, s, sr, lv, flip, 1) : BLT_Whiten(d, b.x, b.y, s, sr, lv, flip, 1);
+    } else if ((flags & (SP_FLIP_LR | SP_FLIP_UD)) && !st && who != Drawer::Pattern) {
+        BLT_BltFx(d, b.x, b.y, s, sr, flip, 1);
+    } else if (flags & SP_OPAQUE) {
+        st ? BLT_StretchBlt(d, &dr, s, sr, flip, 0) : BLT_Blt(d, b.x, b.y, s, sr, 0);
+    } else if (flags & SP_DIM) {
+        st ? BLT_DimStretch(d, &dr, s, sr, lv, flip) : BLT_Dim(d, b.x, b.y, s, sr, lv, flip, param == 0 ? 1 : 0);
+    } else if (flags & SP_TINT_RGB) {
+        st ? BLT_TintRGBStretch(d, &dr, s, sr, r, g, bl, flip, 1) : BLT_TintRGB(d, b.x, b.y, s, sr, r, g, bl, flip, 1);
+    } else if (flags & SP_ALPHA_RGB) {
+        st ? BLT_AlphaRGBStretch(d, &dr, s, sr, r, g, bl, flip, 1)
+           : BLT_AlphaRGB(d, b.x, b.y, s, sr, r, g, bl, flip, 1);
+    } else if (flags & SP_ADD_RGB) {
+        st ? BLT_AddRGBStretch(d, &dr, s, sr, r, g, bl, flip, 1) : BLT_AddRGB(d, b.x, b.y, s, sr, r, g, bl, flip, 1);
+    } else {
+        st ? BLT_StretchBlt(d, &dr, s, sr, flip, 1) : BLT_Blt(d, b.x, b.y, s, sr, 1);
+    }
+}
+
+DDSurface* Target() { return SP_RENDER_TARGET ? *SP_RENDER_TARGET : nullptr; }
+
+// A scaled offset or length: 256ths, signed product, arithmetic shift.
+int32_t Scale(int32_t v, uint16_t scale) { return scale == 256 ? v : int32_t((int64_t(v) * scale) >> 8); }
+
+void DrawOne(int id) {
+    SP_OBJ* o = SP_TABLE[id];
+    // An object on a layer in use draws into the layer's image (never the layer's own object).
+    DDSurface** saved = nullptr;
+    DDSurface* swapped = nullptr;
+    if (o->layer < SP_LAYERS && SP_LAYER_TABLE[o->layer].used && SP_LAYER_TABLE[o->layer].sprite != uint32_t(id) &&
+        SP_RENDER_TARGET && IMG_Surface(int(SP_LAYER_TABLE[o->layer].image))) {
+        saved = SP_RENDER_TARGET;
+        swapped = *saved;
+        *saved = IMG_Surface(int(SP_LAYER_TABLE[o->layer].image));
+    }
+    switch (o->kind) {
+        case SP_KIND_ANIM: SP_DrawAnim(id); break;
+        case SP_KIND_STILL: SP_DrawStill(id); break;
+        case SP_KIND_CALLBACK:
+            if (auto fn = static_cast<SP_CALLBACK*>(o)->draw) fn(id);
+            break;
+        default: break;
+    }
+    if (saved) *saved = swapped;
+}
+}  // namespace
+
+DDSurface** SP_SetRenderTarget(DDSurface** target) {
+    SP_RENDER_TARGET = target;
+    return target;
+}
+
+void SP_SetDrawOffset(int32_t x, int32_t y) { SP_DRAW_OFFSET = POINT{x, y}; }
+
+void SP_GetDrawOffset(int32_t* x, int32_t* y) {
+    if (x) *x = SP_DRAW_OFFSET.x;
+    if (y) *y = SP_DRAW_OFFSET.y;
+}
+
+int SP_SortByPriority(uint16_t* list) {
+    // Keys order by priority, larger first, then by id, higher first: the lowest id of equal
+    // priority comes last and is drawn in front. Ids are unique, so the order is total.
+    uint32_t keys[SP_OBJECTS];
+    int n = 0;
+    for (int id = SP_OBJECTS - 1; id >= 0; --id) {
+        const SP_OBJ* o = SP_TABLE[id];
+        if (o && o->kind && o->visible) keys[n++] = uint32_t(o->priority + 32768) << 16 | uint32_t(id);
+    }
+    std::sort(keys, keys + n, [](uint32_t a, uint32_t b) { return a > b; });
+    for (int i = 0; i < n; ++i) list[i] = uint16_t(keys[i] & 0xFFFF);
+    list[n] = 0xFFFF;
+    return n;
+}
+
+void SP_Draw(int priority) {
+    if (priority >= 0) {
+        for (int id = SP_OBJECTS - 1; id >= 0; --id) {
+            const SP_OBJ* o = SP_TABLE[id];
+            if (o && o->kind && o->visible && o->priority == priority) DrawOne(id);
+        }
+        return;
+    }
+    uint16_t list[SP_OBJECTS + 1];
+    SP_SortByPriority(list);
+    for (const uint16_t* p = list; *p != 0xFFFF; ++p)
+        if (SP_TABLE[*p]) DrawOne(*p);  // a callback may have deleted a later object
+}
+
+int SP_DrawAnim(int id) {
+    const SP_ANIM* o = SP_Anim(id);
+    DDSurface* target = Target();
+    if (!o || !o->visible || !target) return 0;
+    const SPR_PATTERN* pat = SPR_GetPattern(o->set, o->pattern + o->pattern_offset);
+    if (!pat) return 0;
+    const uint32_t m = o->flags ^ pat->flip;
+    const int32_t ax = int32_t(o->x) + SP_DRAW_OFFSET.x;
+    const int32_t ay = int32_t(o->y) - o->lift + SP_DRAW_OFFSET.y;
+    for (int k = 0; k < pat->part_count; ++k) {
+        const SPR_PART& part = pat->parts[k];
+        DDSurface* image = IMG_Surface(part.image);
+        if (!image) continue;
+        // Blend bits on the object win over the part's; the mirror bits always combine.
+        const uint32_t eff = (o->flags & ~3u) ? o->flags ^ ((part.flags ^ pat->flip) & 3u)
+                                               : part.flags ^ ((o->flags ^ pat->flip) & 3u);
+        // The part's own mirror bits flip its pixels in place; only the object's and the
+        // pattern's move it.
+        const int32_t dx = (m & SP_FLIP_LR) ? -part.dest.right : part.dest.left;
+        const int32_t dy = (m & SP_FLIP_UD) ? -part.dest.bottom : part.dest.top;
+        const int32_t dw = part.dest.right - part.dest.left, dh = part.dest.bottom - part.dest.top;
+        Blit b{target, image, part.src, false, ax + dx, ay + dy, {}};
+        if (o->scale_x != 256 || o->scale_y != 256 || dw != part.src.right - part.src.left ||
+            dh != part.src.bottom - part.src.top) {
+            const int32_t left = ax + Scale(dx, o->scale_x), top = ay + Scale(dy, o->scale_y);
+            b.scaled = true;
+            b.dst = RECT{left, top, left + Scale(dw, o->scale_x), top + Scale(dh, o->scale_y)};
+        }
+        Dispatch(b, eff, o->blend, o->blend_param, Drawer::Anim);
+    }
+    return 1;
+}
+
+int SP_DrawStill(int id) {
+    const SP_STILL* o = SP_Still(id);
+    DDSurface* target = Target();
+    if (!o || !o->visible || !target) return 0;
+    DDSurface* image = IMG_Surface(o->image);
+    if (!image) return 0;
+    const int32_t left = int32_t(o->x) + SP_DRAW_OFFSET.x;
+    const int32_t top = int32_t(o->y) - o->lift + SP_DRAW_OFFSET.y;
+    Blit b{target, image, o->src, false, left, top, {}};
+    if (o->scale_x != 256 || o->scale_y != 256 || o->width != o->src.right - o->src.left ||
+        o->height != o->src.bottom - o->src.top) {
+        b.scaled = true;
+        b.dst = RECT{left, top, left + Scale(o->width, o->scale_x), top + Scale(o->height, o->scale_y)};
+    }
+    Dispatch(b, o->flags, o->blend, o->blend_param, Drawer::Still);
+    return 1;
+}
+
+int SPR_DrawPattern(DDSurface* dst, int32_t x, int32_t y, int set, int pattern, uint32_t flags, uint16_t blend,
+                    uint16_t blend_param) {
+    const SPR_PATTERN* pat = SPR_GetPattern(set, pattern);
+    if (!pat || !dst) return 1;
+    for (int k = 0; k < pat->part_count; ++k) {
+        const SPR_PART& part = pat->parts[k];
+        DDSurface* image = IMG_Surface(part.image);
+        if (!image) continue;
+        Blit b{dst, image, part.src, false, x + part.dest.left + SP_DRAW_OFFSET.x,
+               y + part.dest.top + SP_DRAW_OFFSET.y, {}};
+        Dispatch(b, flags, blend, blend_param, Drawer::Pattern);
+    }
+    return 1;
+}
+
+void SP_RenderToImage(int image, int keep, void (*draw)()) {
+    if (DDSurface* s = IMG_Surface(image)) {
+        DDSurface** previous = SP_RENDER_TARGET;
+        BLT_FillRect(s, nullptr, 0);
+        SP_RENDER_TARGET = &IMG_TABLE[image].surface;
+        if (draw) draw();
+        SP_RENDER_TARGET = previous;
+    }
+    SP_PushVisibleAll(keep ? 1 : 0);
+    SP_PushRunningAll(keep ? 1 : 0);
+}

@@ -1,0 +1,85 @@
+// Display-object stepping, drawing by priority, hit boxes, push and pop of state, render targets.
+#pragma once
+#include <cstdint>
+
+#include "platform/display.h"
+#include "platform/types.h"
+#include "sprite/sp_object.h"
+
+// Draw flags of objects, parts and patterns. The first blend bit found in the drawing order
+// picks the blitter.
+constexpr uint32_t SP_FLIP_LR = 0x1;
+constexpr uint32_t SP_FLIP_UD = 0x2;
+constexpr uint32_t SP_MIX = 0x4;           // with SP_SILHOUETTE: one colour mixed 50 %
+constexpr uint32_t SP_ADD = 0x8;
+constexpr uint32_t SP_SUB = 0x10;
+constexpr uint32_t SP_ALPHA2 = 0x20;       // unscaled alpha at twice the level; scaled stipple
+constexpr uint32_t SP_ALPHA = 0x40;
+constexpr uint32_t SP_ADD_LEVEL = 0x80;
+constexpr uint32_t SP_SILHOUETTE = 0x100;
+constexpr uint32_t SP_WHITEN = 0x200;      // scaled: brightness
+constexpr uint32_t SP_ADD_HALF = 0x400;
+constexpr uint32_t SP_ADD_QUARTER = 0x800;
+constexpr uint32_t SP_SUB_HALF = 0x1000;
+constexpr uint32_t SP_SUB_QUARTER = 0x2000;
+constexpr uint32_t SP_OPAQUE = 0x4000;     // copy without colour key
+constexpr uint32_t SP_DIM = 0x8000;
+constexpr uint32_t SP_TINT_RGB = 0x10000;
+constexpr uint32_t SP_ALPHA_RGB = 0x20000;
+constexpr uint32_t SP_ADD_RGB = 0x40000;
+
+// The variable holding the surface drawn into (the back buffer's, or an image slot's surface
+// field); read at every blit, so it survives a display re-creation.
+extern DDSurface** SP_RENDER_TARGET;
+extern POINT SP_DRAW_OFFSET;  // added to every position when drawing; the camera in battle
+
+DDSurface** SP_SetRenderTarget(DDSurface** target);
+void SP_SetDrawOffset(int32_t x, int32_t y);
+void SP_GetDrawOffset(int32_t* x, int32_t* y);
+
+// Render layers: the records exist; nothing creates a layer, so none is in use.
+constexpr int SP_LAYERS = 16;
+struct SP_LAYER {
+    uint8_t used;
+    uint8_t fade_mode;  // 0..3
+    uint32_t sprite;    // display object showing the layer
+    uint32_t image;     // the layer's 640 x 480 image
+    uint8_t level;
+    uint32_t duration;  // ms
+    uint32_t start;     // ms
+};
+extern SP_LAYER SP_LAYER_TABLE[SP_LAYERS];
+
+// ---- stepping ----
+void SP_Update();            // one animation tick for every object, then the layer fades
+void SP_LayerFadeUpdate();   // the layer fades alone
+void SP_LayerFadeStep();
+// Starts sequence mode; restart begins at step 0 (its first frame one tick longer). 1, or 0
+// unless animated with a sequence that has steps.
+int SP_PlaySeq(int id, int seq, int loop, int restart);
+int SP_Stop(int id);
+int SP_IsPlaying(int id);
+int SP_SetSeqStep(int id, int seq, int step);  // shows that step's pattern and stops
+
+// ---- drawing ----
+// priority >= 0: visible objects of exactly that priority, ids 1023 down to 0; negative: all
+// visible objects by priority (larger first; among equals the lowest id last, in front).
+void SP_Draw(int priority);
+int SP_SortByPriority(uint16_t* list);  // list of 1025 entries, ending with 0xFFFF; the count
+int SP_DrawAnim(int id);   // 1 when drawn
+int SP_DrawStill(int id);  // 1 when drawn
+
+// ---- hit boxes and rectangles, relative to the position unless Screen ----
+int SP_GetHitBox(int id, int box, RECT* out);
+int SP_GetHitBoxScreen(int id, int box, RECT* out);
+int SP_GetPartRect(int id, int part, RECT* out);
+int SP_GetStillRect(int id, RECT* out);
+
+// ---- snapshots ----
+void SP_PushVisibleAll(int visible);  // pushes do not nest: a second overwrites
+void SP_PopVisibleAll();
+void SP_PushRunningAll(int running);
+void SP_PopRunningAll();
+void SP_PopAll();
+// Clears the image, draws into it with draw(), then pushes visibility and running as keep (0/1).
+void SP_RenderToImage(int image, int keep, void (*draw)());

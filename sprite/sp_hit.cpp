@@ -1,0 +1,53 @@
+// Hit boxes and rectangles of display objects: mirrored by flags, scaled in 256ths.
+#include "sprite/sp_draw.h"
+#include "sprite/spr_set.h"
+
+namespace {
+// A rectangle mirrored about the position by the mirror bits, then scaled: a mirrored (l, r)
+// becomes (-r, -l); the scaled left moves, the scaled size follows it.
+RECT MirrorScale(const RECT& r, uint32_t mirror, uint16_t sx, uint16_t sy) {
+    const int32_t l = (mirror & SP_FLIP_LR) ? -r.right : r.left;
+    const int32_t t = (mirror & SP_FLIP_UD) ? -r.bottom : r.top;
+    const int32_t w = r.right - r.left, h = r.bottom - r.top;
+    RECT out;
+    out.left = sx == 256 ? l : int32_t((int64_t(l) * sx) >> 8);
+    out.right = out.left + (sx == 256 ? w : int32_t((int64_t(w) * sx) >> 8));
+    out.top = sy == 256 ? t : int32_t((int64_t(t) * sy) >> 8);
+    out.bottom = out.top + (sy == 256 ? h : int32_t((int64_t(h) * sy) >> 8));
+    return out;
+}
+
+const SPR_PATTERN* PatternOf(const SP_ANIM* o) { return SPR_GetPattern(o->set, o->pattern + o->pattern_offset); }
+}  // namespace
+
+int SP_GetHitBox(int id, int box, RECT* out) {
+    const SP_ANIM* o = SP_Anim(id);
+    const SPR_PATTERN* p = o ? PatternOf(o) : nullptr;
+    if (!p || box < 0 || box >= SPR_HIT_BOXES || !out) return 0;
+    *out = MirrorScale(p->hit[box], o->flags, o->scale_x, o->scale_y);
+    return 1;
+}
+
+// The lift is not subtracted: boxes stay on the ground.
+int SP_GetHitBoxScreen(int id, int box, RECT* out) {
+    if (!SP_GetHitBox(id, box, out)) return 0;
+    const SP_OBJ* o = SP_TABLE[id];
+    const int32_t dx = o->x + SP_DRAW_OFFSET.x, dy = o->y + SP_DRAW_OFFSET.y;
+    *out = RECT{out->left + dx, out->top + dy, out->right + dx, out->bottom + dy};
+    return 1;
+}
+
+int SP_GetPartRect(int id, int part, RECT* out) {
+    const SP_ANIM* o = SP_Anim(id);
+    const SPR_PATTERN* p = o ? PatternOf(o) : nullptr;
+    if (!p || part < 0 || part >= p->part_count || !out) return 0;
+    *out = MirrorScale(p->parts[part].dest, p->flip, o->scale_x, o->scale_y);
+    return 1;
+}
+
+int SP_GetStillRect(int id, RECT* out) {
+    const SP_STILL* o = SP_Still(id);
+    if (!o || !out) return 0;
+    *out = MirrorScale(o->src, o->flags, o->scale_x, o->scale_y);
+    return 1;
+}
