@@ -12,6 +12,7 @@
 #include "platform/msgbox.h"
 #include "platform/platform.h"
 #include "platform/text.h"
+#include "platform/timer.h"
 
 namespace plat {
 namespace {
@@ -176,7 +177,10 @@ void PostQuitMessage(int code) {
 
 bool PeekMessage(Msg* out) {
     if (g_queue.empty()) Backend()->Pump();
-    if (g_queue.empty()) return false;
+    if (g_queue.empty()) {
+        detail::RunDueTimers();  // timers run when no message waits, as their messages would
+        return false;
+    }
     *out = g_queue.front();
     g_queue.pop_front();
     if (out->message == WM_QUIT) g_quit_posted = false;

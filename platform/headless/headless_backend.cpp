@@ -5,6 +5,7 @@
 #include "platform/headless/headless.h"
 #include "platform/msgbox.h"
 #include "platform/platform.h"
+#include "platform/sound_output.h"
 
 namespace headless {
 namespace {
@@ -46,8 +47,15 @@ void Reset(const Config& config) {
 }
 
 const Config& CurrentConfig() { return g_config; }
-void SetTime(uint32_t ms) { g_time = ms; }
-void AdvanceTime(uint32_t ms) { g_time += ms; }
+// The sound device mixes as the clock moves.
+void SetTime(uint32_t ms) {
+    g_time = ms;
+    plat::detail::AudioClockMoved();
+}
+void AdvanceTime(uint32_t ms) {
+    g_time += ms;
+    plat::detail::AudioClockMoved();
+}
 void PushMessageBoxAnswer(int answer) { g_answers.push_back(answer); }
 const std::vector<ShownBox>& ShownMessageBoxes() { return g_boxes; }
 void RecordBox(const char* text, const char* caption, uint32_t flags) {
