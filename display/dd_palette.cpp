@@ -137,7 +137,8 @@ int DD_PaletteFromDib(const uint8_t* dib, size_t size, int first, int count) {
     // The colour table starts right after the header; every entry asked for must lie in the block.
     const uint64_t end = uint64_t(header) + 4 * (uint64_t(first) + uint64_t(count));
     if (header < 40 || end > size) {
-        SYS_DebugPrint("DD_PaletteFromDib: header %u, entries %d+%d, block %zu bytes", header, first, count, size);
+        SYS_DebugPrint("DD_PaletteFromDib: header %u, entries %d+%d, block %u bytes", header, first, count,
+                       static_cast<unsigned>(size));
         return 0;
     }
     for (int i = first; i < first + count; ++i) {

@@ -7,6 +7,7 @@
 
 #include "platform/clock.h"
 #include "platform/debug.h"
+#include "platform/format.h"
 #include "platform/memory.h"
 
 char FIL_BaseDir[FIL_PATH_MAX];
@@ -124,16 +125,18 @@ int FIL_InitBaseDir() {
 const char* FIL_MakePath(const char* format, ...) {
     va_list ap;
     va_start(ap, format);
-    int n = format ? std::vsnprintf(g_name_buf, sizeof g_name_buf, format, ap) : -1;
+    bool cut = true;
+    if (format) plat::FormatV(g_name_buf, sizeof g_name_buf, format, ap, &cut);
     va_end(ap);
-    if (n < 0 || n >= FIL_PATH_MAX) {
+    if (cut) {
         SYS_DebugPrint("FIL_MakePath: name too long");
         g_name_buf[0] = 0;
         return g_name_buf;  // an empty name opens nothing
     }
     if (g_name_buf[0] && g_name_buf[1] == ':') return g_name_buf;
-    n = std::snprintf(g_path_buf, sizeof g_path_buf, "%s%s", FIL_BaseDir, g_name_buf);
-    if (n < 0 || n >= FIL_PATH_MAX) {
+    if (std::strlen(FIL_BaseDir) + std::strlen(g_name_buf) < FIL_PATH_MAX) {
+        plat::Format(g_path_buf, sizeof g_path_buf, "%s%s", FIL_BaseDir, g_name_buf);
+    } else {
         SYS_DebugPrint("FIL_MakePath: path too long");
         g_path_buf[0] = 0;
     }
@@ -142,8 +145,8 @@ const char* FIL_MakePath(const char* format, ...) {
 
 namespace {
 void DebugPrintV(const char* format, va_list ap, bool crlf) {
-    char buf[1024] = "";
-    if (format) std::vsnprintf(buf, sizeof buf, format, ap);
+    char buf[1024];
+    plat::FormatV(buf, sizeof buf, format, ap);
     plat::OutputDebugString(buf);
     if (crlf) plat::OutputDebugString("\r\n");
 }
