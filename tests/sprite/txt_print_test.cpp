@@ -7,6 +7,7 @@
 
 #include "display/blt_frame.h"
 #include "display/dd_display.h"
+#include "sprite/img_table.h"
 #include "tests/sprite/font_fixture.h"
 
 namespace {
@@ -298,5 +299,29 @@ TEST_F(TextTest, PrintLocksOnceAndRefusesWhatItCannotDraw) {
     EXPECT_EQ(TXT_Print(surface_, 0, 0, "\x81\x40"), 1);
     EXPECT_TRUE(InkOf(surface_).empty());
     EXPECT_FALSE(surface_->IsLocked());
+}
+}  // namespace
+
+namespace {
+TEST_F(TextTest, PrintsIntoImagesAndTheBackBuffer) {
+    UseGlyph({{0, 0}, {9, 9}});
+    const int id = IMG_Create(40, 20, 0);
+    ASSERT_GE(id, 0);
+    TXT_SetFont(-1, 4, 1);
+    EXPECT_EQ(TXT_Print(IMG_Surface(id), 2, 1, "%s", kSquare), 1);
+    Ink img = InkOf(IMG_Surface(id));
+    EXPECT_EQ(img[std::make_pair(2, 1)], T);
+    // The image cuts the glyph's last doubled row: counted from the bottom, the last glyph row
+    // keeps its place and the first shows once.
+    EXPECT_EQ(img[std::make_pair(21, 19)], T);
+    EXPECT_EQ(img[std::make_pair(2, 2)], S);
+    EXPECT_EQ(img[std::make_pair(1, 0)], S);
+    IMG_Release(id);
+
+    BLT_FillRect(DD_DISPLAY.back, nullptr, 0);
+    TXT_SetFont(-1, 2, 0);
+    EXPECT_EQ(TXT_Print(DD_DISPLAY.back, 630, 470, "%s", kSquare), 1);
+    EXPECT_EQ(support::PixelAt(DD_DISPLAY.back, 630, 470), T);
+    EXPECT_EQ(support::PixelAt(DD_DISPLAY.back, 639, 479), T);
 }
 }  // namespace
