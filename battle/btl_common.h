@@ -1,0 +1,19 @@
+// Helpers every battle module shares: the one random draw modulo n, bounded whole-file reads, and
+// the record of calls that reach neighbouring subsystems (for tests and the battle rig).
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// rand() mod n with the program's generator; 0 for n < 1 (one draw either way keeps sequences aligned).
+int32_t BTL_RandMod(int32_t n);
+
+// The whole file, when it opens and holds at most max_bytes; false otherwise (out is then empty).
+bool BTL_ReadFile(const char* path, std::vector<uint8_t>& out, size_t max_bytes);
+
+// Recording of calls to stand-ins and seams: a line each ("HUD_PanelCreate 1 3") while on.
+void BTL_RecordOn(bool on);
+bool BTL_IsRecording();
+void BTL_Record(const char* format, ...) __attribute__((format(printf, 1, 2)));
+std::vector<std::string>& BTL_Recorded();

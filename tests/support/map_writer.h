@@ -1,0 +1,39 @@
+// Writers for battle stages: ".map" files with their four run-length layers and "_o.csp"
+// background-object tables.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace support {
+
+// Per-cell values of a stage, row by row (width x height entries each; shorter layers are padded
+// with 0, so an empty vector is an all-zero layer).
+struct MapSpec {
+    MapSpec(uint16_t w = 0, uint16_t h = 0) : width(w), height(h) {}
+    uint16_t width, height;
+    std::vector<uint16_t> chips;  // sheet index: column v % 40, row v / 40
+    std::vector<uint16_t> objs;   // 0 none, k: table entry k - 1
+    std::vector<uint8_t> attr;    // bit 0 wall
+    std::vector<uint8_t> extra;   // ground kind
+};
+
+// Run-length coding of a layer: equal neighbours become (value, value, u16 count), any other value
+// stands alone. Words are 16-bit, bytes 8-bit with the count unaligned.
+std::vector<uint8_t> EncodeWordRuns(const std::vector<uint16_t>& cells);
+std::vector<uint8_t> EncodeByteRuns(const std::vector<uint8_t>& cells);
+
+// A whole file from four coded layers (chips, objects, attributes, ground) in that order.
+std::vector<uint8_t> AssembleMap(uint16_t width, uint16_t height, const std::vector<uint8_t> layers[4]);
+std::vector<uint8_t> MakeMap(const MapSpec& spec);
+
+// Header offsets of the layer table, for tests that damage it.
+constexpr int kMapLayerStart[4] = {0x28, 0x2C, 0x34, 0x38};
+constexpr int kMapLayerEnd[4] = {0x2C, 0x30, 0x38, 0x3C};
+
+struct CspEntry {
+    int16_t sx, sy, w, h, ax, ay;
+};
+std::vector<uint8_t> MakeCsp(const std::vector<CspEntry>& entries);
+
+}  // namespace support
