@@ -22,6 +22,7 @@ class Backend {
 public:
     virtual ~Backend() = default;
     virtual uint32_t TimeMs() = 0;
+    virtual void Sleep(uint32_t ms) = 0;
     virtual int DesktopBpp() = 0;
     virtual bool Display565() = 0;  // layout of a 16-bit display mode
     virtual int ExtraPitch() { return 0; }

@@ -4,4 +4,6 @@
 
 namespace plat {
 uint32_t TimeMs();
+// Waits ms milliseconds; headless, the manual clock moves on by ms instead of waiting.
+void Sleep(uint32_t ms);
 }

@@ -71,6 +71,7 @@ BackendKind CurrentBackend() { return g_kind; }
 bool IsHeadless() { return g_kind == BackendKind::Headless; }
 
 uint32_t TimeMs() { return Backend()->TimeMs(); }
+void Sleep(uint32_t ms) { Backend()->Sleep(ms); }
 
 int DesktopBitsPerPixel() { return Backend()->DesktopBpp(); }
 

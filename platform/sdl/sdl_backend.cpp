@@ -52,6 +52,7 @@ public:
     }
 
     uint32_t TimeMs() override { return SDL_GetTicks(); }
+    void Sleep(uint32_t ms) override { SDL_Delay(ms); }
     int DesktopBpp() override { return 16; }  // the emulated desktop runs the game's depth
     bool Display565() override { return is565_; }
 

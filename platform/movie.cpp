@@ -1,0 +1,618 @@
+// Movie streams on FFmpeg: custom I/O over the platform's files, demuxing, decoding, the stream
+// clock, and frames converted into display surfaces (swscale to 8 bits a channel,
+// undithered; our own packing to 16 bits).
+#include "platform/movie.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/imgutils.h>
+#include <libswscale/swscale.h>
+}
+
+#include <algorithm>
+#include <cstring>
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
+#include <deque>
+#include <vector>
+
+#include "platform/backend.h"
+#include "platform/clock.h"
+#include "platform/files.h"
+
+using plat::detail::LogCall;
+using plat::detail::ShouldFail;
+
+namespace {
+constexpr int kIoBufferSize = 32768;
+constexpr int64_t kUnits = 10000000;               // 100-ns units a second
+constexpr AVRational kUnitBase{1, 10000000};
+constexpr uint32_t kMaxWaitMs = 250;               // longest wait of one update
+constexpr int kBandRows = 16;                      // rows converted at a time
+constexpr int64_t kDefaultFrameUnits = kUnits / 25;  // frame length when the file gives none
+
+// Where the bytes come from: a file through the resolver, or a block in memory.
+struct Source {
+    plat::File file;
+    const uint8_t* mem = nullptr;
+    size_t size = 0, pos = 0;
+    bool in_memory = false;
+
+    int Read(uint8_t* buf, int n) {
+        if (!in_memory) {
+            const size_t got = file.Read(buf, static_cast<size_t>(n));
+            return got ? static_cast<int>(got) : AVERROR_EOF;
+        }
+        const size_t got = std::min(static_cast<size_t>(n), size - pos);
+        if (got == 0) return AVERROR_EOF;
+        std::memcpy(buf, mem + pos, got);
+        pos += got;
+        return static_cast<int>(got);
+    }
+
+    int64_t Seek(int64_t offset, int whence) {
+        const int64_t total = in_memory ? static_cast<int64_t>(size) : file.Size();
+        if (whence & AVSEEK_SIZE) return total;
+        const int64_t here = in_memory ? static_cast<int64_t>(pos) : file.Tell();
+        int64_t to;
+        switch (whence & ~AVSEEK_FORCE) {
+            case SEEK_SET: to = offset; break;
+            case SEEK_CUR: to = here + offset; break;
+            case SEEK_END: to = total + offset; break;
+            default: return AVERROR(EINVAL);
+        }
+        if (to < 0 || to > total) return AVERROR(EINVAL);
+        if (in_memory) {
+            pos = static_cast<size_t>(to);
+        } else if (!file.Seek(static_cast<uint64_t>(to))) {
+            return AVERROR(EIO);
+        }
+        return to;
+    }
+};
+
+int ReadSource(void* opaque, uint8_t* buf, int n) { return static_cast<Source*>(opaque)->Read(buf, n); }
+int64_t SeekSource(void* opaque, int64_t offset, int whence) {
+    return static_cast<Source*>(opaque)->Seek(offset, whence);
+}
+
+// A movie file never makes us open another file or address (playlists, references, concatenation).
+int RefuseOpen(AVFormatContext*, AVIOContext**, const char*, int, AVDictionary**) { return AVERROR(EPERM); }
+
+bool SizeAllowed(int w, int h) {
+    return w > 0 && h > 0 && w <= kMovieMaxSide && h <= kMovieMaxSide && int64_t{w} * h <= kMovieMaxPixels;
+}
+
+// a - b, saturating, kept within +-2^62 so that the sums made of it later cannot overflow.
+int64_t SafeDiff(int64_t a, int64_t b) {
+    constexpr int64_t kLimit = int64_t{1} << 62;
+    int64_t d;
+    if (__builtin_sub_overflow(a, b, &d)) d = a < 0 ? -kLimit : kLimit;
+    return std::clamp(d, -kLimit, kLimit);
+}
+
+// A swscale context to 0x00RRGGBB words, made again only when the sizes or the format change
+// (asking swscale whether its cached context fits costs more than converting a band).
+class Scaler {
+public:
+    Scaler() = default;
+    Scaler(const Scaler&) = delete;
+    Scaler& operator=(const Scaler&) = delete;
+    ~Scaler() { sws_freeContext(ctx_); }
+    SwsContext* For(int sw, int sh, AVPixelFormat format, int dw, int dh) {
+        const int key[5] = {sw, sh, format, dw, dh};
+        if (ctx_ && std::equal(key, key + 5, key_)) return ctx_;
+        sws_freeContext(ctx_);
+        ctx_ = sws_getContext(sw, sh, format, dw, dh, AV_PIX_FMT_0RGB32, SWS_BILINEAR, nullptr, nullptr, nullptr);
+        std::copy(key, key + 5, key_);
+        return ctx_;
+    }
+
+private:
+    SwsContext* ctx_ = nullptr;
+    int key_[5] = {};
+};
+
+// 8-bit channels packed into one pixel of a surface's layout: each channel's top bits, as the
+// display's own colour rule drops the low ones.
+struct Packing {
+    int r_shift, g_shift, b_shift;  // lowest bit of each channel
+    int r_loss, g_loss, b_loss;     // bits dropped from 8
+};
+
+int LowBit(uint32_t mask) { return mask ? __builtin_ctz(mask) : 0; }
+int Bits(uint32_t mask) { return __builtin_popcount(mask); }
+
+Packing PackingOf(const DDPIXELFORMAT& f) {
+    return Packing{LowBit(f.dwRBitMask), LowBit(f.dwGBitMask), LowBit(f.dwBBitMask),
+                   8 - std::min(Bits(f.dwRBitMask), 8), 8 - std::min(Bits(f.dwGBitMask), 8),
+                   8 - std::min(Bits(f.dwBBitMask), 8)};
+}
+
+// Rows of 0x00RRGGBB words (8 bits a channel, as swscale gives them undithered).
+template <typename T>
+void PackRow(T* __restrict d, const uint32_t* __restrict s, int w, const Packing& p) {
+    for (int i = 0; i < w; ++i) {
+        const uint32_t v = s[i];
+        d[i] = static_cast<T>((((v >> 16) & 0xFF) >> p.r_loss) << p.r_shift | (((v >> 8) & 0xFF) >> p.g_loss) << p.g_shift |
+                              ((v & 0xFF) >> p.b_loss) << p.b_shift);
+    }
+}
+
+// The two 16-bit layouts: each channel's top bits moved into place.
+template <bool Is565>
+struct Layout16 {
+    static constexpr int kRed = Is565 ? 8 : 9, kGreen = Is565 ? 5 : 6;
+    static constexpr uint32_t kRedMask = Is565 ? 0xF800 : 0x7C00, kGreenMask = Is565 ? 0x07E0 : 0x03E0;
+    static uint16_t Pack(uint32_t v) {
+        return static_cast<uint16_t>(((v >> kRed) & kRedMask) | ((v >> kGreen) & kGreenMask) | ((v >> 3) & 0x1F));
+    }
+};
+
+#if defined(__x86_64__)
+// Sixteen pixels a step; the packing works within 128-bit halves, so the quarters are put back in order.
+template <bool Is565>
+__attribute__((target("avx2"))) inline __m256i Pack8Avx2(const uint32_t* s) {
+    using L = Layout16<Is565>;
+    const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s));
+    return _mm256_or_si256(
+        _mm256_or_si256(_mm256_and_si256(_mm256_srli_epi32(v, L::kRed), _mm256_set1_epi32(L::kRedMask)),
+                        _mm256_and_si256(_mm256_srli_epi32(v, L::kGreen), _mm256_set1_epi32(L::kGreenMask))),
+        _mm256_and_si256(_mm256_srli_epi32(v, 3), _mm256_set1_epi32(0x1F)));
+}
+
+template <bool Is565>
+__attribute__((target("avx2"))) int PackRow16Avx2(uint16_t* __restrict d, const uint32_t* __restrict s, int w) {
+    int i = 0;
+    for (; i + 16 <= w; i += 16) {
+        const __m256i lo = Pack8Avx2<Is565>(s + i), hi = Pack8Avx2<Is565>(s + i + 8);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + i),
+                            _mm256_permute4x64_epi64(_mm256_packus_epi32(lo, hi), 0xD8));
+    }
+    return i;
+}
+#endif
+
+template <bool Is565>
+void PackRow16(uint16_t* __restrict d, const uint32_t* __restrict s, int w) {
+    using L = Layout16<Is565>;
+    int i = 0;
+#if defined(__x86_64__)
+    static const bool avx2 = __builtin_cpu_supports("avx2");
+    if (avx2) i = PackRow16Avx2<Is565>(d, s, w);
+#endif
+#if defined(__SSE2__)
+    const __m128i rm = _mm_set1_epi32(L::kRedMask), gm = _mm_set1_epi32(L::kGreenMask), bm = _mm_set1_epi32(0x1F);
+    auto pack = [&](__m128i v) {
+        const __m128i p = _mm_or_si128(_mm_or_si128(_mm_and_si128(_mm_srli_epi32(v, L::kRed), rm),
+                                                    _mm_and_si128(_mm_srli_epi32(v, L::kGreen), gm)),
+                                       _mm_and_si128(_mm_srli_epi32(v, 3), bm));
+        return _mm_srai_epi32(_mm_slli_epi32(p, 16), 16);  // sign-extended, so the signed pack keeps the bits
+    };
+    for (; i + 8 <= w; i += 8) {
+        const __m128i lo = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+        const __m128i hi = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + 4));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), _mm_packs_epi32(pack(lo), pack(hi)));
+    }
+#endif
+    for (; i < w; ++i) d[i] = L::Pack(s[i]);
+}
+}  // namespace
+
+namespace plat {
+struct MultiMediaStream::Impl {
+    bool want_video = false, want_audio = false;
+    bool opened = false;
+    Source source;
+    AVIOContext* io = nullptr;
+    AVFormatContext* fmt = nullptr;
+    int vidx = -1;
+    AVCodecContext* vdec = nullptr;
+    AVPacket* pkt = nullptr;
+    std::deque<AVPacket*> vqueue;  // video packets read ahead of their decoding
+    bool demux_done = false, flushed = false;
+    int width = 0, height = 0;
+    int64_t start = 0;                 // stream time 0 in 100-ns units of the file's clock
+    int64_t duration = -1;             // -1 while unknown
+    int64_t frame_units = kDefaultFrameUnits;
+    int64_t last_pts = -1;
+
+    // Decoded frames: `ahead` is the next one to show once its time comes.
+    AVFrame* ahead = nullptr;
+    AVFrame* shown = nullptr;
+    bool ahead_valid = false;
+    bool video_done = false;
+
+    // Conversion into a sample's rectangle.
+    Scaler sws, sws_tail;  // bands, and the last, shorter band
+    std::vector<uint32_t> rgb;  // the frame at 8 bits a channel, 0x00RRGGBB
+
+    // The clock: time accumulated while running, plus the run since run_start.
+    bool running = false;
+    int64_t base = 0;
+    uint32_t run_start = 0;
+
+    ~Impl() {
+        for (AVPacket* p : vqueue) av_packet_free(&p);
+        av_frame_free(&ahead);
+        av_frame_free(&shown);
+        av_packet_free(&pkt);
+        avcodec_free_context(&vdec);
+        avformat_close_input(&fmt);
+        if (io) av_freep(&io->buffer);
+        avio_context_free(&io);
+    }
+
+    HRESULT Open();
+    bool OpenVideo();
+    bool ReadOne();
+    AVPacket* NextVideoPacket();
+    bool DecodeVideo(AVFrame* f);
+    int64_t FrameTime(const AVFrame* f);
+    int64_t Now() const;
+    HRESULT Deliver(DDSurface* surface, const RECT& rect);
+    void End();
+};
+
+HRESULT MultiMediaStream::Impl::Open() {
+    uint8_t* buffer = static_cast<uint8_t*>(av_malloc(kIoBufferSize));
+    if (!buffer) return MS_E_OUTOFMEMORY;
+    io = avio_alloc_context(buffer, kIoBufferSize, 0, &source, ReadSource, nullptr, SeekSource);
+    if (!io) {
+        av_free(buffer);
+        return MS_E_OUTOFMEMORY;
+    }
+    fmt = avformat_alloc_context();
+    pkt = av_packet_alloc();
+    ahead = av_frame_alloc();
+    shown = av_frame_alloc();
+    if (!fmt || !pkt || !ahead || !shown) return MS_E_OUTOFMEMORY;
+    fmt->pb = io;
+    fmt->flags |= AVFMT_FLAG_CUSTOM_IO;
+    fmt->io_open = RefuseOpen;
+    // Probed by content; on failure the context is freed and set to null.
+    if (avformat_open_input(&fmt, "", nullptr, nullptr) < 0) return MS_E_BADFILE;
+    if (avformat_find_stream_info(fmt, nullptr) < 0) return MS_E_BADFILE;
+    start = fmt->start_time != AV_NOPTS_VALUE ? av_rescale_q(fmt->start_time, AV_TIME_BASE_Q, kUnitBase) : 0;
+    if (fmt->duration > 0) duration = av_rescale_q(fmt->duration, AV_TIME_BASE_Q, kUnitBase);
+    if (want_video && !OpenVideo()) {
+        avcodec_free_context(&vdec);
+        vidx = -1;
+    }
+    opened = true;
+    return 0;
+}
+
+bool MultiMediaStream::Impl::OpenVideo() {
+    const AVCodec* codec = nullptr;
+    vidx = av_find_best_stream(fmt, AVMEDIA_TYPE_VIDEO, -1, -1, &codec, 0);
+    if (vidx < 0 || !codec) return false;
+    const AVStream* st = fmt->streams[vidx];
+    if (!SizeAllowed(st->codecpar->width, st->codecpar->height)) return false;
+    vdec = avcodec_alloc_context3(codec);
+    if (!vdec || avcodec_parameters_to_context(vdec, st->codecpar) < 0) return false;
+    vdec->max_pixels = kMovieMaxPixels;
+    vdec->thread_count = 1;  // decoded on the caller's thread, frame by frame
+    if (avcodec_open2(vdec, codec, nullptr) < 0) return false;
+    width = st->codecpar->width;
+    height = st->codecpar->height;
+    const AVRational rate = st->avg_frame_rate.num > 0 ? st->avg_frame_rate : st->r_frame_rate;
+    if (rate.num > 0 && rate.den > 0) {
+        const int64_t units = av_rescale_q(1, av_inv_q(rate), kUnitBase);
+        if (units > 0) frame_units = units;
+    }
+    return true;
+}
+
+// Reads one packet and files it; false at the end of the file or on a read error (both end it).
+bool MultiMediaStream::Impl::ReadOne() {
+    if (demux_done) return false;
+    if (av_read_frame(fmt, pkt) < 0) {
+        demux_done = true;
+        return false;
+    }
+    if (pkt->stream_index == vidx && vdec) {
+        AVPacket* p = av_packet_alloc();
+        if (p) {
+            av_packet_move_ref(p, pkt);
+            vqueue.push_back(p);
+        }
+    }
+    av_packet_unref(pkt);
+    return true;
+}
+
+AVPacket* MultiMediaStream::Impl::NextVideoPacket() {
+    while (vqueue.empty() && ReadOne()) {
+    }
+    if (vqueue.empty()) return nullptr;
+    AVPacket* p = vqueue.front();
+    vqueue.pop_front();
+    return p;
+}
+
+// Stream time of a decoded frame: its best timestamp from the stream's start, else the previous
+// frame's plus one frame; never earlier than the frame before.
+int64_t MultiMediaStream::Impl::FrameTime(const AVFrame* f) {
+    int64_t t = -1;
+    if (f->best_effort_timestamp != AV_NOPTS_VALUE) {
+        const AVRational tb = fmt->streams[vidx]->time_base;
+        if (tb.num > 0 && tb.den > 0) t = SafeDiff(av_rescale_q(f->best_effort_timestamp, tb, kUnitBase), start);
+    }
+    if (t < 0) t = last_pts < 0 ? 0 : last_pts + frame_units;
+    t = std::max(t, last_pts);
+    last_pts = t;
+    return t;
+}
+
+// Decodes the next frame into f (its pts set to its stream time); false once the video has ended.
+// Every packet is used up or dropped, so the loop ends with the file.
+bool MultiMediaStream::Impl::DecodeVideo(AVFrame* f) {
+    for (;;) {
+        const int r = avcodec_receive_frame(vdec, f);
+        if (r == 0) {
+            if (f->format >= 0 && SizeAllowed(f->width, f->height) &&
+                sws_isSupportedInput(static_cast<AVPixelFormat>(f->format))) {
+                f->pts = FrameTime(f);
+                return true;
+            }
+            av_frame_unref(f);
+            continue;
+        }
+        if (r == AVERROR_EOF || (r != AVERROR(EAGAIN) && flushed)) return false;
+        AVPacket* p = NextVideoPacket();
+        if (!p) {
+            if (flushed) return false;
+            flushed = true;
+            if (avcodec_send_packet(vdec, nullptr) < 0) return false;
+            continue;
+        }
+        avcodec_send_packet(vdec, p);  // a packet the decoder refuses is dropped
+        av_packet_free(&p);
+    }
+}
+
+int64_t MultiMediaStream::Impl::Now() const {
+    int64_t t = base;
+    if (running) t += int64_t{static_cast<uint32_t>(plat::TimeMs() - run_start)} * (kUnits / 1000);
+    return t;
+}
+
+void MultiMediaStream::Impl::End() {
+    video_done = true;
+    if (duration < 0) duration = std::max<int64_t>(Now(), last_pts < 0 ? 0 : last_pts + frame_units);
+}
+
+// Writes the frame `shown` into the rectangle of the surface. Frames of the rectangle's size in
+// 4:2:0 go through in bands of rows that stay in the cache; others are scaled whole.
+HRESULT MultiMediaStream::Impl::Deliver(DDSurface* surface, const RECT& rect) {
+    const int w = rect.right - rect.left, h = rect.bottom - rect.top;
+    const auto format = static_cast<AVPixelFormat>(shown->format);
+    const bool banded = shown->width == w && shown->height == h && h % 2 == 0 &&
+                        (format == AV_PIX_FMT_YUV420P || format == AV_PIX_FMT_YUVJ420P);
+    const int band = banded ? std::min(kBandRows, h) : h;
+    const int stride = FFALIGN(w, 16);  // in words
+    rgb.resize(static_cast<size_t>(stride) * band + 64);  // swscale may write a little past the last row
+    uint8_t* planes[4] = {reinterpret_cast<uint8_t*>(rgb.data()), nullptr, nullptr, nullptr};
+    const int strides[4] = {stride * 4, 0, 0, 0};
+
+    DDSURFACEDESC2 desc{};
+    desc.dwSize = DDSD_SIZE;
+    if (HRESULT r = surface->Lock(&rect, &desc, DDLOCK_WAIT); r != DD_OK) return r;
+    const DDPIXELFORMAT& pf = desc.ddpfPixelFormat;
+    const Packing packing = PackingOf(pf);
+    auto pack = [&](uint8_t* row, const uint32_t* src) {
+        if (pf.dwRGBBitCount == 32)
+            PackRow(reinterpret_cast<uint32_t*>(row), src, w, packing);
+        else if (pf.dwGBitMask == 0x07E0 && pf.dwRBitMask == 0xF800 && pf.dwBBitMask == 0x1F)
+            PackRow16<true>(reinterpret_cast<uint16_t*>(row), src, w);
+        else if (pf.dwGBitMask == 0x03E0 && pf.dwRBitMask == 0x7C00 && pf.dwBBitMask == 0x1F)
+            PackRow16<false>(reinterpret_cast<uint16_t*>(row), src, w);
+        else
+            PackRow(reinterpret_cast<uint16_t*>(row), src, w, packing);
+    };
+    HRESULT result = 0;
+    for (int y0 = 0; y0 < h && result == 0; y0 += band) {
+        const int n = std::min(band, h - y0);
+        // Each band is converted as a picture of its own, from an even row (the chroma rows are halved).
+        SwsContext* ctx = (n == band ? sws : sws_tail).For(shown->width, banded ? n : shown->height, format, w, n);
+        const uint8_t* src[4] = {shown->data[0], shown->data[1], shown->data[2], shown->data[3]};
+        if (banded) {
+            src[0] += static_cast<ptrdiff_t>(y0) * shown->linesize[0];
+            src[1] += static_cast<ptrdiff_t>(y0 / 2) * shown->linesize[1];
+            src[2] += static_cast<ptrdiff_t>(y0 / 2) * shown->linesize[2];
+        }
+        if (!ctx || sws_scale(ctx, src, shown->linesize, 0, banded ? n : shown->height, planes, strides) != n) {
+            result = MS_E_BADFILE;
+            break;
+        }
+        for (int y = 0; y < n; ++y)
+            pack(static_cast<uint8_t*>(desc.lpSurface) + static_cast<size_t>(y0 + y) * desc.lPitch,
+                 rgb.data() + static_cast<size_t>(y) * stride);
+    }
+    surface->Unlock(&rect);
+    return result;
+}
+
+// ---------------- the multimedia stream ----------------
+MultiMediaStream::MultiMediaStream() : impl_(new Impl) {}
+MultiMediaStream::~MultiMediaStream() { delete impl_; }
+
+HRESULT MultiMediaStream::Create(MultiMediaStream** out) {
+    LogCall("MultiMediaStream.Create");
+    if (!out) return MS_E_INVALIDPARAMS;
+    *out = nullptr;
+    if (ShouldFail("MultiMediaStream.Create")) return MS_E_OUTOFMEMORY;
+    // Damaged files are expected: the decoders' complaints would only flood stderr.
+    static const bool quiet = (av_log_set_level(AV_LOG_QUIET), true);
+    (void)quiet;
+    *out = new MultiMediaStream;
+    return 0;
+}
+
+uint32_t MultiMediaStream::AddRef() { return ++refs_; }
+uint32_t MultiMediaStream::Release() {
+    LogCall("MultiMediaStream.Release");
+    const uint32_t r = --refs_;
+    if (r == 0) delete this;
+    return r;
+}
+
+HRESULT MultiMediaStream::AddMediaStream(DDObject* dd, MediaPurpose purpose, uint32_t flags) {
+    if (impl_->opened) return MS_E_BUSY;
+    if (purpose == MediaPurpose::PrimaryVideo)
+        impl_->want_video = true;
+    else if (flags & AMMSF_ADDDEFAULTRENDERER)
+        impl_->want_audio = true;
+    return 0;
+}
+
+HRESULT MultiMediaStream::OpenFile(const char* name_sjis) {
+    LogCall("MultiMediaStream.OpenFile");
+    if (!name_sjis) return MS_E_INVALIDPARAMS;
+    if (impl_->opened || impl_->fmt) return MS_E_BUSY;
+    if (!impl_->source.file.Open(name_sjis, plat::File::Mode::Read)) return MS_E_BADFILE;
+    return impl_->Open();
+}
+
+HRESULT MultiMediaStream::OpenMemory(const uint8_t* data, size_t size) {
+    if (!data && size) return MS_E_INVALIDPARAMS;
+    if (impl_->opened || impl_->fmt) return MS_E_BUSY;
+    impl_->source.in_memory = true;
+    impl_->source.mem = data;
+    impl_->source.size = size;
+    return impl_->Open();
+}
+
+HRESULT MultiMediaStream::GetMediaStream(MediaPurpose purpose, MediaStream** out) {
+    if (!out) return MS_E_INVALIDPARAMS;
+    *out = nullptr;
+    if (!impl_->opened || purpose != MediaPurpose::PrimaryVideo || !impl_->vdec) return MS_E_NOSTREAM;
+    AddRef();
+    *out = new MediaStream(this);
+    return 0;
+}
+
+HRESULT MultiMediaStream::SetState(StreamState state) {
+    LogCall(state == StreamState::Run ? "MultiMediaStream.SetState(run)" : "MultiMediaStream.SetState(stop)");
+    Impl& m = *impl_;
+    if (!m.opened) return MS_E_NOSTREAM;
+    if (ShouldFail("MultiMediaStream.SetState")) return MS_E_BADFILE;
+    const bool run = state == StreamState::Run;
+    if (run == m.running) return 0;
+    if (run) {
+        m.run_start = plat::TimeMs();
+    } else {
+        m.base = m.Now();
+    }
+    m.running = run;
+    return 0;
+}
+
+HRESULT MultiMediaStream::GetTime(int64_t* out) {
+    if (!out) return MS_E_INVALIDPARAMS;
+    *out = 0;
+    const Impl& m = *impl_;
+    if (!m.opened) return MS_E_NOSTREAM;
+    if (m.video_done && m.duration >= 0) *out = m.duration;
+    else *out = m.duration >= 0 ? std::min(m.Now(), m.duration) : m.Now();
+    return 0;
+}
+
+HRESULT MultiMediaStream::GetDuration(int64_t* out) {
+    if (!out) return MS_E_INVALIDPARAMS;
+    *out = 0;
+    if (!impl_->opened) return MS_E_NOSTREAM;
+    if (impl_->duration < 0) return MS_E_NOSTREAM;
+    *out = impl_->duration;
+    return 0;
+}
+
+// ---------------- the video stream ----------------
+uint32_t MediaStream::AddRef() { return ++refs_; }
+uint32_t MediaStream::Release() {
+    LogCall("MediaStream.Release");
+    const uint32_t r = --refs_;
+    if (r == 0) {
+        owner_->Release();
+        delete this;
+    }
+    return r;
+}
+
+HRESULT MediaStream::GetFormat(DDSURFACEDESC2* desc) {
+    if (!desc) return MS_E_INVALIDPARAMS;
+    desc->dwFlags = DDSD_WIDTH | DDSD_HEIGHT;
+    desc->dwWidth = static_cast<uint32_t>(owner_->impl()->width);
+    desc->dwHeight = static_cast<uint32_t>(owner_->impl()->height);
+    return 0;
+}
+
+HRESULT MediaStream::CreateSample(DDSurface* surface, const RECT* rect, uint32_t, StreamSample** out) {
+    LogCall("MediaStream.CreateSample");
+    if (!out) return MS_E_INVALIDPARAMS;
+    *out = nullptr;
+    if (!surface || (surface->Bpp() != 16 && surface->Bpp() != 32)) return MS_E_INVALIDPARAMS;
+    const RECT r = rect ? *rect : RECT{0, 0, surface->Width(), surface->Height()};
+    if (r.left < 0 || r.top < 0 || r.right > surface->Width() || r.bottom > surface->Height() || r.left >= r.right ||
+        r.top >= r.bottom)
+        return MS_E_INVALIDPARAMS;
+    *out = new StreamSample(this, surface, r);
+    return 0;
+}
+
+// ---------------- the sample ----------------
+StreamSample::StreamSample(MediaStream* stream, DDSurface* surface, const RECT& rect)
+    : stream_(stream), surface_(surface), rect_(rect) {
+    stream_->AddRef();
+    surface_->AddRef();
+}
+
+StreamSample::~StreamSample() {
+    surface_->Release();
+    stream_->Release();
+}
+
+uint32_t StreamSample::AddRef() { return ++refs_; }
+uint32_t StreamSample::Release() {
+    LogCall("StreamSample.Release");
+    const uint32_t r = --refs_;
+    if (r == 0) delete this;
+    return r;
+}
+
+HRESULT StreamSample::Update(uint32_t) {
+    MultiMediaStream::Impl& m = *stream_->owner_->impl();
+    if (m.video_done) return MS_S_ENDOFSTREAM;
+    if (!m.running) return MS_E_NOTRUNNING;
+    if (!m.ahead_valid) {
+        if (!m.DecodeVideo(m.ahead)) {
+            m.End();
+            return MS_S_ENDOFSTREAM;
+        }
+        m.ahead_valid = true;
+    }
+    int64_t now = m.Now();
+    if (m.ahead->pts > now) {
+        const int64_t wait_ms = (m.ahead->pts - now + kUnits / 1000 - 1) / (kUnits / 1000);
+        plat::Sleep(static_cast<uint32_t>(std::min<int64_t>(wait_ms, kMaxWaitMs)));
+        now = m.Now();
+        if (m.ahead->pts > now) return MS_S_NOUPDATE;
+    }
+    // Show the newest frame that is due; the first one not yet due stays ahead.
+    std::swap(m.shown, m.ahead);
+    m.ahead_valid = false;
+    av_frame_unref(m.ahead);
+    while (m.DecodeVideo(m.ahead)) {
+        if (m.ahead->pts > now) {
+            m.ahead_valid = true;
+            break;
+        }
+        std::swap(m.shown, m.ahead);
+        av_frame_unref(m.ahead);
+    }
+    return m.Deliver(surface_, rect_);
+}
+}  // namespace plat

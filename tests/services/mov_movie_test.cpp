@@ -1,0 +1,337 @@
+// Movie playback on movies made by the ffmpeg tool: sizes, frame counts and pacing on the manual
+// clock, frames against the tool's own decode through the 565 and 555 rules, the scaled copy,
+// the end test, pause and play without seeking, the trace lines, and broken files ending at once.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "platform/clock.h"
+#include "platform/headless/headless.h"
+#include "services/mov_movie.h"
+#include "tests/support/fixture.h"
+#include "tests/support/movie_writer.h"
+
+namespace {
+namespace fs = std::filesystem;
+
+// The movies, written once for the whole suite.
+struct Movies {
+    std::string dir;
+    std::string Path(const char* name) const { return dir + "/" + name; }
+    ~Movies() {
+        std::error_code ec;
+        if (!dir.empty()) fs::remove_all(dir, ec);
+    }
+};
+
+Movies& Library() {
+    static Movies m = [] {
+        Movies l;
+        l.dir = fs::temp_directory_path() / ("orv_movies_" + std::to_string(getpid()));
+        fs::create_directories(l.dir);
+        support::MovieSpec mpeg;  // MPEG-1 with MP2 sound, 160 x 120 at 25 fps, 25 frames
+        support::MovieSpec avi{"avi", "mjpeg", "pcm_s16le", 96, 72, 10, 10, 22050};
+        support::MovieSpec odd{"avi", "mjpeg", "", 72, 40, 10, 3};
+        support::MovieSpec large{"mpeg", "mpeg1video", "", 800, 600, 25, 3};
+        support::MovieSpec slow{"avi", "mjpeg", "", 64, 48, 2, 3};  // half a second a frame
+        support::MovieSpec wide{"avi", "mjpeg", "", kMovieMaxSide + 16, 16, 10, 1};
+        support::MovieSpec sound{"wav", "", "pcm_s16le"};
+        support::MovieSpec narrow{"mpeg", "mpeg1video", "", 44, 30, 25, 3};  // rows of 32 + 8 + 4 pixels, bands of 16 + 14
+        bool ok = support::WriteMovie(l.Path("a.mpg"), mpeg) && support::WriteMovie(l.Path("b.avi"), avi) &&
+                  support::WriteMovie(l.Path("odd.avi"), odd) && support::WriteMovie(l.Path("large.mpg"), large) &&
+                  support::WriteMovie(l.Path("slow.avi"), slow) && support::WriteMovie(l.Path("wide.avi"), wide) &&
+                  support::WriteMovie(l.Path("sound.wav"), sound) &&
+                  support::WriteMovie(l.Path("narrow.mpg"), narrow);
+        // The logo movie's name: an MPEG-1 file whose extension says nothing.
+        fs::create_directories(l.Path("WAV"));
+        fs::copy_file(l.Path("a.mpg"), l.Path("WAV/EARLYSTG.DAT"), fs::copy_options::overwrite_existing);
+        std::vector<uint8_t> bytes = support::ReadBytes(l.Path("a.mpg"));
+        bytes.resize(bytes.size() / 2);
+        ok = ok && support::WriteBytes(l.Path("half.mpg"), bytes);
+        std::vector<uint8_t> junk(4096);
+        for (size_t i = 0; i < junk.size(); ++i) junk[i] = static_cast<uint8_t>(i * 7919 >> 3);
+        ok = ok && support::WriteBytes(l.Path("junk.mpg"), junk) && support::WriteBytes(l.Path("empty.mpg"), {});
+        if (!ok) l.dir.clear();
+        return l;
+    }();
+    return m;
+}
+
+struct MovieTest : ::testing::Test {
+    void SetUp() override { Open(true); }
+    void Open(bool is565) {
+        display.reset();  // one display at a time: a display's end releases the global one
+        display = std::make_unique<support::HeadlessDisplay>(headless::Config{16, is565});
+        ASSERT_TRUE(display->ok);
+        ASSERT_FALSE(Library().dir.empty()) << "ffmpeg could not write the test movies";
+        headless::ClearDebugOutput();
+    }
+    void TearDown() override {
+        for (MOV_DATA*& m : open) MOV_Close(&m);
+        display.reset();
+    }
+    MOV_DATA* Movie(const char* name) {
+        MOV_DATA* m = MOV_Open(Library().Path(name).c_str(), DD_DISPLAY.dd4);
+        open.push_back(m);
+        return m;
+    }
+    // Draws until a frame comes or the movie ends; the code of the last draw.
+    static HRESULT DrawFrame(MOV_DATA* m) {
+        HRESULT r;
+        do r = MOV_Draw(m, DD_DISPLAY.back);
+        while (r == MS_S_NOUPDATE);
+        return r;
+    }
+    static std::vector<uint16_t> BackRegion(int w, int h) {
+        std::vector<uint16_t> out;
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) out.push_back(support::PixelAt(DD_DISPLAY.back, x, y));
+        return out;
+    }
+    std::unique_ptr<support::HeadlessDisplay> display;
+    std::vector<MOV_DATA*> open;
+};
+
+// The display's colour rule: each channel's top bits.
+std::vector<uint16_t> Packed(const std::vector<uint8_t>& rgb, bool is565) {
+    std::vector<uint16_t> out(rgb.size() / 3);
+    for (size_t i = 0; i < out.size(); ++i) {
+        const uint32_t r = rgb[3 * i], g = rgb[3 * i + 1], b = rgb[3 * i + 2];
+        out[i] = is565 ? uint16_t((r >> 3) << 11 | (g >> 2) << 5 | b >> 3) : uint16_t((r >> 3) << 10 | (g >> 3) << 5 | b >> 3);
+    }
+    return out;
+}
+
+TEST_F(MovieTest, OpensByContentWithSizeFrameCountPacingAndEnd) {
+    struct Case {
+        const char* name;
+        int w, h, frames, frame_ms;
+        uint32_t min_ms, max_ms;
+    } cases[] = {{"a.mpg", 160, 120, 25, 40, 1000, 1050},
+                 {"b.avi", 96, 72, 10, 100, 1000, 1000},
+                 {"wav\\earlystg.dat", 160, 120, 25, 40, 1000, 1050}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        MOV_DATA* m = Movie(c.name);
+        ASSERT_NE(m, nullptr);
+        int32_t x = -1, y = -1, w = 0, h = 0;
+        MOV_GetPos(m, &x, &y);
+        MOV_GetSize(m, &w, &h);
+        EXPECT_EQ(std::tuple(x, y, w, h), std::tuple(0, 0, c.w, c.h));
+        const uint32_t duration = MOV_GetDuration(m);
+        EXPECT_TRUE(duration >= c.min_ms && duration <= c.max_ms) << duration;
+        EXPECT_EQ(MOV_GetTime(m), 0u);
+        MOV_Play(m);
+        // Each draw waits on the clock for its frame: the frames come one frame length apart.
+        int frames = 0;
+        uint32_t last = 0;
+        while (DrawFrame(m) == DD_OK) {
+            const uint32_t t = MOV_GetTime(m);
+            if (frames > 0) {
+                EXPECT_NEAR(double(t - last), c.frame_ms, 1.0) << frames;
+            }
+            last = t;
+            ++frames;
+            ASSERT_LT(frames, 1000);
+        }
+        EXPECT_EQ(frames, c.frames);
+        // The end: time equals duration, and a draw returns the end code and draws nothing.
+        EXPECT_EQ(MOV_GetTime(m), duration);
+        const std::vector<uint16_t> before = BackRegion(c.w, c.h);
+        const uint32_t clock = plat::TimeMs();
+        EXPECT_EQ(MOV_Draw(m, DD_DISPLAY.back), MS_S_ENDOFSTREAM);
+        EXPECT_EQ(MOV_Update(m), 0);
+        EXPECT_EQ(BackRegion(c.w, c.h), before);
+        EXPECT_EQ(plat::TimeMs(), clock);
+    }
+}
+
+TEST_F(MovieTest, FramesMatchTheToolsDecodeThroughBothPixelRules) {
+    for (auto [name, w, h, count] : {std::tuple{"a.mpg", 160, 120, 25u}, {"narrow.mpg", 44, 30, 3u}}) {
+        const std::vector<std::vector<uint8_t>> want = support::DecodeMovieRgb24(Library().Path(name), w, h);
+        ASSERT_EQ(want.size(), count) << name;
+        for (bool is565 : {true, false}) {
+            SCOPED_TRACE(std::string(name) + (is565 ? " 565" : " 555"));
+            Open(is565);
+            MOV_DATA* m = Movie(name);
+            MOV_Play(m);
+            for (size_t k = 0; k < want.size(); ++k) {
+                ASSERT_EQ(DrawFrame(m), DD_OK) << k;
+                ASSERT_EQ(BackRegion(w, h), Packed(want[k], is565)) << "frame " << k;
+            }
+            MOV_Close(&open.back());
+        }
+    }
+}
+
+TEST_F(MovieTest, DestinationOfTheWholeScreenFillsTheBackBufferForAnySize) {
+    for (const char* name : {"odd.avi", "a.mpg", "large.mpg"}) {
+        SCOPED_TRACE(name);
+        MOV_DATA* m = Movie(name);
+        MOV_SetPos(m, 0, 0);
+        MOV_SetSize(m, 640, 480);
+        int32_t w = 0, h = 0;
+        MOV_GetSize(m, &w, &h);
+        EXPECT_EQ(std::pair(w, h), std::pair(640, 480));
+        MOV_Play(m);
+        ASSERT_EQ(DrawFrame(m), DD_OK);
+        // Every pixel is the nearest frame pixel.
+        const int fw = m->src.right, fh = m->src.bottom;
+        int wrong = 0;
+        for (int y = 0; y < 480; ++y)
+            for (int x = 0; x < 640; ++x)
+                wrong += support::PixelAt(DD_DISPLAY.back, x, y) != support::PixelAt(m->surface, x * fw / 640, y * fh / 480);
+        EXPECT_EQ(wrong, 0);
+    }
+}
+
+TEST_F(MovieTest, PauseAndStopKeepThePlaceAndPlayGoesOnWithoutSeeking) {
+    const std::vector<std::vector<uint8_t>> want = support::DecodeMovieRgb24(Library().Path("a.mpg"), 160, 120);
+    ASSERT_EQ(want.size(), 25u);
+    MOV_DATA* m = Movie("a.mpg");
+    MOV_Play(m);
+    size_t next = 0;
+    for (; next < 5; ++next) ASSERT_EQ(DrawFrame(m), DD_OK);
+    for (bool pause : {true, false}) {
+        const uint32_t t = MOV_GetTime(m);
+        pause ? MOV_Pause(m) : MOV_Stop(m);
+        EXPECT_EQ(m->paused, pause ? 1u : 0u);
+        EXPECT_EQ(m->playing, 1u);
+        headless::AdvanceTime(5000);
+        EXPECT_EQ(MOV_GetTime(m), t);
+        const uint32_t clock = plat::TimeMs();
+        EXPECT_EQ(MOV_Draw(m, DD_DISPLAY.back), MS_E_NOTRUNNING);  // at once, nothing drawn
+        EXPECT_EQ(plat::TimeMs(), clock);
+        MOV_Play(m);
+        EXPECT_EQ(m->paused, 0u);
+        ASSERT_EQ(DrawFrame(m), DD_OK);
+        EXPECT_EQ(BackRegion(160, 120), Packed(want[next], true)) << "frame " << next;
+        EXPECT_LT(MOV_GetTime(m) - t, 41u);
+        ++next;
+    }
+}
+
+TEST_F(MovieTest, TraceLines) {
+    const std::string a = Library().Path("a.mpg");
+    struct Case {
+        std::vector<void (*)(MOV_DATA*)> steps;
+        std::vector<std::string> lines;
+    } cases[] = {
+        {{}, {"movie open....(" + a + ")\n", "movie close ..... (" + a + ")\n"}},
+        {{MOV_Stop, MOV_Pause}, {"movie open....(" + a + ")\n", "movie close ..... (" + a + ")\n"}},
+        {{MOV_Play, MOV_Pause, MOV_Pause, MOV_Play, MOV_Stop, MOV_Stop},
+         {"movie open....(" + a + ")\n", "movie playing....(" + a + ")\n", "movie pause....(" + a + ")\n",
+          "movie playing....(" + a + ")\n", "movie stop....(" + a + ")\n", "movie stop....(" + a + ")\n",
+          "movie close ..... (" + a + ")\n"}},
+    };
+    for (const Case& c : cases) {
+        headless::ClearDebugOutput();
+        MOV_DATA* m = MOV_Open(a.c_str(), DD_DISPLAY.dd4);
+        for (auto step : c.steps) step(m);
+        MOV_Close(&m);
+        EXPECT_EQ(m, nullptr);
+        EXPECT_EQ(headless::DebugOutput(), c.lines);
+    }
+    headless::ClearDebugOutput();
+    DWWL_Init();
+    DWWL_Term();
+    EXPECT_EQ(headless::DebugOutput(), (std::vector<std::string>{"DWWL_Init\n", "DWWL_Term\n"}));
+
+    // A name of 259 bytes opens (its open line cut to 255 characters, without its line end); one
+    // of 260 is refused.
+    headless::ClearDebugOutput();
+    const std::string longest(259, 'n');
+    MOV_DATA* m = MOV_Open(longest.c_str(), DD_DISPLAY.dd4);
+    ASSERT_NE(m, nullptr);
+    EXPECT_EQ(headless::DebugOutput().at(0), ("movie open....(" + longest).substr(0, 255));
+    MOV_Close(&m);
+    EXPECT_EQ(MOV_Open(std::string(260, 'n').c_str(), DD_DISPLAY.dd4), nullptr);
+    EXPECT_EQ(MOV_Open(nullptr, DD_DISPLAY.dd4), nullptr);
+}
+
+TEST_F(MovieTest, NullRecordsAndClosedPointersDoNothing) {
+    MOV_DATA* none = nullptr;
+    MOV_Play(none);
+    MOV_Stop(none);
+    MOV_Pause(none);
+    MOV_SetPos(none, 1, 2);
+    MOV_SetSize(none, 3, 4);
+    EXPECT_EQ(MOV_Update(none), 0);
+    EXPECT_NE(MOV_Draw(none, DD_DISPLAY.back), DD_OK);
+    EXPECT_EQ(MOV_GetTime(none), MOV_GetDuration(none));
+    MOV_Close(&none);
+    MOV_Close(nullptr);
+    EXPECT_TRUE(headless::DebugOutput().empty());
+}
+
+// Files that cannot be played: the record exists, draws nothing, returns at once and has ended.
+TEST_F(MovieTest, UnplayableFilesEndAtOnce) {
+    for (const char* name : {"missing.mpg", "empty.mpg", "junk.mpg", "sound.wav", "wide.avi"}) {
+        SCOPED_TRACE(name);
+        MOV_DATA* m = Movie(name);
+        ASSERT_NE(m, nullptr);
+        EXPECT_EQ(m->sample, nullptr);
+        MOV_Play(m);
+        const uint32_t clock = plat::TimeMs();
+        const std::vector<uint16_t> before = BackRegion(640, 480);
+        EXPECT_NE(MOV_Draw(m, DD_DISPLAY.back), DD_OK);
+        EXPECT_EQ(MOV_Update(m), 0);
+        EXPECT_EQ(MOV_GetTime(m), MOV_GetDuration(m));
+        EXPECT_EQ(plat::TimeMs(), clock);
+        EXPECT_EQ(BackRegion(640, 480), before);
+    }
+    // A stream that cannot be made, and one that refuses to run.
+    headless::FailCall("MultiMediaStream.Create");
+    MOV_DATA* m = Movie("a.mpg");
+    ASSERT_NE(m, nullptr);
+    MOV_Play(m);
+    EXPECT_EQ(m->playing, 0u);
+    EXPECT_NE(MOV_Draw(m, DD_DISPLAY.back), DD_OK);
+    EXPECT_EQ(MOV_GetTime(m), MOV_GetDuration(m));
+    headless::FailCall("MultiMediaStream.SetState");
+    m = Movie("a.mpg");
+    headless::ClearDebugOutput();
+    MOV_Play(m);
+    MOV_Pause(m);
+    MOV_Stop(m);
+    EXPECT_EQ(m->playing, 0u);
+    EXPECT_TRUE(headless::DebugOutput().empty());
+}
+
+TEST_F(MovieTest, TruncatedFilePlaysWhatItHasThenEnds) {
+    MOV_DATA* m = Movie("half.mpg");
+    ASSERT_NE(m->sample, nullptr);
+    MOV_Play(m);
+    int frames = 0;
+    while (DrawFrame(m) == DD_OK) ASSERT_LT(++frames, 25);
+    EXPECT_GT(frames, 0);
+    EXPECT_EQ(MOV_GetTime(m), MOV_GetDuration(m));
+}
+
+TEST_F(MovieTest, WaitsAreBoundedAndSeveralMoviesPlayAtOnce) {
+    // Frames half a second apart: a draw waits a quarter second at most, and the frame stays due.
+    MOV_DATA* slow = Movie("slow.avi");
+    MOV_DATA* a = Movie("a.mpg");
+    MOV_SetPos(a, 200, 100);
+    MOV_Play(slow);
+    MOV_Play(a);
+    ASSERT_EQ(MOV_Draw(slow, DD_DISPLAY.back), DD_OK);
+    uint32_t t0 = plat::TimeMs();
+    EXPECT_EQ(MOV_Draw(slow, DD_DISPLAY.back), MS_S_NOUPDATE);
+    EXPECT_EQ(plat::TimeMs() - t0, 250u);
+    // The other movie has fallen behind by then: its draw skips to the frame due now.
+    ASSERT_EQ(MOV_Draw(a, DD_DISPLAY.back), DD_OK);
+    EXPECT_EQ(plat::TimeMs() - t0, 250u);
+    EXPECT_EQ(MOV_Update(slow), 1);
+    EXPECT_EQ(plat::TimeMs() - t0, 500u);
+    EXPECT_EQ(MOV_Update(a), 1);
+    EXPECT_GE(MOV_GetTime(a), 500u);
+}
+}  // namespace

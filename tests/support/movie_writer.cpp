@@ -1,0 +1,36 @@
+// Movies written and decoded by the ffmpeg command-line tool.
+#include "tests/support/movie_writer.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace support {
+bool WriteMovie(const std::string& path, const MovieSpec& s) {
+    const double seconds = double(s.frames) / s.fps;
+    std::string cmd = "ffmpeg -nostdin -v error -y", out;
+    if (!s.video.empty()) {
+        cmd += " -f lavfi -i testsrc2=s=" + std::to_string(s.width) + "x" + std::to_string(s.height) +
+               ":r=" + std::to_string(s.fps);
+        out += " -frames:v " + std::to_string(s.frames) + " -c:v " + s.video + " -q:v 4";
+    }
+    if (!s.audio.empty()) {
+        cmd += " -f lavfi -i sine=frequency=440:sample_rate=" + std::to_string(s.sample_rate) +
+               ":duration=" + std::to_string(seconds);
+        out += " -c:a " + s.audio;
+    }
+    cmd += out + " -fflags +bitexact -flags +bitexact -f " + s.format + " '" + path + "' 2>/dev/null";
+    return std::system(cmd.c_str()) == 0;
+}
+
+std::vector<std::vector<uint8_t>> DecodeMovieRgb24(const std::string& path, int width, int height) {
+    std::vector<std::vector<uint8_t>> frames;
+    const std::string cmd = "ffmpeg -nostdin -v error -i '" + path + "' -f rawvideo -pix_fmt rgb24 - 2>/dev/null";
+    FILE* pipe = popen(cmd.c_str(), "r");
+    if (!pipe) return frames;
+    const size_t size = size_t(width) * height * 3;
+    std::vector<uint8_t> frame(size);
+    while (std::fread(frame.data(), 1, size, pipe) == size) frames.push_back(frame);
+    pclose(pipe);
+    return frames;
+}
+}  // namespace support
