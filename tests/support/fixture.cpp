@@ -1,12 +1,7 @@
 // Helpers for tests: headless display, temporary directories and surface access.
 #include "tests/support/fixture.h"
 
-#include <unistd.h>
-
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <filesystem>
 
 #include "platform/platform.h"
 #include "platform/window.h"
@@ -29,20 +24,6 @@ HeadlessDisplay::HeadlessDisplay(const headless::Config& config, int width, int 
 HeadlessDisplay::~HeadlessDisplay() {
     DD_Release();
     if (window) plat::DestroyWindow(window);
-}
-
-TempDir::TempDir() {
-    char tmpl[] = "/tmp/orv_test_XXXXXX";
-    char* p = mkdtemp(tmpl);
-    path_ = p ? p : "/tmp";
-    old_cwd_ = std::filesystem::current_path().string();
-    std::filesystem::current_path(path_);
-}
-
-TempDir::~TempDir() {
-    std::error_code ec;
-    std::filesystem::current_path(old_cwd_, ec);
-    std::filesystem::remove_all(path_, ec);
 }
 
 DDSurface* MakeSurface(int w, int h, const std::vector<uint16_t>& pixels) {
@@ -76,21 +57,4 @@ void SetKey0(DDSurface* s) {
     s->SetColorKey(DDCKEY_SRCBLT, &k);
 }
 
-bool WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return false;
-    bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    return std::fclose(f) == 0 && ok;
-}
-
-std::vector<uint8_t> ReadBytes(const std::string& path) {
-    std::vector<uint8_t> out;
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return out;
-    uint8_t buf[65536];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) out.insert(out.end(), buf, buf + n);
-    std::fclose(f);
-    return out;
-}
 }  // namespace support
