@@ -5,6 +5,8 @@
 #include "display/dd_display.h"
 #include "sprite/img_table.h"
 #include "sprite/sp_draw.h"
+#include "services/fil_util.h"
+#include "sprite/spr_fix.h"
 #include "sprite/spr_set.h"
 
 SP_OBJ* SP_TABLE[SP_OBJECTS];
@@ -142,6 +144,9 @@ void SP_Reset() {
 
 int SP_Init() {
     SP_Reset();
+    // The rules beyond the built-in ones are game data of their own (see the README).
+    SPR_ClearCorrections();
+    SPR_LoadCorrections(FIL_MakePath("Dat\\PartFix.txt"));
     SP_RENDER_TARGET = &DD_DISPLAY.back;
     return 1;
 }

@@ -1,0 +1,332 @@
+// Drawing: priority order, mirrored and scaled placement, the blitter every flag combination picks
+// for each drawer (against the blitter called directly), hit boxes, and golden frames of a scene.
+#include "display/blt_arith.h"
+#include "display/blt_color.h"
+#include "display/blt_level.h"
+#include "tests/sprite/sprite_fixture.h"
+#include "tests/support/golden.h"
+
+using namespace spritetest;
+
+namespace {
+constexpr uint16_t kRed = Rgb(31, 0, 0), kGreen = Rgb(0, 31, 0);
+
+class Drawing : public SpriteTest {
+protected:
+    int set = -1;
+    // Image "tile": 16 x 12 of varied colours with transparent (0) holes; image "red": solid.
+    void SetUp() override {
+        SpriteTest::SetUp();
+        Picture("tile", 16, 12, [](int x, int y) { return (x + y) % 5 == 0 ? uint16_t(0) : Rgb(x * 2, y * 2 + 3, 31 - x); });
+        Solid("red", 20, 20, kRed);
+        Solid("green", 20, 20, kGreen);
+        support::SprFile f;
+        f.images = {"tile", "red", "green"};
+        f.patterns.push_back(support::OnePart(0, 0, 16, 12, 0));
+        f.patterns.push_back(support::OnePart(0, 0, 20, 20, 1));
+        f.patterns[1].parts[0].dest = RECT{10, -20, 30, 0};
+        f.patterns[1].hit[3] = RECT{10, -20, 30, 0};
+        f.patterns.push_back(support::OnePart(0, 0, 20, 20, 2));
+        f.patterns[2].parts[0].dest = RECT{10, -20, 30, 0};
+        set = LoadSet("set", f);
+        ASSERT_GE(set, 0);
+    }
+    int ImageId(int k) { return SPR_SET_TABLE[set].image_ids[k]; }
+};
+
+TEST_F(Drawing, LargerPrioritiesGoBehindAndTheLowestIdOfEqualOnesInFront) {
+    SP_CreateAnim(9, 4, 100, 100, set, 1);
+    SP_CreateAnim(5, 4, 100, 100, set, 2);  // same place, same priority
+    SP_CreateAnim(2, 5, 105, 100, set, 1);  // behind both
+    SP_CreateAnim(7, 3, 300, 300, set, 1);
+    SP_SetVisible(7, 0);                    // hidden: not listed
+    SP_Draw(-1);
+    EXPECT_EQ(Back(115, 90), kGreen);  // id 5 in front of id 9
+    EXPECT_EQ(Back(134, 90), kRed);    // id 2 shows only where the others leave it
+    uint16_t list[SP_OBJECTS + 1];
+    ASSERT_EQ(SP_SortByPriority(list), 3);
+    EXPECT_EQ(std::vector<uint16_t>(list, list + 4), (std::vector<uint16_t>{2, 9, 5, 0xFFFF}));
+    // A priority of 0 or more draws only that priority, from the highest id down.
+    BLT_FillRect(DD_DISPLAY.back, nullptr, 0);
+    SP_Draw(5);
+    EXPECT_EQ(Back(112, 90), 0);
+    EXPECT_EQ(Back(134, 90), kRed);
+    SP_Draw(4);
+    EXPECT_EQ(Back(112, 90), kGreen);
+}
+
+// Part destination (10, -20, 30, 0) at anchor (100, 100).
+TEST_F(Drawing, PartsAreMirroredAboutTheAnchorAndScaledWithArithmeticShifts) {
+    const struct {
+        uint32_t flags;
+        int sx, sy, lift;
+        RECT box;
+    } cases[] = {
+        {0, 256, 256, 0, {110, 80, 130, 100}},
+        {SP_FLIP_LR, 256, 256, 0, {70, 80, 90, 100}},
+        {SP_FLIP_LR, 512, 256, 0, {40, 80, 80, 100}},
+        {SP_FLIP_UD, 256, 256, 0, {110, 100, 130, 120}},
+        {0, 256, 384, 5, {110, 65, 130, 95}},            // -20 x 1.5 = -30; lifted 5
+        {SP_FLIP_LR, 200, 256, 0, {76, 80, 91, 100}},    // (-30 x 200) >> 8 = -24 (floor of -23.4)
+        {SP_FLIP_LR | SP_OPAQUE, 256, 256, 0, {70, 80, 90, 100}},  // blend bits do not stop the move
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "flags " << c.flags << " scale " << c.sx << "/" << c.sy);
+        BLT_FillRect(DD_DISPLAY.back, nullptr, 0);
+        SP_CreateAnim(0, 0, 100, 100, set, 1);
+        SP_ANIM* o = SP_Anim(0);
+        o->flags = c.flags;
+        o->scale_x = uint16_t(c.sx);
+        o->scale_y = uint16_t(c.sy);
+        o->lift = int16_t(c.lift);
+        SP_Draw(-1);
+        EXPECT_EQ(BoxOf(kRed), c.box);
+    }
+    // The draw offset moves everything; the pattern's own flip bits mirror like the object's.
+    BLT_FillRect(DD_DISPLAY.back, nullptr, 0);
+    SP_SetDrawOffset(-50, 7);
+    SPR_PATTERN_TABLE[set][1].flip = SP_FLIP_LR;
+    SP_CreateAnim(0, 0, 100, 100, set, 1);
+    SP_Draw(-1);
+    EXPECT_EQ(BoxOf(kRed), (RECT{20, 87, 40, 107}));
+}
+
+TEST_F(Drawing, HitBoxesMirrorByTheObjectScaleAndIgnoreTheLift) {
+    SP_CreateAnim(0, 0, 100, 100, set, 1);
+    SP_ANIM* o = SP_Anim(0);
+    o->flags = SP_FLIP_LR;
+    o->lift = 40;
+    RECT r;
+    ASSERT_EQ(SP_GetHitBox(0, 3, &r), 1);
+    EXPECT_EQ(r, (RECT{-30, -20, -10, 0}));
+    SP_SetDrawOffset(3, 4);
+    ASSERT_EQ(SP_GetHitBoxScreen(0, 3, &r), 1);
+    EXPECT_EQ(r, (RECT{73, 84, 93, 104}));
+    o->scale_x = 512;
+    o->scale_y = 128;
+    o->flags = SP_FLIP_UD;
+    SP_GetHitBox(0, 3, &r);
+    EXPECT_EQ(r, (RECT{20, 0, 60, 10}));  // up-down: (-0, 20) halved
+    // Part rectangles mirror by the pattern's flip only; still rectangles by the object's flags.
+    SPR_PATTERN_TABLE[set][1].flip = SP_FLIP_LR;
+    ASSERT_EQ(SP_GetPartRect(0, 0, &r), 1);
+    EXPECT_EQ(r, (RECT{-60, -10, -20, 0}));
+    EXPECT_EQ(SP_GetPartRect(0, 1, &r), 0);
+    EXPECT_EQ(SP_GetHitBox(0, 16, &r), 0);
+    EXPECT_EQ(SP_GetHitBox(1, 0, &r), 0);
+    const RECT src{4, 2, 14, 12};
+    SP_CreateStill(1, 0, 0, 0, ImageId(0), &src);
+    SP_SetFlags(1, SP_FLIP_LR);
+    ASSERT_EQ(SP_GetStillRect(1, &r), 1);
+    EXPECT_EQ(r, (RECT{-14, 2, -4, 12}));
+}
+
+// The blitter each flag combination selects, checked against the same blitter called directly.
+TEST_F(Drawing, FlagsPickTheirBlitterForEachDrawer) {
+    enum : unsigned { A = 1, S = 2, P = 4 };  // animated, still, pattern drawer
+    struct Call {
+        DDSurface *d, *s;
+        int32_t x, y;
+        RECT dr, sr;
+        int32_t level, param;
+    };
+    using Fn = void (*)(Call&);
+    const struct {
+        const char* name;
+        unsigned who;
+        uint32_t flags;
+        uint16_t part_flags;
+        bool scaled;
+        uint16_t level, param;
+        Fn expect;
+    } cases[] = {
+        {"colour mix", A | P, 0x104, 0, false, 0x5A5, 0, [](Call& c) { BLT_MixColor(c.d, c.x, c.y, c.s, &c.sr, 0x5A5, 0); }},
+        {"colour mix scaled", A, 0x104, 0, true, 0x5A5, 0, [](Call& c) { BLT_MixColorStretch(c.d, &c.dr, c.s, &c.sr, 0x5A5, 0); }},
+        {"still: mix", S, 0x104, 0, false, 0x5A5, 0, [](Call& c) { BLT_Mix(c.d, c.x, c.y, c.s, &c.sr, 0, 1); }},
+        {"mix", A | S | P, 0x4, 0, false, 9, 0, [](Call& c) { BLT_Mix(c.d, c.x, c.y, c.s, &c.sr, 0, 1); }},
+        {"mix scaled", A | S, 0x4, 0, true, 9, 0, [](Call& c) { BLT_MixStretch(c.d, &c.dr, c.s, &c.sr, 0, 1); }},
+        {"mix before add", A | S, 0xC, 0, false, 9, 0, [](Call& c) { BLT_Mix(c.d, c.x, c.y, c.s, &c.sr, 0, 1); }},
+        {"add", A | S | P, 0x8, 0, false, 9, 0, [](Call& c) { BLT_Add(c.d, c.x, c.y, c.s, &c.sr, 0, 1); }},
+        {"add before sub", A | S, 0x18, 0, true, 9, 0, [](Call& c) { BLT_AddStretch(c.d, &c.dr, c.s, &c.sr, 0, 1); }},
+        {"add half", A | S, 0x400, 0, false, 9, 0, [](Call& c) { BLT_AddHalf(c.d, c.x, c.y, c.s, &c.sr, 0, 1); }},
+        {"add quarter", A | S, 0x800, 0, true, 9, 0, [](Call& c) { BLT_AddQuarterStretch(c.d, &c.dr, c.s, &c.sr, 0, 1); }},
+        {"sub", A | S, 0x10, 0, false, 9, 0, [](Call& c) { BLT_Sub(c.d, c.x, c.y, c.s, &c.sr, 0, 1); }},
+        {"sub half", A | S, 0x1000, 0, true, 9, 0, [](Call& c) { BLT_SubHalfStretch(c.d, &c.dr, c.s, &c.sr, 0, 1); }},
+        {"sub quarter", A | S | P, 0x2000, 0, false, 9, 0, [](Call& c) { BLT_SubQuarter(c.d, c.x, c.y, c.s, &c.sr, 0, 1); }},
+        {"alpha at twice the level", A | S | P, 0x20, 0, false, 9, 0, [](Call& c) { BLT_Alpha(c.d, c.x, c.y, c.s, &c.sr, 18, 0, 1); }},
+        {"stipple when scaled", A | S, 0x20, 0, true, 9, 0, [](Call& c) { BLT_StippleStretch(c.d, &c.dr, c.s, &c.sr, 9, 0, 1); }},
+        {"alpha", A | S, 0x40, 0, false, 9, 0, [](Call& c) { BLT_Alpha(c.d, c.x, c.y, c.s, &c.sr, 9, 0, 1); }},
+        {"alpha mirrored", S, 0x41, 0, false, 9, 0, [](Call& c) { BLT_Alpha(c.d, c.x, c.y, c.s, &c.sr, 9, 1, 1); }},
+        {"alpha scaled", A | S, 0x40, 0, true, 9, 0, [](Call& c) { BLT_AlphaStretch(c.d, &c.dr, c.s, &c.sr, 9, 0, 1); }},
+        {"add level", A | S, 0x80, 0, false, 20, 0, [](Call& c) { BLT_AddLevel(c.d, c.x, c.y, c.s, &c.sr, 20, 0, 1); }},
+        {"silhouette", A | S | P, 0x100, 0, false, 0x3E0, 0, [](Call& c) { BLT_Silhouette(c.d, c.x, c.y, c.s, &c.sr, 0x3E0, 0); }},
+        {"silhouette scaled", A | S, 0x100, 0, true, 0x3E0, 0, [](Call& c) { BLT_SilhouetteStretch(c.d, &c.dr, c.s, &c.sr, 0x3E0, 0); }},
+        {"whiten", A | S, 0x200, 0, false, 12, 0, [](Call& c) { BLT_Whiten(c.d, c.x, c.y, c.s, &c.sr, 12, 0, 1); }},
+        {"brightness when scaled", A | S, 0x200, 0, true, 40, 0, [](Call& c) { BLT_BrightnessStretch(c.d, &c.dr, c.s, &c.sr, 40, 0, 1); }},
+        {"still: mirrored copy", S, 0x3, 0, false, 0, 0, [](Call& c) { BLT_BltFx(c.d, c.x, c.y, c.s, &c.sr, 3, 1); }},
+        {"mirrored and scaled: keyed stretch", S, 0x1, 0, true, 0, 0, [](Call& c) { BLT_StretchBlt(c.d, &c.dr, c.s, &c.sr, 1, 1); }},
+        {"pattern: mirror bits alone copy unmirrored", P, 0x1, 0, false, 0, 0, [](Call& c) { BLT_Blt(c.d, c.x, c.y, c.s, &c.sr, 1); }},
+        {"opaque", A | S | P, 0x4000, 0, false, 0, 0, [](Call& c) { BLT_Blt(c.d, c.x, c.y, c.s, &c.sr, 0); }},
+        {"opaque scaled", A | S, 0x4000, 0, true, 0, 0, [](Call& c) { BLT_StretchBlt(c.d, &c.dr, c.s, &c.sr, 0, 0); }},
+        {"dim keyed", A | S, 0x8000, 0, false, 10, 0, [](Call& c) { BLT_Dim(c.d, c.x, c.y, c.s, &c.sr, 10, 0, 1); }},
+        {"dim with a parameter: unkeyed", A | S, 0x8000, 0, false, 10, 3, [](Call& c) { BLT_Dim(c.d, c.x, c.y, c.s, &c.sr, 10, 0, 0); }},
+        {"dim scaled", A | S, 0x8000, 0, true, 10, 0, [](Call& c) { BLT_DimStretch(c.d, &c.dr, c.s, &c.sr, 10, 0); }},
+        {"tint", A | S | P, 0x10000, 0, false, 0x140D, 40, [](Call& c) { BLT_TintRGB(c.d, c.x, c.y, c.s, &c.sr, 13, 20, 40, 0, 1); }},
+        {"see-through per channel", A | S, 0x20000, 0, true, 0x140D, 25, [](Call& c) { BLT_AlphaRGBStretch(c.d, &c.dr, c.s, &c.sr, 13, 20, 25, 0, 1); }},
+        {"add per channel", A | S, 0x40000, 0, false, 0x140D, 40, [](Call& c) { BLT_AddRGB(c.d, c.x, c.y, c.s, &c.sr, 13, 20, 40, 0, 1); }},
+        {"keyed copy", A | S | P, 0, 0, false, 0, 0, [](Call& c) { BLT_Blt(c.d, c.x, c.y, c.s, &c.sr, 1); }},
+        {"keyed stretch", A | S, 0, 0, true, 0, 0, [](Call& c) { BLT_StretchBlt(c.d, &c.dr, c.s, &c.sr, 0, 1); }},
+        // Parts: their blend bits count only while the object has none; mirror bits always combine.
+        {"part's alpha with the object's level", A, 0, 0x40, false, 9, 0, [](Call& c) { BLT_Alpha(c.d, c.x, c.y, c.s, &c.sr, 9, 0, 1); }},
+        {"object's add over the part's alpha", A, 0x8, 0x40, false, 9, 0, [](Call& c) { BLT_Add(c.d, c.x, c.y, c.s, &c.sr, 0, 1); }},
+        {"part mirrored in place", A, 0, 0x41, false, 9, 0, [](Call& c) { BLT_Alpha(c.d, c.x, c.y, c.s, &c.sr, 9, 1, 1); }},
+        {"part and object mirrors cancel", A, 0x8001, 0x1, false, 10, 0, [](Call& c) {
+             c.x -= 16;  // the object's mirror moves the part; the pixels flip twice
+             BLT_Dim(c.d, c.x, c.y, c.s, &c.sr, 10, 0, 1);
+         }},
+    };
+    const RECT sr{0, 0, 16, 12};
+    DDSurface* ref = support::MakeSurface(64, 40);
+    DDSurface* out = support::MakeSurface(64, 40);
+    auto background = [](DDSurface* s) {
+        for (int y = 0; y < 40; ++y)
+            for (int x = 0; x < 64; ++x) support::SetPixel(s, x, y, Rgb(x / 2, (y * 3) % 32, 16));
+    };
+    SP_SetRenderTarget(&out);
+    for (const auto& c : cases) {
+        for (unsigned who : {unsigned(A), unsigned(S), unsigned(P)}) {
+            if (!(c.who & who)) continue;
+            SCOPED_TRACE(testing::Message() << c.name << (who == A ? " (animated)" : who == S ? " (still)" : " (pattern)"));
+            background(ref);
+            background(out);
+            const auto before = support::ReadSurface(out);
+            Call call{ref, IMG_Surface(ImageId(0)), 20, 10, RECT{20, 10, 44, 22}, sr, c.level, c.param};
+            c.expect(call);
+            SPR_PATTERN_TABLE[set][0].parts[0].flags = c.part_flags;
+            if (who == P) {
+                SPR_DrawPattern(out, 20, 10, set, 0, c.flags, c.level, c.param);
+            } else {
+                if (who == A) SP_CreateAnim(0, 0, 20, 10, set, 0);
+                if (who == S) SP_CreateStill(0, 0, 20, 10, ImageId(0), &sr);
+                SP_SetFlags(0, c.flags);
+                SP_SetBlend(0, c.level);
+                SP_SetBlendParam(0, c.param);
+                if (c.scaled) SP_SetScale(0, 384, 256);  // 16 x 12 into 24 x 12
+                SP_Draw(-1);
+                SP_Delete(0);
+            }
+            EXPECT_EQ(support::ReadSurface(out), support::ReadSurface(ref));
+            EXPECT_NE(support::ReadSurface(out), before);
+        }
+    }
+    SPR_PATTERN_TABLE[set][0].parts[0].flags = 0;
+    // A still drawn at another size than its source is stretched even at scale 256.
+    background(ref);
+    background(out);
+    SP_CreateStill(0, 0, 20, 10, ImageId(0), &sr);
+    SP_Still(0)->width = 24;
+    SP_Draw(-1);
+    RECT dr{20, 10, 44, 22};
+    BLT_StretchBlt(ref, &dr, IMG_Surface(ImageId(0)), &sr, 0, 1);
+    EXPECT_EQ(support::ReadSurface(out), support::ReadSurface(ref));
+    SP_SetRenderTarget(&DD_DISPLAY.back);
+    DD_ReleaseSurface(ref);
+    DD_ReleaseSurface(out);
+}
+
+TEST_F(Drawing, NothingIsDrawnForHiddenObjectsMissingImagesOrAMissingTarget) {
+    SP_CreateAnim(0, 0, 100, 100, set, 1);
+    SP_SetVisible(0, 0);
+    EXPECT_EQ(SP_DrawAnim(0), 0);
+    SP_SetVisible(0, 1);
+    SPR_PATTERN_TABLE[set][1].parts[0].image = SPR_NO_IMAGE;  // as when the picture failed to load
+    EXPECT_EQ(SP_DrawAnim(0), 1);
+    EXPECT_EQ(SP_DrawStill(0), 0);
+    SP_RENDER_TARGET = nullptr;
+    SP_Draw(-1);
+    EXPECT_EQ(BoxOf(kRed).right, -1);
+    EXPECT_EQ(SP_DrawAnim(0), 0);
+}
+
+// A scene of animated, mirrored, scaled and blended objects over a background, at its first frame
+// and after some ticks, compared with the checked-in frames (ORV_UPDATE_GOLDEN=1 rewrites them).
+TEST(SpriteScene, MatchesItsGoldenFrames) {
+    support::HeadlessDisplay display{headless::Config{16, false}};
+    support::TempDir dir;
+    ASSERT_TRUE(display.ok);
+    SP_Init();
+    auto picture = [&](const std::string& name, int w, int h, uint16_t (*pixel)(int, int)) {
+        support::GrpPicture p = support::MakeGrp(16, uint32_t(w), uint32_t(h));
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) support::Set555(p, uint32_t(x), uint32_t(y), pixel(x, y));
+        ASSERT_TRUE(support::WriteGrp(dir.File(name + ".grp"), p, true));
+    };
+    // A mech-like figure: body disc, a barrel, a darker outline; 0 around it.
+    picture("mech", 48, 48, [](int x, int y) -> uint16_t {
+        const int dx = x - 24, dy = y - 28, d = dx * dx + dy * dy;
+        if (y >= 20 && y < 26 && x >= 30) return Rgb(20, 20, 22);
+        if (d < 200) return Rgb(8 + y / 3, 12 + x / 4, 28 - y / 2);
+        if (d < 260) return Rgb(4, 4, 10);
+        return 0;
+    });
+    picture("flame", 96, 16, [](int x, int y) -> uint16_t {  // three frames of 32 x 16
+        const int f = x / 32, cx = x % 32, r = 6 + 2 * f;
+        const int dx = cx - 16, dy = y - 8;
+        return dx * dx + dy * dy * 4 < r * r ? Rgb(31, 12 + 6 * f, 3) : 0;
+    });
+    picture("back", 640, 480, [](int x, int y) -> uint16_t { return Rgb(x / 40, (y / 16) % 32, 8 + ((x / 32 + y / 32) % 2) * 6); });
+    support::SprFile f;
+    f.images = {"mech", "flame"};
+    for (int k = 0; k < 3; ++k) {
+        support::SprPattern p;
+        p.parts.push_back({0, RECT{-24, -48, 24, 0}, RECT{0, 0, 48, 48}, 0});
+        p.parts.push_back({1, RECT{20, -30, 52, -14}, RECT{32 * k, 0, 32 * k + 32, 16}, uint16_t(k == 2 ? 0x400 : 0)});
+        f.patterns.push_back(p);
+    }
+    f.seqs[0] = {{0, 1}, {1, 1}, {2, 2}};
+    ASSERT_TRUE(support::WriteSpr(dir.File("mech.spr"), f));
+    ASSERT_EQ(SPR_Load(0, dir.File("mech.spr").c_str(), 0), 1);
+    const int back = IMG_Load(dir.File("back.bmp").c_str(), 0);
+    ASSERT_GE(back, 0);
+    SP_CreateStill(0, 100, 0, 0, back, nullptr);
+    const struct {
+        int x, y;
+        uint32_t flags;
+        int sx, sy, blend, param;
+    } objects[] = {
+        {80, 120, 0, 256, 256, 0, 0},                  {200, 120, SP_FLIP_LR, 256, 256, 0, 0},
+        {320, 120, SP_FLIP_UD, 256, 256, 0, 0},        {440, 120, 0, 512, 512, 0, 0},
+        {560, 120, SP_FLIP_LR, 192, 384, 0, 0},        {80, 260, SP_MIX, 256, 256, 0, 0},
+        {200, 260, SP_ADD, 256, 256, 0, 0},            {320, 260, SP_SUB | SP_FLIP_LR, 256, 256, 0, 0},
+        {440, 260, SP_ALPHA, 256, 256, 12, 0},         {560, 260, SP_ALPHA2, 384, 384, 16, 0},
+        {80, 400, SP_SILHOUETTE, 256, 256, Rgb(31, 31, 0), 0}, {200, 400, SP_TINT_RGB, 320, 256, 0x0A1F, 8},
+        {320, 400, SP_WHITEN, 256, 256, 20, 0},        {440, 400, SP_DIM, 256, 256, 12, 0},
+        {560, 400, SP_ADD_LEVEL | SP_FLIP_UD, 256, 200, 24, 0},
+    };
+    int id = 1;
+    for (const auto& o : objects) {
+        ASSERT_EQ(SP_CreateAnim(id, 10, o.x, o.y, 0, 0), 1);
+        SP_ANIM* a = SP_Anim(id);
+        a->flags = o.flags;
+        a->scale_x = uint16_t(o.sx);
+        a->scale_y = uint16_t(o.sy);
+        a->blend = uint16_t(o.blend);
+        a->blend_param = uint16_t(o.param);
+        SP_PlaySeq(id, 0, 1, 1);
+        for (int k = 0; k < id % 3; ++k) SP_Update();  // each object at its own phase
+        ++id;
+    }
+    // A still picture stretched and blended over the others, in front.
+    const RECT strip{0, 0, 96, 16};
+    SP_CreateStill(id, 0, 250, 440, SPR_SET_TABLE[0].image_ids[1], &strip);
+    SP_SetScale(id, 512, 256);
+    SP_SetFlags(id, SP_ADD_HALF);
+    SP_Draw(-1);
+    EXPECT_EQ(support::CheckGolden("sprite/golden/scene_0", DD_DISPLAY.back), "");
+    for (int k = 0; k < 5; ++k) SP_Update();
+    SP_Draw(-1);
+    EXPECT_EQ(support::CheckGolden("sprite/golden/scene_5", DD_DISPLAY.back), "");
+    SP_Reset();
+    ReleaseAllImages();
+}
+}  // namespace

@@ -1,0 +1,13 @@
+// Golden frames: a surface compared pixel for pixel with a checked-in PNG under tests/.
+#pragma once
+#include <string>
+
+#include "platform/display.h"
+
+namespace support {
+
+// Compares the surface (as the screen shows it) with tests/<name>.png. With ORV_UPDATE_GOLDEN=1
+// the file is rewritten instead. "" when they match; otherwise what differs, and the frame drawn
+// is written to <temp>/orv_golden/<name>.actual.png for a look.
+std::string CheckGolden(const std::string& name, DDSurface* surface);
+}  // namespace support
