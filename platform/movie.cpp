@@ -21,6 +21,7 @@ extern "C" {
 #include "platform/backend.h"
 #include "platform/clock.h"
 #include "platform/files.h"
+#include "platform/movie_sound.h"
 
 using plat::detail::LogCall;
 using plat::detail::ShouldFail;
@@ -31,6 +32,7 @@ constexpr int64_t kUnits = 10000000;               // 100-ns units a second
 constexpr AVRational kUnitBase{1, 10000000};
 constexpr uint32_t kMaxWaitMs = 250;               // longest wait of one update
 constexpr int kBandRows = 16;                      // rows converted at a time
+constexpr size_t kMaxQueuedBytes = 64 << 20;       // video packets read ahead for the sound
 constexpr int64_t kDefaultFrameUnits = kUnits / 25;  // frame length when the file gives none
 
 // Where the bytes come from: a file through the resolver, or a block in memory.
@@ -212,6 +214,8 @@ struct MultiMediaStream::Impl {
     AVCodecContext* vdec = nullptr;
     AVPacket* pkt = nullptr;
     std::deque<AVPacket*> vqueue;  // video packets read ahead of their decoding
+    size_t vqueue_bytes = 0;
+    plat::detail::MovieSound sound;
     bool demux_done = false, flushed = false;
     int width = 0, height = 0;
     int64_t start = 0;                 // stream time 0 in 100-ns units of the file's clock
@@ -248,6 +252,7 @@ struct MultiMediaStream::Impl {
     HRESULT Open();
     bool OpenVideo();
     bool ReadOne();
+    void FeedSound();
     AVPacket* NextVideoPacket();
     bool DecodeVideo(AVFrame* f);
     int64_t FrameTime(const AVFrame* f);
@@ -277,6 +282,7 @@ HRESULT MultiMediaStream::Impl::Open() {
     if (avformat_find_stream_info(fmt, nullptr) < 0) return MS_E_BADFILE;
     start = fmt->start_time != AV_NOPTS_VALUE ? av_rescale_q(fmt->start_time, AV_TIME_BASE_Q, kUnitBase) : 0;
     if (fmt->duration > 0) duration = av_rescale_q(fmt->duration, AV_TIME_BASE_Q, kUnitBase);
+    if (want_audio) sound.Open(fmt, start);
     if (want_video && !OpenVideo()) {
         avcodec_free_context(&vdec);
         vidx = -1;
@@ -311,17 +317,28 @@ bool MultiMediaStream::Impl::ReadOne() {
     if (demux_done) return false;
     if (av_read_frame(fmt, pkt) < 0) {
         demux_done = true;
+        sound.Packet(nullptr);
         return false;
     }
     if (pkt->stream_index == vidx && vdec) {
-        AVPacket* p = av_packet_alloc();
+        // Past the bound (a file that holds its sound far from its pictures) pictures are dropped.
+        AVPacket* p = vqueue_bytes + size_t(pkt->size) <= kMaxQueuedBytes ? av_packet_alloc() : nullptr;
         if (p) {
             av_packet_move_ref(p, pkt);
+            vqueue_bytes += size_t(p->size);
             vqueue.push_back(p);
         }
+    } else if (pkt->stream_index == sound.Stream()) {
+        sound.Packet(pkt);
     }
     av_packet_unref(pkt);
     return true;
+}
+
+// Reads on while the sound has less than its lead decoded.
+void MultiMediaStream::Impl::FeedSound() {
+    while (sound.WantsMore() && vqueue_bytes < kMaxQueuedBytes && ReadOne()) {
+    }
 }
 
 AVPacket* MultiMediaStream::Impl::NextVideoPacket() {
@@ -330,6 +347,7 @@ AVPacket* MultiMediaStream::Impl::NextVideoPacket() {
     if (vqueue.empty()) return nullptr;
     AVPacket* p = vqueue.front();
     vqueue.pop_front();
+    vqueue_bytes -= size_t(p->size);
     return p;
 }
 
@@ -503,11 +521,13 @@ HRESULT MultiMediaStream::SetState(StreamState state) {
     const bool run = state == StreamState::Run;
     if (run == m.running) return 0;
     if (run) {
+        m.FeedSound();  // the sound starts with its lead decoded, at the same moment as the clock
         m.run_start = plat::TimeMs();
     } else {
         m.base = m.Now();
     }
     m.running = run;
+    m.sound.Run(run);
     return 0;
 }
 
@@ -587,6 +607,7 @@ HRESULT StreamSample::Update(uint32_t) {
     MultiMediaStream::Impl& m = *stream_->owner_->impl();
     if (m.video_done) return MS_S_ENDOFSTREAM;
     if (!m.running) return MS_E_NOTRUNNING;
+    m.FeedSound();
     if (!m.ahead_valid) {
         if (!m.DecodeVideo(m.ahead)) {
             m.End();

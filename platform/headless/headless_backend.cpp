@@ -18,7 +18,7 @@ std::vector<ShownBox> g_boxes;
 class Backend final : public plat::detail::Backend {
 public:
     uint32_t TimeMs() override { return g_time; }
-    void Sleep(uint32_t ms) override { g_time += ms; }
+    void Sleep(uint32_t ms) override { AdvanceTime(ms); }
     int DesktopBpp() override { return g_config.desktop_bpp; }
     bool Display565() override { return g_config.is565; }
     int ExtraPitch() override { return g_config.extra_pitch; }

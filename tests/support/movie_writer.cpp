@@ -33,4 +33,15 @@ std::vector<std::vector<uint8_t>> DecodeMovieRgb24(const std::string& path, int 
     pclose(pipe);
     return frames;
 }
+std::vector<int16_t> DecodeMovieSound(const std::string& path) {
+    std::vector<int16_t> samples;
+    const std::string cmd = "ffmpeg -nostdin -v error -i '" + path + "' -f s16le -ac 2 -ar 44100 - 2>/dev/null";
+    FILE* pipe = popen(cmd.c_str(), "r");
+    if (!pipe) return samples;
+    int16_t block[4096];
+    size_t n;
+    while ((n = std::fread(block, 2, 4096, pipe)) > 0) samples.insert(samples.end(), block, block + n);
+    pclose(pipe);
+    return samples;
+}
 }  // namespace support

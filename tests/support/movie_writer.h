@@ -21,4 +21,6 @@ bool WriteMovie(const std::string& path, const MovieSpec& spec);
 
 // Every frame as the ffmpeg tool decodes it: width x height x 3 bytes (R, G, B) per frame.
 std::vector<std::vector<uint8_t>> DecodeMovieRgb24(const std::string& path, int width, int height);
+// Its sound as the ffmpeg tool decodes it: 44.1 kHz interleaved stereo 16-bit samples.
+std::vector<int16_t> DecodeMovieSound(const std::string& path);
 }  // namespace support
