@@ -16,6 +16,7 @@ std::vector<char> SND_ReadTable(const char* name) {
 
 bool SND_SplitLine(std::string_view line, size_t count, std::string_view* fields, std::string_view* rest) {
     constexpr std::string_view kBlank = " \t\r";
+    if (line.find('\0') != std::string_view::npos) return false;  // no text: a damaged file
     for (size_t i = 0; i < count; ++i) {
         size_t start = line.find_first_not_of(kBlank);
         if (start == std::string_view::npos) return false;

@@ -14,7 +14,8 @@ constexpr int32_t SND_TABLE_MAX_BYTES = 1 << 20;
 std::vector<char> SND_ReadTable(const char* name);
 
 // One line split into its first `count` fields and the rest of the line after them (leading
-// blanks removed, trailing blanks and the line end cut). False when fewer fields are present.
+// blanks removed, trailing blanks and the line end cut). False when fewer fields are present
+// or the line holds a NUL byte.
 bool SND_SplitLine(std::string_view line, size_t count, std::string_view* fields, std::string_view* rest);
 
 // A decimal integer in min..max filling the whole field.

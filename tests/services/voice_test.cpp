@@ -138,6 +138,9 @@ TEST(VoiceTables, MalformedLinesAreSkipped) {
     EXPECT_STREQ(VOICE_BONUS_CODE[0], "abc");
     EXPECT_STREQ(VOICE_BONUS_CODE[1], "");
     EXPECT_STREQ(VOICE_BONUS_CODE[2], "qrs");
+    VOICE_ParseBonus(std::string_view("1 \xf2\0\x10\n2 abc\n", 11));  // a NUL inside a field
+    EXPECT_STREQ(VOICE_BONUS_CODE[0], "");
+    EXPECT_STREQ(VOICE_BONUS_CODE[1], "abc");
 }
 
 TEST_F(Voices, BarksDrawFromTheSharedGeneratorWithACooldown) {
