@@ -1,6 +1,7 @@
 // Program entry: opens the display, presents frames until the window closes or ORV_FRAMES is reached.
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "display/blt_frame.h"
@@ -12,6 +13,10 @@
 #include "services/fil_util.h"
 #include "services/inp_device.h"
 #include "services/key_button.h"
+#include "services/sound/snd_game.h"
+#include "services/sound/snd_stream.h"
+#include "services/sound/voice_db.h"
+#include "shell/sysdat.h"
 
 namespace {
 intptr_t MainWndProc(plat::Window* window, uint32_t msg, uintptr_t wparam, intptr_t lparam) {
@@ -21,9 +26,18 @@ intptr_t MainWndProc(plat::Window* window, uint32_t msg, uintptr_t wparam, intpt
                 INP_Acquire();
             else
                 INP_Unacquire();
+            if (SYS_DATA.sound_inactive == 0) {
+                if (wparam)
+                    SND_ResumeAll();
+                else
+                    SND_PauseAll();
+            }
             return plat::DefWindowProc(window, msg, wparam, lparam);
         case plat::WM_DESTROY:
-            INP_Term();  // input goes before the display
+            SND_StreamStop();  // sound, then input, then the display
+            SND_UnloadAll();
+            SND_Term();
+            INP_Term();
             DD_Release();
             plat::PostQuitMessage(0);
             return 0;
@@ -51,8 +65,21 @@ int main() {
         return 1;
     }
     DD_ClearScreen();
+    if (SND_Init(window)) {  // without a sound device the program runs silent
+        SND_ReloadAll();
+        BGM_SetVolume(100);
+        SE_SetVolume(50);
+    }
     INP_Init(window, nullptr);  // without input devices the program still runs
     KEY_Init(&KEY_DATA, nullptr, nullptr);
+
+    // Until the title screen starts its music, the entry plays the first track, an effect and the
+    // first voice line of the database, so a start is heard; the title screen replaces this.
+    std::memset(SYS_DATA.voice_on, 1, sizeof SYS_DATA.voice_on);  // as the settings defaults will
+    BGM_Play(0, 1);
+    SE_Play(4, 0);
+    VOICE_LoadDb();
+    if (!VOICE_DB.empty()) VOICE_PlayId(static_cast<int32_t>(VOICE_DB.front().number));
 
     uint32_t last = plat::TimeMs();
     plat::Msg msg;

@@ -1,10 +1,16 @@
 // Writes a small synthetic data directory that the game can start in: its folders, a test card
-// picture in each ".grp" depth and a save thumbnail bitmap, made with the project's own writers.
+// picture in each ".grp" depth, a save thumbnail bitmap, and sounds (a music piece with its table,
+// effects, a voice archive with its database, barks and a bonus line), made with the project's
+// own writers.
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <string>
 
+#include "tests/support/fixture.h"
 #include "tests/support/grp_writer.h"
+#include "tests/support/sound_writer.h"
 
 namespace {
 namespace fs = std::filesystem;
@@ -32,6 +38,56 @@ support::GrpPicture TestCard(uint16_t bpp) {
         }
     return p;
 }
+
+// A tone of `ms` milliseconds at 22,050 Hz: harmonics of `hz` under an attack and decay, gliding
+// by `glide` (a factor over its length) so voices sound spoken rather than beeped.
+std::vector<int16_t> Tone(double hz, int ms, double amplitude, double glide = 1.0, int harmonics = 1) {
+    const int rate = 22050, n = rate * ms / 1000;
+    std::vector<int16_t> s(static_cast<size_t>(n));
+    double phase = 0;
+    for (int i = 0; i < n; ++i) {
+        double t = double(i) / n, f = hz * (1 + (glide - 1) * t);
+        phase += 2 * M_PI * f / rate;
+        double v = 0;
+        for (int h = 1; h <= harmonics; ++h) v += std::sin(phase * h) / h;
+        double env = std::min(1.0, i / (0.01 * rate)) * (1 - t);
+        s[static_cast<size_t>(i)] = static_cast<int16_t>(std::lround(amplitude * env * v / harmonics));
+    }
+    return s;
+}
+
+std::vector<int16_t> Join(const std::vector<std::vector<int16_t>>& parts) {
+    std::vector<int16_t> out;
+    for (const auto& p : parts) out.insert(out.end(), p.begin(), p.end());
+    return out;
+}
+
+bool WriteSounds(const fs::path& root) {
+    auto wave = [](const std::vector<int16_t>& s) { return support::MakeWave16(22050, 1, s); };
+    // Ten seconds of arpeggios: long enough to stream; it loops from two seconds in.
+    std::vector<std::vector<int16_t>> notes;
+    const double scale[] = {261.6, 329.6, 392.0, 523.3, 392.0, 329.6, 293.7, 349.2};
+    for (int i = 0; i < 40; ++i) notes.push_back(Tone(scale[i % 8] * (i / 8 % 2 ? 1.5 : 1.0), 250, 9000, 1.0, 3));
+    bool ok = support::WriteWave((root / "Music/title.wav").string(), wave(Join(notes)));
+    const std::string table = "# track loop-ms stem title\n0 2000 title Sample theme\n";
+    ok = ok && support::WriteBytes((root / "Music/bgm.txt").string(), std::vector<uint8_t>(table.begin(), table.end()));
+    ok = ok && support::WriteWave((root / "Wav/beep.wav").string(), wave(Tone(880, 150, 12000, 1.0, 2)));
+    ok = ok && support::WriteWave((root / "Wav/menu01.wav").string(), wave(Tone(1320, 80, 10000)));
+    ok = ok && support::WriteWave((root / "Wav/menu02.wav").string(), wave(Tone(660, 120, 10000, 0.7)));
+    // Two lines in the voice archive, a bark and a bonus line.
+    support::VoiceArchive voices = support::MakeVoiceArchive(
+        {{1010001, support::WaveBytes(wave(Join({Tone(180, 300, 14000, 1.3, 6), Tone(220, 400, 14000, 0.8, 6)})))},
+         {1020002, support::WaveBytes(wave(Tone(260, 600, 14000, 0.7, 6)))}});
+    ok = ok && support::WriteBytes((root / "Wav/ovwav.dat").string(), voices.archive);
+    ok = ok && support::WriteBytes((root / "Wav/ovwav.txt").string(),
+                                   std::vector<uint8_t>(voices.database.begin(), voices.database.end()));
+    const std::string barks = "19 3 btl\\smp_1_1\n", bonus = "1 smp\n";
+    ok = ok && support::WriteBytes((root / "Wav/Voice/bark.txt").string(), std::vector<uint8_t>(barks.begin(), barks.end()));
+    ok = ok && support::WriteBytes((root / "Wav/Voice/bonus.txt").string(), std::vector<uint8_t>(bonus.begin(), bonus.end()));
+    ok = ok && support::WriteWave((root / "Wav/Voice/btl/smp_1_1.wav").string(), wave(Tone(300, 250, 14000, 1.5, 5)));
+    ok = ok && support::WriteWave((root / "Wav/Voice/omksmp00.wav").string(), wave(Tone(400, 300, 12000, 1.2, 4)));
+    return ok;
+}
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -41,7 +97,7 @@ int main(int argc, char** argv) {
     }
     fs::path root(argv[1]);
     std::error_code ec;
-    for (const char* dir : {"save", "Bmp", "Wav", "WAV/Voice", "Music", "Dat", "script"}) {
+    for (const char* dir : {"save", "Bmp", "Wav", "Wav/Voice/btl", "Music", "Dat", "script"}) {
         fs::create_directories(root / dir, ec);
         if (ec) {
             std::fprintf(stderr, "sample_data: cannot create %s: %s\n", (root / dir).c_str(), ec.message().c_str());
@@ -57,6 +113,10 @@ int main(int argc, char** argv) {
     ok = ok && support::WriteBitmap((root / "save/ov00.dat").string(), thumb);
     if (!ok) {
         std::fprintf(stderr, "sample_data: cannot write the pictures in %s\n", root.c_str());
+        return 1;
+    }
+    if (!WriteSounds(root)) {
+        std::fprintf(stderr, "sample_data: cannot write the sounds in %s\n", root.c_str());
         return 1;
     }
     return 0;
