@@ -31,6 +31,13 @@ void DrawLine(DDSurface* dst, int32_t x, int32_t y, const char* text) {
         BLT_Blt(dst, int32_t(at), y, strip, &r, 1);
     }
 }
+
+void PrintV(DDSurface* dst, int32_t x, int32_t y, const char* format, va_list ap) {
+    if (!DBGTXT_Enabled || DBGTXT_Slot == -1 || !format) return;
+    char text[kLine];
+    plat::FormatV(text, sizeof text, format, ap);
+    DrawLine(dst, x, y, text);
+}
 }  // namespace
 
 int DBGTXT_Init(const char* file) {
@@ -51,21 +58,15 @@ void DBGTXT_Enable(int flag) {
 }
 
 void DBGTXT_Print(DDSurface* dst, int32_t x, int32_t y, const char* format, ...) {
-    if (!DBGTXT_Enabled || DBGTXT_Slot == -1 || !format) return;
-    char text[kLine];
     va_list ap;
     va_start(ap, format);
-    plat::FormatV(text, sizeof text, format, ap);
+    PrintV(dst, x, y, format, ap);
     va_end(ap);
-    DrawLine(dst, x, y, text);
 }
 
 void DBGTXT_PrintSlot(int image, int32_t x, int32_t y, const char* format, ...) {
-    if (!DBGTXT_Enabled || DBGTXT_Slot == -1 || !format) return;
-    char text[kLine];
     va_list ap;
     va_start(ap, format);
-    plat::FormatV(text, sizeof text, format, ap);
+    PrintV(IMG_Surface(image), x, y, format, ap);
     va_end(ap);
-    DrawLine(IMG_Surface(image), x, y, text);
 }

@@ -29,6 +29,33 @@ struct Blit {
     RECT dst;
 };
 
+// Rows that share a blitter signature, in the table's order.
+struct ArithRow {
+    uint32_t bit;
+    int (*point)(DDSurface*, int32_t, int32_t, DDSurface*, const RECT*, uint32_t, int32_t);
+    int (*stretch)(DDSurface*, RECT*, DDSurface*, const RECT*, uint32_t, int32_t);
+};
+constexpr ArithRow kArith[] = {
+    {SP_MIX, BLT_Mix, BLT_MixStretch},
+    {SP_ADD, BLT_Add, BLT_AddStretch},
+    {SP_ADD_HALF, BLT_AddHalf, BLT_AddHalfStretch},
+    {SP_ADD_QUARTER, BLT_AddQuarter, BLT_AddQuarterStretch},
+    {SP_SUB, BLT_Sub, BLT_SubStretch},
+    {SP_SUB_HALF, BLT_SubHalf, BLT_SubHalfStretch},
+    {SP_SUB_QUARTER, BLT_SubQuarter, BLT_SubQuarterStretch},
+};
+
+struct ChannelRow {
+    uint32_t bit;
+    int (*point)(DDSurface*, int32_t, int32_t, DDSurface*, const RECT*, int32_t, int32_t, int32_t, uint32_t, int32_t);
+    int (*stretch)(DDSurface*, RECT*, DDSurface*, const RECT*, int32_t, int32_t, int32_t, uint32_t, int32_t);
+};
+constexpr ChannelRow kChannel[] = {
+    {SP_TINT_RGB, BLT_TintRGB, BLT_TintRGBStretch},
+    {SP_ALPHA_RGB, BLT_AlphaRGB, BLT_AlphaRGBStretch},
+    {SP_ADD_RGB, BLT_AddRGB, BLT_AddRGBStretch},
+};
+
 // The first matching row of the flag table decides; blenders draw keyed unless the row says not.
 void Dispatch(const Blit& b, uint32_t flags, uint16_t level, uint16_t param, Drawer who) {
     DDSurface* d = b.target;
@@ -37,25 +64,17 @@ void Dispatch(const Blit& b, uint32_t flags, uint16_t level, uint16_t param, Dra
     const uint32_t flip = flags & 0xFF;
     RECT dr = b.dst;  // stretched blitters clip it in place
     const int32_t lv = level;
-    const int32_t r = level & 0xFF, g = level >> 8, bl = param;
     const bool st = b.scaled;
     if ((flags & SP_MIX) && (flags & SP_SILHOUETTE) && who != Drawer::Still) {
         st ? BLT_MixColorStretch(d, &dr, s, sr, level, flip) : BLT_MixColor(d, b.x, b.y, s, sr, level, flip);
-    } else if (flags & SP_MIX) {
-        st ? BLT_MixStretch(d, &dr, s, sr, flip, 1) : BLT_Mix(d, b.x, b.y, s, sr, flip, 1);
-    } else if (flags & SP_ADD) {
-        st ? BLT_AddStretch(d, &dr, s, sr, flip, 1) : BLT_Add(d, b.x, b.y, s, sr, flip, 1);
-    } else if (flags & SP_ADD_HALF) {
-        st ? BLT_AddHalfStretch(d, &dr, s, sr, flip, 1) : BLT_AddHalf(d, b.x, b.y, s, sr, flip, 1);
-    } else if (flags & SP_ADD_QUARTER) {
-        st ? BLT_AddQuarterStretch(d, &dr, s, sr, flip, 1) : BLT_AddQuarter(d, b.x, b.y, s, sr, flip, 1);
-    } else if (flags & SP_SUB) {
-        st ? BLT_SubStretch(d, &dr, s, sr, flip, 1) : BLT_Sub(d, b.x, b.y, s, sr, flip, 1);
-    } else if (flags & SP_SUB_HALF) {
-        st ? BLT_SubHalfStretch(d, &dr, s, sr, flip, 1) : BLT_SubHalf(d, b.x, b.y, s, sr, flip, 1);
-    } else if (flags & SP_SUB_QUARTER) {
-        st ? BLT_SubQuarterStretch(d, &dr, s, sr, flip, 1) : BLT_SubQuarter(d, b.x, b.y, s, sr, flip, 1);
-    } else if (flags & SP_ALPHA2) {
+        return;
+    }
+    for (const ArithRow& row : kArith) {
+        if (!(flags & row.bit)) continue;
+        st ? row.stretch(d, &dr, s, sr, flip, 1) : row.point(d, b.x, b.y, s, sr, flip, 1);
+        return;
+    }
+    if (flags & SP_ALPHA2) {
         st ? BLT_StippleStretch(d, &dr, s, sr, lv, flip, 1) : BLT_Alpha(d, b.x, b.y, s, sr, lv * 2, flip, 1);
     } else if (flags & SP_ALPHA) {
         st ? BLT_AlphaStretch(d, &dr, s, sr, lv, flip, 1) : BLT_Alpha(d, b.x, b.y, s, sr, lv, flip, 1);
@@ -66,19 +85,18 @@ void Dispatch(const Blit& b, uint32_t flags, uint16_t level, uint16_t param, Dra
     } else if (flags & SP_WHITEN) {
         st ? BLT_BrightnessStretch(d, &dr, s, sr, lv, flip, 1) : BLT_Whiten(d, b.x, b.y, s, sr, lv, flip, 1);
     } else if ((flags & (SP_FLIP_LR | SP_FLIP_UD)) && !st && who != Drawer::Pattern) {
-        BLT_BltFx(d, b.x, b.y, s, sr, flip, 1);
+        BLT_BltFx(d, b.x, b.y, s, sr, flip, 1);  // stretched forms mirror by the flip byte themselves
     } else if (flags & SP_OPAQUE) {
         st ? BLT_StretchBlt(d, &dr, s, sr, flip, 0) : BLT_Blt(d, b.x, b.y, s, sr, 0);
     } else if (flags & SP_DIM) {
         st ? BLT_DimStretch(d, &dr, s, sr, lv, flip) : BLT_Dim(d, b.x, b.y, s, sr, lv, flip, param == 0 ? 1 : 0);
-    } else if (flags & SP_TINT_RGB) {
-        st ? BLT_TintRGBStretch(d, &dr, s, sr, r, g, bl, flip, 1) : BLT_TintRGB(d, b.x, b.y, s, sr, r, g, bl, flip, 1);
-    } else if (flags & SP_ALPHA_RGB) {
-        st ? BLT_AlphaRGBStretch(d, &dr, s, sr, r, g, bl, flip, 1)
-           : BLT_AlphaRGB(d, b.x, b.y, s, sr, r, g, bl, flip, 1);
-    } else if (flags & SP_ADD_RGB) {
-        st ? BLT_AddRGBStretch(d, &dr, s, sr, r, g, bl, flip, 1) : BLT_AddRGB(d, b.x, b.y, s, sr, r, g, bl, flip, 1);
     } else {
+        for (const ChannelRow& row : kChannel) {
+            if (!(flags & row.bit)) continue;
+            const int32_t r = level & 0xFF, g = level >> 8;
+            st ? row.stretch(d, &dr, s, sr, r, g, param, flip, 1) : row.point(d, b.x, b.y, s, sr, r, g, param, flip, 1);
+            return;
+        }
         st ? BLT_StretchBlt(d, &dr, s, sr, flip, 1) : BLT_Blt(d, b.x, b.y, s, sr, 1);
     }
 }

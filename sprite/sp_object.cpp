@@ -43,6 +43,14 @@ void FillBlend(SP_BLENDED& o) {
     o.scale_y = 256;
 }
 
+// A setter's common part: 1 after writing a record of the right kind, 0 without one.
+template <class T, class F>
+int Set(T* o, F write) {
+    if (!o) return 0;
+    write(*o);
+    return 1;
+}
+
 template <class T>
 int Place(int id, T* record) {
     SP_Delete(id);
@@ -152,71 +160,50 @@ int SP_Init() {
 }
 
 int SP_SetPos(int id, int x, int y) {
-    SP_OBJ* o = SP_Get(id);
-    if (!o) return 0;
-    o->x = int16_t(x);
-    o->y = int16_t(y);
-    return 1;
+    return Set(SP_Get(id), [&](SP_OBJ& o) {
+        o.x = int16_t(x);
+        o.y = int16_t(y);
+    });
 }
 
 int SP_SetPriority(int id, int priority) {
-    SP_OBJ* o = SP_Get(id);
-    if (!o) return 0;
-    o->priority = int16_t(priority);
-    return 1;
+    return Set(SP_Get(id), [&](SP_OBJ& o) { o.priority = int16_t(priority); });
 }
 
 int SP_SetVisible(int id, int visible) {
-    SP_OBJ* o = SP_Get(id);
-    if (!o) return 0;
-    o->visible = uint8_t(visible);
-    return 1;
+    return Set(SP_Get(id), [&](SP_OBJ& o) { o.visible = uint8_t(visible); });
 }
 
 // A callback object keeps its function in a member of its own, so flags never overwrite it.
 int SP_SetFlags(int id, uint32_t flags) {
-    SP_OBJ* o = SP_Get(id);
-    if (!o) return 0;
-    o->flags = flags;
-    return 1;
+    return Set(SP_Get(id), [&](SP_OBJ& o) { o.flags = flags; });
 }
 
 int SP_SetBlend(int id, int level) {
-    SP_BLENDED* o = SP_Blended(id);
-    if (!o) return 0;
-    o->blend = uint16_t(level);
-    return 1;
+    return Set(SP_Blended(id), [&](SP_BLENDED& o) { o.blend = uint16_t(level); });
 }
 
 int SP_SetBlendParam(int id, int param) {
-    SP_BLENDED* o = SP_Blended(id);
-    if (!o) return 0;
-    o->blend_param = uint16_t(param);
-    return 1;
+    return Set(SP_Blended(id), [&](SP_BLENDED& o) { o.blend_param = uint16_t(param); });
 }
 
 int SP_SetPattern(int id, int pattern) {
-    SP_ANIM* o = SP_Anim(id);
-    if (!o) return 0;
-    o->pattern = uint16_t(pattern);
-    return 1;
+    return Set(SP_Anim(id), [&](SP_ANIM& o) { o.pattern = uint16_t(pattern); });
 }
 
 int SP_SetStillRect(int id, int x, int y, int w, int h) {
-    SP_STILL* o = SP_Still(id);
-    if (!o) return 0;
-    o->src = RECT{x, y, x + w, y + h};
-    o->width = uint16_t(w);
-    o->height = uint16_t(h);
-    return 1;
+    return Set(SP_Still(id), [&](SP_STILL& o) {
+        o.src = RECT{x, y, x + w, y + h};
+        o.width = uint16_t(w);
+        o.height = uint16_t(h);
+    });
 }
 
 int SP_SetScale(int id, int scale_x, int scale_y) {
-    SP_BLENDED* o = SP_Blended(id);
-    if (!o) return 0;
-    if (scale_x >= 0) o->scale_x = uint16_t(scale_x);
-    if (scale_y >= 0) o->scale_y = uint16_t(scale_y);
-    return 1;
+    return Set(SP_Blended(id), [&](SP_BLENDED& o) {
+        if (scale_x >= 0) o.scale_x = uint16_t(scale_x);
+        if (scale_y >= 0) o.scale_y = uint16_t(scale_y);
+    });
 }
 
 void SP_SetGroundClip(int id, int clip) {
