@@ -12,11 +12,11 @@ extern "C" {
 
 #include <algorithm>
 #include <cstring>
+#include <deque>
+#include <vector>
 #if defined(__x86_64__)
 #include <immintrin.h>
 #endif
-#include <deque>
-#include <vector>
 
 #include "platform/backend.h"
 #include "platform/clock.h"

@@ -3,11 +3,11 @@
 #include "services/mov_movie.h"
 
 #include <cstdarg>
-#include <cstdio>
 #include <cstring>
 #include <new>
 
 #include "platform/debug.h"
+#include "platform/format.h"
 
 namespace {
 template <typename T>
@@ -51,7 +51,7 @@ void MOV_DebugPrint(const char* format, ...) {
     char line[256];
     va_list ap;
     va_start(ap, format);
-    std::vsnprintf(line, sizeof line, format, ap);
+    plat::FormatV(line, sizeof line, format, ap);
     va_end(ap);
     plat::OutputDebugString(line);
 }
@@ -63,7 +63,7 @@ void DWWL_Term() { MOV_DebugPrint("DWWL_Term\n"); }
 MOV_DATA* MOV_Open(const char* name, DDObject* dd) {
     const size_t length = name ? std::strlen(name) : 0;
     if (!name || length >= FIL_PATH_MAX) {
-        SYS_DebugPrint("MOV_Open: a name of %zu bytes refused", length);
+        SYS_DebugPrint("MOV_Open: a name of %u bytes refused", static_cast<unsigned>(length));
         return nullptr;
     }
     auto* mov = new (std::nothrow) MOV_DATA{};

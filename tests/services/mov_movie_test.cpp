@@ -254,8 +254,10 @@ TEST_F(MovieTest, TraceLines) {
     ASSERT_NE(m, nullptr);
     EXPECT_EQ(headless::DebugOutput().at(0), ("movie open....(" + longest).substr(0, 255));
     MOV_Close(&m);
+    headless::ClearDebugOutput();
     EXPECT_EQ(MOV_Open(std::string(260, 'n').c_str(), DD_DISPLAY.dd4), nullptr);
     EXPECT_EQ(MOV_Open(nullptr, DD_DISPLAY.dd4), nullptr);
+    EXPECT_EQ(headless::DebugOutput().at(0), "MOV_Open: a name of 260 bytes refused");
 }
 
 TEST_F(MovieTest, NullRecordsAndClosedPointersDoNothing) {
