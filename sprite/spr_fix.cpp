@@ -108,4 +108,4 @@ int SPR_LoadCorrections(const char* path) {
     return 1;
 }
 
-void SPR_ClearCorrections() { g_file_rules.clear(); }
+void SPR_ClearCorrections() { std::vector<Rule>().swap(g_file_rules); }
