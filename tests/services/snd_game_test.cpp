@@ -16,10 +16,6 @@ void WriteEffect(const char* name, const std::vector<int16_t>& s) {
     support::WriteWave(std::string("Wav/") + name + ".wav", support::MakeWave16(kRate, 1, s));
 }
 
-int Threads() {
-    const auto& log = headless::CallLog();
-    return static_cast<int>(std::count(log.begin(), log.end(), std::string("CreateThread")));
-}
 
 struct Game : soundtest::SoundTest {
     void SetUp() override {
@@ -237,11 +233,11 @@ TEST_F(Game, PauseResumesOnlyWhatWasPlaying) {
     SE_Stop(4);
     headless::AdvanceTime(500);
     headless::ClearCapturedAudio();
-    const int threads = Threads();
+    const int threads = soundtest::Threads();
     SND_ResumeAll();
     EXPECT_EQ(SND_IsPlaying(SE_CHANNEL[2].buffer), 0);
     EXPECT_EQ(SND_IsPlaying(SE_CHANNEL[1].buffer), 1);
-    EXPECT_EQ(Threads(), threads + 1);  // the streamed piece starts again with a new worker
+    EXPECT_EQ(soundtest::Threads(), threads + 1);  // the streamed piece starts again with a new worker
     headless::AdvanceTime(10);
     std::vector<int16_t> out = Left();
     const std::vector<int16_t> m = Ramp(441), v = Ramp(kRate, 3);

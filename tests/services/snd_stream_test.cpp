@@ -11,10 +11,6 @@ namespace {
 constexpr uint32_t kRate = 44100;
 constexpr size_t kBlockFrames = 88200;  // two seconds
 
-int Threads() {
-    const auto& log = headless::CallLog();
-    return static_cast<int>(std::count(log.begin(), log.end(), std::string("CreateThread")));
-}
 
 // Advances the clock in frame-sized steps, as the game's passes would.
 void Play(uint32_t ms) {
@@ -48,7 +44,7 @@ TEST_F(Stream, ExactlyTheRingStreamsAndOneByteLessLoadsWhole) {
         headless::ClearCallLog();
         ASSERT_EQ(SND_StreamOpen(FIL_MakePath("Music\\r.wav")), 1);
         SND_StreamPlay(1);
-        EXPECT_EQ(Threads(), bytes == 88200 ? 1 : 0) << bytes;
+        EXPECT_EQ(soundtest::Threads(), bytes == 88200 ? 1 : 0) << bytes;
         EXPECT_EQ(SND_StreamIsPlaying(), 1);
         SND_StreamFree();
         EXPECT_EQ(SND_StreamIsPlaying(), 0);
@@ -118,7 +114,7 @@ TEST_F(Stream, StopThenPlayStartsAgainFromTheBeginning) {
     Play(9000);
     std::vector<int16_t> out = Left();
     for (size_t i = 0; i < 9 * kRate; ++i) ASSERT_EQ(out[i], ramp[i]) << i;
-    EXPECT_EQ(Threads(), 2);  // a new worker for the new start
+    EXPECT_EQ(soundtest::Threads(), 2);  // a new worker for the new start
 }
 
 TEST_F(Stream, APieceLoadedWholeContinuesWhereItStopped) {

@@ -3,6 +3,7 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -46,6 +47,12 @@ struct SoundTest : ::testing::Test {
         return out;
     }
 };
+
+// Workers started so far (each streamed start makes one).
+inline int Threads() {
+    const auto& log = headless::CallLog();
+    return static_cast<int>(std::count(log.begin(), log.end(), std::string("CreateThread")));
+}
 
 // Samples whose every value is distinct enough to find where a stretch of them came from.
 inline std::vector<int16_t> Ramp(size_t count, int step = 7) {
