@@ -84,10 +84,11 @@ bool AcquireDevice() {
     if (g_dev.users == 0) {
         bool headless = plat::IsHeadless();
         if (!headless && !plat::detail::OpenSdlAudio()) return false;
+        const uint32_t now = plat::TimeMs();  // outside the device lock, which a moving clock takes
         std::lock_guard<std::mutex> lock(g_dev.mu);
         g_dev.open = true;
         g_dev.headless = headless;
-        g_dev.last_ms = plat::TimeMs();
+        g_dev.last_ms = now;
         g_dev.elapsed_ms = g_dev.mixed_frames = 0;
         g_dev.capture.clear();
     }
@@ -527,13 +528,12 @@ void MixDeviceOutput(int16_t* out, uint32_t frames) {
     SetAll(fire);
 }
 
-void AudioClockMoved() {
+void AudioClockMoved(uint32_t now) {
     WaitThreadsIdle();
     std::vector<EventHandle> fire;
     std::vector<int16_t> chunk(size_t(kHeadlessChunk) * 2);
     std::unique_lock<std::mutex> lock(g_dev.mu);
     if (!g_dev.open || !g_dev.headless) return;
-    uint32_t now = TimeMs();
     uint32_t moved = now - g_dev.last_ms;
     g_dev.last_ms = now;
     if (moved < 0x80000000u) g_dev.elapsed_ms += std::min<uint64_t>(moved, kMaxCatchUpMs);  // never backwards

@@ -12,6 +12,7 @@ void MixDeviceOutput(int16_t* out, uint32_t frames);
 bool OpenSdlAudio();
 void CloseSdlAudio();  // returns once the callback has ended
 
-// Headless: mixes everything due up to the clock's present into the capture (the clock calls it).
-void AudioClockMoved();
+// Headless: mixes everything due up to `now_ms` into the capture. The clock calls it with its new
+// time (so mixing never reads the clock) and never while the caller holds a sound lock.
+void AudioClockMoved(uint32_t now_ms);
 }  // namespace plat::detail

@@ -51,11 +51,11 @@ const Config& CurrentConfig() { return g_config; }
 // The sound device mixes as the clock moves.
 void SetTime(uint32_t ms) {
     g_time = ms;
-    plat::detail::AudioClockMoved();
+    plat::detail::AudioClockMoved(g_time);
 }
 void AdvanceTime(uint32_t ms) {
     g_time += ms;
-    plat::detail::AudioClockMoved();
+    plat::detail::AudioClockMoved(g_time);
 }
 void PushMessageBoxAnswer(int answer) { g_answers.push_back(answer); }
 const std::vector<ShownBox>& ShownMessageBoxes() { return g_boxes; }

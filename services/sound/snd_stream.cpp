@@ -341,10 +341,10 @@ void SND_FadeStop() {
     plat::KillTimer(SND_Window, kFadeTimer);
 }
 
-void SND_FadeTimerProc(plat::Window*, uint32_t, uint32_t, uint32_t) {
+void SND_FadeTimerProc(plat::Window*, uint32_t, uint32_t, uint32_t now) {
     Lock lock(g_mu);
     if (!S.fade_active) return;
-    uint32_t elapsed = plat::TimeMs() - S.fade_start_time;
+    uint32_t elapsed = now - S.fade_start_time;
     int32_t level;
     if (elapsed >= S.fade_duration) {
         level = S.fade_out ? 0 : static_cast<int32_t>(S.fade_start_level);
@@ -356,15 +356,21 @@ void SND_FadeTimerProc(plat::Window*, uint32_t, uint32_t, uint32_t) {
     SND_SetVolume(S.buffer, SND_LevelToVolume(level));  // shown, not stored
 }
 
-int SND_FadeStart(uint32_t fade_out, uint32_t ms) {
+// `now` is read before the lock is taken: the clock is never read under it.
+int SND_FadeStart(uint32_t fade_out, uint32_t ms, uint32_t now) {
     if (S.fade_active) return 0;
     S.fade_active = 1;
     S.fade_out = fade_out;
     S.fade_duration = ms;
-    S.fade_start_time = plat::TimeMs();
+    S.fade_start_time = now;
     S.fade_start_level = static_cast<uint32_t>(S.volume);
-    plat::SetTimer(SND_Window, kFadeTimer, ms >> 6, SND_FadeTimerProc);
     return 1;
+}
+
+// Starts the fade's window timer, outside the lock (setting a timer reads the clock).
+int StartFadeTimer(int started, uint32_t ms) {
+    if (started) plat::SetTimer(SND_Window, kFadeTimer, ms >> 6, SND_FadeTimerProc);
+    return started;
 }
 }  // namespace
 
@@ -434,15 +440,20 @@ int32_t SND_StreamGetVolume() {
 }
 
 int SND_FadeIn(uint32_t ms) {
+    const uint32_t now = plat::TimeMs();
     Lock lock(g_mu);
-    int r = SND_FadeStart(0, ms);
+    int r = SND_FadeStart(0, ms, now);
     SetVolumeLocked(0);
-    return r;
+    lock.unlock();
+    return StartFadeTimer(r, ms);
 }
 
 int SND_FadeOut(uint32_t ms) {
+    const uint32_t now = plat::TimeMs();
     Lock lock(g_mu);
-    return SND_FadeStart(1, ms);
+    int r = SND_FadeStart(1, ms, now);
+    lock.unlock();
+    return StartFadeTimer(r, ms);
 }
 
 int SND_FadeIsActive() {
