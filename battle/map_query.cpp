@@ -6,6 +6,7 @@
 #include "battle/list_pool.h"
 #include "battle/map_data.h"
 #include "services/fil_util.h"
+#include "sprite/sp_draw.h"
 
 RECT SCR_SCROLL_RECT{};
 ScrQuake SCR_QUAKE{};
@@ -16,34 +17,24 @@ bool OutsideScroll(int32_t x, int32_t y) {
     return x < r.left || y < r.top || x >= r.right || y >= r.bottom;
 }
 
-// A Bresenham walk over chips from the end with the smaller major coordinate to the other. The
-// major axis moves by its step each time and the minor axis by its own step when the error runs
-// out; the start is never tested, every later position is. 1 when it passes the far end clear,
-// 0 at the first blocked position.
+// A Bresenham walk over chips along the major axis (rows when the line is steep, dx <= dy), from
+// the end with the smaller major coordinate to the other. The major axis moves by its step each
+// time, the minor one by its own step when the error runs out; the start is never tested, every
+// later position is. 1 when it passes the far end clear, 0 at the first blocked position.
 template <class Blocked>
 int WalkChips(int32_t c0, int32_t r0, int32_t c1, int32_t r1, int32_t step_c, int32_t step_r, Blocked blocked) {
-    const int32_t dx = std::abs(c1 - c0), dy = std::abs(r1 - r0);
-    if (dx <= dy) {
-        if (r0 > r1) std::swap(c0, c1), std::swap(r0, r1);
-        const int32_t dir = c1 > c0 ? 1 : (c1 < c0 ? -1 : 0);
-        int32_t err = dy / 2;
-        for (int32_t c = c0, r = r0;;) {
-            r += step_r;
-            if (r > r1) return 1;
-            err -= dx;
-            if (err < 0) c += dir * step_c, err += dy;
-            if (blocked(c, r)) return 0;
-        }
-    }
-    if (c0 > c1) std::swap(c0, c1), std::swap(r0, r1);
-    const int32_t dir = r1 > r0 ? 1 : (r1 < r0 ? -1 : 0);
-    int32_t err = dx / 2;
-    for (int32_t c = c0, r = r0;;) {
-        c += step_c;
-        if (c > c1) return 1;
-        err -= dy;
-        if (err < 0) r += dir * step_r, err += dx;
-        if (blocked(c, r)) return 0;
+    const bool steep = std::abs(c1 - c0) <= std::abs(r1 - r0);
+    int32_t a0 = steep ? r0 : c0, b0 = steep ? c0 : r0, a1 = steep ? r1 : c1, b1 = steep ? c1 : r1;
+    const int32_t step_a = steep ? step_r : step_c, step_b = steep ? step_c : step_r;
+    if (a0 > a1) std::swap(a0, a1), std::swap(b0, b1);
+    const int32_t da = a1 - a0, db = std::abs(b1 - b0), dir = b1 > b0 ? 1 : (b1 < b0 ? -1 : 0);
+    int32_t err = da / 2;
+    for (int32_t a = a0, b = b0;;) {
+        a += step_a;
+        if (a > a1) return 1;
+        err -= db;
+        if (err < 0) b += dir * step_b, err += da;
+        if (steep ? blocked(b, a) : blocked(a, b)) return 0;
     }
 }
 }  // namespace
@@ -52,6 +43,23 @@ const MapCell* MAP_Cell(int32_t column, int32_t row) {
     const MapData& m = *MAP_Current();
     if (!m.cells || column < 0 || row < 0 || column >= m.width || row >= m.height) return nullptr;
     return &m.cells[size_t(row) * m.width + column];
+}
+
+int MAP_CheckRect(const LIST_NODE* node, int mask) {
+    const MapData& m = *MAP_Current();
+    RECT box;
+    if (!node || !m.cells || !SP_GetHitBox(node->sprite, 2, &box)) return 0;
+    const int32_t w = box.right - box.left, h = box.bottom - box.top;
+    if (w <= 0 || h <= 0) return 0;
+    const int32_t x = node->x + box.left, y = node->y + box.top;
+    const int32_t c0 = std::clamp(x >> 4, 0, m.width - 1), r0 = std::clamp(y >> 4, 0, m.height - 1);
+    // A box that starts inside a chip reaches one chip further.
+    const int32_t ext_w = std::min(w + (x % 16 ? 16 : 0), (m.width - c0) * 16);
+    const int32_t ext_h = std::min(h + (y % 16 ? 16 : 0), (m.height - r0) * 16);
+    for (int32_t oy = 0; oy < ext_h; oy += 16)
+        for (int32_t ox = 0; ox < ext_w; ox += 16)
+            if (MAP_Cell(c0 + ox / 16, r0 + oy / 16)->attr & mask) return 1;
+    return 0;
 }
 
 int MAP_CheckLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1, int mask) {

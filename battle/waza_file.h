@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "battle/mech_stem.h"
+#include "services/sound/snd_device.h"
 
 constexpr int WAZA_SIZE = 4248;       // in memory: the stored part and 6 zero bytes
 constexpr int WAZA_FILE_SIZE = 4242;  // stored per record
@@ -95,6 +96,7 @@ struct MechRecord {
     uint8_t cpu_refs;
     CPU_DATA* cpu;
     uint8_t voice_refs;
+    SND_BUFFER voice[6];  // battle voices; null when missing
 };
 extern std::array<MechRecord, MECH_TYPES> MECH_TABLE;
 

@@ -3,7 +3,10 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
+
+#include "tests/support/grp_writer.h"
 
 namespace support {
 
@@ -35,5 +38,19 @@ struct CspEntry {
     int16_t sx, sy, w, h, ax, ay;
 };
 std::vector<uint8_t> MakeCsp(const std::vector<CspEntry>& entries);
+
+// A whole stage: the map, its object table and both sheets (16-bit pictures).
+struct StageFiles {
+    MapSpec map;
+    std::vector<CspEntry> csp;
+    GrpPicture chips, objects;
+};
+// A stage of w x h chips drawn from a seed: chips of every look on a 40 x 8 sheet (no pixel 0),
+// walls in about one cell in seven, ground kinds, and `objects` background objects of a few
+// pictures with transparent holes and anchors at their feet.
+StageFiles MakeTestStage(uint16_t w, uint16_t h, uint32_t seed, int objects);
+// Writes "Bmp/Map/<map_name>.map" and the sheets and table under <sheet_name> ("_f.grp", "_o.grp",
+// "_o.csp") below the current directory.
+bool WriteStage(const std::string& map_name, const std::string& sheet_name, const StageFiles& stage);
 
 }  // namespace support
