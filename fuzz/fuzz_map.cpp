@@ -1,6 +1,6 @@
 // Fuzzes the map readers: a "_o.csp" table and a ".map" file from one input (a u16 size splits
-// them), then chip queries at points taken from the map's own bytes. Nothing reads outside the
-// cells, the table or the object list.
+// them), then chip queries, a redraw of the map buffer and scrolls at values taken from the map's
+// own bytes. Nothing reads outside the cells, the table, the object list or the sheets.
 #include <cstdint>
 #include <cstdlib>
 
@@ -8,9 +8,28 @@
 #include "battle/map_data.h"
 #include "fuzz/fuzz_input.h"
 #include "platform/memory.h"
+#include "sprite/img_table.h"
+#include "sprite/sp_draw.h"
+#include "tests/support/fixture.h"
+
+namespace {
+// The display and the map's pictures live across inputs; the map's state does not.
+bool Pictures() {
+    static support::HeadlessDisplay* display = new support::HeadlessDisplay({16, true}, 640, 480);
+    static const bool ok = [] {
+        if (!display->ok) return false;
+        SP_Init();
+        MAP_IMAGES.buffer = IMG_Create(MAP_BUFFER_W, MAP_BUFFER_H, 0);
+        MAP_IMAGES.chips = IMG_Create(640, 128, 0);
+        MAP_IMAGES.objects = IMG_Create(256, 96, 0);
+        return MAP_IMAGES.buffer >= 0 && MAP_IMAGES.chips >= 0 && MAP_IMAGES.objects >= 0;
+    }();
+    return ok;
+}
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (size < 2) return 0;
+    if (size < 2 || !Pictures()) return 0;
     const size_t csp = data[0] | data[1] << 8;
     const size_t split = csp < size - 2 ? csp : size - 2;
     const uint8_t* map = data + 2 + split;
@@ -39,7 +58,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         node.map_box = {int32_t(int8_t(in.Byte())), int32_t(int8_t(in.Byte())), in.Byte(), in.Byte()};
         MAP_CheckSweep(&node, x1, y1, 1);
     }
+    // The view anywhere (even outside the rectangle), then scrolls of any size, then the blit.
+    const RECT rect{int32_t(in.Byte()) * 16, int32_t(in.Byte()) * 16, in.Near(), in.Near()};
+    if (in.Byte() & 1) SCR_SetScrRect(&rect);
+    MAP_Redraw(in.Near(), in.Near());
+    for (int s = 0; s < 4; ++s) MAP_ScrollBuffer(in.Near() % 300, in.Near() % 300);
+    MAP_BlitBuffer(DD_DISPLAY.back, int32_t(int8_t(in.Byte())), int32_t(int8_t(in.Byte())), 1);
     plat::Free(MAP_DATA.cells);
     MAP_DATA = MapData{};
+    SCR_SCROLL_RECT = RECT{};
     return 0;
 }
