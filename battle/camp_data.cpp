@@ -140,6 +140,8 @@ void CAMP_Unpack(CampData& c, const uint8_t in[CAMP_SIZE]) {
     }
 }
 
+CampWeapon* CAMP_Weapon(int w) { return w >= 0 && w < CAMP_WEAPONS ? &CAMP_DATA.weapon[w] : nullptr; }
+
 int CAMP_InitNewGame() {
     CAMP_DATA = CampData{};
     std::memcpy(CAMP_DATA.base, kNewGameBase, sizeof kNewGameBase);

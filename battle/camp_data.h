@@ -71,6 +71,10 @@ struct CampSlot {
 extern CampSlot CAMP_SLOTS[CAMP_SLOT_FILES];
 extern int32_t CAMP_SLOT_COUNT;
 
+// The record of weapon w, or null outside 0..44 (a technique's weapon from a damaged file must not
+// reach the block).
+CampWeapon* CAMP_Weapon(int w);
+
 int CAMP_InitNewGame();
 void CAMP_UpdateDevelop();
 // The weapon requested for development (status 2), or -1.

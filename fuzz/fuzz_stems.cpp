@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "battle/mech_stem.h"
+#include "platform/headless/headless.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     MECH_ResetStems();
@@ -18,5 +19,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             if (!(std::isalnum(uint8_t(s[i])) || s[i] == '_')) std::abort();
     }
     if (std::strcmp(MECH_Stem(0), "player") != 0) std::abort();
+    headless::ClearDebugOutput();
     return 0;
 }

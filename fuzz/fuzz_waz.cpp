@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "battle/waza_file.h"
+#include "platform/headless/headless.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     constexpr int kMech = 7;
@@ -17,5 +18,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (int t = 0; t < m.waza_count; ++t)
         if (WAZA_Get(kMech, t)->raw[WAZA_SIZE - 1] != 0) std::abort();
     WAZA_Parse(kMech, nullptr, 0);  // frees the records: nothing carries into the next input
+    headless::ClearDebugOutput();
     return 0;
 }

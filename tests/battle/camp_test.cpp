@@ -76,6 +76,8 @@ TEST(Campaign, DevelopmentPrerequisites) {
     CAMP_UpdateDevelop();
     EXPECT_EQ(CAMP_DATA.weapon[15].status, 1);
     EXPECT_EQ(CAMP_FindNewWeapon(), 14);
+    EXPECT_EQ(CAMP_Weapon(14), &CAMP_DATA.weapon[14]);
+    for (int w : {-1, 45, 0x7FFF}) EXPECT_EQ(CAMP_Weapon(w), nullptr) << w;
 }
 
 TEST(Campaign, PackAndUnpackKeepEveryByte) {

@@ -112,6 +112,9 @@ TEST_F(Waza, FileRoundTripsByteForByteAndFieldsSitAtTheirOffsets) {
     ASSERT_TRUE(support::WriteBytes("Dat/zako03.waz", {}));
     EXPECT_EQ(WAZA_Save(3), 1);
     EXPECT_EQ(support::ReadBytes("Dat/zako03.waz"), file);
+    // A file that cannot be replaced (a directory holds its name) is reported.
+    ASSERT_TRUE(plat::CreateDirectory("Dat/zako04.waz"));
+    EXPECT_EQ(WAZA_Save(4), 0);
 }
 
 TEST_F(Waza, ReferencesLoadOnceAndFreeOnce) {
