@@ -108,6 +108,7 @@ int CHR_Create(int slot, int team, int control, int mech, int32_t x, int32_t y, 
     n->sub_steps = 1;
     n->sub_step_size = 4;
     n->draw_parts[0] = 1;
+    n->ground_flag = 1;  // the body at ground level gets depth overlays too
     n->priority = CHR_PRIORITY;
     n->dir = 0;
     n->knock_kind = 0;

@@ -166,6 +166,15 @@ TEST_F(Overlays, ObjectsCoverOnlyWhatStandsBehindThemForOneFrame) {
         EXPECT_EQ(LIST_STATE_DATA.bgObjCnt, 0) << c.what;
         EXPECT_EQ(LIST_STATE_DATA.listCnt, before) << c.what;
     }
+    // A node with a ground flag also cuts overlays for its lower half, once per frame.
+    node->ground_flag = 1;
+    node->x = 470;
+    node->y = 300;
+    MAP_UpdateBgOverlay();
+    EXPECT_EQ(MAP_OverlayCount(), 2);
+    EXPECT_EQ(node->ground_done, 1u);
+    BTL_DrawScene();
+    EXPECT_EQ(LIST_STATE_DATA.bgObjCnt, 0);
     // Out of view: marked for the renderer, no overlay.
     node->x = 5000;
     MAP_UpdateBgOverlay();
