@@ -1,10 +1,12 @@
-// Program entry: opens the display, presents frames until the window closes or ORV_FRAMES is reached.
+// Program entry: opens the display, draws the display objects with the software cursor and a debug
+// line, and presents frames until the window closes or ORV_FRAMES is reached.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
 #include "display/blt_frame.h"
+#include "display/dbg_text.h"
 #include "display/dd_display.h"
 #include "platform/clock.h"
 #include "platform/display.h"
@@ -13,10 +15,15 @@
 #include "services/fil_util.h"
 #include "services/inp_device.h"
 #include "services/key_button.h"
+#include "services/mou_cursor.h"
 #include "services/sound/snd_game.h"
 #include "services/sound/snd_stream.h"
 #include "services/sound/voice_db.h"
+#include "shell/app_frame.h"
+#include "shell/sys_bar.h"
 #include "shell/sysdat.h"
+#include "sprite/img_table.h"
+#include "sprite/sp_draw.h"
 
 namespace {
 intptr_t MainWndProc(plat::Window* window, uint32_t msg, uintptr_t wparam, intptr_t lparam) {
@@ -34,7 +41,12 @@ intptr_t MainWndProc(plat::Window* window, uint32_t msg, uintptr_t wparam, intpt
             }
             return plat::DefWindowProc(window, msg, wparam, lparam);
         case plat::WM_DESTROY:
-            SND_StreamStop();  // sound, then input, then the display
+            // Debug text, display objects and sets, image surfaces, sound, input, then the display.
+            DBGTXT_Term();
+            BAR_CommonFree();
+            SP_Reset();
+            IMG_ReleaseAllSurfaces();
+            SND_StreamStop();
             SND_UnloadAll();
             SND_Term();
             INP_Term();
@@ -72,6 +84,11 @@ int main() {
     }
     INP_Init(window, nullptr);  // without input devices the program still runs
     KEY_Init(&KEY_DATA, nullptr, nullptr);
+    SP_Init();
+    DBGTXT_Init("Bmp\\DebugEft.bmp");
+    BAR_CommonInit();
+    MOUSE_InitCursor(nullptr, 0);
+    MOUSE_SetCursorMode(0);
 
     // Until the title screen starts its music, the entry plays the first track, an effect and the
     // first voice line of the database, so a start is heard; the title screen replaces this.
@@ -89,10 +106,15 @@ int main() {
             plat::DispatchMessage(msg);
             continue;
         }
+        MOUSE_UpdateCursor(window);  // every pass; it animates once per draw tick
         uint32_t now = plat::TimeMs();
         if (!plat::IsHeadless() && now - last < 33) continue;
         last = now;
         KEY_Update();
+        ++APP_DrawTickCount;
+        BLT_FillRect(DD_DISPLAY.back, nullptr, 0);
+        SP_Draw(-1);
+        DBGTXT_Print(DD_DISPLAY.back, 8, 8, "FRAME %06d  X %03d Y %03d", APP_DrawTickCount, MOUSE_FRAME.x, MOUSE_FRAME.y);
         DD_Present();
         if (max_frames > 0 && plat::PresentedFrameCount() >= static_cast<uint64_t>(max_frames)) {
             if (!screenshot.empty() && !plat::WritePng(screenshot.c_str(), plat::LastPresentedFrame()))

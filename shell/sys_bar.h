@@ -1,4 +1,5 @@
-// The system bar's screen-part record, used by every screen that cuts parts from a parts picture.
+// The system bar's screen-part record, used by every screen that cuts parts from a parts picture,
+// and the bar's common picture with the software cursor's objects.
 #pragma once
 #include <cstdint>
 
@@ -14,3 +15,11 @@ static_assert(sizeof(BAR_PARTS) == 60);
 
 // Source rectangle := (x, y, x + w, y + h).
 void BAR_PartsSetRect(BAR_PARTS* part, int32_t x, int32_t y, int32_t w, int32_t h);
+
+extern int32_t BAR_COMMON_IMAGE;  // "bmp\quon\common.bmp" (cursor frames, particles), -1 while not loaded
+extern BAR_PARTS BAR_CURSOR;      // the software cursor's part and display object
+
+// Loads the common picture and creates the cursor's object (hidden) and its 16 particles.
+// Stand-in until the system bar's start-up, which does this and builds the information panel.
+void BAR_CommonInit();
+void BAR_CommonFree();

@@ -1,7 +1,7 @@
 // Writes a small synthetic data directory that the game can start in: its folders, a test card
-// picture in each ".grp" depth, a save thumbnail bitmap, and sounds (a music piece with its table,
-// effects, a voice archive with its database, barks and a bonus line), made with the project's
-// own writers.
+// picture in each ".grp" depth, a save thumbnail bitmap, the debug text's glyph strip, the cursor
+// sheet of the bar's common picture, and sounds (a music piece with its table, effects, a voice
+// archive with its database, barks and a bonus line), made with the project's own writers.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -88,6 +88,98 @@ bool WriteSounds(const fs::path& root) {
     ok = ok && support::WriteWave((root / "Wav/Voice/omksmp00.wav").string(), wave(Tone(400, 300, 12000, 1.2, 4)));
     return ok;
 }
+// 5 x 7 glyphs of the characters the debug lines print: digits, capitals, ":", "/", "-", ".".
+constexpr struct {
+    char c;
+    const char* rows[7];
+} kGlyphs[] = {
+    {'0', {".###.", "#...#", "#..##", "#.#.#", "##..#", "#...#", ".###."}},
+    {'1', {"..#..", ".##..", "..#..", "..#..", "..#..", "..#..", ".###."}},
+    {'2', {".###.", "#...#", "....#", "...#.", "..#..", ".#...", "#####"}},
+    {'3', {"####.", "....#", "....#", ".###.", "....#", "....#", "####."}},
+    {'4', {"...#.", "..##.", ".#.#.", "#..#.", "#####", "...#.", "...#."}},
+    {'5', {"#####", "#....", "####.", "....#", "....#", "#...#", ".###."}},
+    {'6', {".###.", "#....", "#....", "####.", "#...#", "#...#", ".###."}},
+    {'7', {"#####", "....#", "...#.", "..#..", ".#...", ".#...", ".#..."}},
+    {'8', {".###.", "#...#", "#...#", ".###.", "#...#", "#...#", ".###."}},
+    {'9', {".###.", "#...#", "#...#", ".####", "....#", "....#", ".###."}},
+    {'A', {".###.", "#...#", "#...#", "#####", "#...#", "#...#", "#...#"}},
+    {'B', {"####.", "#...#", "#...#", "####.", "#...#", "#...#", "####."}},
+    {'C', {".###.", "#...#", "#....", "#....", "#....", "#...#", ".###."}},
+    {'D', {"####.", "#...#", "#...#", "#...#", "#...#", "#...#", "####."}},
+    {'E', {"#####", "#....", "#....", "####.", "#....", "#....", "#####"}},
+    {'F', {"#####", "#....", "#....", "####.", "#....", "#....", "#...."}},
+    {'G', {".###.", "#...#", "#....", "#.###", "#...#", "#...#", ".####"}},
+    {'H', {"#...#", "#...#", "#...#", "#####", "#...#", "#...#", "#...#"}},
+    {'I', {".###.", "..#..", "..#..", "..#..", "..#..", "..#..", ".###."}},
+    {'J', {"..###", "...#.", "...#.", "...#.", "...#.", "#..#.", ".##.."}},
+    {'K', {"#...#", "#..#.", "#.#..", "##...", "#.#..", "#..#.", "#...#"}},
+    {'L', {"#....", "#....", "#....", "#....", "#....", "#....", "#####"}},
+    {'M', {"#...#", "##.##", "#.#.#", "#.#.#", "#...#", "#...#", "#...#"}},
+    {'N', {"#...#", "#...#", "##..#", "#.#.#", "#..##", "#...#", "#...#"}},
+    {'O', {".###.", "#...#", "#...#", "#...#", "#...#", "#...#", ".###."}},
+    {'P', {"####.", "#...#", "#...#", "####.", "#....", "#....", "#...."}},
+    {'Q', {".###.", "#...#", "#...#", "#...#", "#.#.#", "#..#.", ".##.#"}},
+    {'R', {"####.", "#...#", "#...#", "####.", "#.#..", "#..#.", "#...#"}},
+    {'S', {".####", "#....", "#....", ".###.", "....#", "....#", "####."}},
+    {'T', {"#####", "..#..", "..#..", "..#..", "..#..", "..#..", "..#.."}},
+    {'U', {"#...#", "#...#", "#...#", "#...#", "#...#", "#...#", ".###."}},
+    {'V', {"#...#", "#...#", "#...#", "#...#", "#...#", ".#.#.", "..#.."}},
+    {'W', {"#...#", "#...#", "#...#", "#.#.#", "#.#.#", "#.#.#", ".#.#."}},
+    {'X', {"#...#", "#...#", ".#.#.", "..#..", ".#.#.", "#...#", "#...#"}},
+    {'Y', {"#...#", "#...#", ".#.#.", "..#..", "..#..", "..#..", "..#.."}},
+    {'Z', {"#####", "....#", "...#.", "..#..", ".#...", "#....", "#####"}},
+    {':', {".....", "..#..", "..#..", ".....", "..#..", "..#..", "....."}},
+    {'/', {"....#", "....#", "...#.", "..#..", ".#...", "#....", "#...."}},
+    {'-', {".....", ".....", ".....", "#####", ".....", ".....", "....."}},
+    {'.', {".....", ".....", ".....", ".....", ".....", ".##..", ".##.."}},
+};
+
+// The debug text's strip: one 8 x 8 cell per code from "!" to "Z", white glyphs on the key colour.
+support::GrpPicture GlyphStrip() {
+    support::GrpPicture p = support::MakeGrp(16, 8 * ('Z' - '!' + 1), 8);
+    for (const auto& g : kGlyphs)
+        for (uint32_t y = 0; y < 7; ++y)
+            for (uint32_t x = 0; x < 5; ++x)
+                if (g.rows[y][x] == '#') support::Set555(p, uint32_t(8 * (g.c - '!')) + 1 + x, y, 0x7FFF);
+    return p;
+}
+
+// The bar's common picture, cursor parts only: arrows for the plain and animated looks (0, 112 and
+// six frames from 32, 112), cross hairs (0 and 32, 138), the third look (0, 170), its click frame
+// (64, 137) and particle (32, 170).
+support::GrpPicture CursorSheet() {
+    support::GrpPicture p = support::MakeGrp(16, 256, 256);
+    auto put = [&](int x, int y, uint16_t v) { support::Set555(p, uint32_t(x), uint32_t(y), v); };
+    auto arrow = [&](int ox, int oy, uint16_t fill) {
+        for (int y = 0; y < 20; ++y)
+            for (int x = 0; x <= y / 2 + y / 4 && x < 14; ++x) put(ox + x, oy + y, x == 0 || x == y / 2 + y / 4 || y == 19 ? 0x0421 : fill);
+    };
+    arrow(0, 112, 0x7FFF);
+    for (int f = 0; f < 6; ++f) arrow(32 + 32 * f, 112, uint16_t(0x7C00 | (f * 5) << 5 | (31 - f * 5)));
+    for (int k = 0; k < 2; ++k)
+        for (int i = 0; i < 32; ++i) {
+            const uint16_t c = k ? 0x7FE0 : 0x7FFF;
+            if (i < 13 || i > 18) {
+                put(32 * k + i, 138 + 16, c);
+                put(32 * k + 16, 138 + i, c);
+            }
+        }
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 32; ++x) {
+            const int d = (x - 16) * (x - 16) + (y - 16) * (y - 16);
+            if (d < 100 && d >= 64) put(x, 170 + y, 0x03FF);
+        }
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 59; ++x) {
+            const int d = (x - 28) * (x - 28) + (y - 32) * (y - 32);
+            if (d < 28 * 28 && d >= 24 * 24) put(64 + x, 137 + y, 0x03FF);
+        }
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x)
+            if ((x - 4) * (x - 4) + (y - 4) * (y - 4) < 10) put(32 + x, 170 + y, 0x7FE0);
+    return p;
+}
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -97,7 +189,7 @@ int main(int argc, char** argv) {
     }
     fs::path root(argv[1]);
     std::error_code ec;
-    for (const char* dir : {"save", "Bmp", "Wav", "Wav/Voice/btl", "Music", "Dat", "script"}) {
+    for (const char* dir : {"save", "Bmp", "Bmp/quon", "Wav", "Wav/Voice/btl", "Music", "Dat", "script"}) {
         fs::create_directories(root / dir, ec);
         if (ec) {
             std::fprintf(stderr, "sample_data: cannot create %s: %s\n", (root / dir).c_str(), ec.message().c_str());
@@ -106,7 +198,9 @@ int main(int argc, char** argv) {
     }
     bool ok = support::WriteGrp((root / "Bmp/card8.grp").string(), TestCard(8), true) &&
               support::WriteGrp((root / "Bmp/card16.grp").string(), TestCard(16), true) &&
-              support::WriteGrp((root / "Bmp/card24.grp").string(), TestCard(24), false);
+              support::WriteGrp((root / "Bmp/card24.grp").string(), TestCard(24), false) &&
+              support::WriteGrp((root / "Bmp/DebugEft.grp").string(), GlyphStrip(), true) &&
+              support::WriteGrp((root / "Bmp/quon/common.grp").string(), CursorSheet(), true);
     // A save thumbnail: a 112 x 80 24-bit bitmap.
     support::Bitmap thumb = support::MakeBitmap(24, 112, 80);
     for (size_t i = 0; i < thumb.pixels.size(); ++i) thumb.pixels[i] = uint8_t(i * 7);
