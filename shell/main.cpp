@@ -22,10 +22,32 @@
 #include "shell/app_frame.h"
 #include "shell/sys_bar.h"
 #include "shell/sysdat.h"
+#include "sprite/fnt_font.h"
 #include "sprite/img_table.h"
 #include "sprite/sp_draw.h"
+#include "sprite/txt_print.h"
 
 namespace {
+int g_text_image = -1;
+
+// A line of the sample font in each size, outlined over a gradient, kept in an image.
+void PrintSampleText() {
+    g_text_image = IMG_Create(640, 64, 0);
+    DDSurface* s = IMG_Surface(g_text_image);
+    if (!s) return;
+    const char* line =
+        "\x83t\x83H\x83\x93\x83g\x95\x5c\x8e\xa6\x81" "F\x8a\xbf\x8e\x9a\x81" "E\x82\xd0\x82\xe7\x82\xaa\x82\xc8\x81"
+        "E\x83J\x83^\x83J\x83i ABC abc 0123 \xb6\xc0\xb6\xc5";  // フォント表示：漢字・ひらがな・カタカナ ABC abc 0123 ｶﾀｶﾅ
+    const int slots[3] = {0, 2, 1};  // 10, 12 and 14 pixels
+    int y = 4;
+    for (int slot : slots) {
+        TXT_SetFont(slot, 4, 0);
+        TXT_SetColor(DD_RGB(255, 255, 255), DD_RGB(150, 200, 255), DD_RGB(0, 0, 96));
+        TXT_Print(s, 16, y, "%s", line);
+        y += FNT_TABLE[slot].height + 6;
+    }
+}
+
 intptr_t MainWndProc(plat::Window* window, uint32_t msg, uintptr_t wparam, intptr_t lparam) {
     switch (msg) {
         case plat::WM_ACTIVATEAPP:
@@ -41,10 +63,12 @@ intptr_t MainWndProc(plat::Window* window, uint32_t msg, uintptr_t wparam, intpt
             }
             return plat::DefWindowProc(window, msg, wparam, lparam);
         case plat::WM_DESTROY:
-            // Debug text, display objects and sets, image surfaces, sound, input, then the display.
+            // Debug text, display objects and sets, fonts, image surfaces, sound, input, then the display.
             DBGTXT_Term();
             BAR_CommonFree();
             SP_Reset();
+            FNT_Reset();
+            g_text_image = IMG_Free(g_text_image);
             IMG_ReleaseAllSurfaces();
             SND_StreamStop();
             SND_UnloadAll();
@@ -85,10 +109,13 @@ int main() {
     INP_Init(window, nullptr);  // without input devices the program still runs
     KEY_Init(&KEY_DATA, nullptr, nullptr);
     SP_Init();
+    FNT_Init();
+    FNT_LoadFamily(0);
     DBGTXT_Init("Bmp\\DebugEft.bmp");
     BAR_CommonInit();
     MOUSE_InitCursor(nullptr, 0);
     MOUSE_SetCursorMode(0);
+    PrintSampleText();
 
     // Until the title screen starts its music, the entry plays the first track, an effect and the
     // first voice line of the database, so a start is heard; the title screen replaces this.
@@ -113,6 +140,7 @@ int main() {
         KEY_Update();
         ++APP_DrawTickCount;
         BLT_FillRect(DD_DISPLAY.back, nullptr, 0);
+        if (DDSurface* text = IMG_Surface(g_text_image)) BLT_Blt(DD_DISPLAY.back, 0, 208, text, nullptr, 1);
         SP_Draw(-1);
         DBGTXT_Print(DD_DISPLAY.back, 8, 8, "FRAME %06d  X %03d Y %03d", APP_DrawTickCount, MOUSE_FRAME.x, MOUSE_FRAME.y);
         DD_Present();

@@ -1,16 +1,20 @@
 // Writes a small synthetic data directory that the game can start in: its folders, a test card
 // picture in each ".grp" depth, a save thumbnail bitmap, the debug text's glyph strip, the cursor
-// sheet of the bar's common picture, and sounds (a music piece with its table, effects, a voice
-// archive with its database, barks and a bonus line), made with the project's own writers.
+// sheet of the bar's common picture, sounds (a music piece with its table, effects, a voice
+// archive with its database, barks and a bonus line) and the three font families, made with the
+// project's own writers.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "tests/support/fixture.h"
+#include "tests/support/fnt_writer.h"
 #include "tests/support/grp_writer.h"
 #include "tests/support/sound_writer.h"
+#include "tools/sample/fnt_render.h"
 
 namespace {
 namespace fs = std::filesystem;
@@ -180,6 +184,32 @@ support::GrpPicture CursorSheet() {
             if ((x - 4) * (x - 4) + (y - 4) * (y - 4) < 10) put(32 + x, 170 + y, 0x7FE0);
     return p;
 }
+
+// The outline fonts the families are drawn from (Debian's IPA Gothic package): families 0 and 2
+// from the fixed-pitch face, family 1 from the proportional one.
+const char* const kGothic = "/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf";
+const char* const kGothicP = "/usr/share/fonts/opentype/ipafont-gothic/ipagp.ttf";
+
+bool WriteFonts(const fs::path& dat) {
+    const char* const families[3] = {"Fnt", "spf", "min"};
+    for (int size : {10, 12, 14}) {
+        for (const char* ttf : {kGothic, kGothicP}) {
+            support::Font font;
+            std::string error;
+            if (!sample::RenderFont(ttf, size, font, error)) {
+                std::fprintf(stderr, "sample_data: %s\n", error.c_str());
+                return false;
+            }
+            const std::vector<uint8_t> bytes = support::FntBytes(font);
+            for (int family = 0; family < 3; ++family) {
+                if ((family == 1) != (ttf == kGothicP)) continue;
+                const std::string name = std::string(families[family]) + std::to_string(size) + "x" + std::to_string(size) + ".fnt";
+                if (!support::WriteBytes((dat / name).string(), bytes)) return false;
+            }
+        }
+    }
+    return true;
+}
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -211,6 +241,10 @@ int main(int argc, char** argv) {
     }
     if (!WriteSounds(root)) {
         std::fprintf(stderr, "sample_data: cannot write the sounds in %s\n", root.c_str());
+        return 1;
+    }
+    if (!WriteFonts(root / "Dat")) {
+        std::fprintf(stderr, "sample_data: cannot write the fonts in %s\n", (root / "Dat").c_str());
         return 1;
     }
     return 0;
