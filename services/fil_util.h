@@ -28,6 +28,8 @@ void FIL_FreeBlock(void* block);  // frees a block returned by the readers
 int FIL_InitBaseDir();
 const char* FIL_MakePath(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
+// The debug print and FIL_MakePath format by the platform's wvsprintf rules (platform/format.h):
+// %s %c %d %i %u %x %X with h or l, flags, width and precision; no %zu, %lld, %p or floats.
 void SYS_DebugPrint(const char* format, ...) __attribute__((format(printf, 1, 2)));
 void SYS_DebugPrintNoCrlf(const char* format, ...) __attribute__((format(printf, 1, 2)));
 int SYS_DebugLog(const char* format, ...);

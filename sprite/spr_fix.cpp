@@ -87,7 +87,7 @@ void SPR_ParseCorrections(const char* text, size_t size) {
             continue;
         }
         if (g_file_rules.size() >= kMaxFileRules) {
-            SYS_DebugPrint("part corrections: more than %zu rules", kMaxFileRules);
+            SYS_DebugPrint("part corrections: more than %u rules", static_cast<unsigned>(kMaxFileRules));
             return;
         }
         g_file_rules.push_back(r);
