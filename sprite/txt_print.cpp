@@ -51,7 +51,7 @@ uint16_t* RowAt(const DDSURFACEDESC2& d, int32_t x, int32_t y) {
     return reinterpret_cast<uint16_t*>(static_cast<uint8_t*>(d.lpSurface) + intptr_t(y) * d.lPitch) + x;
 }
 
-// The glyph blitters: rows[r] bit n is pixel n of glyph row r. Grad colours each glyph row by
+// The glyph blitters (TXT_BlitGlyph, TXT_BlitGlyphGrad): rows[r] bit n is pixel n of glyph row r. Grad colours each glyph row by
 // colours[r], counted from the glyph's top however it is clipped. 0 when nothing is left.
 template <bool Grad>
 int BlitGlyph(const DDSURFACEDESC2& d, int32_t x, int32_t y, const uint32_t* rows, int width, int nrows,
@@ -67,8 +67,9 @@ int BlitGlyph(const DDSURFACEDESC2& d, int32_t x, int32_t y, const uint32_t* row
     return 1;
 }
 
-// Double size: the source steps every two destination pixels and rows, paired from the right
-// and bottom of the clipped area (an odd count left starts with a single pixel or row).
+// TXT_BlitGlyphDbl, TXT_BlitGlyphGradDbl: the source steps every two destination pixels and
+// rows, paired from the right and bottom of the clipped area (an odd count left starts with a
+// single pixel or row).
 template <bool Grad>
 int BlitGlyphDbl(const DDSURFACEDESC2& d, int32_t x, int32_t y, const uint32_t* rows, int width, int nrows,
                  const uint16_t* colours) {
@@ -85,23 +86,6 @@ int BlitGlyphDbl(const DDSURFACEDESC2& d, int32_t x, int32_t y, const uint32_t* 
         p = reinterpret_cast<uint16_t*>(reinterpret_cast<uint8_t*>(p) + d.lPitch);
     }
     return 1;
-}
-
-int TXT_BlitGlyph(const DDSURFACEDESC2& d, int32_t x, int32_t y, const uint32_t* rows, int w, int h,
-                  const uint16_t* c) {
-    return BlitGlyph<false>(d, x, y, rows, w, h, c);
-}
-int TXT_BlitGlyphGrad(const DDSURFACEDESC2& d, int32_t x, int32_t y, const uint32_t* rows, int w, int h,
-                      const uint16_t* c) {
-    return BlitGlyph<true>(d, x, y, rows, w, h, c);
-}
-int TXT_BlitGlyphDbl(const DDSURFACEDESC2& d, int32_t x, int32_t y, const uint32_t* rows, int w, int h,
-                     const uint16_t* c) {
-    return BlitGlyphDbl<false>(d, x, y, rows, w, h, c);
-}
-int TXT_BlitGlyphGradDbl(const DDSURFACEDESC2& d, int32_t x, int32_t y, const uint32_t* rows, int w, int h,
-                         const uint16_t* c) {
-    return BlitGlyphDbl<true>(d, x, y, rows, w, h, c);
 }
 
 enum class Kind { Font, Bold, Outline };
@@ -130,7 +114,6 @@ void DrawChar(const DDSURFACEDESC2& d, int32_t& x, int32_t y, const uint8_t*& s,
     for (int r = 0; r < h; ++r) rows[r] = LoadRow(glyph + r * pitch, pitch);
 
     int bw = gw, bh = h;
-    int32_t bx = x, by = y;
     if constexpr (K == Kind::Bold) {
         for (int r = 0; r < h; ++r) rows[r] |= rows[r] << 1;
         bw = gw + 1;
@@ -156,16 +139,10 @@ void DrawChar(const DDSURFACEDESC2& d, int32_t& x, int32_t y, const uint8_t*& s,
         bh = h + 2;
     }
     if constexpr (Dbl) {
-        if constexpr (Grad)
-            TXT_BlitGlyphGradDbl(d, bx, by, rows, bw, bh, colours);
-        else
-            TXT_BlitGlyphDbl(d, bx, by, rows, bw, bh, colours);
+        BlitGlyphDbl<Grad>(d, x, y, rows, bw, bh, colours);
         x = Add(x, 2 * gw);
     } else {
-        if constexpr (Grad)
-            TXT_BlitGlyphGrad(d, bx, by, rows, bw, bh, colours);
-        else
-            TXT_BlitGlyph(d, bx, by, rows, bw, bh, colours);
+        BlitGlyph<Grad>(d, x, y, rows, bw, bh, colours);
         x = Add(x, gw);
     }
 }

@@ -49,17 +49,10 @@ TEST(TextScreen, EveryStyleAndSizeShowsInTheWindow) {
     Pump(300);
     DD_Present();
 
-    std::vector<uint16_t> back = support::ReadSurface(DD_DISPLAY.back);
-    std::vector<uint32_t> expect(back.size());
-    plat::Convert16To32(back.data(), expect.data(), int(back.size()), DD_Is565(DD_PIXEL_FORMAT.g_mask));
     size_t ink = 0;
-    for (uint16_t p : back) ink += p != 0;
+    for (uint16_t p : support::ReadSurface(DD_DISPLAY.back)) ink += p != 0;
     EXPECT_GT(ink, 5000u);
-    std::vector<uint32_t> shown = Capture(plat::sdl::NativeWindow(window), 640, 480);
-    ASSERT_EQ(shown.size(), expect.size()) << "could not read the window from the X server";
-    size_t mismatches = 0;
-    for (size_t i = 0; i < shown.size(); ++i) mismatches += shown[i] != expect[i];
-    EXPECT_EQ(mismatches, 0u);
+    EXPECT_EQ(DiffersFromBackBuffer(plat::sdl::NativeWindow(window)), 0) << "-1: the X server gave no pixels";
 
     IMG_Release(image);
     FNT_Reset();

@@ -5,6 +5,10 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include "display/dd_display.h"
+#include "platform/display.h"
+#include "tests/support/fixture.h"
+
 std::vector<uint32_t> Capture(SDL_Window* w, int width, int height) {
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
@@ -19,4 +23,15 @@ std::vector<uint32_t> Capture(SDL_Window* w, int width, int height) {
         for (int x = 0; x < width; ++x) out[size_t(y) * width + x] = XGetPixel(img, x, y) & 0xFFFFFF;
     XDestroyImage(img);
     return out;
+}
+
+long DiffersFromBackBuffer(SDL_Window* window) {
+    const std::vector<uint16_t> back = support::ReadSurface(DD_DISPLAY.back);
+    std::vector<uint32_t> expect(back.size());
+    plat::Convert16To32(back.data(), expect.data(), int(back.size()), DD_Is565(DD_PIXEL_FORMAT.g_mask));
+    const std::vector<uint32_t> shown = Capture(window, 640, 480);
+    if (shown.size() != expect.size()) return -1;
+    long differ = 0;
+    for (size_t i = 0; i < shown.size(); ++i) differ += shown[i] != expect[i];
+    return differ;
 }

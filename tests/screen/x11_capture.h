@@ -7,3 +7,7 @@
 
 // The window's pixels as 0x00RRGGBB, or empty when it cannot be read.
 std::vector<uint32_t> Capture(SDL_Window* window, int width, int height);
+
+// How many pixels of the 640 x 480 window differ from the display's back buffer as our own
+// conversion shows it; -1 when the window cannot be read.
+long DiffersFromBackBuffer(SDL_Window* window);
