@@ -7,6 +7,7 @@
 
 #include "display/dd_display.h"
 #include "platform/display.h"
+#include "platform/window.h"
 #include "tests/support/fixture.h"
 
 std::vector<uint32_t> Capture(SDL_Window* w, int width, int height) {
@@ -33,5 +34,17 @@ long DiffersFromBackBuffer(SDL_Window* window) {
     if (shown.size() != expect.size()) return -1;
     long differ = 0;
     for (size_t i = 0; i < shown.size(); ++i) differ += shown[i] != expect[i];
+    return differ;
+}
+
+long PresentUntilShown(SDL_Window* window) {
+    long differ = -1;
+    for (int attempt = 0; attempt < 20 && differ != 0; ++attempt) {
+        plat::Msg msg;
+        for (uint32_t end = SDL_GetTicks() + 150; SDL_GetTicks() < end; SDL_Delay(5))
+            while (plat::PeekMessage(&msg)) plat::DispatchMessage(msg);
+        DD_Present();
+        differ = DiffersFromBackBuffer(window);
+    }
     return differ;
 }
