@@ -8,6 +8,7 @@
 #include "display/blt_frame.h"
 #include "display/dd_display.h"
 #include "sprite/img_table.h"
+#include "tests/support/golden.h"
 #include "tests/sprite/font_fixture.h"
 
 namespace {
@@ -323,5 +324,27 @@ TEST_F(TextTest, PrintsIntoImagesAndTheBackBuffer) {
     EXPECT_EQ(TXT_Print(DD_DISPLAY.back, 630, 470, "%s", kSquare), 1);
     EXPECT_EQ(support::PixelAt(DD_DISPLAY.back, 630, 470), T);
     EXPECT_EQ(support::PixelAt(DD_DISPLAY.back, 639, 479), T);
+}
+}  // namespace
+
+namespace {
+// Every style in both sizes, a line of mixed half- and full-width text each, cut by all four
+// edges of the image; compared with the checked-in frame (ORV_UPDATE_GOLDEN=1 rewrites it).
+TEST_F(TextTest, GoldenLinesInEveryStyleAndSize) {
+    ASSERT_EQ(Load(0, support::PatternFont(10, 10)), 1);
+    FNT_Select(0);
+    DDSurface* s = support::MakeSurface(100, 180);
+    BLT_FillRect(s, nullptr, DD_RGB(48, 48, 48));
+    TXT_SetColor(DD_RGB(255, 255, 255), DD_RGB(90, 170, 255), DD_RGB(200, 30, 30));
+    const char* text = "Ab\x81\x40\x88\x9f\xb1 \x82\xa0z";  // A b, two kanji cells, half-width katakana, ...
+    int y = -3;
+    for (int dbl = 0; dbl <= 1; ++dbl)
+        for (int style = 0; style <= 4; ++style) {
+            TXT_SetFont(-1, style, dbl);
+            EXPECT_EQ(TXT_Print(s, -4, y, "%d%s%s", style, text, text), 1);
+            y += dbl ? 24 : 14;
+        }
+    EXPECT_EQ(support::CheckGolden("sprite/golden/text_styles", s), "");
+    DD_ReleaseSurface(s);
 }
 }  // namespace
