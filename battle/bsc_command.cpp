@@ -13,3 +13,13 @@ int mBSC_Event_Check(int kind, int slot) {
 
 int mBSC_GetBusy() { return -1; }
 void mBSC_Reset() {}
+
+int32_t bscEnmGuard = 0;
+int32_t bscChrCollide = 1;
+
+int mBSC_Chr_Mov_Update() { return 0; }
+
+int mBSC_Chr_Mov_Jump(int slot, int entry) {
+    BTL_Record("mBSC_Chr_Mov_Jump %d %d", slot, entry);
+    return 0;
+}

@@ -75,7 +75,7 @@ int CurrentKeyLength(const CHR_DATA* c) {
 }
 
 void StepOne(int id, SP_ANIM* a) {
-    if (--a->wait >= 0) return;
+    if (a->mode != 4 || --a->wait >= 0) return;  // pattern-range objects (after-images) hold still
     LIST_NODE* node = OwnerOf(id, a);
     CHR_DATA* c = node && node->kind == LIST_KIND_CHR ? node->chr : nullptr;
     const bool timed = c && c->phase != 0;  // a technique phase spreads its own step durations
@@ -92,6 +92,7 @@ void StepOne(int id, SP_ANIM* a) {
             SP_Stop(id);
             a->step = uint16_t(seq->step_count - 1);
             if (c) c->anim_done = 1;
+            if (node && node->kind == LIST_KIND_EFT && node->eft) node->eft->kill = 1;
             if (a->auto_delete) SP_Delete(id);
             return;
         }
@@ -223,12 +224,14 @@ int BTL_Init() {
     CAMP_InitNewGame();
     ECNT_Reset();
     MECH_LoadStems();
+    EFT_Load();
     return LIST_Init();
 }
 
 void BTL_Term() {
     BTL_DeleteAllObjects();
     LIST_Term();
+    EFT_Release();
 }
 
 void BTL_Cleanup() {
@@ -265,4 +268,9 @@ void BTL_ResetGlobals() {
     SCR_SCROLL_RECT = RECT{};
     SCR_QUAKE = ScrQuake{};
     SVV_TestCond = 0;
+    EFT_SetAmbientCount(0);
+    HIT_LastDestroyed = -1;
+    HIT_ClearMask();
+    bscEnmGuard = 0;
+    bscChrCollide = 1;
 }

@@ -79,7 +79,7 @@ struct CHR_DATA {
     int32_t aim[2];                // target position minus own position
     int32_t sprite_bank;           // animation set of the mech's ".spr"
     uint32_t line_flag;
-    const uint8_t* last_hit;       // hit record of the last hit taken
+    uint16_t stagger;              // stagger length of the last hit taken (0 before any)
 };
 
 extern LIST_NODE* CHR_TABLE[CHR_SLOTS];

@@ -1,5 +1,6 @@
 // The per-frame updates of characters, one per battle state (all run on LIST_CURRENT.node and set
-// the next index), and the technique preview requests.
+// the next index), the velocity of the movement sub-steps, the hit-flash timer, destruction, and
+// the technique preview requests.
 #pragma once
 #include <cstdint>
 
@@ -11,3 +12,7 @@ int CHR_UpdateStateOnly();
 int CHR_UpdatePreview();
 int CHR_UpdateMenu();
 int CHR_UpdateScript();
+// These work on the current character.
+void CHR_ComposeVelocity();
+void CHR_FlashTimer();
+void CHR_Destroy();

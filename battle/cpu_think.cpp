@@ -3,14 +3,15 @@
 #include "battle/cpu_think.h"
 
 #include "battle/chr_char.h"
+#include "battle/chr_state.h"
 #include "battle/list_pool.h"
 #include "battle/waza_file.h"
 
 CPU_WORK CPU_WORK_TABLE[10]{};
 
 const CPU_STATE_FUNC CPU_STATE_TABLE[9] = {CPU_StateStand, CPU_StateStand, CPU_StateStand, CPU_StateStand,
-                                           CPU_StateStand, CPU_StateStand, nullptr,        nullptr,
-                                           nullptr};
+                                           CPU_StateStand, CPU_StateStand, CHR_StateHit,   CHR_StateBlown,
+                                           CHR_StateDown};
 
 int CPU_Load(int mech) {
     if (mech < 0 || mech >= MECH_TYPES) return 0;
@@ -43,4 +44,4 @@ void CPU_EndAction(LIST_NODE* node) {
 
 int CPU_Think() { return 0; }
 
-int CPU_StateStand() { return 1; }
+int CPU_StateStand(int*) { return 1; }

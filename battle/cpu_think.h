@@ -42,7 +42,8 @@ void CPU_Reset(LIST_NODE* node);
 void CPU_EndAction(LIST_NODE* node);
 int CPU_Think();
 
-// State handlers of CPU characters by state 0..8 (6..8 are the shared ones, null until built).
-using CPU_STATE_FUNC = int (*)();
+// State handlers of CPU characters by state 0..8 (6..8 are the shared ones); the argument is the
+// gravity flag of the frame.
+using CPU_STATE_FUNC = int (*)(int* gravity);
 extern const CPU_STATE_FUNC CPU_STATE_TABLE[9];
-int CPU_StateStand();
+int CPU_StateStand(int* gravity);

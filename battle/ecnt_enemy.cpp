@@ -4,3 +4,4 @@
 void ECNT_Reset() {}
 void ECNT_Release() {}
 int ECNT_Update() { return 1; }
+int ECNT_SkipToNext() { return 0; }

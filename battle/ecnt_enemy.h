@@ -4,3 +4,5 @@
 void ECNT_Reset();
 void ECNT_Release();
 int ECNT_Update();
+// 1 when it moved the spawn clock on to the next queued spawn.
+int ECNT_SkipToNext();

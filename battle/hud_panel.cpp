@@ -1,5 +1,5 @@
-// Stand-in for the battle HUD until the battle modes build it: every call is recorded, nothing
-// is drawn.
+// Stand-in for the battle HUD until the battle modes build it: every call but the per-frame
+// refreshes is recorded, nothing is drawn.
 #include "battle/hud_panel.h"
 
 #include "battle/btl_common.h"
@@ -15,8 +15,8 @@ void HUD_PanelShow(int slot, int visible) { BTL_Record("HUD_PanelShow %d %d", sl
 void HUD_PanelPreDelete() { BTL_Record("HUD_PanelPreDelete"); }
 void HUD_PanelDelete(int slot) { BTL_Record("HUD_PanelDelete %d", slot); }
 void HUD_PanelSetTechRow(int slot, int row) { BTL_Record("HUD_PanelSetTechRow %d %d", slot, row); }
-void HUD_PanelSetHeat(const LIST_NODE* node) { BTL_Record("HUD_PanelSetHeat %d", Slot(node)); }
-void HUD_PanelSetDurability(int slot) { BTL_Record("HUD_PanelSetDurability %d", slot); }
+void HUD_PanelSetHeat(const LIST_NODE*) {}
+void HUD_PanelSetDurability(int) {}
 void HUD_GaugeChipsCreate(const LIST_NODE* node, int old_units16, int new_units16) {
     BTL_Record("HUD_GaugeChipsCreate %d %d %d", Slot(node), old_units16, new_units16);
 }
@@ -28,7 +28,7 @@ void HUD_ComboChartShow(int flag) { BTL_Record("HUD_ComboChartShow %d", flag); }
 void HUD_ComboChartReset() { BTL_Record("HUD_ComboChartReset"); }
 void HUD_ComboChartCell(int step, int row, int column) { BTL_Record("HUD_ComboChartCell %d %d %d", step, row, column); }
 void HUD_HitCountShow(int flag) { BTL_Record("HUD_HitCountShow %d", flag); }
-void HUD_HitCountUpdate() { BTL_Record("HUD_HitCountUpdate"); }
-void HUD_HitCountStep() { BTL_Record("HUD_HitCountStep"); }
+void HUD_HitCountUpdate() {}
+void HUD_HitCountStep() {}
 void HUD_LockOnShow(int flag) { BTL_Record("HUD_LockOnShow %d", flag); }
 int HUD_GaugeChipUpdate() { return 1; }

@@ -13,6 +13,7 @@
 std::array<LIST_NODE*, LIST_MAX> LIST_DATA{};
 LIST_STATE LIST_STATE_DATA;
 LIST_CURRENT_DATA LIST_CURRENT;
+uint32_t LIST_ACTOR_CHANGES = 0;
 
 namespace {
 template <class T>
@@ -73,6 +74,7 @@ void LIST_Term() {
         n = nullptr;
     }
     LIST_STATE_DATA = LIST_STATE{};
+    ++LIST_ACTOR_CHANGES;
     LIST_CURRENT.next = -1;
 }
 
@@ -101,6 +103,7 @@ LIST_NODE* LIST_Alloc(int kind) {
     n->kind = uint8_t(kind);
     n->sprite = LIST_NO_SPRITE;
     ++s.listCnt;
+    if (kind == LIST_KIND_CHR || kind == LIST_KIND_TAMA) ++LIST_ACTOR_CHANGES;
     if (!AllocKindRecord(n)) {
         LIST_Free(i);
         return nullptr;
@@ -132,6 +135,7 @@ int32_t LIST_Free(int32_t index) {
     else s.free_head = index;
     s.free_tail = index;
     --s.listCnt;
+    if (n->kind == LIST_KIND_CHR || n->kind == LIST_KIND_TAMA) ++LIST_ACTOR_CHANGES;
     return result;
 }
 

@@ -58,6 +58,7 @@ struct LIST_NODE {
     int16_t sub_step_size;
     uint8_t knock_kind;
     int16_t vspeed;
+    int16_t speed;    // effects and bullets: pixels a frame along the direction in vx, vy
     uint8_t down;
     int8_t dir;       // facing 0..7 clockwise from down
     int16_t sprite;   // display object, -999 none
@@ -101,6 +102,9 @@ struct LIST_CURRENT_DATA {
 extern std::array<LIST_NODE*, LIST_MAX> LIST_DATA;
 extern LIST_STATE LIST_STATE_DATA;
 extern LIST_CURRENT_DATA LIST_CURRENT;
+// Changes whenever a character or bullet joins or leaves the active list or the pool is rebuilt;
+// never reset, so a list gathered from the pool can tell when it is stale.
+extern uint32_t LIST_ACTOR_CHANGES;
 
 // Releases any previous pool, then builds 2048 zeroed free nodes. 1, or 0 when an allocation fails
 // (the nodes made so far stay).

@@ -4,9 +4,35 @@
 
 struct LIST_NODE;
 
+// Places in a bullet record and its phases.
+constexpr int TAMA_RECORD_SIZE = 1422;
+constexpr int TAMA_PHASES = 4;
+constexpr int TAMA_PHASE_OFFSET = 44;
+constexpr int TAMA_PHASE_SIZE = 344;
+constexpr int TAMA_PHASE_FLAGS = 122;     // 1 pierces characters ... 64 after-image
+constexpr int TAMA_PHASE_CHR_HITS = 272;  // 255: no limit
+constexpr int TAMA_PHASE_TAMA_HITS = 273;
+constexpr int TAMA_PHASE_HIT_RATE = 274;  // i8
+constexpr int TAMA_PHASE_HIT = 278;       // 26-byte hit record
+
+// The fields hit resolution and the effects use; the bullet module completes the record.
 struct TAMA_OBJ {
-    int32_t reserved;  // stand-in record; the weapons module gives the fields
+    int16_t waza;             // technique number of the fire order
+    uint8_t hit_kind;         // not 0: hits scale with the shooter's beam stat
+    uint16_t hits1, hits2;    // hits still allowed on characters and on bullets
+    uint8_t hit_frame;        // hit by a bullet this frame
+    uint16_t hits_made;
+    int8_t hit_countdown;
+    uint8_t phase;            // 0..3
+    int32_t reduction;        // the bullet's own running reduction
+    uint8_t repeats;
+    const uint8_t* record;    // its bullet record (raw bytes)
 };
+
+// The current phase of the bullet's record, or null without one.
+inline const uint8_t* TAMA_PhaseBytes(const TAMA_OBJ* b) {
+    return b && b->record ? b->record + TAMA_PHASE_OFFSET + (b->phase % TAMA_PHASES) * TAMA_PHASE_SIZE : nullptr;
+}
 
 int TAMA_Update();
 int32_t TAMA_Delete(LIST_NODE* node);

@@ -19,6 +19,7 @@
 #include "services/fil_util.h"
 #include "services/key_button.h"
 #include "sprite/sp_draw.h"
+#include "tests/support/effect_fixture.h"
 #include "tests/support/fixture.h"
 #include "tests/support/mech_fixture.h"
 
@@ -51,11 +52,12 @@ BattleRig::BattleRig(const RigSetup& setup) : impl_(new Impl), setup_(setup) {
     KEY_InitDefault();
     SP_Init();
     BTL_ResetGlobals();
-    if (!BTL_Init()) return;
     char sheets[16], name[16];
     MAP_StageName(sheets, sizeof sheets, setup.stage, 0, 0);
     MAP_StageName(name, sizeof name, setup.stage, setup.variant, 0);
-    if (!WriteStage(name, sheets, setup.files) || !WriteMech("player", 0) || !WriteMech("zako01", 1)) return;
+    if (!WriteStage(name, sheets, setup.files) || !WriteMech("player", 0) || !WriteMech("zako01", 1) || !WriteEffect()) return;
+    if (setup.more_files) setup.more_files();
+    if (!BTL_Init()) return;
     MAP_Load(setup.stage, setup.variant, 0);
     for (const RigChar& c : setup.chars)
         if (CHR_Create(c.slot, c.team, c.control, c.mech, c.x, c.y, c.level, c.level_override) != 1) return;
@@ -114,7 +116,7 @@ void BattleRig::Step() {
 }
 
 std::string BattleRig::TraceHeader() {
-    return "# frame state at-start | nodes bullets effects overlays overlays-drawn | camera x y | view x y ring x y | quake "
+    return "# frame state at-start end | nodes bullets effects overlays overlays-drawn | camera x y | view x y ring x y | quake "
            "slow hold level offset | slot: x,y,height state phase technique heat units/levels target-slot ... || calls";
 }
 
@@ -123,8 +125,8 @@ std::string BattleRig::TraceLine() const {
     const LIST_STATE& s = LIST_STATE_DATA;
     const MapData& m = MAP_DATA;
     const ScrQuake& q = SCR_QUAKE;
-    std::snprintf(buf, sizeof buf, "%04d %d %d | %d %d %d %d %d | %d %d | %d %d %d %d | %d %d %d %d", frame_,
-                  BTL_GetState(0), BTL_GetState(2), s.listCnt, s.wpnCnt, s.eftCnt, s.bgObjCnt, MAP_OverlayCount(), CAMERA.scroll_x, CAMERA.scroll_y, m.scroll_x,
+    std::snprintf(buf, sizeof buf, "%04d %d %d %d | %d %d %d %d %d | %d %d | %d %d %d %d | %d %d %d %d", frame_,
+                  BTL_GetState(0), BTL_GetState(2), BTL_EndCount, s.listCnt, s.wpnCnt, s.eftCnt, s.bgObjCnt, MAP_OverlayCount(), CAMERA.scroll_x, CAMERA.scroll_y, m.scroll_x,
                   m.scroll_y, m.ring_x, m.ring_y, q.slow, q.hold, q.level, q.offset);
     std::string line = buf;
     for (int slot = 0; slot < CHR_SLOTS; ++slot) {

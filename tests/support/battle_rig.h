@@ -30,6 +30,7 @@ struct RigSetup {
     int follow = 0, second = 1;                     // camera slots; -1 none
     std::function<uint16_t(int frame)> keys;        // held buttons by frame (from 1); none: nothing held
     std::function<void(int frame)> before_frame;    // anything a test does before each frame
+    std::function<void()> more_files;               // writes or replaces fixture files before they load
 };
 
 class BattleRig {

@@ -1,6 +1,8 @@
 // ".waz" records in stored field order, and the campaign block.
 #include "tests/support/waza_writer.h"
 
+#include <algorithm>
+
 #include "platform/bytes.h"
 
 namespace support {
@@ -43,6 +45,50 @@ void WriteAct(std::vector<uint8_t>& o, const WazaActSpec& a) {
     U8(o, a.b255);
 }
 }  // namespace
+
+std::array<uint8_t, 26> HitRecord(const HitSpec& h) {
+    std::vector<uint8_t> o;
+    U8(o, h.flags);
+    U8(o, uint8_t(h.flash));
+    I16(o, 0);
+    for (int v : {int(h.base), int(h.minimum), int(h.reduction_step)}) I16(o, v);
+    U8(o, h.stop);
+    U8(o, uint8_t(h.knock_mode));
+    I16(o, h.knock_speed);
+    I16(o, h.stagger);
+    U8(o, h.down);
+    U8(o, 0);
+    I16(o, h.launch);
+    for (uint8_t v : {h.spark, h.spark_count, h.spark_spread, uint8_t(h.sound), h.flinch, h.cancel_chance}) U8(o, v);
+    std::array<uint8_t, 26> out{};
+    std::copy(o.begin(), o.end(), out.begin());
+    return out;
+}
+
+WazaKeySpec KeyFrame(uint8_t anim, uint8_t end_mode, int16_t length, uint16_t hit_boxes) {
+    WazaKeySpec k;
+    k.anim = anim;
+    k.end_mode = end_mode;
+    k.length = length;
+    k.hit = hit_boxes;
+    return k;
+}
+
+void SetWeapon(WazaActSpec& act, int16_t bullet, uint16_t aim_mask, uint16_t fire_mask) {
+    act.bullet = bullet;
+    act.wpn_rest[0] = uint8_t(aim_mask);
+    act.wpn_rest[1] = uint8_t(aim_mask >> 8);
+    act.wpn_rest[2] = uint8_t(fire_mask);
+    act.wpn_rest[3] = uint8_t(fire_mask >> 8);
+}
+
+WazaSpec OneAction(const WazaActSpec& act, int16_t heat) {
+    WazaSpec s;
+    s.heat = heat;
+    s.slot_act[0] = 0;
+    s.act[0] = act;
+    return s;
+}
 
 std::vector<uint8_t> WriteWazaRecord(const WazaSpec& s) {
     std::vector<uint8_t> o;

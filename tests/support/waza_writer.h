@@ -61,6 +61,26 @@ struct WazaSpec {
     WazaSpec() { slot_act.fill(99); }
 };
 
+// Builders for techniques in tests: the 26-byte hit record field by field, a keyframe, the head of
+// an action's weapon record and a technique of one action.
+struct HitSpec {
+    uint8_t flags = 0;
+    int8_t flash = 0;
+    int16_t base = 0, minimum = 0, reduction_step = 0;
+    uint8_t stop = 0;
+    int8_t knock_mode = 0;
+    uint16_t knock_speed = 0, stagger = 0;
+    uint8_t down = 0;
+    uint16_t launch = 0;
+    uint8_t spark = 0, spark_count = 0, spark_spread = 0;
+    int8_t sound = 0;
+    uint8_t flinch = 0, cancel_chance = 0;
+};
+std::array<uint8_t, 26> HitRecord(const HitSpec& h);
+WazaKeySpec KeyFrame(uint8_t anim, uint8_t end_mode, int16_t length, uint16_t hit_boxes = 0);
+void SetWeapon(WazaActSpec& act, int16_t bullet, uint16_t aim_mask, uint16_t fire_mask);
+WazaSpec OneAction(const WazaActSpec& act, int16_t heat = 0);
+
 // One record's 4,242 stored bytes.
 std::vector<uint8_t> WriteWazaRecord(const WazaSpec& spec);
 // A whole file: the count (the number of records, or the one given) and the records.

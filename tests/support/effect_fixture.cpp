@@ -1,0 +1,47 @@
+// The effect animation set fixture: one 16 x 16 picture per direction, boxes on every pattern.
+#include "tests/support/effect_fixture.h"
+
+#include <filesystem>
+
+namespace support {
+
+SprFile EffectSprFile() {
+    SprFile f;
+    f.images = {"effect"};
+    for (int s = kEffectFirstSeq; s <= kEffectLastSeq; ++s) {
+        for (int d = 0; d < kEffectDirections; ++d) {
+            SprPattern p = OnePart(d * 16, 0, 16, 16);
+            p.parts[0].dest = RECT{-8, -8, 8, 8};
+            p.wait = 1;
+            p.hit[0] = RECT{-8, -8, 8, 8};
+            p.hit[2] = RECT{-4, -4, 4, 4};
+            p.hit[4] = RECT{-4, -8, 4, 0};
+            p.hit[5] = RECT{-6, -6, 6, 6};
+            p.hit[8] = RECT{d - 12, -2, d - 10, 2};  // a point that turns with the direction
+            p.hit[13] = RECT{-4, -4, 4, 4};
+            p.hit[15] = RECT{0, -1, 2, 1};
+            f.patterns.push_back(p);
+        }
+        const uint16_t base = uint16_t((s - kEffectFirstSeq) * kEffectDirections);
+        f.seqs[size_t(s)] = {{base, 0}, {base, 1}};
+    }
+    return f;
+}
+
+GrpPicture EffectPicture() {
+    GrpPicture g = MakeGrp(16, 16 * kEffectDirections, 16);
+    for (uint32_t y = 0; y < g.height; ++y)
+        for (uint32_t x = 0; x < g.width; ++x) {
+            const uint32_t cx = x % 16 < 8 ? x % 16 : 15 - x % 16, cy = y < 8 ? y : 15 - y;
+            Set555(g, x, y, cx + cy >= 5 ? uint16_t(0x7C00 | (x / 16) << 5 | 0x10) : 0);
+        }
+    return g;
+}
+
+bool WriteEffect() {
+    std::error_code ec;
+    std::filesystem::create_directories("Bmp/Effect", ec);
+    return WriteSpr("Bmp/Effect/Effect.spr", EffectSprFile()) && WriteGrp("Bmp/Effect/effect.grp", EffectPicture(), false);
+}
+
+}  // namespace support
