@@ -40,7 +40,7 @@ Backend* Current();
 Backend* MakeSdlBackend();       // null when SDL cannot start
 Backend* MakeHeadlessBackend();
 
-// Call log and failure injection, used by the headless backend's test hooks.
+// Call log and failure injection, used by the headless backend's test hooks (any thread).
 void LogCall(const char* name);
 bool ShouldFail(const char* name);  // true when a failure was injected for this call
 void SetLogging(bool on);

@@ -1,9 +1,15 @@
-// Platform core: backend choice, window and message queue, boxes, debug sink, clock, presentation.
+// Platform core: backend choice, window and message queue, boxes, debug sink, presentation.
+//
+// The message queue, the call log, failure injection and the debug capture may be used from any
+// thread (the music worker posts and logs); windows, presentation and the backend's events stay
+// on the main thread.
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <deque>
 #include <map>
 #include <memory>
+#include <mutex>
 
 #include "platform/backend.h"
 #include "platform/clock.h"
@@ -17,18 +23,27 @@
 namespace plat {
 namespace {
 std::unique_ptr<detail::Backend> g_backend;
-BackendKind g_kind = BackendKind::Headless;
+std::atomic<BackendKind> g_kind{BackendKind::Headless};
 Window* g_main_window = nullptr;
+Frame g_last_frame;
+std::atomic<uint64_t> g_frame_count{0};
+
+std::mutex g_queue_mutex;  // the queue and the quit flag
 std::deque<Msg> g_queue;
 bool g_quit_posted = false;
-Frame g_last_frame;
-uint64_t g_frame_count = 0;
 
-bool g_logging = false;
+std::mutex g_hooks_mutex;  // call log, injected failures, debug capture
+std::atomic<bool> g_logging{false};
 std::vector<std::string> g_call_log;
-std::map<std::string, int> g_failures;
+std::map<std::string, int, std::less<>> g_failures;
 std::vector<std::string> g_debug_lines;
 constexpr size_t kMaxDebugLines = 100000;
+
+void ClearQueue() {
+    std::lock_guard<std::mutex> lock(g_queue_mutex);
+    g_queue.clear();
+    g_quit_posted = false;
+}
 
 detail::Backend* Backend() {
     if (!g_backend) InitBackend(BackendKind::Headless);
@@ -46,8 +61,7 @@ bool InitBackend(BackendKind kind) {
     if (!b) return false;
     g_backend.reset(b);
     g_kind = kind;
-    g_queue.clear();
-    g_quit_posted = false;
+    ClearQueue();
     g_last_frame = Frame{};
     g_frame_count = 0;
     return true;
@@ -87,6 +101,7 @@ void GetSystemPaletteEntries(uint32_t first, uint32_t count, PALETTEENTRY* out) 
 void OutputDebugString(const char* text_sjis) {
     if (!text_sjis) return;
     if (g_kind == BackendKind::Headless) {
+        std::lock_guard<std::mutex> lock(g_hooks_mutex);
         // A bounded capture: when full, the older half goes at once (cheap per line on average).
         if (g_debug_lines.size() >= kMaxDebugLines)
             g_debug_lines.erase(g_debug_lines.begin(), g_debug_lines.begin() + kMaxDebugLines / 2);
@@ -151,8 +166,9 @@ void DestroyWindow(Window* window) {
     detail::LogCall("DestroyWindow");
     if (window->proc) window->proc(window, WM_DESTROY, 0, 0);
     Backend()->DestroyWindow(*window);
-    for (auto it = g_queue.begin(); it != g_queue.end();) {
-        it = it->window == window ? g_queue.erase(it) : it + 1;
+    {
+        std::lock_guard<std::mutex> lock(g_queue_mutex);
+        for (auto it = g_queue.begin(); it != g_queue.end();) it = it->window == window ? g_queue.erase(it) : it + 1;
     }
     if (g_main_window == window) g_main_window = nullptr;
     delete window;
@@ -167,25 +183,34 @@ void SetWindowFullscreen(Window* window, bool full) {
 }
 
 void PostMessage(Window* window, uint32_t message, uintptr_t wparam, intptr_t lparam) {
+    std::lock_guard<std::mutex> lock(g_queue_mutex);
     g_queue.push_back(Msg{window, message, wparam, lparam});
 }
 
 void PostQuitMessage(int code) {
+    std::lock_guard<std::mutex> lock(g_queue_mutex);
     if (g_quit_posted) return;
     g_quit_posted = true;
     g_queue.push_back(Msg{nullptr, WM_QUIT, static_cast<uintptr_t>(code), 0});
 }
 
-bool PeekMessage(Msg* out) {
-    if (g_queue.empty()) Backend()->Pump();
-    if (g_queue.empty()) {
-        detail::RunDueTimers();  // timers run when no message waits, as their messages would
-        return false;
-    }
+namespace {
+bool TakeMessage(Msg* out) {
+    std::lock_guard<std::mutex> lock(g_queue_mutex);
+    if (g_queue.empty()) return false;
     *out = g_queue.front();
     g_queue.pop_front();
     if (out->message == WM_QUIT) g_quit_posted = false;
     return true;
+}
+}  // namespace
+
+bool PeekMessage(Msg* out) {
+    if (TakeMessage(out)) return true;
+    Backend()->Pump();
+    if (TakeMessage(out)) return true;
+    detail::RunDueTimers();  // timers run when no message waits, as their messages would
+    return false;
 }
 
 intptr_t DispatchMessage(const Msg& msg) {
@@ -256,12 +281,15 @@ void PresentSurface(const DDSurface& s) {
 }
 
 void LogCall(const char* name) {
-    if (g_logging) g_call_log.emplace_back(name);
+    if (!g_logging) return;
+    std::lock_guard<std::mutex> lock(g_hooks_mutex);
+    g_call_log.emplace_back(name);
 }
 
 bool ShouldFail(const char* name) {
+    std::lock_guard<std::mutex> lock(g_hooks_mutex);
     if (g_failures.empty()) return false;
-    auto it = g_failures.find(name);
+    auto it = g_failures.find(std::string_view(name));
     if (it == g_failures.end() || it->second <= 0) return false;
     if (--it->second == 0) g_failures.erase(it);
     return true;
@@ -270,6 +298,7 @@ bool ShouldFail(const char* name) {
 void SetLogging(bool on) { g_logging = on; }
 
 void ResetHooks() {
+    std::lock_guard<std::mutex> lock(g_hooks_mutex);
     g_call_log.clear();
     g_failures.clear();
     g_debug_lines.clear();
@@ -280,10 +309,19 @@ void ResetHooks() {
 // ---- headless hooks that live with the core's state ----
 namespace headless {
 const std::vector<std::string>& CallLog() { return plat::g_call_log; }
-void ClearCallLog() { plat::g_call_log.clear(); }
-void FailCall(const std::string& name, int times) { plat::g_failures[name] += times; }
+void ClearCallLog() {
+    std::lock_guard<std::mutex> lock(plat::g_hooks_mutex);
+    plat::g_call_log.clear();
+}
+void FailCall(const std::string& name, int times) {
+    std::lock_guard<std::mutex> lock(plat::g_hooks_mutex);
+    plat::g_failures[name] += times;
+}
 const std::vector<std::string>& DebugOutput() { return plat::g_debug_lines; }
-void ClearDebugOutput() { plat::g_debug_lines.clear(); }
+void ClearDebugOutput() {
+    std::lock_guard<std::mutex> lock(plat::g_hooks_mutex);
+    plat::g_debug_lines.clear();
+}
 void PostWindowEvent(uint32_t message, uintptr_t wparam, intptr_t lparam) {
     plat::PostMessage(plat::g_main_window, message, wparam, lparam);
 }

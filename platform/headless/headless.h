@@ -1,5 +1,7 @@
-// Test hooks of the headless backend: manual clock, scripted answers and events, call log,
-// failure injection and captured output.
+// Test hooks of the headless backend: its clock, scripted answers and events, call log,
+// failure injection and captured output. The platform calls that fill the call log, take
+// injected failures and write the debug capture may come from any thread; these hooks belong to
+// the main thread, and the logs are read while no other thread writes them.
 #pragma once
 #include <array>
 #include <cstdint>
@@ -33,7 +35,7 @@ struct ShownBox {
     std::string text_sjis, caption_sjis;
     uint32_t flags = 0;
 };
-const std::vector<ShownBox>& ShownMessageBoxes();
+const std::vector<ShownBox>& ShownMessageBoxes();  // read while no box is being shown
 
 // Debug output lines as the game sent them (Shift-JIS).
 const std::vector<std::string>& DebugOutput();

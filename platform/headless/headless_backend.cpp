@@ -1,5 +1,7 @@
-// The memory-only backend: manual clock, scripted message-box answers, no real window.
+// The memory-only backend: its own clock, scripted message-box answers, no real window.
+#include <atomic>
 #include <deque>
+#include <mutex>
 
 #include "platform/backend.h"
 #include "platform/headless/headless.h"
@@ -10,9 +12,11 @@
 namespace headless {
 namespace {
 Config g_config;
-uint32_t g_time = 0;
+std::atomic<uint32_t> g_time{0};
+std::mutex g_boxes_mutex;  // answers and shown boxes
 std::deque<int> g_answers;
 std::vector<ShownBox> g_boxes;
+
 }  // namespace
 
 class Backend final : public plat::detail::Backend {
@@ -29,6 +33,7 @@ public:
     void Pump() override {}
     void Present(const plat::Frame&) override {}
     int MessageBox(const std::string&, const std::string&, uint32_t) override {
+        std::lock_guard<std::mutex> lock(g_boxes_mutex);
         if (g_answers.empty()) return plat::IDOK;
         int a = g_answers.front();
         g_answers.pop_front();
@@ -39,8 +44,11 @@ public:
 void Reset(const Config& config) {
     g_config = config;
     g_time = config.start_time;
-    g_answers.clear();
-    g_boxes.clear();
+    {
+        std::lock_guard<std::mutex> lock(g_boxes_mutex);
+        g_answers.clear();
+        g_boxes.clear();
+    }
     ResetInput();
     plat::InitBackend(plat::BackendKind::Headless);
     plat::detail::ResetHooks();
@@ -57,9 +65,13 @@ void AdvanceTime(uint32_t ms) {
     g_time += ms;
     plat::detail::AudioClockMoved(g_time);
 }
-void PushMessageBoxAnswer(int answer) { g_answers.push_back(answer); }
+void PushMessageBoxAnswer(int answer) {
+    std::lock_guard<std::mutex> lock(g_boxes_mutex);
+    g_answers.push_back(answer);
+}
 const std::vector<ShownBox>& ShownMessageBoxes() { return g_boxes; }
 void RecordBox(const char* text, const char* caption, uint32_t flags) {
+    std::lock_guard<std::mutex> lock(g_boxes_mutex);
     g_boxes.push_back(ShownBox{text ? text : "", caption ? caption : "", flags});
 }
 }  // namespace headless
