@@ -23,6 +23,9 @@ public:
     virtual ~Backend() = default;
     virtual uint32_t TimeMs() = 0;
     virtual void Sleep(uint32_t ms) = 0;
+    // A pass found no message: wait for events up to `ms` (real clock, only when something is
+    // due), or move the virtual clock by `ms`.
+    virtual void Idle(uint32_t ms, bool due) = 0;
     virtual int DesktopBpp() = 0;
     virtual bool Display565() = 0;  // layout of a 16-bit display mode
     virtual int ExtraPitch() { return 0; }
@@ -39,6 +42,11 @@ public:
 Backend* Current();
 Backend* MakeSdlBackend();       // null when SDL cannot start
 Backend* MakeHeadlessBackend();
+
+// After the headless clock moved: tells the clock's listeners.
+void ClockMoved();
+// Forgets due times and puts the frame interval back to its start value.
+void ResetClock();
 
 // Call log and failure injection, used by the headless backend's test hooks (any thread).
 void LogCall(const char* name);

@@ -64,15 +64,19 @@ bool InitBackend(BackendKind kind) {
     ClearQueue();
     g_last_frame = Frame{};
     g_frame_count = 0;
+    detail::ResetClock();
     return true;
 }
 
 bool Init() {
     std::string want = Env("ORV_PLATFORM");
-    if (want == "headless") return InitBackend(BackendKind::Headless);
     if (want == "sdl") return InitBackend(BackendKind::Sdl);
     bool has_display = !Env("DISPLAY").empty() || !Env("WAYLAND_DISPLAY").empty();
-    if (has_display && InitBackend(BackendKind::Sdl)) return true;
+    if (want != "headless" && has_display && InitBackend(BackendKind::Sdl)) return true;
+    // The headless program runs on its own clock, moved by its passes and waits.
+    headless::Config config;
+    config.clock = headless::Config::Clock::Virtual;
+    headless::Configure(config);
     return InitBackend(BackendKind::Headless);
 }
 
@@ -83,9 +87,6 @@ void Shutdown() {
 
 BackendKind CurrentBackend() { return g_kind; }
 bool IsHeadless() { return g_kind == BackendKind::Headless; }
-
-uint32_t TimeMs() { return Backend()->TimeMs(); }
-void Sleep(uint32_t ms) { Backend()->Sleep(ms); }
 
 int DesktopBitsPerPixel() { return Backend()->DesktopBpp(); }
 
@@ -210,6 +211,7 @@ bool PeekMessage(Msg* out) {
     Backend()->Pump();
     if (TakeMessage(out)) return true;
     detail::RunDueTimers();  // timers run when no message waits, as their messages would
+    detail::IdlePass();
     return false;
 }
 

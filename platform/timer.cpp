@@ -44,6 +44,7 @@ void RunDueTimers() {
         g_timers[i].due = now + t.period;
         t.proc(t.window, WM_TIMER, t.id, now);
     }
+    for (const Timer& t : g_timers) ClockDue(t.due);  // idle passes stop at the next timer
 }
 }  // namespace detail
 }  // namespace plat

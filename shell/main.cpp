@@ -125,6 +125,8 @@ int main() {
     VOICE_LoadDb();
     if (!VOICE_DB.empty()) VOICE_PlayId(static_cast<int32_t>(VOICE_DB.front().number));
 
+    constexpr uint32_t kInterval = 33;  // a tick once more than this has passed
+    plat::SetFrameInterval(kInterval);
     uint32_t last = plat::TimeMs();
     plat::Msg msg;
     for (;;) {
@@ -135,7 +137,10 @@ int main() {
         }
         MOUSE_UpdateCursor(window);  // every pass; it animates once per draw tick
         uint32_t now = plat::TimeMs();
-        if (!plat::IsHeadless() && now - last < 33) continue;
+        if (now - last <= kInterval) {
+            plat::ClockDue(last + kInterval + 1);
+            continue;
+        }
         last = now;
         KEY_Update();
         ++APP_DrawTickCount;

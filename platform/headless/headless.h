@@ -14,12 +14,19 @@ struct Config {
     bool is565 = true;     // layout of a 16-bit display mode
     int extra_pitch = 0;   // bytes added to every surface row (pitch wider than the pixels)
     uint32_t start_time = 0;
+    // Manual: only SetTime, AdvanceTime and Sleep move the clock (tests). Virtual: every idle
+    // pass of the message loop moves it too (the headless executable).
+    enum class Clock { Manual, Virtual } clock = Clock::Manual;
 };
 
-// Installs a fresh headless backend: clock, queues, logs and injected failures all cleared.
+// Installs a fresh headless backend: clock, queues, logs and injected failures all cleared,
+// the call log on.
 void Reset(const Config& config = {});
+// The configuration of the next headless backend, without the test hooks (the executable).
+void Configure(const Config& config);
 const Config& CurrentConfig();
 
+// Move the clock (its listeners are told, on this thread).
 void SetTime(uint32_t ms);
 void AdvanceTime(uint32_t ms);
 

@@ -17,12 +17,22 @@ std::mutex g_boxes_mutex;  // answers and shown boxes
 std::deque<int> g_answers;
 std::vector<ShownBox> g_boxes;
 
+// The sound device mixes up to the new time, then the clock's listeners hear of it.
+void Moved(uint32_t now) {
+    plat::detail::AudioClockMoved(now);
+    plat::detail::ClockMoved();
+}
+
+void Move(uint32_t ms) { Moved(g_time += ms); }
 }  // namespace
 
 class Backend final : public plat::detail::Backend {
 public:
     uint32_t TimeMs() override { return g_time; }
-    void Sleep(uint32_t ms) override { AdvanceTime(ms); }
+    void Sleep(uint32_t ms) override { Move(ms); }
+    void Idle(uint32_t ms, bool) override {
+        if (g_config.clock == Config::Clock::Virtual) Move(ms);
+    }
     int DesktopBpp() override { return g_config.desktop_bpp; }
     bool Display565() override { return g_config.is565; }
     int ExtraPitch() override { return g_config.extra_pitch; }
@@ -41,7 +51,7 @@ public:
     }
 };
 
-void Reset(const Config& config) {
+void Configure(const Config& config) {
     g_config = config;
     g_time = config.start_time;
     {
@@ -50,21 +60,18 @@ void Reset(const Config& config) {
         g_boxes.clear();
     }
     ResetInput();
+}
+
+void Reset(const Config& config) {
+    Configure(config);
     plat::InitBackend(plat::BackendKind::Headless);
     plat::detail::ResetHooks();
     plat::detail::SetLogging(true);
 }
 
 const Config& CurrentConfig() { return g_config; }
-// The sound device mixes as the clock moves.
-void SetTime(uint32_t ms) {
-    g_time = ms;
-    plat::detail::AudioClockMoved(g_time);
-}
-void AdvanceTime(uint32_t ms) {
-    g_time += ms;
-    plat::detail::AudioClockMoved(g_time);
-}
+void SetTime(uint32_t ms) { Moved(g_time = ms); }
+void AdvanceTime(uint32_t ms) { Move(ms); }
 void PushMessageBoxAnswer(int answer) {
     std::lock_guard<std::mutex> lock(g_boxes_mutex);
     g_answers.push_back(answer);

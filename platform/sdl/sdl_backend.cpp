@@ -53,6 +53,11 @@ public:
 
     uint32_t TimeMs() override { return SDL_GetTicks(); }
     void Sleep(uint32_t ms) override { SDL_Delay(ms); }
+    // Nothing due: back at once, as the loop spins by its own time tests. Something due: the
+    // pass waits for an event, but no longer than until then.
+    void Idle(uint32_t ms, bool due) override {
+        if (due && ms > 0) SDL_WaitEventTimeout(nullptr, int(ms));
+    }
     int DesktopBpp() override { return 16; }  // the emulated desktop runs the game's depth
     bool Display565() override { return is565_; }
 
