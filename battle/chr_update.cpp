@@ -200,6 +200,7 @@ int CHR_UpdatePreview() {
 int CHR_UpdateMenu() {
     CommonStart();
     CHR_DATA* c = Chr();
+    CHR_PadDir = c->control == CHR_CPU ? -999 : -1;  // the backdrop's mechs never read the pad
     Act(false);
     if (c->control == CHR_PLAYER) {
         HUD_HitCountUpdate();

@@ -3,6 +3,8 @@
 
 #include <filesystem>
 
+#include "tests/support/fixture.h"
+
 namespace support {
 
 SprFile EffectSprFile() {
@@ -41,7 +43,8 @@ GrpPicture EffectPicture() {
 bool WriteEffect() {
     std::error_code ec;
     std::filesystem::create_directories("Bmp/Effect", ec);
-    return WriteSpr("Bmp/Effect/Effect.spr", EffectSprFile()) && WriteGrp("Bmp/Effect/effect.grp", EffectPicture(), false);
+    static const std::vector<uint8_t> spr = SprBytes(EffectSprFile());  // packing it is slow: once
+    return WriteBytes("Bmp/Effect/Effect.spr", spr) && WriteGrp("Bmp/Effect/effect.grp", EffectPicture(), false);
 }
 
 }  // namespace support
