@@ -7,6 +7,7 @@
 
 #include "platform/backend.h"
 #include "platform/display.h"
+#include "platform/key_rows.h"
 #include "platform/pixel_rows.h"
 
 using plat::detail::LogCall;
@@ -71,42 +72,18 @@ void CopyRow(T* __restrict d, const T* __restrict s, int w, bool keyed, T key) {
     }
 }
 
-#if defined(__SSE2__)
-// 16-bit keyed rows, the common case of every sprite: eight pixels per step, selected without branches.
+// 16-bit keyed rows, the common case of every sprite, go a register at a time.
 template <>
 void CopyRow<uint16_t>(uint16_t* __restrict d, const uint16_t* __restrict s, int w, bool keyed, uint16_t key) {
-    if (!keyed) {
-        std::memcpy(d, s, 2 * static_cast<size_t>(w));
-        return;
-    }
-    const __m128i k = _mm_set1_epi16(static_cast<short>(key));
-    int i = 0;
-    for (; i + 8 <= w; i += 8) {
-        __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
-        __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
-        __m128i hole = _mm_cmpeq_epi16(sv, k);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i),
-                         _mm_or_si128(_mm_and_si128(hole, dv), _mm_andnot_si128(hole, sv)));
-    }
-    for (; i < w; ++i)
-        if (s[i] != key) d[i] = s[i];
+    if (keyed) plat::KeyedRow16<false>(d, s, w, key);
+    else std::memcpy(d, s, 2 * static_cast<size_t>(w));
 }
-#endif
-
-#if defined(__SSE2__)
-// Eight 16-bit pixels reversed in one register: the order of the four words, then the two halves
-// of each word.
-inline __m128i Reverse16(__m128i v) {
-    v = _mm_shuffle_epi32(v, _MM_SHUFFLE(0, 1, 2, 3));
-    v = _mm_shufflelo_epi16(v, _MM_SHUFFLE(2, 3, 0, 1));
-    return _mm_shufflehi_epi16(v, _MM_SHUFFLE(2, 3, 0, 1));
-}
-#endif
 
 // One row of an unscaled copy mirrored left to right: d[i] = s[-i], s addressing the source pixel
 // of the row's first destination pixel. 16- and 32-bit rows go a register at a time.
 template <typename T, bool Keyed>
 void ReverseRow(T* __restrict d, const T* __restrict s, int w, T key) {
+    if constexpr (Keyed && sizeof(T) == 2) return plat::KeyedRow16<true>(d, s, w, key);
     int i = 0;
 #if defined(__SSE2__)
     if constexpr (sizeof(T) == 2 || sizeof(T) == 4) {
@@ -114,7 +91,7 @@ void ReverseRow(T* __restrict d, const T* __restrict s, int w, T key) {
         const __m128i k = sizeof(T) == 2 ? _mm_set1_epi16(static_cast<short>(key)) : _mm_set1_epi32(static_cast<int>(key));
         for (; i + kPer <= w; i += kPer) {
             __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s - i - (kPer - 1)));
-            sv = sizeof(T) == 2 ? Reverse16(sv) : _mm_shuffle_epi32(sv, _MM_SHUFFLE(0, 1, 2, 3));
+            sv = sizeof(T) == 2 ? plat::Reverse8x16(sv) : _mm_shuffle_epi32(sv, _MM_SHUFFLE(0, 1, 2, 3));
             if constexpr (Keyed) {
                 // Keeps the destination where the source holds the key.
                 __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
@@ -135,6 +112,17 @@ void ReverseRow(T* __restrict d, const T* __restrict s, int w, T key) {
 // One row through a column map: d[i] = s[cols[i]].
 template <typename T, bool Keyed>
 void MapRow(T* __restrict d, const T* __restrict s, const int32_t* __restrict cols, int w, T key) {
+    if constexpr (Keyed && sizeof(T) == 2) {
+        // Gathered a block at a time and keyed as a plain row: a branch per pixel costs more.
+        constexpr int kBlock = 64;
+        uint16_t picked[kBlock];
+        for (int i = 0; i < w; i += kBlock) {
+            const int n = std::min(kBlock, w - i);
+            for (int j = 0; j < n; ++j) picked[j] = s[cols[i + j]];
+            plat::KeyedRow16<false>(d + i, picked, n, key);
+        }
+        return;
+    }
     for (int i = 0; i < w; ++i) {
         T v = s[cols[i]];
         if constexpr (Keyed) d[i] = v == key ? d[i] : v;

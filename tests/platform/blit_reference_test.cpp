@@ -8,6 +8,7 @@
 
 #include "display/dd_display.h"
 #include "platform/display.h"
+#include "platform/key_rows.h"
 #include "tests/display/canvas.h"
 #include "tests/support/fixture.h"
 
@@ -65,7 +66,7 @@ TEST_P(BlitReference, StretchedMirroredKeyedAndClippedBlitsFollowTheNearestPixel
     DDClipper* clipper = nullptr;
     ASSERT_EQ(DD_DISPLAY.dd4->CreateClipper(0, &clipper), DD_OK);
     for (int round = 0; round < 400; ++round) {
-        const int dw = Pick(rng, 1, 48), dh = Pick(rng, 1, 12), sw = Pick(rng, 1, 40), sh = Pick(rng, 1, 12);
+        const int dw = Pick(rng, 1, 80), dh = Pick(rng, 1, 12), sw = Pick(rng, 1, 40), sh = Pick(rng, 1, 12);
         DDSurface* dst = Make(dw, dh, rng);
         DDSurface* src = Make(sw, sh, rng);
         // A clipped destination may reach past every edge; an unclipped one lies inside.
@@ -150,6 +151,51 @@ TEST_P(BlitReference, ColourFillsCoverExactlyTheirRectangle) {
         ASSERT_EQ(s->Blt(&r, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT, &fx), DD_OK);
         ASSERT_EQ(Pixels(s), want) << "round " << round << " width " << w << " columns " << r.left << ".." << r.right;
         DD_ReleaseSurface(s);
+    }
+}
+
+// Every instruction-set form of the keyed 16-bit rows against the plain rule: every width up to
+// several steps, forwards and mirrored, over sources with no key, all key, runs and scattered holes,
+// including pixels that differ from the key in one byte only.
+TEST(KeyedRows, EveryFormKeepsTheDestinationExactlyUnderTheKey) {
+    struct Form {
+        const char* name;
+        plat::KeyedRow16Fn fwd, rev;
+    };
+    std::vector<Form> forms = {{"chosen", plat::KeyedRow16<false>, plat::KeyedRow16<true>}};
+#if defined(__SSE2__)
+    forms.push_back({"sse2", plat::KeyedRow16Sse2<false>, plat::KeyedRow16Sse2<true>});
+#endif
+#if PLAT_HAVE_AVX2_ROWS
+    if (__builtin_cpu_supports("avx2")) forms.push_back({"avx2", plat::KeyedRow16Avx2<false>, plat::KeyedRow16Avx2<true>});
+#endif
+    std::mt19937 rng(77);
+    const uint16_t key = 0x1234;
+    const uint16_t near_key[] = {0x1235, 0x0034, 0x1200, 0x9234};
+    for (int w = 0; w <= 70; ++w) {
+        for (int kind = 0; kind < 4; ++kind) {
+            // A guard pixel either side of the row catches a step that reaches too far.
+            std::vector<uint16_t> src(size_t(w) + 2), dst(size_t(w) + 2);
+            for (auto& v : dst) v = uint16_t(rng());
+            for (int i = 0; i < w + 2; ++i) {
+                switch (kind) {
+                    case 0: src[size_t(i)] = near_key[rng() % 4]; break;                 // no key
+                    case 1: src[size_t(i)] = key; break;                                 // all key
+                    case 2: src[size_t(i)] = (i / 5) % 2 ? key : uint16_t(rng()); break;  // runs
+                    default: src[size_t(i)] = rng() % 3 ? key : near_key[rng() % 4]; break;
+                }
+            }
+            for (bool mirrored : {false, true}) {
+                std::vector<uint16_t> want = dst;
+                const uint16_t* s = mirrored ? &src[size_t(w)] : &src[1];
+                (mirrored ? plat::KeyedRow16Plain<true> : plat::KeyedRow16Plain<false>)(&want[1], s, w, key);
+                for (const Form& f : forms) {
+                    std::vector<uint16_t> got = dst;
+                    (mirrored ? f.rev : f.fwd)(&got[1], s, w, key);
+                    ASSERT_EQ(got, want) << f.name << " width " << w << " kind " << kind << (mirrored ? " mirrored" : "");
+                }
+            }
+        }
     }
 }
 
