@@ -9,6 +9,7 @@
 #include "platform/files.h"
 #include "platform/memory.h"
 #include "services/fil_util.h"
+#include "sprite/img_table.h"
 #include "sprite/txt_print.h"
 
 FNT_SLOT FNT_TABLE[FNT_SLOTS];
@@ -49,6 +50,10 @@ int FNT_Init() {
 void FNT_Reset() {
     for (int i = 0; i < FNT_SLOTS; ++i) FNT_Free(i);
     TXT_ResetState();
+    if (TXT_STATE.debug_sheet != -1) {
+        IMG_Release(TXT_STATE.debug_sheet);
+        TXT_STATE.debug_sheet = -1;
+    }
 }
 
 int FNT_Free(int slot) {

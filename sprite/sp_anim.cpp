@@ -1,8 +1,12 @@
 // Stepping display objects through sequences and pattern ranges; pushing and popping their
-// visibility and running state; layer fades.
+// visibility and running state; render layers and their fades.
 #include "sprite/sp_draw.h"
 
+#include <algorithm>
+
 #include "platform/clock.h"
+#include "platform/random.h"
+#include "sprite/img_table.h"
 #include "sprite/spr_set.h"
 
 namespace {
@@ -42,9 +46,11 @@ bool StepSequence(int id, SP_ANIM* o) {
     return true;
 }
 
-int PatternWait(const SP_ANIM* o, int pattern) {
-    const SPR_PATTERN* p = SPR_GetPattern(o->set, pattern);
-    return p ? p->wait : 0;
+// In a range the wait is read at the pattern going up, and one pattern below it going down.
+int16_t RangeWait(const SP_ANIM* o) {
+    const int at = o->seq >= 1 ? o->pattern : (o->pattern > 0 ? o->pattern - 1 : 0);
+    const SPR_PATTERN* p = SPR_GetPattern(o->set, at);
+    return int16_t(p ? p->wait : 0);
 }
 
 // Range modes: step is the first pattern, loop the last, seq the direction.
@@ -76,8 +82,24 @@ void StepRange(int id, SP_ANIM* o) {
             }
             break;
     }
-    const int at = o->seq >= 1 ? o->pattern : (o->pattern > 0 ? o->pattern - 1 : 0);
-    o->wait = int16_t(PatternWait(o, at));
+    o->wait = RangeWait(o);
+}
+
+// The level of a layer's fade after elapsed ms; modes 1 to 3 keep rising.
+int64_t FadeLevel(const SP_LAYER& l, uint32_t now) {
+    const uint64_t elapsed = now - l.start;
+    // A zero duration counts as over at once.
+    auto part = [&](uint64_t full) { return l.duration ? int64_t(elapsed * full / l.duration) : int64_t(full); };
+    switch (l.fade_mode) {
+        case 0: return std::max<int64_t>(31 - part(31), 0);
+        case 1: return part(31);
+        case 2: return 31 + part(31);
+        default: return part(62);
+    }
+}
+
+void FadeLayer(const SP_LAYER& l, uint32_t now) {
+    if (SP_BLENDED* o = SP_Blended(int(l.sprite))) o->blend = uint16_t(FadeLevel(l, now));
 }
 }  // namespace
 
@@ -100,22 +122,37 @@ void SP_LayerFadeUpdate() { SP_LayerFadeStep(); }
 
 void SP_LayerFadeStep() {
     const uint32_t now = plat::TimeMs();
-    for (const SP_LAYER& l : SP_LAYER_TABLE) {
-        if (!l.used) continue;
-        SP_BLENDED* o = SP_Blended(int(l.sprite));
-        if (!o) continue;
-        const uint64_t elapsed = now - l.start;
-        // A zero duration counts as over at once.
-        auto part = [&](uint64_t full) { return l.duration ? int64_t(elapsed * full / l.duration) : int64_t(full); };
-        int64_t level = 0;
-        switch (l.fade_mode) {
-            case 0: level = std::max<int64_t>(31 - part(31), 0); break;
-            case 1: level = part(31); break;
-            case 2: level = 31 + part(31); break;
-            default: level = part(62); break;
-        }
-        o->blend = uint16_t(level);
+    for (const SP_LAYER& l : SP_LAYER_TABLE)
+        if (l.used) FadeLayer(l, now);
+}
+
+int SP_LayerCreate(int layer, int priority, int fade_mode, uint32_t duration) {
+    if (layer < 0 || layer >= SP_LAYERS || SP_LAYER_TABLE[layer].used) return 0;
+    const int id = SP_FindFree();
+    if (id < 0) return 0;
+    const int image = IMG_Create(640, 480, 0);
+    if (image < 0) return 0;
+    if (!SP_CreateStill(id, priority, 0, 0, image, nullptr)) {
+        IMG_Release(image);
+        return 0;
     }
+    SP_TABLE[id]->flags = SP_ALPHA;
+    SP_LAYER& l = SP_LAYER_TABLE[layer];
+    l = SP_LAYER{1, uint8_t(fade_mode), uint32_t(id), uint32_t(image), 128, duration, plat::TimeMs()};
+    FadeLayer(l, l.start);
+    return 1;
+}
+
+int SP_LayerDelete(int layer) {
+    if (layer < 0 || layer >= SP_LAYERS || !SP_LAYER_TABLE[layer].used) return 0;
+    SP_Delete(int(SP_LAYER_TABLE[layer].sprite));
+    IMG_Release(int(SP_LAYER_TABLE[layer].image));
+    SP_LAYER_TABLE[layer] = SP_LAYER{};
+    return 1;
+}
+
+void SP_LayerResetAll() {
+    for (int i = 0; i < SP_LAYERS; ++i) SP_LayerDelete(i);
 }
 
 int SP_PlaySeq(int id, int seq, int loop, int restart) {
@@ -131,6 +168,41 @@ int SP_PlaySeq(int id, int seq, int loop, int restart) {
         o->pattern = s->steps[0].pattern;
         o->wait = int16_t(s->steps[0].wait + 1);
     }
+    return 1;
+}
+
+int SP_PlayRange(int id, int first, int last, int direction, int mode) {
+    SP_ANIM* o = SP_Anim(id);
+    if (!o) return 0;
+    o->running = 1;
+    o->mode = uint8_t(mode);
+    o->step = uint16_t(first);
+    o->loop = uint16_t(last);
+    o->seq = int16_t(direction);
+    o->pattern = uint16_t(direction >= 1 ? first : last);
+    o->wait = RangeWait(o);
+    return 1;
+}
+
+int SP_SetAnimMode(int id, int mode) {
+    SP_ANIM* o = SP_Anim(id);
+    if (!o) return 0;
+    o->mode = uint8_t(mode);
+    return 1;
+}
+
+int SP_SetAutoDelete(int id, int flag) {
+    SP_ANIM* o = SP_Anim(id);
+    if (!o) return 0;
+    o->auto_delete = flag != 0;
+    return 1;
+}
+
+int SP_RandomSeqStep(int id) {
+    SP_ANIM* o = SP_Anim(id);
+    if (!o) return 0;
+    const SPR_SEQ* s = SeqOf(o, o->seq);
+    o->step = uint16_t(s ? plat::Rand() % s->step_count : 0);
     return 1;
 }
 

@@ -106,7 +106,7 @@ DDSurface* Target() { return SP_RENDER_TARGET ? *SP_RENDER_TARGET : nullptr; }
 // A scaled offset or length: 256ths, signed product, arithmetic shift.
 int32_t Scale(int32_t v, uint16_t scale) { return scale == 256 ? v : int32_t((int64_t(v) * scale) >> 8); }
 
-void DrawOne(int id) {
+void DrawObject(int id) {
     SP_OBJ* o = SP_TABLE[id];
     // An object on a layer in use draws into the layer's image (never the layer's own object).
     DDSurface** saved = nullptr;
@@ -160,14 +160,14 @@ void SP_Draw(int priority) {
     if (priority >= 0) {
         for (int id = SP_OBJECTS - 1; id >= 0; --id) {
             const SP_OBJ* o = SP_TABLE[id];
-            if (o && o->kind && o->visible && o->priority == priority) DrawOne(id);
+            if (o && o->kind && o->visible && o->priority == priority) DrawObject(id);
         }
         return;
     }
     uint16_t list[SP_OBJECTS + 1];
     SP_SortByPriority(list);
     for (const uint16_t* p = list; *p != 0xFFFF; ++p)
-        if (SP_TABLE[*p]) DrawOne(*p);  // a callback may have deleted a later object
+        if (SP_TABLE[*p]) DrawObject(*p);  // a callback may have deleted a later object
 }
 
 int SP_DrawAnim(int id) {
@@ -233,6 +233,21 @@ int SPR_DrawPattern(DDSurface* dst, int32_t x, int32_t y, int set, int pattern, 
                y + part.dest.top + SP_DRAW_OFFSET.y, {}};
         Dispatch(b, flags, blend, blend_param, Drawer::Pattern);
     }
+    return 1;
+}
+
+int SP_DrawOne(int id, int image) {
+    const SP_OBJ* o = SP_Get(id);
+    if (!o || !o->kind || !o->visible) return 0;
+    if (image == -1) {
+        DrawObject(id);
+        return 1;
+    }
+    if (!IMG_Surface(image)) return 0;
+    DDSurface** previous = SP_RENDER_TARGET;
+    SP_RENDER_TARGET = &IMG_TABLE[image].surface;
+    DrawObject(id);
+    SP_RENDER_TARGET = previous;
     return 1;
 }
 

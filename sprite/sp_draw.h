@@ -37,18 +37,26 @@ DDSurface** SP_SetRenderTarget(DDSurface** target);
 void SP_SetDrawOffset(int32_t x, int32_t y);
 void SP_GetDrawOffset(int32_t* x, int32_t* y);
 
-// Render layers: the records exist; nothing creates a layer, so none is in use.
+// Render layers: a 640 x 480 image shown by a still object of its own; objects whose layer field
+// names a layer in use draw into its image, and the layer's object fades it in or out.
 constexpr int SP_LAYERS = 16;
 struct SP_LAYER {
     uint8_t used;
-    uint8_t fade_mode;  // 0..3
+    uint8_t fade_mode;  // 0 out (31 down to 0), 1 in (0 up to 31), 2 from 31 up, 3 from 0 up at twice the pace
     uint32_t sprite;    // display object showing the layer
     uint32_t image;     // the layer's 640 x 480 image
-    uint8_t level;
+    uint8_t level;      // 128; not read
     uint32_t duration;  // ms
     uint32_t start;     // ms
 };
 extern SP_LAYER SP_LAYER_TABLE[SP_LAYERS];
+
+// Creates layer 0..15: a blank image and, in the lowest free id, a still object over the whole
+// screen at the priority, drawn with alpha at the fade's level (31 and above opaque); the fade
+// starts now. 1, or 0 with nothing made when the layer is in use or no image or id is free.
+int SP_LayerCreate(int layer, int priority, int fade_mode, uint32_t duration);
+int SP_LayerDelete(int layer);  // deletes its object and releases its image; 0 when not in use
+void SP_LayerResetAll();
 
 // ---- stepping ----
 void SP_Update();            // one animation tick for every object, then the layer fades
@@ -60,6 +68,14 @@ int SP_PlaySeq(int id, int seq, int loop, int restart);
 int SP_Stop(int id);
 int SP_IsPlaying(int id);
 int SP_SetSeqStep(int id, int seq, int step);  // shows that step's pattern and stops
+// Starts pattern-range mode 0..3 (0 stop at the end, 1 bounce once, 2 wrap, 3 bounce) over the
+// patterns first..last, stepping by direction (+1, -1); the object starts on first, or on last
+// for a direction below 1, for that pattern's wait. 1, or 0 unless animated.
+int SP_PlayRange(int id, int first, int last, int direction, int mode);
+int SP_SetAnimMode(int id, int mode);
+int SP_SetAutoDelete(int id, int flag);  // stores flag != 0
+// step := a random number modulo the step count of the object's sequence (0 for an empty one).
+int SP_RandomSeqStep(int id);
 
 // ---- drawing ----
 // priority >= 0: visible objects of exactly that priority, ids 1023 down to 0; negative: all
@@ -68,12 +84,20 @@ void SP_Draw(int priority);
 int SP_SortByPriority(uint16_t* list);  // list of 1025 entries, ending with 0xFFFF; the count
 int SP_DrawAnim(int id);   // 1 when drawn
 int SP_DrawStill(int id);  // 1 when drawn
+// Draws one visible object as SP_Draw would, into the image's surface when image is not -1
+// (the render target is restored afterwards). 1 when drawn.
+int SP_DrawOne(int id, int image);
 
 // ---- hit boxes and rectangles, relative to the position unless Screen ----
 int SP_GetHitBox(int id, int box, RECT* out);
 int SP_GetHitBoxScreen(int id, int box, RECT* out);
 int SP_GetPartRect(int id, int part, RECT* out);
 int SP_GetStillRect(int id, RECT* out);
+// Bit k set for each hit box k (as SP_GetHitBox gives it) that holds the point, both relative to
+// the object's position: left and top inclusive, right and bottom exclusive. 0 unless animated.
+int SP_HitPoint(int id, int32_t x, int32_t y);
+// Bit k set for each hit box k that overlaps the rectangle, every side compared strictly.
+int SP_HitRect(int id, const RECT* rect);
 
 // ---- snapshots ----
 void SP_PushVisibleAll(int visible);  // pushes do not nest: a second overwrites

@@ -51,3 +51,27 @@ int SP_GetStillRect(int id, RECT* out) {
     *out = MirrorScale(o->src, o->flags, o->scale_x, o->scale_y);
     return 1;
 }
+
+namespace {
+// The mask of the boxes that pass the test, each box as SP_GetHitBox gives it.
+template <class Test>
+int HitMask(int id, Test hit) {
+    int mask = 0;
+    RECT box;
+    for (int k = 0; k < SPR_HIT_BOXES; ++k)
+        if (SP_GetHitBox(id, k, &box) && hit(box)) mask |= 1 << k;
+    return mask;
+}
+}  // namespace
+
+int SP_HitPoint(int id, int32_t x, int32_t y) {
+    return HitMask(id, [&](const RECT& b) { return b.left <= x && x < b.right && b.top <= y && y < b.bottom; });
+}
+
+int SP_HitRect(int id, const RECT* rect) {
+    if (!rect) return 0;
+    const RECT& r = *rect;
+    return HitMask(id, [&](const RECT& b) {
+        return b.left < r.right && r.left < b.right && b.top < r.bottom && r.top < b.bottom;
+    });
+}

@@ -51,6 +51,24 @@ int Set(T* o, F write) {
     return 1;
 }
 
+bool UsedImage(int image) { return image >= 0 && image < IMG_SLOTS && IMG_TABLE[image].count != 0; }
+
+// The image and its source rectangle (null: the surface's whole size); drawn at the source's size.
+void ShowImage(SP_STILL& o, int image, const RECT* src) {
+    RECT r{};
+    if (src) {
+        r = *src;
+    } else {
+        DDSURFACEDESC2 d;
+        if (IMG_TABLE[image].surface && DD_GetSurfaceDesc(IMG_TABLE[image].surface, &d) == DD_OK)
+            r = RECT{0, 0, int32_t(d.dwWidth), int32_t(d.dwHeight)};
+    }
+    o.src = r;
+    o.width = uint16_t(r.right - r.left);
+    o.height = uint16_t(r.bottom - r.top);
+    o.image = uint16_t(image);
+}
+
 template <class T>
 int Place(int id, T* record) {
     SP_Delete(id);
@@ -88,22 +106,11 @@ int SP_CreateAnim(int id, int priority, int x, int y, int set, int pattern) {
 }
 
 int SP_CreateStill(int id, int priority, int x, int y, int image, const RECT* src) {
-    if (!ValidId(id) || image < 0 || image >= IMG_SLOTS || IMG_TABLE[image].count == 0) return 0;
-    RECT r{};
-    if (src) {
-        r = *src;
-    } else {
-        DDSURFACEDESC2 d;
-        if (IMG_TABLE[image].surface && DD_GetSurfaceDesc(IMG_TABLE[image].surface, &d) == DD_OK)
-            r = RECT{0, 0, int32_t(d.dwWidth), int32_t(d.dwHeight)};
-    }
+    if (!ValidId(id) || !UsedImage(image)) return 0;
     auto* o = new SP_STILL{};
     FillHead(*o, SP_KIND_STILL, priority, x, y);
     FillBlend(*o);
-    o->src = r;
-    o->width = uint16_t(r.right - r.left);
-    o->height = uint16_t(r.bottom - r.top);
-    o->image = uint16_t(image);
+    ShowImage(*o, image, src);
     return Place(id, o);
 }
 
@@ -132,6 +139,18 @@ int SP_Delete(int id) {
 
 int SP_Free(int id) { return SP_Delete(id) ? -1 : id; }
 
+void SP_FreeArray(int* ids, int count) {
+    for (int i = 0; ids && i < count; ++i) ids[i] = SP_Free(ids[i]);
+}
+
+int SP_Count() {
+    int n = 0;
+    for (const SP_OBJ* o : SP_TABLE) n += o != nullptr;
+    return n;
+}
+
+int SP_IsUsed(int id) { return SP_Get(id) ? 1 : 0; }
+
 int SP_GetPartCount(int id) {
     SP_ANIM* o = SP_Anim(id);
     if (!o) return -1;
@@ -144,6 +163,7 @@ void SP_SetOwner(int id, int owner) {
 }
 
 void SP_Reset() {
+    SP_LayerResetAll();  // a layer's image would outlive its object otherwise
     for (int s = 0; s < SPR_SETS; ++s) SPR_FreeSet(s);
     SP_DRAW_OFFSET = POINT{};
     SP_RENDER_TARGET = nullptr;
@@ -199,6 +219,11 @@ int SP_SetStillRect(int id, int x, int y, int w, int h) {
     });
 }
 
+int SP_SetStillImage(int id, int image, const RECT* src) {
+    if (!UsedImage(image)) return 0;
+    return Set(SP_Still(id), [&](SP_STILL& o) { ShowImage(o, image, src); });
+}
+
 int SP_SetScale(int id, int scale_x, int scale_y) {
     return Set(SP_Blended(id), [&](SP_BLENDED& o) {
         if (scale_x >= 0) o.scale_x = uint16_t(scale_x);
@@ -208,4 +233,8 @@ int SP_SetScale(int id, int scale_x, int scale_y) {
 
 void SP_SetGroundClip(int id, int clip) {
     if (SP_ANIM* o = SP_Anim(id)) o->ground_clip = uint8_t(clip);
+}
+
+int SP_SetLayer(int id, int layer) {
+    return Set(SP_Get(id), [&](SP_OBJ& o) { o.layer = uint32_t(layer); });
 }

@@ -77,19 +77,37 @@ int SP_CreateCallback(int id, int priority, SP_DRAW_FUNC draw);
 int SP_FindFree();       // lowest free id, -1 when full
 int SP_Delete(int id);   // 1, or 0 for a free or invalid id
 int SP_Free(int id);     // -1 when deleted, else the id (callers store it back)
+inline int SP_Free2(int id) { return SP_Free(id); }
+// SP_Free over count handles, each stored back.
+void SP_FreeArray(int* ids, int count);
+inline void SP_FreeArray2(int* ids, int count) { SP_FreeArray(ids, count); }
+int SP_Count();          // used slots
+int SP_IsUsed(int id);   // 1 when the id holds an object
 int SP_GetPartCount(int id);  // parts of the current pattern; -1 unless animated
 void SP_SetOwner(int id, int owner);
 void SP_Reset();         // frees every set and object; clears draw offset and render target
 int SP_Init();           // SP_Reset, then the render target is the back buffer; 1
 
-// Setters: 1, or 0 for an invalid or free id or a kind without the field.
+// Setters: 1, or 0 for an invalid or free id or a kind without the field. The twins are the same
+// setter under the other names callers use.
 int SP_SetPos(int id, int x, int y);
+inline int SP_SetPos2(int id, int x, int y) { return SP_SetPos(id, x, y); }
 int SP_SetPriority(int id, int priority);
 int SP_SetVisible(int id, int visible);
+inline int SP_SetVisible2(int id, int visible) { return SP_SetVisible(id, visible); }
+inline int SP_SetVisible3(int id, int visible) { return SP_SetVisible(id, visible); }
 int SP_SetFlags(int id, uint32_t flags);
+inline int SP_SetFlags2(int id, uint32_t flags) { return SP_SetFlags(id, flags); }
 int SP_SetBlend(int id, int level);
+inline int SP_SetBlend2(int id, int level) { return SP_SetBlend(id, level); }
 int SP_SetBlendParam(int id, int param);
+inline int SP_SetBlendParam2(int id, int param) { return SP_SetBlendParam(id, param); }
 int SP_SetPattern(int id, int pattern);
 int SP_SetStillRect(int id, int x, int y, int w, int h);
+// A still object's image and source (null: the whole surface); the drawn size becomes the source's.
+// 0 as well for an image slot that is not in use.
+int SP_SetStillImage(int id, int image, const RECT* src);
 int SP_SetScale(int id, int scale_x, int scale_y);  // a negative value keeps that field
+inline int SP_SetScale2(int id, int scale_x, int scale_y) { return SP_SetScale(id, scale_x, scale_y); }
 void SP_SetGroundClip(int id, int clip);
+int SP_SetLayer(int id, int layer);  // the render layer the object draws into

@@ -14,6 +14,10 @@ void TXT_SetNumStyle(int slot, DDSurface** surface_ref, uint32_t sign_banks, int
     TXT_NUM_STYLE[slot] = TXT_NUMSTYLE{sign_banks, src_x, src_y, digit_w, digit_h, surface_ref};
 }
 
+uint32_t TXT_GetNumStyleFlag(int slot) {
+    return slot >= 0 && slot < TXT_NUM_STYLES ? TXT_NUM_STYLE[slot].sign_banks : 0;
+}
+
 // The sign flag has no effect: no caller asks for a sign cell.
 int32_t TXT_DrawNum(DDSurface* dst, int32_t x, int32_t y, int slot, int32_t value, int digits, int bank_flag,
                     int sign_flag, int advance, int key) {

@@ -16,6 +16,7 @@ extern TXT_NUMSTYLE TXT_NUM_STYLE[TXT_NUM_STYLES];
 
 void TXT_SetNumStyle(int slot, DDSurface** surface_ref, uint32_t sign_banks, int32_t src_x, int32_t src_y,
                      int32_t digit_w, int32_t digit_h);
+uint32_t TXT_GetNumStyleFlag(int slot);  // the style's sign_banks; 0 outside 0..8
 // Draws value in `digits` positions (leading zeros blank, the units always drawn); advance 1 moves
 // the pen one cell per position, 0 per drawn digit. A magnitude that does not fit shows the
 // largest number that does. Returns the pen x after the last position.

@@ -8,6 +8,7 @@
 #include "display/dd_display.h"
 #include "platform/format.h"
 #include "sprite/fnt_font.h"
+#include "sprite/img_table.h"
 
 TXT_STATE_DATA TXT_STATE;
 
@@ -212,21 +213,52 @@ bool CurrentLoaded() {
 }
 }  // namespace
 
+namespace {
+// Formats and draws onto locked 16-bit pixels; 0 for anything else.
+int PrintV(const DDSURFACEDESC2& d, int32_t x, int32_t y, const char* format, va_list ap) {
+    if (d.ddpfPixelFormat.dwRGBBitCount != 16 || !d.lpSurface) return 0;
+    char text[TXT_FORMAT_BUFFER];
+    plat::FormatV(text, sizeof text, format, ap);
+    if (CurrentLoaded()) DrawString(d, x, y, reinterpret_cast<const uint8_t*>(text));
+    return 1;
+}
+}  // namespace
+
 int TXT_Print(DDSurface* surface, int32_t x, int32_t y, const char* format, ...) {
     DDSURFACEDESC2 d;
     if (!surface || DD_LockSurface(surface, &d) != DD_OK) return 0;
-    if (d.ddpfPixelFormat.dwRGBBitCount != 16) {
-        surface->Unlock(nullptr);
-        return 0;
-    }
+    va_list ap;
+    va_start(ap, format);
+    const int drawn = PrintV(d, x, y, format, ap);
+    va_end(ap);
+    surface->Unlock(nullptr);
+    return drawn;
+}
+
+int TXT_PrintDesc(const DDSURFACEDESC2* desc, int32_t x, int32_t y, const char* format, ...) {
+    if (!desc) return 0;
+    va_list ap;
+    va_start(ap, format);
+    const int drawn = PrintV(*desc, x, y, format, ap);
+    va_end(ap);
+    return drawn;
+}
+
+void TXT_DebugPrint(DDSurface* surface, int32_t x, int32_t y, const char* format, ...) {
+    DDSurface* sheet = IMG_Surface(TXT_STATE.debug_sheet);
+    if (!surface || !sheet) return;
     char text[TXT_FORMAT_BUFFER];
     va_list ap;
     va_start(ap, format);
     plat::FormatV(text, sizeof text, format, ap);
     va_end(ap);
-    if (CurrentLoaded()) DrawString(d, x, y, reinterpret_cast<const uint8_t*>(text));
-    surface->Unlock(nullptr);
-    return 1;
+    int64_t pen = x;
+    for (const uint8_t* s = reinterpret_cast<const uint8_t*>(text); *s && pen <= INT32_MAX; ++s, pen += 8) {
+        if (*s < 0x20 || *s >= 0x80) continue;
+        const int g = *s - 0x20;
+        const RECT r{(g % 16) * 8, (g / 16) * 8, (g % 16) * 8 + 8, (g / 16) * 8 + 8};
+        BLT_Blt(surface, int32_t(pen), y, sheet, &r, 1);  // a cell beyond the sheet is refused
+    }
 }
 
 int TXT_SetFont(int32_t slot, int32_t style, int32_t double_size) {
@@ -272,6 +304,17 @@ void TXT_SetColor(int32_t top, int32_t bottom, int32_t shadow) {
         }
         t.row_colors[i] = NotZero(static_cast<uint16_t>(pixel));
     }
+}
+
+void TXT_SetStyle(int32_t style) { TXT_STATE.style = style; }
+
+void TXT_SetDouble(int32_t double_size) { TXT_STATE.double_size = double_size; }
+
+void TXT_GetCellSize(int32_t* width, int32_t* height) {
+    const bool dbl = TXT_STATE.double_size != 0;
+    const FNT_SLOT* f = CurrentLoaded() ? &FNT_TABLE[TXT_STATE.font] : nullptr;
+    if (width) *width = f ? (dbl ? f->width : f->width >> 1) : 0;
+    if (height) *height = f ? (dbl ? 2 * f->height : f->height) : 0;
 }
 
 void TXT_ResetState() {

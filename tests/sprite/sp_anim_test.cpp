@@ -1,5 +1,8 @@
 // Stepping: sequences with waits, loops and auto delete, the pattern-range modes, and the push and
 // pop of visibility and running state around snapshots.
+#include <set>
+
+#include "platform/random.h"
 #include "tests/sprite/sprite_fixture.h"
 
 using namespace spritetest;
@@ -94,6 +97,60 @@ TEST_F(Stepping, PatternRangesBounceWrapAndStop) {
         EXPECT_EQ(Run(int(std::string(c.shown).size())), c.shown);
         SP_Stop(0);
     }
+}
+
+// Starting a range puts the object on the end it leaves from, for that end's wait.
+TEST_F(Stepping, RangesStartFromTheEndTheyLeave) {
+    const struct {
+        int first, last, dir, mode;
+        int start, wait;
+        const char* shown;
+    } cases[] = {
+        {1, 5, 1, 0, 1, 0, "2334.."},   // the same run as a range set up by hand
+        {2, 6, -1, 0, 6, 0, "5443.."},  // downward from the last pattern
+        {3, 5, 1, 2, 3, 1, "345334"},   // pattern 3's own wait holds it a tick longer
+        {1, 4, -1, 3, 4, 1, "43212334"},  // downward the wait is read one pattern below
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.first << ".." << c.last << " dir " << c.dir << " mode " << c.mode);
+        ASSERT_EQ(SP_PlayRange(0, c.first, c.last, c.dir, c.mode), 1);
+        EXPECT_EQ(obj()->pattern, c.start);
+        EXPECT_EQ(obj()->wait, c.wait);
+        EXPECT_EQ(Run(int(std::string(c.shown).size())), c.shown);
+        SP_Stop(0);
+    }
+    // The auto-delete flag is stored as set or not, whatever its value; a range then deletes.
+    ASSERT_EQ(SP_SetAutoDelete(0, 0x100), 1);
+    EXPECT_EQ(obj()->auto_delete, 1);
+    SP_PlayRange(0, 4, 6, 1, 0);
+    EXPECT_EQ(Run(3), "5xx");
+    // Only animated objects take these.
+    SP_CreateStill(1, 0, 0, 0, SPR_SET_TABLE[set].image_ids[0], nullptr);
+    for (int id : {0, 1, -1, SP_OBJECTS})
+        EXPECT_EQ(SP_PlayRange(id, 0, 1, 1, 0) + SP_SetAnimMode(id, 2) + SP_SetAutoDelete(id, 1) + SP_RandomSeqStep(id), 0);
+    SP_CreateAnim(0, 0, 0, 0, set, 0);
+    ASSERT_EQ(SP_SetAnimMode(0, 3), 1);
+    EXPECT_EQ(obj()->mode, 3);
+}
+
+// A random step of the object's own sequence, from the shared generator; 0 for an empty sequence.
+TEST_F(Stepping, RandomStepsStayWithinTheSequence) {
+    plat::Srand(5);
+    SP_PlaySeq(0, 0, 1, 1);
+    std::set<int> seen;
+    for (int i = 0; i < 60; ++i) {
+        ASSERT_EQ(SP_RandomSeqStep(0), 1);
+        seen.insert(obj()->step);
+    }
+    EXPECT_EQ(seen, (std::set<int>{0, 1, 2}));
+    plat::Srand(5);
+    const int first = plat::Rand() % 3;
+    plat::Srand(5);
+    SP_RandomSeqStep(0);
+    EXPECT_EQ(obj()->step, first);
+    obj()->seq = 2;  // no steps
+    SP_RandomSeqStep(0);
+    EXPECT_EQ(obj()->step, 0);
 }
 
 TEST_F(Stepping, PushesDoNotNestAndPopsRestoreOnlyWhatWasSaved) {

@@ -3,6 +3,7 @@
 #include "display/blt_arith.h"
 #include "display/blt_color.h"
 #include "display/blt_level.h"
+#include "platform/headless/headless.h"
 #include "tests/sprite/sprite_fixture.h"
 #include "tests/support/golden.h"
 
@@ -119,6 +120,115 @@ TEST_F(Drawing, HitBoxesMirrorByTheObjectScaleAndIgnoreTheLift) {
     SP_SetFlags(1, SP_FLIP_LR);
     ASSERT_EQ(SP_GetStillRect(1, &r), 1);
     EXPECT_EQ(r, (RECT{-14, 2, -4, 12}));
+}
+
+// Masks of the boxes holding a point (right and bottom exclusive) or overlapping a rectangle
+// (strictly), for the mirrored box (-30, -20, -10, 0) and box 0 at (-40, -30, -25, -15).
+TEST_F(Drawing, HitMasksNameEveryBoxAPointOrRectangleTouches) {
+    SP_CreateAnim(0, 0, 100, 100, set, 1);
+    SP_SetFlags(0, SP_FLIP_LR);
+    SPR_PATTERN_TABLE[set][1].hit[0] = RECT{25, -30, 40, -15};
+    const struct {
+        int32_t x, y;
+        int mask;
+    } points[] = {
+        {-30, -20, 0x9}, {-11, -1, 0x8}, {-10, -5, 0}, {-20, 0, 0}, {-31, -20, 0x1},
+        {-40, -30, 0x1}, {-26, -16, 0x9}, {-25, -16, 0x8}, {0, 0, 0},
+    };
+    for (const auto& p : points) EXPECT_EQ(SP_HitPoint(0, p.x, p.y), p.mask) << p.x << ", " << p.y;
+    const struct {
+        RECT r;
+        int mask;
+    } rects[] = {
+        {{-10, -20, 0, 0}, 0},       // touching the right edge is no overlap
+        {{-11, -1, -10, 0}, 0x8},    // one pixel inside
+        {{-60, -60, -5, -5}, 0x9},   // around both
+        {{-50, -50, -40, -30}, 0},   // touching a corner
+        {{-26, -16, -24, -14}, 0x9},
+        {{-1, -1, 1, 1}, 0xFFF6},    // the unused boxes, empty at the anchor, lie strictly inside
+    };
+    for (const auto& c : rects) EXPECT_EQ(SP_HitRect(0, &c.r), c.mask) << c.r;
+    EXPECT_EQ(SP_HitRect(0, nullptr), 0);
+    SP_CreateStill(1, 0, 0, 0, ImageId(0), nullptr);
+    EXPECT_EQ(SP_HitPoint(1, 0, 0) + SP_HitPoint(2, 0, 0) + SP_HitPoint(-1, 0, 0), 0);
+}
+
+// One object drawn alone, into the render target or into an image, which is then left as it was.
+TEST_F(Drawing, OneObjectDrawsIntoTheTargetOrAnImage) {
+    SP_CreateAnim(0, 0, 100, 100, set, 1);
+    SP_CreateAnim(1, 0, 300, 300, set, 1);
+    const int image = IMG_Create(160, 120, 0);
+    ASSERT_EQ(SP_DrawOne(0, image), 1);
+    EXPECT_EQ(SP_RENDER_TARGET, &DD_DISPLAY.back);
+    EXPECT_EQ(support::PixelAt(IMG_TABLE[image].surface, 110, 80), kRed);
+    EXPECT_EQ(BoxOf(kRed).right, -1);  // nothing on the screen, object 1 not drawn
+    ASSERT_EQ(SP_DrawOne(0, -1), 1);
+    EXPECT_EQ(BoxOf(kRed), (RECT{110, 80, 130, 100}));
+    SP_SetVisible(1, 0);
+    EXPECT_EQ(SP_DrawOne(1, -1) + SP_DrawOne(2, -1) + SP_DrawOne(0, 250), 0);
+}
+
+// A layer: a screen-sized image under a still object of its own, which objects naming the layer
+// draw into, faded by the clock.
+TEST_F(Drawing, LayersCollectTheirObjectsAndFadeByTheClock) {
+    headless::SetTime(1000);
+    SP_CreateAnim(0, 5, 100, 100, set, 1);
+    ASSERT_EQ(SP_SetLayer(0, 2), 1);
+    ASSERT_EQ(SP_LayerCreate(2, 20, 1, 100), 1);
+    EXPECT_EQ(SP_LayerCreate(2, 20, 1, 100) + SP_LayerCreate(16, 20, 1, 100) + SP_LayerCreate(-1, 20, 1, 100), 0);
+    const SP_LAYER& l = SP_LAYER_TABLE[2];
+    ASSERT_EQ(l.sprite, 1u);  // the lowest free id
+    const SP_STILL* cover = SP_Still(1);
+    ASSERT_NE(cover, nullptr);
+    EXPECT_EQ(cover->flags, SP_ALPHA);
+    EXPECT_EQ(cover->priority, 20);
+    EXPECT_EQ(cover->width * 1000 + cover->height, 640480);
+    EXPECT_EQ(cover->blend, 0);  // fading in from nothing
+    EXPECT_EQ(l.level, 128);
+    SP_Draw(-1);  // the cover, still clear, then the object into the layer's image
+    EXPECT_EQ(BoxOf(kRed).right, -1);
+    EXPECT_EQ(support::PixelAt(IMG_Surface(int(l.image)), 110, 80), kRed);
+    SP_SetLayer(0, 3);  // a layer not in use: the screen
+    SP_Draw(-1);
+    EXPECT_EQ(BoxOf(kRed), (RECT{110, 80, 130, 100}));
+
+    // Levels after 50 and 200 ms for each fade mode over 100 ms.
+    const struct {
+        int mode, at50, at200;
+    } fades[] = {{0, 16, 0}, {1, 15, 62}, {2, 46, 93}, {3, 31, 124}};
+    for (const auto& f : fades) {
+        SP_LayerDelete(2);
+        headless::SetTime(5000);
+        ASSERT_EQ(SP_LayerCreate(2, 20, f.mode, 100), 1);
+        headless::AdvanceTime(50);
+        SP_Update();
+        EXPECT_EQ(SP_Still(int(l.sprite))->blend, f.at50) << f.mode;
+        headless::AdvanceTime(150);
+        SP_LayerFadeUpdate();
+        EXPECT_EQ(SP_Still(int(l.sprite))->blend, f.at200) << f.mode;
+    }
+    // Layer 0 takes every object that names no other, but never its own cover.
+    SP_LayerDelete(2);
+    SP_SetLayer(0, 0);
+    ASSERT_EQ(SP_LayerCreate(0, 20, 2, 0), 1);
+    BLT_FillRect(IMG_Surface(int(SP_LAYER_TABLE[0].image)), nullptr, kGreen);
+    BLT_FillRect(DD_DISPLAY.back, nullptr, 0);
+    SP_Draw(-1);
+    EXPECT_EQ(Back(5, 5), kGreen);     // the cover, opaque, on the screen
+    EXPECT_EQ(Back(110, 80), kGreen);  // object 0 went into the image after the cover was drawn
+    EXPECT_EQ(support::PixelAt(IMG_Surface(int(SP_LAYER_TABLE[0].image)), 110, 80), kRed);
+    // Deleting a layer frees its object and image; a reset of the layers or the objects deletes all.
+    const int cover_id = int(SP_LAYER_TABLE[0].sprite), cover_image = int(SP_LAYER_TABLE[0].image);
+    ASSERT_EQ(SP_LayerDelete(0), 1);
+    EXPECT_EQ(SP_LayerDelete(0), 0);
+    EXPECT_EQ(SP_IsUsed(cover_id) + IMG_TABLE[cover_image].count, 0);
+    ASSERT_EQ(SP_LayerCreate(4, 1, 0, 10), 1);
+    SP_LayerResetAll();
+    EXPECT_EQ(SP_LAYER_TABLE[4].used, 0);
+    ASSERT_EQ(SP_LayerCreate(7, 1, 0, 10), 1);
+    const int image = int(SP_LAYER_TABLE[7].image);
+    SP_Reset();
+    EXPECT_EQ(SP_LAYER_TABLE[7].used + IMG_TABLE[image].count, 0);
 }
 
 // The blitter each flag combination selects, checked against the same blitter called directly.

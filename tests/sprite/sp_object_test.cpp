@@ -41,9 +41,15 @@ TEST_F(DisplayObjects, CreationDefaultsReplacementAndReset) {
     EXPECT_EQ(SP_TABLE[3]->owner * 100 + SP_TABLE[3]->x + SP_TABLE[3]->y, 0);  // owner 0, not -999
 
     EXPECT_EQ(SP_FindFree(), 0);
+    EXPECT_EQ(SP_Count(), 2);
     EXPECT_EQ(SP_Free(-1), -1);
     EXPECT_EQ(SP_Free(8), 8);  // free slot: nothing deleted
-    EXPECT_EQ(SP_Free(9), -1);
+    EXPECT_EQ(SP_Free2(9), -1);
+    int handles[] = {3, -1, 8, 1023};
+    SP_CreateAnim(1023, 0, 0, 0, set, 0);
+    SP_FreeArray(handles, 4);  // each handle stored back: freed ones become -1
+    EXPECT_EQ(std::vector<int>(handles, handles + 4), (std::vector<int>{-1, -1, 8, -1}));
+    EXPECT_EQ(SP_Count(), 0);
     for (int i = 0; i < SP_OBJECTS; ++i) SP_CreateCallback(i, 0, nullptr);
     EXPECT_EQ(SP_FindFree(), -1);
     SP_Delete(700);
@@ -55,6 +61,28 @@ TEST_F(DisplayObjects, CreationDefaultsReplacementAndReset) {
     EXPECT_EQ(SP_RENDER_TARGET, nullptr);
     EXPECT_EQ(SP_DRAW_OFFSET.x, 0);
     EXPECT_EQ(IMG_TABLE[image].count, 1);  // images belong to their users
+}
+
+// A still object takes another image and its source, or the image's whole surface.
+TEST_F(DisplayObjects, StillObjectsChangeTheirImage) {
+    const int small = IMG_Create(32, 16, 0);
+    ASSERT_EQ(SP_CreateStill(4, 0, 0, 0, image, nullptr), 1);
+    SP_SetScale(4, 128, 128);
+    ASSERT_EQ(SP_SetStillImage(4, small, nullptr), 1);
+    const SP_STILL* s = SP_Still(4);
+    EXPECT_EQ(s->image, small);
+    EXPECT_EQ(s->src, (RECT{0, 0, 32, 16}));
+    EXPECT_EQ(s->width * 100 + s->height, 3216);
+    EXPECT_EQ(s->scale_x, 128);  // only the picture changes
+    const RECT part{4, 2, 14, 7};
+    ASSERT_EQ(SP_SetStillImage(4, image, &part), 1);
+    EXPECT_EQ(s->src, part);
+    EXPECT_EQ(s->width * 100 + s->height, 1005);
+    // An image slot not in use is refused and the object keeps its picture.
+    for (int bad : {-1, 200, IMG_SLOTS}) EXPECT_EQ(SP_SetStillImage(4, bad, nullptr), 0) << bad;
+    EXPECT_EQ(s->image, image);
+    SP_CreateAnim(5, 0, 0, 0, set, 0);
+    EXPECT_EQ(SP_SetStillImage(5, small, nullptr) + SP_SetStillImage(6, small, nullptr), 0);
 }
 
 // Every function refuses ids outside the table; setters refuse kinds that lack their field.
@@ -76,6 +104,14 @@ TEST_F(DisplayObjects, SettersAnswerByIdAndKindAndKeepFieldWidths) {
         {[](int id) { return SP_SetPattern(id, 1); }, 1, 0, 0},
         {[](int id) { return SP_SetStillRect(id, 0, 0, 70000, 3); }, 0, 1, 0},
         {[](int id) { return SP_Stop(id); }, 1, 0, 0},
+        {[](int id) { return SP_SetLayer(id, 3); }, 1, 1, 1},
+        {[](int id) { return SP_IsUsed(id); }, 1, 1, 1},
+        // The twins answer as the setters they stand for.
+        {[](int id) { return SP_SetPos2(id, 70000, -40000); }, 1, 1, 1},
+        {[](int id) { return SP_SetVisible2(id, 1) + SP_SetVisible3(id, 0); }, 2, 2, 2},
+        {[](int id) { return SP_SetFlags2(id, 0x40); }, 1, 1, 1},
+        {[](int id) { return SP_SetBlend2(id, 0x1FF05) + SP_SetBlendParam2(id, 9); }, 2, 2, 0},
+        {[](int id) { return SP_SetScale2(id, 512, -1); }, 1, 1, 0},
     };
     for (size_t i = 0; i < std::size(setters); ++i) {
         SCOPED_TRACE(i);

@@ -1,4 +1,4 @@
-// Interval timers on the manual clock, and numbers drawn from a digit strip.
+// Interval timers on the manual clock (linear, quadratic, custom), and numbers drawn from a digit strip.
 #include "platform/headless/headless.h"
 #include "sprite/tim_timer.h"
 #include "sprite/txt_num.h"
@@ -35,6 +35,41 @@ TEST(IntervalTimer, LinearValuesOverElapsedTime) {
         EXPECT_EQ(TIM_GetLinear(&t, c.max, c.clamp), 0);
         EXPECT_EQ(t.duration, c.duration);
     }
+}
+
+// max x (elapsed^2 / 2) / duration^2 in wrapping signed 32-bit arithmetic: half of max at the end.
+TEST(IntervalTimer, QuadraticAndCustomValues) {
+    headless::Reset();
+    const struct {
+        int32_t max;
+        uint32_t duration, elapsed;
+        int clamp;
+        int32_t value;
+    } cases[] = {
+        {100, 10, 10, 0, 50},     {100, 10, 20, 0, 200},  {100, 10, 20, 1, 100},
+        {640, 500, 300, 0, 115},  // 640 x 45000 / 250000, truncated
+        {32, 1000, 70000, 0, 1090},  // elapsed squared wraps (78,400 unwrapped)
+        {-100, 10, 10, 0, -50},   {7, 0, 5, 0, 7},  // no duration: max
+        {7, 65536, 5, 0, 7},      // the squared duration wraps to 0: max rather than a division by 0
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.max << " over " << c.duration << " after " << c.elapsed);
+        TIM_DATA t{};
+        EXPECT_EQ(TIM_GetQuad(&t, c.max, c.clamp), 0);  // stopped
+        headless::SetTime(0xFFFFFFF0u);  // across the clock's wrap
+        TIM_Start(&t, c.duration);
+        headless::AdvanceTime(c.elapsed);
+        EXPECT_EQ(TIM_GetQuad(&t, c.max, c.clamp), c.value);
+    }
+    TIM_DATA t{};
+    auto twice = [](uint32_t ms) { return int32_t(ms * 2); };
+    EXPECT_EQ(TIM_GetCustom(&t, twice), 0);
+    TIM_Start(&t, 10);
+    headless::AdvanceTime(21);
+    EXPECT_EQ(TIM_GetCustom(&t, twice), 42);
+    EXPECT_EQ(TIM_GetCustom(&t, nullptr), 0);
+    TIM_Stop(&t);
+    EXPECT_EQ(TIM_GetCustom(&t, twice), 0);
 }
 
 // A strip of 30 cells of 8 x 10 whose pixels are the cell index + 1.
@@ -91,6 +126,7 @@ TEST_F(DigitStrip, NumbersFillTheirFieldFromTheRight) {
         EXPECT_EQ(TXT_DrawNum(dst, 8, 1, c.slot, c.value, c.digits, c.banks, -1, c.advance, 1), c.pen);
         EXPECT_EQ(Cells(), c.cells);
     }
+    EXPECT_EQ(TXT_GetNumStyleFlag(1) * 10 + TXT_GetNumStyleFlag(0) + TXT_GetNumStyleFlag(9), 10u);
     BLT_FillRect(dst, nullptr, 0);
     EXPECT_EQ(TXT_DrawNum(dst, 8, 1, 0, 37, 4, 0, 0, 2, 1), 8);  // no advance: all on x; no sign cell
     EXPECT_EQ(Cells(), "7");

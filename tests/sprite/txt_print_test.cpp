@@ -301,6 +301,89 @@ TEST_F(TextTest, PrintLocksOnceAndRefusesWhatItCannotDraw) {
     EXPECT_TRUE(InkOf(surface_).empty());
     EXPECT_FALSE(surface_->IsLocked());
 }
+
+// Printing onto pixels the caller locked gives what TXT_Print gives; only 16-bit pixels are taken.
+TEST_F(TextTest, PrintOntoALockedDescriptionMatchesPrint) {
+    UseGlyph({{1, 1}, {2, 3}});
+    TXT_SetStyle(4);
+    TXT_SetDouble(1);
+    Clear();
+    TXT_Print(surface_, 3, 4, "%s%d", kSquare, 7);
+    const Ink want = InkOf(surface_);
+    Clear();
+    DDSURFACEDESC2 d;
+    ASSERT_EQ(DD_LockSurface(surface_, &d), DD_OK);
+    EXPECT_EQ(TXT_PrintDesc(&d, 3, 4, "%s%d", kSquare, 7), 1);
+    DDSURFACEDESC2 wide = d;
+    wide.ddpfPixelFormat.dwRGBBitCount = 32;
+    EXPECT_EQ(TXT_PrintDesc(&wide, 0, 0, "%s", kSquare) + TXT_PrintDesc(nullptr, 0, 0, "%s", kSquare), 0);
+    surface_->Unlock(nullptr);
+    EXPECT_EQ(InkOf(surface_), want);
+    EXPECT_FALSE(want.empty());
+}
+
+// A half-width cell: (width >> 1, height) single, (width, 2 x height) double; nothing without a font.
+TEST_F(TextTest, CellSizesFollowTheCurrentFontAndSize) {
+    const struct {
+        uint16_t w, h;
+        int dbl;
+        int32_t cw, ch;
+    } cases[] = {{10, 10, 0, 5, 10}, {10, 10, 1, 10, 20}, {9, 12, 0, 4, 12}, {9, 12, 1, 9, 24}};
+    for (const auto& c : cases) {
+        UseGlyph({}, c.w, c.h);
+        TXT_SetDouble(c.dbl);
+        int32_t cw = -1, ch = -1;
+        TXT_GetCellSize(&cw, &ch);
+        EXPECT_EQ(cw * 100 + ch, c.cw * 100 + c.ch) << c.w << "x" << c.h << " double " << c.dbl;
+    }
+    FNT_Free(0);
+    int32_t cw = -1, ch = -1;
+    TXT_GetCellSize(&cw, &ch);
+    EXPECT_EQ(cw * 100 + ch, 0);
+    TXT_GetCellSize(nullptr, nullptr);
+}
+
+// 8 x 8 debug text: glyph b - 0x20 at ((g mod 16) x 8, (g div 16) x 8) of the sheet, every 8 pixels.
+TEST_F(TextTest, DebugTextDrawsFromTheSheetOnlyOnceOneIsHeld) {
+    // Image 0 is in use, so a sheet id left at 0 would draw from it: the id starts at -1.
+    const int other = IMG_Create(128, 48, 0);
+    ASSERT_EQ(other, 0);
+    BLT_FillRect(IMG_Surface(other), nullptr, 0x7777);
+    EXPECT_EQ(TXT_STATE.debug_sheet, -1);
+    Clear();
+    TXT_DebugPrint(surface_, 0, 0, "AB");
+    EXPECT_TRUE(InkOf(surface_).empty());
+
+    // Each cell of the sheet holds its glyph number + 1 (a strip of 6 rows of 16 glyphs).
+    const int sheet = IMG_Create(128, 48, 0);
+    for (int g = 0; g < 96; ++g) {
+        RECT cell{(g % 16) * 8, (g / 16) * 8, (g % 16) * 8 + 8, (g / 16) * 8 + 8};
+        BLT_FillRect(IMG_Surface(sheet), &cell, uint32_t(g + 1));
+    }
+    TXT_STATE.debug_sheet = sheet;
+    Clear();
+    TXT_DebugPrint(surface_, 2, 3, "A!%c~%c %d", 0x0A, 0xE0, 5);
+    const Ink ink = InkOf(surface_);
+    // Pen positions 2, 10, 18 (line feed: skipped), 26, 34 (0xE0: skipped), 42 (space), 50.
+    const struct {
+        int x;
+        uint16_t cell;
+    } want[] = {{2, 34}, {10, 2}, {18, 0}, {26, 95}, {34, 0}, {42, 1}, {50, 22}};
+    for (const auto& w : want) {
+        EXPECT_EQ(ink.count({w.x, 3}) ? ink.at({w.x, 3}) : 0, w.cell) << w.x;
+        EXPECT_EQ(ink.count({w.x + 7, 10}) ? ink.at({w.x + 7, 10}) : 0, w.cell) << w.x;
+    }
+    EXPECT_EQ(ink.size(), 5u * 64);
+    TXT_DebugPrint(nullptr, 0, 0, "A");
+
+    // A reset releases the sheet and forgets it; the other image keeps its user.
+    FNT_Reset();
+    EXPECT_EQ(TXT_STATE.debug_sheet, -1);
+    EXPECT_EQ(IMG_TABLE[sheet].count, 0);
+    FNT_Reset();
+    EXPECT_EQ(IMG_TABLE[other].count, 1);
+    IMG_Release(other);
+}
 }  // namespace
 
 namespace {
