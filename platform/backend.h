@@ -36,6 +36,7 @@ public:
     // Moves pending backend events into the message queue (PostMessage).
     virtual void Pump() = 0;
     virtual void Present(const Frame& frame) = 0;
+    virtual void ShowPointer(bool visible) = 0;  // the system pointer over the game window
     virtual int MessageBox(const std::string& text_utf8, const std::string& caption_utf8, uint32_t flags) = 0;
 };
 
@@ -53,6 +54,12 @@ void LogCall(const char* name);
 bool ShouldFail(const char* name);  // true when a failure was injected for this call
 void SetLogging(bool on);
 void ResetHooks();
+
+// The system pointer's look and display count; the backend shows it while the look is not null
+// and the count is 0 or more.
+const void* PointerCursor();
+int PointerCount();
+void SetPointer(const void* cursor, int count);
 
 // Shows the primary surface: converts it, keeps it as the last frame, hands it to the backend.
 void PresentSurface(const DDSurface& primary);

@@ -28,6 +28,11 @@ Window* g_main_window = nullptr;
 Frame g_last_frame;
 std::atomic<uint64_t> g_frame_count{0};
 
+// The system pointer: the desktop's arrow at start.
+const char kArrow = 0;
+const void* g_cursor = &kArrow;
+int g_cursor_count = 0;
+
 std::mutex g_queue_mutex;  // the queue and the quit flag
 std::deque<Msg> g_queue;
 bool g_quit_posted = false;
@@ -64,6 +69,8 @@ bool InitBackend(BackendKind kind) {
     ClearQueue();
     g_last_frame = Frame{};
     g_frame_count = 0;
+    g_cursor = &kArrow;
+    g_cursor_count = 0;
     detail::ResetClock();
     return true;
 }
@@ -280,6 +287,16 @@ void PresentSurface(const DDSurface& s) {
     }
     ++g_frame_count;
     plat::Backend()->Present(f);
+}
+
+const void* PointerCursor() { return g_cursor; }
+int PointerCount() { return g_cursor_count; }
+
+void SetPointer(const void* cursor, int count) {
+    const bool was = g_cursor && g_cursor_count >= 0, now = cursor && count >= 0;
+    g_cursor = cursor;
+    g_cursor_count = count;
+    if (was != now) plat::Backend()->ShowPointer(now);
 }
 
 void LogCall(const char* name) {

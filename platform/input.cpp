@@ -108,14 +108,14 @@ HRESULT DIDevice::GetDeviceState(uint32_t size, void* data) {
         case DIDataFormat::Keyboard: {
             if (size != DI_KEYBOARD_STATE_SIZE) return DIERR_INVALIDPARAM;
             uint8_t keys[256];
-            src.keyboard(keys);
+            src.keyboard(keys, true);
             std::memcpy(data, keys, sizeof keys);
             return DI_OK;
         }
         case DIDataFormat::Mouse: {
             if (size != sizeof(DIMOUSESTATE)) return DIERR_INVALIDPARAM;
             plat::detail::MouseRaw raw;
-            src.mouse(&raw);
+            src.mouse(&raw, true);
             DIMOUSESTATE st;
             st.lX = raw.x;
             st.lY = raw.y;
@@ -211,7 +211,7 @@ namespace plat {
 bool GetCursorPos(POINT* out) {
     if (!out) return false;
     detail::MouseRaw raw;
-    Source().mouse(&raw);
+    Source().mouse(&raw, false);
     out->x = raw.x;
     out->y = raw.y;
     return true;
@@ -227,6 +227,18 @@ bool SetCursorPos(int32_t x, int32_t y) {
 bool ScreenToClient(Window* window, POINT* point) { return window && point; }
 
 bool SwapMouseButton(bool swap) { return Source().swap_buttons(swap); }
+
+HCURSOR SetCursor(HCURSOR cursor) {
+    HCURSOR old = detail::PointerCursor();
+    detail::SetPointer(cursor, detail::PointerCount());
+    return old;
+}
+
+int ShowCursor(bool show) {
+    int count = detail::PointerCount() + (show ? 1 : -1);
+    detail::SetPointer(detail::PointerCursor(), count);
+    return count;
+}
 
 int KeyCodeForVirtualKey(int vk) {
     if (vk >= 'A' && vk <= 'Z') {
@@ -265,14 +277,14 @@ int16_t GetAsyncKeyState(int vk) {
     constexpr int16_t kDown = int16_t(0x8000);
     if (vk == VK_LBUTTON || vk == VK_RBUTTON || vk == VK_MBUTTON) {
         detail::MouseRaw raw;
-        Source().mouse(&raw);
+        Source().mouse(&raw, false);
         int bit = vk == VK_LBUTTON ? 0 : vk == VK_RBUTTON ? 1 : 2;
         return (raw.buttons >> bit) & 1 ? kDown : 0;
     }
     int code = KeyCodeForVirtualKey(vk);
     if (code < 0) return 0;
     uint8_t keys[256];
-    Source().keyboard(keys);
+    Source().keyboard(keys, false);
     bool down = keys[code] & 0x80;
     if (vk == 0x10) down = down || (keys[0x36] & 0x80);  // right shift
     if (vk == 0x11) down = down || (keys[0x9D] & 0x80);  // right control

@@ -132,6 +132,13 @@ bool ScreenToClient(Window* window, POINT* point);
 // Sets whether the left and right buttons are exchanged; returns the previous setting.
 bool SwapMouseButton(bool swap);
 
+// The system pointer's look over the game window. It starts as the desktop's arrow; null hides
+// it (the game draws its own cursor). Returns the previous look, which may be set again.
+using HCURSOR = const void*;
+HCURSOR SetCursor(HCURSOR cursor);
+// The display count: the pointer shows while it is 0 or more (it starts at 0). The new count.
+int ShowCursor(bool show);
+
 // Virtual keys known to GetAsyncKeyState.
 constexpr int VK_LBUTTON = 0x01;
 constexpr int VK_RBUTTON = 0x02;

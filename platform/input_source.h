@@ -9,10 +9,12 @@ struct MouseRaw {
     uint8_t buttons = 0;    // physical buttons 0..3 in bits 0..3
 };
 
+// `poll` marks a read of a device's state by the game: only such a read takes a quick tap (pressed
+// and released between two reads) as seen; raw reads of the system pointer and keys do not.
 struct InputSource {
-    void (*start)();                      // before the first device is created
-    void (*keyboard)(uint8_t out[256]);   // bit 7 = down, by key code
-    void (*mouse)(MouseRaw* out);
+    void (*start)();                                // before the first device is created
+    void (*keyboard)(uint8_t out[256], bool poll);  // bit 7 = down, by key code
+    void (*mouse)(MouseRaw* out, bool poll);
     void (*warp)(int32_t x, int32_t y);   // moves the pointer to client pixels
     bool (*swap_buttons)(bool swap);      // sets the system setting, returns the previous one
     int (*joystick_count)();              // attached joysticks

@@ -36,6 +36,9 @@ void ClearCallLog();
 // The next `times` calls of that name fail with the platform's error.
 void FailCall(const std::string& name, int times = 1);
 
+// Whether the system pointer shows over the window (SetCursor, ShowCursor).
+bool PointerShown();
+
 // Answers for the next message boxes (IDOK when the queue is empty).
 void PushMessageBoxAnswer(int answer);
 struct ShownBox {

@@ -12,6 +12,7 @@
 namespace headless {
 namespace {
 Config g_config;
+bool g_pointer_shown = true;
 std::atomic<uint32_t> g_time{0};
 std::mutex g_boxes_mutex;  // answers and shown boxes
 std::deque<int> g_answers;
@@ -42,6 +43,7 @@ public:
     void SetFullscreen(plat::Window&, bool) override {}
     void Pump() override {}
     void Present(const plat::Frame&) override {}
+    void ShowPointer(bool visible) override { g_pointer_shown = visible; }
     int MessageBox(const std::string&, const std::string&, uint32_t) override {
         std::lock_guard<std::mutex> lock(g_boxes_mutex);
         if (g_answers.empty()) return plat::IDOK;
@@ -60,6 +62,7 @@ void Configure(const Config& config) {
         g_boxes.clear();
     }
     ResetInput();
+    g_pointer_shown = true;
 }
 
 void Reset(const Config& config) {
@@ -70,6 +73,7 @@ void Reset(const Config& config) {
 }
 
 const Config& CurrentConfig() { return g_config; }
+bool PointerShown() { return g_pointer_shown; }
 void SetTime(uint32_t ms) { Moved(g_time = ms); }
 void AdvanceTime(uint32_t ms) { Move(ms); }
 void PushMessageBoxAnswer(int answer) {

@@ -12,8 +12,8 @@ InputState g_input;
 std::set<int> g_open;
 
 void Start() {}
-void Keyboard(uint8_t out[256]) { std::copy(g_input.keys.begin(), g_input.keys.end(), out); }
-void Mouse(plat::detail::MouseRaw* out) {
+void Keyboard(uint8_t out[256], bool) { std::copy(g_input.keys.begin(), g_input.keys.end(), out); }
+void Mouse(plat::detail::MouseRaw* out, bool) {
     out->x = g_input.mouse_x;
     out->y = g_input.mouse_y;
     out->wheel = g_input.wheel;

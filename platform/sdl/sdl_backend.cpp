@@ -162,6 +162,8 @@ public:
         SDL_RenderPresent(n->renderer);
     }
 
+    void ShowPointer(bool visible) override { SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE); }
+
     int MessageBox(const std::string& text, const std::string& caption, uint32_t flags) override {
         SDL_MessageBoxButtonData buttons[2] = {
             {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, plat::IDOK, "OK"},

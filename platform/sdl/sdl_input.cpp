@@ -6,6 +6,7 @@
 #include <cmath>
 #include <vector>
 
+#include "platform/clock.h"
 #include "platform/input.h"
 #include "platform/input_source.h"
 
@@ -74,23 +75,28 @@ struct Tables {
 };
 constexpr Tables kTables;
 
-// A press that a release follows before any read saw it stays down until the pump after the
-// read, so that a quick tap reaches the frame that follows it.
+// A press that a release follows before any poll saw it stays down until the pump after a
+// poll, so that a quick tap reaches the game's next poll whatever raw reads (the pointer read on
+// every pass) come between. A tap no poll takes lives a few frame intervals, so it never turns
+// up much later as a fresh press.
+constexpr uint32_t kTapLifeFrames = 4;
+
 struct Latch {
     bool down = false, release_pending = false, seen = false;
+    uint32_t released_at = 0;
     void Press() { down = true, release_pending = false, seen = false; }
-    void Release() {
+    void Release(uint32_t now) {
         if (down && !seen)
-            release_pending = true;
+            release_pending = true, released_at = now;
         else
             down = false;
     }
-    bool Read() {
-        if (down) seen = true;
+    bool Read(bool poll) {
+        if (down && poll) seen = true;
         return down;
     }
-    void Pump() {
-        if (release_pending && seen) down = false, release_pending = false;
+    void Pump(uint32_t now, uint32_t life) {
+        if (release_pending && (seen || now - released_at > life)) down = false, release_pending = false;
     }
 };
 
@@ -115,9 +121,9 @@ void Start() {
     if (!SDL_WasInit(SDL_INIT_JOYSTICK)) SDL_InitSubSystem(SDL_INIT_JOYSTICK);
 }
 
-void Mouse(plat::detail::MouseRaw* out) {
+void Mouse(plat::detail::MouseRaw* out, bool poll) {
     for (int b = 0; b < 4; ++b)
-        if (g_buttons[b].Read()) out->buttons |= uint8_t(1u << b);
+        if (g_buttons[b].Read(poll)) out->buttons |= uint8_t(1u << b);
     out->wheel = g_wheel;
     if (!g_window) return;
     SDL_Renderer* renderer = SDL_GetRenderer(g_window);
@@ -209,7 +215,7 @@ void HandleEvent(const SDL_Event& e) {
             if (int code = KeyCodeFromScancode(e.key.keysym.scancode)) g_keys[code].Press();
             break;
         case SDL_KEYUP:
-            if (int code = KeyCodeFromScancode(e.key.keysym.scancode)) g_keys[code].Release();
+            if (int code = KeyCodeFromScancode(e.key.keysym.scancode)) g_keys[code].Release(plat::TimeMs());
             break;
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP: {
@@ -219,7 +225,7 @@ void HandleEvent(const SDL_Event& e) {
             if (e.type == SDL_MOUSEBUTTONDOWN)
                 g_buttons[b].Press();
             else
-                g_buttons[b].Release();
+                g_buttons[b].Release(plat::TimeMs());
             break;
         }
         case SDL_MOUSEWHEEL: {
@@ -241,12 +247,13 @@ void HandleEvent(const SDL_Event& e) {
 }
 
 void BeginPump() {
-    for (Latch& k : g_keys) k.Pump();
-    for (Latch& b : g_buttons) b.Pump();
+    const uint32_t now = plat::TimeMs(), life = kTapLifeFrames * plat::FrameInterval();
+    for (Latch& k : g_keys) k.Pump(now, life);
+    for (Latch& b : g_buttons) b.Pump(now, life);
 }
 
-void ReadKeyboard(uint8_t out[256]) {
-    for (int i = 0; i < 256; ++i) out[i] = g_keys[i].Read() ? 0x80 : 0;
+void ReadKeyboard(uint8_t out[256], bool poll) {
+    for (int i = 0; i < 256; ++i) out[i] = g_keys[i].Read(poll) ? 0x80 : 0;
 }
 
 void ResetState() {

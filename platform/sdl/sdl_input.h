@@ -7,7 +7,8 @@
 namespace plat::sdl::input {
 void AttachWindow(SDL_Window* window);  // null when the window goes away
 void HandleEvent(const SDL_Event& event);
-// Called at the start of every event pump: taps already seen by a read are let go here.
+// Called at the start of every event pump: taps already seen by a poll, or older than a few
+// frame intervals, are let go here.
 void BeginPump();
 
 // Key code (PC set-1 scan code, 0x80 added for E0-prefixed keys) of an SDL scancode; 0 when none.
@@ -15,7 +16,7 @@ int KeyCodeFromScancode(SDL_Scancode scancode);
 // The SDL scancode of a key code; SDL_SCANCODE_UNKNOWN when none.
 SDL_Scancode ScancodeFromKeyCode(int code);
 
-// The keyboard snapshot as the keyboard device reads it (for tests), and a clean slate.
-void ReadKeyboard(uint8_t out[256]);
+// The keyboard as the keyboard device (poll) or GetAsyncKeyState reads it, and a clean slate.
+void ReadKeyboard(uint8_t out[256], bool poll);
 void ResetState();
 }  // namespace plat::sdl::input

@@ -60,3 +60,25 @@ TEST_F(InputTest, JoystickAxesScaleMonotonicallyToTheRange) {
     d->Release();
     EXPECT_EQ(headless::OpenJoysticks(), 0);
 }
+
+// The game hides the system pointer over its window and draws its own cursor.
+TEST(SystemPointer, NullLookAndTheDisplayCountHideIt) {
+    headless::Reset({});
+    EXPECT_TRUE(headless::PointerShown());
+    const plat::HCURSOR arrow = plat::SetCursor(nullptr);
+    EXPECT_NE(arrow, nullptr);
+    EXPECT_FALSE(headless::PointerShown());
+    EXPECT_EQ(plat::SetCursor(nullptr), nullptr);  // again: no change
+    EXPECT_EQ(plat::SetCursor(arrow), nullptr);
+    EXPECT_TRUE(headless::PointerShown());
+    // The count: hidden below 0, whatever the look.
+    const std::pair<bool, int> steps[] = {{false, -1}, {false, -2}, {true, -1}, {true, 0}, {true, 1}, {false, 0}};
+    for (auto [show, count] : steps) {
+        EXPECT_EQ(plat::ShowCursor(show), count);
+        EXPECT_EQ(headless::PointerShown(), count >= 0) << count;
+    }
+    plat::SetCursor(nullptr);
+    headless::Reset({});  // a new backend starts with the arrow shown
+    EXPECT_TRUE(headless::PointerShown());
+    EXPECT_EQ(plat::ShowCursor(false), -1);
+}

@@ -1,8 +1,11 @@
 // Key codes from SDL scancodes, checked against SDL's own key names, and the SDL keyboard snapshot.
 #include <SDL.h>
 
+#include <functional>
 #include <set>
 
+#include "platform/clock.h"
+#include "platform/input_source.h"
 #include "platform/sdl/sdl_input.h"
 #include "tests/services/input_fixture.h"
 
@@ -17,9 +20,9 @@ void Key(bool down, SDL_Scancode sc, SDL_Keycode sym = 0, Uint16 mod = 0, bool r
     in::HandleEvent(e);
 }
 
-std::set<int> DownKeys() {
+std::set<int> DownKeys(bool poll = true) {
     uint8_t keys[256];
-    in::ReadKeyboard(keys);
+    in::ReadKeyboard(keys, poll);
     std::set<int> down;
     for (int i = 0; i < 256; ++i)
         if (keys[i] & 0x80) down.insert(i);
@@ -98,5 +101,68 @@ TEST(SdlKeyboard, PhysicalKeysWithoutRepeatsAndTapsReachOneRead) {
     focus.window = SDL_WindowEvent{SDL_WINDOWEVENT, 0, 0, SDL_WINDOWEVENT_FOCUS_LOST, 0, 0, 0, 0, 0};
     in::HandleEvent(focus);
     EXPECT_EQ(DownKeys(), std::set<int>{});
+    in::ResetState();
+}
+
+namespace {
+void Button(bool down, uint8_t button) {
+    SDL_Event e{};
+    e.button = SDL_MouseButtonEvent{Uint32(down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP), 0, 0, 0, button,
+                                    Uint8(down ? SDL_PRESSED : SDL_RELEASED), 1, 0, 0, 0};
+    in::HandleEvent(e);
+}
+}  // namespace
+
+// The cursor reads the pointer on every pass: those raw reads must leave a quick tap to the game's
+// own poll, and a tap no poll takes goes after a few frame intervals.
+TEST(SdlTaps, ATapWaitsForThePollWhateverRawReadsComeBetweenAndThenExpires) {
+    const auto& source = plat::detail::SdlInputSource();
+    struct Device {
+        const char* name;
+        std::function<void(bool)> press;
+        std::function<bool(bool)> down;  // read with or without poll
+    };
+    const Device devices[] = {
+        {"key Z", [](bool d) { Key(d, SDL_SCANCODE_Z); }, [](bool poll) { return DownKeys(poll).count(0x2C) > 0; }},
+        {"left button", [](bool d) { Button(d, SDL_BUTTON_LEFT); },
+         [&](bool poll) {
+             plat::detail::MouseRaw raw;
+             source.mouse(&raw, poll);
+             return (raw.buttons & 1) != 0;
+         }},
+    };
+    const uint32_t life = 4 * plat::FrameInterval();
+    for (const Device& d : devices) {
+        headless::Reset({});
+        headless::SetTime(1000);
+        in::ResetState();
+        d.press(true), d.press(false);
+        std::vector<bool> seen;
+        for (int pass = 0; pass < 10; ++pass) {  // passes with raw reads only, as fast as they come
+            seen.push_back(d.down(false));
+            in::BeginPump();
+            headless::AdvanceTime(3);
+        }
+        seen.push_back(d.down(true));  // the frame's poll, read twice in one frame
+        seen.push_back(d.down(true));
+        in::BeginPump();
+        seen.push_back(d.down(false));
+        std::vector<bool> want(12, true);
+        want.push_back(false);
+        EXPECT_EQ(seen, want) << d.name;
+        // Unpolled: still there at its full life, gone after it.
+        d.press(true), d.press(false);
+        headless::AdvanceTime(life);
+        in::BeginPump();
+        EXPECT_TRUE(d.down(false)) << d.name;
+        headless::AdvanceTime(1);
+        in::BeginPump();
+        EXPECT_FALSE(d.down(true)) << d.name;
+        // A press a poll has seen goes up with its release.
+        d.press(true);
+        EXPECT_TRUE(d.down(true)) << d.name;
+        d.press(false);
+        EXPECT_FALSE(d.down(false)) << d.name;
+    }
     in::ResetState();
 }

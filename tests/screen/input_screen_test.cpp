@@ -5,8 +5,10 @@
 #include <functional>
 #include <string>
 
+#include "platform/clock.h"
 #include "platform/platform.h"
 #include "platform/sdl/sdl_backend.h"
+#include "tests/screen/x11_window.h"
 #include "tests/services/input_fixture.h"
 
 namespace {
@@ -114,4 +116,76 @@ TEST(InputScreen, KeysPointerAndButtonsThroughTheXServer) {
     DD_Release();
     plat::DestroyWindow(window);
     plat::Shutdown();
+}
+
+namespace {
+// A shown 640 x 480 window with the input devices acquired, the pointer over its middle.
+struct InputWindow {
+    plat::Window* window = nullptr;
+    SDL_Window* sdl = nullptr;
+    bool Open() {
+        if (!plat::InitBackend(plat::BackendKind::Sdl)) return false;
+        window = plat::CreateMainWindow("input", 640, 480, Proc);
+        int32_t full = 0;
+        if (DD_Init(window, 640, 480, 16, &full, 0, 1) != 1) return false;
+        plat::ShowWindow(window, true);
+        sdl = plat::sdl::NativeWindow(window);
+        FramesUntil([] { return false; }, 200);
+        if (MoveTo(320, 240) != 0) return false;
+        SDL_RaiseWindow(sdl);
+        SDL_SetWindowInputFocus(sdl);
+        FramesUntil([] { return false; }, 200);
+        if (!INP_Init(window, nullptr)) return false;
+        INP_Acquire();
+        KEY_InitDefault();
+        return true;
+    }
+    int MoveTo(int x, int y) {  // window pixels
+        int wx = 0, wy = 0;
+        SDL_GetWindowPosition(sdl, &wx, &wy);
+        return Xdo("mousemove " + std::to_string(wx + x) + " " + std::to_string(wy + y));
+    }
+    ~InputWindow() {
+        INP_Term();
+        DD_Release();
+        plat::DestroyWindow(window);
+        plat::Shutdown();
+    }
+};
+}  // namespace
+
+// The software cursor reads the pointer on every pass; quick clicks between two frames must
+// still each reach the mouse frame once.
+TEST(InputScreen, QuickClicksSurviveAPointerReadOnEveryPass) {
+    if (std::system("command -v xdotool > /dev/null 2>&1") != 0) GTEST_SKIP() << "xdotool is not installed";
+    InputWindow w;
+    ASSERT_TRUE(w.Open());
+    ASSERT_EQ(std::system("xdotool click --repeat 10 --delay 90 1 &"), 0);
+    int clicks = 0;
+    uint32_t last = SDL_GetTicks();
+    plat::Msg msg;
+    for (uint32_t end = SDL_GetTicks() + 2500; SDL_GetTicks() < end;) {
+        while (plat::PeekMessage(&msg)) plat::DispatchMessage(msg);
+        POINT p;
+        plat::GetCursorPos(&p);  // the cursor's read of every pass
+        if (SDL_GetTicks() - last > 33) {
+            last = SDL_GetTicks();
+            KEY_Update();
+            clicks += MOUSE_FRAME.edge & 1;
+        }
+    }
+    EXPECT_EQ(clicks, 10);
+}
+
+// The game hides the system pointer over its window and shows it again on request.
+TEST(InputScreen, SystemPointerHiddenOverTheWindow) {
+    InputWindow w;
+    ASSERT_TRUE(w.Open());
+    EXPECT_FALSE(PointerImageBlank());
+    const plat::HCURSOR arrow = plat::SetCursor(nullptr);
+    FramesUntil([] { return false; }, 200);
+    EXPECT_TRUE(PointerImageBlank());
+    plat::SetCursor(arrow);
+    FramesUntil([] { return false; }, 200);
+    EXPECT_FALSE(PointerImageBlank());
 }
