@@ -15,9 +15,10 @@
 
 namespace plat {
 
-// d and s never overlap (a blit within one surface reads from a copy), so a step may cover pixels
-// a step before it already wrote: keying the same source pixel again gives the same result. That
-// lets the last step of a row end at the row's end instead of running a pixel loop.
+// d and s never overlap (a blit within one surface reads from a copy), so two steps may cover the
+// same pixels: keying the same source pixel again gives the same result. A row whose width is not
+// a whole number of steps starts with the step that ends at its end, instead of a pixel loop; taken
+// first, that step's stores are not read back at once by the overlapping step.
 using KeyedRow16Fn = void (*)(uint16_t* __restrict d, const uint16_t* __restrict s, int w, uint16_t key);
 
 // The rule every form follows. Mirrored: s addresses the source pixel of d[0] and the row runs leftwards.
@@ -48,15 +49,13 @@ inline void KeyedStep8(uint16_t* d, const uint16_t* s, int i, __m128i k) {
     _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), _mm_or_si128(_mm_and_si128(hole, under), _mm_andnot_si128(hole, v)));
 }
 
-// Rows of eight or more pixels end on a step that finishes at the row's end; shorter ones go a
-// pixel at a time.
+// Rows shorter than a step go a pixel at a time.
 template <bool Mirrored>
 inline void KeyedRow16Sse2(uint16_t* __restrict d, const uint16_t* __restrict s, int w, uint16_t key) {
     if (w < 8) return KeyedRow16Plain<Mirrored>(d, s, w, key);
     const __m128i k = _mm_set1_epi16(static_cast<short>(key));
-    int i = 0;
-    for (; i + 8 <= w; i += 8) KeyedStep8<Mirrored>(d, s, i, k);
-    if (i < w) KeyedStep8<Mirrored>(d, s, w - 8, k);
+    if (w % 8) KeyedStep8<Mirrored>(d, s, w - 8, k);
+    for (int i = 0; i + 8 <= w; i += 8) KeyedStep8<Mirrored>(d, s, i, k);
 }
 #endif
 
@@ -87,9 +86,8 @@ __attribute__((target("avx2"))) inline void KeyedRow16Avx2(uint16_t* __restrict 
                                                            int w, uint16_t key) {
     if (w < 16) return KeyedRow16Sse2<Mirrored>(d, s, w, key);
     const __m256i k = _mm256_set1_epi16(static_cast<short>(key));
-    int i = 0;
-    for (; i + 16 <= w; i += 16) KeyedStep16<Mirrored>(d, s, i, k);
-    if (i < w) KeyedStep16<Mirrored>(d, s, w - 16, k);
+    if (w % 16) KeyedStep16<Mirrored>(d, s, w - 16, k);
+    for (int i = 0; i + 16 <= w; i += 16) KeyedStep16<Mirrored>(d, s, i, k);
 }
 #endif
 
