@@ -85,6 +85,7 @@ void MOUSE_UpdateCursor(plat::Window* window) {
     POINT p;
     plat::GetCursorPos(&p);
     if (!DD_DISPLAY.full_screen) plat::ScreenToClient(window, &p);
+    plat::SetCursor(nullptr);  // the game draws its own; the system pointer stays hidden
     const bool ticked = APP_DrawTickCount != g_last_tick;
     const int visible = MOUSE_IsCursorShown();
     const int type = SYS_DATA.mouse_type;

@@ -1,5 +1,5 @@
 // Software cursor: the three looks at the pointer, animation once per draw tick, click frames and
-// particles, and visibility across the object's re-creation on every pass.
+// particles, visibility across the object's re-creation on every pass, the hidden system pointer.
 #include <filesystem>
 
 #include "platform/random.h"
@@ -13,6 +13,8 @@
 #include "tests/support/grp_writer.h"
 
 namespace {
+const char kSomeLook = 0;  // any pointer look other than none
+
 class Cursor : public inputtest::InputTest {
 protected:
     support::TempDir dir;
@@ -125,6 +127,21 @@ TEST_F(Cursor, AHeldClickThrowsOneParticleUntilReleased) {
     for (BAR_PARTS& p : MOUSE_PARTICLE) p.y = 470;
     Pass(300, 200, 1);
     for (const BAR_PARTS& p : MOUSE_PARTICLE) EXPECT_EQ(p.y, 470);
+}
+
+// Every pass hides the system pointer again, whatever showed it in between; the game's own cursor
+// is the only one over the window.
+TEST_F(Cursor, EveryPassKeepsTheSystemPointerHidden) {
+    ASSERT_TRUE(headless::PointerShown());
+    Pass(5, 5);
+    EXPECT_FALSE(headless::PointerShown());
+    plat::SetCursor(&kSomeLook);  // as a box or another window would
+    ASSERT_TRUE(headless::PointerShown());
+    Pass(6, 6);
+    EXPECT_FALSE(headless::PointerShown());
+    MOUSE_ShowCursor(0);  // hiding the game's cursor leaves the system pointer hidden too
+    Pass(7, 7);
+    EXPECT_FALSE(headless::PointerShown());
 }
 
 TEST_F(Cursor, VisibilitySurvivesTheObjectsRecreation) {
