@@ -170,13 +170,13 @@ void FillSize(SYS_SIZE* size, int64_t w, int64_t h) {
 
 // Copies the name into a path buffer with ".grp" in place of its extension; false when too long.
 bool GrpName(const char* name, char (&buf)[FIL_PATH_MAX]) {
-    if (!name || std::strlen(name) + 4 >= FIL_PATH_MAX) {
+    if (!name || std::strlen(name) >= FIL_PATH_MAX) {
         SYS_DebugPrint("GRP_SetGrpExt: name too long");
         return false;
     }
     std::strcpy(buf, name);
     GRP_SetGrpExt(buf);
-    return true;
+    return buf[0] != 0;
 }
 
 // The 8-bit copy: index 255 stays transparent, the rest move with the palette range.
@@ -213,7 +213,13 @@ int GRP_DibToSurface(DDSurface* surface, int32_t x, int32_t y, const void* dib, 
 }
 
 void GRP_SetGrpExt(char* name) {
+    if (!name) return;
     if (char* dot = std::strrchr(name, '.')) *dot = 0;
+    if (std::strlen(name) + 4 >= FIL_PATH_MAX) {
+        SYS_DebugPrint("GRP_SetGrpExt: name too long");
+        name[0] = 0;  // an empty name opens nothing
+        return;
+    }
     std::strcat(name, ".grp");
 }
 

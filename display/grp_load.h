@@ -28,7 +28,8 @@ static_assert(sizeof(DD_SURFACE_SAVE) == 20);
 int GRP_ImageToSurface(DDSurface* surface, int32_t x, int32_t y, const GRP_IMAGE* image, const RECT* src);
 int GRP_DibToSurface(DDSurface* surface, int32_t x, int32_t y, const void* dib, const RECT* src);
 
-// Cuts the name at its last '.' and appends ".grp"; the buffer holds FIL_PATH_MAX characters.
+// Cuts the name at its last '.' and appends ".grp"; the buffer holds FIL_PATH_MAX characters. A
+// name with no room left for the extension becomes empty (and so opens nothing).
 void GRP_SetGrpExt(char* name);
 
 // Loaders: a new surface (video-memory flag 1 -> 0x40, 0 -> 0x840) or null. `size` (optional)

@@ -8,6 +8,8 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "platform/backend.h"
@@ -59,16 +61,68 @@ bool WriteAll(int fd, const void* data, size_t count) {
     return true;
 }
 
+std::string DirOf(const std::string& path) {
+    size_t slash = path.rfind('/');
+    return slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
+}
+
+std::string NameOf(const std::string& path) {
+    size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Temporary files of a target are "<target>.tmp<pid>_<n>": unique per process and write, and
+// recognisable when an interrupted write leaves one behind.
 std::string TempNameFor(const std::string& target) {
     static unsigned counter = 0;
     return target + ".tmp" + std::to_string(::getpid()) + "_" + std::to_string(counter++);
 }
 
+// The process id in a temporary name of `name`, or 0 when `entry` is not one.
+long TempOwner(const std::string& name, const char* entry) {
+    const size_t n = name.size();
+    if (std::strncmp(entry, name.c_str(), n) != 0 || std::strncmp(entry + n, ".tmp", 4) != 0) return 0;
+    char* end = nullptr;
+    const long pid = std::strtol(entry + n + 4, &end, 10);
+    if (end == entry + n + 4 || *end != '_') return 0;
+    const char* digits = end + 1;
+    if (!*digits) return 0;
+    for (const char* c = digits; *c; ++c)
+        if (*c < '0' || *c > '9') return 0;
+    return pid;
+}
+
+// Removes what interrupted writes of `target` by other processes left behind (this process's own
+// temporary files belong to writes still open).
+void RemoveStaleTemps(const std::string& target) {
+    const std::string dir = DirOf(target), name = NameOf(target);
+    DIR* d = ::opendir(dir.c_str());
+    if (!d) return;
+    const long self = ::getpid();
+    while (dirent* e = ::readdir(d)) {
+        const long owner = TempOwner(name, e->d_name);
+        if (owner != 0 && owner != self) ::unlinkat(::dirfd(d), e->d_name, 0);
+    }
+    ::closedir(d);
+}
+
+// The file a chain of symbolic links ends at (the path itself when it is none); empty for a loop.
+std::string FollowLinks(std::string path) {
+    for (int depth = 0; depth < 40; ++depth) {
+        struct stat st;
+        if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+        char buf[PATH_MAX];
+        const ssize_t n = ::readlink(path.c_str(), buf, sizeof buf);
+        if (n <= 0 || size_t(n) >= sizeof buf) return {};
+        std::string link(buf, size_t(n));
+        path = link[0] == '/' ? link : DirOf(path) + "/" + link;
+    }
+    return {};
+}
+
 // fsync the directory holding `path` so the rename survives a crash.
 void SyncDirOf(const std::string& path) {
-    size_t slash = path.rfind('/');
-    std::string dir = slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
-    int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY);
+    int fd = ::open(DirOf(path).c_str(), O_RDONLY | O_DIRECTORY);
     if (fd >= 0) {
         ::fsync(fd);
         ::close(fd);
@@ -150,10 +204,26 @@ bool File::Open(const char* name, Mode mode) {
         return fd_ >= 0;
     }
     if (detail::ShouldFail("CreateFile")) return false;
+    durable_ = mode == Mode::CreateAlways;
+    // Write where a link points, so the link stays a link.
+    target_ = FollowLinks(target_);
+    if (target_.empty()) return false;
+    struct stat st;
+    const bool exists = ::stat(target_.c_str(), &st) == 0;
+    if (exists && !S_ISREG(st.st_mode)) return false;
+    RemoveStaleTemps(target_);
     temp_ = TempNameFor(target_);
-    fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd_ < 0) temp_.clear();
-    return fd_ >= 0;
+    fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, exists ? 0600 : 0644);
+    if (fd_ < 0) {
+        temp_.clear();
+        return false;
+    }
+    if (exists) {
+        // The replacement keeps the old file's permission bits (and owner, where allowed).
+        ::fchmod(fd_, st.st_mode & 07777);
+        [[maybe_unused]] const int owner_kept = ::fchown(fd_, st.st_uid, st.st_gid);
+    }
+    return true;
 }
 
 size_t File::Read(void* buffer, size_t count) {
@@ -198,13 +268,15 @@ bool File::Close() {
     if (fd_ < 0) return false;
     bool ok = true;
     if (!temp_.empty()) {
-        ok = !failed_ && !detail::ShouldFail("FlushFile") && ::fsync(fd_) == 0;
-        ::close(fd_);
+        ok = !failed_;
+        if (ok && durable_) ok = !detail::ShouldFail("FlushFile") && ::fsync(fd_) == 0;
+        // close() can report a write the kernel could not complete.
+        if (::close(fd_) != 0 || detail::ShouldFail("CloseFile")) ok = false;
         fd_ = -1;
         if (ok) ok = ::rename(temp_.c_str(), target_.c_str()) == 0;
         if (!ok)
             ::unlink(temp_.c_str());
-        else
+        else if (durable_)
             SyncDirOf(target_);
         temp_.clear();
     } else {
@@ -220,12 +292,22 @@ int64_t FileSize(const char* name) {
     return f.Size();
 }
 
-bool WriteFileAtomic(const char* name, const void* data, size_t count) {
+namespace {
+bool WriteWhole(const char* name, const void* data, size_t count, File::Mode mode) {
     File f;
-    if (!f.Open(name, File::Mode::CreateAlways)) return false;
+    if (!f.Open(name, mode)) return false;
     bool ok = count == 0 || f.Write(data, count) == count;
     if (!ok) return false;  // the destructor removes the temporary file
     return f.Close();
+}
+}  // namespace
+
+bool WriteFileAtomic(const char* name, const void* data, size_t count) {
+    return WriteWhole(name, data, count, File::Mode::CreateAlways);
+}
+
+bool WriteFileScratch(const char* name, const void* data, size_t count) {
+    return WriteWhole(name, data, count, File::Mode::CreateScratch);
 }
 
 bool DeleteFile(const char* name) {

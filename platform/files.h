@@ -16,14 +16,19 @@ std::string GetCurrentDirectory();
 
 class File {
 public:
-    enum class Mode { Read, CreateAlways };
+    // CreateAlways is for files the player keeps: atomic and durable. CreateScratch is for files no
+    // player keeps (the temporary voice file): still replaced whole, but without waiting for the disk.
+    enum class Mode { Read, CreateAlways, CreateScratch };
     File() = default;
     ~File();
     File(const File&) = delete;
     File& operator=(const File&) = delete;
 
-    // CreateAlways writes to a temporary file beside the target; Close replaces the target
-    // with it (fsync, rename) so a failed or interrupted write leaves the old file whole.
+    // The create modes write to a temporary file beside the target; Close replaces the target
+    // with it (fsync, rename) so a failed or interrupted write leaves the old file whole. A target
+    // that is a symbolic link is followed, its permission bits are kept, a directory (or anything
+    // else not a regular file) is refused, and temporary files that an interrupted write of the
+    // same target left behind are removed.
     bool Open(const char* name, Mode mode);
     bool IsOpen() const { return fd_ >= 0; }
     // Bytes read (0 at the end or on error).
@@ -39,6 +44,7 @@ public:
 private:
     int fd_ = -1;
     bool failed_ = false;
+    bool durable_ = true;
     std::string target_, temp_;
 };
 
@@ -47,6 +53,8 @@ int64_t FileSize(const char* name);
 // Replaces the file with exactly these bytes: temporary file, fsync, rename. False on any failure,
 // in which case the old file is untouched.
 bool WriteFileAtomic(const char* name, const void* data, size_t count);
+// The same for a file no player keeps: replaced whole, no fsync.
+bool WriteFileScratch(const char* name, const void* data, size_t count);
 bool DeleteFile(const char* name);
 bool CreateDirectory(const char* name);
 }  // namespace plat

@@ -123,17 +123,21 @@ int FIL_InitBaseDir() {
 }
 
 const char* FIL_MakePath(const char* format, ...) {
+    // Formatted apart first: an argument may be this function's own earlier result.
+    char name[FIL_PATH_MAX];
     va_list ap;
     va_start(ap, format);
     bool cut = true;
-    if (format) plat::FormatV(g_name_buf, sizeof g_name_buf, format, ap, &cut);
+    if (format) plat::FormatV(name, sizeof name, format, ap, &cut);
     va_end(ap);
     if (cut) {
         SYS_DebugPrint("FIL_MakePath: name too long");
         g_name_buf[0] = 0;
         return g_name_buf;  // an empty name opens nothing
     }
-    if (g_name_buf[0] && g_name_buf[1] == ':') return g_name_buf;
+    std::memcpy(g_name_buf, name, sizeof name);
+    // A name that is already whole (a drive letter, or a path from the root) is not joined again.
+    if (g_name_buf[0] == '/' || (g_name_buf[0] && g_name_buf[1] == ':')) return g_name_buf;
     if (std::strlen(FIL_BaseDir) + std::strlen(g_name_buf) < FIL_PATH_MAX) {
         plat::Format(g_path_buf, sizeof g_path_buf, "%s%s", FIL_BaseDir, g_name_buf);
     } else {

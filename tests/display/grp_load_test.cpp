@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <random>
 
 #include "display/dd_palette.h"
@@ -302,6 +303,25 @@ TEST(PictureToSurface, PlacementLoadersSizesAndPalette) {
     GRP_SetGrpExt(a), GRP_SetGrpExt(b);
     EXPECT_EQ(std::string(a) + " " + b, "Bmp\\v1.0\\Title.grp x.tar.grp");
     EXPECT_EQ(GRP_LoadSurface(std::string(FIL_PATH_MAX, 'a').c_str(), 0, 0, 0, nullptr), nullptr);
+}
+
+// The extension swap in a buffer of exactly the path size: a name without a dot fits up to 255
+// characters; at 256 it has no room left and becomes empty. Longer names never reach the loaders.
+TEST(PictureToSurface, GrpNamesAtTheBufferLimits) {
+    Screen screen(555);
+    for (size_t len : {255u, 256u, 259u}) {
+        for (bool dotted : {false, true}) {
+            const std::string name = dotted ? std::string(len - 4, 'd') + ".bmp" : std::string(len, 'n');
+            const std::unique_ptr<char[]> buf(new char[FIL_PATH_MAX]);  // ASan sees any byte past it
+            std::memcpy(buf.get(), name.c_str(), len + 1);
+            GRP_SetGrpExt(buf.get());
+            const bool fits = (dotted ? len : len + 4) < FIL_PATH_MAX;
+            EXPECT_EQ(std::string(buf.get()), fits ? name.substr(0, dotted ? len - 4 : len) + ".grp" : "") << len << dotted;
+        }
+    }
+    const std::string many(1000, 'm');
+    EXPECT_EQ(GRP_LoadSurface((many + ".bmp").c_str(), 0, 0, 0, nullptr), nullptr);
+    EXPECT_EQ(GRP_LoadToSurface(nullptr, many.c_str(), 0, 0, 0, nullptr), 0);
 }
 
 TEST(PictureToSurface, EightBitDisplayKeepsIndices) {

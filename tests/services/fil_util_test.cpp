@@ -35,11 +35,38 @@ TEST(MakePath, ConsecutiveCallsShareOneBufferAndLongNamesAreRefused) {
     const char* b = FIL_MakePath("b");
     EXPECT_EQ(a, b);
     EXPECT_EQ(std::string(a), dir.path() + "/b");
-    std::string huge(400, 'x');
-    EXPECT_STREQ(FIL_MakePath("%s", huge.c_str()), "");
     std::string near(FIL_PATH_MAX - 1 - std::strlen(FIL_BaseDir) + 1, 'y');  // one byte too long once joined
     EXPECT_STREQ(FIL_MakePath("%s", near.c_str()), "");
     EXPECT_EQ(FIL_GetSize(""), -1);
+}
+
+// A name that is already whole (from the root, or with a drive letter) is not joined again, even
+// when it is the join's own earlier result passed back in.
+TEST(MakePath, WholeNamesComeBackAsTheyAre) {
+    support::TempDir dir;
+    FIL_InitBaseDir();
+    const std::string joined = dir.path() + "/save\\ov01.dat";
+    EXPECT_EQ(std::string(FIL_MakePath("%s", FIL_MakePath("save\\ov%02d.dat", 1))), joined);
+    EXPECT_EQ(std::string(FIL_MakePath("%s", FIL_MakePath("%s", FIL_MakePath("save\\ov01.dat")))), joined);
+    EXPECT_STREQ(FIL_MakePath("/tmp/x.bmp"), "/tmp/x.bmp");
+    EXPECT_STREQ(FIL_MakePath("%s", FIL_MakePath("E:\\x.bmp")), "E:\\x.bmp");
+    EXPECT_EQ(std::string(FIL_MakePath("\\x.bmp")), dir.path() + "/\\x.bmp");  // a backslash is joined
+}
+
+// Names around the path buffers' 260 characters: joined or split when they fit, refused (empty
+// name, nothing allocated) when they do not.
+TEST(MakePath, NamesAtTheBufferLimits) {
+    support::TempDir dir;
+    FIL_InitBaseDir();
+    for (size_t len : {255u, 256u, 259u, 260u, 1000u}) {
+        const std::string abs = "/" + std::string(len - 1, 'n');
+        EXPECT_EQ(std::string(FIL_MakePath("%s", abs.c_str())), len < FIL_PATH_MAX ? abs : "") << len;
+        const std::string dotted = std::string(len - 4, 'e') + ".ext";
+        char* ext = nullptr;
+        EXPECT_EQ(FIL_GetExt(dotted.c_str(), &ext), 3) << len;
+        EXPECT_STREQ(ext, "ext");
+        plat::Free(ext);
+    }
 }
 
 TEST(GetExt, SplitsAtTheLastDotAfterTheFirstCharacter) {
@@ -81,6 +108,15 @@ TEST(Files, ReadWriteAndSizes) {
     FIL_FreeBlock(part);
     FIL_DeleteFile(FIL_MakePath("data.bin"));
     EXPECT_EQ(FIL_GetSize(FIL_MakePath("data.bin")), -1);
+}
+
+TEST(Files, CreateWriteRefusesADirectory) {
+    support::TempDir dir;
+    FIL_InitBaseDir();
+    fs::create_directory("save");
+    EXPECT_EQ(FIL_CreateWrite(FIL_MakePath("SAVE")), nullptr);
+    EXPECT_EQ(FIL_WriteFile(FIL_MakePath("save"), "x", 1), 0);
+    EXPECT_TRUE(fs::is_directory("save"));
 }
 
 TEST(Files, WritersReportFailureAndKeepTheOldFile) {

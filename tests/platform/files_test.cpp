@@ -1,0 +1,144 @@
+// Replacing files: interrupted writes, targets that are directories or links, kept permission
+// bits, failed closes, and the scratch writes that skip the disk flush.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "platform/files.h"
+#include "platform/headless/headless.h"
+#include "tests/support/fixture.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+std::vector<std::string> Entries(const std::string& dir = ".") {
+    std::vector<std::string> names;
+    for (auto& e : fs::directory_iterator(dir)) names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// A child that writes the target over and over in whole blocks of one repeated byte, until killed.
+pid_t StartWriter(const char* name, size_t size) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        std::vector<uint8_t> block(size);
+        for (uint8_t round = 1;; ++round) {
+            std::fill(block.begin(), block.end(), round);
+            plat::WriteFileAtomic(name, block.data(), block.size());
+        }
+    }
+    return pid;
+}
+
+// Every byte of the file the same, and as many as one write holds.
+bool Whole(const std::string& name, size_t size) {
+    const auto bytes = support::ReadBytes(name);
+    return bytes.size() == size && std::all_of(bytes.begin(), bytes.end(), [&](uint8_t b) { return b == bytes[0]; });
+}
+}  // namespace
+
+// Writes killed at random points leave the target whole, and the next write removes whatever
+// temporary files they left behind; one killed with its file open leaves one for certain.
+TEST(FileWrites, KilledWritesLeaveNothingAfterTheNextWrite) {
+    support::TempDir dir;
+    headless::Reset({});
+    const size_t size = 256 * 1024;
+    ASSERT_TRUE(plat::WriteFileAtomic("save.dat", std::vector<uint8_t>(size, 0).data(), size));
+    const pid_t open_one = ::fork();
+    if (open_one == 0) {
+        plat::File f;
+        f.Open("save.dat", plat::File::Mode::CreateAlways);
+        f.Write("partial", 7);
+        ::kill(::getpid(), SIGKILL);
+    }
+    ::waitpid(open_one, nullptr, 0);
+    EXPECT_EQ(Entries().size(), 2u);
+    std::mt19937 rng(9);
+    for (int round = 0; round < 25; ++round) {
+        const pid_t pid = StartWriter("save.dat", size);
+        ASSERT_GT(pid, 0);
+        ::usleep(1000 + rng() % 20000);
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, nullptr, 0);
+        ASSERT_TRUE(Whole("save.dat", size)) << "round " << round;
+    }
+    ASSERT_TRUE(plat::WriteFileAtomic("save.dat", "done", 4));
+    EXPECT_EQ(Entries(), std::vector<std::string>{"save.dat"});
+    // A name that only begins like the target's temporary files is not one of them.
+    ASSERT_TRUE(support::WriteBytes("save.dat.tmp12_x", {1}));
+    ASSERT_TRUE(support::WriteBytes("save.dat.tmpx_1", {1}));
+    ASSERT_TRUE(plat::WriteFileAtomic("save.dat", "again", 5));
+    EXPECT_EQ(Entries().size(), 3u);
+}
+
+TEST(FileWrites, ADirectoryOrOtherNonFileTargetIsRefusedAtCreate) {
+    support::TempDir dir;
+    headless::Reset({});
+    fs::create_directory("save");
+    plat::File f;
+    EXPECT_FALSE(f.Open("SAVE", plat::File::Mode::CreateAlways));
+    EXPECT_FALSE(plat::WriteFileScratch("save", "x", 1));
+    ASSERT_EQ(::mkfifo("pipe", 0600), 0);
+    EXPECT_FALSE(plat::WriteFileAtomic("pipe", "x", 1));
+    EXPECT_TRUE(fs::is_directory("save") && fs::is_fifo("pipe"));
+    EXPECT_EQ(Entries(), (std::vector<std::string>{"pipe", "save"}));
+}
+
+// A link stays a link and the file it names gets the bytes, also through a relative link into
+// another directory, a chain of links and a link to a file not yet there; a loop is refused.
+TEST(FileWrites, LinksAreFollowedAndPermissionBitsKept) {
+    support::TempDir dir;
+    headless::Reset({});
+    fs::create_directory("real");
+    ASSERT_TRUE(support::WriteBytes("real/a.dat", {1}));
+    fs::create_symlink("real/a.dat", "a.dat");
+    fs::create_symlink("a.dat", "chain.dat");
+    fs::create_symlink("real/new.dat", "dangling.dat");
+    fs::create_symlink("loop1", "loop2"), fs::create_symlink("loop2", "loop1");
+    for (const char* name : {"a.dat", "chain.dat", "dangling.dat"}) {
+        ASSERT_TRUE(plat::WriteFileAtomic(name, name, 3)) << name;
+        EXPECT_TRUE(fs::is_symlink(name)) << name;
+    }
+    EXPECT_EQ(support::ReadBytes("real/a.dat"), (std::vector<uint8_t>{'c', 'h', 'a'}));
+    EXPECT_EQ(support::ReadBytes("real/new.dat"), (std::vector<uint8_t>{'d', 'a', 'n'}));
+    EXPECT_FALSE(plat::WriteFileAtomic("loop1", "x", 1));
+    EXPECT_EQ(Entries("real"), (std::vector<std::string>{"a.dat", "new.dat"}));
+
+    for (mode_t mode : {0600, 0640, 0444}) {
+        ASSERT_TRUE(support::WriteBytes("kept.dat", {1}));
+        ASSERT_EQ(::chmod("kept.dat", mode), 0);
+        ASSERT_TRUE(plat::WriteFileAtomic("kept.dat", "abc", 3));
+        struct stat st;
+        ASSERT_EQ(::stat("kept.dat", &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, mode);
+        fs::remove("kept.dat");
+    }
+}
+
+TEST(FileWrites, AFailedCloseKeepsTheOldFileAndScratchWritesSkipTheFlush) {
+    support::TempDir dir;
+    headless::Reset({});
+    ASSERT_TRUE(plat::WriteFileAtomic("keep.dat", "old", 3));
+    plat::File f;
+    ASSERT_TRUE(f.Open("keep.dat", plat::File::Mode::CreateAlways));
+    EXPECT_EQ(f.Write("newer", 5), 5u);
+    headless::FailCall("CloseFile");
+    EXPECT_FALSE(f.Close());
+    EXPECT_EQ(support::ReadBytes("keep.dat"), (std::vector<uint8_t>{'o', 'l', 'd'}));
+    EXPECT_EQ(Entries(), std::vector<std::string>{"keep.dat"});
+    // A scratch write never asks for the flush, so the failure meant for it stays pending for the
+    // next kept file.
+    headless::FailCall("FlushFile");
+    ASSERT_TRUE(plat::WriteFileScratch("voice.wav", "RIFF", 4));
+    EXPECT_EQ(plat::FileSize("voice.wav"), 4);
+    EXPECT_FALSE(plat::WriteFileAtomic("keep.dat", "lost", 4));
+    EXPECT_EQ(Entries(), (std::vector<std::string>{"keep.dat", "voice.wav"}));
+}
