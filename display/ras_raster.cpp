@@ -91,7 +91,7 @@ bool ClipSource(Blit& b, const RAS_SURFACE& src) {
         b.y -= b.sy;
         b.sy = 0;
     }
-    b.w = std::min<int64_t>(b.w, src.pitch - b.sx);
+    b.w = std::min<int64_t>(b.w, src.width - b.sx);
     b.h = std::min<int64_t>(b.h, src.height - b.sy);
     return b.w >= 1 && b.h >= 1;
 }
@@ -99,7 +99,7 @@ bool ClipSource(Blit& b, const RAS_SURFACE& src) {
 // The destination clip of the blends, then the source clip, into b; false when nothing is left.
 bool ClipBoth(Blit& b, const RAS_SURFACE& dst, const RAS_SURFACE& src, int32_t x, int32_t y, int32_t w, int32_t h,
               int32_t sx, int32_t sy) {
-    if (!dst.pixels || !src.pixels || !RAS_ClipBltRect(&x, &y, &w, &h, &sx, &sy, dst.pitch, dst.height, nullptr))
+    if (!dst.pixels || !src.pixels || !RAS_ClipBltRect(&x, &y, &w, &h, &sx, &sy, dst.width, dst.height, nullptr))
         return false;
     b = {x, y, w, h, sx, sy};
     return ClipSource(b, src);
@@ -109,7 +109,7 @@ bool ClipRect(const RAS_SURFACE& v, int64_t& l, int64_t& t, int64_t& r, int64_t&
     if (!v.pixels) return false;
     l = std::max<int64_t>(l, 0);
     t = std::max<int64_t>(t, 0);
-    r = std::min<int64_t>(r, v.pitch);
+    r = std::min<int64_t>(r, v.width);
     b = std::min<int64_t>(b, v.height);
     return l < r && t < b;
 }
@@ -117,7 +117,8 @@ bool ClipRect(const RAS_SURFACE& v, int64_t& l, int64_t& t, int64_t& r, int64_t&
 // ---- locking ----
 
 RAS_SURFACE View(const DDSURFACEDESC2& d) {
-    return {static_cast<uint16_t*>(d.lpSurface), d.lPitch / 2, static_cast<int32_t>(d.dwHeight)};
+    return {.pixels = static_cast<uint16_t*>(d.lpSurface), .pitch = d.lPitch / 2,
+            .height = static_cast<int32_t>(d.dwHeight), .width = static_cast<int32_t>(d.dwWidth)};
 }
 
 // Locks the source, then the destination; runs f(dst view, src view); unlocks the destination, then
@@ -270,7 +271,7 @@ int RAS_ClipBltRect(int32_t* x, int32_t* y, int32_t* w, int32_t* h, int32_t* sx,
 }
 
 int RAS_ClipLine(const RAS_SURFACE& v, int32_t* px1, int32_t* py1, int32_t* px2, int32_t* py2) {
-    const int64_t xmax = int64_t{v.pitch} - 1, ymax = int64_t{v.height} - 1;
+    const int64_t xmax = int64_t{v.width} - 1, ymax = int64_t{v.height} - 1;
     if (!v.pixels || xmax < 0 || ymax < 0) return 0;
     const int64_t ox1 = *px1, oy1 = *py1, ox2 = *px2, oy2 = *py2;
     if ((ox1 < 0 && ox2 < 0) || (ox1 > xmax && ox2 > xmax) || (oy1 < 0 && oy2 < 0) || (oy1 > ymax && oy2 > ymax))
@@ -445,10 +446,10 @@ int RAS_TexQuadWorker(const RAS_SURFACE& dst, const int32_t* c, const RAS_SURFAC
     RAS_TexQuadEdge(c[4], c[5], c[6], c[7], su, sv, sx, sv, rows);
     RAS_TexQuadEdge(c[6], c[7], c[0], c[1], sx, sv, sx, sy, rows);
     // The source rectangle's last pixel, kept inside the source surface.
-    const int64_t umax = std::min<int64_t>(int64_t{sx} + w - 1, int64_t{src.pitch} - 1);
+    const int64_t umax = std::min<int64_t>(int64_t{sx} + w - 1, int64_t{src.width} - 1);
     const int64_t vmax = std::min<int64_t>(int64_t{sy} + h - 1, int64_t{src.height} - 1);
     if (umax < 0 || vmax < 0) return 1;
-    const int64_t width = dst.pitch;
+    const int64_t width = dst.width;
     for (int64_t row = 0; row < rows; ++row) {
         const RasSpan& s = RAS_SPAN_TABLE[row];
         if ((s.left >= width && s.right < 0) || s.left > s.right) continue;
@@ -481,9 +482,9 @@ int RAS_DimWorker(const RAS_SURFACE& dst, int32_t x, int32_t y, int32_t w, int32
                   int32_t sx, int32_t sy, int32_t level, uint32_t key, const RECT* clip) {
     if (!dst.pixels || !src.pixels) return 0;
     const int32_t k = key > RAS_NO_KEY ? static_cast<int32_t>(RAS_NO_KEY) : static_cast<int32_t>(key);
-    const BLT_WORKER_PARAMS p{.dst = dst.pixels, .x = x, .y = y, .dst_pitch = dst.pitch, .dst_width = dst.pitch,
+    const BLT_WORKER_PARAMS p{.dst = dst.pixels, .x = x, .y = y, .dst_pitch = dst.pitch, .dst_width = dst.width,
                               .dst_height = dst.height, .width = w, .height = h, .src = src.pixels, .src_x = sx,
-                              .src_y = sy, .src_pitch = src.pitch, .src_width = src.pitch,
+                              .src_y = sy, .src_pitch = src.pitch, .src_width = src.width,
                               .src_height = src.height, .level = level, .key = k, .clip = clip};
     return BLT_DimWorker(&p);
 }
@@ -497,7 +498,7 @@ int RAS_DimBlt(DDSurface* dst, int32_t x, int32_t y, DDSurface* src, const RECT*
         return 0;
     }
     const RAS_SURFACE d = View(dd), s = View(sd);
-    int32_t sx = 0, sy = 0, w = s.pitch, h = s.height;
+    int32_t sx = 0, sy = 0, w = s.width, h = s.height;
     if (src_rect) {
         sx = src_rect->left;
         sy = src_rect->top;
@@ -593,7 +594,7 @@ int RAS_FillRectAlphaKey(DDSurface* surface, int32_t left, int32_t top, int32_t 
 namespace {
 constexpr int kMaskW = 640, kMaskH = 480;
 
-bool ScreenSized(const RAS_SURFACE& v) { return v.pixels && v.pitch >= kMaskW && v.height >= kMaskH; }
+bool ScreenSized(const RAS_SURFACE& v) { return v.pixels && v.width >= kMaskW && v.height >= kMaskH; }
 
 template <class Copy>
 void MaskWalk(const RAS_SURFACE& dst, const RAS_SURFACE& src, const RAS_SURFACE& mask, Copy copy) {

@@ -7,11 +7,13 @@
 #include "display/prim_texture.h"
 #include "platform/display.h"
 
-// The view of one locked surface that the workers take. Its width is the pitch in pixels.
+// The view of one locked surface that the workers take. Rows may be longer than the surface is
+// wide: the workers draw and clip within the width and step rows by the pitch.
 struct RAS_SURFACE {
     uint16_t* pixels = nullptr;
     int32_t pitch = 0;   // pixels from one row to the next
     int32_t height = 0;  // rows
+    int32_t width = 0;   // pixels of a row that belong to the picture
 };
 
 // Processor class 0-4, set once at start-up (tests may set it directly).

@@ -40,7 +40,10 @@ struct Exact {
         d.ddpfPixelFormat.dwRGBBitCount = 8 * sizeof(P);
         return d;
     }
-    RAS_SURFACE View() { return {reinterpret_cast<uint16_t*>(px.get()), w * int(sizeof(P)) / 2, h}; }
+    RAS_SURFACE View() {
+        const int32_t pixels = w * int(sizeof(P)) / 2;
+        return {.pixels = reinterpret_cast<uint16_t*>(px.get()), .pitch = pixels, .height = h, .width = pixels};
+    }
 };
 }  // namespace
 

@@ -13,8 +13,8 @@
 
 namespace canvas {
 
-// With guard columns the rows are longer than the region; without them (the raster views, whose
-// width is their pitch) only guard rows lie above and below.
+// With guard columns the rows are longer than the region (a padded surface); without them only
+// guard rows lie above and below.
 template <class P>
 struct Canvas {
     static constexpr P kGuard = static_cast<P>(0xA5A5A5A5u);
@@ -38,7 +38,7 @@ struct Canvas {
                 .lPitch = pitch * static_cast<int>(sizeof(P)), .lpSurface = &At(0, 0),
                 .ddpfPixelFormat = {.dwRGBBitCount = 8 * sizeof(P)}};
     }
-    RAS_SURFACE View() { return {reinterpret_cast<uint16_t*>(&At(0, 0)), pitch, h}; }
+    RAS_SURFACE View() { return {.pixels = reinterpret_cast<uint16_t*>(&At(0, 0)), .pitch = pitch, .height = h, .width = w}; }
     // Every pixel outside the region still holds the guard value.
     bool GuardIntact() const {
         for (size_t i = 0; i < buf.size(); ++i)
@@ -52,8 +52,11 @@ struct Canvas {
     }
 };
 
-// A 16-bit view whose rows are exactly its width, with guard rows above and below.
-inline Canvas<uint16_t> RasCanvas(int w, int h, int guard_rows = 4) { return Canvas<uint16_t>(w, h, guard_rows, false); }
+// A 16-bit view whose rows are exactly its width, with guard rows above and below; or, padded,
+// with guard columns on both sides inside longer rows.
+inline Canvas<uint16_t> RasCanvas(int w, int h, int guard_rows = 4, bool padded = false) {
+    return Canvas<uint16_t>(w, h, guard_rows, padded);
+}
 
 // An off-screen surface of the given depth (8, 16 or 32 bits) on the current display.
 inline DDSurface* MakeDepthSurface(int w, int h, int bits) {

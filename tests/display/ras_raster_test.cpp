@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <random>
 
 #include "display/blt_frame.h"
@@ -97,6 +98,56 @@ TEST_P(Raster, HalfLevelAndMixOnEveryProcessorClass) {
                     }, "class " + std::to_string(cls) + " width " + std::to_string(w) + (mix ? " mix" : ""));
                 }
     EXPECT_EQ(RAS_MixBlt(Make(4, 4, 0), 10, 0, 3, 3, src, 0, 0, RAS_NO_KEY, 0), 0);  // clipped away
+}
+
+// Surfaces whose rows are longer than their width: every operation draws and clips within the width
+// and neither reads nor writes the padding (filled with a marker the references never produce).
+TEST_P(Raster, PaddedRowsAreNeitherDrawnNorRead) {
+    Start(6);
+    const auto fill_padding = [](DDSurface* s) {
+        for (int y = 0; y < s->Height(); ++y)
+            std::fill(s->Memory() + y * s->Pitch() + 2 * s->Width(), s->Memory() + (y + 1) * s->Pitch(), 0xA5);
+    };
+    const auto padding_intact = [](DDSurface* s) {
+        for (int y = 0; y < s->Height(); ++y)
+            for (int i = 2 * s->Width(); i < s->Pitch(); ++i)
+                if (s->Memory()[y * s->Pitch() + i] != 0xA5) return false;
+        return true;
+    };
+    DDSurface* src = Make(10, 4, 40);
+    ASSERT_GT(src->Pitch(), 20);
+    fill_padding(src);
+    const uint16_t colour = is565() ? 0xF81F : 0x7C1F;
+    using Want = std::function<uint16_t(int, int, uint16_t)>;
+    const auto from_src = [&](int dx) { return [=](int x, int y) { return support::PixelAt(src, x - dx, y); }; };
+    const struct {
+        const char* what;
+        std::function<void(DDSurface*)> draw;
+        Want want;
+    } cases[] = {
+        {"dim whole source moved left", [&](DDSurface* d) { RAS_DimBlt(d, -3, 0, src, nullptr, 31, RAS_NO_KEY); },
+         [&](int x, int y, uint16_t p) { return x < 6 ? ref::Dim(from_src(-3)(x, y), 31, is565()) : p; }},  // 7 wide: 3 pairs
+        {"dim whole source moved right", [&](DDSurface* d) { RAS_DimBlt(d, 2, 0, src, nullptr, 16, RAS_NO_KEY); },
+         [&](int x, int y, uint16_t p) { return x >= 2 ? ref::Dim(from_src(2)(x, y), 16, is565()) : p; }},
+        {"level blend past the right edge", [&](DDSurface* d) { RAS_AlphaBlt(d, 5, 0, 20, 4, src, 0, 0, 255, RAS_NO_KEY, 0); },
+         [&](int x, int y, uint16_t p) { return x >= 5 && x < 9 ? AlphaRef(p, from_src(5)(x, y), 255, is565()) : p; }},
+        {"mix reading past the source's width", [&](DDSurface* d) { RAS_MixBlt(d, 0, 0, 10, 4, src, 4, 0, RAS_NO_KEY, 0); },
+         [&](int x, int y, uint16_t p) { return x < 6 ? HalfRef(p, from_src(-4)(x, y), is565()) : p; }},
+        {"fill", [&](DDSurface* d) { RAS_FillRectAlpha(d, 0, 0, 100, 100, colour, 64); },
+         [&](int, int, uint16_t p) { return AlphaRef(p, colour, 64, is565()); }},
+        {"line along a row", [&](DDSurface* d) { RAS_Line(d, -50, 1, 50, 1, colour); },
+         [&](int x, int y, uint16_t p) { return y == 1 && x > 0 ? colour : p; }},
+        {"quad wider than the surface", [&](DDSurface* d) { RAS_TexQuad(d, 0, 0, 30, 0, 30, 3, 0, 3, src, 0, 0, 10, 4); },
+         nullptr},
+    };
+    for (const auto& c : cases) {
+        DDSurface* dst = Make(10, 4, 41);
+        fill_padding(dst);
+        const auto before = support::ReadSurface(dst);
+        c.draw(dst);
+        EXPECT_TRUE(padding_intact(dst)) << c.what;
+        if (c.want) ExpectPixels(dst, before, c.want, c.what);
+    }
 }
 
 TEST_P(Raster, BlendsClipToBothSurfaces) {
