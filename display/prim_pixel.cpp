@@ -48,28 +48,57 @@ void ClipEnd(int64_t& x, int64_t& y, double X, double Y, double m, int64_t w, in
     }
 }
 
-// An end point this far outside the surface after clipping belongs to a line that passes beside a
-// corner; a line that crosses the surface lands within rounding of its edge.
-constexpr int64_t kClipSlack = 2;
+bool OnSurface(int64_t x, int64_t y, int64_t w, int64_t h) { return x >= 0 && x < w && y >= 0 && y < h; }
 
-bool NearSurface(int64_t x, int64_t y, int64_t w, int64_t h) {
-    return x >= -kClipSlack && x < w + kClipSlack && y >= -kClipSlack && y < h + kClipSlack;
+// The line cut to the band of positions that round onto the surface (-0.5 up to the far edge less
+// a half), its ends then rounded onto the surface; false when no part of it lies in that band.
+bool CutToSurface(double X1, double Y1, double X2, double Y2, int64_t w, int64_t h, int64_t& x1, int64_t& y1,
+                  int64_t& x2, int64_t& y2) {
+    double t0 = 0, t1 = 1;
+    const double dx = X2 - X1, dy = Y2 - Y1;
+    // Each edge keeps the part of the line on the surface's side of it (p t <= q).
+    const double p[4] = {-dx, dx, -dy, dy};
+    const double q[4] = {X1 + 0.5, static_cast<double>(w) - 0.5 - X1, Y1 + 0.5, static_cast<double>(h) - 0.5 - Y1};
+    for (int i = 0; i < 4; ++i) {
+        if (p[i] == 0) {
+            if (q[i] < 0) return false;
+            continue;
+        }
+        const double t = q[i] / p[i];
+        if (p[i] < 0)
+            t0 = std::max(t0, t);
+        else
+            t1 = std::min(t1, t);
+    }
+    if (t0 > t1) return false;
+    const auto onto = [](double v, int64_t size) { return std::clamp<int64_t>(Fix(v), 0, size - 1); };
+    x1 = onto(X1 + t0 * dx, w), y1 = onto(Y1 + t0 * dy, h);
+    x2 = onto(X1 + t1 * dx, w), y2 = onto(Y1 + t1 * dy, h);
+    return true;
 }
 
+// The clip of the primitives, checked against the exact cut: its ends are kept where they lie on
+// the surface within a pixel of where the line really meets it. Elsewhere its rounding (an end one
+// row past an edge, or thrown across the surface by a steep slope) would lose a line that crosses
+// the surface or draw one that passes beside a corner, and the exact cut is used instead.
 int ClipLine(const DDSURFACEDESC2& d, int64_t& x1, int64_t& y1, int64_t& x2, int64_t& y2) {
     const int64_t w = Width(d), h = Height(d);
     if ((x1 < 0 && x2 < 0) || (x1 >= w && x2 >= w) || (y1 < 0 && y2 < 0) || (y1 >= h && y2 >= h)) return 0;
     const double X1 = static_cast<double>(x1), Y1 = static_cast<double>(y1);
     const double X2 = static_cast<double>(x2), Y2 = static_cast<double>(y2);
     const double m = (Y2 - Y1) / (X2 - X1);
-    ClipEnd(x1, y1, X1, Y1, m, w, h);
-    ClipEnd(x2, y2, X2, Y2, m, w, h);
-    return NearSurface(x1, y1, w, h) && NearSurface(x2, y2, w, h) ? 1 : 0;
+    int64_t a1 = x1, b1 = y1, a2 = x2, b2 = y2;
+    ClipEnd(a1, b1, X1, Y1, m, w, h);
+    ClipEnd(a2, b2, X2, Y2, m, w, h);
+    if (!CutToSurface(X1, Y1, X2, Y2, w, h, x1, y1, x2, y2)) return 0;
+    const auto close = [](int64_t a, int64_t b, int64_t x, int64_t y) { return std::abs(a - x) <= 1 && std::abs(b - y) <= 1; };
+    if (OnSurface(a1, b1, w, h) && OnSurface(a2, b2, w, h) && close(a1, b1, x1, y1) && close(a2, b2, x2, y2))
+        x1 = a1, y1 = b1, x2 = a2, y2 = b2;
+    return 1;
 }
 
 // Bresenham between clipped end points along the major axis (x when dx > dy, else y), from the end
-// with the smaller coordinate on it; every pixel is tested against the surface, since a line beside a
-// corner may keep an end point just outside.
+// with the smaller coordinate on it.
 template <int Bits>
 void DrawLine(const DDSURFACEDESC2& d, int64_t x1, int64_t y1, int64_t x2, int64_t y2, uint32_t c) {
     if (!ClipLine(d, x1, y1, x2, y2)) return;

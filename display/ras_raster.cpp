@@ -10,9 +10,6 @@
 #include "display/dd_display.h"
 #include "services/fil_util.h"
 
-#if defined(__x86_64__) || defined(__i386__)
-#include <cpuid.h>
-#endif
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -23,26 +20,11 @@ RasSpan RAS_SPAN_TABLE[RAS_SPAN_ROWS];
 
 // ---- processor class ----
 
-int PROC_ClassOf(int family, int mmx) {
-    if (family == 5) return mmx ? 3 : 1;
-    if (family == 6) return mmx ? 4 : 2;
-    return 0;
-}
-
-// The family is bits 8-11 of the identification instruction's leaf 1 and the 64-bit SIMD flag bit
-// 23 of its feature flags, read as they stand (a processor that reports family 15 there is of no
-// known class). Without the instruction (other architectures) the family counts as 0.
+// Every processor this runs on has 64-bit SIMD, and the picture must not depend on who made it:
+// the class is the highest on every machine, whatever its identification reports.
 int PROC_GetClass() {
-    int family = 0;
-    PROC_MMX = 0;
-#if defined(__x86_64__) || defined(__i386__)
-    unsigned a = 0, b = 0, c = 0, d = 0;
-    if (__get_cpuid(1, &a, &b, &c, &d)) {
-        family = static_cast<int>((a >> 8) & 15);
-        PROC_MMX = static_cast<uint8_t>((d >> 23) & 1);
-    }
-#endif
-    PROC_CLASS = PROC_ClassOf(family, PROC_MMX);
+    PROC_MMX = 1;
+    PROC_CLASS = 4;
     return PROC_CLASS;
 }
 

@@ -16,7 +16,7 @@ struct RAS_SURFACE {
     int32_t width = 0;   // pixels of a row that belong to the picture
 };
 
-// Processor class 0-4, set once at start-up (tests may set it directly).
+// Processor class 0-4, set once at start-up (tests set it directly).
 extern int32_t PROC_CLASS;
 extern uint8_t PROC_MMX;
 
@@ -28,9 +28,8 @@ constexpr int RAS_SPAN_ROWS = 480;
 using RasSpan = TexSpan;
 extern RasSpan RAS_SPAN_TABLE[RAS_SPAN_ROWS];
 
-// The class of a processor of that family with or without 64-bit SIMD (family 5: 1, or 3 with it;
-// family 6: 2, or 4 with it; any other: 0).
-int PROC_ClassOf(int family, int mmx);
+// Class 4, a processor with 64-bit SIMD, on every machine; the blends take the class from
+// PROC_CLASS, which tests set to each class in turn.
 int PROC_GetClass();
 
 // ---- lock wrappers ----

@@ -1,8 +1,10 @@
 // Pixel, span and line primitives: clipping at every depth against guards, lock wrappers, depth dispatch.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdlib>
 #include <random>
+#include <set>
 #include <tuple>
 
 #include "display/prim_pixel.h"
@@ -91,6 +93,79 @@ TEST(PrimLine, OnSurfaceLinesHaveBothEndsAndOnePixelPerMajorStep) {
     c.Clear(0);
     PRIM_Line16(c.Desc(), 4, 1, 0, 0, 1);
     for (int x = 0; x <= 4; ++x) EXPECT_EQ(c.At(x, x <= 2 ? 0 : 1), 1) << x;
+}
+
+// The line drawing of the primitives on unclipped ends, keeping the pixels that land on the surface
+// (all of them with w = 0).
+std::set<std::pair<int, int>> ReferenceLine(int64_t x1, int64_t y1, int64_t x2, int64_t y2, int w, int h) {
+    std::set<std::pair<int, int>> out;
+    const bool x_major = std::abs(x2 - x1) > std::abs(y2 - y1);
+    int64_t a1 = x_major ? x1 : y1, b1 = x_major ? y1 : x1, a2 = x_major ? x2 : y2, b2 = x_major ? y2 : x2;
+    if (a1 > a2) std::swap(a1, a2), std::swap(b1, b2);
+    const int64_t major = a2 - a1, minor = std::abs(b2 - b1), step = b2 > b1 ? 1 : -1;
+    for (int64_t a = a1, b = b1, e = major >> 1;; ++a) {
+        const int64_t x = x_major ? a : b, y = x_major ? b : a;
+        if (w == 0 || (x >= 0 && x < w && y >= 0 && y < h)) out.insert({int(x), int(y)});
+        if (a == a2) break;
+        if ((e -= minor) < 0) e += major, b += step;
+    }
+    return out;
+}
+
+std::set<std::pair<int, int>> Drawn(Canvas<uint16_t>& c) {
+    std::set<std::pair<int, int>> out;
+    for (int y = 0; y < c.h; ++y)
+        for (int x = 0; x < c.w; ++x)
+            if (c.At(x, y)) out.insert({x, y});
+    return out;
+}
+
+// Lines that run along an edge, one row or column from it, with ends far outside: each keeps the
+// visible part of its edge row or column (rounding put the clipped end one row past the edge once,
+// and the whole line vanished).
+TEST(PrimLine, LinesAlongEachEdgeKeepTheirVisiblePixels) {
+    Canvas<uint16_t> c(640, 640, 2);
+    const std::array<int, 4> lines[] = {{1253, 640, -1426, 638}, {1253, -1, -1426, 1}, {640, 1253, 638, -1426}, {-1, 1253, 1, -1426}};
+    for (const auto& [x1, y1, x2, y2] : lines) {
+        c.Clear(0);
+        PRIM_Line16(c.Desc(), x1, y1, x2, y2, 1);
+        const auto drawn = Drawn(c), want = ReferenceLine(x1, y1, x2, y2, 640, 640);
+        EXPECT_NEAR(double(drawn.size()), double(want.size()), 2) << x1 << "," << y1;
+        EXPECT_GE(drawn.size(), 580u) << x1 << "," << y1;
+        for (auto [x, y] : drawn) ASSERT_TRUE(x == 0 || x == 639 || y == 0 || y == 639) << x << "," << y;
+        EXPECT_TRUE(c.GuardIntact());
+    }
+    // 640 x 480, the line the fault was found with: about 584 pixels of the bottom row.
+    Canvas<uint16_t> screen(640, 480, 2);
+    PRIM_Line16(screen.Desc(), 1253, 480, -1426, 478, 1);
+    const auto drawn = Drawn(screen);
+    EXPECT_TRUE(drawn.size() == 584u && drawn.begin()->second == 479 && drawn.rbegin()->second == 479) << drawn.size();
+}
+
+// Any line with ends around the surface draws the pixels the unclipped line puts on it, give or
+// take the rounding of its two clipped ends (each drawn pixel next to one of the whole line's); one
+// that passes beside a corner draws nothing.
+TEST(PrimLine, ClippedLinesDrawWhatTheWholeLineShows) {
+    std::mt19937 rng(13);
+    Canvas<uint16_t> c(64, 48, 2);
+    for (int i = 0; i < 4000; ++i) {
+        const int x1 = int(rng() % 600) - 268, y1 = int(rng() % 600) - 276, x2 = int(rng() % 600) - 268, y2 = int(rng() % 600) - 276;
+        c.Clear(0);
+        PRIM_Line16(c.Desc(), x1, y1, x2, y2, 1);
+        const auto drawn = Drawn(c), want = ReferenceLine(x1, y1, x2, y2, 64, 48), whole = ReferenceLine(x1, y1, x2, y2, 0, 0);
+        ASSERT_NEAR(double(drawn.size()), double(want.size()), 2) << x1 << "," << y1 << " " << x2 << "," << y2;
+        for (auto [x, y] : drawn) {
+            bool near = false;
+            for (int dy = -1; dy <= 1; ++dy)
+                for (int dx = -1; dx <= 1; ++dx) near = near || whole.count({x + dx, y + dy});
+            ASSERT_TRUE(near) << x1 << "," << y1 << " " << x2 << "," << y2 << " at " << x << "," << y;
+        }
+    }
+    for (const auto& [x1, y1, x2, y2] : {std::array{-10, 5, 5, -10}, {74, 40, 60, 54}, {-20, 40, 5, 60}, {70, -1, 63, -8}}) {
+        c.Clear(0);
+        PRIM_Line16(c.Desc(), x1, y1, x2, y2, 1);
+        EXPECT_EQ(c.Count(1), 0) << x1 << "," << y1;
+    }
 }
 
 TEST(PrimLine, LinesPastCornersNeverLeaveTheSurface) {

@@ -314,11 +314,13 @@ TEST_P(Raster, FailedLocksDrawNothingAndLeaveNothingLocked) {
 INSTANTIATE_TEST_SUITE_P(Layouts, Raster, ::testing::Values(true, false),
                          [](const auto& info) { return info.param ? "565" : "555"; });
 
-TEST(ProcessorClass, FamilyAndSimdGiveTheClass) {
-    const int want[][3] = {{5, 0, 1}, {5, 1, 3}, {6, 0, 2}, {6, 1, 4}, {4, 1, 0}, {15, 1, 0}, {0, 0, 0}};
-    for (const auto& w : want) EXPECT_EQ(PROC_ClassOf(w[0], w[1]), w[2]) << w[0] << " " << w[1];
-    const int32_t saved = PROC_CLASS, c = PROC_GetClass();
-    EXPECT_TRUE(c == PROC_CLASS && c == PROC_ClassOf(c == 0 ? 0 : (c & 1 ? 5 : 6), PROC_MMX)) << c;
+// The same class on every machine, so the odd last column of a level-128 blend never depends on
+// the processor's maker; the blends themselves are checked at every class above.
+TEST(ProcessorClass, EveryMachineIsClassFour) {
+    const int32_t saved = PROC_CLASS;
+    PROC_CLASS = 0;
+    EXPECT_EQ(PROC_GetClass(), 4);
+    EXPECT_TRUE(PROC_CLASS == 4 && PROC_MMX == 1);
     PROC_CLASS = saved;
 }
 }  // namespace
