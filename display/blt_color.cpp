@@ -33,15 +33,18 @@ struct BrightenOp {
     void Pixel(uint16_t* d, uint16_t s, int) const { *d = blt::AddPixel<Is565>(s, Is565 ? g565 : g555); }
 };
 
-// Grey darkening by 31 - level or lightening by an amount, both held to 1-30.
+// Grey darkening or lightening by an amount. The formula holds for any amount (the grey word keeps
+// only its channel bits), so none is clamped.
 template <template <bool> class Op, class Where>
-int GreyBlit(DDSurface* dst, Where where, DDSurface* src, const RECT* src_rect, int32_t amount, uint32_t flip,
+int GreyBlit(DDSurface* dst, Where where, DDSurface* src, const RECT* src_rect, uint32_t amount, uint32_t flip,
              int32_t keyed) {
-    const uint32_t l = static_cast<uint32_t>(std::clamp(amount, 1, 30));
-    blt::Blit<Op>(dst, where, src, src_rect, flip, keyed, Order::DescribeFirst, GreyWord<false>(l),
-                  GreyWord<true>(l));
+    blt::Blit<Op>(dst, where, src, src_rect, flip, keyed, Order::DescribeFirst, GreyWord<false>(amount),
+                  GreyWord<true>(amount));
     return 0;
 }
+
+// 31 - level, worked as the machine's 32-bit arithmetic does for any level.
+uint32_t DarkAmount(int32_t level) { return 31u - static_cast<uint32_t>(level); }
 
 // The 32-entry recolouring row of a tint level (0-62, clamped): toward black from row d = 0,
 // toward white from row d = 31.
@@ -87,9 +90,9 @@ int BrightnessBlit(DDSurface* dst, Where where, DDSurface* src, const RECT* src_
     else if (table)
         TintBlit(dst, where, src, src_rect, level, level, level, flip, keyed, table_order);
     else if (level < 31)
-        GreyBlit<DarkenOp>(dst, where, src, src_rect, 31 - level, flip, keyed);
+        GreyBlit<DarkenOp>(dst, where, src, src_rect, DarkAmount(level), flip, keyed);
     else
-        GreyBlit<BrightenOp>(dst, where, src, src_rect, level - 31, flip, keyed);
+        GreyBlit<BrightenOp>(dst, where, src, src_rect, static_cast<uint32_t>(level - 31), flip, keyed);
     return 0;
 }
 }  // namespace
@@ -97,22 +100,22 @@ int BrightnessBlit(DDSurface* dst, Where where, DDSurface* src, const RECT* src_
 // ---------------- grey darkening and lightening ----------------
 int BLT_Darken(DDSurface* dst, int32_t x, int32_t y, DDSurface* src, const RECT* src_rect, int32_t level,
                uint32_t flip, int32_t keyed) {
-    return GreyBlit<DarkenOp>(dst, At{x, y}, src, src_rect, 31 - std::clamp(level, 1, 30), flip, keyed);
+    return GreyBlit<DarkenOp>(dst, At{x, y}, src, src_rect, DarkAmount(level), flip, keyed);
 }
 
 int BLT_Brighten(DDSurface* dst, int32_t x, int32_t y, DDSurface* src, const RECT* src_rect, int32_t amount,
                  uint32_t flip, int32_t keyed) {
-    return GreyBlit<BrightenOp>(dst, At{x, y}, src, src_rect, amount, flip, keyed);
+    return GreyBlit<BrightenOp>(dst, At{x, y}, src, src_rect, static_cast<uint32_t>(amount), flip, keyed);
 }
 
 int BLT_DarkenStretch(DDSurface* dst, RECT* dst_rect, DDSurface* src, const RECT* src_rect, int32_t level,
                       uint32_t flip, int32_t keyed) {
-    return GreyBlit<DarkenOp>(dst, dst_rect, src, src_rect, 31 - std::clamp(level, 1, 30), flip, keyed);
+    return GreyBlit<DarkenOp>(dst, dst_rect, src, src_rect, DarkAmount(level), flip, keyed);
 }
 
 int BLT_BrightenStretch(DDSurface* dst, RECT* dst_rect, DDSurface* src, const RECT* src_rect, int32_t amount,
                         uint32_t flip, int32_t keyed) {
-    return GreyBlit<BrightenOp>(dst, dst_rect, src, src_rect, amount, flip, keyed);
+    return GreyBlit<BrightenOp>(dst, dst_rect, src, src_rect, static_cast<uint32_t>(amount), flip, keyed);
 }
 
 // ---------------- brightness dispatch ----------------

@@ -11,8 +11,8 @@ int BLT_Brightness(DDSurface* dst, int32_t x, int32_t y, DDSurface* src, const R
                    uint32_t flip, int32_t keyed);
 int BLT_BrightnessStretch(DDSurface* dst, RECT* dst_rect, DDSurface* src, const RECT* src_rect, int32_t level,
                           uint32_t flip, int32_t keyed);
-// Grey darkening by 31 - level (level 1-30) and lightening by an amount of 1-30; values outside
-// those ranges are clamped to them.
+// Grey darkening by 31 - level (the dispatch passes levels 1-30) and lightening by an amount (it
+// passes 1-30); any other value gives the formula's own result, as no table is read.
 int BLT_Darken(DDSurface* dst, int32_t x, int32_t y, DDSurface* src, const RECT* src_rect, int32_t level,
                uint32_t flip, int32_t keyed);
 int BLT_Brighten(DDSurface* dst, int32_t x, int32_t y, DDSurface* src, const RECT* src_rect, int32_t amount,

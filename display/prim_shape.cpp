@@ -2,6 +2,9 @@
 #include "display/prim_shape.h"
 
 #include <algorithm>
+#include <cmath>
+#include <utility>
+#include <vector>
 
 #include "display/prim_pixel.h"
 #include "services/mth_math.h"
@@ -44,12 +47,30 @@ void FillBox(const DDSURFACEDESC2& d, int64_t x1, int64_t y1, int64_t x2, int64_
     for (int64_t y = y1; y <= y2; ++y) HSpan<Bits>(d, x1, x2, y, c);
 }
 
-// The midpoint circle of radius r, first octant: step(x, y) at every point, and cap(x, y) (with y
-// already advanced) whenever x is about to shrink.
+// ---- the midpoint walk ----
+//
+// The circle of radius r, first octant: x = r, y = 0, e = r; at every step (x, y), then e -= 2y - 1,
+// y += 1, and when e < 0 a cap (x, y) before e += 2x - 2, x -= 1; while x >= y. Its state is known in
+// closed form, so a walk can start at any step: after the steps before row y, x is the largest value
+// with x^2 - x <= r^2 - y^2 + 2y (never above r) and e = r^2 - x^2 - y^2 + x + 2y.
+
+using Wide = __int128;
+
+int64_t MidpointX(int64_t r, int64_t y) {
+    const Wide c = Wide(r) * r - Wide(y) * y + 2 * Wide(y);
+    if (c < 0) return 0;
+    int64_t x = static_cast<int64_t>((1 + sqrtl(static_cast<long double>(1 + 4 * c))) / 2);
+    while (x > 0 && Wide(x) * x - x > c) --x;
+    while (Wide(x + 1) * (x + 1) - (x + 1) <= c) ++x;
+    return std::min(x, r);
+}
+
+// Steps y0..y1 of the walk (fewer when it ends first).
 template <class Step, class Cap>
-void Midpoint(int64_t r, Step step, Cap cap) {
-    int64_t x = r, y = 0, e = r;
-    while (x >= y) {
+void MidpointSteps(int64_t r, int64_t y0, int64_t y1, Step step, Cap cap) {
+    int64_t x = MidpointX(r, y0), y = y0;
+    int64_t e = static_cast<int64_t>(Wide(r) * r - Wide(x) * x - Wide(y) * y + x + 2 * Wide(y));
+    while (x >= y && y <= y1) {
         step(x, y);
         e -= 2 * y - 1;
         ++y;
@@ -58,6 +79,85 @@ void Midpoint(int64_t r, Step step, Cap cap) {
             e += 2 * x - 2;
             --x;
         }
+    }
+}
+
+// The smallest of 0..n with pred true, pred being false and then true.
+template <class Pred>
+int64_t FirstTrue(int64_t n, Pred pred) {
+    int64_t lo = 0, hi = n;
+    while (lo < hi) {
+        const int64_t mid = lo + (hi - lo) / 2;
+        if (pred(mid))
+            hi = mid;
+        else
+            lo = mid + 1;
+    }
+    return lo;
+}
+
+// A distance from the centre that a step draws at: its x (shrinking as the walk goes on) or its y
+// (growing), scaled by num / den.
+struct Reach {
+    bool by_x;
+    int64_t num, den;
+    int64_t At(int64_t r, int64_t y) const { return static_cast<int64_t>(Wide(by_x ? MidpointX(r, y) : y) * num / den); }
+};
+
+using Steps = std::pair<int64_t, int64_t>;  // first and last step, empty when first > last
+
+// The steps 0..n-1 whose reach lies in lo..hi.
+Steps Within(const Reach& a, int64_t r, int64_t n, int64_t lo, int64_t hi) {
+    if (a.by_x)
+        return {FirstTrue(n, [&](int64_t y) { return a.At(r, y) <= hi; }),
+                FirstTrue(n, [&](int64_t y) { return a.At(r, y) < lo; }) - 1};
+    return {FirstTrue(n, [&](int64_t y) { return a.At(r, y) >= lo; }), FirstTrue(n, [&](int64_t y) { return a.At(r, y) > hi; }) - 1};
+}
+
+// What a shape draws at each step, for finding the steps that can reach the surface: at (x, y) it
+// draws around (cx, cy) at horizontal reach h and vertical reach v (points at cx +- h, or the span
+// between them), once with h from x and v from y, once with h from y and v from x.
+struct Shape {
+    int64_t cx, cy, r;
+    int64_t h_num, h_den, v_num, v_den;
+    bool spans;
+};
+
+// Walks below this radius are short enough to take whole.
+constexpr int64_t kShortWalk = 512;
+
+// Runs the walk over the steps that can draw on the surface only; start(y) comes before each stretch
+// of steps that resumes the walk at step y.
+template <class Step, class Cap, class Start>
+void WalkVisible(const DDSURFACEDESC2& d, const Shape& s, Step step, Cap cap, Start start) {
+    if (s.r < kShortWalk) {
+        start(0);
+        MidpointSteps(s.r, 0, s.r, step, cap);
+        return;
+    }
+    const int64_t n = FirstTrue(s.r + 1, [&](int64_t y) { return MidpointX(s.r, y) < y; });
+    const int64_t w = Width(d), h = Height(d);
+    std::vector<Steps> runs;
+    for (bool h_by_x : {true, false}) {
+        const Reach across{h_by_x, s.h_num, s.h_den}, down{!h_by_x, s.v_num, s.v_den};
+        // Rows cy + v and cy - v.
+        for (Steps rows : {Within(down, s.r, n, -s.cy, h - 1 - s.cy), Within(down, s.r, n, s.cy - h + 1, s.cy)}) {
+            if (rows.first > rows.second) continue;
+            // Columns: a span reaches the surface when it is wide enough; points at cx + h and cx - h.
+            const Steps spans = Within(across, s.r, n, std::max(s.cx - (w - 1), -s.cx), INT64_MAX);
+            const Steps right = Within(across, s.r, n, -s.cx, w - 1 - s.cx), left = Within(across, s.r, n, s.cx - w + 1, s.cx);
+            for (Steps cols : s.spans ? std::vector<Steps>{spans} : std::vector<Steps>{right, left}) {
+                const Steps both{std::max(rows.first, cols.first), std::min(rows.second, cols.second)};
+                if (both.first <= both.second) runs.push_back(both);
+            }
+        }
+    }
+    std::sort(runs.begin(), runs.end());
+    for (size_t i = 0; i < runs.size();) {
+        Steps run = runs[i];
+        for (++i; i < runs.size() && runs[i].first <= run.second + 1; ++i) run.second = std::max(run.second, runs[i].second);
+        start(run.first);
+        MidpointSteps(s.r, run.first, run.second, step, cap);
     }
 }
 
@@ -78,92 +178,110 @@ void Span2(const DDSURFACEDESC2& d, int64_t cx, int64_t cy, int64_t a, int64_t b
 }
 
 const auto kNoCap = [](int64_t, int64_t) {};
+const auto kNoStart = [](int64_t) {};
 
 template <int Bits>
 void Circle(const DDSURFACEDESC2& d, int64_t cx, int64_t cy, int64_t r, uint32_t c) {
     if (r < 0 || BoxMisses(d, cx - r, cy - r, cx + r, cy + r)) return;
-    Midpoint(
-        r,
+    WalkVisible(
+        d, Shape{cx, cy, r, 1, 1, 1, 1, false},
         [&](int64_t x, int64_t y) {
             Put4<Bits>(d, cx, cy, x, y, c);
             Put4<Bits>(d, cx, cy, y, x, c);
         },
-        kNoCap);
+        kNoCap, kNoStart);
 }
 
 template <int Bits>
 void Disc(const DDSURFACEDESC2& d, int64_t cx, int64_t cy, int64_t r, uint32_t c) {
     if (r < 0 || BoxMisses(d, cx - r, cy - r, cx + r, cy + r)) return;
-    Midpoint(
-        r, [&](int64_t x, int64_t y) { Span2<Bits>(d, cx, cy, x, y, c); },
-        [&](int64_t x, int64_t y) { Span2<Bits>(d, cx, cy, y - 1, x, c); });
+    WalkVisible(
+        d, Shape{cx, cy, r, 1, 1, 1, 1, true}, [&](int64_t x, int64_t y) { Span2<Bits>(d, cx, cy, x, y, c); },
+        [&](int64_t x, int64_t y) { Span2<Bits>(d, cx, cy, y - 1, x, c); }, kNoStart);
 }
 
-// Both ellipses divide by the larger radius: a negative radius draws nothing, two zero radii draw
-// the centre alone. True when that (or a box off the surface) settles the call.
+// Both ellipses walk a circle of the larger radius and divide by it. One negative radius draws as
+// its absolute value (the scaled offsets are mirrored anyway), two negative ones draw nothing, and
+// two zero radii, whose division has no divisor, draw the centre. True when that (or a box off the
+// surface) settles the call.
 template <int Bits>
-bool EllipseSettled(const DDSURFACEDESC2& d, int64_t cx, int64_t cy, int64_t rx, int64_t ry, uint32_t c) {
+bool EllipseSettled(const DDSURFACEDESC2& d, int64_t cx, int64_t cy, int64_t& rx, int64_t& ry, uint32_t c) {
+    if (rx < 0 && ry < 0) return true;
+    rx = rx < 0 ? -rx : rx;
+    ry = ry < 0 ? -ry : ry;
     if (rx == 0 && ry == 0) Put<Bits>(d, cx, cy, c);
-    return rx < 0 || ry < 0 || (rx == 0 && ry == 0) || BoxMisses(d, cx - rx, cy - ry, cx + rx, cy + ry);
+    return (rx == 0 && ry == 0) || BoxMisses(d, cx - rx, cy - ry, cx + rx, cy + ry);
+}
+
+// The walk of an ellipse: the circle of the larger radius, the other axis scaled by ry / rx or rx / ry.
+Shape EllipseShape(int64_t cx, int64_t cy, int64_t rx, int64_t ry, bool spans) {
+    return ry < rx ? Shape{cx, cy, rx, 1, 1, ry, rx, spans} : Shape{cx, cy, ry, rx, ry, 1, 1, spans};
 }
 
 template <int Bits>
 void Ellipse(const DDSURFACEDESC2& d, int64_t cx, int64_t cy, int64_t rx, int64_t ry, uint32_t c) {
     if (EllipseSettled<Bits>(d, cx, cy, rx, ry, c)) return;
+    const Shape shape = EllipseShape(cx, cy, rx, ry, false);
     if (ry < rx) {
-        Midpoint(
-            rx,
+        WalkVisible(
+            d, shape,
             [&](int64_t x, int64_t y) {
                 Put4<Bits>(d, cx, cy, x, y * ry / rx, c);
                 Put4<Bits>(d, cx, cy, y, x * ry / rx, c);
             },
-            kNoCap);
+            kNoCap, kNoStart);
     } else {
-        Midpoint(
-            ry,
+        WalkVisible(
+            d, shape,
             [&](int64_t x, int64_t y) {
                 Put4<Bits>(d, cx, cy, x * rx / ry, y, c);
                 Put4<Bits>(d, cx, cy, y * rx / ry, x, c);
             },
-            kNoCap);
+            kNoCap, kNoStart);
     }
 }
 
 template <int Bits>
 void FillEllipse(const DDSURFACEDESC2& d, int64_t cx, int64_t cy, int64_t rx, int64_t ry, uint32_t c) {
     if (EllipseSettled<Bits>(d, cx, cy, rx, ry, c)) return;
+    const Shape shape = EllipseShape(cx, cy, rx, ry, true);
     if (ry < rx) {
-        // The 16-bit member draws a cap row only when its scaled row differs from the last one
-        // drawn; the other depths draw every cap span.
+        // The 16-bit member draws a cap row only when its scaled row differs from the last cap's;
+        // the other depths draw every cap span. A walk resumed at step y had its last cap where x
+        // last shrank, from MidpointX(y) + 1.
         int64_t last_cap = -9999;
-        Midpoint(
-            rx, [&](int64_t x, int64_t y) { Span2<Bits>(d, cx, cy, x, y * ry / rx, c); },
+        WalkVisible(
+            d, shape, [&](int64_t x, int64_t y) { Span2<Bits>(d, cx, cy, x, y * ry / rx, c); },
             [&](int64_t x, int64_t y) {
                 const int64_t s = x * ry / rx;
                 if (Bits == 16 && s == last_cap) return;
                 Span2<Bits>(d, cx, cy, y - 1, s, c);
                 last_cap = s;
+            },
+            [&](int64_t y) {
+                const int64_t x = MidpointX(rx, y);
+                last_cap = x < rx ? (x + 1) * ry / rx : -9999;
             });
     } else {
-        Midpoint(
-            ry, [&](int64_t x, int64_t y) { Span2<Bits>(d, cx, cy, x * rx / ry, y, c); },
-            [&](int64_t x, int64_t y) { Span2<Bits>(d, cx, cy, (y - 1) * rx / ry, x, c); });
+        WalkVisible(
+            d, shape, [&](int64_t x, int64_t y) { Span2<Bits>(d, cx, cy, x * rx / ry, y, c); },
+            [&](int64_t x, int64_t y) { Span2<Bits>(d, cx, cy, (y - 1) * rx / ry, x, c); }, kNoStart);
     }
 }
 
-// The colour-key value of the program's surfaces is black, so the skip value is 0 at every depth.
-constexpr uint32_t kSkipValue = 0;
-
+// The pattern fill leaves pixels equal to the surface's own source colour key, at the pixel's width
+// (0 for a surface without a key).
 template <int Bits>
 void PatternBox(const DDSURFACEDESC2& d, int64_t x1, int64_t y1, int64_t x2, int64_t y2, uint32_t c, int32_t skip,
                 const uint8_t* pattern) {
     if (!pattern || !ClampBox(d, x1, y1, x2, y2)) return;
+    const auto skip_value = static_cast<Pix<Bits>>(d.ddckCKSrcBlt.dwColorSpaceLowValue);
     for (int64_t y = y1; y <= y2; ++y) {
         const uint8_t bits = pattern[(y - y1) & 7];
         Pix<Bits>* p = At<Bits>(d, x1, y);
         for (int64_t x = x1; x <= x2; ++x, ++p) {
             if (!(bits & (0x80 >> ((x - x1) & 7)))) continue;
-            if (skip && *p == static_cast<Pix<Bits>>(kSkipValue)) continue;
+            if (skip && *p == skip_value) continue;
             *p = static_cast<Pix<Bits>>(c);
         }
     }

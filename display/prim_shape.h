@@ -19,18 +19,19 @@ extern PrimSpan PRIM_SPAN_TABLE[PRIM_SPAN_ROWS];
 PRIM_DECLARE(Box, int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t colour)
 // Filled rectangle, corners included; nothing when x2 < x1 or y2 < y1.
 PRIM_DECLARE(FillBox, int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t colour)
-// Circle outline (midpoint); radius 0 is the centre, a negative radius nothing.
+// Circle outline (midpoint); radius 0 is the centre, a negative radius nothing. Circles and
+// ellipses walk only the steps of their outline that can reach the surface.
 PRIM_DECLARE(Circle, int32_t cx, int32_t cy, int32_t r, uint32_t colour)
 // Filled circle.
 PRIM_DECLARE(Disc, int32_t cx, int32_t cy, int32_t r, uint32_t colour)
-// Ellipse outline: a circle of the larger radius with the other axis scaled. Both radii 0 draw the
-// centre; a negative radius draws nothing.
+// Ellipse outline: a circle of the larger radius with the other axis scaled. One negative radius
+// draws as its absolute value, two draw nothing; both radii 0 draw the centre.
 PRIM_DECLARE(Ellipse, int32_t cx, int32_t cy, int32_t rx, int32_t ry, uint32_t colour)
 // Filled ellipse, the same rules. The 16-bit member leaves out a cap row whose scaled row repeats
 // the last one; the other depths draw every cap row.
 PRIM_DECLARE(FillEllipse, int32_t cx, int32_t cy, int32_t rx, int32_t ry, uint32_t colour)
 // 8 x 8 one-bit pattern (byte per row, bit 7 leftmost) anchored at the clipped top-left pixel;
-// with skip nonzero, pixels holding the colour-key value 0 keep their value.
+// with skip nonzero, pixels holding the descriptor's source colour key keep their value.
 PRIM_DECLARE(PatternBox, int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t colour, int32_t skip,
              const uint8_t* pattern)
 

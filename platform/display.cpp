@@ -334,6 +334,8 @@ HRESULT DDSurface::GetSurfaceDesc(DDSURFACEDESC2* desc) const {
     desc->ddpfPixelFormat = format_;
     desc->dwCaps = caps_;
     desc->lpSurface = nullptr;
+    desc->ddckCKSrcBlt = has_key_ ? DDCOLORKEY{key_, key_} : DDCOLORKEY{};
+    if (has_key_) desc->dwFlags |= DDSD_CKSRCBLT;
     return DD_OK;
 }
 

@@ -41,6 +41,7 @@ constexpr uint32_t DDSD_WIDTH = 0x4;
 constexpr uint32_t DDSD_PITCH = 0x8;
 constexpr uint32_t DDSD_BACKBUFFERCOUNT = 0x20;
 constexpr uint32_t DDSD_PIXELFORMAT = 0x1000;
+constexpr uint32_t DDSD_CKSRCBLT = 0x10000;
 
 constexpr uint32_t DDSCAPS_BACKBUFFER = 0x4;
 constexpr uint32_t DDSCAPS_COMPLEX = 0x8;
@@ -49,6 +50,11 @@ constexpr uint32_t DDSCAPS_OFFSCREENPLAIN = 0x40;
 constexpr uint32_t DDSCAPS_PRIMARYSURFACE = 0x200;
 constexpr uint32_t DDSCAPS_SYSTEMMEMORY = 0x800;
 constexpr uint32_t DDSCAPS_VIDEOMEMORY = 0x4000;
+
+struct DDCOLORKEY {
+    uint32_t dwColorSpaceLowValue = 0;
+    uint32_t dwColorSpaceHighValue = 0;
+};
 
 struct DDPIXELFORMAT {
     uint32_t dwRGBBitCount = 0;
@@ -67,6 +73,7 @@ struct DDSURFACEDESC2 {
     void* lpSurface = nullptr;  // valid only while locked
     DDPIXELFORMAT ddpfPixelFormat;
     uint32_t dwCaps = 0;
+    DDCOLORKEY ddckCKSrcBlt;  // the source colour key, when dwFlags has DDSD_CKSRCBLT
 };
 
 // ---- blits ----
@@ -86,11 +93,6 @@ struct DDBLTFX {
     uint32_t dwSize = 0;  // 100
     uint32_t dwDDFX = 0;
     uint32_t dwFillColor = 0;
-};
-
-struct DDCOLORKEY {
-    uint32_t dwColorSpaceLowValue = 0;
-    uint32_t dwColorSpaceHighValue = 0;
 };
 
 // ---- cooperative levels and palettes ----

@@ -43,17 +43,24 @@ inline uint16_t Whiten(uint16_t s, int level, bool is565) {
     const Rgb c = Split(s, is565);
     return Join(Rgb{c.r + (31 - c.r) * level / 32, c.g + ((is565 ? 63 : 31) - c.g) * level / 32, c.b + (31 - c.b) * level / 32, false}, is565);
 }
-// Grey darkening by amount L: each channel's borrow passes to the one above (565 green moves by 2L).
-inline uint16_t Darken(uint16_t s, int L, bool is565) {
-    const Rgb c = Split(s, is565);
-    const int gl = L & 30, b = c.b - gl, g = (c.g | 1) - (is565 ? 2 * L : gl) - (b < 0), r = (c.r | 1) - gl - (g < 0);
+// What the grey word of amount L takes from each channel: the bits of L (and of its copies shifted
+// to the green and red places) that fall in the channel, its lowest bit left out.
+inline Rgb GreyAmounts(uint32_t L, bool is565) {
+    const uint32_t word = is565 ? (L | L << 6 | L << 11) : (L | L << 5 | L << 10);
+    const Rgb a = Split(static_cast<uint16_t>(word), is565);
+    return Rgb{a.r & 30, a.g & (is565 ? 62 : 30), a.b & 30, false};
+}
+// Grey darkening by amount L: each channel's borrow passes to the one above.
+inline uint16_t Darken(uint16_t s, uint32_t L, bool is565) {
+    const Rgb c = Split(s, is565), a = GreyAmounts(L, is565);
+    const int b = c.b - a.b, g = (c.g | 1) - a.g - (b < 0), r = (c.r | 1) - a.r - (g < 0);
     return Join(Rgb{std::max(r, 0), g >= 0 ? g : is565 && b >= 0 ? 1 : 0, std::max(b, 0), r >= 0}, is565);
 }
 // Grey lightening by amount L: even channels capped at 30 (565 green at 62).
-inline uint16_t Brighten(uint16_t s, int L, bool is565) {
-    const Rgb c = Split(s, is565);
-    const int gl = L & 30, g = is565 ? std::min(62, (c.g & 62) + 2 * L) : std::min(30, (c.g & 30) + gl);
-    return Join(Rgb{std::min(30, (c.r & 30) + gl), g, std::min(30, (c.b & 30) + gl), false}, is565);
+inline uint16_t Brighten(uint16_t s, uint32_t L, bool is565) {
+    const Rgb c = Split(s, is565), a = GreyAmounts(L, is565);
+    const int g = is565 ? std::min(62, (c.g & 62) + a.g) : std::min(30, (c.g & 30) + a.g);
+    return Join(Rgb{std::min(30, (c.r & 30) + a.r), g, std::min(30, (c.b & 30) + a.b), false}, is565);
 }
 // One channel through a tint level 0-62.
 inline int Tint(int c, int v) {

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cmath>
+#include <cstring>
 #include <random>
 
 #include "display/blt_frame.h"
@@ -68,20 +69,90 @@ TEST(PrimCircle, OutlineDiscAndRoundEllipseProperties) {
     for (int i = 0; i < 400; ++i) ASSERT_EQ(part.At(i % 20, i / 20), whole.At(i % 20 + 30, i / 20 + 30));
 }
 
-// Zero larger radius: the centre; a negative radius: nothing; zero smaller radius: the larger diameter.
-TEST(PrimEllipse, DegenerateRadii) {
-    Canvas<uint16_t> c(21, 21);
+// Zero radii: the centre; zero smaller radius: the larger diameter; one negative radius: the
+// ellipse of its absolute value (also against a zero radius); two negative radii: nothing.
+TEST(PrimEllipse, DegenerateAndNegativeRadii) {
+    Canvas<uint16_t> c(21, 21), want(21, 21);
     PRIM_Ellipse16(c.Desc(), 10, 10, 0, 0, 1), PRIM_FillEllipse16(c.Desc(), 10, 10, 0, 0, 2);
     EXPECT_TRUE(c.Count(2) == 1 && c.At(10, 10) == 2);
     c.Clear(0);
-    PRIM_Ellipse16(c.Desc(), 10, 10, -1, 5, 1), PRIM_Ellipse16(c.Desc(), 10, 10, 5, -1, 1);
-    PRIM_FillEllipse16(c.Desc(), 10, 10, -4, -4, 1);
-    EXPECT_EQ(c.Count(1), 0);
     PRIM_Ellipse16(c.Desc(), 10, 10, 0, 6, 1);
     EXPECT_TRUE(c.Count(1) == 13 && c.At(10, 4) == 1 && c.At(10, 16) == 1);
     c.Clear(0);
     PRIM_FillEllipse16(c.Desc(), 10, 10, 7, 0, 1);
     EXPECT_EQ(c.Count(1), 15);
+    for (auto [rx, ry] : {std::pair{-1, 5}, {5, -1}, {-9, 4}, {3, -8}, {0, -6}, {-7, 0}, {-4, -4}, {-2, -9}}) {
+        for (bool fill : {false, true}) {
+            c.Clear(0), want.Clear(0);
+            (fill ? PRIM_FillEllipse16 : PRIM_Ellipse16)(c.Desc(), 10, 10, rx, ry, 1);
+            if (rx >= 0 || ry >= 0) (fill ? PRIM_FillEllipse16 : PRIM_Ellipse16)(want.Desc(), 10, 10, std::abs(rx), std::abs(ry), 1);
+            EXPECT_TRUE(c.buf == want.buf && (want.Count(1) > 0) == (rx >= 0 || ry >= 0)) << rx << "," << ry << " " << fill;
+        }
+    }
+}
+
+// The ellipse steps as written, every one from the start, each pixel clipped as it is put: the
+// reference for shapes whose walk skips the steps that cannot reach the surface.
+template <class P>
+void ReferenceEllipse(Canvas<P>& c, int64_t cx, int64_t cy, int64_t rx, int64_t ry, bool fill, bool cap16) {
+    const auto put = [&](int64_t x, int64_t y) {
+        if (x >= 0 && x < c.w && y >= 0 && y < c.h) c.At(int(x), int(y)) = 1;
+    };
+    const auto span = [&](int64_t a, int64_t b, int64_t y) {
+        for (int64_t x = std::max<int64_t>(a, 0); x <= std::min<int64_t>(b, c.w - 1); ++x) put(x, y);
+    };
+    const bool wide = ry < rx;
+    const int64_t R = wide ? rx : ry;
+    int64_t x = R, y = 0, d = R, last_cap = -9999;
+    while (x >= y) {
+        if (fill) {
+            const int64_t a = wide ? x : x * rx / ry, b = wide ? y * ry / rx : y;
+            span(cx - a, cx + a, cy + b), span(cx - a, cx + a, cy - b);
+        } else {
+            for (int64_t sx : {-1, 1})
+                for (int64_t sy : {-1, 1}) {
+                    if (wide) put(cx + sx * x, cy + sy * (y * ry / rx)), put(cx + sx * y, cy + sy * (x * ry / rx));
+                    else put(cx + sx * (x * rx / ry), cy + sy * y), put(cx + sx * (y * rx / ry), cy + sy * x);
+                }
+        }
+        d -= 2 * y - 1;
+        ++y;
+        if (d < 0) {
+            if (fill) {
+                const int64_t a = wide ? y - 1 : (y - 1) * rx / ry, b = wide ? x * ry / rx : x;
+                if (!(wide && cap16 && b == last_cap)) span(cx - a, cx + a, cy + b), span(cx - a, cx + a, cy - b);
+                if (wide) last_cap = b;
+            }
+            d += 2 * x - 2;
+            --x;
+        }
+    }
+}
+
+// Large circles, discs and ellipses that cross a small surface, or hold it inside, or pass beside
+// it: the steps walked are only those that can reach it, and the pixels drawn are the whole walk's.
+TEST(PrimEllipse, LargeShapesDrawWhatTheWholeWalkDraws) {
+    std::mt19937 rng(21);
+    for (int i = 0; i < 40; ++i) {
+        const int64_t rx = 500 + rng() % (i < 20 ? 3000 : 150000), ry = i % 4 == 0 ? rx : 500 + rng() % 150000;
+        const double t = (rng() % 6283) / 1000.0, out = i % 5 == 4 ? 1.0 + (rng() % 40) / 1000.0 : 1.0;
+        const int64_t cx = int64_t(rng() % 64) - int64_t(std::llround(rx * std::cos(t) * out));
+        const int64_t cy = int64_t(rng() % 48) - int64_t(std::llround(ry * std::sin(t) * out));
+        for (bool fill : {false, true}) {
+            Canvas<uint16_t> got16(64, 48, 2), want16(64, 48, 2);
+            Canvas<uint32_t> got32(64, 48, 2), want32(64, 48, 2);
+            (fill ? PRIM_FillEllipse16 : PRIM_Ellipse16)(got16.Desc(), int32_t(cx), int32_t(cy), int32_t(rx), int32_t(ry), 1);
+            (fill ? PRIM_FillEllipse32 : PRIM_Ellipse32)(got32.Desc(), int32_t(cx), int32_t(cy), int32_t(rx), int32_t(ry), 1);
+            ReferenceEllipse(want16, cx, cy, rx, ry, fill, true), ReferenceEllipse(want32, cx, cy, rx, ry, fill, false);
+            ASSERT_TRUE(got16.buf == want16.buf && got32.buf == want32.buf)
+                << rx << "x" << ry << " at " << cx << "," << cy << (fill ? " filled" : "");
+            if (rx == ry) {
+                Canvas<uint16_t> circle(64, 48, 2);
+                (fill ? PRIM_Disc16 : PRIM_Circle16)(circle.Desc(), int32_t(cx), int32_t(cy), int32_t(rx), 1);
+                ASSERT_EQ(circle.buf, want16.buf) << rx << " at " << cx << "," << cy;
+            }
+        }
+    }
 }
 
 TEST(PrimEllipse, StaysInItsBoxAndIsSymmetric) {
@@ -114,7 +185,8 @@ TEST(PrimEllipse, CapRowTestIsThe16BitMembersOwn) {
     }
 }
 
-// Anchored at the clipped corner; after byte 7 byte 0 again; with skip, pixels holding 0 keep it.
+// Anchored at the clipped corner; after byte 7 byte 0 again; with skip, pixels holding the surface's
+// colour key keep it, at every depth (0 without a key).
 TEST(PrimPattern, AnchoredAtTheClippedCornerWithOptionalSkip) {
     const uint8_t first_column[8] = {0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80};
     const uint8_t all[8] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
@@ -133,6 +205,24 @@ TEST(PrimPattern, AnchoredAtTheClippedCornerWithOptionalSkip) {
     PRIM_PatternBox16(c.Desc(), 0, 0, 7, 9, 5, 0, rows);
     for (int y = 0; y < 10; ++y) EXPECT_EQ(c.At(y % 8, y), 5);
     EXPECT_TRUE(c.Count(5) == 10 && c.GuardIntact());
+
+    support::HeadlessDisplay display;
+    ASSERT_TRUE(display.ok);
+    for (int bits : {8, 16, 32}) {
+        DDSurface* s = canvas::MakeDepthSurface(8, 2, bits);
+        ASSERT_TRUE(s);
+        const uint32_t key = bits == 8 ? 0x42 : bits == 16 ? 0x8421 : 0x00FEDCBA;
+        const DDCOLORKEY k{key, key};
+        s->SetColorKey(DDCKEY_SRCBLT, &k);
+        std::memcpy(s->Memory() + 1 * (bits / 8), &key, bits / 8);  // (1, 0) holds the key, the rest 0
+        PRIM_SurfPatternBox(s, 0, 0, 7, 1, 9, 1, all);
+        for (int i = 0; i < 16; ++i) {
+            uint32_t v = 0;
+            std::memcpy(&v, canvas::RowOf(s, i / 8) + (i % 8) * (bits / 8), bits / 8);
+            EXPECT_EQ(v, i == 1 ? key : 9u) << bits << " bits, pixel " << i;
+        }
+        s->Release();
+    }
 }
 
 struct RotBar : ::testing::Test {
