@@ -110,6 +110,39 @@ void GRP_FreeImage(GRP_IMAGE* image) {
     *image = GRP_IMAGE{};
 }
 
+namespace {
+bool ReadBmp8Body(plat::File& f, const char* name, GRP_BMP8* image) {
+    uint8_t head[GRP_BITMAP_FILE_HEADER + GRP_BITMAP_INFO_HEADER];
+    if (f.Read(head, sizeof head) != sizeof head) return SYS_DebugPrint("%s: bitmap header cut short", name), false;
+    const uint32_t offset = Get32(head + 10);
+    const int32_t width = int32_t(Get32(head + 18)), height = int32_t(Get32(head + 22));
+    if (Get16(head + 28) != 8) return SYS_DebugPrint("%s: not an 8-bit bitmap", name), false;
+    // The colour table fills the bytes up to the pixel offset, in whole entries; it is skipped.
+    if (offset < sizeof head || width < 0 || height < 0)
+        return SYS_DebugPrint("%s: pixel offset %u or size %d x %d out of range", name, offset, width, height), false;
+    const uint64_t table = uint64_t(offset - sizeof head) / 4 * 4, pixels = uint64_t(width) * uint64_t(height);
+    const int64_t size = f.Size();
+    if (size < 0 || table + pixels > uint64_t(size) - sizeof head)
+        return SYS_DebugPrint("%s: colour table or pixels past the end of the file", name), false;
+    image->pixels = static_cast<uint8_t*>(plat::AllocZero(size_t(pixels) + 1));
+    if (!image->pixels) return SYS_DebugPrint("%s: out of memory", name), false;
+    image->width = width;
+    image->height = height;
+    return f.Seek(sizeof head + table) && f.Read(image->pixels, size_t(pixels)) == pixels;
+}
+}  // namespace
+
+int GRP_ReadBmp8(GRP_BMP8* image, const char* name) {
+    if (!image) return 0;
+    *image = GRP_BMP8{};
+    plat::File f;
+    if (!name || !f.Open(name, plat::File::Mode::Read)) return OpenError(name ? name : "", -1), 0;
+    if (ReadBmp8Body(f, name, image)) return 1;
+    plat::Free(image->pixels);
+    *image = GRP_BMP8{};
+    return 0;
+}
+
 int GRP_ReadDat(const char* name, void** dib, size_t* size) { return ReadBitmap(name, dib, size, ".dat"); }
 int GRP_ReadBmp(const char* name, void** dib, size_t* size) { return ReadBitmap(name, dib, size, ".bmp"); }
 

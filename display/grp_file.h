@@ -33,6 +33,19 @@ void GRP_FreeImage(GRP_IMAGE* image);
 int GRP_ReadDat(const char* name, void** dib, size_t* size = nullptr);
 int GRP_ReadBmp(const char* name, void** dib, size_t* size = nullptr);
 
+// An uncompressed 8-bit bitmap as GRP_ReadBmp8 leaves it: width x height palette indices in the
+// file's order (bottom row first), taken back to back without regard to the rows' 4-byte alignment.
+// The block is zero-filled memory of the platform allocator (plat::Free).
+struct GRP_BMP8 {
+    uint8_t* pixels = nullptr;
+    int32_t width = 0;
+    int32_t height = 0;
+};
+
+// Reads an 8-bit ".bmp" (opened as named): 1, or 0 with the record cleared when the file cannot be
+// opened, a header is cut short, the depth is not 8, or the colour table or pixels are not all there.
+int GRP_ReadBmp8(GRP_BMP8* image, const char* name);
+
 // Where the parts of a packed DIB are.
 constexpr uint32_t GRP_BI_RGB = 0;
 constexpr uint32_t GRP_BI_BITFIELDS = 3;

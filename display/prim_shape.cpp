@@ -2,6 +2,7 @@
 #include "display/prim_shape.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <utility>
 #include <vector>
@@ -82,10 +83,9 @@ void MidpointSteps(int64_t r, int64_t y0, int64_t y1, Step step, Cap cap) {
     }
 }
 
-// The smallest of 0..n with pred true, pred being false and then true.
+// The smallest of lo..hi with pred true, pred being false and then true (hi when none before it is).
 template <class Pred>
-int64_t FirstTrue(int64_t n, Pred pred) {
-    int64_t lo = 0, hi = n;
+int64_t FirstTrue(int64_t lo, int64_t hi, Pred pred) {
     while (lo < hi) {
         const int64_t mid = lo + (hi - lo) / 2;
         if (pred(mid))
@@ -109,9 +109,10 @@ using Steps = std::pair<int64_t, int64_t>;  // first and last step, empty when f
 // The steps 0..n-1 whose reach lies in lo..hi.
 Steps Within(const Reach& a, int64_t r, int64_t n, int64_t lo, int64_t hi) {
     if (a.by_x)
-        return {FirstTrue(n, [&](int64_t y) { return a.At(r, y) <= hi; }),
-                FirstTrue(n, [&](int64_t y) { return a.At(r, y) < lo; }) - 1};
-    return {FirstTrue(n, [&](int64_t y) { return a.At(r, y) >= lo; }), FirstTrue(n, [&](int64_t y) { return a.At(r, y) > hi; }) - 1};
+        return {FirstTrue(0, n, [&](int64_t y) { return a.At(r, y) <= hi; }),
+                FirstTrue(0, n, [&](int64_t y) { return a.At(r, y) < lo; }) - 1};
+    return {FirstTrue(0, n, [&](int64_t y) { return a.At(r, y) >= lo; }),
+            FirstTrue(0, n, [&](int64_t y) { return a.At(r, y) > hi; }) - 1};
 }
 
 // What a shape draws at each step, for finding the steps that can reach the surface: at (x, y) it
@@ -122,6 +123,66 @@ struct Shape {
     int64_t h_num, h_den, v_num, v_den;
     bool spans;
 };
+
+// Where a step draws, clipped to the surface: for each of the two ways it draws, the columns
+// cx - h and cx + h and the rows cy - v and cy + v, each held to -1..width (or height). Steps with
+// the same places draw the same pixels.
+using Places = std::array<int64_t, 8>;
+
+Places PlacesOf(const DDSURFACEDESC2& d, const Shape& s, int64_t x, int64_t y) {
+    const int64_t w = Width(d), h = Height(d);
+    const auto col = [&](int64_t v) { return std::clamp<int64_t>(v, -1, w); };
+    const auto row = [&](int64_t v) { return std::clamp<int64_t>(v, -1, h); };
+    const int64_t ha = x * s.h_num / s.h_den, va = y * s.v_num / s.v_den;
+    const int64_t hb = y * s.h_num / s.h_den, vb = x * s.v_num / s.v_den;
+    return {col(s.cx - ha), col(s.cx + ha), row(s.cy - va), row(s.cy + va),
+            col(s.cx - hb), col(s.cx + hb), row(s.cy - vb), row(s.cy + vb)};
+}
+
+// Steps in a row that draw where the one before drew, before the walk looks for where that ends.
+constexpr int kSameSteps = 32;
+
+// Steps y0..y1 of the walk. Where many steps in a row draw in the same places (a long flat stretch
+// of a large ellipse along an edge), the walk jumps to the first step that draws elsewhere, taking on
+// the way only the first cap, the one that can draw something new (the 16-bit filled ellipse draws
+// no later cap with the same row anyway).
+template <class Step, class Cap, class Start>
+void WalkRun(const DDSURFACEDESC2& d, const Shape& s, int64_t y0, int64_t y1, Step step, Cap cap, Start start) {
+    const auto at = [&](int64_t y) { return PlacesOf(d, s, MidpointX(s.r, y), y); };
+    int64_t y = y0;
+    while (y <= y1) {
+        start(y);
+        int64_t x = MidpointX(s.r, y);
+        int64_t e = static_cast<int64_t>(Wide(s.r) * s.r - Wide(x) * x - Wide(y) * y + x + 2 * Wide(y));
+        Places last = PlacesOf(d, s, x, y);
+        int same = 0;
+        while (x >= y && y <= y1 && same < kSameSteps) {
+            step(x, y);
+            e -= 2 * y - 1;
+            ++y;
+            if (e < 0) {
+                cap(x, y);
+                e += 2 * x - 2;
+                --x;
+            }
+            const Places next = PlacesOf(d, s, x, y);
+            same = next == last ? same + 1 : 0;
+            last = next;
+        }
+        if (x < y || y > y1) return;
+        // Every place moves one way only, so the first step where one of them moves is found by halving.
+        int64_t change = y1 + 1;
+        for (size_t i = 0; i < last.size(); ++i)
+            change = FirstTrue(y, change, [&](int64_t t) { return at(t)[i] != last[i]; });
+        // The first cap in between: the step after which x first drops below its value now.
+        const int64_t drop = FirstTrue(y + 1, change + 1, [&](int64_t t) { return MidpointX(s.r, t) < x; });
+        if (drop <= change) {
+            start(drop - 1);
+            MidpointSteps(s.r, drop - 1, drop - 1, step, cap);
+        }
+        y = change;
+    }
+}
 
 // Walks below this radius are short enough to take whole.
 constexpr int64_t kShortWalk = 512;
@@ -135,7 +196,7 @@ void WalkVisible(const DDSURFACEDESC2& d, const Shape& s, Step step, Cap cap, St
         MidpointSteps(s.r, 0, s.r, step, cap);
         return;
     }
-    const int64_t n = FirstTrue(s.r + 1, [&](int64_t y) { return MidpointX(s.r, y) < y; });
+    const int64_t n = FirstTrue(0, s.r + 1, [&](int64_t y) { return MidpointX(s.r, y) < y; });
     const int64_t w = Width(d), h = Height(d);
     std::vector<Steps> runs;
     for (bool h_by_x : {true, false}) {
@@ -156,8 +217,7 @@ void WalkVisible(const DDSURFACEDESC2& d, const Shape& s, Step step, Cap cap, St
     for (size_t i = 0; i < runs.size();) {
         Steps run = runs[i];
         for (++i; i < runs.size() && runs[i].first <= run.second + 1; ++i) run.second = std::max(run.second, runs[i].second);
-        start(run.first);
-        MidpointSteps(s.r, run.first, run.second, step, cap);
+        WalkRun(d, s, run.first, run.second, step, cap, start);
     }
 }
 

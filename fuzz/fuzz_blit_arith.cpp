@@ -7,6 +7,7 @@
 #include "display/blt_bank_vec.h"
 #include "display/blt_level.h"
 #include "display/dd_display.h"
+#include "fuzz/fuzz_files.h"
 #include "fuzz/fuzz_input.h"
 #include "tests/support/fixture.h"
 
@@ -24,6 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static DDSurface* src = support::MakeSurface(41, 29);
     static DDSurface* dst = support::MakeSurface(53, 21);
     if (!display->ok || !src || !dst) return 0;
+    fuzz::ResetLogs();
     fuzz::Input in{data, size};
     while (in.n >= 4) {
         const int32_t op = in.Near() & 0x7FFF;

@@ -5,17 +5,16 @@
 
 #include "display/blt_frame.h"
 #include "display/dd_display.h"
+#include "fuzz/fuzz_files.h"
 #include "fuzz/fuzz_input.h"
 #include "tests/support/fixture.h"
-
-namespace {
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static support::HeadlessDisplay* display = new support::HeadlessDisplay({}, 64, 48);
     static DDSurface* src = support::MakeSurface(40, 30);
     static DDSurface* dst = support::MakeSurface(50, 20);
     if (!display->ok || !src || !dst) return 0;
+    fuzz::ResetLogs();
     support::SetKey0(src);
     fuzz::Input in{data, size};
     while (in.n >= 4) {

@@ -1,20 +1,19 @@
 // Fuzzes the bitmap reader and its conversion into a surface: any file reads or fails cleanly,
 // and a bitmap read converts without reading past its block or writing past the surface.
-#include <unistd.h>
-
 #include <cstdint>
 #include <string>
-#include <vector>
 
 #include "display/grp_load.h"
+#include "fuzz/fuzz_files.h"
 #include "platform/memory.h"
 #include "tests/support/fixture.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static support::HeadlessDisplay* display = new support::HeadlessDisplay({16, true}, 64, 48);
-    static const std::string path = "/tmp/orv_fuzz_bmp_" + std::to_string(getpid()) + ".dat";
     if (!display->ok) return 0;
-    if (!support::WriteBytes(path, std::vector<uint8_t>(data, data + size))) return 0;
+    fuzz::ResetLogs();
+    const std::string path = fuzz::MemoryFile("in.dat", data, size);
+    if (path.empty()) return 0;
     void* dib = nullptr;
     size_t n = 0;
     if (GRP_ReadDat(path.c_str(), &dib, &n) == 1) {

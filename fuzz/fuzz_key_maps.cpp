@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "fuzz/fuzz_files.h"
 #include "platform/headless/headless.h"
 #include "platform/window.h"
 #include "services/inp_device.h"
@@ -45,6 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return true;
     }();
     (void)ready;
+    fuzz::ResetLogs();
     KEY_InitDefault();
     Run(data, size);
     return 0;

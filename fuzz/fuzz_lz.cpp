@@ -5,9 +5,11 @@
 #include <vector>
 
 #include "display/lz_codec.h"
+#include "fuzz/fuzz_files.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 2) return 0;
+    fuzz::ResetLogs();
     size_t capacity = size_t(data[0]) << 4 | (data[1] & 15);
     std::vector<uint8_t> in(data + 2, data + size);  // exact-size copy so reads past it are caught
     std::vector<uint8_t> out(capacity);

@@ -4,9 +4,11 @@
 #include <vector>
 
 #include "display/dd_palette.h"
+#include "fuzz/fuzz_files.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 4) return 0;
+    fuzz::ResetLogs();
     const int first = static_cast<int16_t>(data[0] | data[1] << 8);
     const int count = static_cast<int16_t>(data[2] | data[3] << 8);
     // An exact-size copy so that any over-read is caught.

@@ -9,6 +9,7 @@
 #include "display/prim_shape.h"
 #include "display/prim_texture.h"
 #include "display/ras_raster.h"
+#include "fuzz/fuzz_files.h"
 #include "fuzz/fuzz_input.h"
 #include "tests/display/canvas.h"
 #include "tests/support/fixture.h"
@@ -55,6 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static DDSurface* tex = canvas::MakeDepthSurface(9, 7, 8);
     static DDSurface* bar = canvas::MakeDepthSurface(21, 13, 8);
     if (!display->ok || !tex || !bar) return 0;
+    fuzz::ResetLogs();
     Input in{{data, size}};
     const int w = 1 + in.Byte() % 24, h = 1 + in.Byte() % 24;
     Exact<uint8_t> b8(w, h);

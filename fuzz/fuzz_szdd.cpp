@@ -1,19 +1,15 @@
 // Fuzzes the file expander: any file, packed or not, opens or fails cleanly and reads back within
 // its expanded size.
-#include <unistd.h>
-
 #include <cstdint>
-#include <cstdio>
 #include <string>
 
+#include "fuzz/fuzz_files.h"
 #include "platform/lz32.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const std::string path = "/tmp/orv_fuzz_szdd_" + std::to_string(getpid()) + ".dat";
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return 0;
-    std::fwrite(data, 1, size, f);
-    std::fclose(f);
+    fuzz::ResetLogs();
+    const std::string path = fuzz::MemoryFile("in.dat", data, size);
+    if (path.empty()) return 0;
     OFSTRUCT of;
     int32_t h = LZOpenFileA(path.c_str(), &of, OF_READ);
     if (h < 0) return 0;

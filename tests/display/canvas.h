@@ -36,7 +36,7 @@ struct Canvas {
     DDSURFACEDESC2 Desc() {
         return {.dwSize = DDSD_SIZE, .dwHeight = static_cast<uint32_t>(h), .dwWidth = static_cast<uint32_t>(w),
                 .lPitch = pitch * static_cast<int>(sizeof(P)), .lpSurface = &At(0, 0),
-                .ddpfPixelFormat = {.dwRGBBitCount = 8 * sizeof(P)}};
+                .ddpfPixelFormat = {.dwRGBBitCount = 8 * sizeof(P)}, .ddckCKSrcBlt = {}};
     }
     RAS_SURFACE View() { return {.pixels = reinterpret_cast<uint16_t*>(&At(0, 0)), .pitch = pitch, .height = h, .width = w}; }
     // Every pixel outside the region still holds the guard value.
@@ -65,7 +65,7 @@ inline DDSurface* MakeDepthSurface(int w, int h, int bits) {
                      .dwHeight = static_cast<uint32_t>(h), .dwWidth = static_cast<uint32_t>(w),
                      .ddpfPixelFormat = {static_cast<uint32_t>(bits), b32 ? 0xFF0000u : b16 ? 0xF800u : 0,
                                          b32 ? 0xFF00u : b16 ? 0x07E0u : 0, b32 ? 0xFFu : b16 ? 0x1Fu : 0},
-                     .dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_SYSTEMMEMORY};
+                     .dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_SYSTEMMEMORY, .ddckCKSrcBlt = {}};
     DDSurface* s = nullptr;
     return DD_DISPLAY.dd4 && DD_DISPLAY.dd4->CreateSurface(&d, &s) == DD_OK ? s : nullptr;
 }

@@ -162,6 +162,50 @@ TEST(PictureRead, FilesThatDoNotHoldTheirHeadersSizesOrTablesAreRefused) {
     }
 }
 
+// The 8-bit reader takes width x height bytes in file order (bottom row first), back to back, after
+// the colour table's whole entries; its refusals clear the record.
+TEST(PictureRead, EightBitBitmapsReadTheirBytesInFileOrder) {
+    Screen screen(555);
+    support::Bitmap aligned = support::MakeBitmap(8, 4, 2), padded = support::MakeBitmap(8, 3, 2);
+    aligned.pixels = {1, 2, 3, 4, 5, 6, 7, 8}, padded.pixels = {1, 2, 3, 4, 5, 6};
+    padded.colours.resize(2);
+    Bytes odd_offset = support::BitmapFileBytes(padded);  // 54 + 8 + 3: two whole entries, reads from 62
+    odd_offset[10] += 3;
+    const std::pair<Bytes, Bytes> reads[] = {
+        {support::BitmapFileBytes(aligned), {5, 6, 7, 8, 1, 2, 3, 4}},
+        {support::BitmapFileBytes(padded), {4, 5, 6, 0, 1, 2}},  // the bottom row's padding byte is read as a pixel
+        {odd_offset, {4, 5, 6, 0, 1, 2}},
+    };
+    for (const auto& [file, want] : reads) {
+        ASSERT_TRUE(support::WriteBytes("in.bmp", file));
+        GRP_BMP8 img;
+        ASSERT_EQ(GRP_ReadBmp8(&img, "in.bmp"), 1);
+        EXPECT_EQ(Bytes(img.pixels, img.pixels + want.size()), want);
+        EXPECT_EQ(img.width * img.height, int32_t(want.size()));
+        plat::Free(img.pixels);
+    }
+    const Bytes good = support::BitmapFileBytes(aligned);
+    support::Bitmap top_down = aligned;
+    top_down.top_down = true;
+    const std::pair<std::string, Bytes> refused[] = {
+        {"depth24.bmp", support::BitmapFileBytes(support::MakeBitmap(24, 2, 2))},
+        {"header_cut.bmp", Bytes(good.begin(), good.begin() + 53)},
+        {"offset_inside_header.bmp", With(good, 10, 40)},
+        {"table_past_end.bmp", With(good, 10, uint32_t(good.size()))},
+        {"pixels_cut.bmp", Bytes(good.begin(), good.end() - 1)},
+        {"huge.bmp", With(With(good, 18, 0x7FFFFFFF), 22, 0x7FFFFFFF)},
+        {"top_down.bmp", support::BitmapFileBytes(top_down)},
+    };
+    for (const auto& [name, file] : refused) {
+        ASSERT_TRUE(support::WriteBytes(name, file));
+        GRP_BMP8 img{reinterpret_cast<uint8_t*>(&img), 5, 5};
+        EXPECT_EQ(GRP_ReadBmp8(&img, name.c_str()), 0) << name;
+        EXPECT_TRUE(img.pixels == nullptr && img.width == 0 && img.height == 0) << name;
+    }
+    GRP_BMP8 img;
+    EXPECT_EQ(GRP_ReadBmp8(&img, "missing.bmp") + GRP_ReadBmp8(nullptr, "in.bmp"), 0);
+}
+
 class AllFormats : public ::testing::TestWithParam<int> {};
 INSTANTIATE_TEST_SUITE_P(Screen, AllFormats, ::testing::Values(555, 565, 32),
                          [](const auto& info) { return "rgb" + std::to_string(info.param); });
