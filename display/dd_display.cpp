@@ -57,7 +57,11 @@ int DD_Init(plat::Window* window, int width, int height, uint16_t bpp, int32_t* 
     }
     DD_DISPLAY.desktop_bpp = static_cast<uint16_t>(plat::DesktopBitsPerPixel());
     if (*full == 0 && bpp != DD_DISPLAY.desktop_bpp) {
-        int answer = plat::MessageBox("ウィンドウモードでは実行できません。\nフルスクリーンモードで実行します。", "情報",
+        // ウィンドウモードでは実行できません。\nフルスクリーンモードで実行します。 / 情報
+        int answer = plat::MessageBox("\x83" "E\x83" "B\x83\x93\x83h\x83" "E\x83\x82\x81[\x83h\x82\xc5\x82\xcd\x8e\xc0\x8ds"
+                                      "\x82\xc5\x82\xab\x82\xdc\x82\xb9\x82\xf1\x81" "B\n\x83t\x83\x8b\x83X\x83N\x83\x8a\x81["
+                                      "\x83\x93\x83\x82\x81[\x83h\x82\xc5\x8e\xc0\x8ds\x82\xb5\x82\xdc\x82\xb7\x81" "B",
+                                      "\x8f\xee\x95\xf1",
                                       plat::MB_OKCANCEL | plat::MB_ICONINFORMATION | plat::MB_TASKMODAL);
         if (answer != plat::IDOK) return 0;
         SYS_DATA.window_mode = 0;
@@ -133,8 +137,10 @@ void DD_Release() {
 
 int DD_InitFailed() {
     DD_Release();
-    plat::MessageBox("DirectDrawの初期化に失敗しました。\nプログラムを強制終了します。", "エラー",
-                     plat::MB_ICONEXCLAMATION | plat::MB_TASKMODAL);
+    // DirectDrawの初期化に失敗しました。\nプログラムを強制終了します。 / エラー
+    plat::MessageBox("DirectDraw\x82\xcc\x8f\x89\x8a\xfa\x89\xbb\x82\xc9\x8e\xb8\x94s\x82\xb5\x82\xdc\x82\xb5\x82\xbd\x81"
+                     "B\n\x83v\x83\x8d\x83O\x83\x89\x83\x80\x82\xf0\x8b\xad\x90\xa7\x8fI\x97\xb9\x82\xb5\x82\xdc\x82\xb7\x81" "B",
+                     "\x83G\x83\x89\x81[", plat::MB_ICONEXCLAMATION | plat::MB_TASKMODAL);
     return 0;
 }
 

@@ -92,7 +92,8 @@ int main() {
     const long max_frames = std::strtol(plat::Env("ORV_FRAMES", "0").c_str(), nullptr, 10);
     const std::string screenshot = plat::Env("ORV_SCREENSHOT");
 
-    plat::Window* window = plat::CreateMainWindow("オルヴァント", 640, 480, MainWndProc);
+    // オルヴァント
+    plat::Window* window = plat::CreateMainWindow("\x83I\x83\x8b\x83\x94\x83@\x83\x93\x83g", 640, 480, MainWndProc);
     if (!window) return 1;
     int32_t full = (plat::Env("ORV_WINDOWED") == "1" || plat::IsHeadless()) ? 0 : 1;
     if (!DD_Init(window, 640, 480, 16, &full, 0, 1)) {

@@ -10,7 +10,6 @@
 #include "platform/headless/headless.h"
 #include "platform/msgbox.h"
 #include "platform/random.h"
-#include "platform/text.h"
 #include "platform/window.h"
 #include "tests/support/fixture.h"
 
@@ -91,17 +90,6 @@ TEST(Random, FifteenBitGeneratorSequence) {
         ASSERT_GE(v, 0);
         ASSERT_LE(v, 32767);
     }
-}
-
-// UTF-8 text independent of the execution character set.
-static std::string U(const char8_t* s) { return reinterpret_cast<const char*>(s); }
-
-TEST(Text, Cp932RoundTripAndBackslash) {
-    std::string sj = plat::Utf8ToCp932(U(u8"オルヴァント\\"));
-    EXPECT_EQ(sj, "\x83I\x83\x8b\x83\x94\x83@\x83\x93\x83g\x5c" /* オルヴァント\ */);
-    EXPECT_EQ(static_cast<unsigned char>(sj.back()), 0x5C);  // the backslash stays a backslash
-    EXPECT_EQ(plat::Cp932ToUtf8(sj), U(u8"オルヴァント\\"));
-    EXPECT_EQ(plat::Cp932ToUtf8(std::string("a\x81", 2)), "a?");  // a cut character becomes '?'
 }
 
 TEST(Surfaces, RefuseRectanglesOutsideAndBusyOrLostSurfaces) {

@@ -20,7 +20,8 @@ intptr_t Proc(plat::Window* w, uint32_t m, uintptr_t wp, intptr_t lp) { return p
 void CheckFormat(bool is565) {
     setenv("ORV_PIXEL_FORMAT", is565 ? "565" : "555", 1);
     ASSERT_TRUE(plat::InitBackend(plat::BackendKind::Sdl));
-    plat::Window* window = plat::CreateMainWindow("オルヴァント", 640, 480, Proc);
+    // オルヴァント
+    plat::Window* window = plat::CreateMainWindow("\x83I\x83\x8b\x83\x94\x83@\x83\x93\x83g", 640, 480, Proc);
     ASSERT_NE(window, nullptr);
     int32_t full = 0;
     ASSERT_EQ(DD_Init(window, 640, 480, 16, &full, 0, 1), 1);
