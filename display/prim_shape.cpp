@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -66,9 +67,10 @@ int64_t MidpointX(int64_t r, int64_t y) {
     return std::min(x, r);
 }
 
-// Steps y0..y1 of the walk (fewer when it ends first).
-template <class Step, class Cap>
-void MidpointSteps(int64_t r, int64_t y0, int64_t y1, Step step, Cap cap) {
+// Steps y0..y1 of the walk (fewer when it ends first, or when more(x, y), asked after each step with
+// the state reached, says to stop). Returns that state.
+template <class Step, class Cap, class More>
+std::pair<int64_t, int64_t> MidpointSteps(int64_t r, int64_t y0, int64_t y1, Step step, Cap cap, More more) {
     int64_t x = MidpointX(r, y0), y = y0;
     int64_t e = static_cast<int64_t>(Wide(r) * r - Wide(x) * x - Wide(y) * y + x + 2 * Wide(y));
     while (x >= y && y <= y1) {
@@ -80,8 +82,12 @@ void MidpointSteps(int64_t r, int64_t y0, int64_t y1, Step step, Cap cap) {
             e += 2 * x - 2;
             --x;
         }
+        if (!more(x, y)) break;
     }
+    return {x, y};
 }
+
+const auto kAllSteps = [](int64_t, int64_t) { return true; };
 
 // The smallest of lo..hi with pred true, pred being false and then true (hi when none before it is).
 template <class Pred>
@@ -152,23 +158,15 @@ void WalkRun(const DDSURFACEDESC2& d, const Shape& s, int64_t y0, int64_t y1, St
     int64_t y = y0;
     while (y <= y1) {
         start(y);
-        int64_t x = MidpointX(s.r, y);
-        int64_t e = static_cast<int64_t>(Wide(s.r) * s.r - Wide(x) * x - Wide(y) * y + x + 2 * Wide(y));
-        Places last = PlacesOf(d, s, x, y);
+        Places last = at(y);
         int same = 0;
-        while (x >= y && y <= y1 && same < kSameSteps) {
-            step(x, y);
-            e -= 2 * y - 1;
-            ++y;
-            if (e < 0) {
-                cap(x, y);
-                e += 2 * x - 2;
-                --x;
-            }
-            const Places next = PlacesOf(d, s, x, y);
+        int64_t x;
+        std::tie(x, y) = MidpointSteps(s.r, y, y1, step, cap, [&](int64_t nx, int64_t ny) {
+            const Places next = PlacesOf(d, s, nx, ny);
             same = next == last ? same + 1 : 0;
             last = next;
-        }
+            return same < kSameSteps;
+        });
         if (x < y || y > y1) return;
         // Every place moves one way only, so the first step where one of them moves is found by halving.
         int64_t change = y1 + 1;
@@ -178,7 +176,7 @@ void WalkRun(const DDSURFACEDESC2& d, const Shape& s, int64_t y0, int64_t y1, St
         const int64_t drop = FirstTrue(y + 1, change + 1, [&](int64_t t) { return MidpointX(s.r, t) < x; });
         if (drop <= change) {
             start(drop - 1);
-            MidpointSteps(s.r, drop - 1, drop - 1, step, cap);
+            MidpointSteps(s.r, drop - 1, drop - 1, step, cap, kAllSteps);
         }
         y = change;
     }
@@ -193,7 +191,7 @@ template <class Step, class Cap, class Start>
 void WalkVisible(const DDSURFACEDESC2& d, const Shape& s, Step step, Cap cap, Start start) {
     if (s.r < kShortWalk) {
         start(0);
-        MidpointSteps(s.r, 0, s.r, step, cap);
+        MidpointSteps(s.r, 0, s.r, step, cap, kAllSteps);
         return;
     }
     const int64_t n = FirstTrue(0, s.r + 1, [&](int64_t y) { return MidpointX(s.r, y) < y; });
