@@ -43,8 +43,9 @@ int VOICE_Extract(uint32_t start, uint32_t count) {
     if (!block) return 0;
     if (f.Seek(start)) f.Read(block, count);  // the archive's last clips end early: zeros follow
     f.Close();
-    // Written and read back through the one name the play step resolves.
-    int ok = FIL_WriteFile(FIL_MakePath("WAV\\Voice\\voice.wav"), block, count);
+    // Written and read back through the one name the play step resolves. No player keeps this
+    // file: it is replaced whole, without waiting for the disk.
+    int ok = count && plat::WriteFileScratch(FIL_MakePath("WAV\\Voice\\voice.wav"), block, count) ? 1 : 0;
     plat::Free(block);
     return ok;
 }
