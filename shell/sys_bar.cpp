@@ -9,6 +9,19 @@
 int32_t BAR_COMMON_IMAGE = -1;
 BAR_PARTS BAR_CURSOR{0, 0, 0, -1, 0, 0, 0, 0, {}};
 
+void BAR_PartsInit(BAR_PARTS* part) {
+    part->x = part->y = 0;
+    part->sprite = -1;
+    part->left = part->top = part->right = part->bottom = 0;
+    part->user[0] = part->user[1] = part->user[5] = part->user[6] = 0;
+}
+
+void BAR_PartsFree(BAR_PARTS* part) {
+    if (part->sprite < 0) return;
+    SP_Delete(part->sprite);
+    BAR_PartsInit(part);
+}
+
 void BAR_PartsSetRect(BAR_PARTS* part, int32_t x, int32_t y, int32_t w, int32_t h) {
     part->left = x;
     part->top = y;

@@ -13,6 +13,10 @@ struct BAR_PARTS {
 };
 static_assert(sizeof(BAR_PARTS) == 60);
 
+// Position, rectangle and the owner's first two and last two fields cleared, no object; creates nothing.
+void BAR_PartsInit(BAR_PARTS* part);
+// Only for a part with an object: deletes it and clears what BAR_PartsInit clears.
+void BAR_PartsFree(BAR_PARTS* part);
 // Source rectangle := (x, y, x + w, y + h).
 void BAR_PartsSetRect(BAR_PARTS* part, int32_t x, int32_t y, int32_t w, int32_t h);
 

@@ -113,5 +113,43 @@ static_assert(offsetof(SysData, reserved_1490) == 1490);
 // The one block; zero until the defaults or the file fill it.
 extern SysData SYS_DATA;
 
+// The block as the file holds it (little-endian, field after field), and back.
+void SYSDAT_Pack(const SysData& block, uint8_t out[SYSDAT_SIZE]);
+void SYSDAT_Unpack(const uint8_t in[SYSDAT_SIZE], SysData* block);
+
+// Every configuration default; read flags, pins, voice unlocks, log size, sound_inactive, the
+// key maps and the reserved bytes are left alone.
+void SYSDAT_Default();
 // Writes the default key map (entries 0..19) and pad map (entries 8..19).
 void SYSDAT_KeyDefault();
+// Restores colour set `set` (0..36) from the built-in table; other numbers do nothing.
+void SYSDAT_ColorDefault(int set);
+
+// Reads "save\sys.dat" over the block: up to 1,492 bytes, a short file overwriting only its
+// length. 0 in every case. A file that exists but cannot be read is remembered, so that the
+// write at shutdown does not replace it with what memory holds.
+int SYSDAT_Read();
+// Replaces "save\sys.dat" with the block, atomically, creating a missing "save" directory.
+// 1 only when all 1,492 bytes are in place; 0 (old file untouched) otherwise, and 0 without
+// writing while the last read found a file it could not read.
+int SYSDAT_Write();
+
+// Bit index % 32 of word index / 32: op 0 clears (1), op 1 sets (1), any other op tests (1 set,
+// 0 clear). With a non-zero limit an index at or past it gives -1 and touches nothing; a
+// negative index always gives -1.
+int SYSDAT_BitOp(uint32_t* bits, int limit, int index, int op);
+
+// The read marks of the scenario text: the current text number (-1 none) and whether the last
+// text marked had been read before.
+void BAR_SetTextNo(int n);
+void BAR_MarkRead();
+int BAR_IsReadText();
+int BAR_GetTextNo();
+int BAR_GetWasRead();
+void BAR_SetWasRead(int flag);  // loading a save sets it to 1
+
+int SYSDAT_GetWndFadeMode();  // window_instant
+// Font slot 1, style 4, single size, and the three colours of colour set `set` in the display's
+// pixel format (bottom = top with gradient_off, shadow 0 with edge_off). A set outside 0..36
+// leaves the colours as they are.
+void SYSDAT_SetTextColor(int set);
