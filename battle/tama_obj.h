@@ -2,18 +2,9 @@
 #pragma once
 #include <cstdint>
 
-struct LIST_NODE;
+#include "battle/tama_data.h"
 
-// Places in a bullet record and its phases.
-constexpr int TAMA_RECORD_SIZE = 1422;
-constexpr int TAMA_PHASES = 4;
-constexpr int TAMA_PHASE_OFFSET = 44;
-constexpr int TAMA_PHASE_SIZE = 344;
-constexpr int TAMA_PHASE_FLAGS = 122;     // 1 pierces characters ... 64 after-image
-constexpr int TAMA_PHASE_CHR_HITS = 272;  // 255: no limit
-constexpr int TAMA_PHASE_TAMA_HITS = 273;
-constexpr int TAMA_PHASE_HIT_RATE = 274;  // i8
-constexpr int TAMA_PHASE_HIT = 278;       // 26-byte hit record
+struct LIST_NODE;
 
 // The fields hit resolution and the effects use; the bullet module completes the record.
 struct TAMA_OBJ {

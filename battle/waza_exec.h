@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "battle/waza_file.h"
+#include "battle/wpn_rec.h"
 
 struct LIST_NODE;
 
@@ -44,14 +45,6 @@ struct HIT_REC {
     uint8_t cancel_chance() const { return p[25]; }
 };
 constexpr int HIT_REC_SIZE = 26;
-
-// The weapon record's head (36 bytes): bullet number, aim and fire masks.
-struct WPN_REC_VIEW {
-    const uint8_t* p;
-    int16_t bullet() const { return WAZA_I16(p, 0); }
-    uint16_t aim_mask() const { return WAZA_U16(p, 2); }
-    uint16_t fire_mask() const { return WAZA_U16(p, 4); }
-};
 
 // An action of a technique (256 bytes).
 struct WAZA_ACT {

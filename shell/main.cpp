@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "battle/tama_data.h"
 #include "display/blt_frame.h"
 #include "display/dbg_text.h"
 #include "display/dd_display.h"
@@ -113,6 +114,7 @@ int main() {
     FNT_Init();
     FNT_LoadFamily(0);
     DBGTXT_Init("Bmp\\DebugEft.bmp");
+    TAMA_Load();  // the bullet table stays for the whole run
     BAR_CommonInit();
     MOUSE_InitCursor(nullptr, 0);
     MOUSE_SetCursorMode(0);
@@ -157,6 +159,7 @@ int main() {
         }
     }
     if (!screenshot.empty() && max_frames <= 0) plat::WritePng(screenshot.c_str(), plat::LastPresentedFrame());
+    TAMA_ClearList();
     plat::Shutdown();
     return 0;
 }
