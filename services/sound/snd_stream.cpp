@@ -29,6 +29,7 @@ struct SND_STREAM {
     uint32_t block_size = 0;
     uint32_t write_cursor = 0;
     uint32_t bytes_played = 0;
+    uint32_t played_end = 0;  // bytes played when the block holding the last data has played
     uint32_t last_position = 0;
     uint32_t loop = 0;
     uint32_t stop_request = 0;
@@ -101,13 +102,18 @@ bool ReadSource(void* dest, uint32_t count, uint32_t* got) {
     return SND_WavRead(S.mmio, dest, count, &S.data_chunk, got) == 1;
 }
 
+// Byte offset of `ms` into the data, or its start when that lies at or past the end.
+uint32_t DataOffset(uint32_t ms) {
+    uint64_t offset = ms ? SND_StreamTimeToOffset(S.format.nSamplesPerSec, S.format.nBlockAlign, ms) : 0;
+    return offset < S.data_size ? static_cast<uint32_t>(offset) : 0;
+}
+
 // Positions the source `ms` into the data, or at its start when that lies at or past the end.
 bool SeekLoop(uint32_t ms) {
-    uint64_t offset = ms ? SND_StreamTimeToOffset(S.format.nSamplesPerSec, S.format.nBlockAlign, ms) : 0;
-    if (offset >= S.data_size) offset = 0;
-    if (S.snd_source) return SND_SndSeek(static_cast<uint32_t>(offset)) == 1;  // SND_StreamSeekLoopSnd
+    const uint32_t offset = DataOffset(ms);
+    if (S.snd_source) return SND_SndSeek(offset) == 1;  // SND_StreamSeekLoopSnd
     // SND_StreamSeekLoopWav
-    S.data_chunk.size = S.data_size - static_cast<uint32_t>(offset);
+    S.data_chunk.size = S.data_size - offset;
     return S.mmio->Seek(uint64_t(S.data_chunk.data_offset) + offset);
 }
 
@@ -125,6 +131,9 @@ void SND_StreamPreload() {
     }
     S.buffer->Unlock(p1, n1, p2, n2);
     S.write_cursor = (S.write_cursor + S.ring_size) % S.ring_size;
+    // A one-shot piece ends with the block that holds its last byte, counted from where it started.
+    const uint32_t data = S.data_size - DataOffset(S.start_position);
+    S.played_end = (data + S.block_size - 1) / S.block_size * S.block_size;
 }
 
 void SND_StreamRefill() {
@@ -198,15 +207,20 @@ void SND_StreamThread(void*) {
         S.last_position = play;
         if (!S.data_ended) {
             SND_StreamRefill();
-            continue;
+        } else {
+            void *p1 = nullptr, *p2 = nullptr;
+            uint32_t n1 = 0, n2 = 0;
+            if (S.buffer->Lock(S.write_cursor, S.block_size, &p1, &n1, &p2, &n2, 0) == DS_OK) {
+                std::memset(p1, Silence(), n1);
+                S.buffer->Unlock(p1, n1, p2, n2);
+            }
         }
-        void *p1 = nullptr, *p2 = nullptr;
-        uint32_t n1 = 0, n2 = 0;
-        if (S.buffer->Lock(S.write_cursor, S.block_size, &p1, &n1, &p2, &n2, 0) == DS_OK) {
-            std::memset(p1, Silence(), n1);
-            S.buffer->Unlock(p1, n1, p2, n2);
+        // Every byte from the start position has played (the last wake of a lap comes one byte
+        // before the ring's end): stop now, before the ring plays older blocks again.
+        if (S.data_ended && S.bytes_played + 1 >= S.played_end) {
+            SND_StreamRewind(true);
+            return;
         }
-        if (S.bytes_played >= S.data_size - S.block_size) S.stop_request = 1;
     }
 }
 

@@ -102,6 +102,36 @@ TEST_F(Stream, AOneShotPieceEndsInSilenceAndStops) {
     for (size_t i = bytes.size(); i < out.size(); ++i) ASSERT_EQ(out[i], 0) << i;
 }
 
+TEST_F(Stream, APartWayStartEndsInSilenceRightAfterTheBlockHoldingTheLastData) {
+    // 10 s of 16-bit mono: five blocks. Each start plays the data from its offset, then silence,
+    // and stops at the first block boundary after the last sample; never the ring's older music.
+    const size_t total = 10 * kRate;
+    struct Case {
+        uint32_t ms;
+        size_t first;  // first sample played
+    } cases[] = {{0, 0},          {1000, kRate},      {2000, 2 * kRate},   {3000, 3 * kRate},
+                 {5000, 5 * kRate}, {6500, 286650},   {8000, 8 * kRate},   {9000, 9 * kRate},
+                 {9990, 440559},  {10000, 0},         {25000, 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.ms);
+        ASSERT_EQ(SND_StreamOpen(Piece("part.wav", 10)), 1);
+        headless::ClearCapturedAudio();
+        SND_StreamPlayFrom(0, c.ms);
+        const size_t data = total - c.first;
+        const size_t stop = (data + kBlockFrames - 1) / kBlockFrames * kBlockFrames;  // frames
+        const uint32_t stop_ms = static_cast<uint32_t>(stop * 1000 / kRate);
+        Play(stop_ms - 100);
+        EXPECT_EQ(SND_StreamIsPlaying(), 1);
+        Play(200);
+        EXPECT_EQ(SND_StreamIsPlaying(), 0);
+        Play(8000);
+        std::vector<int16_t> out = Left();
+        ASSERT_GE(out.size(), stop + 8 * kRate);
+        for (size_t i = 0; i < data; ++i) ASSERT_EQ(out[i], ramp[c.first + i]) << i;
+        for (size_t i = data; i < out.size(); ++i) ASSERT_EQ(out[i], 0) << i;
+    }
+}
+
 TEST_F(Stream, StopThenPlayStartsAgainFromTheBeginning) {
     ASSERT_EQ(SND_StreamOpen(Piece("s.wav", 10)), 1);
     SND_StreamPlay(1);
