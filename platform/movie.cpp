@@ -536,8 +536,17 @@ HRESULT MultiMediaStream::GetTime(int64_t* out) {
     *out = 0;
     const Impl& m = *impl_;
     if (!m.opened) return MS_E_NOSTREAM;
-    if (m.video_done && m.duration >= 0) *out = m.duration;
-    else *out = m.duration >= 0 ? std::min(m.Now(), m.duration) : m.Now();
+    if (m.video_done && m.duration >= 0) {
+        *out = m.duration;
+    } else if (m.duration >= 0) {
+        // A damaged file's stated length can fall before its last frames: until the video has
+        // ended, the time stays a millisecond short of the length, so an end test that compares
+        // them in milliseconds passes only after the last frame.
+        const int64_t ms = kUnits / 1000;
+        *out = std::min(m.Now(), std::max<int64_t>(0, m.duration / ms * ms - 1));
+    } else {
+        *out = m.Now();
+    }
     return 0;
 }
 

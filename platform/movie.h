@@ -51,8 +51,8 @@ public:
     // A stream that was asked for and found in the file.
     HRESULT GetMediaStream(MediaPurpose purpose, MediaStream** out);
     HRESULT SetState(StreamState state);
-    // Current time and length in 100-nanosecond units. The time stops at the length, and equals
-    // it once the video has ended. A length not known before the end fails until then.
+    // Current time and length in 100-nanosecond units. The time stops a millisecond short of the
+    // length, and equals it once the video has ended. A length not known before the end fails until then.
     HRESULT GetTime(int64_t* out);
     HRESULT GetDuration(int64_t* out);
 

@@ -55,6 +55,16 @@ Movies& Library() {
         fs::create_directories(l.Path("WAV"));
         fs::copy_file(l.Path("a.mpg"), l.Path("WAV/EARLYSTG.DAT"), fs::copy_options::overwrite_existing);
         std::vector<uint8_t> bytes = support::ReadBytes(l.Path("a.mpg"));
+        // Small pictures beside the sound: cut short, the file's stated length falls before its
+        // last frames.
+        support::MovieSpec coarse;
+        coarse.quality = 20;
+        ok = ok && support::WriteMovie(l.Path("coarse.mpg"), coarse);
+        const std::vector<uint8_t> whole = support::ReadBytes(l.Path("coarse.mpg"));
+        for (int tenth = 1; tenth < 10; ++tenth) {
+            const std::vector<uint8_t> cut(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(whole.size() * tenth / 10));
+            ok = ok && support::WriteBytes(l.Path("cut") + std::to_string(tenth) + ".mpg", cut);
+        }
         bytes.resize(bytes.size() / 2);
         ok = ok && support::WriteBytes(l.Path("half.mpg"), bytes);
         std::vector<uint8_t> junk(4096);
@@ -220,6 +230,33 @@ TEST_F(MovieTest, PauseAndStopKeepThePlaceAndPlayGoesOnWithoutSeeking) {
     }
 }
 
+TEST_F(MovieTest, StopClearsPauseAFailedPlayClearsPlayingAndCloseStopsTheStream) {
+    MOV_DATA* m = Movie("a.mpg");
+    MOV_Play(m);
+    MOV_Pause(m);
+    EXPECT_EQ(std::pair(m->playing, m->paused), std::pair(1u, 1u));
+    MOV_Stop(m);
+    EXPECT_EQ(std::pair(m->playing, m->paused), std::pair(1u, 0u));
+
+    MOV_Play(m);
+    headless::FailCall("MultiMediaStream.SetState");
+    MOV_Play(m);
+    EXPECT_EQ(m->playing, 0u);
+    headless::ClearDebugOutput();
+    MOV_Stop(m);
+    MOV_Pause(m);
+    EXPECT_TRUE(headless::DebugOutput().empty());
+
+    // Closing a running movie stops its stream before anything is released.
+    MOV_Play(m);
+    ASSERT_EQ(m->playing, 1u);
+    headless::ClearCallLog();
+    MOV_Close(&open.back());
+    const std::vector<std::string>& log = headless::CallLog();
+    ASSERT_FALSE(log.empty());
+    EXPECT_EQ(log.front(), "MultiMediaStream.SetState(stop)");
+}
+
 TEST_F(MovieTest, TraceLines) {
     const std::string a = Library().Path("a.mpg");
     struct Case {
@@ -309,14 +346,34 @@ TEST_F(MovieTest, UnplayableFilesEndAtOnce) {
     EXPECT_TRUE(headless::DebugOutput().empty());
 }
 
+// The callers' end test (time == duration) passes only once the last frame has been drawn, and
+// after the end code nothing more is drawn, however far the file's stated length is off.
 TEST_F(MovieTest, TruncatedFilePlaysWhatItHasThenEnds) {
-    MOV_DATA* m = Movie("half.mpg");
-    ASSERT_NE(m->sample, nullptr);
-    MOV_Play(m);
-    int frames = 0;
-    while (DrawFrame(m) == DD_OK) ASSERT_LT(++frames, 25);
-    EXPECT_GT(frames, 0);
-    EXPECT_EQ(MOV_GetTime(m), MOV_GetDuration(m));
+    std::vector<std::string> names = {"half.mpg"};
+    for (int tenth = 1; tenth < 10; ++tenth) names.push_back("cut" + std::to_string(tenth) + ".mpg");
+    for (const std::string& name : names) {
+        SCOPED_TRACE(name);
+        MOV_DATA* m = Movie(name.c_str());
+        ASSERT_NE(m->sample, nullptr);
+        MOV_Play(m);
+        int frames = 0;
+        HRESULT r;
+        while ((r = MOV_Draw(m, DD_DISPLAY.back)) == DD_OK || r == MS_S_NOUPDATE) {
+            if (r == DD_OK) {
+                ASSERT_LE(++frames, 25);
+            }
+            if (MOV_GetTime(m) == MOV_GetDuration(m)) break;
+        }
+        EXPECT_EQ(r, MS_S_ENDOFSTREAM) << "the end test passed with frames still to draw";
+        EXPECT_GT(frames, 0);
+        EXPECT_EQ(MOV_GetTime(m), MOV_GetDuration(m));
+        const std::vector<uint16_t> before = BackRegion(160, 120);
+        for (int i = 0; i < 10; ++i) {
+            headless::AdvanceTime(40);
+            EXPECT_EQ(MOV_Draw(m, DD_DISPLAY.back), MS_S_ENDOFSTREAM);
+        }
+        EXPECT_EQ(BackRegion(160, 120), before);
+    }
 }
 
 TEST_F(MovieTest, WaitsAreBoundedAndSeveralMoviesPlayAtOnce) {
@@ -330,9 +387,16 @@ TEST_F(MovieTest, WaitsAreBoundedAndSeveralMoviesPlayAtOnce) {
     uint32_t t0 = plat::TimeMs();
     EXPECT_EQ(MOV_Draw(slow, DD_DISPLAY.back), MS_S_NOUPDATE);
     EXPECT_EQ(plat::TimeMs() - t0, 250u);
-    // The other movie has fallen behind by then: its draw skips to the frame due now.
+    // The other movie has fallen behind by then: its draw skips to the frame due now, the sixth
+    // (frames fall 10.9 ms + 40 ms x k into the stream).
     ASSERT_EQ(MOV_Draw(a, DD_DISPLAY.back), DD_OK);
     EXPECT_EQ(plat::TimeMs() - t0, 250u);
+    const std::vector<std::vector<uint8_t>> want = support::DecodeMovieRgb24(Library().Path("a.mpg"), 160, 120);
+    ASSERT_EQ(want.size(), 25u);
+    std::vector<uint16_t> shown;
+    for (int y = 100; y < 220; ++y)
+        for (int x = 200; x < 360; ++x) shown.push_back(support::PixelAt(DD_DISPLAY.back, x, y));
+    EXPECT_EQ(shown, Packed(want[5], true));
     EXPECT_EQ(MOV_Update(slow), 1);
     EXPECT_EQ(plat::TimeMs() - t0, 500u);
     EXPECT_EQ(MOV_Update(a), 1);

@@ -11,7 +11,7 @@ bool WriteMovie(const std::string& path, const MovieSpec& s) {
     if (!s.video.empty()) {
         cmd += " -f lavfi -i testsrc2=s=" + std::to_string(s.width) + "x" + std::to_string(s.height) +
                ":r=" + std::to_string(s.fps);
-        out += " -frames:v " + std::to_string(s.frames) + " -c:v " + s.video + " -q:v 4";
+        out += " -frames:v " + std::to_string(s.frames) + " -c:v " + s.video + " -q:v " + std::to_string(s.quality);
     }
     if (!s.audio.empty()) {
         cmd += " -f lavfi -i sine=frequency=440:sample_rate=" + std::to_string(s.sample_rate) +

@@ -14,6 +14,7 @@ struct MovieSpec {
     int fps = 25;
     int frames = 25;
     int sample_rate = 44100;
+    int quality = 4;                     // the video codec's fixed quantiser (higher: smaller frames)
 };
 
 // Writes the movie: moving test-card frames and a 440 Hz tone. False when ffmpeg fails.
