@@ -64,9 +64,17 @@ void CopyName(char* dst, const char* src) {
     dst[i] = 0;
 }
 
+// A name as it is stored: cut at 31 characters, so that a longer one finds its window.
+struct StoredName {
+    char text[MWND_NAME_SIZE];
+    explicit StoredName(const char* name) { CopyName(text, name); }
+};
+
 int FindSlot(const char* name) {
+    if (!name) return -1;
+    const StoredName key(name);
     for (int i = 0; i < MWND_SLOTS; ++i)
-        if (MWND_SLOT_TABLE[i].used && SameName(MWND_SLOT_TABLE[i].name, name)) return i;
+        if (MWND_SLOT_TABLE[i].used && SameName(MWND_SLOT_TABLE[i].name, key.text)) return i;
     return -1;
 }
 
@@ -79,9 +87,11 @@ MWND_NODE* NodeAt(int i, int level) {
 }
 
 MWND_NODE* FindNode(const char* name) {
+    if (!name) return nullptr;
+    const StoredName key(name);
     for (int i = 0; i < MWND_SLOTS; ++i)
         for (MWND_NODE* n = NodeAt(i, 0); n; n = n->child)
-            if (SameName(n->name, name)) return n;
+            if (SameName(n->name, key.text)) return n;
     return nullptr;
 }
 

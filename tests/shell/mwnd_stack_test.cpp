@@ -37,6 +37,20 @@ TEST_F(MwndTest, NamesAreUniqueWithoutRegardToCaseAndSixteenWindowsFit) {
     EXPECT_STREQ(MWND_GetCurName(), "win15");
 }
 
+TEST_F(MwndTest, LongNamesAreComparedAsStored) {
+    ASSERT_EQ(MWND_Begin(), 1);
+    const std::string stored(31, 'n'), longer = stored + "xyz";
+    EXPECT_EQ(MWND_Create(longer.c_str(), nullptr), 1);
+    EXPECT_EQ(MWND_GetCurName(), stored);
+    // The same long name, another that differs only past the 31st character, and the stored
+    // name itself all name the one window.
+    for (const std::string& same : {longer, stored + "abc", stored, std::string(31, 'N') + "Q"})
+        EXPECT_EQ(MWND_Create(same.c_str(), nullptr), 0) << same;
+    EXPECT_EQ(MWND_GetDepth(longer.c_str()), MWND_ROOT_DEPTH);
+    EXPECT_EQ(MWND_GetDepth(stored.substr(0, 30).c_str()), -1);
+    EXPECT_EQ(MWND_Create(stored.substr(0, 30).c_str(), nullptr), 1);
+}
+
 TEST_F(MwndTest, BeginOnlyWhenIdleAndBusyUntilTheResult) {
     EXPECT_EQ(MWND_IsBusy(), 0);
     ASSERT_EQ(MWND_Begin(), 1);
@@ -81,6 +95,21 @@ TEST_F(MwndTest, DepthsStepDownTheChainAndCoversStandBehind) {
     Frame();
     EXPECT_EQ(CallsFrom(0, n0), (Calls{{1, 0}}));
     EXPECT_EQ(CallsFrom(2, n2), (Calls{{1, MWND_FLAG_FOCUS}}));
+}
+
+// Building a child's cover tells the parent chain -7 while the windows are drawn into it, -8
+// afterwards, and the direct parent one more -8 before the build.
+TEST_F(MwndTest, CoverBuildTellsTheParentChainActivatedThenDeactivated) {
+    OpenAndSettle(0);
+    StackAndSettle(0, 1);
+    const size_t n0 = W(0).calls.size(), n1 = W(1).calls.size();
+    support::OpenTestChild(1, 2);
+    EXPECT_EQ(CallsFrom(1, n1), (Calls{{MWND_COVERED, 0}, {MWND_ACTIVATED, 0}, {MWND_DEACTIVATED, 0},
+                                       {MWND_DEACTIVATED, 0}}));
+    EXPECT_EQ(CallsFrom(0, n0), (Calls{{MWND_ACTIVATED, 0}, {MWND_DEACTIVATED, 0}}));
+    EXPECT_EQ(W(2).calls.front(), std::make_pair(int32_t(MWND_BUILD), 0));
+    EXPECT_EQ(Node(1)->state, 1);
+    EXPECT_EQ(Node(0)->state, 1);
 }
 
 TEST_F(MwndTest, ActivationInTheFadeWaitsForTheFirstRunningFrame) {
@@ -253,6 +282,55 @@ TEST_F(MwndTest, FadeInDimsTheCaptureToTheCoverLevel) {
     // No window: the capture itself stays after the fade, drawn without the fade.
     EXPECT_EQ(MWND_DATA.phase, MWND_PHASE_RUN);
     EXPECT_EQ(seen.back(), lit);
+}
+
+// The fade dims the capture by black at 96 x elapsed / 200 of 255; the root's cover, the capture
+// dimmed at 96, is dimmed at 96 once more when the fade-in ends.
+TEST_F(MwndTest, FadeLevelsFollowTheTimer) {
+    OwnerScene();
+    Frame();
+    const int scratch = IMG_Create(640, 480, 0);
+    auto dimmed = [&](std::initializer_list<int> levels) {
+        BLT_Blt(IMG_Surface(scratch), 0, 0, DD_DISPLAY.back, nullptr, 0);
+        for (int level : levels) RAS_FillRectAlphaKey(IMG_Surface(scratch), 0, 0, 640, 480, 0, level, 0);
+        return support::ReadSurface(IMG_Surface(scratch));
+    };
+    auto draw = [] {
+        BLT_FillRect(DD_DISPLAY.back, nullptr, 0);
+        SP_Draw(-1);
+        MWND_DrawFade();
+        return support::ReadSurface(DD_DISPLAY.back);
+    };
+    SP_Draw(-1);
+    const std::vector<uint16_t> at24 = dimmed({24}), at48 = dimmed({48}), at72 = dimmed({72}),
+                                twice96 = dimmed({96, 96});
+    ASSERT_NE(at24, at48);
+    ASSERT_EQ(MWND_Begin(), 1);
+    for (const std::vector<uint16_t>* want : {&at24, &at48, &at72}) {
+        headless::AdvanceTime(50);
+        ASSERT_EQ(MWND_Run(), 0);
+        EXPECT_EQ(draw(), *want) << (want - &at24);
+    }
+    // Without a window the scene ends at once and fades back from 96 down.
+    headless::AdvanceTime(50);
+    ASSERT_EQ(MWND_Run(), 0);
+    ASSERT_EQ(MWND_Run(), 0);
+    ASSERT_EQ(MWND_DATA.phase, MWND_PHASE_FADE_OUT);
+    for (const std::vector<uint16_t>* want : {&at72, &at48, &at24}) {
+        headless::AdvanceTime(50);
+        ASSERT_EQ(MWND_Run(), 0);
+        EXPECT_EQ(draw(), *want) << (want - &at72);
+    }
+    headless::AdvanceTime(50);
+    ASSERT_EQ(MWND_Run(), 1);
+
+    ASSERT_EQ(MWND_Begin(), 1);
+    ASSERT_EQ(support::OpenTestWindow(0), 1);
+    headless::AdvanceTime(200);
+    ASSERT_EQ(MWND_Run(), 0);
+    ASSERT_EQ(MWND_DATA.phase, MWND_PHASE_RUN);
+    EXPECT_EQ(support::ReadSurface(IMG_Surface(Node(0)->cover_image)), twice96);
+    IMG_Free(scratch);
 }
 
 TEST_F(MwndTest, NotificationsNeverChangeTheState) {
