@@ -198,7 +198,8 @@ int SPR_LoadBytes(int set, const char* path, const uint8_t* data, size_t size, i
     if (size < 7) return Refuse(path, "block cut short"), 0;
     const uint32_t unpacked = plat::Get32(data + 3);
     if (unpacked > LZ_MaxExpansion(size - 3)) return Refuse(path, "unpacked size exceeds the file"), 0;
-    std::unique_ptr<uint8_t[]> buf(new uint8_t[size_t(unpacked) + 1]);
+    // Zero-filled: tokens that stop before the declared size leave zeros, never old heap bytes.
+    std::unique_ptr<uint8_t[]> buf(new uint8_t[size_t(unpacked) + 1]());
     if (!LZ_Decode(data + 3, size - 3, buf.get(), unpacked, nullptr, nullptr)) return 0;
     Parsed parsed;
     if (!Parse(path, Stream{buf.get(), unpacked}, parsed)) return 0;

@@ -2,6 +2,7 @@
 // by stem, damaged files refused with nothing kept, and the part-rectangle corrections.
 #include <filesystem>
 
+#include "display/lz_codec.h"
 #include "platform/headless/headless.h"
 #include "sprite/spr_fix.h"
 #include "tests/sprite/sprite_fixture.h"
@@ -97,6 +98,29 @@ TEST_F(AnimationSet, DamagedFilesAreRefusedWithNothingKept) {
     EXPECT_EQ(SPR_Load(0, dir.File("missing.spr").c_str(), 0), 0);
     ASSERT_TRUE(support::WriteBytes(dir.File("bad.spr"), support::SprBytes(TwoImages())));
     EXPECT_EQ(SPR_Load(0, dir.File("bad.spr").c_str(), 0), 1);
+}
+
+// A block whose tokens stop before the size it declares unpacks into zeros: here the tail of
+// empty sequences, which loads the same every time (the sanitizer build fills fresh memory).
+TEST_F(AnimationSet, AShortTokenStreamUnpacksIntoZeros) {
+    Solid("body", 8, 8, 1);
+    Solid("arm", 8, 8, 1);
+    SprFile f = TwoImages();
+    f.seqs[127].clear();
+    const std::vector<uint8_t> stream = support::SprStream(f);
+    const size_t kept = stream.size() - 127 * 2;  // up to the steps of sequence 0
+    std::vector<uint8_t> block;
+    LZ_Encode(stream.data(), static_cast<uint32_t>(kept), block);
+    const uint32_t declared = static_cast<uint32_t>(stream.size());
+    for (int i = 0; i < 4; ++i) block[size_t(i)] = static_cast<uint8_t>(declared >> (8 * i));  // the size it declares
+    block.insert(block.begin(), {'S', 'P', 'R'});
+    ASSERT_TRUE(support::WriteBytes(dir.File("short.spr"), block));
+    for (int round = 0; round < 3; ++round) {
+        ASSERT_EQ(SPR_Load(0, dir.File("short.spr").c_str(), 0), 1) << round;
+        EXPECT_EQ(SPR_SEQ_TABLE[0][0].step_count, 2);
+        for (int q = 1; q < 128; ++q) ASSERT_EQ(SPR_SEQ_TABLE[0][q].steps, nullptr) << q;
+        SPR_FreeSet(0);
+    }
 }
 
 // Only "btst" and "face" files with a number that has rules are corrected; rules from the data
