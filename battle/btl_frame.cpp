@@ -7,6 +7,8 @@
 #include "battle/bsc_command.h"
 #include "battle/camp_data.h"
 #include "battle/chr_char.h"
+#include "battle/chr_move.h"
+#include "battle/chr_state.h"
 #include "battle/chr_update.h"
 #include "battle/cpu_think.h"
 #include "battle/ecnt_enemy.h"
@@ -271,6 +273,9 @@ void BTL_ResetGlobals() {
     EFT_SetAmbientCount(0);
     HIT_LastDestroyed = -1;
     HIT_ClearMask();
+    CHR_PadDir = -1;
+    CHR_ComboContinue = 0;
+    CHR_MoveSubStep = 0;
     bscEnmGuard = 0;
     bscChrCollide = 1;
 }
