@@ -37,12 +37,20 @@ int8_t BTL_DebugWeaponLevel = 0;
 namespace {
 constexpr int kExplosionDelay = 8;  // frames from a destruction to its script event check
 
+// An explosion's script event check waiting for its frame.
+struct PendingCheck {
+    int8_t slot;
+    int8_t wait;  // full frames to the check, this frame's included
+};
+// Every slot can explode at most once a frame, so this holds every check that can be waiting.
+constexpr int kMaxPending = CHR_SLOTS * (kExplosionDelay + 1);
+
 struct FrameState {
     int32_t state = 0, previous = 0, at_start = 0;
     int32_t slow_tick = 0;  // ticks of the slow-motion finish so far
     int32_t script_mode = 0;
-    uint8_t destroyed_seen[CHR_SLOTS] = {};
-    int32_t explosion_wait[CHR_SLOTS] = {};  // 0 idle, else frames to the check
+    PendingCheck pending[kMaxPending] = {};
+    int32_t pending_count = 0;
 };
 FrameState g;
 
@@ -54,13 +62,15 @@ constexpr LIST_UPDATE_TABLE kPreviewTable = {CHR_UpdatePreview, WPN_Update, TAMA
 constexpr LIST_UPDATE_TABLE kMenuTable = {CHR_UpdateMenu, WPN_Update, TAMA_Update, EFT_Update, HUD_GaugeChipUpdate, nullptr};
 constexpr LIST_UPDATE_TABLE kScriptTable = {CHR_UpdateScript, WPN_Update, TAMA_Update, EFT_Update, HUD_GaugeChipUpdate, nullptr};
 
-// A destruction seen in this frame schedules its script event check; due checks run.
+// Checks come due in the order of their explosions; the rest wait on.
 void ExplosionChecks() {
-    for (int s = 0; s < CHR_SLOTS; ++s) {
-        if (g.explosion_wait[s] && --g.explosion_wait[s] == 0) mBSC_Event_Check(2, s);
-        if (CHR_DESTROYED[s] && !g.destroyed_seen[s]) g.explosion_wait[s] = kExplosionDelay;
-        g.destroyed_seen[s] = CHR_DESTROYED[s];
+    int32_t kept = 0;
+    for (int32_t i = 0; i < g.pending_count; ++i) {
+        PendingCheck p = g.pending[i];
+        if (--p.wait == 0) mBSC_Event_Check(2, p.slot);
+        else g.pending[kept++] = p;
     }
+    g.pending_count = kept;
 }
 
 // The node owning a display object, when it is a live node that shows it.
@@ -154,6 +164,12 @@ void BTL_MainLoop() {
     ExplosionChecks();
 }
 
+void BTL_NoteExplosion(int slot) {
+    if (slot < 0 || slot >= CHR_SLOTS || g.pending_count >= kMaxPending) return;
+    // Counted from the check pass of the frame it happened in, which leaves eight more.
+    g.pending[g.pending_count++] = PendingCheck{int8_t(slot), int8_t(kExplosionDelay + 1)};
+}
+
 void BTL_PauseLoop() { LIST_Walk(kPauseTable); }
 
 int BTL_ScriptModeUpdate() {
@@ -237,6 +253,7 @@ void BTL_Term() {
 }
 
 void BTL_Cleanup() {
+    g.pending_count = 0;  // a check never reaches into the next battle
     BTL_DeleteAllObjects();
     ECNT_Release();
 }

@@ -41,6 +41,9 @@ void BTL_FrameDraw();
 // The walks. Each runs every active node by priority with the update of its kind.
 void BTL_MainLoop();
 void BTL_PauseLoop();
+// A character of the slot exploded: its script event check (2, slot) runs in the main loop eight
+// full frames later, once for each explosion.
+void BTL_NoteExplosion(int slot);
 // Battle-script mode: with the flag set every object runs and animates; 1 (after mBSC_Reset) when
 // the script's moves are over.
 int BTL_ScriptModeUpdate();

@@ -288,6 +288,7 @@ void CHR_Destroy() {
     BTL_SePlay(9, -1);
     SCR_Quake(-1, -1, 16);
     if (slot >= 0 && slot < CHR_SLOTS) CHR_DESTROYED[slot] = 1;
+    BTL_NoteExplosion(slot);
     if (slot != 0) {
         int percent = 0;
         switch (BTL_KIND) {

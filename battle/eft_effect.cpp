@@ -103,10 +103,7 @@ void InitFlare(LIST_NODE* n, LIST_NODE*) {
 void InitGround(LIST_NODE* n, LIST_NODE* parent) {
     const bool dust = n->eft->kind == 11;
     const int g = MAP_GetExtra(n->x, n->y);
-    if (g >= 255) {
-        n->eft->kill = 1;  // no ground to show: it would never end and fill the pool
-        return;
-    }
+    if (g >= 255) return;  // no ground: it plays nothing and stays until the pool is cleared
     Play(n, (dust ? 92 : 70) + g, 0);
     if (dust) AddFlags(n, 0x400);
     n->speed = 0;

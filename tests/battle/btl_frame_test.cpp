@@ -2,6 +2,8 @@
 // explosion checks, battle kinds, clean-up and drawing images at the view origin.
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "battle/btl_common.h"
 #include "battle/btl_frame.h"
 #include "battle/camp_data.h"
@@ -121,19 +123,29 @@ TEST_F(Frame, SlowMotionFinishRunsEveryFourthFrameThenTheHoldFrames) {
     EXPECT_EQ(a->wait, wait);
 }
 
-TEST_F(Frame, ScriptEventCheckEightFramesAfterAnExplosion) {
+TEST_F(Frame, ScriptEventCheckEightFramesAfterEachExplosion) {
     BTL_SetState(BTL_STATE_FIGHT);
     BTL_RecordOn(true);
     BTL_Recorded().clear();
-    CHR_DESTROYED[3] = 1;
+    // Frame of each destruction, by slot: slot 3 holds a second mech after the first explodes,
+    // and the battle is cleaned up while slot 7's check is still counting down.
+    const std::map<int, int> destroy = {{1, 3}, {12, 6}, {21, 3}, {31, 7}};
     std::vector<int> checks;
-    for (int f = 1; f <= 20; ++f) {
-        if (f == 12) CHR_DESTROYED[6] = 1;
+    for (int f = 1; f <= 45; ++f) {
+        if (auto d = destroy.find(f); d != destroy.end()) {
+            if (!CHR_TABLE[d->second]) ASSERT_EQ(CHR_Create(d->second, 1, CHR_CPU, 1, 500, 400, 0, -1), 1);
+            LIST_NODE* n = CHR_TABLE[d->second];
+            CHR_SetState(n, 8);
+            n->chr->state_counter = 19;
+            n->chr->levels = -1;
+        }
+        if (f == 35) BTL_Cleanup();  // the end of the battle: the next one starts clean
         BTL_FrameUpdate();
-        for (const std::string& line : BTL_Recorded()) checks.push_back(f * 100 + (line == "mBSC_Event_Check 2 3" ? 3 : 6));
+        for (const std::string& line : BTL_Recorded())
+            if (line.rfind("mBSC_Event_Check 2 ", 0) == 0) checks.push_back(f * 100 + std::stoi(line.substr(19)));
         BTL_Recorded().clear();
     }
-    EXPECT_EQ(checks, (std::vector<int>{903, 2006}));
+    EXPECT_EQ(checks, (std::vector<int>{903, 2006, 2903}));
     BTL_RecordOn(false);
 }
 

@@ -87,6 +87,35 @@ TEST_F(Effects, FragmentsBounceByTheGroundUnderThem) {
     EXPECT_EQ(Live(e, 10), 6);  // heights 1, 2, 3, 3, 2, then down
 }
 
+TEST_F(Effects, DustOverNoGroundPlaysNothingAndStays) {
+    struct Case {
+        int kind;
+        uint8_t ground;
+        int seq;            // -1: none plays
+        const char* sound;  // null: none
+    };
+    const Case cases[] = {{8, 1, 71, "SE_Play 57 -1"}, {11, 1, 93, "SE_Play 57 -1"}, {11, 0, 92, nullptr},
+                          {8, 255, -1, nullptr},        {11, 255, -1, nullptr},        {11, 254, 92 + 254, nullptr}};
+    for (const Case& c : cases) {
+        Stage(64, 48, c.ground);
+        BTL_RecordOn(true);
+        BTL_Recorded().clear();
+        LIST_NODE* e = New(c.kind, nullptr, 400, 400, 0);
+        ASSERT_NE(e, nullptr);
+        const SP_ANIM* a = SP_Anim(e->sprite);
+        EXPECT_EQ(a->running ? int(a->seq) : -1, c.seq < SPR_SEQUENCES ? c.seq : -1) << c.kind << " " << int(c.ground);
+        EXPECT_EQ(Recorded(c.sound ? c.sound : "SE_Play"), c.sound != nullptr) << c.kind << " " << int(c.ground);
+        if (c.seq < 0) {
+            // Nothing to show and nothing ends it: it stays until the pool is cleared.
+            for (int i = 0; i < 50; ++i) BTL_AnimStep();
+            EXPECT_EQ(Live(e, 100), -1) << c.kind;
+            EXPECT_TRUE(e->in_use && e->kind == LIST_KIND_EFT && e->eft->kind == c.kind);
+        }
+        BTL_RecordOn(false);
+        BTL_DeleteNonCharObjects();
+    }
+}
+
 TEST_F(Effects, RainSplashesOnceAndFallsOnOutOfSight) {
     LIST_NODE* drop = New(25, nullptr, 400, 400, 30);
     ASSERT_NE(drop, nullptr);
