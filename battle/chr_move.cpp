@@ -208,7 +208,10 @@ int CHR_MoveCollide(int32_t* x16, int32_t* y16, int ignore_chr, int second_pass)
                 vertical(1);  // a flat slope meets the side
                 continue;
             }
-            // The overlap moved back to before the move: does its corner reach the top face first?
+            // The overlap moved back to before the move: does its corner, carried along the move
+            // until the y gap closes, lie on the facing horizontal face? Carried in the move's own
+            // direction for every code: moving up, the gaps' signs alone would point away from
+            // the wall and miss the first contact.
             const int32_t ix = (right ? std::min(nb.r, w.r) : std::max(nb.l, w.l)) - dx;
             const int32_t iy = (down ? std::min(nb.b, w.b) : std::max(nb.t, w.t)) - dy;
             const int32_t px = ix + Sign(dx) * std::abs(gy * 256 / k);

@@ -148,6 +148,8 @@ void KnockDown(LIST_NODE* t, const HIT_REC& hit, uint8_t kind) {
     CHR_EndWaza(t);
 }
 
+// Held at 255: a byte that wrapped would let a heavy hit on a character already down pass
+// without knocking it down.
 void AddDown(LIST_NODE* t, const HIT_REC& hit) { t->down = uint8_t(std::min(t->down + hit.down(), 255)); }
 
 int16_t Saturate16(int64_t v) { return int16_t(std::clamp<int64_t>(v, INT16_MIN, INT16_MAX)); }
