@@ -51,6 +51,7 @@ struct FrameState {
     int32_t script_mode = 0;
     PendingCheck pending[kMaxPending] = {};
     int32_t pending_count = 0;
+    int32_t skip_draw = 0;
 };
 FrameState g;
 
@@ -208,7 +209,13 @@ void BTL_FrameUpdate() {
     }
 }
 
+void BTL_SkipNextDraw() { g.skip_draw = 1; }
+
 void BTL_FrameDraw() {
+    if (g.skip_draw) {
+        g.skip_draw = 0;
+        return;
+    }
     SCR_QuakeUpdate();
     BTL_RenderUpdate();
     BTL_DrawScene();
@@ -293,6 +300,5 @@ void BTL_ResetGlobals() {
     CHR_PadDir = -1;
     CHR_ComboContinue = 0;
     CHR_MoveSubStep = 0;
-    bscEnmGuard = 0;
-    bscChrCollide = 1;
+    mBSC_ResetGlobals();
 }

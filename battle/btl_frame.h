@@ -37,6 +37,8 @@ void BTL_SetScriptMode(int flag);
 void BTL_FrameUpdate();
 // One draw tick: the quake step, the renderer's update half and the draw.
 void BTL_FrameDraw();
+// The next draw tick is skipped once (a script switched screens in this update).
+void BTL_SkipNextDraw();
 
 // The walks. Each runs every active node by priority with the update of its kind.
 void BTL_MainLoop();

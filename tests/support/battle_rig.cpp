@@ -82,6 +82,7 @@ void EndBattle() {
     SP_Reset();
     for (MechRecord& m : MECH_TABLE) {
         plat::Free(m.waza);
+        plat::Free(m.cpu);
         m = MechRecord{};
     }
     BTL_ResetGlobals();
