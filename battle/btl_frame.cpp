@@ -91,7 +91,9 @@ void StepOne(int id, SP_ANIM* a) {
     if (a->mode != 4 || --a->wait >= 0) return;  // pattern-range objects (after-images) hold still
     LIST_NODE* node = OwnerOf(id, a);
     CHR_DATA* c = node && node->kind == LIST_KIND_CHR ? node->chr : nullptr;
-    const bool timed = c && c->phase != 0;  // a technique phase spreads its own step durations
+    TAMA_OBJ* b = node && node->kind == LIST_KIND_TAMA ? node->tama : nullptr;
+    // A technique phase and a bullet's keyframe spread their own step durations.
+    const uint16_t* durations = c && c->phase != 0 ? c->durations : (b ? b->durations : nullptr);
     const SPR_SEQ* seq = a->set < SPR_SETS && SPR_PATTERN_TABLE[a->set] && a->seq >= 0 && a->seq < SPR_SEQUENCES
                              ? &SPR_SEQ_TABLE[a->set][a->seq]
                              : nullptr;
@@ -99,12 +101,13 @@ void StepOne(int id, SP_ANIM* a) {
         SP_Stop(id);
         return;
     }
-    const bool loop = timed ? CurrentKeyLength(c) == 255 : a->loop != 0;
+    const bool loop = durations ? (c ? CurrentKeyLength(c) : TAMA_KeyLength(b)) == 255 : a->loop != 0;
     if (++a->step >= seq->step_count) {
         if (!loop) {
             SP_Stop(id);
             a->step = uint16_t(seq->step_count - 1);
             if (c) c->anim_done = 1;
+            if (b) b->anim_done = 1;
             if (node && node->kind == LIST_KIND_EFT && node->eft) node->eft->kill = 1;
             if (a->auto_delete) SP_Delete(id);
             return;
@@ -114,7 +117,7 @@ void StepOne(int id, SP_ANIM* a) {
     const SPR_STEP& st = seq->steps[a->step];
     a->pattern = st.pattern;
     // Steps past the record's 128 durations keep the set's wait.
-    a->wait = int16_t(timed && a->step < CHR_DURATIONS ? c->durations[a->step] : st.wait);
+    a->wait = int16_t(durations && a->step < CHR_DURATIONS ? durations[a->step] : st.wait);
 }
 
 // A node deleted through its kind's delete; the active index that followed it.
@@ -296,6 +299,7 @@ void BTL_ResetGlobals() {
     SVV_TestCond = 0;
     EFT_SetAmbientCount(0);
     HIT_LastDestroyed = -1;
+    wp2Cnt = 0;
     HIT_ClearMask();
     CHR_PadDir = -1;
     CHR_ComboContinue = 0;

@@ -371,14 +371,15 @@ int UpdateExhaust(LIST_NODE* n) {
     SetPos16(n, p.x, p.y, b->height);
     return 0;
 }
-// The bullet a beam link follows: the first of the order's chain, or the last live one.
-LIST_NODE* LinkedBullet(const WP2_DATA* w, int counter, int* slot) {
+// The bullet a beam link follows: the first of the order's chain, or the last live one; a slot
+// counts only while it holds a segment of this order at its own place.
+LIST_NODE* LinkedBullet(const LIST_NODE* order, int counter, int* slot) {
     if (counter == 0) {
         *slot = 0;
-        return w->slots[0] == WPN_FREE_SLOT ? nullptr : Alive(w->slots[0], LIST_KIND_TAMA);
+        return WPN_SlotBullet(order, 0);
     }
     for (int s = WPN_BULLET_SLOTS - 1; s >= 0; --s)
-        if (LIST_NODE* b = w->slots[s] == WPN_FREE_SLOT ? nullptr : Alive(w->slots[s], LIST_KIND_TAMA)) {
+        if (LIST_NODE* b = WPN_SlotBullet(order, s)) {
             *slot = s;
             return b;
         }
@@ -391,7 +392,7 @@ int UpdateBeamLink(LIST_NODE* n) {
     const WP2_DATA* w = o->wp2;
     SP_ANIM* a = Spr(n);
     int slot = 0;
-    LIST_NODE* b = LinkedBullet(w, e->counter, &slot);
+    LIST_NODE* b = LinkedBullet(o, e->counter, &slot);
     if (!b) {
         if (a) a->visible = 0;
         return 0;

@@ -5,6 +5,7 @@
 
 #include "battle/camp_data.h"
 #include "battle/hit_resolve.h"
+#include "battle/wpn_fire.h"
 #include "tests/battle/melee_test_util.h"
 
 namespace {
@@ -203,7 +204,16 @@ TEST_F(Technique, KeyframesAimAndFireOnlyAtATarget) {
     ASSERT_EQ(CHR_WazaStart(n, 0), 1);
     EXPECT_EQ(n->chr->phase, 2);
     EXPECT_EQ(std::tuple(n->chr->aim[0], n->chr->aim[1]), std::tuple(120, 50));
-    // The fire order it started has already ended (none was made): the held keyframe advances.
+    // The fire order it started holds the keyframe until it ends: the weapon keeps no keyframe in its
+    // continue mask, so its first update ends it and the keyframe advances.
+    LIST_NODE* order = LIST_Node(n->fire_order);
+    ASSERT_NE(order, nullptr);
+    EXPECT_EQ(std::tuple(order->kind, order->owner), std::tuple(LIST_KIND_WP2, n->index));
+    Update(n);
+    EXPECT_EQ(n->chr->phase, 2);
+    LIST_SetCurrent(order);
+    WPN_Update();
+    EXPECT_EQ(std::tuple(order->in_use, n->fire_order), std::tuple(0, LIST_NO_FIRE_ORDER));
     Update(n);
     EXPECT_EQ(n->chr->phase, 0);
 }

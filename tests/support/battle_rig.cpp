@@ -11,6 +11,7 @@
 #include "battle/chr_char.h"
 #include "battle/list_pool.h"
 #include "battle/map_data.h"
+#include "battle/tama_data.h"
 #include "battle/scr_camera.h"
 #include "battle/waza_file.h"
 #include "display/dd_display.h"
@@ -79,6 +80,7 @@ void EndBattle() {
     BTL_Cleanup();
     MAP_Release();
     BTL_Term();
+    TAMA_ClearList();
     SP_Reset();
     for (MechRecord& m : MECH_TABLE) {
         plat::Free(m.waza);

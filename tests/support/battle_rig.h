@@ -67,8 +67,8 @@ std::string CheckTrace(const std::string& name, const std::vector<std::string>& 
 // The button state of one poll with `held` down (edges against the previous poll, history ring).
 void FeedKeys(uint16_t held);
 
-// The end of a test battle: every object, the map, the pool and the sprite layer released, and
-// whatever techniques a test loaded by itself freed.
+// The end of a test battle: every object, the map, the pool, the bullet table and the sprite layer
+// released, and whatever techniques a test loaded by itself freed.
 void EndBattle();
 
 }  // namespace support

@@ -1,6 +1,7 @@
 // The effect animation set fixture: one 16 x 16 picture per direction, boxes on every pattern.
 #include "tests/support/effect_fixture.h"
 
+#include <cmath>
 #include <filesystem>
 
 #include "tests/support/fixture.h"
@@ -27,7 +28,34 @@ SprFile EffectSprFile() {
         const uint16_t base = uint16_t((s - kEffectFirstSeq) * kEffectDirections);
         f.seqs[size_t(s)] = {{base, 0}, {base, 1}};
     }
+    const std::vector<SprStep> waits[3] = {{{0, 0}, {0, 1}}, {{0, 1}, {0, 3}, {0, 5}}, {{0, 2}}};
+    for (int s = kBulletSeq; s <= kBulletStillSeq; ++s) {
+        const uint16_t base = uint16_t(f.patterns.size());
+        for (int d = 0; d < kBulletDirections; ++d) {
+            SprPattern p = OnePart((d % kEffectDirections) * 16, 0, 16, 16);
+            p.parts[0].dest = RECT{-8, -8, 8, 8};
+            p.wait = 1;
+            p.hit[0] = RECT{-8, -8, 8, 8};
+            p.hit[2] = RECT{-4, -4, 4, 4};
+            p.hit[4] = RECT{-4, -8, 4, 0};
+            p.hit[5] = RECT{-6, -6, 6, 6};
+            p.hit[6] = RECT{-2, -10, 2, -6};
+            const POINT tip = BulletTip(d);
+            p.hit[8] = RECT{tip.x, tip.y, tip.x + 1, tip.y + 1};
+            p.hit[13] = RECT{-4, -4, 4, 4};
+            p.hit[15] = RECT{0, -1, 2, 1};
+            f.patterns.push_back(p);
+        }
+        std::vector<SprStep> steps = waits[s - kBulletSeq];
+        for (SprStep& st : steps) st.pattern = base;
+        f.seqs[size_t(s)] = steps;
+    }
     return f;
+}
+
+POINT BulletTip(int d) {
+    const double a = d * 9.0 * 3.14159265358979 / 180.0;  // 0 down, clockwise on the screen
+    return {int32_t(std::lround(-12 * std::sin(a))), int32_t(std::lround(12 * std::cos(a)))};
 }
 
 GrpPicture EffectPicture() {

@@ -10,6 +10,16 @@ constexpr int kEffectFirstSeq = 47;
 constexpr int kEffectLastSeq = 123;
 constexpr int kEffectDirections = 24;
 
+// Bullet sequences after them, each over 40 direction patterns (a laser's sectors of 9 degrees; a
+// missile's 24 use the first 24): box 8 is a point 12 pixels out along the direction (a segment's
+// tip), box 6 a muzzle above the centre, box 15 a point beside it.
+constexpr int kBulletSeq = 1;       // two steps of waits 0 and 1
+constexpr int kBulletTimedSeq = 2;  // three steps of waits 1, 3 and 5
+constexpr int kBulletStillSeq = 3;  // one step of wait 2
+constexpr int kBulletDirections = 40;
+// The tip of a bullet pattern's direction d (box 8's top-left).
+POINT BulletTip(int d);
+
 // Sequence s shows pattern (s - 47) x 24 (+ the direction offset) for two steps of waits 0 and 1,
 // so a sequence played once ends on its fourth tick.
 SprFile EffectSprFile();
