@@ -2,18 +2,27 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/display.h"
 #include "platform/window.h"
 
 namespace plat {
+namespace script {
+struct Event;
+}
+
 struct Window {
     WndProc proc = nullptr;
     int width = 0, height = 0;
+    int x = 0, y = 0;  // windowed: the client area's origin on the screen (headless; SDL asks the window)
     std::string title_utf8;
     bool shown = false;
     bool active = true;
+    bool minimized = false;
     bool fullscreen = false;
+    bool accept_drops = false;
+    bool paint_pending = false;  // a WM_PAINT waits in the queue
     void* native = nullptr;  // the backend's own window
 };
 
@@ -33,6 +42,10 @@ public:
     virtual void ShowWindow(Window& window, bool show) = 0;
     virtual void DestroyWindow(Window& window) = 0;
     virtual void SetFullscreen(Window& window, bool full) = 0;
+    // Windowed placement: the client area's origin on the screen, and moving it there.
+    virtual POINT ClientOrigin(Window& window) = 0;
+    virtual void MoveClient(Window& window, int x, int y) = 0;
+    virtual void ScreenSize(int* width, int* height) = 0;
     // Moves pending backend events into the message queue (PostMessage).
     virtual void Pump() = 0;
     virtual void Present(const Frame& frame) = 0;
@@ -46,6 +59,8 @@ Backend* MakeHeadlessBackend();
 
 // After the headless clock moved: tells the clock's listeners.
 void ClockMoved();
+// Plays one ORV_INPUT event on the headless backend.
+void PlayScriptEvent(const script::Event& event);
 // Forgets due times and puts the frame interval back to its start value.
 void ResetClock();
 
@@ -60,6 +75,33 @@ void ResetHooks();
 const void* PointerCursor();
 int PointerCount();
 void SetPointer(const void* cursor, int count);
+
+// Posts what the window procedure hears when the program gains or loses the focus, in one fixed
+// order (gain: WM_ACTIVATEAPP, WM_NCACTIVATE, WM_ACTIVATE; loss: WM_NCACTIVATE, WM_ACTIVATE,
+// WM_ACTIVATEAPP); nothing when the state does not change.
+void PostActivation(Window* window, bool active);
+// The window was minimised or restored (WM_ACTIVATE carries it).
+void SetMinimized(Window* window, bool minimized);
+// The window needs painting again: one WM_PAINT waits at a time.
+void PostPaint(Window* window);
+// Files dropped on the window (Shift-JIS names), delivered as one WM_DROPFILES when it accepts them.
+void PostDrop(Window* window, std::vector<std::string> names_sjis);
+
+// ---- how the program runs and ends ----
+// Reads and checks the program's environment; a bad value ends the process with exit code 2.
+void ReadRunEnvironment();
+void StartWatchdog();
+void ResetRun();  // a new backend: no end asked, no script played
+// The display connection is gone: says so once and asks for an orderly end.
+void DisplayLost();
+bool DisplayWasLost();
+// After each presented frame: the ORV_FRAMES'th one is kept for the screenshot and ends the run.
+void FramePresented(uint64_t count, const Frame& frame);
+// At every pump before the backend's events: plays due ORV_INPUT events, posts an asked end.
+void PumpRun();
+// Writes the end screenshot; the exit code.
+int FinishRun(const Frame& last);
+void Finished();
 
 // Shows the primary surface: converts it, keeps it as the last frame, hands it to the backend.
 void PresentSurface(const DDSurface& primary);

@@ -3,9 +3,11 @@
 // The message queue, the call log, failure injection and the debug capture may be used from any
 // thread (the music worker posts and logs); windows, presentation and the backend's events stay
 // on the main thread.
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <deque>
 #include <map>
 #include <memory>
@@ -72,24 +74,42 @@ bool InitBackend(BackendKind kind) {
     g_cursor = &kArrow;
     g_cursor_count = 0;
     detail::ResetClock();
+    detail::ResetRun();
     return true;
 }
 
 bool Init() {
-    std::string want = Env("ORV_PLATFORM");
-    if (want == "sdl") return InitBackend(BackendKind::Sdl);
-    bool has_display = !Env("DISPLAY").empty() || !Env("WAYLAND_DISPLAY").empty();
-    if (want != "headless" && has_display && InitBackend(BackendKind::Sdl)) return true;
-    // The headless program runs on its own clock, moved by its passes and waits.
-    headless::Config config;
-    config.clock = headless::Config::Clock::Virtual;
-    headless::Configure(config);
-    return InitBackend(BackendKind::Headless);
+    detail::ReadRunEnvironment();
+    CatchEndSignals();
+    detail::StartWatchdog();
+    if (Env("ORV_PLATFORM") == "headless") {
+        // The headless program runs on its own clock, moved by its passes and waits.
+        headless::Config config;
+        config.clock = headless::Config::Clock::Virtual;
+        config.is565 = Env("ORV_PIXEL_FORMAT", "565") != "555";
+        headless::Configure(config);
+        return InitBackend(BackendKind::Headless);
+    }
+    const bool asked = Env("ORV_PLATFORM") == "sdl";
+    if (Env("DISPLAY").empty() && Env("WAYLAND_DISPLAY").empty() && Env("SDL_VIDEODRIVER").empty()) {
+        std::fprintf(stderr, "orvant: no display (DISPLAY is not set)%s\n",
+                     asked ? "" : "; ORV_PLATFORM=headless runs the program without one");
+        std::exit(2);
+    }
+    if (!InitBackend(BackendKind::Sdl)) {
+        std::fprintf(stderr, "orvant: the display \"%s\" cannot be opened%s\n", Env("DISPLAY").c_str(),
+                     asked ? "" : "; ORV_PLATFORM=headless runs the program without one");
+        std::exit(2);
+    }
+    return true;
 }
 
-void Shutdown() {
+int Shutdown() {
     if (g_main_window) DestroyWindow(g_main_window);
+    const int code = detail::FinishRun(g_last_frame);
     g_backend.reset();
+    detail::Finished();
+    return code;
 }
 
 BackendKind CurrentBackend() { return g_kind; }
@@ -139,6 +159,10 @@ Window* CreateMainWindow(const char* title_sjis, int width, int height, WndProc 
     w->width = width;
     w->height = height;
     w->title_utf8 = Cp932ToUtf8(title_sjis ? title_sjis : "");
+    int sw = 0, sh = 0;
+    Backend()->ScreenSize(&sw, &sh);
+    w->x = (sw - width) / 2;
+    w->y = (sh - height) / 2;
     if (!Backend()->CreateWindow(*w)) {
         delete w;
         return nullptr;
@@ -166,9 +190,6 @@ bool GetClientRect(Window* window, RECT* out) {
     return true;
 }
 
-// The emulated screen holds the client area at its origin.
-bool ClientToScreen(Window* window, POINT* point) { return window && point; }
-
 void DestroyWindow(Window* window) {
     if (!window) return;
     detail::LogCall("DestroyWindow");
@@ -183,6 +204,7 @@ void DestroyWindow(Window* window) {
 }
 
 bool IsWindowActive(Window* window) { return window && window->active; }
+bool IsIconic(Window* window) { return window && window->minimized; }
 
 void SetWindowFullscreen(Window* window, bool full) {
     if (!window || window->fullscreen == full) return;
@@ -190,6 +212,114 @@ void SetWindowFullscreen(Window* window, bool full) {
     Backend()->SetFullscreen(*window, full);
 }
 
+bool IsWindowFullscreen(Window* window) { return window && window->fullscreen; }
+
+// ---- placement ----
+namespace {
+// The frame and caption of the emulated desktop's windows.
+constexpr int kFrame = 4, kCaption = 19;
+
+POINT ClientOrigin(Window* window) { return window->fullscreen ? POINT{0, 0} : Backend()->ClientOrigin(*window); }
+}  // namespace
+
+int GetSystemMetrics(int index) {
+    int w = 0, h = 0;
+    switch (index) {
+        case SM_CXSCREEN: return Backend()->ScreenSize(&w, &h), w;
+        case SM_CYSCREEN: return Backend()->ScreenSize(&w, &h), h;
+        case SM_CXFRAME:
+        case SM_CYFRAME: return kFrame;
+        case SM_CYCAPTION: return kCaption;
+        default: return 0;
+    }
+}
+
+bool AdjustWindowRect(RECT* rect) {
+    if (!rect) return false;
+    *rect = RECT{rect->left - kFrame, rect->top - kFrame - kCaption, rect->right + kFrame, rect->bottom + kFrame};
+    return true;
+}
+
+bool GetWindowRect(Window* window, RECT* out) {
+    if (!window || !out) return false;
+    const POINT o = ClientOrigin(window);
+    if (window->fullscreen) {
+        int w = 0, h = 0;
+        Backend()->ScreenSize(&w, &h);
+        // The client area covers the screen; frame and caption lie outside it.
+        *out = RECT{0, 0, std::max(w, window->width), std::max(h, window->height)};
+    } else {
+        *out = RECT{o.x, o.y, o.x + window->width, o.y + window->height};
+    }
+    return AdjustWindowRect(out);
+}
+
+bool SetWindowPos(Window* window, int x, int y, int, int, uint32_t flags) {
+    if (!window) return false;
+    detail::LogCall("SetWindowPos");
+    if (window->fullscreen || (flags & SWP_NOMOVE)) return true;
+    Backend()->MoveClient(*window, x + kFrame, y + kFrame + kCaption);
+    return true;
+}
+
+bool ClientToScreen(Window* window, POINT* point) {
+    if (!window || !point) return false;
+    const POINT o = ClientOrigin(window);
+    point->x += o.x;
+    point->y += o.y;
+    return true;
+}
+
+bool ScreenToClient(Window* window, POINT* point) {
+    if (!window || !point) return false;
+    const POINT o = ClientOrigin(window);
+    point->x -= o.x;
+    point->y -= o.y;
+    return true;
+}
+
+// ---- dropped files ----
+}  // namespace plat
+
+struct plat::DropFiles {
+    std::vector<std::string> names;
+};
+
+namespace plat {
+namespace {
+std::mutex g_drops_mutex;
+std::vector<std::unique_ptr<DropFiles>> g_drops;  // delivered or waiting, until DragFinish
+constexpr size_t kMaxDrops = 8;                   // drops nobody finishes go once this many wait
+}  // namespace
+
+void DragAcceptFiles(Window* window, bool accept) {
+    if (window) window->accept_drops = accept;
+}
+
+uint32_t DragQueryFile(HDROP drop, uint32_t index, char* buffer, uint32_t size) {
+    std::lock_guard<std::mutex> lock(g_drops_mutex);
+    auto it = std::find_if(g_drops.begin(), g_drops.end(), [&](const auto& d) { return d.get() == drop; });
+    if (it == g_drops.end()) return 0;
+    const auto& names = (*it)->names;
+    if (index == 0xFFFFFFFFu) return static_cast<uint32_t>(names.size());
+    if (index >= names.size()) return 0;
+    const std::string& n = names[index];
+    if (buffer && size > 0) {
+        size_t len = std::min<size_t>(n.size(), size - 1);
+        std::memcpy(buffer, n.data(), len);
+        buffer[len] = 0;
+        return static_cast<uint32_t>(len);
+    }
+    return static_cast<uint32_t>(n.size());
+}
+
+void DragFinish(HDROP drop) {
+    std::lock_guard<std::mutex> lock(g_drops_mutex);
+    g_drops.erase(std::remove_if(g_drops.begin(), g_drops.end(), [&](const auto& d) { return d.get() == drop; }),
+                  g_drops.end());
+}
+
+// ---- the queue ----
 void PostMessage(Window* window, uint32_t message, uintptr_t wparam, intptr_t lparam) {
     std::lock_guard<std::mutex> lock(g_queue_mutex);
     g_queue.push_back(Msg{window, message, wparam, lparam});
@@ -215,6 +345,7 @@ bool TakeMessage(Msg* out) {
 
 bool PeekMessage(Msg* out) {
     if (TakeMessage(out)) return true;
+    detail::PumpRun();
     Backend()->Pump();
     if (TakeMessage(out)) return true;
     detail::RunDueTimers();  // timers run when no message waits, as their messages would
@@ -224,14 +355,64 @@ bool PeekMessage(Msg* out) {
 
 intptr_t DispatchMessage(const Msg& msg) {
     if (!msg.window || !msg.window->proc) return 0;
-    if (msg.message == WM_ACTIVATEAPP) msg.window->active = msg.wparam != 0;
+    switch (msg.message) {
+        case WM_ACTIVATEAPP: msg.window->active = msg.wparam != 0; break;
+        case WM_PAINT: msg.window->paint_pending = false; break;
+        default: break;
+    }
     return msg.window->proc(msg.window, msg.message, msg.wparam, msg.lparam);
 }
 
-intptr_t DefWindowProc(Window* window, uint32_t msg, uintptr_t, intptr_t) {
-    if (msg == WM_CLOSE) DestroyWindow(window);
+intptr_t DefWindowProc(Window* window, uint32_t msg, uintptr_t wparam, intptr_t) {
+    if (msg == WM_CLOSE || (msg == WM_ENDSESSION && wparam)) DestroyWindow(window);
     return 0;
 }
+
+namespace detail {
+void PostActivation(Window* window, bool active) {
+    if (!window) return;
+    {
+        std::lock_guard<std::mutex> lock(g_queue_mutex);
+        // The state the queue will leave the window in: its last activation message, else its own.
+        bool now = window->active;
+        for (const Msg& m : g_queue)
+            if (m.window == window && m.message == WM_ACTIVATEAPP) now = m.wparam != 0;
+        if (now == active) return;
+    }
+    const uintptr_t state = (active ? WA_ACTIVE : WA_INACTIVE) | (window->minimized ? 0x10000u : 0u);
+    if (active) {
+        PostMessage(window, WM_ACTIVATEAPP, 1, 0);
+        PostMessage(window, WM_NCACTIVATE, 1, 0);
+        PostMessage(window, WM_ACTIVATE, state, 0);
+    } else {
+        PostMessage(window, WM_NCACTIVATE, 0, 0);
+        PostMessage(window, WM_ACTIVATE, state, 0);
+        PostMessage(window, WM_ACTIVATEAPP, 0, 0);
+    }
+}
+
+void SetMinimized(Window* window, bool minimized) {
+    if (window) window->minimized = minimized;
+}
+
+void PostPaint(Window* window) {
+    if (!window || window->paint_pending) return;
+    window->paint_pending = true;
+    PostMessage(window, WM_PAINT, 0, 0);
+}
+
+void PostDrop(Window* window, std::vector<std::string> names_sjis) {
+    if (!window || !window->accept_drops || names_sjis.empty()) return;
+    HDROP drop;
+    {
+        std::lock_guard<std::mutex> lock(g_drops_mutex);
+        if (g_drops.size() >= kMaxDrops) g_drops.erase(g_drops.begin());
+        g_drops.push_back(std::make_unique<DropFiles>(DropFiles{std::move(names_sjis)}));
+        drop = g_drops.back().get();
+    }
+    PostMessage(window, WM_DROPFILES, reinterpret_cast<uintptr_t>(drop), 0);
+}
+}  // namespace detail
 
 // ---- presentation ----
 void Convert16To32(const uint16_t* src, uint32_t* dst, int count, bool is565) {
@@ -287,6 +468,7 @@ void PresentSurface(const DDSurface& s) {
     }
     ++g_frame_count;
     plat::Backend()->Present(f);
+    FramePresented(g_frame_count, f);
 }
 
 const void* PointerCursor() { return g_cursor; }

@@ -1,5 +1,6 @@
 // Display device, memory surfaces, clippers and palettes, with the platform's refusals.
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -394,18 +395,29 @@ HRESULT DDSurface::Blt(const RECT* dest, DDSurface* src, const RECT* src_rect, u
     RECT d = dest ? *dest : RECT{0, 0, width_, height_};
     RECT vis = d;
     if (clipper_) {
-        // The clipper limits drawing to the window's client area, which sits at the screen's origin.
+        // The clipper limits drawing to the window's client area at its place on the screen; the
+        // surface holds that area, so screen coordinates move by the area's origin.
         RECT area{0, 0, width_, height_};
         if (plat::Window* w = clipper_->HWnd()) {
             RECT c;
             plat::GetClientRect(w, &c);
-            area.right = std::min(area.right, c.right);
-            area.bottom = std::min(area.bottom, c.bottom);
+            POINT o{0, 0};
+            plat::ClientToScreen(w, &o);
+            area = RECT{o.x, o.y, o.x + std::min(width_, c.right), o.y + std::min(height_, c.bottom)};
         }
         if (d.left >= d.right || d.top >= d.bottom) return DDERR_INVALIDRECT;
         vis = RECT{std::max(d.left, area.left), std::max(d.top, area.top), std::min(d.right, area.right),
                    std::min(d.bottom, area.bottom)};
         if (vis.left >= vis.right || vis.top >= vis.bottom) return DD_OK;
+        const int64_t dx = area.left, dy = area.top;
+        auto fits = [](int64_t v) { return v >= INT32_MIN && v <= INT32_MAX; };
+        if (!fits(d.left - dx) || !fits(d.right - dx) || !fits(d.top - dy) || !fits(d.bottom - dy))
+            return DDERR_INVALIDRECT;
+        auto shift = [&](RECT& r) {
+            r = RECT{int32_t(r.left - dx), int32_t(r.top - dy), int32_t(r.right - dx), int32_t(r.bottom - dy)};
+        };
+        shift(d);
+        shift(vis);
     } else if (!RectInside(d, width_, height_)) {
         return DDERR_INVALIDRECT;
     }

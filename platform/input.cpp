@@ -79,6 +79,8 @@ HRESULT DIDevice::Acquire() {
     if (plat::detail::ShouldFail("DIDevice.Acquire")) return DIERR_GENERIC;
     if (!has_format_) return DIERR_INVALIDPARAM;
     if (!WindowAllows()) return DIERR_OTHERAPPHASPRIO;
+    // A pad unplugged since comes back here when it is attached again.
+    if (joystick_ >= 0 && !Source().open_joystick(joystick_)) return DIERR_INPUTLOST;
     acquired_ = true;
     return DI_OK;
 }
@@ -212,19 +214,19 @@ bool GetCursorPos(POINT* out) {
     if (!out) return false;
     detail::MouseRaw raw;
     Source().mouse(&raw, false);
-    out->x = raw.x;
-    out->y = raw.y;
+    POINT p{raw.x, raw.y};
+    if (Window* main = MainWindow()) ClientToScreen(main, &p);
+    *out = p;
     return true;
 }
 
 bool SetCursorPos(int32_t x, int32_t y) {
     detail::LogCall("SetCursorPos");
-    Source().warp(x, y);
+    POINT p{x, y};
+    if (Window* main = MainWindow()) ScreenToClient(main, &p);
+    Source().warp(p.x, p.y);
     return true;
 }
-
-// The emulated screen holds the client area at its origin.
-bool ScreenToClient(Window* window, POINT* point) { return window && point; }
 
 bool SwapMouseButton(bool swap) { return Source().swap_buttons(swap); }
 
@@ -261,6 +263,8 @@ int KeyCodeForVirtualKey(int vk) {
         case 0x10: return 0x2A;  // shift (left; the right one is checked too)
         case 0x11: return 0x1D;  // control
         case 0x12: return 0x38;  // alt
+        case 0x1C: return 0x79;  // convert
+        case 0x1D: return 0x7B;  // non-convert
         case 0x1B: return 0x01;  // escape
         case 0x20: return 0x39;  // space
         case 0x25: return 0xCB;  // arrows

@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "platform/types.h"
+#include "platform/window.h"  // ScreenToClient and ClientToScreen
 
 namespace plat {
 struct Window;
@@ -124,11 +125,11 @@ private:
 HRESULT DirectInputCreate(DIObject** out);
 
 namespace plat {
-// ---- the system pointer (screen coordinates; the emulated screen holds the client area at
-// its origin, and letterboxed full screen reports the same 640 x 480 client pixels) ----
+// ---- the system pointer, in screen coordinates (windowed, the client area lies at its place on
+// the screen; letterboxed full screen reports the 640 x 480 client pixels, the bars as the nearest
+// pixel). A pointer outside the window reads as it is: negative, or past the client size. ----
 bool GetCursorPos(POINT* out);
 bool SetCursorPos(int32_t x, int32_t y);
-bool ScreenToClient(Window* window, POINT* point);
 // Sets whether the left and right buttons are exchanged; returns the previous setting.
 bool SwapMouseButton(bool swap);
 
@@ -143,6 +144,8 @@ int ShowCursor(bool show);
 constexpr int VK_LBUTTON = 0x01;
 constexpr int VK_RBUTTON = 0x02;
 constexpr int VK_MBUTTON = 0x04;
+constexpr int VK_CONVERT = 0x1C;
+constexpr int VK_NONCONVERT = 0x1D;
 // Top bit (0x8000) set while the key or physical mouse button is down.
 int16_t GetAsyncKeyState(int vk);
 

@@ -1,28 +1,14 @@
-// A small PNG writer (uncompressed deflate blocks) for screenshots.
-#include <algorithm>
-#include <array>
+// A small PNG writer for screenshots (zlib-compressed rows).
 #include <string>
 #include <vector>
+
+#include <zlib.h>
 
 #include "platform/display.h"
 #include "platform/files.h"
 
 namespace plat {
 namespace {
-uint32_t Crc(const uint8_t* p, size_t n, uint32_t crc = 0xFFFFFFFFu) {
-    static const std::array<uint32_t, 256> table = [] {
-        std::array<uint32_t, 256> t{};
-        for (uint32_t i = 0; i < 256; ++i) {
-            uint32_t c = i;
-            for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            t[i] = c;
-        }
-        return t;
-    }();
-    for (size_t i = 0; i < n; ++i) crc = table[(crc ^ p[i]) & 0xFF] ^ (crc >> 8);
-    return crc;
-}
-
 void Put32(std::vector<uint8_t>& v, uint32_t x) {
     v.push_back(uint8_t(x >> 24));
     v.push_back(uint8_t(x >> 16));
@@ -35,7 +21,7 @@ void Chunk(std::vector<uint8_t>& out, const char* type, const std::vector<uint8_
     size_t start = out.size();
     out.insert(out.end(), type, type + 4);
     out.insert(out.end(), data.begin(), data.end());
-    Put32(out, Crc(&out[start], out.size() - start) ^ 0xFFFFFFFFu);
+    Put32(out, static_cast<uint32_t>(crc32(0, &out[start], static_cast<uInt>(out.size() - start))));
 }
 }  // namespace
 
@@ -52,25 +38,10 @@ bool WritePng(const char* path, const Frame& frame) {
             raw.push_back(uint8_t(p));
         }
     }
-    std::vector<uint8_t> z{0x78, 0x01};
-    uint32_t a = 1, b = 0;
-    for (uint8_t c : raw) {
-        a = (a + c) % 65521;
-        b = (b + a) % 65521;
-    }
-    for (size_t pos = 0; pos < raw.size() || pos == 0;) {
-        size_t n = std::min<size_t>(65535, raw.size() - pos);
-        bool last = pos + n >= raw.size();
-        z.push_back(last ? 1 : 0);
-        z.push_back(uint8_t(n));
-        z.push_back(uint8_t(n >> 8));
-        z.push_back(uint8_t(~n));
-        z.push_back(uint8_t(~n >> 8));
-        z.insert(z.end(), raw.begin() + pos, raw.begin() + pos + n);
-        pos += n;
-        if (last) break;
-    }
-    Put32(z, (b << 16) | a);
+    uLongf packed = compressBound(static_cast<uLong>(raw.size()));
+    std::vector<uint8_t> z(packed);
+    if (compress2(z.data(), &packed, raw.data(), static_cast<uLong>(raw.size()), 6) != Z_OK) return false;
+    z.resize(packed);
 
     std::vector<uint8_t> out{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     std::vector<uint8_t> ihdr;

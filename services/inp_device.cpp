@@ -220,7 +220,9 @@ int INP_ReadJoysticks() {
         j->Poll();
         DIJOYSTATE st;
         if (j->GetDeviceState(sizeof st, &st) != DI_OK) {
-            ClearOnFailure();
+            // Only this pad's data goes: an unplugged pad must not blank the keyboard for as long
+            // as it stays away. It comes back at the next activation.
+            JOY_DATA[i] = JoyData{};
             continue;
         }
         uint32_t bits = 0;

@@ -1,5 +1,5 @@
 // Program entry: opens the display, draws the display objects with the software cursor and a debug
-// line, and presents frames until the window closes or ORV_FRAMES is reached.
+// line, and presents frames until the window closes or the platform ends the run (ORV_FRAMES, a signal).
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -90,17 +90,14 @@ int main() {
         return 1;
     }
     FIL_InitBaseDir();
-    const long max_frames = std::strtol(plat::Env("ORV_FRAMES", "0").c_str(), nullptr, 10);
-    const std::string screenshot = plat::Env("ORV_SCREENSHOT");
 
     // オルヴァント
     plat::Window* window = plat::CreateMainWindow("\x83I\x83\x8b\x83\x94\x83@\x83\x93\x83g", 640, 480, MainWndProc);
-    if (!window) return 1;
-    int32_t full = (plat::Env("ORV_WINDOWED") == "1" || plat::IsHeadless()) ? 0 : 1;
+    if (!window) return plat::Shutdown(), 1;
+    int32_t full = (plat::WindowedRequested() || plat::IsHeadless()) ? 0 : 1;
     if (!DD_Init(window, 640, 480, 16, &full, 0, 1)) {
         plat::DestroyWindow(window);
-        plat::Shutdown();
-        return 1;
+        return plat::Shutdown(), 1;
     }
     DD_ClearScreen();
     if (SND_Init(window)) {  // without a sound device the program runs silent
@@ -152,14 +149,7 @@ int main() {
         SP_Draw(-1);
         DBGTXT_Print(DD_DISPLAY.back, 8, 8, "FRAME %06d  X %03d Y %03d", APP_DrawTickCount, MOUSE_FRAME.x, MOUSE_FRAME.y);
         DD_Present();
-        if (max_frames > 0 && plat::PresentedFrameCount() >= static_cast<uint64_t>(max_frames)) {
-            if (!screenshot.empty() && !plat::WritePng(screenshot.c_str(), plat::LastPresentedFrame()))
-                std::fprintf(stderr, "could not write %s\n", screenshot.c_str());
-            plat::DestroyWindow(plat::MainWindow());
-        }
     }
-    if (!screenshot.empty() && max_frames <= 0) plat::WritePng(screenshot.c_str(), plat::LastPresentedFrame());
     TAMA_ClearList();
-    plat::Shutdown();
-    return 0;
+    return plat::Shutdown();
 }

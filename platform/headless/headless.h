@@ -14,6 +14,7 @@ struct Config {
     bool is565 = true;     // layout of a 16-bit display mode
     int extra_pitch = 0;   // bytes added to every surface row (pitch wider than the pixels)
     uint32_t start_time = 0;
+    int screen_width = 640, screen_height = 480;  // the emulated desktop (a window is centred on it)
     // Manual: only SetTime, AdvanceTime and Sleep move the clock (tests). Virtual: every idle
     // pass of the message loop moves it too (the headless executable).
     enum class Clock { Manual, Virtual } clock = Clock::Manual;
@@ -53,6 +54,15 @@ void ClearDebugOutput();
 
 // A window event delivered at the next message pump (to the main window).
 void PostWindowEvent(uint32_t message, uintptr_t wparam = 0, intptr_t lparam = 0);
+// What the player does to the main window, as the SDL backend reports it: the focus goes or comes
+// (the activation messages in their order), the window is minimised (losing the focus) or
+// restored, uncovered (WM_PAINT), closed (one WM_CLOSE), files dropped on it, text typed.
+void SetFocus(bool focused);
+void Minimize(bool minimized);
+void Repaint();
+void Close();
+void DropFiles(const std::vector<std::string>& names_sjis);
+void Type(const std::string& bytes);
 
 // ---- scripted input: the devices report this state from their next read on ----
 struct ScriptedJoystick {

@@ -8,6 +8,7 @@
 #include "platform/msgbox.h"
 #include "platform/platform.h"
 #include "platform/sound_output.h"
+#include "platform/window.h"
 
 namespace headless {
 namespace {
@@ -41,6 +42,12 @@ public:
     void ShowWindow(plat::Window&, bool) override {}
     void DestroyWindow(plat::Window&) override {}
     void SetFullscreen(plat::Window&, bool) override {}
+    POINT ClientOrigin(plat::Window& w) override { return POINT{w.x, w.y}; }
+    void MoveClient(plat::Window& w, int x, int y) override { w.x = x, w.y = y; }
+    void ScreenSize(int* width, int* height) override {
+        *width = g_config.screen_width;
+        *height = g_config.screen_height;
+    }
     void Pump() override {}
     void Present(const plat::Frame&) override {}
     void ShowPointer(bool visible) override { g_pointer_shown = visible; }
@@ -81,6 +88,20 @@ void PushMessageBoxAnswer(int answer) {
     g_answers.push_back(answer);
 }
 const std::vector<ShownBox>& ShownMessageBoxes() { return g_boxes; }
+void SetFocus(bool focused) { plat::detail::PostActivation(plat::MainWindow(), focused); }
+void Minimize(bool minimized) {
+    plat::Window* w = plat::MainWindow();
+    if (!w) return;
+    plat::detail::SetMinimized(w, minimized);
+    plat::detail::PostActivation(w, !minimized);
+}
+void Repaint() { plat::detail::PostPaint(plat::MainWindow()); }
+void Close() { plat::PostMessage(plat::MainWindow(), plat::WM_CLOSE, 0, 0); }
+void DropFiles(const std::vector<std::string>& names) { plat::detail::PostDrop(plat::MainWindow(), names); }
+void Type(const std::string& bytes) {
+    for (unsigned char c : bytes) plat::PostMessage(plat::MainWindow(), plat::WM_CHAR, c, 0);
+}
+
 void RecordBox(const char* text, const char* caption, uint32_t flags) {
     std::lock_guard<std::mutex> lock(g_boxes_mutex);
     g_boxes.push_back(ShownBox{text ? text : "", caption ? caption : "", flags});

@@ -5,11 +5,15 @@
 #include "platform/headless/headless.h"
 #include "platform/input.h"
 #include "platform/input_source.h"
+#include "platform/input_script.h"
+#include "platform/msgbox.h"
+#include "platform/backend.h"
 
 namespace headless {
+InputState g_input;  // also played by the ORV_INPUT events below
 namespace {
-InputState g_input;
 std::set<int> g_open;
+std::set<int> g_lost;  // opened pads found unplugged: their reads fail until they are opened again
 
 void Start() {}
 void Keyboard(uint8_t out[256], bool) { std::copy(g_input.keys.begin(), g_input.keys.end(), out); }
@@ -32,6 +36,7 @@ int JoystickCount() { return int(g_input.joysticks.size()); }
 bool OpenJoystick(int index) {
     if (index < 0 || size_t(index) >= g_input.joysticks.size() || !g_input.joysticks[index].attached) return false;
     g_open.insert(index);
+    g_lost.erase(index);
     return true;
 }
 void CloseJoystick(int index) { g_open.erase(index); }
@@ -39,7 +44,8 @@ void PollJoysticks() {}
 bool Joystick(int index, int32_t* x, int32_t* y, uint32_t* buttons) {
     if (!g_open.count(index) || size_t(index) >= g_input.joysticks.size()) return false;
     const ScriptedJoystick& j = g_input.joysticks[index];
-    if (!j.attached) return false;
+    if (!j.attached) g_lost.insert(index);
+    if (g_lost.count(index)) return false;
     *x = std::clamp(j.x, -32768, 32767);
     *y = std::clamp(j.y, -32768, 32767);
     *buttons = j.buttons;
@@ -51,6 +57,7 @@ InputState& Input() { return g_input; }
 void ResetInput() {
     g_input = InputState{};
     g_open.clear();
+    g_lost.clear();
 }
 void SetKey(uint8_t code, bool down) { g_input.keys[code] = down ? 0x80 : 0; }
 void SetMouse(int32_t x, int32_t y, uint8_t buttons) {
@@ -76,5 +83,37 @@ const InputSource& HeadlessInputSource() {
                                     h::SwapButtons,  h::JoystickCount, h::OpenJoystick,  h::CloseJoystick,
                                     h::PollJoysticks, h::Joystick};
     return source;
+}
+}  // namespace plat::detail
+
+// ---- ORV_INPUT events on the headless backend ----
+namespace plat::detail {
+void PlayScriptEvent(const script::Event& e) {
+    using script::Op;
+    headless::InputState& in = headless::g_input;
+    auto pad = [&](int index) -> headless::ScriptedJoystick& {
+        if (size_t(index) >= in.joysticks.size()) in.joysticks.resize(size_t(index) + 1);
+        return in.joysticks[size_t(index)];
+    };
+    switch (e.op) {
+        case Op::Key: headless::SetKey(uint8_t(e.a), e.b != 0); break;
+        case Op::Mouse: in.mouse_x = e.a, in.mouse_y = e.b; break;
+        case Op::Button:
+            in.mouse_buttons = uint8_t(e.b ? in.mouse_buttons | (1u << e.a) : in.mouse_buttons & ~(1u << e.a));
+            break;
+        case Op::Wheel: headless::TurnWheel(e.a); break;
+        case Op::Pad: {
+            headless::ScriptedJoystick& j = pad(e.a);
+            j.x = e.b, j.y = e.c, j.buttons = e.bits;
+            break;
+        }
+        case Op::Plug: pad(e.a).attached = e.b != 0; break;
+        case Op::Focus: headless::SetFocus(e.a != 0); break;
+        case Op::Minimize: headless::Minimize(e.a != 0); break;
+        case Op::Close: headless::Close(); break;
+        case Op::Type: headless::Type(e.text); break;
+        case Op::Drop: headless::DropFiles({e.text}); break;
+        case Op::Answer: headless::PushMessageBoxAnswer(e.a ? plat::IDOK : plat::IDCANCEL); break;
+    }
 }
 }  // namespace plat::detail

@@ -1,13 +1,28 @@
 // The SDL2 backend: a real window, presentation through a streaming texture, events, boxes.
+//
+// On X the backend also reads the typed characters from the key events themselves (the input
+// method stays off) and watches the display connection: a lost X server ends the program in order.
 #include <SDL.h>
+#include <SDL_syswm.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#if ORV_HAVE_X11
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/keysym.h>
+#endif
 
 #include "platform/backend.h"
 #include "platform/msgbox.h"
 #include "platform/platform.h"
 #include "platform/sdl/sdl_backend.h"
 #include "platform/sdl/sdl_input.h"
+#include "platform/sdl/sdl_x11.h"
 #include "platform/text.h"
 
 namespace plat::sdl {
@@ -40,6 +55,21 @@ uint32_t VirtualKey(SDL_Keycode k) {
         default: return 0;
     }
 }
+
+#if ORV_HAVE_X11
+// The bytes a key press types under the keyboard's layout (Shift, Caps Lock and Ctrl applied as the
+// X server maps them), in the game's code page: ASCII, and half-width katakana from the kana keys.
+std::string TypedBytes(XKeyEvent* key) {
+    char buf[16];
+    KeySym sym = 0;
+    int n = XLookupString(key, buf, sizeof buf, &sym, nullptr);
+    if (sym >= 0x4A1 && sym <= 0x4DF) return std::string(1, char(0xA1 + (sym - 0x4A1)));
+    std::string out;
+    for (int i = 0; i < n; ++i)
+        if (uint8_t(buf[i]) < 0x80 && buf[i] != 0x7F) out += buf[i];
+    return out;
+}
+#endif
 }  // namespace
 
 class Backend final : public plat::detail::Backend {
@@ -47,8 +77,31 @@ public:
     Backend() { is565_ = plat::Env("ORV_PIXEL_FORMAT", "565") != "555"; }
     ~Backend() override { SDL_Quit(); }
     bool Start() {
+        // The platform handles SIGTERM and SIGINT itself (an orderly end, not a close request).
+        SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
         SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
-        return SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_TIMER) == 0;
+        // The input method stays off: no input-method server takes the keys.
+        setenv("XMODIFIERS", "@im=none", 1);
+        if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0) return false;
+        const char* driver = SDL_GetCurrentVideoDriver();
+        // Without a display SDL may fall back on a driver that shows nothing; only a driver asked
+        // for by name may run without one.
+        if (plat::Env("SDL_VIDEODRIVER").empty() && driver &&
+            (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0 ||
+             std::strcmp(driver, "evdev") == 0)) {
+            SDL_SetError("no display is reachable (SDL chose its \"%s\" driver)", driver);
+            return false;
+        }
+        x11_ = driver && std::strcmp(driver, "x11") == 0;
+#if !ORV_HAVE_X11
+        x11_ = false;
+#endif
+        SDL_StopTextInput();
+        if (x11_)
+            SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
+        else
+            SDL_StartTextInput();  // elsewhere the typed characters come as text events
+        return true;
     }
 
     uint32_t TimeMs() override { return SDL_GetTicks(); }
@@ -56,15 +109,16 @@ public:
     // Nothing due: back at once, as the loop spins by its own time tests. Something due: the
     // pass waits for an event, but no longer than until then.
     void Idle(uint32_t ms, bool due) override {
-        if (due && ms > 0) SDL_WaitEventTimeout(nullptr, int(ms));
+        if (due && ms > 0 && !plat::detail::DisplayWasLost()) SDL_WaitEventTimeout(nullptr, int(ms));
     }
     int DesktopBpp() override { return 16; }  // the emulated desktop runs the game's depth
     bool Display565() override { return is565_; }
 
     bool CreateWindow(plat::Window& w) override {
         auto* n = new SdlWindow;
+        // A fixed client area: no sizing border, no maximise.
         n->window = SDL_CreateWindow(w.title_utf8.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, w.width,
-                                     w.height, SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
+                                     w.height, SDL_WINDOW_HIDDEN);
         if (!n->window) {
             std::fprintf(stderr, "SDL_CreateWindow: %s\n", SDL_GetError());
             delete n;
@@ -79,9 +133,9 @@ public:
             return false;
         }
         SDL_RenderSetLogicalSize(n->renderer, w.width, w.height);
-        SDL_StopTextInput();
         w.native = n;
         input::AttachWindow(n->window);
+        if (x11_) x11::WatchConnection(n->window);
         return true;
     }
 
@@ -108,44 +162,81 @@ public:
     void SetFullscreen(plat::Window& w, bool full) override {
         auto* n = static_cast<SdlWindow*>(w.native);
         if (!n) return;
+        const bool now = (SDL_GetWindowFlags(n->window) & SDL_WINDOW_FULLSCREEN) != 0;
+        if (now == full) return;  // the window keeps its mode: no flicker, the focus stays
         SDL_SetWindowFullscreen(n->window, full ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
         if (!full) SDL_SetWindowSize(n->window, w.width, w.height);
+    }
+
+    POINT ClientOrigin(plat::Window& w) override {
+        auto* n = static_cast<SdlWindow*>(w.native);
+        POINT p{w.x, w.y};
+        if (n) SDL_GetWindowPosition(n->window, &p.x, &p.y);
+        return p;
+    }
+
+    void MoveClient(plat::Window& w, int x, int y) override {
+        w.x = x, w.y = y;
+        if (auto* n = static_cast<SdlWindow*>(w.native)) SDL_SetWindowPosition(n->window, x, y);
+    }
+
+    void ScreenSize(int* width, int* height) override {
+        SDL_Rect r{0, 0, 640, 480};
+        plat::Window* main = plat::MainWindow();
+        int display = 0;
+        if (main && main->native) display = std::max(SDL_GetWindowDisplayIndex(static_cast<SdlWindow*>(main->native)->window), 0);
+        SDL_GetDisplayBounds(display, &r);
+        *width = r.w;
+        *height = r.h;
     }
 
     void Pump() override {
         plat::Window* main = plat::MainWindow();
         input::BeginPump();
         SDL_Event e;
+        std::vector<std::string> dropped;
         while (SDL_PollEvent(&e)) {
             input::HandleEvent(e);
             if (!main) continue;
             switch (e.type) {
-                case SDL_QUIT: plat::PostMessage(main, plat::WM_CLOSE, 0, 0); break;
-                case SDL_WINDOWEVENT:
-                    if (e.window.event == SDL_WINDOWEVENT_CLOSE) plat::PostMessage(main, plat::WM_CLOSE, 0, 0);
-                    if (e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED)
-                        plat::PostMessage(main, plat::WM_ACTIVATEAPP, 1, 0);
-                    if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST)
-                        plat::PostMessage(main, plat::WM_ACTIVATEAPP, 0, 0);
-                    break;
+                case SDL_WINDOWEVENT: WindowEvent(main, e.window); break;
                 case SDL_KEYDOWN:
                     // Like the system's key messages, held keys repeat here (bit 30 marks a repeat).
                     if (uint32_t vk = VirtualKey(e.key.keysym.sym))
                         plat::PostMessage(main, plat::WM_KEYDOWN, vk, e.key.repeat ? 0x40000000 : 0);
                     break;
+#if ORV_HAVE_X11
+                case SDL_SYSWMEVENT:
+                    if (e.syswm.msg && e.syswm.msg->subsystem == SDL_SYSWM_X11 &&
+                        e.syswm.msg->msg.x11.event.type == KeyPress)
+                        for (unsigned char c : TypedBytes(&e.syswm.msg->msg.x11.event.xkey))
+                            plat::PostMessage(main, plat::WM_CHAR, c, 0);
+                    break;
+#endif
                 case SDL_TEXTINPUT: {
                     std::string sj = plat::Utf8ToCp932(e.text.text);
                     for (unsigned char c : sj) plat::PostMessage(main, plat::WM_CHAR, c, 0);
                     break;
                 }
-                default: break;
+                case SDL_DROPBEGIN: dropped.clear(); break;
+                case SDL_DROPFILE:
+                    if (e.drop.file) dropped.push_back(plat::Utf8ToCp932(e.drop.file));
+                    SDL_free(e.drop.file);
+                    break;
+                case SDL_DROPTEXT: SDL_free(e.drop.file); break;
+                case SDL_DROPCOMPLETE:
+                    plat::detail::PostDrop(main, std::move(dropped));
+                    dropped.clear();
+                    break;
+                default: break;  // SDL_QUIT follows the window's own close event: one request only
             }
         }
+        if (!dropped.empty()) plat::detail::PostDrop(main, std::move(dropped));
     }
 
     void Present(const plat::Frame& f) override {
         plat::Window* main = plat::MainWindow();
-        if (!main || !main->native) return;
+        if (!main || !main->native || plat::detail::DisplayWasLost()) return;
         auto* n = static_cast<SdlWindow*>(main->native);
         if (!n->texture || n->tex_w != f.width || n->tex_h != f.height) {
             if (n->texture) SDL_DestroyTexture(n->texture);
@@ -155,6 +246,7 @@ public:
             n->tex_h = f.height;
             if (!n->texture) return;
         }
+        FitOutput(n, main);
         SDL_UpdateTexture(n->texture, nullptr, f.pixels.data(), f.width * 4);
         SDL_SetRenderDrawColor(n->renderer, 0, 0, 0, 255);
         SDL_RenderClear(n->renderer);
@@ -188,7 +280,31 @@ public:
     }
 
 private:
+    void WindowEvent(plat::Window* main, const SDL_WindowEvent& w) {
+        switch (w.event) {
+            case SDL_WINDOWEVENT_CLOSE: plat::PostMessage(main, plat::WM_CLOSE, 0, 0); break;
+            case SDL_WINDOWEVENT_FOCUS_GAINED: plat::detail::PostActivation(main, true); break;
+            case SDL_WINDOWEVENT_FOCUS_LOST: plat::detail::PostActivation(main, false); break;
+            case SDL_WINDOWEVENT_MINIMIZED: plat::detail::SetMinimized(main, true); break;
+            case SDL_WINDOWEVENT_RESTORED: plat::detail::SetMinimized(main, false); break;
+            case SDL_WINDOWEVENT_EXPOSED: plat::detail::PostPaint(main); break;
+            default: break;
+        }
+    }
+
+    // The picture fills what the window really got: a full-screen window that the screen could not
+    // size (bare X without a window manager) still shows it whole, scaled and letterboxed.
+    void FitOutput(SdlWindow* n, plat::Window* main) {
+        int ow = 0, oh = 0;
+        if (SDL_GetRendererOutputSize(n->renderer, &ow, &oh) != 0 || ow <= 0 || oh <= 0) return;
+        if (ow == out_w_ && oh == out_h_) return;
+        out_w_ = ow, out_h_ = oh;
+        SDL_RenderSetLogicalSize(n->renderer, main->width, main->height);
+    }
+
     bool is565_ = true;
+    bool x11_ = false;
+    int out_w_ = 0, out_h_ = 0;
 };
 }  // namespace plat::sdl
 
@@ -203,7 +319,7 @@ namespace plat::detail {
 Backend* MakeSdlBackend() {
     auto* b = new plat::sdl::Backend;
     if (!b->Start()) {
-        std::fprintf(stderr, "SDL_Init: %s\n", SDL_GetError());
+        std::fprintf(stderr, "SDL: %s\n", SDL_GetError());
         delete b;
         return nullptr;
     }

@@ -4,11 +4,15 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstring>
+#include <iterator>
+#include <utility>
 #include <vector>
 
 #include "platform/clock.h"
 #include "platform/input.h"
 #include "platform/input_source.h"
+#include "platform/sdl/sdl_x11.h"
 
 namespace plat::sdl::input {
 namespace {
@@ -126,18 +130,32 @@ void Mouse(plat::detail::MouseRaw* out, bool poll) {
         if (g_buttons[b].Read(poll)) out->buttons |= uint8_t(1u << b);
     out->wheel = g_wheel;
     if (!g_window) return;
+    // Where the pointer is now, whether or not it moved over the window since the window was shown,
+    // moved or changed its mode, and also when it is outside the window.
+    int wx = 0, wy = 0, ww = 0, wh = 0;
+    SDL_GetWindowSize(g_window, &ww, &wh);
+    if (!x11::QueryPointer(g_window, &wx, &wy)) {
+        int gx = 0, gy = 0, ox = 0, oy = 0;
+        SDL_GetGlobalMouseState(&gx, &gy);
+        SDL_GetWindowPosition(g_window, &ox, &oy);
+        wx = gx - ox, wy = gy - oy;
+    }
     SDL_Renderer* renderer = SDL_GetRenderer(g_window);
-    int wx = 0, wy = 0;
-    SDL_GetMouseState(&wx, &wy);
     int lw = 0, lh = 0;
     float lx = float(wx), ly = float(wy);
     if (renderer) {
         SDL_RenderGetLogicalSize(renderer, &lw, &lh);
         if (lw > 0 && lh > 0) SDL_RenderWindowToLogical(renderer, wx, wy, &lx, &ly);
     }
-    if (lw <= 0 || lh <= 0) SDL_GetWindowSize(g_window, &lw, &lh);
-    out->x = std::clamp(int32_t(std::floor(lx)), 0, std::max(lw - 1, 0));
-    out->y = std::clamp(int32_t(std::floor(ly)), 0, std::max(lh - 1, 0));
+    if (lw <= 0 || lh <= 0) lw = ww, lh = wh;
+    out->x = int32_t(std::floor(lx));
+    out->y = int32_t(std::floor(ly));
+    // Over the letterbox bars of a larger window: the nearest pixel of the picture. Outside the
+    // window: as it is, negative or past the client size.
+    if (wx >= 0 && wy >= 0 && wx < ww && wy < wh) {
+        out->x = std::clamp(out->x, 0, std::max(lw - 1, 0));
+        out->y = std::clamp(out->y, 0, std::max(lh - 1, 0));
+    }
 }
 
 void Warp(int32_t x, int32_t y) {
@@ -163,11 +181,30 @@ int JoystickCount() {
     return std::max(SDL_NumJoysticks(), 0);
 }
 
+// A pad is opened by its place in the enumeration. One that went away is re-opened at the next
+// acquisition by its instance: the attached pad of the same kind (GUID) that no slot holds.
 bool OpenJoystick(int index) {
-    if (index < 0 || index >= JoystickCount()) return false;
+    if (index < 0 || index >= 16) return false;
     if (size_t(index) >= g_joysticks.size()) g_joysticks.resize(size_t(index) + 1, nullptr);
-    if (!g_joysticks[index]) g_joysticks[index] = SDL_JoystickOpen(index);
-    return g_joysticks[index] != nullptr;
+    SDL_Joystick*& slot = g_joysticks[index];
+    if (slot && SDL_JoystickGetAttached(slot)) return true;
+    if (slot) {
+        const SDL_JoystickGUID guid = SDL_JoystickGetGUID(slot);
+        SDL_JoystickClose(slot);
+        slot = nullptr;
+        for (int d = 0; d < JoystickCount() && !slot; ++d) {
+            SDL_JoystickGUID other = SDL_JoystickGetDeviceGUID(d);
+            if (std::memcmp(&other, &guid, sizeof guid) != 0) continue;
+            const SDL_JoystickID id = SDL_JoystickGetDeviceInstanceID(d);
+            bool taken = false;
+            for (SDL_Joystick* j : g_joysticks) taken = taken || (j && SDL_JoystickInstanceID(j) == id);
+            if (!taken) slot = SDL_JoystickOpen(d);
+        }
+        return slot != nullptr;
+    }
+    if (index >= JoystickCount()) return false;
+    slot = SDL_JoystickOpen(index);
+    return slot != nullptr;
 }
 
 void CloseJoystick(int index) {
@@ -254,6 +291,18 @@ void BeginPump() {
 
 void ReadKeyboard(uint8_t out[256], bool poll) {
     for (int i = 0; i < 256; ++i) out[i] = g_keys[i].Read(poll) ? 0x80 : 0;
+    if (poll) return;
+    // An asynchronous read also asks the X server for the keys the program checks before its window
+    // has the focus (Non-convert held at start): shifts, controls, alts, Convert and Non-convert.
+    static constexpr std::pair<uint8_t, unsigned long> kAsync[] = {
+        {0x2A, 0xFFE1}, {0x36, 0xFFE2}, {0x1D, 0xFFE3}, {0x9D, 0xFFE4},
+        {0x38, 0xFFE9}, {0xB8, 0xFFEA}, {0x7B, 0xFF22}, {0x79, 0xFF23},
+    };
+    unsigned long syms[std::size(kAsync)];
+    for (size_t i = 0; i < std::size(kAsync); ++i) syms[i] = kAsync[i].second;
+    const uint32_t held = x11::HeldKeysyms(syms, int(std::size(kAsync)));
+    for (size_t i = 0; i < std::size(kAsync); ++i)
+        if (held & (1u << i)) out[kAsync[i].first] = 0x80;
 }
 
 void ResetState() {

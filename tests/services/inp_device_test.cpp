@@ -33,12 +33,21 @@ TEST_F(InputTest, ActivationAndFailedReadsClearEverySnapshotUntilTheNextRead) {
     MOUSE_GetState(&x, &y, nullptr);
     MOUSE_GetWheel(&wheel);
     EXPECT_EQ(Values({x, y, wheel}), Values({100, 200, 3 * DI_WHEEL_DELTA}));
-    // An unplugged joystick clears the snapshots too, and the next one is still read.
+    // An unplugged pad clears only its own data: the keyboard and the next pad read on.
     Activate(true);
     ASSERT_EQ(INP_ReadKeyboard(), 1);
+    Stick(0, 0, 0x1, 0);
+    ASSERT_EQ(Values({INP_ReadJoysticks(), JOY_DATA[0].buttons}), Values({1, 1}));
     headless::Input().joysticks[0].attached = false;
     EXPECT_EQ(INP_ReadJoysticks(), 1);
-    EXPECT_EQ(Values({KEY_IsDown(0x2C), JOY_DATA[1].buttons}), Values({0, 4}));
+    EXPECT_EQ(Values({INP_ReadKeyboard(), KEY_IsDown(0x2C), JOY_DATA[0].buttons, JOY_DATA[1].buttons}),
+              Values({1, 1, 0, 4}));
+    // Plugged back, it stays away until the next activation opens it again.
+    Stick(0, 0, 0x2, 0);
+    EXPECT_EQ(Values({INP_ReadJoysticks(), JOY_DATA[0].buttons, INP_ReadKeyboard()}), Values({1, 0, 1}));
+    Activate(false);
+    Activate(true);
+    EXPECT_EQ(Values({INP_ReadJoysticks(), JOY_DATA[0].buttons, JOY_DATA[1].buttons}), Values({1, 2, 4}));
     headless::SetKey(0x2C, false);
     EXPECT_EQ(Values({INP_ReadKeyboard(), KEY_IsDown(0x2C), KEY_IsDown(0xFF)}), Values({1, 0, 1}));
 }

@@ -1,0 +1,210 @@
+// How the program runs and ends: its environment, end requests (signals, ORV_FRAMES, a lost
+// display), the watchdog that ends a program that does not end in order, the end screenshot.
+#include <semaphore.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "platform/backend.h"
+#include "platform/display.h"
+#include "platform/headless/headless.h"
+#include "platform/input_script.h"
+#include "platform/platform.h"
+#include "platform/window.h"
+
+namespace plat {
+namespace {
+std::atomic<bool> g_end_requested{false};
+std::atomic<bool> g_end_posted{false};
+std::atomic<bool> g_display_lost{false};
+std::atomic<bool> g_finished{false};
+std::atomic<int> g_signals{0};
+std::atomic<int> g_watch_seconds{0};  // the watchdog's grace once armed
+sem_t g_watch;
+bool g_watch_started = false;
+
+struct RunConfig {
+    uint64_t frames = 0;  // ORV_FRAMES, 0 = no limit
+    std::string screenshot;
+    bool windowed = false;
+    std::vector<script::Event> script;
+    size_t next = 0;
+    bool have_shot = false;
+    Frame shot;  // the frame ORV_FRAMES ended on
+};
+RunConfig g_run;
+
+[[noreturn]] void BadEnvironment(const std::string& what) {
+    std::fprintf(stderr, "orvant: %s\n", what.c_str());
+    std::fflush(stderr);
+    std::_Exit(2);
+}
+
+// Wakes the watchdog: `seconds` from now a program still running ends at once.
+void Arm(int seconds) {
+    int expected = 0;
+    if (g_watch_seconds.compare_exchange_strong(expected, seconds) && g_watch_started) sem_post(&g_watch);
+}
+
+void OnSignal(int sig) {
+    if (g_signals.fetch_add(1) > 0) {  // a second signal: at once
+        std::signal(sig, SIG_DFL);
+        std::raise(sig);
+        return;
+    }
+    g_end_requested = true;
+    Arm(10);
+}
+
+void Watchdog() {
+    while (sem_wait(&g_watch) != 0 && errno == EINTR) {
+    }
+    const int seconds = g_watch_seconds;
+    for (int i = 0; i < seconds * 10; ++i) {
+        if (g_finished) return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    if (g_finished) return;
+    const char msg[] = "orvant: the program did not end in order in time; ending at once\n";
+    ssize_t ignored = write(STDERR_FILENO, msg, sizeof msg - 1);
+    (void)ignored;
+    _exit(1);
+}
+
+bool ParsePositive(const std::string& s, uint64_t* out) {
+    if (s.empty() || s.size() > 12 || s.find_first_not_of("0123456789") != std::string::npos) return false;
+    *out = std::stoull(s);
+    return *out > 0;
+}
+
+void OneOf(const char* name, std::initializer_list<const char*> allowed) {
+    const std::string v = Env(name);
+    if (v.empty()) return;
+    std::string list;
+    for (const char* a : allowed) {
+        if (v == a) return;
+        list += list.empty() ? std::string(a) : std::string(" or ") + a;
+    }
+    BadEnvironment(std::string(name) + "=\"" + v + "\" is not understood (use " + list + ")");
+}
+}  // namespace
+
+void RequestEnd() {
+    g_end_requested = true;
+    Arm(5);
+}
+
+bool EndRequested() { return g_end_requested; }
+bool WindowedRequested() { return g_run.windowed; }
+
+void CatchEndSignals() {
+    struct sigaction sa {};
+    sa.sa_handler = OnSignal;
+    sigemptyset(&sa.sa_mask);
+    for (int sig : {SIGTERM, SIGINT, SIGHUP}) sigaction(sig, &sa, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);  // a write to a closed display connection fails instead
+}
+
+namespace detail {
+void ReadRunEnvironment() {
+    OneOf("ORV_PLATFORM", {"sdl", "headless"});
+    OneOf("ORV_WINDOWED", {"0", "1"});
+    OneOf("ORV_PIXEL_FORMAT", {"565", "555"});
+    OneOf("ORV_DEBUG", {"0", "1"});
+    g_run = RunConfig{};
+    g_run.windowed = Env("ORV_WINDOWED") == "1";
+    if (const std::string f = Env("ORV_FRAMES"); !f.empty() && !ParsePositive(f, &g_run.frames))
+        BadEnvironment("ORV_FRAMES=\"" + f + "\" is not understood (a number of frames, 1 or more)");
+    g_run.screenshot = Env("ORV_SCREENSHOT");
+    if (!g_run.screenshot.empty()) {
+        std::string dir = g_run.screenshot.substr(0, g_run.screenshot.find_last_of('/') + 1);
+        if (dir.empty()) dir = ".";
+        if (access(dir.c_str(), W_OK) != 0)
+            BadEnvironment("ORV_SCREENSHOT=\"" + g_run.screenshot + "\": its folder cannot be written");
+    }
+    if (const std::string path = Env("ORV_INPUT"); !path.empty()) {
+        if (Env("ORV_PLATFORM") != "headless")
+            BadEnvironment("ORV_INPUT drives the program without a display only (ORV_PLATFORM=headless)");
+        std::ifstream in(path, std::ios::binary);
+        if (!in) BadEnvironment("ORV_INPUT=\"" + path + "\" cannot be read");
+        std::string text(script::kMaxScriptBytes + 1, '\0');
+        in.read(text.data(), std::streamsize(text.size()));
+        text.resize(size_t(in.gcount()));
+        std::string error;
+        if (!script::Parse(text, &g_run.script, &error)) BadEnvironment("ORV_INPUT=\"" + path + "\", " + error);
+    }
+}
+
+void StartWatchdog() {
+    if (g_watch_started) return;
+    sem_init(&g_watch, 0, 0);
+    g_watch_started = true;
+    std::thread(Watchdog).detach();
+}
+
+void ResetRun() {
+    g_end_requested = false;
+    g_end_posted = false;
+    g_display_lost = false;
+    g_finished = false;
+    g_signals = 0;
+    g_run.next = 0;
+    g_run.have_shot = false;
+}
+
+void DisplayLost() {
+    if (g_display_lost.exchange(true)) return;
+    const char msg[] = "orvant: the display connection was lost; ending\n";
+    ssize_t ignored = write(STDERR_FILENO, msg, sizeof msg - 1);
+    (void)ignored;
+    g_end_requested = true;
+    Arm(3);
+}
+
+bool DisplayWasLost() { return g_display_lost; }
+
+void FramePresented(uint64_t count, const Frame& frame) {
+    if (g_run.frames == 0 || count != g_run.frames) return;
+    g_run.shot = frame;
+    g_run.have_shot = true;
+    g_end_requested = true;
+}
+
+void PumpRun() {
+    if (!g_run.script.empty() && IsHeadless()) {
+        const uint64_t now = PresentedFrameCount();
+        while (g_run.next < g_run.script.size() && g_run.script[g_run.next].frame <= now)
+            PlayScriptEvent(g_run.script[g_run.next++]);
+    }
+    if (g_end_requested && !g_end_posted.exchange(true)) {
+        if (Window* w = MainWindow())
+            PostMessage(w, WM_ENDSESSION, 1, 0);
+        else
+            PostQuitMessage(0);
+    }
+}
+
+int FinishRun(const Frame& last) {
+    int code = g_display_lost ? 1 : 0;
+    if (!g_run.screenshot.empty()) {
+        const Frame& f = g_run.have_shot ? g_run.shot : last;
+        if (!WritePng(g_run.screenshot.c_str(), f)) {
+            std::fprintf(stderr, "orvant: could not write the screenshot %s\n", g_run.screenshot.c_str());
+            code = 1;
+        }
+    }
+    return code;
+}
+
+void Finished() { g_finished = true; }
+}  // namespace detail
+}  // namespace plat

@@ -1,0 +1,69 @@
+// The SDL backend's direct questions to the X server: the pointer, held keys, the connection.
+#include "platform/sdl/sdl_x11.h"
+
+#include "platform/backend.h"
+
+#if ORV_HAVE_X11
+#include <SDL_syswm.h>
+#include <X11/Xlib.h>
+
+namespace plat::sdl::x11 {
+namespace {
+Display* g_display = nullptr;  // SDL's own connection, once a window exists
+
+bool Info(SDL_Window* window, Display** dpy, ::Window* xwin) {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!window || !SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return false;
+    *dpy = info.info.x11.display;
+    *xwin = info.info.x11.window;
+    return true;
+}
+
+// The X library calls these once the connection is gone; returning keeps the process alive, and
+// every later call on the connection does nothing, so the program can end in order.
+int OnIoError(Display*) {
+    plat::detail::DisplayLost();
+    return 0;
+}
+void OnIoErrorExit(Display*, void*) { plat::detail::DisplayLost(); }
+}  // namespace
+
+bool QueryPointer(SDL_Window* window, int* x, int* y) {
+    Display* dpy = nullptr;
+    ::Window xwin = 0;
+    if (plat::detail::DisplayWasLost() || !Info(window, &dpy, &xwin)) return false;
+    ::Window root = 0, child = 0;
+    int rx = 0, ry = 0;
+    unsigned int mask = 0;
+    return XQueryPointer(dpy, xwin, &root, &child, &rx, &ry, x, y, &mask) == True;
+}
+
+uint32_t HeldKeysyms(const unsigned long* keysyms, int count) {
+    if (!g_display || plat::detail::DisplayWasLost()) return 0;
+    char keys[32];
+    XQueryKeymap(g_display, keys);
+    uint32_t held = 0;
+    for (int i = 0; i < count && i < 32; ++i) {
+        const KeyCode code = XKeysymToKeycode(g_display, KeySym(keysyms[i]));
+        if (code != 0 && ((keys[code / 8] >> (code % 8)) & 1)) held |= 1u << i;
+    }
+    return held;
+}
+
+void WatchConnection(SDL_Window* window) {
+    Display* dpy = nullptr;
+    ::Window xwin = 0;
+    if (!Info(window, &dpy, &xwin)) return;
+    g_display = dpy;
+    XSetIOErrorHandler(OnIoError);
+    XSetIOErrorExitHandler(dpy, OnIoErrorExit, nullptr);
+}
+}  // namespace plat::sdl::x11
+#else
+namespace plat::sdl::x11 {
+bool QueryPointer(SDL_Window*, int*, int*) { return false; }
+uint32_t HeldKeysyms(const unsigned long*, int) { return 0; }
+void WatchConnection(SDL_Window*) {}
+}  // namespace plat::sdl::x11
+#endif

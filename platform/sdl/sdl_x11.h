@@ -1,0 +1,17 @@
+// What the SDL backend asks of the X server itself (kept apart: X11's macros clash with other headers).
+#pragma once
+#include <SDL.h>
+
+#include <cstdint>
+
+namespace plat::sdl::x11 {
+// The pointer relative to the window's client area, straight from the server (also outside the
+// window, and right after the window was shown or changed its mode). False when not on X.
+bool QueryPointer(SDL_Window* window, int* x, int* y);
+// Which of the keys named by X keysyms are held now (bit i for keysyms[i], at most 32), by the
+// server's own key map: no focus needed, so a key held since before the program started counts.
+// 0 when not on X.
+uint32_t HeldKeysyms(const unsigned long* keysyms, int count);
+// Makes a lost display connection end the program in order instead of exiting the process.
+void WatchConnection(SDL_Window* window);
+}  // namespace plat::sdl::x11
