@@ -6,6 +6,7 @@
 
 #include "platform/files.h"
 #include "platform/random.h"
+#include "services/fil_util.h"
 
 namespace {
 bool g_recording = false;
@@ -26,6 +27,20 @@ bool BTL_ReadFile(const char* path, std::vector<uint8_t>& out, size_t max_bytes)
     out.resize(size_t(size));
     out.resize(size ? f.Read(out.data(), out.size()) : 0);
     return true;
+}
+
+void BTL_DropNote::Add(const char* format, ...) {
+    char note[256];
+    va_list ap;
+    va_start(ap, format);
+    std::vsnprintf(note, sizeof note, format, ap);
+    va_end(ap);
+    if (!text_.empty()) text_ += "; ";
+    text_ += note;
+}
+
+void BTL_DropNote::Print(const char* file) const {
+    if (!text_.empty()) SYS_DebugPrint("%s: %s", file ? file : "?", text_.c_str());
 }
 
 void BTL_RecordOn(bool on) { g_recording = on; }

@@ -12,6 +12,18 @@ int32_t BTL_RandMod(int32_t n);
 // The whole file, when it opens and holds at most max_bytes; false otherwise (out is then empty).
 bool BTL_ReadFile(const char* path, std::vector<uint8_t>& out, size_t max_bytes);
 
+// What a reader of a damaged file left out, gathered while it reads and told in one debug line
+// "<file>: <note>; <note>" at the end (nothing for a whole file).
+class BTL_DropNote {
+public:
+    void Add(const char* format, ...) __attribute__((format(printf, 2, 3)));
+    bool Empty() const { return text_.empty(); }
+    void Print(const char* file) const;
+
+private:
+    std::string text_;
+};
+
 // Recording of calls to stand-ins and seams: a line each ("HUD_PanelCreate 1 3") while on.
 void BTL_RecordOn(bool on);
 bool BTL_IsRecording();

@@ -1,8 +1,10 @@
 // The campaign state block: defaults, the weapon-development rule and the slot files.
 #include "battle/camp_data.h"
 
+#include <cstdio>
 #include <cstring>
 
+#include "battle/btl_common.h"
 #include "platform/bytes.h"
 #include "platform/files.h"
 #include "services/fil_util.h"
@@ -182,7 +184,16 @@ void CAMP_ScanSaves() {
         s = CampSlot{};
         plat::File f;
         if (!f.Open(SlotPath("Save\\Save%02d.dat", n), plat::File::Mode::Read)) continue;
-        f.Read(s.header, sizeof s.header);  // a short file leaves the rest of the header zero
+        const size_t got = f.Read(s.header, sizeof s.header);  // a short file leaves the rest of the header zero
+        const int64_t size = f.Size();
+        if (size < int64_t(sizeof s.header + CAMP_SIZE)) {
+            BTL_DropNote drops;
+            if (got < sizeof s.header) drops.Add("%zu bytes: the header's last %zu read as zero", got, sizeof s.header - got);
+            else drops.Add("%lld bytes: the campaign block after the header is cut short", (long long)size);
+            char name[32];
+            std::snprintf(name, sizeof name, "Save\\Save%02d.dat", n);
+            drops.Print(name);
+        }
         s.exists = 1;
         ++CAMP_SLOT_COUNT;
     }
@@ -199,7 +210,16 @@ int CAMP_LoadSlot(int n) {
     if (n < 0 || n >= CAMP_SLOT_FILES) return 0;
     uint8_t block[CAMP_SIZE];
     plat::File f;
-    if (!f.Open(SlotPath("Save\\save%02d.dat", n), plat::File::Mode::Read) || f.Read(block, sizeof block) != sizeof block) {
+    if (!f.Open(SlotPath("Save\\save%02d.dat", n), plat::File::Mode::Read)) {
+        CAMP_InitNewGame();
+        return 0;
+    }
+    if (const size_t got = f.Read(block, sizeof block); got != sizeof block) {
+        BTL_DropNote drops;
+        drops.Add("%zu of %d bytes: the block dropped, new-game values instead", got, CAMP_SIZE);
+        char name[32];
+        std::snprintf(name, sizeof name, "Save\\save%02d.dat", n);
+        drops.Print(name);
         CAMP_InitNewGame();
         return 0;
     }

@@ -100,8 +100,10 @@ void MAP_Release();
 MapData* MAP_Current();
 void MAP_SetData(MapData* record);
 int MAP_LoadFile(const char* path);
-// The same from a file image in memory: 1, or 0 when it is shorter than its header.
-int MAP_LoadFileData(const uint8_t* data, size_t size);
+// The same from a file image in memory: 1, or 0 when it is shorter than its header or a layer
+// ends past its end (the layers before it stay). What a damaged file lost is told in one debug
+// line naming the file.
+int MAP_LoadFileData(const uint8_t* data, size_t size, const char* name = "map");
 void MAP_DecodeChips(const uint8_t* words, size_t bytes);
 void MAP_DecodeObjs(const uint8_t* words, size_t bytes);
 void MAP_DecodeAttr(const uint8_t* bytes, size_t length);
@@ -109,7 +111,9 @@ void MAP_DecodeExtra(const uint8_t* bytes, size_t length);
 int MAP_AddObj(int k, int cell);
 void MAP_ClearObjList();
 int MAP_LoadCsp(const char* path);
-int MAP_LoadCspData(const uint8_t* data, size_t size);
+// 1, or 0 (the table left as it was) when shorter than its header; cut to the records the file
+// holds and to the 301 of the table, told in one debug line naming the file.
+int MAP_LoadCspData(const uint8_t* data, size_t size, const char* name = "csp");
 void MAP_SetView(int32_t x, int32_t y, int32_t w, int32_t h);
 void MAP_LoadBg();
 

@@ -2,6 +2,7 @@
 #include "battle/waza_file.h"
 
 #include <cstring>
+#include <string>
 
 #include "battle/btl_common.h"
 #include "platform/files.h"
@@ -70,16 +71,26 @@ WAZA_DATA* WAZA_Get(int mech, int t) {
     return t >= 0 && t < m.waza_count && m.waza ? &m.waza[t] : nullptr;
 }
 
-int WAZA_Parse(int mech, const uint8_t* data, size_t size) {
+int WAZA_Parse(int mech, const uint8_t* data, size_t size, const char* name) {
     if (!ValidMech(mech)) return 0;
     MechRecord& m = MECH_TABLE[mech];
     plat::Free(m.waza);
     m.waza = nullptr;
     m.waza_count = 0;
-    if (!data || size < 2) return 0;
+    if (!data) return 0;
+    const std::string file = name ? std::string(name) : std::string("Dat\\") + MECH_Stem(mech) + ".waz";
+    BTL_DropNote drops;
+    if (size < 2) {
+        drops.Add("%zu bytes, no technique count: no techniques", size);
+        drops.Print(file.c_str());
+        return 0;
+    }
     const int16_t stored = int16_t(WAZA_U16(data, 0));
     const size_t whole = (size - 2) / WAZA_FILE_SIZE;
     const int16_t count = stored < 0 ? 0 : int16_t(size_t(stored) < whole ? size_t(stored) : whole);
+    if (stored < 0) drops.Add("a count of %d: no techniques", int(stored));
+    else if (count < stored)
+        drops.Add("%d of %d techniques whole in the file: the rest dropped", int(count), int(stored));
     const int bytes = count * WAZA_SIZE;
     if (count > 0) {
         m.waza = static_cast<WAZA_DATA*>(plat::AllocZero(size_t(bytes)));
@@ -88,6 +99,7 @@ int WAZA_Parse(int mech, const uint8_t* data, size_t size) {
         m.waza_count = count;
     }
     PrintAlloc(mech, bytes);
+    drops.Print(file.c_str());
     return 1;
 }
 
@@ -101,7 +113,7 @@ int WAZA_Load(int mech) {
         m.waza_count = 0;
         return 0;
     }
-    return WAZA_Parse(mech, file.data(), file.size());
+    return WAZA_Parse(mech, file.data(), file.size(), nullptr);
 }
 
 void WAZA_Free(int mech) {

@@ -107,7 +107,9 @@ WAZA_DATA* WAZA_Get(int mech, int t);
 // file (no techniques). A negative count gives none; a short file keeps its whole records.
 int WAZA_Load(int mech);
 // Fills the mech's records from a file image (the first reference's work); 1 / 0 as WAZA_Load.
-int WAZA_Parse(int mech, const uint8_t* data, size_t size);
+// What a damaged file lost is told in one debug line naming the file (the mech's own file name
+// when none is given).
+int WAZA_Parse(int mech, const uint8_t* data, size_t size, const char* name = nullptr);
 // Drops a reference; the last frees the records.
 void WAZA_Free(int mech);
 // The file image: the count and the stored part of each record.

@@ -133,7 +133,9 @@ TEST_F(Frame, ScriptEventCheckEightFramesAfterEachExplosion) {
     std::vector<int> checks;
     for (int f = 1; f <= 45; ++f) {
         if (auto d = destroy.find(f); d != destroy.end()) {
-            if (!CHR_TABLE[d->second]) ASSERT_EQ(CHR_Create(d->second, 1, CHR_CPU, 1, 500, 400, 0, -1), 1);
+            if (!CHR_TABLE[d->second]) {
+                ASSERT_EQ(CHR_Create(d->second, 1, CHR_CPU, 1, 500, 400, 0, -1), 1);
+            }
             LIST_NODE* n = CHR_TABLE[d->second];
             CHR_SetState(n, 8);
             n->chr->state_counter = 19;

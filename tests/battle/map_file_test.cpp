@@ -54,10 +54,13 @@ TEST_F(MapFile, WorkedRunsDecode) {
     EXPECT_EQ(MAP_OBJ.obj[0].x, (20 % 8) * 16);
     EXPECT_EQ(MAP_OBJ.obj[0].y, (20 / 8) * 16);
     // "MapObj = %6d Byte   (背景Obj数 : %6d)" with the list's stored size.
+    // The layers code fewer cells than the map has: the rest stay empty, and one line says so.
     const std::vector<std::string> lines = battle_test::DebugLines();
-    ASSERT_EQ(lines.size(), 2u);
+    ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(lines[1], "MapObj =  12000 Byte   (\x94w\x8ciObj\x90\x94 :      1)");
     EXPECT_EQ(lines[0], "   Map =    128 Byte   (   Chip\x90\x94 :      4)");
+    EXPECT_EQ(lines[2], "map: the chip layer covers 4 of 32 cells; the object layer covers 21 of 32 cells; the attribute "
+                        "layer covers 16 of 32 cells; the ground layer covers 2 of 32 cells");
 }
 
 TEST_F(MapFile, WriterLayersDecodeToTheirCells) {
@@ -151,27 +154,30 @@ TEST_F(MapFile, DamagedLayersAndSizes) {
     auto put32 = [](std::vector<uint8_t>& f, int at, uint32_t v) {
         for (int i = 0; i < 4; ++i) f[at + i] = uint8_t(v >> (8 * i));
     };
+    // A layer ending past the end of the file cannot be read: 0, with the layers before it kept.
+    // Offsets running backwards give an empty layer.
     struct Case {
         const char* what;
         int field;
         uint32_t value;
+        int result;
         bool cells;
         uint8_t column, attr, extra;
     } cases[] = {
-        {"attribute end past the file", support::kMapLayerEnd[2], 100000, true, 3, 0, 0},  // also the ground's start
-        {"ground end before its start", support::kMapLayerEnd[3], 0x41, true, 3, 1, 0},
-        {"chip layer past the file", support::kMapLayerEnd[0], 0xFFFFFFFF, true, 0, 1, 2},
-        {"chip layer inverted", support::kMapLayerStart[0], 0x7FFFFFFF, true, 0, 1, 2},
-        {"no width", 0x10, 0, false, 0, 0, 0},
-        {"width past 32767", 0x11, 0x80, false, 0, 0, 0},
-        {"more cells than a map holds", 0x11, 0x10, false, 0, 0, 0},  // 4100 x 260
+        {"attribute end past the file", support::kMapLayerEnd[2], 100000, 0, true, 3, 0, 0},  // also the ground's start
+        {"ground end before its start", support::kMapLayerEnd[3], 0x41, 1, true, 3, 1, 0},
+        {"chip layer past the file", support::kMapLayerEnd[0], 0xFFFFFFFF, 0, false, 0, 0, 0},
+        {"chip layer inverted", support::kMapLayerStart[0], 0x7FFFFFFF, 1, true, 0, 1, 2},
+        {"no width", 0x10, 0, 1, false, 0, 0, 0},
+        {"width past 32767", 0x11, 0x80, 1, false, 0, 0, 0},
+        {"more cells than a map holds", 0x11, 0x10, 1, false, 0, 0, 0},  // 4100 x 260
     };
     for (const Case& c : cases) {
         std::vector<uint8_t> f = good;
         if (c.field == 0x10) f[0x10] = f[0x11] = 0;
         else if (c.field == 0x11) f[0x11] = uint8_t(c.value), f[0x15] = c.value == 0x10 ? 0x01 : 0;
         else put32(f, c.field, c.value);
-        ASSERT_EQ(Load(f), 1) << c.what;
+        ASSERT_EQ(Load(f), c.result) << c.what;
         ASSERT_EQ(MAP_DATA.cells != nullptr, c.cells) << c.what;
         if (!c.cells) continue;
         EXPECT_EQ(At(15).column, c.column) << c.what;
