@@ -246,6 +246,9 @@ TEST_F(Game, PauseResumesOnlyWhatWasPlaying) {
         double want = m[i] + v[8820 + i] + 700;
         ASSERT_NEAR(out[i], std::clamp(want, -32768.0, 32767.0), 3) << i;
     }
+    // The piece keeps the loop flag it was started with: a one-shot piece ends after its 9 s.
+    headless::AdvanceTime(10500);
+    EXPECT_EQ(SND_StreamIsPlaying(), 0);
     // A second resume without a pause starts nothing.
     SND_StreamStop();
     SND_ResumeAll();
