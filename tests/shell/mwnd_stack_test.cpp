@@ -305,22 +305,23 @@ TEST_F(MwndTest, FadeLevelsFollowTheTimer) {
     const std::vector<uint16_t> at24 = dimmed({24}), at48 = dimmed({48}), at72 = dimmed({72}),
                                 twice96 = dimmed({96, 96});
     ASSERT_NE(at24, at48);
+    // Frames 50 ms apart, each drawn as the wanted dimming.
+    auto fade = [&](std::initializer_list<const std::vector<uint16_t>*> wants) {
+        int frame = 0;
+        for (const std::vector<uint16_t>* want : wants) {
+            headless::AdvanceTime(50);
+            ASSERT_EQ(MWND_Run(), 0);
+            EXPECT_EQ(draw(), *want) << ++frame;
+        }
+    };
     ASSERT_EQ(MWND_Begin(), 1);
-    for (const std::vector<uint16_t>* want : {&at24, &at48, &at72}) {
-        headless::AdvanceTime(50);
-        ASSERT_EQ(MWND_Run(), 0);
-        EXPECT_EQ(draw(), *want) << (want - &at24);
-    }
+    fade({&at24, &at48, &at72});
     // Without a window the scene ends at once and fades back from 96 down.
     headless::AdvanceTime(50);
     ASSERT_EQ(MWND_Run(), 0);
     ASSERT_EQ(MWND_Run(), 0);
     ASSERT_EQ(MWND_DATA.phase, MWND_PHASE_FADE_OUT);
-    for (const std::vector<uint16_t>* want : {&at72, &at48, &at24}) {
-        headless::AdvanceTime(50);
-        ASSERT_EQ(MWND_Run(), 0);
-        EXPECT_EQ(draw(), *want) << (want - &at72);
-    }
+    fade({&at72, &at48, &at24});
     headless::AdvanceTime(50);
     ASSERT_EQ(MWND_Run(), 1);
 
