@@ -106,6 +106,10 @@ DDSurface* Target() { return SP_RENDER_TARGET ? *SP_RENDER_TARGET : nullptr; }
 // A scaled offset or length: 256ths, signed product, arithmetic shift.
 int32_t Scale(int32_t v, uint16_t scale) { return scale == 256 ? v : int32_t((int64_t(v) * scale) >> 8); }
 
+// Sums wrap as 32-bit arithmetic does, so the extreme rectangles a file may hold stay defined
+// (the blitters then refuse or clip what lands off the target).
+int32_t Wrap(int64_t v) { return static_cast<int32_t>(static_cast<uint32_t>(v)); }
+
 void DrawObject(int id) {
     SP_OBJ* o = SP_TABLE[id];
     // An object on a layer in use draws into the layer's image (never the layer's own object).
@@ -177,8 +181,8 @@ int SP_DrawAnim(int id) {
     const SPR_PATTERN* pat = SPR_GetPattern(o->set, o->pattern + o->pattern_offset);
     if (!pat) return 0;
     const uint32_t m = o->flags ^ pat->flip;
-    const int32_t ax = int32_t(o->x) + SP_DRAW_OFFSET.x;
-    const int32_t ay = int32_t(o->y) - o->lift + SP_DRAW_OFFSET.y;
+    const int32_t ax = Wrap(int64_t{o->x} + SP_DRAW_OFFSET.x);
+    const int32_t ay = Wrap(int64_t{o->y} - o->lift + SP_DRAW_OFFSET.y);
     for (int k = 0; k < pat->part_count; ++k) {
         const SPR_PART& part = pat->parts[k];
         DDSurface* image = IMG_Surface(part.image);
@@ -188,15 +192,16 @@ int SP_DrawAnim(int id) {
                                                : part.flags ^ ((o->flags ^ pat->flip) & 3u);
         // The part's own mirror bits flip its pixels in place; only the object's and the
         // pattern's move it.
-        const int32_t dx = (m & SP_FLIP_LR) ? -part.dest.right : part.dest.left;
-        const int32_t dy = (m & SP_FLIP_UD) ? -part.dest.bottom : part.dest.top;
-        const int32_t dw = part.dest.right - part.dest.left, dh = part.dest.bottom - part.dest.top;
-        Blit b{target, image, part.src, false, ax + dx, ay + dy, {}};
-        if (o->scale_x != 256 || o->scale_y != 256 || dw != part.src.right - part.src.left ||
-            dh != part.src.bottom - part.src.top) {
-            const int32_t left = ax + Scale(dx, o->scale_x), top = ay + Scale(dy, o->scale_y);
+        const RECT& d = part.dest;
+        const int32_t dx = (m & SP_FLIP_LR) ? Wrap(-int64_t{d.right}) : d.left;
+        const int32_t dy = (m & SP_FLIP_UD) ? Wrap(-int64_t{d.bottom}) : d.top;
+        const int32_t dw = Wrap(int64_t{d.right} - d.left), dh = Wrap(int64_t{d.bottom} - d.top);
+        Blit b{target, image, part.src, false, Wrap(int64_t{ax} + dx), Wrap(int64_t{ay} + dy), {}};
+        if (o->scale_x != 256 || o->scale_y != 256 || dw != Wrap(int64_t{part.src.right} - part.src.left) ||
+            dh != Wrap(int64_t{part.src.bottom} - part.src.top)) {
+            const int32_t left = Wrap(int64_t{ax} + Scale(dx, o->scale_x)), top = Wrap(int64_t{ay} + Scale(dy, o->scale_y));
             b.scaled = true;
-            b.dst = RECT{left, top, left + Scale(dw, o->scale_x), top + Scale(dh, o->scale_y)};
+            b.dst = RECT{left, top, Wrap(int64_t{left} + Scale(dw, o->scale_x)), Wrap(int64_t{top} + Scale(dh, o->scale_y))};
         }
         Dispatch(b, eff, o->blend, o->blend_param, Drawer::Anim);
     }
@@ -209,13 +214,14 @@ int SP_DrawStill(int id) {
     if (!o || !o->visible || !target) return 0;
     DDSurface* image = IMG_Surface(o->image);
     if (!image) return 0;
-    const int32_t left = int32_t(o->x) + SP_DRAW_OFFSET.x;
-    const int32_t top = int32_t(o->y) - o->lift + SP_DRAW_OFFSET.y;
+    const int32_t left = Wrap(int64_t{o->x} + SP_DRAW_OFFSET.x);
+    const int32_t top = Wrap(int64_t{o->y} - o->lift + SP_DRAW_OFFSET.y);
     Blit b{target, image, o->src, false, left, top, {}};
-    if (o->scale_x != 256 || o->scale_y != 256 || o->width != o->src.right - o->src.left ||
-        o->height != o->src.bottom - o->src.top) {
+    if (o->scale_x != 256 || o->scale_y != 256 || o->width != int64_t{o->src.right} - o->src.left ||
+        o->height != int64_t{o->src.bottom} - o->src.top) {
         b.scaled = true;
-        b.dst = RECT{left, top, left + Scale(o->width, o->scale_x), top + Scale(o->height, o->scale_y)};
+        b.dst = RECT{left, top, Wrap(int64_t{left} + Scale(o->width, o->scale_x)),
+                     Wrap(int64_t{top} + Scale(o->height, o->scale_y))};
     }
     Dispatch(b, o->flags, o->blend, o->blend_param, Drawer::Still);
     return 1;
@@ -229,8 +235,8 @@ int SPR_DrawPattern(DDSurface* dst, int32_t x, int32_t y, int set, int pattern, 
         const SPR_PART& part = pat->parts[k];
         DDSurface* image = IMG_Surface(part.image);
         if (!image) continue;
-        Blit b{dst, image, part.src, false, x + part.dest.left + SP_DRAW_OFFSET.x,
-               y + part.dest.top + SP_DRAW_OFFSET.y, {}};
+        Blit b{dst, image, part.src, false, Wrap(int64_t{x} + part.dest.left + SP_DRAW_OFFSET.x),
+               Wrap(int64_t{y} + part.dest.top + SP_DRAW_OFFSET.y), {}};
         Dispatch(b, flags, blend, blend_param, Drawer::Pattern);
     }
     return 1;

@@ -92,6 +92,57 @@ TEST_F(Drawing, PartsAreMirroredAboutTheAnchorAndScaledWithArithmeticShifts) {
     EXPECT_EQ(BoxOf(kRed), (RECT{20, 87, 40, 107}));
 }
 
+// A damaged file's part rectangles at the ends of the 32-bit range, mirrored and scaled, with
+// the draw offset there too: every sum and product wraps as 32-bit arithmetic does.
+TEST_F(Drawing, ExtremePartRectanglesWrapAsThirtyTwoBitSums) {
+    constexpr int32_t lo = INT32_MIN, hi = INT32_MAX;
+    const struct {
+        RECT dest;
+        uint32_t flags;
+        int scale;
+        RECT box;
+    } cases[] = {
+        {{lo, lo, hi, hi}, 0, 256, {640, 480, -1, -1}},             // width wraps to -1: nothing
+        {{lo, lo, lo + 20, lo + 20}, 0, 512, {100, 100, 140, 140}},  // 2 x min wraps to 0
+        {{lo, lo, lo + 20, lo + 20}, SP_FLIP_LR, 512, {60, 100, 100, 140}},
+        {{hi - 50, hi - 50, hi, hi}, 0, 512, {0, 0, 98, 98}},        // 2 x (max - 50) wraps to -102
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.dest.left << " flags " << c.flags << " scale " << c.scale);
+        BLT_FillRect(DD_DISPLAY.back, nullptr, 0);
+        SPR_PATTERN_TABLE[set][1].parts[0].dest = c.dest;
+        SP_CreateAnim(0, 0, 100, 100, set, 1);
+        SP_Anim(0)->flags = c.flags;
+        SP_Anim(0)->scale_x = SP_Anim(0)->scale_y = uint16_t(c.scale);
+        SP_Draw(-1);
+        EXPECT_EQ(BoxOf(kRed), c.box);
+    }
+    const RECT dests[] = {{lo, lo, hi, hi}, {hi, 0, lo, 20}, {lo, hi, hi, lo}};
+    for (const RECT& d : dests) {
+        SPR_PATTERN_TABLE[set][1].parts[0].dest = d;
+        for (uint32_t flags : {0u, uint32_t(SP_FLIP_LR | SP_FLIP_UD)})
+            for (int scale : {256, 65535}) {
+                SP_CreateAnim(0, 0, -32768, 32767, set, 1);
+                SP_Anim(0)->flags = flags;
+                SP_Anim(0)->scale_x = SP_Anim(0)->scale_y = uint16_t(scale);
+                SP_Anim(0)->lift = -32768;
+                SP_Draw(-1);
+            }
+    }
+    SP_Free(0);
+    // A still object under an offset at the ends of the range; a pattern at (max, min) with its
+    // part at (min, min) lands at (-1, 0).
+    BLT_FillRect(DD_DISPLAY.back, nullptr, 0);
+    SP_SetDrawOffset(hi, lo);
+    ASSERT_EQ(SP_CreateStill(1, 0, 100, 100, ImageId(1), nullptr), 1);
+    SP_Draw(-1);
+    SP_SetDrawOffset(0, 0);
+    EXPECT_EQ(BoxOf(kRed), (RECT{640, 480, -1, -1}));
+    SPR_PATTERN_TABLE[set][1].parts[0].dest = dests[0];
+    SPR_DrawPattern(DD_DISPLAY.back, hi, lo, set, 1, 0, 0, 0);
+    EXPECT_EQ(BoxOf(kRed), (RECT{0, 0, 19, 20}));
+}
+
 TEST_F(Drawing, HitBoxesMirrorByTheObjectScaleAndIgnoreTheLift) {
     SP_CreateAnim(0, 0, 100, 100, set, 1);
     SP_ANIM* o = SP_Anim(0);
