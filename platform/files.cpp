@@ -315,6 +315,14 @@ bool DeleteFile(const char* name) {
     return !p.empty() && ::unlink(p.c_str()) == 0;
 }
 
+bool MoveFile(const char* from, const char* to) {
+    if (detail::ShouldFail("MoveFile")) return false;
+    const std::string a = ResolvePath(from), b = ResolvePath(to);
+    if (a.empty() || b.empty() || ::rename(a.c_str(), b.c_str()) != 0) return false;
+    SyncDirOf(b);
+    return true;
+}
+
 bool CreateDirectory(const char* name) {
     std::string p = ResolvePath(name);
     return !p.empty() && (::mkdir(p.c_str(), 0755) == 0 || errno == EEXIST);

@@ -171,6 +171,8 @@ TEST_F(Cursor, VisibilitySurvivesTheObjectsRecreation) {
     MOUSE_SetCursorMode(3);
     EXPECT_EQ(MOUSE_GetCursorMode(), -1);
     Pass(1, 1, 1);
-    EXPECT_EQ(SP_FindFree(), 0);
+    // Neither the cursor nor a particle has an object (the slot panel's text part is its own).
+    EXPECT_EQ(BAR_CURSOR.sprite, -1);
+    for (const BAR_PARTS& p : MOUSE_PARTICLE) EXPECT_EQ(p.sprite, -1);
 }
 }  // namespace

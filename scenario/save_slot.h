@@ -1,0 +1,45 @@
+// Save slot files: the record's head that the slot panels read, the slot names in display and
+// storage numbering, and the least slot writer (record head and thumbnail).
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+constexpr int SAVE_RECORD_SIZE = 9120;  // a slot file is one raw record
+constexpr int SAVE_CHAPTER_OFFSET = 4;  // zero-terminated chapter name
+constexpr int SAVE_CHAPTER_SIZE = 48;
+constexpr int SAVE_CAPTION_OFFSET = 52;  // zero-terminated caption
+constexpr int SAVE_CAPTION_SIZE = 26;
+constexpr int SAVE_TIME_OFFSET = 78;     // time of saving, eight 16-bit values
+constexpr int SAVE_VOICE_OFFSET = 94;    // voice number of the current message
+constexpr int SAVE_DISPLAY_SLOTS = 108;  // 0..97 regular, 98..107 the automatic saves 0..9
+constexpr int SAVE_AUTO_FIRST = 98;
+constexpr int SAVE_STORAGE_AUTO = 110;   // the automatic saves are written as slots 110..119
+
+// The time of saving as the record holds it.
+struct SAVE_TIME {
+    uint16_t year, month, day_of_week, day, hour, minute, second, milliseconds;
+};
+
+// What a slot's panel shows of its record.
+struct SAVE_INFO {
+    char chapter[SAVE_CHAPTER_SIZE + 1];  // always terminated
+    char caption[SAVE_CAPTION_SIZE + 1];
+    SAVE_TIME time;
+};
+
+// The record head of a slot file's bytes: 1, or 0 when the bytes are shorter than a record
+// (such a file counts as an empty slot). The names stop at their field's end.
+int SAVE_ParseInfo(const uint8_t* data, size_t size, SAVE_INFO* out);
+
+// The slot file of a display slot (0..107) or a storage slot (110..119), or null.
+const char* SAVE_SlotFileName(int32_t slot);
+// The record head of a display or storage slot: 1, or 0 when it has no whole record.
+int SAVE_ReadInfo(int32_t slot, SAVE_INFO* out);
+// 1 when the display slot (0..97 regular, 98..107 automatic saves 0..9) holds a whole record.
+int SAVE_SlotExists(int32_t slot);
+
+// The chapter name and caption the next save records (cut to their fields).
+void SAVE_SetInfo(const char* chapter, const char* caption);
+// Writes the record (head, time of saving now) of display slot 0..97 or storage slot 110..119
+// atomically, then the thumbnail captured last. 1 when the record was written.
+int SAVE_WriteSlot(int32_t slot);

@@ -1,0 +1,124 @@
+// The save-slot information panel: which files a slot reads, the captions with their own
+// pictures, empty and short slot files, the caption's two lines and the panel's objects.
+#include <gtest/gtest.h>
+
+#include "tests/shell/bar_fixture.h"
+
+using namespace bartest;
+
+namespace {
+// A 112 x 80 thumbnail file of one colour (24-bit, as the game writes them).
+void WriteThumb(const std::string& path, uint8_t r, uint8_t g, uint8_t b) {
+    support::Bitmap bmp = support::MakeBitmap(24, 112, 80);
+    for (size_t i = 0; i < bmp.pixels.size(); i += 3) bmp.pixels[i] = b, bmp.pixels[i + 1] = g, bmp.pixels[i + 2] = r;
+    ASSERT_TRUE(support::WriteBitmap(path, bmp));
+}
+
+// The top-left pixel of what the thumbnail part shows.
+uint16_t ThumbShown() {
+    const SP_STILL* s = SP_Still(THUMB_INFO.thumb.sprite);
+    if (!s) return 0xFFFF;
+    return support::PixelAt(IMG_Surface(s->image), 10, 10);
+}
+
+// "   【ＣＬＥＡＲ】" with full-width lower-case letters.
+const char* const kClearLower = "   \x81y\x82\x83\x82\x8c\x82\x85\x82\x81\x82\x92\x81z";
+const char* const kClear = "   \x81y\x82" "b\x82k\x82" "d\x82`\x82q\x81z";
+const char* const kDevelop = "    \x81y\x95\xba\x8a\xed\x8aJ\x94\xad\x81z";
+}  // namespace
+
+class ThumbInfoTest : public BarTest {};
+
+TEST_F(ThumbInfoTest, SlotNinetyEightReadsTheNewestAutomaticSave) {
+    ASSERT_TRUE(support::WriteSaveSlot(dir.path(), 98, "auto", "", support::SaveTime(2024, 5, 6)));
+    WriteThumb(dir.File("save/ova00.dat"), 248, 0, 0);
+    WriteThumb(dir.File("save/ov98.dat"), 0, 248, 0);  // never read: 98 is no regular slot
+    EXPECT_STREQ(SAVE_SlotFileName(98), "save\\ova00.sav");
+    EXPECT_EQ(THUMB_InfoShow(98, 100, 50), 1);
+    EXPECT_EQ(ThumbShown(), spritetest::Rgb(31, 0, 0));
+    EXPECT_EQ(THUMB_INFO.shown, 1);
+    EXPECT_EQ(SP_Get(THUMB_INFO.thumb.sprite)->x, 105);
+    EXPECT_EQ(SP_Get(THUMB_INFO.thumb.sprite)->y, 78);
+    EXPECT_EQ(SP_Get(THUMB_INFO.panel.sprite)->x, 100);
+    EXPECT_EQ(SP_Get(THUMB_INFO.text.sprite)->priority, -2);
+    for (const BAR_PARTS* p : {&THUMB_INFO.panel, &THUMB_INFO.text, &THUMB_INFO.thumb})
+        EXPECT_EQ(SP_Get(p->sprite)->visible, 1);
+    THUMB_InfoHide();
+    for (const BAR_PARTS* p : {&THUMB_INFO.panel, &THUMB_INFO.text, &THUMB_INFO.thumb})
+        EXPECT_EQ(SP_Get(p->sprite)->visible, 0);
+    EXPECT_EQ(THUMB_INFO.shown, 0);
+}
+
+TEST_F(ThumbInfoTest, TheClearAndDevelopmentCaptionsReplaceTheSlotsOwnThumbnail) {
+    const struct {
+        const char* caption;
+        uint16_t shown;
+    } cases[] = {{kClear, support::kThumbClear}, {kClearLower, support::kThumbClear},
+                 {kDevelop, support::kThumbDevelop}, {"   clear", spritetest::Rgb(0, 0, 31)}};
+    for (const auto& c : cases) {
+        ASSERT_TRUE(support::WriteSaveSlot(dir.path(), 3, "ch", c.caption, support::SaveTime(2024, 1, 1)));
+        WriteThumb(dir.File("save/ov03.dat"), 0, 0, 248);
+        EXPECT_EQ(THUMB_InfoShow(3, 0, 0), 1);
+        EXPECT_EQ(ThumbShown(), c.shown) << c.caption;
+    }
+}
+
+TEST_F(ThumbInfoTest, AnEmptySlotReturnsZeroAndShowsTheDefaultThumbnail) {
+    EXPECT_EQ(THUMB_InfoShow(12, 352, 20), 0);
+    EXPECT_EQ(ThumbShown(), support::kThumbDefault);
+    EXPECT_EQ(THUMB_INFO.shown, 1);
+    EXPECT_EQ(SP_Get(THUMB_INFO.panel.sprite)->visible, 1);
+    // A slot file shorter than a record is an empty slot, however much of the head it holds.
+    std::vector<uint8_t> record = support::SaveRecord("chapter", "caption", support::SaveTime(2024, 2, 3));
+    record.resize(SAVE_RECORD_SIZE - 1);
+    ASSERT_TRUE(support::WriteBytes(dir.File("save/ov12.sav"), record));
+    EXPECT_EQ(THUMB_InfoShow(12, 352, 20), 0);
+    EXPECT_EQ(SAVE_SlotExists(12), 0);
+    record.resize(SAVE_RECORD_SIZE + 5);  // longer than a record: the head counts
+    ASSERT_TRUE(support::WriteBytes(dir.File("save/ov12.sav"), record));
+    EXPECT_EQ(THUMB_InfoShow(12, 352, 20), 1);
+    EXPECT_EQ(SAVE_SlotExists(12), 1);
+}
+
+TEST_F(ThumbInfoTest, TheHintsFollowTheQuickPanelsKeyboardFlag) {
+    auto text = [] { return support::ReadSurface(IMG_Surface(THUMB_INFO.text_image)); };
+    THUMB_InfoShow(40, 0, 0);
+    const std::vector<uint16_t> mouse = text();
+    QSAVE_DATA.keyboard = 1;
+    THUMB_InfoShow(40, 0, 0);
+    EXPECT_NE(text(), mouse);
+    QSAVE_DATA.keyboard = 0;
+    THUMB_InfoShow(40, 0, 0);
+    EXPECT_EQ(text(), mouse);
+}
+
+TEST(ThumbInfo, CaptionLinesTakeSixteenBytesOrSeventeenForAClosingTwoByteCharacter) {
+    const struct {
+        std::string caption, first, second;
+    } cases[] = {
+        {std::string(40, 'a'), std::string(16, 'a'), std::string(16, 'a')},
+        {std::string(15, 'b') + "\x82\xa0" + "cd", std::string(15, 'b') + "\x82\xa0", "cd"},
+        {"\x82\xa0\x82\xa1", "\x82\xa0\x82\xa1", ""},
+        {"", "", ""},
+        {std::string(15, 'e') + "\x82", std::string(15, 'e') + "\x82", ""},  // a lead byte at the very end
+    };
+    for (const auto& c : cases) {
+        char line[18];
+        int32_t pos = 0;
+        THUMB_CaptionLine(c.caption.c_str(), &pos, line);
+        EXPECT_EQ(std::string(line), c.first);
+        THUMB_CaptionLine(c.caption.c_str(), &pos, line);
+        EXPECT_EQ(std::string(line), c.second);
+    }
+}
+
+TEST(SaveSlot, TheHeadStopsAtItsFieldsEnds) {
+    std::vector<uint8_t> r(SAVE_RECORD_SIZE, 'x');  // no terminator anywhere
+    SAVE_INFO info;
+    ASSERT_EQ(SAVE_ParseInfo(r.data(), r.size(), &info), 1);
+    EXPECT_EQ(std::string(info.chapter), std::string(48, 'x'));
+    EXPECT_EQ(std::string(info.caption), std::string(26, 'x'));
+    EXPECT_EQ(info.time.year, 0x7878);
+    EXPECT_EQ(SAVE_ParseInfo(r.data(), r.size() - 1, &info), 0);
+    EXPECT_STREQ(info.chapter, "");
+}
