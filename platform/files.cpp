@@ -318,9 +318,7 @@ bool DeleteFile(const char* name) {
 bool MoveFile(const char* from, const char* to) {
     if (detail::ShouldFail("MoveFile")) return false;
     const std::string a = ResolvePath(from), b = ResolvePath(to);
-    if (a.empty() || b.empty() || ::rename(a.c_str(), b.c_str()) != 0) return false;
-    SyncDirOf(b);
-    return true;
+    return !a.empty() && !b.empty() && ::rename(a.c_str(), b.c_str()) == 0;
 }
 
 bool CreateDirectory(const char* name) {

@@ -56,8 +56,8 @@ bool WriteFileAtomic(const char* name, const void* data, size_t count);
 // The same for a file no player keeps: replaced whole, no fsync.
 bool WriteFileScratch(const char* name, const void* data, size_t count);
 bool DeleteFile(const char* name);
-// Renames a file, replacing the target in one step (the directory is flushed after); false when
-// the source is missing or the rename fails.
+// Renames a file, replacing the target in one step; false when the source is missing or the
+// rename fails. The directory is not flushed: the next atomic write into it flushes it.
 bool MoveFile(const char* from, const char* to);
 bool CreateDirectory(const char* name);
 }  // namespace plat

@@ -122,10 +122,10 @@ bool BarKeys(int32_t& item, int items) {
     if (b.navigation == BAR_NAV_KEYS || b.navigation == BAR_NAV_POINTER) {
         if (PointerMoved() || (pressed & (KEY_UP | KEY_DOWN))) {
             b.navigation = BAR_NAV_NONE;
-        } else {
-            if (repeat & KEY_LEFT) item = item <= 0 ? items - 1 : item - 1;
-            if (repeat & KEY_RIGHT) item = item < 0 || item >= items - 1 ? 0 : item + 1;
+            return false;
         }
+        if (repeat & KEY_LEFT) item = item <= 0 ? items - 1 : item - 1;
+        if (repeat & KEY_RIGHT) item = item < 0 || item >= items - 1 ? 0 : item + 1;
         return true;
     }
     if (b.navigation == BAR_NAV_NONE && (pressed & KEY_DOWN)) {
@@ -282,7 +282,9 @@ int BAR_BottomStep() {
             case 7:
             case 8:
                 if (TITLE_PlayKind == 1) {
+                    // Refused: nothing opens, so the bar stays and the notice is not cut.
                     BAR_Notice(kNotInReplay, 0, 0);
+                    return 1;
                 } else {
                     VOICE_PlayBonus(item);
                     SE_PlaySys(46, 0);

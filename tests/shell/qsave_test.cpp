@@ -1,0 +1,265 @@
+// The quick panel and the automatic saves: numbering, the newest save, quick save and load
+// through the question, refusals, scrolling, the rotation and a kill in the middle of it.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <string>
+
+#include "services/inp_device.h"
+#include "tests/shell/bar_fixture.h"
+
+using namespace bartest;
+
+namespace {
+std::string AutoName(int n, const char* ext) {
+    char name[32];
+    std::snprintf(name, sizeof name, "save/ova%02d.%s", n, ext);
+    return name;
+}
+
+// The chapter name recorded in a slot file, or "-" when the slot holds no whole record.
+std::string Chapter(int32_t slot) {
+    SAVE_INFO info;
+    return SAVE_ReadInfo(slot, &info) ? std::string(info.chapter) : std::string("-");
+}
+}  // namespace
+
+class QsaveTest : public BarTest {
+protected:
+    // Opens the quick panel with the pointer on row `row` and lets it settle.
+    void PointRow(int row) {
+        Mouse(630, QSAVE_RowY(row) + 5, 0, 0);
+        Frames(5);
+        ASSERT_EQ(QSAVE_DATA.x, QSAVE_OPEN_X);
+        ASSERT_EQ(QSAVE_DATA.row, row);
+    }
+};
+
+TEST_F(QsaveTest, TheNewestSlotComparesTheTimeFieldByField) {
+    using support::SaveTime;
+    EXPECT_EQ(QSAVE_FindNewest(), -1);
+    const struct {
+        SAVE_TIME a, b;  // slots 4 and 9
+        int32_t newest;
+    } cases[] = {
+        {SaveTime(2024, 3, 3, 10, 20, 30), SaveTime(2024, 3, 3, 10, 20, 30), 4},  // the same second: the lower slot
+        {SaveTime(2024, 1, 31), SaveTime(2024, 2, 1), 9},
+        {SaveTime(2024, 2, 1), SaveTime(2024, 1, 31), 4},
+        {SaveTime(2023, 12, 31), SaveTime(2024, 1, 2), 9},  // across the year
+        {SaveTime(2024, 1, 2), SaveTime(2023, 12, 31), 4},
+        {SaveTime(2024, 5, 5, 23, 59, 59), SaveTime(2024, 5, 6, 0, 0, 0), 9},
+        {SaveTime(2024, 5, 5, 10, 0, 1), SaveTime(2024, 5, 5, 9, 59, 59), 4},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(support::WriteSaveSlot(dir.path(), 4, "a", "", c.a));
+        ASSERT_TRUE(support::WriteSaveSlot(dir.path(), 9, "b", "", c.b));
+        EXPECT_EQ(QSAVE_FindNewest(), c.newest);
+        EXPECT_EQ(QSAVE_DATA.newest, c.newest);
+    }
+    // The automatic saves take no part.
+    ASSERT_TRUE(support::WriteSaveSlot(dir.path(), 98, "auto", "", SaveTime(2030, 1, 1)));
+    EXPECT_EQ(QSAVE_FindNewest(), 4);
+}
+
+TEST_F(QsaveTest, FromFirstRow98TheRowsShowTheAutomaticSavesAndRowOneLoadsStorage110) {
+    ASSERT_TRUE(support::WriteSaveSlot(dir.path(), 98, "auto", "", support::SaveTime(2024, 6, 1)));
+    QSAVE_DATA.first = 98;
+    PointRow(1);
+    for (int r = 1; r <= 10; ++r) {
+        int32_t x, y;
+        QSAVE_SlotRect(98 + r - 1, &x, &y);
+        EXPECT_EQ(QSAVE_DATA.rows[r].top, y) << r;
+        EXPECT_EQ(QSAVE_DATA.rows[r].left, r == 1 ? x - 24 : x) << r;  // the pointed row is lit
+    }
+    EXPECT_EQ(THUMB_INFO.shown, 1);  // the slot panel beside the pointed slot
+    EXPECT_EQ(SP_Get(THUMB_INFO.panel.sprite)->y, 20);
+    SYS_DATA.no_confirm[MSGBOX_QUICK_LOAD - 1] = 1;
+    Click(630, QSAVE_RowY(1) + 5, 2);
+    EXPECT_EQ(MSGBOX_IsOpen(MSGBOX_KIND_QUICK), MSGBOX_QUICK_LOAD);
+    Frame();
+    EXPECT_EQ(BAR_LINK.load_slot, 110);
+    EXPECT_EQ(BAR_LINK.restart, 1);
+    EXPECT_EQ(QSAVE_DATA.x, QSAVE_CLOSED_X);
+    EXPECT_EQ(BAR_DATA.lock, 0);
+}
+
+TEST_F(QsaveTest, AQuickSaveWritesTheSlotWithTheThumbnailTakenAsThePanelOpened) {
+    DD_Present();
+    SAVE_SetInfo("chapter one", "caption");
+    PointRow(3);
+    ASSERT_EQ(THUMB_HELD.size(), size_t(THUMB_FILE_SIZE));
+    EXPECT_EQ(SAVE_SlotExists(2), 0);
+    Click(630, QSAVE_RowY(3) + 5);
+    EXPECT_EQ(MSGBOX_IsOpen(MSGBOX_KIND_QUICK), MSGBOX_QUICK_SAVE);
+    // Yes with the keyboard: right puts the focus on No, left on Yes.
+    Keys(kLeft, kLeft, kLeft);
+    Frame();
+    Keys(kDecide, kDecide, kDecide);
+    Frame();
+    EXPECT_EQ(MSGBOX_IsOpen(MSGBOX_KIND_QUICK), 0);
+    EXPECT_EQ(Chapter(2), "chapter one");
+    EXPECT_EQ(support::ReadBytes(dir.File("save/ov02.dat")), THUMB_HELD);
+    EXPECT_EQ(QSAVE_DATA.newest, 2);
+    // The newest mark blinks beside row 3 while the panel stands open.
+    Frame();
+    const SP_OBJ* mark = SP_Get(QSAVE_DATA.mark.sprite);
+    ASSERT_NE(mark, nullptr);
+    EXPECT_EQ(mark->visible, 1);
+    EXPECT_EQ(mark->y, 36 + 2 * 40);
+    EXPECT_GE(mark->x, 585);
+    EXPECT_LE(mark->x, 589);
+}
+
+TEST_F(QsaveTest, RefusalsShowTheirNoticesAndAskNothing) {
+    QSAVE_DATA.first = 98;
+    PointRow(2);
+    Click(630, QSAVE_RowY(2) + 5);  // save into an automatic slot
+    EXPECT_EQ(MSGBOX_IsOpen(MSGBOX_KIND_QUICK), 0);
+    EXPECT_EQ(BAR_NOTICE.counter, BAR_NOTICE_FRAMES - 1);  // shown this frame
+    EXPECT_EQ(BAR_NOTICE.priority, 1);
+    BAR_NoticeClear();
+    Click(630, QSAVE_RowY(2) + 5, 2);  // load an empty slot
+    EXPECT_EQ(MSGBOX_IsOpen(MSGBOX_KIND_QUICK), 0);
+    EXPECT_EQ(BAR_NOTICE.counter, BAR_NOTICE_FRAMES - 1);  // shown this frame
+    // Scrolling past either end stays at the end with a notice; the choice window hears of it.
+    BAR_NoticeClear();
+    BAR_DATA.choice_shown = 1;
+    Click(630, QSAVE_RowY(11) + 5);
+    EXPECT_EQ(QSAVE_DATA.first, 98);
+    EXPECT_EQ(BAR_NOTICE.counter, BAR_NOTICE_FRAMES - 1);  // shown this frame
+    EXPECT_EQ(QSAVE_DATA.choice_code, 1);
+    BAR_DATA.choice_shown = 0;
+    Click(630, QSAVE_RowY(0) + 5);
+    EXPECT_EQ(QSAVE_DATA.first, 97);
+    QSAVE_DATA.first = 0;
+    BAR_NoticeClear();
+    Click(630, QSAVE_RowY(0) + 5);
+    EXPECT_EQ(QSAVE_DATA.first, 0);
+    EXPECT_EQ(BAR_NOTICE.counter, BAR_NOTICE_FRAMES - 1);  // shown this frame
+}
+
+TEST_F(QsaveTest, TheWheelScrollsTwoSlotsAndThePinKeepsThePanelOpen) {
+    PointRow(5);
+    MOUSE_STATE.wheel -= 120;  // towards the player: down
+    Frame();
+    EXPECT_EQ(QSAVE_DATA.first, 2);
+    MOUSE_STATE.wheel += 240;
+    Frame();
+    EXPECT_EQ(QSAVE_DATA.first, 0);
+    MOUSE_STATE.wheel += 120;
+    Frame();
+    EXPECT_EQ(QSAVE_DATA.first, 0);
+    EXPECT_EQ(BAR_NOTICE.counter, BAR_NOTICE_FRAMES - 1);  // shown this frame
+    Click(630, QSAVE_RowY(12) + 5);
+    EXPECT_EQ(SYS_DATA.quick_pin, 1);
+    Mouse(300, 200, 0, 0);
+    Frames(6);
+    EXPECT_EQ(QSAVE_DATA.x, QSAVE_OPEN_X);
+}
+
+TEST_F(QsaveTest, TheRotationMovesEverySaveOnePlaceOlderWithItsThumbnail) {
+    for (int n = 0; n < 10; ++n) {
+        ASSERT_TRUE(support::WriteSaveSlot(dir.path(), 98 + n, "c" + std::to_string(n), "", support::SaveTime(2024, 1, 1)));
+        ASSERT_TRUE(support::WriteBytes(dir.File(AutoName(n, "dat")), std::vector<uint8_t>(3, uint8_t(n))));
+    }
+    QSAVE_Rotate();
+    EXPECT_EQ(Chapter(98), "-");
+    EXPECT_FALSE(std::filesystem::exists(dir.File(AutoName(0, "dat"))));
+    for (int n = 1; n < 10; ++n) {
+        EXPECT_EQ(Chapter(98 + n), "c" + std::to_string(n - 1)) << n;
+        EXPECT_EQ(support::ReadBytes(dir.File(AutoName(n, "dat"))), std::vector<uint8_t>(3, uint8_t(n - 1))) << n;
+    }
+    // A gap moves on as a gap.
+    std::filesystem::remove(dir.File(AutoName(4, "sav")));
+    QSAVE_Rotate();
+    EXPECT_EQ(Chapter(98 + 5), "-");
+    EXPECT_EQ(Chapter(98 + 6), "c4");
+}
+
+TEST_F(QsaveTest, AnAutomaticSaveWaitsForTheBarAndWritesSlotZeroOfTheRotation) {
+    DD_Present();
+    SAVE_SetInfo("first", "");
+    QSAVE_DATA.auto_request = 2;
+    QSAVE_DATA.skip_block = 1;
+    BAR_DATA.lock = 1;
+    QSAVE_AutoSave();
+    EXPECT_EQ(Chapter(98), "-");  // locked: it waits
+    BAR_DATA.lock = 0;
+    BAR_DATA.menus_allowed = 0;
+    QSAVE_AutoSave();
+    EXPECT_EQ(Chapter(98), "-");  // no menus and no pin: it waits
+    SYS_DATA.quick_pin = 1;
+    QSAVE_AutoSave();
+    EXPECT_EQ(Chapter(98), "first");
+    EXPECT_EQ(support::ReadBytes(dir.File(AutoName(0, "dat"))).size(), size_t(THUMB_FILE_SIZE));
+    EXPECT_EQ(QSAVE_DATA.auto_request, 0);
+    EXPECT_EQ(QSAVE_DATA.skip_block, 0);
+    EXPECT_EQ(BAR_NOTICE.priority, 1);  // "saved" with a notice
+    SAVE_SetInfo("second", "");
+    QSAVE_DATA.auto_request = 1;
+    QSAVE_AutoSave();
+    EXPECT_EQ(QSAVE_DATA.choice_autosave, 1);  // quietly: the choice window tells of it
+    EXPECT_EQ(Chapter(98), "second");
+    EXPECT_EQ(Chapter(99), "first");
+}
+
+// A child process saves automatically without end and is killed at some moment; whatever moment,
+// every automatic save left is whole, they stand newest first, and the last save completed is there.
+TEST_F(QsaveTest, AKillDuringTheRotationLeavesEverySaveReadable) {
+    DD_Present();
+    THUMB_Make();
+    // Kill moments from the rotation's first renames to the writes and beyond (microseconds).
+    const useconds_t kMoments[] = {0, 50, 100, 200, 300, 500, 800, 1200, 2000, 5000, 20000, 80000};
+    for (int round = 0; round < 12; ++round) {
+        // Ten saves to rotate, numbered 10 (the newest) down to 1.
+        for (int k = 0; k < 10; ++k) {
+            ASSERT_TRUE(support::WriteSaveSlot(dir.path(), 98 + k, std::to_string(10 - k), "", support::SaveTime(2024, 1, 1)));
+            ASSERT_TRUE(support::WriteBytes(dir.File(AutoName(k, "dat")), THUMB_HELD));
+        }
+        int fds[2];
+        ASSERT_EQ(pipe(fds), 0);
+        const pid_t pid = fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            close(fds[0]);
+            for (uint32_t n = 11;; ++n) {
+                SAVE_SetInfo(std::to_string(n).c_str(), "");
+                QSAVE_DATA.auto_request = 1;
+                QSAVE_AutoSave();
+                if (write(fds[1], &n, sizeof n) != sizeof n) _exit(1);
+            }
+        }
+        close(fds[1]);
+        usleep(kMoments[round]);
+        kill(pid, SIGKILL);
+        int status = 0;
+        waitpid(pid, &status, 0);
+        uint32_t done = 10, n = 0;
+        while (read(fds[0], &n, sizeof n) == sizeof n) done = n;
+        close(fds[0]);
+
+        uint32_t last = UINT32_MAX, newest = 0;
+        int saves = 0;
+        for (int k = 0; k < 10; ++k) {
+            if (!std::filesystem::exists(dir.File(AutoName(k, "sav")))) continue;
+            SAVE_INFO info;
+            ASSERT_EQ(SAVE_ReadInfo(98 + k, &info), 1) << "round " << round << ", save " << k;
+            const uint32_t c = uint32_t(std::stoul(info.chapter));
+            EXPECT_LT(c, last) << "round " << round << ", save " << k;
+            last = c;
+            newest = std::max(newest, c);
+            ++saves;
+            const std::string dat = dir.File(AutoName(k, "dat"));
+            if (std::filesystem::exists(dat)) {
+                EXPECT_EQ(std::filesystem::file_size(dat), uintmax_t(THUMB_FILE_SIZE));
+            }
+        }
+        EXPECT_GE(newest, done) << "round " << round;
+        EXPECT_GE(saves, 9) << "round " << round;  // one may be on its way from 00 to 01
+    }
+}
