@@ -1,6 +1,6 @@
 // Writes a small synthetic data directory that the game can start in: its folders, a test card
-// picture in each ".grp" depth, a save thumbnail bitmap, the debug text's glyph strip, the cursor
-// sheet of the bar's common picture, sounds (a music piece with its table, effects, a voice
+// picture in each ".grp" depth, a save with its thumbnail, the debug text's glyph strip, the
+// system bar's pictures (parts, common picture with the cursor, default thumbnails), sounds (a music piece with its table, effects, a voice
 // archive with its database, barks and a bonus line) and the three font families, made with the
 // project's own writers.
 #include <algorithm>
@@ -12,7 +12,9 @@
 
 #include "tests/support/fixture.h"
 #include "tests/support/fnt_writer.h"
+#include "tests/support/bar_pictures.h"
 #include "tests/support/grp_writer.h"
+#include "tests/support/save_writer.h"
 #include "tests/support/sound_writer.h"
 #include "tools/sample/fnt_render.h"
 
@@ -149,42 +151,6 @@ support::GrpPicture GlyphStrip() {
     return p;
 }
 
-// The bar's common picture, cursor parts only: arrows for the plain and animated looks (0, 112 and
-// six frames from 32, 112), cross hairs (0 and 32, 138), the third look (0, 170), its click frame
-// (64, 137) and particle (32, 170).
-support::GrpPicture CursorSheet() {
-    support::GrpPicture p = support::MakeGrp(16, 256, 256);
-    auto put = [&](int x, int y, uint16_t v) { support::Set555(p, uint32_t(x), uint32_t(y), v); };
-    auto arrow = [&](int ox, int oy, uint16_t fill) {
-        for (int y = 0; y < 20; ++y)
-            for (int x = 0; x <= y / 2 + y / 4 && x < 14; ++x) put(ox + x, oy + y, x == 0 || x == y / 2 + y / 4 || y == 19 ? 0x0421 : fill);
-    };
-    arrow(0, 112, 0x7FFF);
-    for (int f = 0; f < 6; ++f) arrow(32 + 32 * f, 112, uint16_t(0x7C00 | (f * 5) << 5 | (31 - f * 5)));
-    for (int k = 0; k < 2; ++k)
-        for (int i = 0; i < 32; ++i) {
-            const uint16_t c = k ? 0x7FE0 : 0x7FFF;
-            if (i < 13 || i > 18) {
-                put(32 * k + i, 138 + 16, c);
-                put(32 * k + 16, 138 + i, c);
-            }
-        }
-    for (int y = 0; y < 32; ++y)
-        for (int x = 0; x < 32; ++x) {
-            const int d = (x - 16) * (x - 16) + (y - 16) * (y - 16);
-            if (d < 100 && d >= 64) put(x, 170 + y, 0x03FF);
-        }
-    for (int y = 0; y < 64; ++y)
-        for (int x = 0; x < 59; ++x) {
-            const int d = (x - 28) * (x - 28) + (y - 32) * (y - 32);
-            if (d < 28 * 28 && d >= 24 * 24) put(64 + x, 137 + y, 0x03FF);
-        }
-    for (int y = 0; y < 8; ++y)
-        for (int x = 0; x < 8; ++x)
-            if ((x - 4) * (x - 4) + (y - 4) * (y - 4) < 10) put(32 + x, 170 + y, 0x7FE0);
-    return p;
-}
-
 // The outline fonts the families are drawn from (Debian's IPA Gothic package): families 0 and 2
 // from the fixed-pitch face, family 1 from the proportional one.
 const char* const kGothic = "/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf";
@@ -230,11 +196,14 @@ int main(int argc, char** argv) {
               support::WriteGrp((root / "Bmp/card16.grp").string(), TestCard(16), true) &&
               support::WriteGrp((root / "Bmp/card24.grp").string(), TestCard(24), false) &&
               support::WriteGrp((root / "Bmp/DebugEft.grp").string(), GlyphStrip(), true) &&
-              support::WriteGrp((root / "Bmp/quon/common.grp").string(), CursorSheet(), true);
+              support::WriteBarPictures(root.string());
     // A save thumbnail: a 112 x 80 24-bit bitmap.
     support::Bitmap thumb = support::MakeBitmap(24, 112, 80);
     for (size_t i = 0; i < thumb.pixels.size(); ++i) thumb.pixels[i] = uint8_t(i * 7);
     ok = ok && support::WriteBitmap((root / "save/ov00.dat").string(), thumb);
+    // Its save: a chapter name, a caption and a time of saving. 第一章 / 出発
+    ok = ok && support::WriteSaveSlot(root.string(), 0, "\x91\xe6\x88\xea\x8f\xcd", "\x8fo\x94\xad",
+                                      support::SaveTime(2024, 4, 1, 9, 30, 0));
     if (!ok) {
         std::fprintf(stderr, "sample_data: cannot write the pictures in %s\n", root.c_str());
         return 1;
