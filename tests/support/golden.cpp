@@ -67,9 +67,9 @@ bool Read(const std::string& path, Rgb& img) {
 }
 }  // namespace
 
-std::string CheckGolden(const std::string& name, DDSurface* surface) {
+namespace {
+std::string Compare(const std::string& name, const Rgb& actual) {
     const std::string path = std::string(ORV_SOURCE_DIR) + "/tests/" + name + ".png";
-    const Rgb actual = FromSurface(surface);
     const char* update = std::getenv("ORV_UPDATE_GOLDEN");
     if (update && std::string(update) == "1") return Write(path, actual) ? "" : "cannot write " + path;
     Rgb expected;
@@ -83,5 +83,14 @@ std::string CheckGolden(const std::string& name, DDSurface* surface) {
     const std::string out = (std::filesystem::temp_directory_path() / "orv_golden" / (name + ".actual.png")).string();
     Write(out, actual);
     return std::to_string(differ) + " pixels differ from " + path + "; drawn frame in " + out;
+}
+}  // namespace
+
+std::string CheckGolden(const std::string& name, DDSurface* surface) { return Compare(name, FromSurface(surface)); }
+
+std::string CheckGoldenFile(const std::string& name, const std::string& png_path) {
+    Rgb actual;
+    if (!Read(png_path, actual)) return "cannot read " + png_path;
+    return Compare(name, actual);
 }
 }  // namespace support

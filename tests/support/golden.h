@@ -10,4 +10,6 @@ namespace support {
 // the file is rewritten instead. "" when they match; otherwise what differs, and the frame drawn
 // is written to <temp>/orv_golden/<name>.actual.png for a look.
 std::string CheckGolden(const std::string& name, DDSurface* surface);
+// The same for a picture the program wrote (its screenshot).
+std::string CheckGoldenFile(const std::string& name, const std::string& png_path);
 }  // namespace support

@@ -1,0 +1,137 @@
+// The program as a player starts it: a bad environment or no display ends it with exit code 2, a
+// script drives the headless program to a golden screenshot, a signal ends it in order.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/support/fixture.h"
+#include "tests/support/golden.h"
+
+#ifndef ORV_PROGRAM
+#error "ORV_PROGRAM names the program"
+#endif
+
+namespace {
+struct Result {
+    int code = -1;  // exit code, or 128 + the signal that ended it
+    std::string err;
+};
+
+// Starts the program in the current directory with only the given environment (no display unless
+// given); `after` runs while it does, then the program is waited for (killed after 20 s).
+Result Start(const std::vector<std::string>& env, const std::function<void(pid_t)>& after = {}) {
+    std::vector<std::string> all = env;
+    all.push_back("PATH=/usr/bin:/bin");
+    std::vector<char*> envp;
+    for (std::string& e : all) envp.push_back(e.data());
+    envp.push_back(nullptr);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        int fd = open("stderr.txt", O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        dup2(fd, 2);
+        int null = open("/dev/null", O_WRONLY);
+        dup2(null, 1);
+        char* argv[] = {const_cast<char*>(ORV_PROGRAM), nullptr};
+        execve(ORV_PROGRAM, argv, envp.data());
+        _exit(127);
+    }
+    if (after) after(pid);
+    int status = 0;
+    for (int i = 0; i < 2000 && waitpid(pid, &status, WNOHANG) == 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    Result r;
+    if (waitpid(pid, &status, WNOHANG) == 0) {
+        kill(pid, SIGKILL);
+        waitpid(pid, &status, 0);
+    }
+    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    std::ifstream f("stderr.txt");
+    std::stringstream ss;
+    ss << f.rdbuf();
+    r.err = ss.str();
+    return r;
+}
+
+class ProgramTest : public testing::Test {
+protected:
+    support::TempDir dir;
+};
+}  // namespace
+
+TEST_F(ProgramTest, ValuesItDoesNotUnderstandEndItWithExitCode2) {
+    const std::pair<std::vector<std::string>, const char*> bad[] = {
+        {{"ORV_PLATFORM=x11"}, "ORV_PLATFORM=\"x11\" is not understood"},
+        {{"ORV_PLATFORM=headless", "ORV_WINDOWED=yes"}, "ORV_WINDOWED=\"yes\" is not understood"},
+        {{"ORV_PLATFORM=headless", "ORV_FRAMES=ten"}, "ORV_FRAMES=\"ten\" is not understood"},
+        {{"ORV_PLATFORM=headless", "ORV_FRAMES=0"}, "ORV_FRAMES=\"0\" is not understood"},
+        {{"ORV_PLATFORM=headless", "ORV_FRAMES=-5"}, "ORV_FRAMES=\"-5\" is not understood"},
+        {{"ORV_PLATFORM=headless", "ORV_PIXEL_FORMAT=888"}, "ORV_PIXEL_FORMAT=\"888\" is not understood"},
+        {{"ORV_PLATFORM=headless", "ORV_DEBUG=yes"}, "ORV_DEBUG=\"yes\" is not understood"},
+        {{"ORV_PLATFORM=headless", "ORV_SCREENSHOT=/no/such/dir/x.png"}, "its folder cannot be written"},
+        {{"ORV_PLATFORM=headless", "ORV_INPUT=missing.txt"}, "ORV_INPUT=\"missing.txt\" cannot be read"},
+        {{"ORV_PLATFORM=headless", "ORV_INPUT=bad.txt"}, "ORV_INPUT=\"bad.txt\", line 2: unknown key \"NOPE\""},
+        {{"ORV_PLATFORM=sdl", "ORV_INPUT=bad.txt"}, "ORV_INPUT drives the program without a display only"},
+        // No display: the SDL backend is the default and nothing silently runs without a window.
+        {{}, "no display (DISPLAY is not set); ORV_PLATFORM=headless runs"},
+        {{"ORV_PLATFORM=sdl"}, "no display (DISPLAY is not set)"},
+        {{"DISPLAY=:97"}, "the display \":97\" cannot be opened"},
+    };
+    ASSERT_TRUE(support::WriteBytes("bad.txt", {'1', ' ', 'c', 'l', 'o', 's', 'e', '\n', '2', ' ', 't', 'a', 'p', ' ',
+                                                'N', 'O', 'P', 'E', '\n'}));
+    for (const auto& [env, message] : bad) {
+        const Result r = Start(env);
+        EXPECT_EQ(r.code, 2) << message << ": " << r.err;
+        EXPECT_NE(r.err.find(message), std::string::npos) << r.err;
+    }
+}
+
+TEST_F(ProgramTest, AScriptDrivesTheHeadlessProgramToItsScreenshot) {
+    // The pointer placed, moved outside and back, clicked; keys and text typed; a pad unplugged.
+    const std::string script =
+        "0 mouse 100 120\n"
+        "5 click left\n"
+        "8 tap Z\n"
+        "10 mouse -20 500\n"
+        "12 pad 0 0 0 1\n"
+        "14 unplug 0\n"
+        "16 type hello\n"
+        "18 focus out\n"
+        "19 focus in\n"
+        "20 mouse 333 222\n";
+    // The sample data the run command uses: fonts, the cursor, sounds.
+    ASSERT_EQ(std::system(("'" ORV_SAMPLE_DATA "' '" + dir.path() + "' > /dev/null").c_str()), 0);
+    std::ofstream("script.txt") << script;
+    const Result r = Start({"ORV_PLATFORM=headless", "ORV_INPUT=script.txt", "ORV_FRAMES=30",
+                          "ORV_SCREENSHOT=" + dir.path() + "/shot.png"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(support::CheckGoldenFile("program/golden/headless_script", "shot.png"), "");
+}
+
+TEST_F(ProgramTest, SignalsEndTheProgramInOrderAndAFailedScreenshotIsReported) {
+    for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
+        std::remove("shot.png");
+        const Result r = Start({"ORV_PLATFORM=headless", "ORV_SCREENSHOT=" + dir.path() + "/shot.png"}, [&](pid_t pid) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            kill(pid, sig);
+        });
+        EXPECT_EQ(r.code, 0) << sig << ": " << r.err;
+        // The end screenshot is written by the orderly shutdown only.
+        EXPECT_GT(support::ReadBytes("shot.png").size(), 100u) << sig;
+    }
+    // A picture that cannot be written (the name is a folder) makes the exit code 1.
+    ASSERT_EQ(std::system("mkdir -p taken.png"), 0);
+    const Result r = Start({"ORV_PLATFORM=headless", "ORV_FRAMES=3", "ORV_SCREENSHOT=" + dir.path() + "/taken.png"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.err.find("could not write the screenshot"), std::string::npos) << r.err;
+}
