@@ -20,6 +20,7 @@ struct Window {
     bool shown = false;
     bool active = true;
     bool minimized = false;
+    bool activated = false;  // shown once: the first show posts the activation messages
     bool fullscreen = false;
     bool accept_drops = false;
     bool paint_pending = false;  // a WM_PAINT waits in the queue
@@ -78,8 +79,8 @@ void SetPointer(const void* cursor, int count);
 
 // Posts what the window procedure hears when the program gains or loses the focus, in one fixed
 // order (gain: WM_ACTIVATEAPP, WM_NCACTIVATE, WM_ACTIVATE; loss: WM_NCACTIVATE, WM_ACTIVATE,
-// WM_ACTIVATEAPP); nothing when the state does not change.
-void PostActivation(Window* window, bool active);
+// WM_ACTIVATEAPP); nothing when the state does not change, unless `always`.
+void PostActivation(Window* window, bool active, bool always = false);
 // The window was minimised or restored (WM_ACTIVATE carries it).
 void SetMinimized(Window* window, bool minimized);
 // The window needs painting again: one WM_PAINT waits at a time.

@@ -64,6 +64,7 @@ std::string Env(const char* name, const char* fallback) {
 }
 
 bool InitBackend(BackendKind kind) {
+    g_backend.reset();  // the old one ends first: two SDL backends share one SDL
     detail::Backend* b = kind == BackendKind::Sdl ? detail::MakeSdlBackend() : detail::MakeHeadlessBackend();
     if (!b) return false;
     g_backend.reset(b);
@@ -178,6 +179,12 @@ void ShowWindow(Window* window, bool show) {
     detail::LogCall("ShowWindow");
     window->shown = show;
     Backend()->ShowWindow(*window, show);
+    // Showing a window activates it, and its procedure hears so, as on the desktop it stands in
+    // for; later focus changes come from the window system.
+    if (show && !window->activated) {
+        window->activated = true;
+        detail::PostActivation(window, true, true);
+    }
 }
 
 void UpdateWindow(Window* window) {
@@ -369,9 +376,9 @@ intptr_t DefWindowProc(Window* window, uint32_t msg, uintptr_t wparam, intptr_t)
 }
 
 namespace detail {
-void PostActivation(Window* window, bool active) {
+void PostActivation(Window* window, bool active, bool always) {
     if (!window) return;
-    {
+    if (!always) {
         std::lock_guard<std::mutex> lock(g_queue_mutex);
         // The state the queue will leave the window in: its last activation message, else its own.
         bool now = window->active;

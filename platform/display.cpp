@@ -556,7 +556,9 @@ DDObject::~DDObject() {
         s->lost_ = true;
         s->owner_ = nullptr;
     }
-    if (window_ && exclusive_) plat::SetWindowFullscreen(window_, false);
+    // The window keeps its mode: a display re-created at once in the same mode (as on every
+    // activation in full screen) must not make it leave and enter full screen, which under a window
+    // manager takes the focus straight back. The next device's cooperative level sets the mode.
 }
 
 uint32_t DDObject::AddRef() { return ++refs_; }

@@ -166,6 +166,7 @@ public:
         if (now == full) return;  // the window keeps its mode: no flicker, the focus stays
         SDL_SetWindowFullscreen(n->window, full ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
         if (!full) SDL_SetWindowSize(n->window, w.width, w.height);
+        fit_checks_ = full ? kFitChecks : 0;
     }
 
     POINT ClientOrigin(plat::Window& w) override {
@@ -246,7 +247,7 @@ public:
             n->tex_h = f.height;
             if (!n->texture) return;
         }
-        FitOutput(n, main);
+        FitOutput(n);
         SDL_UpdateTexture(n->texture, nullptr, f.pixels.data(), f.width * 4);
         SDL_SetRenderDrawColor(n->renderer, 0, 0, 0, 255);
         SDL_RenderClear(n->renderer);
@@ -292,19 +293,22 @@ private:
         }
     }
 
-    // The picture fills what the window really got: a full-screen window that the screen could not
-    // size (bare X without a window manager) still shows it whole, scaled and letterboxed.
-    void FitOutput(SdlWindow* n, plat::Window* main) {
-        int ow = 0, oh = 0;
-        if (SDL_GetRendererOutputSize(n->renderer, &ow, &oh) != 0 || ow <= 0 || oh <= 0) return;
-        if (ow == out_w_ && oh == out_h_) return;
-        out_w_ = ow, out_h_ = oh;
-        SDL_RenderSetLogicalSize(n->renderer, main->width, main->height);
+    // A full-screen window must really cover the screen: on bare X without a window manager
+    // nothing resizes it, and SDL, believing it full size, would show a cropped picture. Checked
+    // for a few frames after each switch (a window manager may take a moment).
+    void FitOutput(SdlWindow* n) {
+        if (fit_checks_ <= 0 || !x11_) return;
+        --fit_checks_;
+        if (!(SDL_GetWindowFlags(n->window) & SDL_WINDOW_FULLSCREEN)) return;
+        SDL_Rect r;
+        if (SDL_GetDisplayBounds(std::max(SDL_GetWindowDisplayIndex(n->window), 0), &r) != 0) return;
+        if (fit_checks_ < kFitChecks - 10) x11::FitToScreen(n->window, r.x, r.y, r.w, r.h);
     }
 
+    static constexpr int kFitChecks = 30;
     bool is565_ = true;
     bool x11_ = false;
-    int out_w_ = 0, out_h_ = 0;
+    int fit_checks_ = 0;
 };
 }  // namespace plat::sdl
 

@@ -51,6 +51,21 @@ uint32_t HeldKeysyms(const unsigned long* keysyms, int count) {
     return held;
 }
 
+bool FitToScreen(SDL_Window* window, int x, int y, int width, int height) {
+    Display* dpy = nullptr;
+    ::Window xwin = 0;
+    if (plat::detail::DisplayWasLost() || !Info(window, &dpy, &xwin)) return false;
+    XWindowAttributes a;
+    if (!XGetWindowAttributes(dpy, xwin, &a)) return false;
+    ::Window child = 0;
+    int rx = 0, ry = 0;
+    XTranslateCoordinates(dpy, xwin, a.root, 0, 0, &rx, &ry, &child);
+    if (rx == x && ry == y && a.width == width && a.height == height) return false;
+    XMoveResizeWindow(dpy, xwin, x, y, unsigned(width), unsigned(height));
+    XFlush(dpy);
+    return true;
+}
+
 void WatchConnection(SDL_Window* window) {
     Display* dpy = nullptr;
     ::Window xwin = 0;
@@ -64,6 +79,7 @@ void WatchConnection(SDL_Window* window) {
 namespace plat::sdl::x11 {
 bool QueryPointer(SDL_Window*, int*, int*) { return false; }
 uint32_t HeldKeysyms(const unsigned long*, int) { return 0; }
+bool FitToScreen(SDL_Window*, int, int, int, int) { return false; }
 void WatchConnection(SDL_Window*) {}
 }  // namespace plat::sdl::x11
 #endif

@@ -12,6 +12,9 @@ bool QueryPointer(SDL_Window* window, int* x, int* y);
 // server's own key map: no focus needed, so a key held since before the program started counts.
 // 0 when not on X.
 uint32_t HeldKeysyms(const unsigned long* keysyms, int count);
+// Gives the window the screen rectangle when it has not got it: a full-screen window on bare X
+// without a window manager keeps its old size and place otherwise. True when it moved it.
+bool FitToScreen(SDL_Window* window, int x, int y, int width, int height);
 // Makes a lost display connection end the program in order instead of exiting the process.
 void WatchConnection(SDL_Window* window);
 }  // namespace plat::sdl::x11

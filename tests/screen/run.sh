@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
-# Runs the screen tests and the program itself on a virtual X display.
+# Runs the screen tests and the program itself on virtual X displays.
 set -euo pipefail
 build="${1:-build/release}"
 here="$(cd "$(dirname "$0")/../.." && pwd)"
 out="$(mktemp -d)"
 trap 'rm -rf "$out"' EXIT
 
-# The program opens its window, titled in Japanese, and closes cleanly after 60 frames.
-xvfb-run -a -s "-screen 0 1024x768x24" bash -c "
+# The program opens its window, titled in Japanese, and closes cleanly after 60 frames; started
+# again, SIGTERM ends it in order (exit 0).
+xvfb-run -a -s "-screen 0 1024x768x24 -noreset" bash -c "
   set -e
   ORV_PLATFORM=sdl ORV_WINDOWED=1 ORV_FRAMES=60 ORV_SCREENSHOT='$out/shot.png' '$here/run' &
   pid=\$!
@@ -19,5 +20,36 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c "
   test -s '$out/win' || { echo 'the window never appeared'; exit 1; }
   test -s '$out/shot.png' || { echo 'no screenshot'; exit 1; }
   echo 'window titled オルヴァント appeared and closed cleanly'
+  cd '$here/build/sample-data'
+  ORV_WINDOWED=1 SDL_AUDIODRIVER=dummy '$here/$build/orvant' 2> '$out/term.err' &
+  pid=\$!
+  sleep 1.5
+  kill -TERM \$pid
+  rc=0; wait \$pid || rc=\$?
+  test \$rc -eq 0 || { cat '$out/term.err'; echo \"SIGTERM ended the program with exit code \$rc\"; exit 1; }
+  echo 'SIGTERM ended the program in order'
 "
-xvfb-run -a -s "-screen 0 1024x768x24" ctest --test-dir "$build" -L screen --output-on-failure
+
+# The X server goes away while music plays: the program ends in order, at once, with exit code 1
+# (not an abort of the sound threads).
+Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3> "$out/display" > /dev/null 2>&1 &
+xvfb=$!
+disown $xvfb
+for i in $(seq 1 50); do [ -s "$out/display" ] && break; sleep 0.1; done
+(
+  cd "$here/build/sample-data"
+  DISPLAY=":$(cat "$out/display")" ORV_WINDOWED=1 SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$out/music.raw" \
+      "$here/$build/orvant" 2> "$out/lost.err" &
+  pid=$!
+  sleep 2
+  test -s "$out/music.raw" || { echo 'no music played'; kill $pid $xvfb; exit 1; }
+  start=$(date +%s%N)
+  kill -9 $xvfb
+  rc=0; wait $pid || rc=$?
+  ms=$(( ($(date +%s%N) - start) / 1000000 ))
+  grep -q "display connection was lost" "$out/lost.err" && [ $rc -eq 1 ] || {
+      cat "$out/lost.err"; echo "losing the display ended the program with exit code $rc"; exit 1; }
+  echo "losing the display while music played ended the program in order after $ms ms"
+)
+
+xvfb-run -a -s "-screen 0 1024x768x24 -noreset" ctest --test-dir "$build" -L screen --output-on-failure

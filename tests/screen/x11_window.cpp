@@ -14,3 +14,154 @@ bool PointerImageBlank() {
     XCloseDisplay(dpy);
     return blank;
 }
+
+#include <SDL_syswm.h>
+#include <X11/Xatom.h>
+#include <X11/Xutil.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <thread>
+
+namespace {
+// Held for the whole test program: an X server whose last client leaves starts afresh (refusing
+// connections meanwhile and putting the pointer back in the middle).
+Display* const g_keep = XOpenDisplay(nullptr);
+Display* g_other_display = nullptr;
+::Window g_other = 0;
+
+bool WindowManagerRuns(Display* dpy) {
+    Atom check = XInternAtom(dpy, "_NET_SUPPORTING_WM_CHECK", True);
+    if (check == None) return false;
+    Atom type;
+    int format;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    const bool found = XGetWindowProperty(dpy, DefaultRootWindow(dpy), check, 0, 1, False, XA_WINDOW, &type, &format,
+                                          &count, &after, &data) == Success &&
+                       count == 1;
+    if (data) XFree(data);
+    return found;
+}
+
+void Wait(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+}  // namespace
+
+int StartWindowManager() {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        execlp("openbox", "openbox", "--sm-disable", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    if (pid < 0) return -1;
+    Display* dpy = XOpenDisplay(nullptr);
+    for (int i = 0; dpy && i < 100; ++i) {
+        if (WindowManagerRuns(dpy)) {
+            XCloseDisplay(dpy);
+            Wait(200);
+            return pid;
+        }
+        Wait(50);
+    }
+    if (dpy) XCloseDisplay(dpy);
+    StopWindowManager(pid);
+    return -1;
+}
+
+void StopWindowManager(int pid) {
+    if (pid <= 0) return;
+    kill(pid, SIGTERM);
+    waitpid(pid, nullptr, 0);
+}
+
+bool SendCloseRequest(SDL_Window* window) {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return false;
+    Display* dpy = XOpenDisplay(nullptr);
+    if (!dpy) return false;
+    XEvent e{};
+    e.xclient.type = ClientMessage;
+    e.xclient.window = info.info.x11.window;
+    e.xclient.message_type = XInternAtom(dpy, "WM_PROTOCOLS", False);
+    e.xclient.format = 32;
+    e.xclient.data.l[0] = long(XInternAtom(dpy, "WM_DELETE_WINDOW", False));
+    e.xclient.data.l[1] = CurrentTime;
+    XSendEvent(dpy, info.info.x11.window, False, NoEventMask, &e);
+    XCloseDisplay(dpy);
+    return true;
+}
+
+unsigned long OpenOtherWindow() {
+    CloseOtherWindow();
+    g_other_display = XOpenDisplay(nullptr);
+    if (!g_other_display) return 0;
+    Display* dpy = g_other_display;
+    g_other = XCreateSimpleWindow(dpy, DefaultRootWindow(dpy), 50, 50, 200, 150, 0, 0, 0xFFFFFF);
+    XStoreName(dpy, g_other, "other");
+    XMapRaised(dpy, g_other);
+    XSync(dpy, False);
+    return g_other;
+}
+
+void CloseOtherWindow() {
+    if (!g_other_display) return;
+    XDestroyWindow(g_other_display, g_other);
+    XCloseDisplay(g_other_display);
+    g_other_display = nullptr;
+    g_other = 0;
+}
+
+unsigned long XWindowOf(SDL_Window* window) {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!window || !SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return 0;
+    return info.info.x11.window;
+}
+
+unsigned long FocusedWindow() {
+    Display* dpy = XOpenDisplay(nullptr);
+    if (!dpy) return 0;
+    ::Window focus = 0;
+    int revert = 0;
+    XGetInputFocus(dpy, &focus, &revert);
+    XCloseDisplay(dpy);
+    return focus;
+}
+
+std::vector<uint32_t> CaptureScreen(int* width, int* height) {
+    std::vector<uint32_t> out;
+    Display* dpy = XOpenDisplay(nullptr);
+    if (!dpy) return out;
+    const int w = DisplayWidth(dpy, DefaultScreen(dpy)), h = DisplayHeight(dpy, DefaultScreen(dpy));
+    XImage* img = XGetImage(dpy, DefaultRootWindow(dpy), 0, 0, unsigned(w), unsigned(h), AllPlanes, ZPixmap);
+    if (img) {
+        out.resize(size_t(w) * h);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) out[size_t(y) * w + x] = XGetPixel(img, x, y) & 0xFFFFFF;
+        XDestroyImage(img);
+        *width = w;
+        *height = h;
+    }
+    XCloseDisplay(dpy);
+    return out;
+}
+
+bool WarpPointer(int x, int y) {
+    Display* dpy = g_keep;
+    if (!dpy) return false;
+    XWarpPointer(dpy, None, DefaultRootWindow(dpy), 0, 0, 0, 0, x, y);
+    XSync(dpy, False);
+    return true;
+}
+
+bool ScreenSize(int* width, int* height) {
+    Display* dpy = XOpenDisplay(nullptr);
+    if (!dpy) return false;
+    *width = DisplayWidth(dpy, DefaultScreen(dpy));
+    *height = DisplayHeight(dpy, DefaultScreen(dpy));
+    XCloseDisplay(dpy);
+    return true;
+}

@@ -1,0 +1,229 @@
+// The window on a real X server, as a player meets it: under a window manager started here, full
+// screen can be left and entered again; typed keys arrive as characters; one close request is one
+// WM_CLOSE; the pointer reads outside the window and right after the window shows; bare full
+// screen shows the whole picture; a game pad can be unplugged and plugged back.
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <functional>
+#include <string>
+
+#include "display/blt_frame.h"
+#include "display/dd_display.h"
+#include "platform/clock.h"
+#include "platform/input.h"
+#include "platform/platform.h"
+#include "platform/sdl/sdl_backend.h"
+#include "services/inp_device.h"
+#include "tests/screen/x11_window.h"
+
+namespace {
+struct Seen {
+    std::string chars;
+    int closes = 0, gains = 0, losses = 0;
+} g_seen;
+
+// As the shell's procedure: activation re-creates a full-screen display and (un)acquires input.
+intptr_t Proc(plat::Window* w, uint32_t m, uintptr_t wp, intptr_t lp) {
+    switch (m) {
+        case plat::WM_ACTIVATE:
+            if (DD_DISPLAY.full_screen) DD_ChangeMode(640, 480, 16, 1, 0, 1);
+            (wp & 0xFFFF) ? INP_Acquire() : INP_Unacquire();
+            return 0;
+        case plat::WM_ACTIVATEAPP: (wp ? g_seen.gains : g_seen.losses)++; return 0;
+        case plat::WM_CHAR: g_seen.chars += char(wp); return 0;
+        case plat::WM_CLOSE: ++g_seen.closes; return 0;  // the game asks first; nothing closes here
+        default: return plat::DefWindowProc(w, m, wp, lp);
+    }
+}
+
+// Pumps and presents frames until done() holds or the time is up.
+bool FramesUntil(const std::function<bool()>& done, int ms = 3000) {
+    plat::Msg msg;
+    for (uint32_t end = SDL_GetTicks() + uint32_t(ms); SDL_GetTicks() < end; SDL_Delay(10)) {
+        while (plat::PeekMessage(&msg)) plat::DispatchMessage(msg);
+        if (DD_DISPLAY.back) DD_Present();
+        if (done && done()) return true;
+    }
+    return false;
+}
+void Frames(int ms) { FramesUntil(nullptr, ms); }
+
+int Xdo(const std::string& args) { return std::system(("xdotool " + args + " 2> /dev/null").c_str()); }
+
+struct GameWindow {
+    plat::Window* window = nullptr;
+    SDL_Window* sdl = nullptr;
+    bool Open(bool full) {
+        g_seen = Seen{};
+        if (!plat::InitBackend(plat::BackendKind::Sdl)) return false;
+        window = plat::CreateMainWindow("window", 640, 480, Proc);
+        int32_t f = full ? 1 : 0;
+        if (!window || DD_Init(window, 640, 480, 16, &f, 0, 1) != 1) return false;
+        sdl = plat::sdl::NativeWindow(window);
+        INP_Init(window, nullptr);
+        return FramesUntil([] { return g_seen.gains > 0; });
+    }
+    ~GameWindow() {
+        INP_Term();
+        DD_Release();
+        plat::DestroyWindow(window);
+        plat::Shutdown();
+    }
+};
+
+struct WindowManager {
+    int pid = StartWindowManager();
+    ~WindowManager() { StopWindowManager(pid); }
+};
+
+bool Tools() { return std::system("command -v xdotool > /dev/null && command -v openbox > /dev/null") == 0; }
+}  // namespace
+
+TEST(WindowScreen, FullScreenUnderAWindowManagerCanBeLeftAndEnteredAgain) {
+    if (!Tools()) GTEST_SKIP() << "xdotool or openbox is not installed";
+    WindowManager wm;
+    ASSERT_GT(wm.pid, 0) << "openbox did not start";
+    GameWindow g;
+    ASSERT_TRUE(g.Open(true));
+    int sw = 0, sh = 0;
+    auto covers_screen = [&] {
+        int w = 0, h = 0;
+        SDL_GetWindowSize(g.sdl, &w, &h);
+        return (SDL_GetWindowFlags(g.sdl) & SDL_WINDOW_FULLSCREEN) && w == sw && h == sh;
+    };
+    sw = plat::GetSystemMetrics(plat::SM_CXSCREEN), sh = plat::GetSystemMetrics(plat::SM_CYSCREEN);
+    EXPECT_TRUE(FramesUntil(covers_screen));
+    // The player switches to another window: the game loses the focus and does not take it back.
+    const unsigned long other = OpenOtherWindow();
+    ASSERT_NE(other, 0u);
+    ASSERT_EQ(Xdo("windowactivate --sync " + std::to_string(other)), 0);
+    EXPECT_TRUE(FramesUntil([] { return g_seen.losses > 0; }));
+    Frames(1500);  // long enough for any re-created display to grab the focus back
+    EXPECT_FALSE(plat::IsWindowActive(g.window));
+    EXPECT_EQ(FocusedWindow(), other);
+    // And back: active again, still full screen over the whole screen.
+    const int gains = g_seen.gains;
+    ASSERT_EQ(Xdo("windowactivate --sync " + std::to_string(XWindowOf(g.sdl))), 0);
+    EXPECT_TRUE(FramesUntil([&] { return g_seen.gains > gains && plat::IsWindowActive(g.window); }));
+    EXPECT_TRUE(FramesUntil(covers_screen));
+    EXPECT_NE(DD_DISPLAY.back, nullptr);
+    CloseOtherWindow();
+}
+
+TEST(WindowScreen, TypedKeysArriveAsOneCharacterEachWithShiftAndCapsLock) {
+    if (!Tools()) GTEST_SKIP() << "xdotool or openbox is not installed";
+    WindowManager wm;
+    GameWindow g;
+    ASSERT_TRUE(g.Open(false));
+    ASSERT_EQ(Xdo("windowactivate --sync " + std::to_string(XWindowOf(g.sdl))), 0);
+    Frames(200);
+    g_seen.chars.clear();
+    ASSERT_EQ(Xdo("type --delay 30 'qorvintaleb Z1!'"), 0);
+    EXPECT_TRUE(FramesUntil([] { return g_seen.chars.size() >= 15; }));
+    EXPECT_EQ(g_seen.chars, "qorvintaleb Z1!");
+    g_seen.chars.clear();
+    ASSERT_EQ(Xdo("key Caps_Lock type --delay 30 ab"), 0);
+    ASSERT_EQ(Xdo("key Caps_Lock key Return"), 0);
+    EXPECT_TRUE(FramesUntil([] { return g_seen.chars.size() >= 3; }));
+    EXPECT_EQ(g_seen.chars, "AB\r");
+}
+
+TEST(WindowScreen, OneCloseRequestIsOneWmClose) {
+    GameWindow g;
+    ASSERT_TRUE(g.Open(false));
+    ASSERT_TRUE(SendCloseRequest(g.sdl));
+    Frames(500);
+    EXPECT_EQ(g_seen.closes, 1);
+    ASSERT_TRUE(SendCloseRequest(g.sdl));
+    Frames(500);
+    EXPECT_EQ(g_seen.closes, 2);
+}
+
+TEST(WindowScreen, ThePointerReadsRightAfterShowingAndOutsideTheWindow) {
+    if (!Tools()) GTEST_SKIP() << "xdotool is not installed";
+    // Without a window manager the window opens centred: the pointer waits where client (100, 50)
+    // will be and does not move while the window appears.
+    int sw = 0, sh = 0;
+    ASSERT_TRUE(ScreenSize(&sw, &sh));
+    const int x0 = (sw - 640) / 2, y0 = (sh - 480) / 2;
+    ASSERT_TRUE(WarpPointer(x0 + 100, y0 + 50));
+    GameWindow g;
+    ASSERT_TRUE(g.Open(false));
+    POINT p;
+    ASSERT_TRUE(plat::GetCursorPos(&p));
+    plat::ScreenToClient(g.window, &p);
+    EXPECT_EQ((std::vector<int>{p.x, p.y}), (std::vector<int>{100, 50}));
+    // Left of and below the window: negative and past the client size, not clamped into it.
+    ASSERT_TRUE(WarpPointer(x0 - 30, y0 + 480 + 20));
+    EXPECT_TRUE(FramesUntil([&] {
+        plat::GetCursorPos(&p);
+        plat::ScreenToClient(g.window, &p);
+        return p.x == -30 && p.y == 500;
+    })) << p.x << "," << p.y;
+}
+
+TEST(WindowScreen, FullScreenWithoutAWindowManagerShowsTheWholePicture) {
+    GameWindow g;
+    ASSERT_TRUE(g.Open(true));
+    // Four quadrants; the screen (4:3) shows them scaled to its whole size.
+    const uint16_t colours[4] = {DD_RGB(255, 0, 0), DD_RGB(0, 255, 0), DD_RGB(0, 0, 255), DD_RGB(255, 255, 255)};
+    auto draw = [&] {
+        for (int q = 0; q < 4; ++q) {
+            RECT r{(q % 2) * 320, (q / 2) * 240, (q % 2) * 320 + 320, (q / 2) * 240 + 240};
+            BLT_FillRect(DD_DISPLAY.back, &r, colours[q]);
+        }
+    };
+    int w = 0, h = 0;
+    std::vector<uint32_t> screen;
+    const uint32_t want[4] = {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF};
+    auto whole = [&] {
+        draw();
+        DD_Present();
+        screen = CaptureScreen(&w, &h);
+        if (screen.empty()) return false;
+        const int xs[2] = {2, w - 3}, ys[2] = {2, h - 3};
+        for (int q = 0; q < 4; ++q)
+            if (screen[size_t(ys[q / 2]) * w + xs[q % 2]] != want[q]) return false;
+        return true;
+    };
+    EXPECT_TRUE(FramesUntil(whole)) << "corners " << std::hex << screen[0] << " " << screen[size_t(w) * h - 1];
+}
+
+TEST(WindowScreen, AGamePadUnpluggedLeavesTheKeyboardAndComesBackAtActivation) {
+    if (!Tools()) GTEST_SKIP() << "xdotool is not installed";
+    SDL_InitSubSystem(SDL_INIT_JOYSTICK);
+    const int device = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, 2, 4, 0);
+    ASSERT_GE(device, 0) << SDL_GetError();
+    GameWindow g;
+    ASSERT_TRUE(g.Open(false));
+    ASSERT_EQ(INP_GetJoystickCount(), 1);
+    auto press = [](int button) {  // on the pad the devices opened
+        for (int d = 0; d < SDL_NumJoysticks(); ++d)
+            if (SDL_JoystickIsVirtual(d))
+                if (SDL_Joystick* j = SDL_JoystickFromInstanceID(SDL_JoystickGetDeviceInstanceID(d)))
+                    return SDL_JoystickSetVirtualButton(j, button, 1) == 0;
+        return false;
+    };
+    ASSERT_TRUE(press(0));
+    Xdo("windowactivate --sync " + std::to_string(XWindowOf(g.sdl)));
+    ASSERT_EQ(Xdo("mousemove_relative 1 1 keydown z"), 0);
+    EXPECT_TRUE(FramesUntil([] { return INP_ReadKeyboard() && INP_ReadJoysticks() && KEY_IsDown(0x2C) &&
+                                        JOY_DATA[0].buttons == 1; }));
+    // Unplugged: only the pad's data goes; the held key still reads.
+    ASSERT_EQ(SDL_JoystickDetachVirtual(0), 0);
+    EXPECT_TRUE(FramesUntil([] { return INP_ReadJoysticks() && JOY_DATA[0].buttons == 0; }));
+    Frames(300);
+    EXPECT_EQ(INP_ReadKeyboard(), 1);
+    EXPECT_EQ(KEY_IsDown(0x2C), 1);
+    // Plugged back: read again after the next activation.
+    ASSERT_GE(SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, 2, 4, 0), 0);
+    Frames(200);
+    INP_Unacquire();
+    INP_Acquire();
+    ASSERT_TRUE(press(2));
+    EXPECT_TRUE(FramesUntil([] { return INP_ReadJoysticks() && JOY_DATA[0].buttons == 4; }));
+    Xdo("keyup z");
+    SDL_JoystickDetachVirtual(0);
+}
