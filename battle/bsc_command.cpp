@@ -98,7 +98,16 @@ int32_t Get32(const uint8_t* in, int off) {
 }
 }  // namespace
 
-int32_t mBSC_Coord(int32_t v) { return std::clamp<int32_t>(v, INT16_MIN, INT16_MAX); }
+int32_t mBSC_Coord(int32_t v) { return std::clamp<int32_t>(v, -BSC_COORD_LIMIT, BSC_COORD_LIMIT); }
+
+int32_t mBSC_Speed(int32_t v) { return std::clamp<int32_t>(v, 0, BSC_COORD_LIMIT); }
+
+void mBSC_SetScrRect(const RECT& rect) {
+    const MapData& m = *MAP_Current();
+    const RECT r{std::clamp(rect.left, 0, m.pixel_w), std::clamp(rect.top, 0, m.pixel_h), std::clamp(rect.right, 0, m.pixel_w),
+                 std::clamp(rect.bottom, 0, m.pixel_h)};
+    SCR_SetScrRect(&r);
+}
 
 // ---- camera ----
 
@@ -130,7 +139,7 @@ int mBSC_Scr_Pos_Set(int32_t x, int32_t y) {
 }
 
 int mBSC_Cam_Spd_Set(int32_t step, int32_t max) {
-    SCR_SetCameraSpeed(0, mBSC_Coord(step), mBSC_Coord(max));
+    SCR_SetCameraSpeed(0, mBSC_Coord(step), mBSC_Speed(max));
     return 0;
 }
 
@@ -214,14 +223,18 @@ void mBSC_Event_Save(uint8_t* out) {
 }
 
 void mBSC_Event_Load(const uint8_t* in) {
-    mBSC_Event_Reset();
-    if (std::all_of(in, in + BSC_EVENT_SIZE, [](uint8_t b) { return b == 0; })) return;
-    const int32_t t = Get32(in, 0);
-    MBSC_EVENT.triggered = t >= -1 && t < BSC_EVENTS ? t : -1;
+    MBSC_EVENT_DATA e{};
+    e.triggered = Get32(in, 0);
+    bool zero = e.triggered == 0;
     for (int i = 0; i < BSC_EVENTS; ++i) {
         const uint8_t* p = in + 4 + 12 * i;
-        MBSC_EVENT.rec[i] = {p[0], Get32(p, 4), Get32(p, 8)};
+        e.rec[i] = {p[0], Get32(p, 4), Get32(p, 8)};
+        zero = zero && !e.rec[i].used && !e.rec[i].kind && !e.rec[i].slot;
     }
+    mBSC_Event_Reset();
+    if (zero) return;  // a block saved between battles: the reset block
+    MBSC_EVENT = e;
+    if (e.triggered < -1 || e.triggered >= BSC_EVENTS) MBSC_EVENT.triggered = -1;
 }
 
 // ---- characters, explosions, screens ----
@@ -352,7 +365,7 @@ int mBSC_Command(uint32_t n) {
         case 17: {
             RECT r;
             r.left = Arg(), r.top = Arg(), r.right = Arg(), r.bottom = Arg();
-            SCR_SetScrRect(&r);
+            mBSC_SetScrRect(r);
             return 0;
         }
         case 18:

@@ -4,6 +4,8 @@
 #pragma once
 #include <cstdint>
 
+#include "platform/types.h"
+
 struct LIST_NODE;
 
 constexpr int BSC_COMMANDS = 51;
@@ -99,8 +101,15 @@ int mBSC_StateWalk(int* gravity);
 int mBSC_StateDash(int* gravity);
 int mBSC_StateDash5(int* gravity);
 
-// A map coordinate (or camera value) from a script or a save, kept where its 16.16 copy fits.
+// A map coordinate (or camera value) from a script or a save, kept within +-16384 pixels so that its
+// 16.16 copy and a step from it fit; a camera speed within 0..16384 (a negative one moves away).
+constexpr int32_t BSC_COORD_LIMIT = 16384;
 int32_t mBSC_Coord(int32_t v);
+int32_t mBSC_Speed(int32_t v);
+
+// SCR_SetScrRect with each edge first kept within the map (a script's or a save's rectangle may lie
+// anywhere).
+void mBSC_SetScrRect(const RECT& rect);
 
 // A footfall of a walking mech: its sound and quake by mech type, and dust.
 void mBSC_Footstep(int mech);

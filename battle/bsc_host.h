@@ -1,8 +1,9 @@
 // What the battle-script commands need from outside the battle engine, behind one narrow
 // interface: the script interpreter's extension calls (handler, operands, result, suspension), the
 // skip test of the text bar, the top-level mode switch and the menus' return code. The interpreter
-// installs its calls with BSC_SetHost; until then the stand-in below reads every operand as 0 and
-// records the rest (BTL_Record lines "ADV_Suspend" ...).
+// installs its calls with BSC_SetHost; until then the stand-in reads every operand as 0, asks the
+// text bar whether text is skipped (BAR_SkipCheck) and records the rest (BTL_Record lines
+// "ADV_Suspend" ...).
 #pragma once
 #include <cstdint>
 

@@ -58,7 +58,7 @@ void RestoreCamera(const int32_t v[SNAP_CAMERA_VALUES]) {
     c.fixed_x = mBSC_Coord(v[3]), c.fixed_y = mBSC_Coord(v[4]);
     c.scroll_x16 = v[5], c.scroll_y16 = v[6];
     c.range_x = mBSC_Coord(v[7]), c.range_y = mBSC_Coord(v[8]);
-    c.ramp = mBSC_Coord(v[9]), c.ramp_step = mBSC_Coord(v[10]), c.speed = mBSC_Coord(v[11]);
+    c.ramp = mBSC_Coord(v[9]), c.ramp_step = mBSC_Coord(v[10]), c.speed = mBSC_Speed(v[11]);
     c.followed = c.second = c.queued = nullptr;
 }
 }  // namespace
@@ -184,7 +184,7 @@ void mBSC_LoadSnap() {
     }
     if (s.map.stage >= 0 && s.map.stage < MAP_NO_STAGE) {  // -1: no map
         MAP_Load(s.map.stage, s.map.variant, s.map.dark);
-        SCR_SetScrRect(&s.map.rect);
+        mBSC_SetScrRect(s.map.rect);
         RestoreCamera(s.map.camera);
         SCR_SetScrollPos(CAMERA.scroll_x, CAMERA.scroll_y);
         MAP_Redraw(CAMERA.scroll_x, CAMERA.scroll_y);

@@ -15,7 +15,8 @@
 
 namespace {
 constexpr int kPatternBark = 2;      // battle voice event of a pattern step
-constexpr int kMaxPasses = 100000;   // draws of at least 1 per mille settle long before this
+constexpr int kMaxPasses = 10000;   // draws of at least 1 per mille settle long before this
+constexpr int32_t kSure = 1000;      // a chance no draw (0..999) can fail
 
 CPU_WORK* WorkOf(const LIST_NODE* n) {
     return n && n->slot >= 0 && n->slot < CHR_SLOTS ? &CPU_WORK_TABLE[n->slot] : nullptr;
@@ -73,15 +74,23 @@ bool StepPasses(const LIST_NODE* n, const LIST_NODE* t, const CPU_WORK& w, const
 }
 
 // The elimination draw: candidates tested in full, then passes of chance draws over the survivors
-// until one is left; a pass that would drop the last one restores those it dropped. The remembered
-// winner, or -1.
-template <class Full, class Again>
-int Eliminate(const int* cand, int count, Full full, Again again) {
+// until one is left; a pass that would drop the last one restores those it dropped. Survivors that
+// cannot fail a draw (chance 1000 or more) can never be told apart: once only such survivors are
+// left the passes stop, and the last of them in slot order wins (the last to pass its draw). The
+// remembered winner, or -1.
+template <class Full, class Again, class Sure>
+int Eliminate(const int* cand, int count, Full full, Again again, Sure sure) {
     bool alive[CPU_PATTERNS] = {};
     int alive_n = 0, remembered = -1;
     for (int i = 0; i < count; ++i)
         if ((alive[i] = full(cand[i]))) ++alive_n, remembered = cand[i];
-    for (int pass = 0; alive_n > 1 && pass < kMaxPasses; ++pass) {
+    auto undecided = [&] {
+        if (alive_n < 2) return false;
+        for (int i = 0; i < count; ++i)
+            if (alive[i] && !sure(cand[i])) return true;
+        return false;
+    };
+    for (int pass = 0; undecided() && pass < kMaxPasses; ++pass) {
         bool dropped[CPU_PATTERNS] = {};
         for (int i = 0; i < count; ++i) {
             if (!alive[i]) continue;
@@ -204,7 +213,8 @@ int CPU_ChooseAction() {
         if (!CPU_Action(d, a).empty() && a != w->action) cand[count++] = a;
     const int won = Eliminate(
         cand, count, [&](int a) { return Passes(n, t, *w, TestOf(CPU_Action(d, a))); },
-        [&](int a) { return Draw(ChanceOf(TestOf(CPU_Action(d, a)), w->level)); });
+        [&](int a) { return Draw(ChanceOf(TestOf(CPU_Action(d, a)), w->level)); },
+        [&](int a) { return ChanceOf(TestOf(CPU_Action(d, a)), w->level) >= kSure; });
     if (won < 0) return 0;
     CPU_StartAction(n, won);
     return 1;
@@ -223,7 +233,8 @@ int CPU_ChoosePattern(int combo) {
     }
     const int won = Eliminate(
         cand, count, [&](int p) { return StepPasses(n, t, *w, CPU_Pattern(d, p).step(0)); },
-        [&](int p) { return Draw(ChanceOf(TestOf(CPU_Pattern(d, p).step(0)), w->level)); });
+        [&](int p) { return Draw(ChanceOf(TestOf(CPU_Pattern(d, p).step(0)), w->level)); },
+        [&](int p) { return ChanceOf(TestOf(CPU_Pattern(d, p).step(0)), w->level) >= kSure; });
     return won >= 0 ? CPU_TryStep(n, won, 0) : 0;
 }
 

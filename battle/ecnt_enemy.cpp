@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "battle/bsc_command.h"
 #include "battle/chr_char.h"
 #include "battle/hud_panel.h"
 #include "battle/list_pool.h"
@@ -132,7 +133,8 @@ int ECNT_SpawnEnm(int entry) {
     const int p = ECNT_PickPoint();
     if (p < 0) return 0;  // every set point is in view: tried again next frame
     EcntSpawn& s = ECNT_DATA.spawn[entry];
-    if (CHR_Create(slot, 1, CHR_CPU, s.mech, ECNT_DATA.point[p][0], ECNT_DATA.point[p][1], s.level, s.override_levels) == 1) {
+    const int32_t x = mBSC_Coord(ECNT_DATA.point[p][0]), y = mBSC_Coord(ECNT_DATA.point[p][1]);
+    if (CHR_Create(slot, 1, CHR_CPU, s.mech, x, y, s.level, s.override_levels) == 1) {
         LIST_NODE* n = CHR_TABLE[slot];
         HUD_PanelCreate(slot, s.mech);
         n->dir = 2;

@@ -280,6 +280,23 @@ TEST_F(Bsc, AFixedCameraPointStaysWhereTheViewFits) {
     EXPECT_EQ(std::tuple(CAMERA.mode, CAMERA.scroll_x, CAMERA.scroll_y), std::tuple(0, 450, 330));
 }
 
+TEST_F(Bsc, ValuesNoDataHoldsAreKeptWithinReach) {
+    // The stage is 1024 x 768: a rectangle's edges stay on it.
+    script.Run(17, {-50, 5000, 900, 100});
+    EXPECT_EQ(std::tuple(SCR_SCROLL_RECT.left, SCR_SCROLL_RECT.top, SCR_SCROLL_RECT.right, SCR_SCROLL_RECT.bottom),
+              std::tuple(0, 768, 900, 100));
+    script.Run(12, {3, -5});  // a negative speed would move the camera away for ever
+    EXPECT_EQ(CAMERA.speed, 0);
+    script.Run(12, {3, 99999});
+    EXPECT_EQ(CAMERA.speed, BSC_COORD_LIMIT);
+    script.Run(27, {1, 40000, -40000, 0});
+    EXPECT_EQ(std::tuple(enemy->x, enemy->y), std::tuple(BSC_COORD_LIMIT, -BSC_COORD_LIMIT));
+    script.Run(33, {1 << 30});
+    int32_t ambient = 0;
+    EFT_GetAmbientCount(&ambient);
+    EXPECT_EQ(ambient, LIST_MAX);
+}
+
 TEST_F(Bsc, ScreenChangesSuspendAndSkipOneDraw) {
     SCR_Quake(-1, -1, 16);
     const int32_t counter = SCR_QUAKE.counter;

@@ -136,6 +136,18 @@ TEST_F(Snap, BetweenBattlesOnlyTheCampaignIsKeptAndLoadsAsResetBlocks) {
     EXPECT_EQ(ECNT_SetEnm(0, 3, 1, 1, -1), 1);
 }
 
+TEST_F(Snap, AnEventBlockWhoseFieldsAreAllZeroIsTheResetBlock) {
+    // Only the padding after a record's used byte is set: its fields are those of a block saved
+    // between battles, and a save of it must load the same way.
+    uint8_t block[BSC_EVENT_SIZE] = {};
+    block[4 + 12 * 3 + 2] = 0x41;
+    mBSC_Event_Load(block);
+    EXPECT_EQ(std::tuple(MBSC_EVENT.triggered, MBSC_EVENT.rec[3].slot), std::tuple(-1, -1));
+    block[4 + 12 * 3 + 8] = 2;  // slot 2: a real block
+    mBSC_Event_Load(block);
+    EXPECT_EQ(std::tuple(MBSC_EVENT.triggered, MBSC_EVENT.rec[3].slot, MBSC_EVENT.rec[0].slot), std::tuple(0, 2, 0));
+}
+
 TEST_F(Snap, ValuesOutOfRangeAreSkippedOneByOne) {
     support::SnapSpec spec;
     spec.chr[0] = {1, 320, 400, 0, 0, 0, 0, 0, 1, 900, 1, 0, 0};
@@ -154,7 +166,7 @@ TEST_F(Snap, ValuesOutOfRangeAreSkippedOneByOne) {
     EXPECT_EQ(CHR_TABLE[2], nullptr);
     ASSERT_TRUE(CHR_TABLE[0] && CHR_TABLE[3]);
     EXPECT_EQ(std::tuple(CHR_TABLE[0]->target, CHR_TABLE[3]->target), std::tuple(-1, -1));
-    EXPECT_EQ(std::tuple(CHR_TABLE[3]->x, CHR_TABLE[3]->y), std::tuple(32767, -32768));
+    EXPECT_EQ(std::tuple(CHR_TABLE[3]->x, CHR_TABLE[3]->y), std::tuple(BSC_COORD_LIMIT, -BSC_COORD_LIMIT));
     EXPECT_EQ(MAP_DATA.stage, MAP_NO_STAGE);
     EXPECT_EQ(MBSC_EVENT.triggered, -1);
     int32_t ambient = 0;

@@ -228,6 +228,37 @@ TEST_F(Cpu, TwoCandidatesAtHalfChanceDrawUntilOneSurvives) {
     EXPECT_EQ(winners, (std::set<int>{-1, 2, 9}));
 }
 
+TEST_F(Cpu, CandidatesThatCannotFailEndTheDrawWithTheLastOfThem) {
+    // Draws of 1000 never fail, so passes could never tell two such survivors apart: once only they
+    // are left, the last in slot order wins.
+    CpuSpec spec = WalkAction(1, 1000);
+    spec.action[6] = spec.action[1];
+    spec.action[11] = spec.action[1];
+    spec.action[11].chance = 400;
+    Pair(spec);
+    std::set<int> winners;
+    for (uint32_t seed = 1; seed <= 50; ++seed) {
+        plat::Srand(seed);
+        Work(cpu).action = -1;
+        ASSERT_EQ(CPU_ChooseAction(), 1);
+        winners.insert(Work(cpu).action);
+    }
+    EXPECT_EQ(winners, (std::set<int>{6}));
+    // Only sure candidates survive the first pass: no pass is drawn at all.
+    spec.action[11].chance = 0;
+    CHR_Delete(1);
+    Behaviour(spec);
+    cpu = MakeCpu(1, 400, 300, 2, player);
+    Current(cpu);
+    plat::Srand(8);
+    ASSERT_EQ(CPU_ChooseAction(), 1);
+    const int after = plat::Rand();
+    plat::Srand(8);
+    for (int i = 0; i < 3; ++i) plat::Rand();  // the three first-pass draws
+    EXPECT_EQ(after, plat::Rand());
+    EXPECT_EQ(Work(cpu).action, 6);
+}
+
 TEST_F(Cpu, StartingAnActionWaitsItsDelayThenEntersItsState) {
     CpuSpec spec = WalkAction(4, 1000);
     spec.action[4].delay = 3;

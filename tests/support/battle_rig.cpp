@@ -19,6 +19,7 @@
 #include "platform/random.h"
 #include "services/fil_util.h"
 #include "services/key_button.h"
+#include "shell/sysdat.h"
 #include "sprite/sp_draw.h"
 #include "tests/support/effect_fixture.h"
 #include "tests/support/fixture.h"
@@ -33,6 +34,7 @@ namespace support {
 struct BattleRig::Impl {
     HeadlessDisplay display;
     TempDir dir;
+    SysData settings = SYS_DATA;  // given back at the end
 };
 
 void FeedKeys(uint16_t held) {
@@ -49,6 +51,7 @@ void FeedKeys(uint16_t held) {
 BattleRig::BattleRig(const RigSetup& setup) : impl_(new Impl), setup_(setup) {
     if (!impl_->display.ok) return;
     plat::Srand(setup.seed);
+    SYS_DATA.battle_voice_off = 1;  // barks would draw from the generator
     FIL_InitBaseDir();
     KEY_InitDefault();
     SP_Init();
@@ -94,6 +97,7 @@ BattleRig::~BattleRig() {
     BTL_RecordOn(false);
     BTL_Recorded().clear();
     EndBattle();
+    SYS_DATA = impl_->settings;
 }
 
 void BattleRig::Step() {
