@@ -157,7 +157,11 @@ void MAP_DrawChip(DDSurface* buffer, int cell, int32_t ring_x, int32_t ring_y) {
 void MAP_Redraw(int32_t x, int32_t y) {
     MapData& m = *MAP_Current();
     const BufferClip clip;
-    int32_t sx = std::max(x - m.half_w, SCR_SCROLL_RECT.left), sy = std::max(y - m.half_h, SCR_SCROLL_RECT.top);
+    // A point from a save can lie anywhere: the half view comes off in 64 bits.
+    auto start = [](int32_t v, int32_t half, int32_t low) {
+        return int32_t(std::max<int64_t>(std::max<int64_t>(int64_t(v) - half, INT32_MIN), low));
+    };
+    int32_t sx = start(x, m.half_w, SCR_SCROLL_RECT.left), sy = start(y, m.half_h, SCR_SCROLL_RECT.top);
     int32_t extra_col = 16, extra_row = 16;
     if (sx >= SCR_SCROLL_RECT.right - m.view_w) sx = SCR_SCROLL_RECT.right - m.view_w, extra_col = 0;
     if (sy >= SCR_SCROLL_RECT.bottom - m.view_h) sy = SCR_SCROLL_RECT.bottom - m.view_h, extra_row = 0;

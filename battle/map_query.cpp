@@ -96,11 +96,14 @@ void SCR_SetScrRect(const RECT* rect) {
     const MapData& m = *MAP_Current();
     RECT& r = SCR_SCROLL_RECT;
     if (rect) {
+        // Edges from scripts and saves can be anything: past the Part's own clamps they are kept
+        // within 2^30 either way, so the view arithmetic on them (edge - 640 ...) stays in range.
+        constexpr int32_t kFar = 1 << 30;
         r = *rect;
-        r.left = std::max(r.left, 0);
-        r.top = std::max(r.top, 0);
-        r.right = std::min(r.right, m.pixel_w);
-        r.bottom = std::min(r.bottom, m.pixel_h);
+        r.left = std::clamp(r.left, 0, kFar);
+        r.top = std::clamp(r.top, 0, kFar);
+        r.right = std::clamp(r.right, -kFar, m.pixel_w);
+        r.bottom = std::clamp(r.bottom, -kFar, m.pixel_h);
         return;
     }
     r = RECT{0, 0, m.pixel_w, m.pixel_h};

@@ -2,6 +2,7 @@
 // the pieces of the ring's blit, and depth overlays that last one drawn frame.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstring>
 
 #include "battle/btl_frame.h"
@@ -42,6 +43,34 @@ struct MapDraw : ::testing::Test {
     support::TempDir dir;
     DDSurface* view = nullptr;
 };
+
+// A rectangle or a view point from a save or a script can hold any value: the rectangle's edges
+// stay within 2^30 past the map's own clamps, and a redraw at the extremes stays in range.
+TEST_F(MapDraw, ExtremeRectanglesAndPointsStayInRange) {
+    ASSERT_TRUE(support::WriteStage("01_0_L", "01_0_L", support::MakeTestStage(100, 75, 1, 20)));
+    MAP_Load(1, 0, 0);
+    struct Case {
+        RECT given, kept;
+    };
+    const Case cases[] = {
+        {{-5, -5, 5000, 5000}, {0, 0, 1600, 1200}},
+        {{300, 200, -7, -9}, {300, 200, -7, -9}},
+        {{INT32_MAX, INT32_MAX, INT32_MIN + 1, INT32_MIN + 1}, {1 << 30, 1 << 30, -(1 << 30), -(1 << 30)}},
+    };
+    for (const Case& c : cases) {
+        SCR_SetScrRect(&c.given);
+        const RECT& r = SCR_SCROLL_RECT;
+        EXPECT_EQ(std::tuple(r.left, r.top, r.right, r.bottom), std::tuple(c.kept.left, c.kept.top, c.kept.right, c.kept.bottom));
+    }
+    // The right edge wins: the view ends at it, 640 x 480 before.
+    MAP_Redraw(INT32_MIN, INT32_MAX);
+    EXPECT_EQ(std::tuple(MAP_DATA.scroll_x, MAP_DATA.scroll_y), std::tuple(-(1 << 30) - 640, -(1 << 30) - 480));
+    SCR_SetScrRect(nullptr);
+    MAP_Redraw(INT32_MIN, INT32_MIN);
+    EXPECT_EQ(std::tuple(MAP_DATA.scroll_x, MAP_DATA.scroll_y), std::tuple(0, 0));
+    MAP_Redraw(INT32_MAX, INT32_MAX);
+    EXPECT_EQ(std::tuple(MAP_DATA.scroll_x, MAP_DATA.scroll_y), std::tuple(1600 - 640, 1200 - 480));
+}
 
 TEST_F(MapDraw, StageTakesItsMapFromTheVariantAndItsSheetsFromVariantZero) {
     support::StageFiles zero = support::MakeTestStage(120, 80, 1, 20), three = support::MakeTestStage(90, 70, 2, 5);
