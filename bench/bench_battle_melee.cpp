@@ -35,7 +35,7 @@ std::vector<support::WazaSpec> Techniques() {
 
 void Frame() {
     for (LIST_NODE* n : CHR_TABLE)
-        if (n) n->chr->units = CHR_UNITS, n->chr->levels = 7, n->chr->state = 0;
+        if (n) n->chr->units = CHR_UNITS, n->chr->levels = 7, n->chr->state = 0, n->chr->hits_landed = 0;  // never at the technique's maximum
     BTL_FrameUpdate();
 }
 }  // namespace
@@ -87,6 +87,9 @@ int main(int argc, char** argv) {
     const int result = bench::Main(argc, argv, [] {
         return std::vector<bench::Case>{{"melee frame", Frame, "sdl copy", "pixman src"}};
     });
-    std::printf("(%d nodes, %d effects; budget 2 ms a frame)\n", nodes, LIST_STATE_DATA.eftCnt);
+    int hitting = 0;  // still in their keyframe at the end, so every frame made its checks
+    for (const LIST_NODE* n : CHR_TABLE) hitting += n && n->chr->phase == 1 && n->chr->waza == 0 && n->chr->hits_landed > 0;
+    std::printf("(%d nodes, %d effects, %d of 10 mechs in their technique at the end; budget 2 ms a frame)\n", nodes,
+                LIST_STATE_DATA.eftCnt, hitting);
     return result;
 }
