@@ -22,6 +22,7 @@
 #include "platform/platform.h"
 #include "platform/sdl/sdl_backend.h"
 #include "platform/sdl/sdl_input.h"
+#include "platform/sdl/sdl_msgbox.h"
 #include "platform/sdl/sdl_x11.h"
 #include "platform/text.h"
 
@@ -258,11 +259,15 @@ public:
     void ShowPointer(bool visible) override { SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE); }
 
     int MessageBox(const std::string& text, const std::string& caption, uint32_t flags) override {
+        const bool ok_cancel = (flags & 0xF) == plat::MB_OKCANCEL;
+        if (!plat::detail::DisplayWasLost()) {
+            const int drawn = DrawnMessageBox(text, caption, ok_cancel);
+            if (drawn > 0) return drawn;
+        }
         SDL_MessageBoxButtonData buttons[2] = {
             {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, plat::IDOK, "OK"},
             {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, plat::IDCANCEL, "Cancel"},
         };
-        bool ok_cancel = (flags & 0xF) == plat::MB_OKCANCEL;
         SDL_MessageBoxData data{};
         data.flags = (flags & 0x30) == plat::MB_ICONEXCLAMATION ? SDL_MESSAGEBOX_WARNING : SDL_MESSAGEBOX_INFORMATION;
         data.window = nullptr;

@@ -13,6 +13,7 @@
 #include "display/dd_display.h"
 #include "platform/clock.h"
 #include "platform/input.h"
+#include "platform/msgbox.h"
 #include "platform/platform.h"
 #include "platform/sdl/sdl_backend.h"
 #include "services/inp_device.h"
@@ -226,4 +227,36 @@ TEST(WindowScreen, AGamePadUnpluggedLeavesTheKeyboardAndComesBackAtActivation) {
     EXPECT_TRUE(FramesUntil([] { return INP_ReadJoysticks() && JOY_DATA[0].buttons == 4; }));
     Xdo("keyup z");
     SDL_JoystickDetachVirtual(0);
+}
+
+// The boxes draw their Japanese text readably and answer Return, Escape and a click.
+TEST(WindowScreen, MessageBoxesShowTheirTextAndAnswerKeysAndClicks) {
+    if (!Tools()) GTEST_SKIP() << "xdotool is not installed";
+    ASSERT_TRUE(plat::InitBackend(plat::BackendKind::Sdl));
+    // ウィンドウモードでは実行できません。\nフルスクリーンモードで実行します。 / 情報
+    const char* text =
+        "\x83\x45\x83\x42\x83\x93\x83\x68\x83\x45\x83\x82\x81\x5b\x83\x68\x82\xc5\x82\xcd\x8e\xc0\x8d\x73\x82\xc5"
+        "\x82\xab\x82\xdc\x82\xb9\x82\xf1\x81\x42\n\x83\x74\x83\x8b\x83\x58\x83\x4e\x83\x8a\x81\x5b\x83\x93\x83\x82"
+        "\x81\x5b\x83\x68\x82\xc5\x8e\xc0\x8d\x73\x82\xb5\x82\xdc\x82\xb7\x81\x42";
+    const char* caption = "\x8f\xee\x95\xf1";
+    const uint32_t flags = plat::MB_OKCANCEL | plat::MB_ICONINFORMATION | plat::MB_TASKMODAL;
+    struct Case {
+        const char* action;
+        int want;
+    };
+    // What the player does once the box shows; the picture is kept for a look.
+    const std::string find = "xdotool search --sync --onlyvisible --class test_screen_window ";
+    const Case cases[] = {
+        {"windowfocus --sync %@ key Escape", plat::IDCANCEL},
+        {"windowfocus --sync %@ key Return", plat::IDOK},
+        // A click on the text answers nothing; one on キャンセル (right of OK, at the bottom) cancels.
+        {"mousemove --window %@ 40 10 click 1 sleep 0.3 mousemove --window %@ 264 106 click 1", plat::IDCANCEL},
+    };
+    for (const Case& c : cases) {
+        const std::string cmd = "(sleep 0.5; import -window \"$(" + find + "| head -1)\" /tmp/orv_box.png 2> /dev/null; " +
+                                find + c.action + ") > /dev/null 2>&1 &";
+        ASSERT_EQ(std::system(cmd.c_str()), 0);
+        EXPECT_EQ(plat::MessageBox(text, caption, flags), c.want) << c.action;
+    }
+    plat::Shutdown();
 }
