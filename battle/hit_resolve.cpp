@@ -159,17 +159,41 @@ int32_t Percent(int32_t stat) { return stat * 50 / 20 + 50; }
 
 // The characters and bullets of the active list in its order: the only nodes a check can touch,
 // gathered again only when one of them was made or deleted (a frame makes hundreds of checks
-// among as many effects).
-const std::vector<LIST_NODE*>& Actors() {
-    static std::vector<LIST_NODE*> actors;
+// among as many effects). With every actor on side 0 or 1, each side's actors and its characters
+// alone are kept in the same order too: an attacker walks only the other side, and only its
+// characters when it may hit no bullet (hundreds of bullets check each frame).
+struct ActorLists {
+    std::vector<LIST_NODE*> all, side[2], chars[2];
+    bool two_sides = true;
+};
+const ActorLists& Actors() {
+    static ActorLists lists;
     static uint32_t seen = ~LIST_ACTOR_CHANGES;
     if (seen != LIST_ACTOR_CHANGES) {
-        actors.clear();
-        for (LIST_NODE* n = LIST_Node(LIST_STATE_DATA.head); n; n = LIST_Node(n->next))
-            if (n->kind == LIST_KIND_CHR || n->kind == LIST_KIND_TAMA) actors.push_back(n);
+        lists.all.clear();
+        for (int t = 0; t < 2; ++t) lists.side[t].clear(), lists.chars[t].clear();
+        lists.two_sides = true;
+        for (LIST_NODE* n = LIST_Node(LIST_STATE_DATA.head); n; n = LIST_Node(n->next)) {
+            if (n->kind != LIST_KIND_CHR && n->kind != LIST_KIND_TAMA) continue;
+            lists.all.push_back(n);
+            if (n->team != 0 && n->team != 1) {
+                lists.two_sides = false;
+                continue;
+            }
+            lists.side[n->team].push_back(n);
+            if (n->kind == LIST_KIND_CHR) lists.chars[n->team].push_back(n);
+        }
         seen = LIST_ACTOR_CHANGES;
     }
-    return actors;
+    return lists;
+}
+
+// The actors a check of the attacker can touch, in list order.
+const std::vector<LIST_NODE*>& Targets(const LIST_NODE* a, const Attack& at) {
+    const ActorLists& l = Actors();
+    if (!l.two_sides || (a->team != 0 && a->team != 1)) return l.all;
+    const bool bullets = at.tama_limit == kNoLimit || (a->kind == LIST_KIND_CHR ? a->chr->tama_hits_left >= 1 : a->tama->hits2 >= 1);
+    return bullets ? l.side[1 - a->team] : l.chars[1 - a->team];
 }
 }  // namespace
 
@@ -179,7 +203,7 @@ uint32_t HIT_Check(int apply, uint32_t skip) {
     Attack at;
     if (!a || !AttackOf(a, &at)) return 0;
     uint32_t result = 0;
-    for (LIST_NODE* t : Actors()) {
+    for (LIST_NODE* t : Targets(a, at)) {
         if (t == a || t->team == a->team) continue;
         if (!Eligible(a, at, t, skip) || !Touches(a, at, t)) continue;
         if (t->kind == LIST_KIND_CHR) {

@@ -34,6 +34,21 @@ struct Weapons : melee_test::Melee {
         LIST_NODE* order = LIST_Node(shooter->fire_order);
         return order && order->in_use && order->kind == LIST_KIND_WP2 ? order : nullptr;
     }
+    // The table replaced by these records.
+    static void Table(const std::vector<support::TamaSpec>& records) {
+        ASSERT_TRUE(support::WriteTamaFile(records));
+        ASSERT_EQ(TAMA_Load(), 1);
+    }
+    // Bullet `bullet` of the table fired once from the shooter's box 6 straight at the dummy (the
+    // shot's order then ends); the bullet, or null.
+    LIST_NODE* FireOne(const std::vector<support::TamaSpec>& records, int16_t bullet = 0, int32_t tx = 700, int32_t ty = 300) {
+        Table(records);
+        LIST_NODE* order = Shoot(support::FixtureWeapon(bullet), 300, 300, tx, ty);
+        if (!order) return nullptr;
+        Run(order);
+        const std::vector<LIST_NODE*> b = Bullets();
+        return b.empty() ? nullptr : b.back();  // the newest
+    }
     // One update of the node as the walk gives it.
     static void Run(LIST_NODE* n) {
         LIST_SetCurrent(n);

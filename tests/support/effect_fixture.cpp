@@ -28,6 +28,16 @@ SprFile EffectSprFile() {
         const uint16_t base = uint16_t((s - kEffectFirstSeq) * kEffectDirections);
         f.seqs[size_t(s)] = {{base, 0}, {base, 1}};
     }
+    // The beam trail (97) points its box 8 30 pixels along its 40 directions, towards the bullet it
+    // follows, so each successor lies nearer to the bullet.
+    const uint16_t trail = uint16_t(f.patterns.size());
+    for (int d = 0; d < kBulletDirections; ++d) {
+        SprPattern p = f.patterns[size_t((97 - kEffectFirstSeq) * kEffectDirections + d % kEffectDirections)];
+        const POINT tip = BulletTip(d);
+        p.hit[8] = RECT{tip.x * 5 / 2, tip.y * 5 / 2, tip.x * 5 / 2 + 1, tip.y * 5 / 2 + 1};
+        f.patterns.push_back(p);
+    }
+    f.seqs[97] = {{trail, 0}, {trail, 1}};
     const std::vector<SprStep> waits[3] = {{{0, 0}, {0, 1}}, {{0, 1}, {0, 3}, {0, 5}}, {{0, 2}}};
     for (int s = kBulletSeq; s <= kBulletStillSeq; ++s) {
         const uint16_t base = uint16_t(f.patterns.size());

@@ -21,7 +21,7 @@ constexpr int kBulletDirections = 40;
 POINT BulletTip(int d);
 
 // Sequence s shows pattern (s - 47) x 24 (+ the direction offset) for two steps of waits 0 and 1,
-// so a sequence played once ends on its fourth tick.
+// so a sequence played once ends on its fourth tick; the beam trail (97) has 40 directions of its own.
 SprFile EffectSprFile();
 GrpPicture EffectPicture();
 // Writes the set and its picture below the current directory.

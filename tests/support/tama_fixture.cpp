@@ -37,7 +37,8 @@ std::vector<TamaSpec> FixtureBullets() {
     v[kGrenade].name = "grenade";
     TamaPhaseSpec& lob = v[kGrenade].phase[0] = Flight(0, 0, 6, 0);
     lob.key[0] = TamaKey(kBulletSeq, 3, 255);  // until it lands
-    lob.flags = 4, lob.rise = 16, lob.rise_step = 8, lob.land = 1, lob.chr_hits = 0;
+    lob.flags = 4, lob.rise = 16, lob.rise_step = 8, lob.land = 1, lob.chr_hits = 0, lob.hit1 = -1;
+    lob.height_min = 0;  // it comes down on the ground and lands the frame after
     TamaPhaseSpec& blast = v[kGrenade].phase[1] = Flight(0, 0, 0, 0);
     blast.key[0] = TamaKey(kBulletTimedSeq, 0, 12);  // plays out in 12 frames
     blast.scale[0].value = 768;
@@ -67,7 +68,7 @@ std::vector<TamaSpec> FixtureBullets() {
     v[kCluster].name = "cluster";
     TamaPhaseSpec& cluster = v[kCluster].phase[0] = Flight(0, 0, 6, 20);
     cluster.key[1] = TamaKey(kBulletSeq, 2, 1);
-    cluster.chr_hits = 0;
+    cluster.chr_hits = 0, cluster.hit1 = -1;
     WpnSpec& shards = cluster.wpn;
     shards.bullet = kShard, shards.aim = 2, shards.start = 2, shards.cont = 2;
     shards.mode = 3, shards.per_shot = 5, shards.p1 = 30, shards.origin = 0, shards.source = 0;

@@ -1,0 +1,313 @@
+// Bullet motion: homing turns and facing, the wobbling missile's modes, sticky mines, inertial
+// homing, proximity, fields on their anchors, and laser chains: placement, growth, cut and regrowth,
+// phases shared by the beam, slots held by their own segments, link effects and the wall reversal.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "battle/hit_resolve.h"
+#include "tests/battle/weapons_test_util.h"
+
+namespace {
+
+using support::TamaKey;
+using support::TamaPhaseSpec;
+using support::TamaSpec;
+using weapons_test::Weapons;
+
+TamaSpec Missile(uint8_t variant, int16_t speed, std::initializer_list<std::pair<int, int32_t>> params = {}) {
+    TamaSpec s;
+    TamaPhaseSpec& p = s.phase[0];
+    p.key[0] = TamaKey(support::kBulletSeq, 2, 200);
+    p.cls = TAMA_MISSILE, p.variant = variant, p.speed = speed;
+    for (const auto& [i, v] : params) p.p[size_t(i)] = v;
+    return s;
+}
+
+struct Motion : Weapons {
+    static void Frames(LIST_NODE* b, int n) {
+        for (int i = 0; i < n && b->in_use; ++i) {
+            Run(b);
+            BTL_AnimStep();
+        }
+    }
+    // The fixture laser fired for `shots` updates of its order; the order.
+    LIST_NODE* Laser(int shots, int16_t loops = 4) {
+        support::WpnSpec w = support::FixtureWeapon(support::kLaser);
+        w.loops = loops, w.interval = 0;
+        LIST_NODE* order = Shoot(w, 300, 300, 700, 300);
+        for (int i = 0; i < shots; ++i) Run(order);
+        return order;
+    }
+    // One frame of the whole beam: the order, then each segment in list order.
+    static void BeamFrame(LIST_NODE* order) {
+        Run(order);
+        for (LIST_NODE* b : Bullets()) Run(b);
+    }
+    static std::vector<int> Slots(const LIST_NODE* order, int n) {
+        std::vector<int> v;
+        for (int k = 0; k < n; ++k) {
+            const LIST_NODE* s = WPN_SlotBullet(order, k);
+            v.push_back(s ? s->index : -1);
+        }
+        return v;
+    }
+};
+
+TEST_F(Motion, TurnSignsTakeTheShortWayRound) {
+    struct Case {
+        int a, b, sign;
+    };
+    const Case cases[] = {{10, 20, -1}, {350, 10, -1}, {20, 10, 1}, {10, 350, 1}, {0, 180, -1}, {180, 0, 1}, {0, 181, 1}, {181, 0, -1}, {90, 90, 1}};
+    for (const Case& c : cases) EXPECT_EQ(TAMA_TurnSign(c.a, c.b, 360), c.sign) << c.a << " to " << c.b;
+}
+
+TEST_F(Motion, HomingTurnsByItsStepAndFacesByItsMode) {
+    struct Case {
+        int32_t step, facing;
+        bool turns, faces;
+    };
+    const Case cases[] = {{0, 0, false, false}, {0, 4, false, true}, {6, 0, true, false}, {6, 4, true, true}, {6, 1, true, true}};
+    for (const Case& c : cases) {
+        LIST_NODE* b = FireOne({Missile(1, 6, {{1, c.step}, {2, c.facing}})});
+        ASSERT_NE(b, nullptr);
+        ASSERT_EQ(std::tuple(b->vx, b->vy), std::tuple(65535, 0));
+        LIST_SetPos(dummy, 600, 600, 0);  // below and ahead
+        const uint8_t offset = SP_Anim(b->sprite)->pattern_offset;
+        Frames(b, 10);
+        EXPECT_EQ(b->vy > 0, c.turns) << c.step << " " << c.facing;
+        if (!c.turns) {
+            EXPECT_EQ(std::tuple(b->vx, b->vy), std::tuple(65535, 0));
+        }
+        const uint8_t now = SP_Anim(b->sprite)->pattern_offset;
+        EXPECT_EQ(now != offset, c.faces) << c.step << " " << c.facing;
+        // Turned from the right (270) down towards the dummy (360).
+        if (c.turns) {
+            EXPECT_TRUE(Heading(b) > 290 && Heading(b) < 345) << Heading(b);
+        }
+        support::EndBattle();
+        SetUp();
+    }
+    // Without a target it stops homing for good.
+    LIST_NODE* b = FireOne({Missile(1, 6, {{1, 6}, {2, 4}})});
+    CHR_Delete(1);
+    Frames(b, 1);
+    EXPECT_EQ(b->tama->w[0], 0);
+}
+
+TEST_F(Motion, TheProximityRadiusEndsAMissileNearItsTarget) {
+    TamaSpec s = Missile(0, 10, {{15, 60}});
+    s.phase[0].end = 1;
+    s.phase[1] = Missile(0, 0).phase[0];
+    LIST_NODE* b = FireOne({s}, 0, 450, 290);
+    int frames = 0;
+    while (b->tama->phase == 0 && frames < 30) {
+        Frames(b, 1);
+        ++frames;
+    }
+    EXPECT_EQ(b->tama->phase, 1);
+    EXPECT_TRUE(b->x >= 385 && b->x <= 410) << b->x;
+}
+
+TEST_F(Motion, TheWobblingMissileAlternatesHomingAndCoasting) {
+    LIST_NODE* b = FireOne({Missile(2, 6, {{1, 5}, {2, 20}, {3, 4}, {5, 6}, {6, 4}, {10, 1}})});
+    ASSERT_NE(b, nullptr);
+    const int32_t* w = b->tama->w;
+    EXPECT_EQ(std::tuple(w[0], w[1], w[2], std::abs(w[3]), w[5], w[6], w[10]), std::tuple(270, 5, 20, 4, 6, 4, 1));
+    EXPECT_TRUE(std::abs(w[4]) < 20 && w[7] < 4 && (w[8] == 0 || w[8] == 1)) << w[4] << " " << w[7] << " " << w[8];
+    int flips = 0, last = w[8];
+    for (int f = 0; f < 120; ++f) {
+        Frames(b, 1);
+        EXPECT_LE(std::abs(w[4]), 20 + 4);
+        flips += w[8] != last;
+        last = w[8];
+    }
+    EXPECT_GE(flips, 6);  // each mode lasts 6 to 11 or 4 to 7 frames
+}
+
+TEST_F(Motion, StickyMinesHoldToTheNearestEnemyInRange) {
+    // A range of 0 never sticks: the mine stays where it was made.
+    LIST_NODE* b = FireOne({Missile(3, 0, {{0, 0}})}, 0, 280, 300);
+    EXPECT_EQ(b->tama->w[1], -1);
+    Frames(b, 5);
+    EXPECT_EQ(std::tuple(b->x, b->y, b->height), std::tuple(270, 290, 20));
+    support::EndBattle();
+    SetUp();
+    b = FireOne({Missile(3, 0, {{0, 200}})}, 0, 380, 300);
+    EXPECT_EQ(std::tuple(b->tama->w[1], b->tama->w[2], b->tama->w[3], b->tama->w[4]), std::tuple(1, -110, -10, 20));
+    LIST_SetPos(dummy, 500, 400, 30);
+    Frames(b, 1);
+    EXPECT_EQ(std::tuple(b->x, b->y, b->height, b->x16), std::tuple(390, 390, 50, 390 << 16));
+    CHR_Delete(1);  // its character gone, it ends (no end phase)
+    Frames(b, 1);
+    EXPECT_EQ(b->in_use, 0);
+}
+
+TEST_F(Motion, InertialHomingSlowsWhileTheAnglesDifferByTheUnwrappedAmount) {
+    for (int32_t range : {339, 341}) {
+        LIST_NODE* b = FireOne({Missile(4, 8, {{0, range}, {1, 3}, {2, 20}, {3, 2}, {4, 1}, {5, 5}, {6, 1}})});
+        MTH_AngleToVec(350, &b->vx, &b->vy);
+        ASSERT_EQ(Heading(b), 350);
+        int32_t vx, vy;
+        MTH_AngleToVec(10, &vx, &vy);
+        dummy->x = b->x + int32_t((int64_t(vx) * 400) >> 16);
+        dummy->y = b->y + int32_t((int64_t(vy) * 400) >> 16);
+        ASSERT_EQ(MTH_GetDirIndex(1, b->x, b->y, dummy->x, dummy->y), 10);
+        Frames(b, 1);
+        // 350 against 10: a difference of 340 however close they lie.
+        EXPECT_EQ(b->sub_step_size, range == 339 ? 8 - 2 : 8 + 3) << range;
+        EXPECT_EQ(Heading(b), 355) << range;
+        EXPECT_EQ(SP_Anim(b->sprite)->pattern_offset, 1);
+        support::EndBattle();
+        SetUp();
+    }
+}
+
+TEST_F(Motion, APinnedFieldFollowsItsAnchorWhileItFires) {
+    LIST_NODE* order = Shoot(support::FixtureWeapon(support::kBarrier));
+    Run(order);
+    LIST_NODE* b = Bullets().at(0);
+    EXPECT_EQ(std::tuple(b->tama->linked, b->tama->w[0]), std::tuple(shooter->index, 6));
+    ASSERT_EQ(shooter->chr->phase, 2);
+    LIST_SetPos(shooter, 320, 310, 5);
+    Frames(b, 1);
+    RECT box;
+    SP_GetHitBox(shooter->sprite, 6, &box);
+    EXPECT_EQ(std::tuple(b->x, b->y, b->height), std::tuple(320 + box.left, 310 + box.bottom, 5 + box.bottom - box.top));
+    CHR_SetWazaPhase(shooter, 1);
+    Frames(b, 1);
+    EXPECT_EQ(b->in_use, 0);
+}
+
+TEST_F(Motion, AnExpandingFieldGrowsToItsLimit) {
+    LIST_NODE* order = Shoot(support::FixtureWeapon(support::kExpanding));
+    Run(order);
+    LIST_NODE* b = Bullets().at(0);
+    RECT box;
+    std::vector<int> radii;
+    for (int f = 0; f < 30; ++f) {
+        Frames(b, 1);
+        SP_GetHitBox(shooter->sprite, 6, &box);
+        const double dx = b->x - (shooter->x + box.left), dy = b->y - (shooter->y + box.bottom);
+        radii.push_back(int(std::lround(std::sqrt(dx * dx + dy * dy))));
+    }
+    // The radius of each frame is the one grown so far, 4 a sub-step, 96 at most.
+    for (int f = 0; f < 30; ++f) EXPECT_NEAR(radii[size_t(f)], std::min(4 * f, 96), 1.5) << f;
+}
+
+TEST_F(Motion, TheBeamIsPlacedFromTheMuzzleTipToTip) {
+    LIST_NODE* order = Laser(4);
+    ASSERT_EQ(Bullets().size(), 4u);
+    EXPECT_EQ(Slots(order, 5)[4], -1);
+    BeamFrame(order);
+    const std::vector<LIST_NODE*> beam = Bullets();
+    ASSERT_EQ(beam.size(), 4u);
+    RECT m;
+    SP_GetHitBox(shooter->sprite, 6, &m);
+    const int32_t rise = m.bottom - m.top;
+    EXPECT_EQ(std::tuple(beam[0]->x, beam[0]->y, beam[0]->height), std::tuple(300 + m.left, 300 + m.top + rise, rise));
+    for (int k = 1; k < 4; ++k) {
+        const LIST_NODE* pred = beam[size_t(k - 1)];
+        const POINT tip = support::BulletTip(pred->dir);
+        EXPECT_EQ(std::tuple(beam[size_t(k)]->x, beam[size_t(k)]->y, beam[size_t(k)]->height),
+                  std::tuple(pred->x + tip.x, pred->y + tip.y, pred->height))
+            << k;
+        EXPECT_EQ(beam[size_t(k)]->owner, pred->index);
+        EXPECT_EQ(beam[size_t(k)]->tama->w[TAMA_W_RANGE], k);
+    }
+    // The head keeps its sector (no jitter); the others wave one sector a step about it, three at most.
+    EXPECT_EQ(beam[0]->dir, MTH_GetVecDirIndex(9, beam[0]->vx, beam[0]->vy));
+    for (int k = 1; k < 4; ++k) EXPECT_LE(std::abs(beam[size_t(k)]->dir - beam[0]->dir), 3) << k;
+    // Both ends carry their link effect, on the order.
+    std::vector<std::pair<int, int>> links;
+    for (const LIST_NODE* e : Nodes(LIST_KIND_EFT))
+        if (e->eft->kind == 21) links.push_back({e->eft->counter, e->eft->variant});
+    EXPECT_EQ(links, (std::vector<std::pair<int, int>>{{0, 1}, {1, 4}}));
+}
+
+TEST_F(Motion, ASegmentBeyondTheChainLengthFails) {
+    LIST_NODE* order = Laser(4);
+    order->wp2->loops = 2;
+    order->wp2->per_shot = 0;
+    for (LIST_NODE* b : Bullets()) Run(b);
+    EXPECT_EQ(Bullets().size(), 2u);
+    EXPECT_EQ(Slots(order, 4), (std::vector<int>{Bullets()[0]->index, Bullets()[1]->index, -1, -1}));
+}
+
+TEST_F(Motion, ACutBeamFreesTheSlotsBehindTheHitAndRegrows) {
+    Param2(support::kLaser, 0, 15, 1);  // hit reaction 1
+    LIST_NODE* order = Laser(10, 10);
+    ASSERT_EQ(Bullets().size(), 10u);
+    const std::vector<LIST_NODE*> beam = Bullets();
+    LIST_SetCurrent(beam[3]);
+    ASSERT_EQ(TAMA_LaserUpdate(1), 1);
+    const std::vector<int> slots = Slots(order, 10);
+    EXPECT_EQ(std::vector<int>(slots.begin() + 4, slots.end()), std::vector<int>(6, -1));
+    for (int k = 0; k < 10; ++k) EXPECT_EQ(order->wp2->slots[k] == WPN_FREE_SLOT, k >= 4) << k;
+    // The cut segments fail their next update and end without touching the slots.
+    for (int k = 4; k < 10; ++k) Run(beam[size_t(k)]);
+    EXPECT_EQ(Bullets().size(), 4u);
+    // The order refills slot 4 first, from segment 3.
+    Run(order);
+    LIST_NODE* fresh = WPN_SlotBullet(order, 4);
+    ASSERT_NE(fresh, nullptr);
+    EXPECT_EQ(std::tuple(fresh->owner, fresh->tama->w[TAMA_W_RANGE]), std::tuple(beam[3]->index, 4));
+}
+
+TEST_F(Motion, AnEndingSegmentFreesOnlyItsOwnSlot) {
+    LIST_NODE* order = Laser(4);
+    const std::vector<LIST_NODE*> beam = Bullets();
+    // Slot 2 given to segment 3: segment 2 no longer lives by it, ends and leaves it alone.
+    order->wp2->slots[2] = uint16_t(beam[3]->index);
+    Run(beam[2]);
+    EXPECT_EQ(beam[2]->in_use, 0);
+    EXPECT_EQ(order->wp2->slots[2], uint16_t(beam[3]->index));
+    // Segment 3, its predecessor gone, ends too and frees its own slot, not the one that names it.
+    Run(beam[3]);
+    EXPECT_EQ(beam[3]->in_use, 0);
+    EXPECT_EQ(order->wp2->slots[3], WPN_FREE_SLOT);
+    EXPECT_EQ(order->wp2->slots[2], uint16_t(beam[3]->index));
+    EXPECT_EQ(WPN_FindFreeSlot(order), 3);
+}
+
+TEST_F(Motion, TheWholeBeamChangesPhaseTogether) {
+    // Phase 1 of the laser: the same beam, hit reaction 2 and a head that jitters by up to 2 sectors.
+    uint8_t* p0 = PhaseBytes(support::kLaser, 0);
+    uint8_t* p1 = PhaseBytes(support::kLaser, 1);
+    std::copy(p0, p0 + TAMA_PHASE_SIZE, p1);
+    p0[TAMA_PHASE_AFTER] = 1;
+    Poke16(support::kLaser, 0, int(TAMA_PHASE_KEYS) + TAMA_KEY_LENGTH, 30);
+    p0[int(TAMA_PHASE_KEYS) + TAMA_KEY_TIMING] = 2;  // a countdown of 30 frames
+    Param(support::kLaser, 1, 1, 2);
+    Param2(support::kLaser, 1, 15, 2);
+    LIST_NODE* order = Laser(4);
+    for (int f = 0; f < 40; ++f) BeamFrame(order);
+    for (const LIST_NODE* b : Bullets())
+        EXPECT_EQ(std::tuple(int(b->tama->phase), b->tama->u[TAMA_U_REACTION], b->tama->w[TAMA_W_FOLLOW]), std::tuple(1, 2, 0));
+    ASSERT_EQ(Bullets().size(), 4u);
+    EXPECT_EQ(WPN_SlotBullet(order, 0)->tama->w[1], 2);  // the head took phase 1's jitter
+    // A new segment takes the beam's phase.
+    order->wp2->loops = 5;
+    Run(order);
+    EXPECT_EQ(WPN_SlotBullet(order, 4)->tama->phase, 1);
+}
+
+TEST_F(Motion, AWallReversesASegmentAndTheChainTurnsItAway) {
+    LIST_NODE* order = Laser(4);
+    BeamFrame(order);
+    const std::vector<LIST_NODE*> beam = Bullets();
+    ASSERT_GT(beam[2]->dir, 0);
+    ASSERT_GT(beam[3]->dir, 0);
+    beam[2]->dir = int8_t(-beam[2]->dir);  // as a wall of mode 3 leaves them
+    beam[3]->dir = int8_t(-beam[3]->dir);
+    const int32_t wave2 = beam[0]->dir + beam[2]->tama->u[4], wave3 = beam[0]->dir + beam[3]->tama->u[4];
+    LIST_SetCurrent(beam[0]);
+    TAMA_LaserChain(order);
+    // The first reversed segment turns 20 to 30 sectors off its wave; the next only waves.
+    const int turn = ((beam[2]->dir - wave2) % 40 + 40) % 40;
+    EXPECT_TRUE(turn >= 20 && turn <= 30) << turn;
+    EXPECT_EQ(beam[3]->dir, ((wave3 % 40) + 40) % 40);
+    for (const LIST_NODE* b : beam) EXPECT_TRUE(b->dir >= 0 && b->dir < 40);
+}
+
+}  // namespace
