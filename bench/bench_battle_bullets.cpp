@@ -2,6 +2,7 @@
 // checks a sub-step) bouncing about a walled field, and two beams of 63 segments, among 10 mechs
 // of two sides; one update tick a frame. The budget is 2 ms a frame on one core; memcpy, SDL and
 // pixman copying a 640 x 480 frame are the yardsticks. Run on one core: taskset -c 3 bench_battle_bullets
+#include "bench/bench_battle.h"
 #include "bench/bench_common.h"
 #include "battle/btl_frame.h"
 #include "battle/chr_char.h"
@@ -45,35 +46,19 @@ std::vector<support::WazaSpec> Techniques() {
     return {support::FiringTechnique(w, 255)};
 }
 
-void Frame() {
-    for (LIST_NODE* n : CHR_TABLE)
-        if (n) n->chr->units = CHR_UNITS, n->chr->levels = 7, n->chr->state = 0;
-    BTL_FrameUpdate();
-}
 }  // namespace
 
 int main(int argc, char** argv) {
     bench::Get();
     support::TempDir dir;
-    FIL_InitBaseDir();
-    SP_Init();
-    BTL_ResetGlobals();
+    bench::BattleStart();
     BTL_CpuOn = 0;
-    constexpr int kW = 80, kH = 60;
-    support::MapSpec spec(kW, kH);
-    spec.chips.assign(kW * kH, 1);
-    spec.attr.assign(kW * kH, 0);
-    spec.extra.assign(kW * kH, 0);
-    for (int c = 0; c < kW; ++c) spec.attr[size_t(c)] = spec.attr[size_t((kH - 1) * kW + c)] = 1;
-    for (int r = 0; r < kH; ++r) spec.attr[size_t(r * kW)] = spec.attr[size_t(r * kW + kW - 1)] = 1;
     if (!support::WriteEffect() || !support::WriteMech("zako01", 1) ||
         !support::WriteBytes("Dat/zako01.waz", support::WriteWaz(Techniques())) || !support::WriteTamaFile(Records()) ||
         TAMA_Load() != 1 || !BTL_Init())
         return 1;
-    const std::vector<uint8_t> map = support::MakeMap(spec);
-    MAP_LoadFileData(map.data(), map.size());
-    MAP_SetView(0, 0, MAP_VIEW_W, MAP_VIEW_H);
-    SCR_SetScrRect(nullptr);
+    constexpr int kW = 80, kH = 60;
+    bench::LoadOpenStage(kW, kH, true);
     plat::Srand(5);
     for (int s = 0; s < CHR_SLOTS; ++s)
         if (CHR_Create(s, s % 2, CHR_CPU, 1, 300 + 70 * s, 300 + 40 * (s % 3), 0, 7) != 1) return 1;
@@ -85,7 +70,7 @@ int main(int argc, char** argv) {
         CHR_WazaStart(n, 0);
     }
     BTL_SetState(BTL_STATE_FIGHT);
-    Frame();  // the beams' first shot
+    bench::FightFrame();  // the beams' first shot
     LIST_CURRENT = LIST_CURRENT_DATA{};
     for (int i = 0; i < kBullets; ++i) {
         LIST_NODE* owner = CHR_Get(i % CHR_SLOTS);
@@ -96,7 +81,7 @@ int main(int argc, char** argv) {
     }
     headless::ClearDebugOutput();
     const int result = bench::Main(argc, argv, [] {
-        return std::vector<bench::Case>{{"bullets frame", Frame, "sdl copy", "pixman src"}};
+        return std::vector<bench::Case>{{"bullets frame", bench::FightFrame, "sdl copy", "pixman src"}};
     });
     std::printf("(%d nodes, %d bullets; budget 2 ms a frame)\n", LIST_STATE_DATA.listCnt, LIST_STATE_DATA.wpnCnt);
     return result;

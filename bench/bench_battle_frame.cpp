@@ -2,6 +2,7 @@
 // objects, and the renderer's update half placing the sprites of 1,800 nodes and cutting depth
 // overlays from 300 background objects (800 sprites on the field). Nothing is blitted; memcpy, SDL and
 // pixman copying a 640 x 480 frame are the yardsticks. Run on one core: taskset -c 3 bench_battle_frame
+#include "bench/bench_battle.h"
 #include "bench/bench_common.h"
 #include "battle/btl_frame.h"
 #include "battle/list_pool.h"
@@ -44,9 +45,7 @@ void RenderUpdate() {
 int main(int argc, char** argv) {
     bench::Get();
     support::TempDir dir;
-    FIL_InitBaseDir();
-    SP_Init();
-    BTL_ResetGlobals();
+    bench::BattleStart();
     BTL_Init();
     if (!support::WriteStage("05_4_L", "05_0_L", support::MakeTestStage(140, 100, 7, 300)) || !support::WriteMech("player", 0))
         return 1;

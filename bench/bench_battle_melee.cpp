@@ -2,6 +2,7 @@
 // keyframe of hit rate 0 (64 hit checks a frame), among 1,500 live effects; one update tick a
 // frame. The budget is 2 ms a frame on one core; memcpy, SDL and pixman copying a 640 x 480 frame
 // are the yardsticks. Run on one core: taskset -c 3 bench_battle_melee
+#include "bench/bench_battle.h"
 #include "bench/bench_common.h"
 #include "battle/btl_frame.h"
 #include "battle/chr_char.h"
@@ -32,32 +33,17 @@ std::vector<support::WazaSpec> Techniques() {
     act.hit = support::HitRecord(h);
     return {support::OneAction(act)};
 }
-
-void Frame() {
-    for (LIST_NODE* n : CHR_TABLE)
-        if (n) n->chr->units = CHR_UNITS, n->chr->levels = 7, n->chr->state = 0, n->chr->hits_landed = 0;  // never at the technique's maximum
-    BTL_FrameUpdate();
-}
 }  // namespace
 
 int main(int argc, char** argv) {
     bench::Get();
     support::TempDir dir;
-    FIL_InitBaseDir();
-    SP_Init();
-    BTL_ResetGlobals();
-    support::MapSpec spec(80, 60);
-    spec.chips.assign(80 * 60, 1);
-    spec.attr.assign(80 * 60, 0);
-    spec.extra.assign(80 * 60, 0);
+    bench::BattleStart();
     if (!support::WriteEffect() || !support::WriteMech("zako01", 1) ||
         !support::WriteSpr("Bmp/Meka/zako01.spr", support::MeleeSprFile("zako01", 1)) ||
         !support::WriteBytes("Dat/zako01.waz", support::WriteWaz(Techniques())) || !BTL_Init())
         return 1;
-    const std::vector<uint8_t> map = support::MakeMap(spec);
-    MAP_LoadFileData(map.data(), map.size());
-    MAP_SetView(0, 0, MAP_VIEW_W, MAP_VIEW_H);
-    SCR_SetScrRect(nullptr);
+    bench::LoadOpenStage(80, 60);
     plat::Srand(5);
     for (int s = 0; s < CHR_SLOTS; ++s) {
         if (CHR_Create(s, s % 2, CHR_CPU, 1, 560 + 12 * s, 480 + 8 * (s / 2), 0, 7) != 1) return 1;
@@ -85,7 +71,7 @@ int main(int argc, char** argv) {
     headless::ClearDebugOutput();
     const int nodes = LIST_STATE_DATA.listCnt;
     const int result = bench::Main(argc, argv, [] {
-        return std::vector<bench::Case>{{"melee frame", Frame, "sdl copy", "pixman src"}};
+        return std::vector<bench::Case>{{"melee frame", bench::FightFrame, "sdl copy", "pixman src"}};
     });
     int hitting = 0;  // still in their keyframe at the end, so every frame made its checks
     for (const LIST_NODE* n : CHR_TABLE) hitting += n && n->chr->phase == 1 && n->chr->waza == 0 && n->chr->hits_landed > 0;

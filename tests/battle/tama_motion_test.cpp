@@ -25,12 +25,6 @@ TamaSpec Missile(uint8_t variant, int16_t speed, std::initializer_list<std::pair
 }
 
 struct Motion : Weapons {
-    static void Frames(LIST_NODE* b, int n) {
-        for (int i = 0; i < n && b->in_use; ++i) {
-            Run(b);
-            BTL_AnimStep();
-        }
-    }
     // The fixture laser fired for `shots` updates of its order; the order.
     LIST_NODE* Laser(int shots, int16_t loops = 4) {
         support::WpnSpec w = support::FixtureWeapon(support::kLaser);

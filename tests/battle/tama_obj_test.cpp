@@ -22,15 +22,7 @@ TamaSpec One(int16_t speed = 0, uint8_t flags = 0) {
     return s;
 }
 
-struct Bullet : Weapons {
-    // Frames of the bullet as the battle runs it: its update, then the animation step.
-    static void Frames(LIST_NODE* b, int n) {
-        for (int i = 0; i < n && b->in_use; ++i) {
-            Run(b);
-            BTL_AnimStep();
-        }
-    }
-};
+using Bullet = Weapons;
 
 TEST_F(Bullet, NumbersWithoutARecordAndPhasesWithoutAKeyframeFireNothing) {
     TamaSpec keyless = One();

@@ -55,6 +55,13 @@ struct Weapons : melee_test::Melee {
         if (n->kind == LIST_KIND_WP2) WPN_Update();
         else if (n->kind == LIST_KIND_TAMA) TAMA_Update();
     }
+    // Frames of the bullet as the battle runs it (while it lives): its update, then the animation step.
+    static void Frames(LIST_NODE* b, int n) {
+        for (int i = 0; i < n && b->in_use; ++i) {
+            Run(b);
+            BTL_AnimStep();
+        }
+    }
     // The live nodes of a kind in list order.
     static std::vector<LIST_NODE*> Nodes(int kind) {
         std::vector<LIST_NODE*> v;

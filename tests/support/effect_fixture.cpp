@@ -8,21 +8,29 @@
 
 namespace support {
 
+namespace {
+// The 16 x 16 picture of direction d (of 24) centred on the position, with the boxes every pattern has.
+SprPattern Cell(int d) {
+    SprPattern p = OnePart((d % kEffectDirections) * 16, 0, 16, 16);
+    p.parts[0].dest = RECT{-8, -8, 8, 8};
+    p.wait = 1;
+    p.hit[0] = RECT{-8, -8, 8, 8};
+    p.hit[2] = RECT{-4, -4, 4, 4};
+    p.hit[4] = RECT{-4, -8, 4, 0};
+    p.hit[5] = RECT{-6, -6, 6, 6};
+    p.hit[13] = RECT{-4, -4, 4, 4};
+    p.hit[15] = RECT{0, -1, 2, 1};
+    return p;
+}
+}  // namespace
+
 SprFile EffectSprFile() {
     SprFile f;
     f.images = {"effect"};
     for (int s = kEffectFirstSeq; s <= kEffectLastSeq; ++s) {
         for (int d = 0; d < kEffectDirections; ++d) {
-            SprPattern p = OnePart(d * 16, 0, 16, 16);
-            p.parts[0].dest = RECT{-8, -8, 8, 8};
-            p.wait = 1;
-            p.hit[0] = RECT{-8, -8, 8, 8};
-            p.hit[2] = RECT{-4, -4, 4, 4};
-            p.hit[4] = RECT{-4, -8, 4, 0};
-            p.hit[5] = RECT{-6, -6, 6, 6};
+            SprPattern p = Cell(d);
             p.hit[8] = RECT{d - 12, -2, d - 10, 2};  // a point that turns with the direction
-            p.hit[13] = RECT{-4, -4, 4, 4};
-            p.hit[15] = RECT{0, -1, 2, 1};
             f.patterns.push_back(p);
         }
         const uint16_t base = uint16_t((s - kEffectFirstSeq) * kEffectDirections);
@@ -42,18 +50,10 @@ SprFile EffectSprFile() {
     for (int s = kBulletSeq; s <= kBulletStillSeq; ++s) {
         const uint16_t base = uint16_t(f.patterns.size());
         for (int d = 0; d < kBulletDirections; ++d) {
-            SprPattern p = OnePart((d % kEffectDirections) * 16, 0, 16, 16);
-            p.parts[0].dest = RECT{-8, -8, 8, 8};
-            p.wait = 1;
-            p.hit[0] = RECT{-8, -8, 8, 8};
-            p.hit[2] = RECT{-4, -4, 4, 4};
-            p.hit[4] = RECT{-4, -8, 4, 0};
-            p.hit[5] = RECT{-6, -6, 6, 6};
+            SprPattern p = Cell(d);
             p.hit[6] = RECT{-2, -10, 2, -6};
             const POINT tip = BulletTip(d);
             p.hit[8] = RECT{tip.x, tip.y, tip.x + 1, tip.y + 1};
-            p.hit[13] = RECT{-4, -4, 4, 4};
-            p.hit[15] = RECT{0, -1, 2, 1};
             f.patterns.push_back(p);
         }
         std::vector<SprStep> steps = waits[s - kBulletSeq];
