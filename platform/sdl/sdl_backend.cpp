@@ -136,7 +136,7 @@ public:
         SDL_RenderSetLogicalSize(n->renderer, w.width, w.height);
         w.native = n;
         input::AttachWindow(n->window);
-        if (x11_) x11::WatchConnection(n->window);
+        if (x11_) x11::WatchConnection(n->window), x11::FixedSizeHints(n->window);
         return true;
     }
 

@@ -66,6 +66,17 @@ bool FitToScreen(SDL_Window* window, int x, int y, int width, int height) {
     return true;
 }
 
+void FixedSizeHints(SDL_Window* window) {
+    Display* dpy = nullptr;
+    ::Window xwin = 0;
+    if (!Info(window, &dpy, &xwin)) return;
+    // flags (functions, decorations); functions: move, minimise, close; decorations: border,
+    // title, menu, minimise button.
+    const long hints[5] = {1 | 2, 4 | 8 | 32, 2 | 8 | 16 | 32, 0, 0};
+    const Atom motif = XInternAtom(dpy, "_MOTIF_WM_HINTS", False);
+    XChangeProperty(dpy, xwin, motif, motif, 32, PropModeReplace, reinterpret_cast<const unsigned char*>(hints), 5);
+}
+
 void WatchConnection(SDL_Window* window) {
     Display* dpy = nullptr;
     ::Window xwin = 0;
@@ -80,6 +91,7 @@ namespace plat::sdl::x11 {
 bool QueryPointer(SDL_Window*, int*, int*) { return false; }
 uint32_t HeldKeysyms(const unsigned long*, int) { return 0; }
 bool FitToScreen(SDL_Window*, int, int, int, int) { return false; }
+void FixedSizeHints(SDL_Window*) {}
 void WatchConnection(SDL_Window*) {}
 }  // namespace plat::sdl::x11
 #endif

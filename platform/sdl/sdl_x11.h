@@ -15,6 +15,9 @@ uint32_t HeldKeysyms(const unsigned long* keysyms, int count);
 // Gives the window the screen rectangle when it has not got it: a full-screen window on bare X
 // without a window manager keeps its old size and place otherwise. True when it moved it.
 bool FitToScreen(SDL_Window* window, int x, int y, int width, int height);
+// Asks the window manager for a window that can be moved, minimised and closed, but neither resized
+// nor maximised (the Motif hints most window managers read).
+void FixedSizeHints(SDL_Window* window);
 // Makes a lost display connection end the program in order instead of exiting the process.
 void WatchConnection(SDL_Window* window);
 }  // namespace plat::sdl::x11

@@ -260,3 +260,18 @@ TEST(WindowScreen, MessageBoxesShowTheirTextAndAnswerKeysAndClicks) {
     }
     plat::Shutdown();
 }
+
+// A fixed client area: a maximise request from the window manager leaves 640 x 480.
+TEST(WindowScreen, TheWindowCannotBeMaximisedUnderAWindowManager) {
+    if (!Tools()) GTEST_SKIP() << "openbox is not installed";
+    WindowManager wm;
+    ASSERT_GT(wm.pid, 0);
+    GameWindow g;
+    ASSERT_TRUE(g.Open(false));
+    ASSERT_TRUE(RequestMaximize(g.sdl));
+    Frames(700);
+    int w = 0, h = 0;
+    SDL_GetWindowSize(g.sdl, &w, &h);
+    EXPECT_EQ((std::vector<int>{w, h}), (std::vector<int>{640, 480}));
+    EXPECT_FALSE(SDL_GetWindowFlags(g.sdl) & SDL_WINDOW_MAXIMIZED);
+}

@@ -165,3 +165,20 @@ bool ScreenSize(int* width, int* height) {
     XCloseDisplay(dpy);
     return true;
 }
+
+bool RequestMaximize(SDL_Window* window) {
+    const unsigned long xwin = XWindowOf(window);
+    if (!xwin || !g_keep) return false;
+    XEvent e{};
+    e.xclient.type = ClientMessage;
+    e.xclient.window = xwin;
+    e.xclient.message_type = XInternAtom(g_keep, "_NET_WM_STATE", False);
+    e.xclient.format = 32;
+    e.xclient.data.l[0] = 1;  // add
+    e.xclient.data.l[1] = long(XInternAtom(g_keep, "_NET_WM_STATE_MAXIMIZED_VERT", False));
+    e.xclient.data.l[2] = long(XInternAtom(g_keep, "_NET_WM_STATE_MAXIMIZED_HORZ", False));
+    e.xclient.data.l[3] = 1;
+    XSendEvent(g_keep, DefaultRootWindow(g_keep), False, SubstructureRedirectMask | SubstructureNotifyMask, &e);
+    XSync(g_keep, False);
+    return true;
+}

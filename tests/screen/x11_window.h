@@ -26,3 +26,5 @@ std::vector<uint32_t> CaptureScreen(int* width, int* height);
 // Moves the pointer to a point of the screen (the server's own warp: works with no window there).
 bool WarpPointer(int x, int y);
 bool ScreenSize(int* width, int* height);
+// Asks the window manager to maximise the window, as its title bar's button or a double click does.
+bool RequestMaximize(SDL_Window* window);
