@@ -116,6 +116,11 @@ TEST_F(ProgramTest, AScriptDrivesTheHeadlessProgramToItsScreenshot) {
                           "ORV_SCREENSHOT=" + dir.path() + "/shot.png"});
     ASSERT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(support::CheckGoldenFile("program/golden/headless_script", "shot.png"), "");
+    // The 555 layout runs headless too: the same frame through the other conversion differs.
+    const Result r555 = Start({"ORV_PLATFORM=headless", "ORV_PIXEL_FORMAT=555", "ORV_INPUT=script.txt", "ORV_FRAMES=30",
+                               "ORV_SCREENSHOT=" + dir.path() + "/shot555.png"});
+    ASSERT_EQ(r555.code, 0) << r555.err;
+    EXPECT_NE(support::ReadBytes("shot555.png"), support::ReadBytes("shot.png"));
 }
 
 TEST_F(ProgramTest, SignalsEndTheProgramInOrderAndAFailedScreenshotIsReported) {
