@@ -234,6 +234,14 @@ public:
             }
         }
         if (!dropped.empty()) plat::detail::PostDrop(main, std::move(dropped));
+        // The focus change after the whole batch, so that WM_ACTIVATE carries a minimising that
+        // the window system reported just after the focus went.
+        if (focus_ >= 0 && main && main->native) {
+            const Uint32 flags = SDL_GetWindowFlags(static_cast<SdlWindow*>(main->native)->window);
+            plat::detail::SetMinimized(main, (flags & SDL_WINDOW_MINIMIZED) != 0);
+            plat::detail::PostActivation(main, focus_ == 1);
+        }
+        focus_ = -1;
     }
 
     void Present(const plat::Frame& f) override {
@@ -289,8 +297,8 @@ private:
     void WindowEvent(plat::Window* main, const SDL_WindowEvent& w) {
         switch (w.event) {
             case SDL_WINDOWEVENT_CLOSE: plat::PostMessage(main, plat::WM_CLOSE, 0, 0); break;
-            case SDL_WINDOWEVENT_FOCUS_GAINED: plat::detail::PostActivation(main, true); break;
-            case SDL_WINDOWEVENT_FOCUS_LOST: plat::detail::PostActivation(main, false); break;
+            case SDL_WINDOWEVENT_FOCUS_GAINED: focus_ = 1; break;
+            case SDL_WINDOWEVENT_FOCUS_LOST: focus_ = 0; break;
             case SDL_WINDOWEVENT_MINIMIZED: plat::detail::SetMinimized(main, true); break;
             case SDL_WINDOWEVENT_RESTORED: plat::detail::SetMinimized(main, false); break;
             case SDL_WINDOWEVENT_EXPOSED: plat::detail::PostPaint(main); break;
@@ -314,6 +322,7 @@ private:
     bool is565_ = true;
     bool x11_ = false;
     int fit_checks_ = 0;
+    int focus_ = -1;  // a focus change seen in this pump: 1 gained, 0 lost
 };
 }  // namespace plat::sdl
 

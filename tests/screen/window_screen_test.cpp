@@ -23,12 +23,14 @@ namespace {
 struct Seen {
     std::string chars;
     int closes = 0, gains = 0, losses = 0;
+    uintptr_t activate = 0;  // the last WM_ACTIVATE's wparam
 } g_seen;
 
 // As the shell's procedure: activation re-creates a full-screen display and (un)acquires input.
 intptr_t Proc(plat::Window* w, uint32_t m, uintptr_t wp, intptr_t lp) {
     switch (m) {
         case plat::WM_ACTIVATE:
+            g_seen.activate = wp;
             if (DD_DISPLAY.full_screen) DD_ChangeMode(640, 480, 16, 1, 0, 1);
             (wp & 0xFFFF) ? INP_Acquire() : INP_Unacquire();
             return 0;
@@ -111,6 +113,10 @@ TEST(WindowScreen, FullScreenUnderAWindowManagerCanBeLeftAndEnteredAgain) {
     EXPECT_TRUE(FramesUntil(covers_screen));
     EXPECT_NE(DD_DISPLAY.back, nullptr);
     CloseOtherWindow();
+    // Minimised: WM_ACTIVATE says inactive and minimised.
+    ASSERT_EQ(Xdo("windowminimize --sync " + std::to_string(XWindowOf(g.sdl))), 0);
+    EXPECT_TRUE(FramesUntil([] { return g_seen.activate == 0x10000; })) << std::hex << g_seen.activate;
+    EXPECT_TRUE(plat::IsIconic(g.window));
 }
 
 TEST(WindowScreen, TypedKeysArriveAsOneCharacterEachWithShiftAndCapsLock) {
