@@ -462,6 +462,8 @@ int TAMA_LaserUpdate(uint32_t hit_mask) {
     if (!f || !owner || !SP_Get(owner->sprite)) return 0;
     const int32_t k = b->w[TAMA_W_RANGE];
     if (k < 0 || k >= f->wp2->loops || WPN_SlotBullet(f, k) != n) return 0;
+    const TAMA_PHASE_VIEW p = PhaseOf(n);
+    if ((k == 0 ? p.variant() : p.seg_variant()) >= kLaserVariants) return 0;  // no such handler
     if (b->w[TAMA_W_CHAIN] == 0) {
         TAMA_LaserHead(f);
         TAMA_LaserChain(f);

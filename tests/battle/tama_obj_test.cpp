@@ -374,4 +374,25 @@ TEST_F(Bullet, BulletsCancelEachOtherByTheirCancelChance) {
     }
 }
 
+TEST_F(Bullet, AVariantOutsideItsClassTableEndsTheMovement) {
+    struct Case {
+        uint8_t cls, variant;
+        bool lives;
+    };
+    const Case cases[] = {{0, 4, true}, {0, 5, false}, {1, 2, true}, {1, 3, false}, {3, 0, false}, {0, 255, false}};
+    for (const Case& c : cases) {
+        TamaSpec s = One(4);
+        s.phase[0].cls = c.cls, s.phase[0].variant = c.variant;
+        s.phase[0].end = 1;
+        s.phase[1] = One().phase[0];
+        LIST_NODE* b = FireOne({s});
+        ASSERT_NE(b, nullptr);
+        Frames(b, 1);
+        // A field's anchor is the shooter, firing; variant 2 sits by box 0 of its frame.
+        EXPECT_EQ(b->tama->phase == 0, c.lives) << int(c.cls) << "/" << int(c.variant);
+        support::EndBattle();
+        SetUp();
+    }
+}
+
 }  // namespace
