@@ -261,3 +261,46 @@ TEST_F(SysBarTest, InBattleTheBarsSlideOutAndStayOut) {
     EXPECT_EQ(BAR_DATA.bottom_y, 480);
     EXPECT_EQ(QSAVE_DATA.x, 640);
 }
+
+TEST_F(SysBarTest, CloseAllPutsEverythingAwayAtOnceAndLockKeepsItAway) {
+    SYS_DATA.bar_pin = 1;
+    SYS_DATA.quick_pin = 1;
+    Frames(5);
+    ASSERT_EQ(BAR_DATA.bottom_y, 456);
+    ASSERT_EQ(QSAVE_DATA.x, 616);
+    BAR_Lock();
+    EXPECT_EQ(BAR_DATA.bottom_y, 480);
+    EXPECT_EQ(QSAVE_DATA.x, 640);
+    EXPECT_EQ(SP_Get(BAR_DATA.bottom[0].sprite)->y, 480);
+    EXPECT_EQ(BAR_DATA.lock, 1);
+    Frames(3);
+    EXPECT_EQ(BAR_DATA.bottom_y, 480);
+    EXPECT_EQ(QSAVE_DATA.x, 640);
+}
+
+TEST_F(SysBarTest, PartsScaleAroundTheirRectanglesCentre) {
+    // (scale x, scale y in thousandths) -> object scale and position for a 100 x 50 part at 200, 100
+    const struct {
+        int32_t sx, sy, scale_x, scale_y, x, y;
+    } cases[] = {{1000, 1000, 256, 256, 200, 100}, {2000, 500, 512, 128, 150, 112}, {1500, 1500, 384, 384, 175, 87}};
+    for (const auto& c : cases) {
+        BAR_PARTS p;
+        BAR_PartsInit(&p);
+        BAR_PartsSetRect(&p, 0, 0, 100, 50);
+        p.x = 200;
+        p.y = 100;
+        BAR_PartsDraw(&p, BAR_DATA.pmenu_image, 0);
+        BAR_PartsScale(&p, c.sx, c.sy);
+        const SP_STILL* s = SP_Still(p.sprite);
+        ASSERT_NE(s, nullptr);
+        EXPECT_EQ(s->scale_x, c.scale_x);
+        EXPECT_EQ(s->scale_y, c.scale_y);
+        EXPECT_EQ(s->x, c.x) << c.sx;
+        EXPECT_EQ(s->y, c.y) << c.sy;
+        p.user[2] = 7;
+        BAR_PartsFree(&p);
+        EXPECT_EQ(p.sprite, -1);
+        EXPECT_EQ(p.x, 0);
+        EXPECT_EQ(p.user[2], 7);  // the owner's middle fields stay
+    }
+}
