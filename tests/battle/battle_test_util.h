@@ -12,6 +12,7 @@
 #include "battle/map_data.h"
 #include "battle/waza_file.h"
 #include "platform/headless/headless.h"
+#include "platform/memory.h"
 #include "services/fil_util.h"
 #include "sprite/img_table.h"
 #include "sprite/sp_draw.h"
@@ -33,6 +34,20 @@ inline int DebugCount(const std::string& text) {
     int n = 0;
     for (const std::string& l : DebugLines()) n += l.find(text) != std::string::npos;
     return n;
+}
+
+// No map, objects or picture table (the map tests' start and end).
+inline void ClearMap() {
+    plat::Free(MAP_DATA.cells);
+    MAP_DATA = MapData{};
+    MAP_ClearObjList();
+    MAP_CSP = MapCspTable{};
+}
+// 16-bit little-endian words as file bytes.
+inline std::vector<uint8_t> Words(std::initializer_list<uint16_t> w) {
+    std::vector<uint8_t> out;
+    for (uint16_t v : w) out.push_back(uint8_t(v)), out.push_back(uint8_t(v >> 8));
+    return out;
 }
 
 // What a battle holds: pool nodes, references of the mech table, animation sets, display

@@ -17,17 +17,15 @@
 
 namespace {
 
+using battle_test::Words;
+
 struct Damaged : ::testing::Test {
     void SetUp() override {
         headless::Reset();
-        MAP_CSP = MapCspTable{};
-        MAP_ClearObjList();
+        battle_test::ClearMap();
     }
     void TearDown() override {
-        plat::Free(MAP_DATA.cells);
-        MAP_DATA = MapData{};
-        MAP_ClearObjList();
-        MAP_CSP = MapCspTable{};
+        battle_test::ClearMap();
         WAZA_Parse(1, nullptr, 0);
     }
     // The debug lines that name the file, after a clear.
@@ -35,11 +33,6 @@ struct Damaged : ::testing::Test {
         std::vector<std::string> out;
         for (const std::string& l : battle_test::DebugLines())
             if (l.rfind(file + ": ", 0) == 0) out.push_back(l.substr(file.size() + 2));
-        return out;
-    }
-    static std::vector<uint8_t> Words(std::initializer_list<uint16_t> w) {
-        std::vector<uint8_t> out;
-        for (uint16_t v : w) plat::Put16(out, v);
         return out;
     }
 };

@@ -13,24 +13,16 @@
 
 namespace {
 
+using battle_test::Words;
+
 struct MapFile : ::testing::Test {
     void SetUp() override {
         headless::Reset();
-        MAP_CSP = MapCspTable{};
-        MAP_ClearObjList();
+        battle_test::ClearMap();
     }
-    void TearDown() override {
-        plat::Free(MAP_DATA.cells);
-        MAP_DATA = MapData{};
-        MAP_ClearObjList();
-    }
+    void TearDown() override { battle_test::ClearMap(); }
     static int Load(const std::vector<uint8_t>& file) { return MAP_LoadFileData(file.data(), file.size()); }
     static const MapCell& At(int i) { return MAP_DATA.cells[i]; }
-    static std::vector<uint8_t> Words(std::initializer_list<uint16_t> w) {
-        std::vector<uint8_t> out;
-        for (uint16_t v : w) plat::Put16(out, v);
-        return out;
-    }
 };
 
 TEST_F(MapFile, WorkedRunsDecode) {
