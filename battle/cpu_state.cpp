@@ -119,6 +119,21 @@ void Brake(const Ctx& x) {
     else --x.c->move_speed;
 }
 
+// The shared part of a dash frame after its entry: braking in step 2, the end once the action's
+// frames have run out, else one frame counted off. True while the dash moves on this frame.
+bool DashRuns(const Ctx& x) {
+    if (x.c->state_step == 2) {
+        Brake(x);
+        return false;
+    }
+    if (x.w->left < 0) {
+        DashEnd(x);
+        return false;
+    }
+    --x.w->left;
+    return true;
+}
+
 void FaceTarget(const Ctx& x) {
     if (x.c->phase == 0) CHR_TurnToTarget(x.n, x.t);
 }
@@ -210,15 +225,7 @@ int CPU_StateDash(int*) {
         BTL_SePlay(13, -1);
         StartWander(x);
     }
-    if (c->state_step == 2) {
-        Brake(x);
-        return 1;
-    }
-    if (x.w->left < 0) {
-        DashEnd(x);
-        return 1;
-    }
-    --x.w->left;
+    if (!DashRuns(x)) return 1;
     int32_t x1, y1, x2, y2;
     ModeLine(x, &x1, &y1, &x2, &y2);
     const int heading = HeadingOf(c->pad_vec);
@@ -249,15 +256,7 @@ int CPU_StateDash3(int*) {
         DashStartCommon(x, c->dash_speed);
         BTL_SePlay(13, -1);
     }
-    if (c->state_step == 2) {
-        Brake(x);
-        return 1;
-    }
-    if (x.w->left < 0) {
-        DashEnd(x);
-        return 1;
-    }
-    --x.w->left;
+    if (!DashRuns(x)) return 1;
     int32_t& heading = v[CPU_ANGLE];
     int32_t& probe = v[CPU_RATE];
     Along(n, heading, probe, &v[CPU_POINT_X], &v[CPU_POINT_Y]);
@@ -305,15 +304,7 @@ int CPU_StateDash4(int*) {
         c->state_counter = c->state_aux = 0;
         BTL_SePlay(13, -1);
     }
-    if (c->state_step == 2) {
-        Brake(x);
-        return 1;
-    }
-    if (x.w->left < 0) {
-        DashEnd(x);
-        return 1;
-    }
-    --x.w->left;
+    if (!DashRuns(x)) return 1;
     Dust(8, 4);
     const int heading = HeadingOf(c->pad_vec);
     const int wanted = MTH_Atan2Deg(x.n->x, x.n->y, x.t->x, x.t->y);

@@ -65,10 +65,7 @@ int main(int argc, char** argv) {
     SP_Init();
     BTL_ResetGlobals();
     SYS_DATA.battle_voice_off = 1;
-    support::MapSpec spec(kChips, kChips);
-    spec.chips.assign(size_t(kChips) * kChips, 1);
-    spec.attr.assign(size_t(kChips) * kChips, 0);
-    spec.extra.assign(size_t(kChips) * kChips, 0);
+    support::MapSpec spec = support::FlatMapSpec(kChips, kChips);
     for (int i = 0; i < 3; ++i)
         for (int j = 0; j < 3; ++j) {
             const int cx = kCell / 2 + kCell * i, cy = kCell / 2 + kCell * j;

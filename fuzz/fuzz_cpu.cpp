@@ -14,6 +14,7 @@
 #include "battle/map_data.h"
 #include "battle/waza_exec.h"
 #include "battle/waza_file.h"
+#include "fuzz/fuzz_battle.h"
 #include "platform/backend.h"
 #include "platform/headless/headless.h"
 #include "platform/memory.h"
@@ -32,28 +33,16 @@ constexpr int kFrames = 300;
 
 // The pool, the mech and effect sets, the techniques and the stage live across inputs.
 int MechSet() {
-    static support::HeadlessDisplay* display = new support::HeadlessDisplay({16, true}, 640, 480);
     static const int set = [] {
-        if (!display->ok) return -1;
-        plat::detail::SetLogging(false);
-        SP_Init();
-        LIST_Init();
+        const int m = fuzz::MechSet();
+        if (m < 0) return -1;
         CAMP_InitNewGame();
         SYS_DATA.battle_voice_off = 1;
-        const std::vector<uint8_t> mech = support::SprBytes(support::MechSprFile("fuzz", 0));
-        const std::vector<uint8_t> effect = support::SprBytes(support::EffectSprFile());
-        const int m = SPR_FindFreeSet();
-        if (m < 0 || !SPR_LoadBytes(m, "mem/fuzz.spr", mech.data(), mech.size(), 0)) return -1;
-        EFT_SET = SPR_FindFreeSet();
-        if (EFT_SET < 0 || !SPR_LoadBytes(EFT_SET, "mem/effect.spr", effect.data(), effect.size(), 0)) return -1;
         const std::vector<uint8_t> waz = support::WriteWaz(support::MechTechniques());
         WAZA_Parse(kMech, waz.data(), waz.size());
         WAZA_Parse(kPlayerMech, waz.data(), waz.size());
         // Walls round the edge and two blocks in the field for line checks and the wall-avoiding dash.
-        support::MapSpec spec(60, 40);
-        spec.chips.assign(60 * 40, 1);
-        spec.attr.assign(60 * 40, 0);
-        spec.extra.assign(60 * 40, 0);
+        support::MapSpec spec = support::FlatMapSpec(60, 40);
         for (int c = 0; c < 60; ++c)
             for (int r = 0; r < 40; ++r)
                 if (c == 0 || r == 0 || c == 59 || r == 39 || (c >= 20 && c <= 24 && r >= 8 && r <= 30) ||

@@ -198,6 +198,22 @@ TEST_F(Queue, RunningPastTheLastOfTwentyFourEntriesEndsTheQueue) {
     EXPECT_EQ(std::tuple(int(mech->dir), bscMovCnt), std::tuple(2, 0));
 }
 
+TEST_F(Queue, ScriptModeRunsTheObjectsOnlyWhileItsFlagIsSet) {
+    mBSC_Chr_Mov_Set(1, 600, 300, 1, 0, 4);
+    EXPECT_EQ(BTL_ScriptModeUpdate(), 0);  // no run yet: busy -1, and the flag is off
+    EXPECT_EQ(mech->x, 700);
+    mBSC_Chr_Mov_Start();  // sets the flag
+    for (int f = 0; f < 12; ++f) BTL_ScriptModeUpdate();  // past a planted foot
+    EXPECT_LT(mech->x, 700);
+    const int32_t x = mech->x;
+    BTL_SetScriptMode(0);  // the flag off: the run waits, nothing moves
+    for (int f = 0; f < 5; ++f) EXPECT_EQ(BTL_ScriptModeUpdate(), 0);
+    EXPECT_EQ(mech->x, x);
+    BTL_SetScriptMode(1);
+    EXPECT_GT(RunScene(), 0);
+    EXPECT_EQ(mech->x, 600);
+}
+
 TEST_F(Queue, BusyCountsQueuesBulletsAndTheCamera) {
     EXPECT_EQ(mBSC_GetBusy(), -1);
     mBSC_Chr_Mov_Set(1, 600, 300, 1, 0, 4);

@@ -60,6 +60,15 @@ std::vector<uint8_t> AssembleMap(uint16_t width, uint16_t height, const std::vec
     return out;
 }
 
+MapSpec FlatMapSpec(uint16_t w, uint16_t h) {
+    MapSpec spec(w, h);
+    const size_t n = size_t(w) * h;
+    spec.chips.assign(n, 1);
+    spec.attr.assign(n, 0);
+    spec.extra.assign(n, 0);
+    return spec;
+}
+
 std::vector<uint8_t> MakeMap(const MapSpec& s) {
     const size_t n = size_t(s.width) * s.height;
     const std::vector<uint8_t> layers[4] = {EncodeWordRuns(Padded(s.chips, n)), EncodeWordRuns(Padded(s.objs, n)),

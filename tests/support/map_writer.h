@@ -21,6 +21,9 @@ struct MapSpec {
     std::vector<uint8_t> extra;   // ground kind
 };
 
+// A stage of w x h chips of sheet chip 1, without walls, of ground kind 0.
+MapSpec FlatMapSpec(uint16_t w, uint16_t h);
+
 // Run-length coding of a layer: equal neighbours become (value, value, u16 count), any other value
 // stands alone. Words are 16-bit, bytes 8-bit with the count unaligned.
 std::vector<uint8_t> EncodeWordRuns(const std::vector<uint16_t>& cells);
