@@ -14,6 +14,7 @@
 #include "battle/list_pool.h"
 #include "battle/map_data.h"
 #include "battle/scr_camera.h"
+#include "battle/tama_obj.h"
 #include "battle/waza_exec.h"
 #include "services/fil_util.h"
 #include "services/mth_math.h"
@@ -276,8 +277,7 @@ int mBSC_Chr_Mov_Jump(int slot, int entry) {
 
 int mBSC_GetBusy() {
     if (!bscMovRun) return -1;
-    // Bullets count in the pool's weapon counter until the bullet module's count arrives.
-    if (LIST_STATE_DATA.wpnCnt > 0 || !SCR_IsCameraArrived()) return 999;
+    if (TAMA_GetCount() > 0 || !SCR_IsCameraArrived()) return 999;
     return bscMovCnt;
 }
 

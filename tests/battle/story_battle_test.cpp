@@ -3,6 +3,7 @@
 // exactly and matches its golden trace.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 
 #include "battle/bsc_command.h"
@@ -17,7 +18,7 @@ namespace {
 TEST(StoryBattle, APlayerFightsThinkingMechsWithTimedSpawns) {
     std::vector<std::string> first;
     std::set<int> cpu_states, cpu_modes, cpu_phases, spawned_slots;
-    int techniques = 0, first_spawn = 0;
+    int techniques = 0, first_spawn = 0, most_bullets = 0;
     {
         support::BattleRig rig(support::StoryBattle());
         ASSERT_TRUE(rig.ok());
@@ -25,6 +26,7 @@ TEST(StoryBattle, APlayerFightsThinkingMechsWithTimedSpawns) {
         for (int f = 1; f <= support::kStoryFrames; ++f) {
             rig.Step();
             first.push_back(rig.TraceLine());
+            most_bullets = std::max<int>(most_bullets, LIST_STATE_DATA.wpnCnt);
             for (int s = 1; s < CHR_SLOTS; ++s) {
                 const LIST_NODE* n = CHR_Get(s);
                 if (!n) continue;
@@ -41,6 +43,7 @@ TEST(StoryBattle, APlayerFightsThinkingMechsWithTimedSpawns) {
     EXPECT_EQ(cpu_modes, (std::set<int>{0, 1, 2}));
     EXPECT_TRUE(cpu_phases.count(4) && cpu_phases.count(6));
     EXPECT_GT(techniques, 5);
+    EXPECT_GT(most_bullets, 0);  // shots were fired
     // The first queued spawn came at frame 240 (or later, once the field allowed it).
     EXPECT_FALSE(spawned_slots.empty());
     EXPECT_GE(first_spawn, 240);

@@ -4,7 +4,9 @@
 #include "battle/camp_data.h"
 #include "tests/support/fixture.h"
 #include "tests/support/melee_fixture.h"
+#include "battle/tama_data.h"
 #include "tests/support/script_double.h"
+#include "tests/support/tama_fixture.h"
 #include "tests/support/waza_writer.h"
 
 namespace support {
@@ -36,6 +38,18 @@ std::vector<WazaSpec> Techniques(int16_t scale) {
     std::vector<WazaSpec> v(7, Blow(20, 14, 1 << 11, flinch, 20));
     v[3] = Blow(21, 16, 1 << 11, launch, 30);
     v[6] = Blow(22, 20, 1 << 11 | 1 << 12, heavy, 50);
+    return v;
+}
+
+// The player's third column shoots straight bullets; the enemies' technique 1 homing missiles.
+std::vector<WazaSpec> PlayerTechniques() {
+    std::vector<WazaSpec> v = Techniques(2);
+    v[6] = FiringTechnique(FixtureWeapon(kStraight), 16);
+    return v;
+}
+std::vector<WazaSpec> EnemyTechniques() {
+    std::vector<WazaSpec> v = Techniques(1);
+    v[1] = FiringTechnique(FixtureWeapon(kHoming), 16);
     return v;
 }
 
@@ -98,6 +112,7 @@ CpuSpec StoryCpu() {
     p1.flag = 1;
     p1.step[0] = {6, 0, 600, 0, 0, 170, 100, 0, 0, 4, 1, 10, 1, 0};
     s.pattern[2].step[0] = {3, 0, 300, 50, 0, 140, 100, 1 << 1, 0, 2, 0, 4, 0, 0};
+    s.pattern[3].step[0] = {1, 0, 500, 0, 220, 700, 100, 0, 0, 2, 0, 30, 2, 0};  // missiles from afar
     s.reaction[0] = {1, 1, 0, 400, 0, 2, 0, 0, 200, 0, 5};      // a blow: dash away
     s.reaction[1] = {0, 0, 1, 300, 50, 5, 2, 0, 160, 1 << 7, 5};  // a launch: answer with a blow
     return s;
@@ -117,9 +132,11 @@ RigSetup StoryBattle() {
     s.more_files = [] {
         WriteSpr("Bmp/Meka/player.spr", MeleeSprFile("player", 0));
         WriteSpr("Bmp/Meka/zako01.spr", MeleeSprFile("zako01", 1));
-        WriteBytes("Dat/player.waz", WriteWaz(Techniques(2)));
-        WriteBytes("Dat/zako01.waz", WriteWaz(Techniques(1)));
+        WriteBytes("Dat/player.waz", WriteWaz(PlayerTechniques()));
+        WriteBytes("Dat/zako01.waz", WriteWaz(EnemyTechniques()));
         WriteCpuFile("zako01", StoryCpu());
+        WriteFixtureBullets();
+        TAMA_Load();
     };
     s.keys = Pad;
     s.before_frame = [](int f) {
