@@ -380,7 +380,8 @@ int mBSC_Command(uint32_t n) {
         }
         case 20: {
             const int32_t slot = Arg(), x = Arg(), y = Arg();
-            if (ValidSlot(slot)) CHR_Create(slot, 0, CHR_PLAYER, 0, mBSC_Coord(x), mBSC_Coord(y), 0, -1);
+            if (!ValidSlot(slot)) return 0;
+            CHR_Create(slot, 0, CHR_PLAYER, 0, mBSC_Coord(x), mBSC_Coord(y), 0, -1);
             bscBarkChr = -1;
             return 0;
         }

@@ -151,6 +151,8 @@ TEST_F(Bsc, CreatingTakesTheDifficultyAndTheBarkCharacter) {
     script.Run(21, {4, 600, 300, 32, 1, -1});  // no such mech type: ignored
     script.Run(19, {10, 1, 1, 1, 600, 300, 1, -1});  // no such slot
     EXPECT_EQ(bscBarkChr, 24);
+    script.Run(20, {11, 100, 120});  // no such slot: the bark character stays too
+    EXPECT_EQ(bscBarkChr, 24);
     script.Run(20, {6, 100, 120});
     ASSERT_NE(CHR_TABLE[6], nullptr);
     EXPECT_EQ(std::tuple(int(CHR_TABLE[6]->chr->control), int(CHR_TABLE[6]->team), bscBarkChr), std::tuple(0, 0, -1));
