@@ -50,6 +50,9 @@ public:
     // Moves pending backend events into the message queue (PostMessage).
     virtual void Pump() = 0;
     virtual void Present(const Frame& frame) = 0;
+    // True while the backend needs every presented frame, even one that repeats the last (a
+    // full-screen window still being fitted to the screen).
+    virtual bool WantsEveryFrame() { return false; }
     virtual void ShowPointer(bool visible) = 0;  // the system pointer over the game window
     virtual int MessageBox(const std::string& text_utf8, const std::string& caption_utf8, uint32_t flags) = 0;
 };
@@ -104,6 +107,9 @@ void PumpRun();
 int FinishRun(const Frame& last);
 void Finished();
 
+// The window lost or changed its picture (resized, shown, restored): the next presented frame is
+// handed to the backend even when it repeats the last.
+void RequestRepaint();
 // Shows the primary surface: converts it, keeps it as the last frame, hands it to the backend.
 void PresentSurface(const DDSurface& primary);
 }  // namespace detail

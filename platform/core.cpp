@@ -27,7 +27,14 @@ namespace {
 std::unique_ptr<detail::Backend> g_backend;
 std::atomic<BackendKind> g_kind{BackendKind::Headless};
 Window* g_main_window = nullptr;
+std::vector<Window*> g_windows;  // the windows not yet destroyed
 Frame g_last_frame;
+// The surface bytes of the last frame handed to the backend; a frame that repeats them is not
+// handed over again unless the window needs its picture back (shown, moved, switched, uncovered).
+std::vector<uint8_t> g_last_source;
+int g_last_source_w = -1, g_last_source_h = -1, g_last_source_bpp = -1;
+bool g_repaint = true;
+std::atomic<uint64_t> g_shown_count{0};
 std::atomic<uint64_t> g_frame_count{0};
 
 // The system pointer: the desktop's arrow at start.
@@ -71,6 +78,10 @@ bool InitBackend(BackendKind kind) {
     g_kind = kind;
     ClearQueue();
     g_last_frame = Frame{};
+    g_last_source.clear();
+    g_last_source_w = g_last_source_h = g_last_source_bpp = -1;
+    g_repaint = true;
+    g_shown_count = 0;
     g_frame_count = 0;
     g_cursor = &kArrow;
     g_cursor_count = 0;
@@ -169,7 +180,12 @@ Window* CreateMainWindow(const char* title_sjis, int width, int height, WndProc 
         return nullptr;
     }
     if (!g_main_window) g_main_window = w;
+    g_windows.push_back(w);
     return w;
+}
+
+bool IsWindow(Window* window) {
+    return window && std::find(g_windows.begin(), g_windows.end(), window) != g_windows.end();
 }
 
 Window* MainWindow() { return g_main_window; }
@@ -179,6 +195,7 @@ void ShowWindow(Window* window, bool show) {
     detail::LogCall("ShowWindow");
     window->shown = show;
     Backend()->ShowWindow(*window, show);
+    g_repaint = true;
     // Showing a window activates it, and its procedure hears so, as on the desktop it stands in
     // for; later focus changes come from the window system.
     if (show && !window->activated) {
@@ -192,7 +209,7 @@ void UpdateWindow(Window* window) {
 }
 
 bool GetClientRect(Window* window, RECT* out) {
-    if (!window || !out) return false;
+    if (!IsWindow(window) || !out) return false;
     *out = RECT{0, 0, window->width, window->height};
     return true;
 }
@@ -207,6 +224,7 @@ void DestroyWindow(Window* window) {
         for (auto it = g_queue.begin(); it != g_queue.end();) it = it->window == window ? g_queue.erase(it) : it + 1;
     }
     if (g_main_window == window) g_main_window = nullptr;
+    g_windows.erase(std::remove(g_windows.begin(), g_windows.end(), window), g_windows.end());
     delete window;
 }
 
@@ -214,9 +232,10 @@ bool IsWindowActive(Window* window) { return window && window->active; }
 bool IsIconic(Window* window) { return window && window->minimized; }
 
 void SetWindowFullscreen(Window* window, bool full) {
-    if (!window || window->fullscreen == full) return;
+    if (!IsWindow(window) || window->fullscreen == full) return;
     window->fullscreen = full;
     Backend()->SetFullscreen(*window, full);
+    g_repaint = true;
 }
 
 bool IsWindowFullscreen(Window* window) { return window && window->fullscreen; }
@@ -266,6 +285,7 @@ bool SetWindowPos(Window* window, int x, int y, int, int, uint32_t flags) {
     detail::LogCall("SetWindowPos");
     if (window->fullscreen || (flags & SWP_NOMOVE)) return true;
     Backend()->MoveClient(*window, x + kFrame, y + kFrame + kCaption);
+    g_repaint = true;
     return true;
 }
 
@@ -403,6 +423,7 @@ void SetMinimized(Window* window, bool minimized) {
 }
 
 void PostPaint(Window* window) {
+    RequestRepaint();  // the window lost its picture: the next frame is shown whatever it holds
     if (!window || window->paint_pending) return;
     window->paint_pending = true;
     PostMessage(window, WM_PAINT, 0, 0);
@@ -443,11 +464,41 @@ void Convert16To32(const uint16_t* src, uint32_t* dst, int count, bool is565) {
 
 const Frame& LastPresentedFrame() { return g_last_frame; }
 uint64_t PresentedFrameCount() { return g_frame_count; }
+uint64_t ShownFrameCount() { return g_shown_count; }
 
 namespace detail {
 Backend* Current() { return plat::Backend(); }
 
+// Whether the surface holds exactly the bytes of the last frame shown (16 and 32 bits per pixel;
+// an 8-bit frame may change by its palette alone). Keeps the new bytes when it does not.
+void RequestRepaint() { g_repaint = true; }
+
+bool RepeatsLastFrame(const DDSurface& s) {
+    const size_t row = static_cast<size_t>(s.Width()) * static_cast<size_t>(s.Bpp() / 8);
+    const size_t size = row * static_cast<size_t>(s.Height());
+    bool same = s.Bpp() != 8 && s.Width() == g_last_source_w && s.Height() == g_last_source_h &&
+                s.Bpp() == g_last_source_bpp && g_last_source.size() == size;
+    for (int y = 0; same && y < s.Height(); ++y)
+        same = std::memcmp(&g_last_source[y * row], s.Memory() + static_cast<size_t>(y) * s.Pitch(), row) == 0;
+    if (same) return true;
+    g_last_source.resize(size);
+    for (int y = 0; y < s.Height(); ++y)
+        std::memcpy(&g_last_source[y * row], s.Memory() + static_cast<size_t>(y) * s.Pitch(), row);
+    g_last_source_w = s.Width();
+    g_last_source_h = s.Height();
+    g_last_source_bpp = s.Bpp();
+    return false;
+}
+
 void PresentSurface(const DDSurface& s) {
+    if (RepeatsLastFrame(s) && !g_repaint && !plat::Backend()->WantsEveryFrame()) {
+        // The window already shows this picture: an idle screen costs no conversion and no upload.
+        ++g_frame_count;
+        FramePresented(g_frame_count, g_last_frame);
+        return;
+    }
+    g_repaint = false;
+    ++g_shown_count;
     Frame& f = g_last_frame;
     f.width = s.Width();
     f.height = s.Height();

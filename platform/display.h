@@ -247,6 +247,9 @@ struct Frame {
 };
 const Frame& LastPresentedFrame();
 uint64_t PresentedFrameCount();
+// Frames handed to the backend: a presented frame that repeats the last one is not handed over
+// again while the window still shows it.
+uint64_t ShownFrameCount();
 
 // Converts rows of 16-bit pixels (565 when g_mask has bit 0x400, else 555) to 0x00RRGGBB,
 // replicating high bits into low so that white stays white.

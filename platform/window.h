@@ -44,6 +44,9 @@ bool GetClientRect(Window* window, RECT* out);
 // Sends WM_DESTROY to the procedure, then frees the window; null is accepted.
 void DestroyWindow(Window* window);
 bool IsWindowActive(Window* window);
+// Whether the window exists: devices that keep a window (the display's full-screen owner, a
+// clipper) may outlive it, and leave it alone once it is destroyed.
+bool IsWindow(Window* window);
 bool IsIconic(Window* window);  // minimised
 // Switches the window between its client size and desktop full screen (letterboxed). Asking for
 // the mode the window already has does nothing to the window.

@@ -5,6 +5,7 @@
 
 #include "platform/backend.h"
 #include "platform/headless/headless.h"
+#include "platform/registry.h"
 #include "platform/msgbox.h"
 #include "platform/platform.h"
 #include "platform/sound_output.h"
@@ -77,6 +78,7 @@ void Reset(const Config& config) {
     plat::InitBackend(plat::BackendKind::Headless);
     plat::detail::ResetHooks();
     plat::detail::SetLogging(true);
+    plat::detail::UseMemoryRegistry(true);
 }
 
 const Config& CurrentConfig() { return g_config; }

@@ -88,6 +88,21 @@ const InputSource& HeadlessInputSource() {
 
 // ---- ORV_INPUT events on the headless backend ----
 namespace plat::detail {
+namespace {
+// The virtual key of a key code among the keys whose presses the SDL backend posts as WM_KEYDOWN;
+// 0 for any other.
+int VirtualKeyOf(int code) {
+    static const int kKeys[] = {0x08, 0x09, 0x0D, 0x10, 0x11, 0x12, 0x1B, 0x20, 0x25, 0x26, 0x27, 0x28};
+    for (int vk : kKeys)
+        if (KeyCodeForVirtualKey(vk) == code) return vk;
+    for (int vk = '0'; vk <= 'Z'; ++vk)
+        if ((vk <= '9' || vk >= 'A') && KeyCodeForVirtualKey(vk) == code) return vk;
+    for (int vk = 0x70; vk <= 0x7B; ++vk)
+        if (KeyCodeForVirtualKey(vk) == code) return vk;
+    return 0;
+}
+}  // namespace
+
 void PlayScriptEvent(const script::Event& e) {
     using script::Op;
     headless::InputState& in = headless::g_input;
@@ -96,7 +111,12 @@ void PlayScriptEvent(const script::Event& e) {
         return in.joysticks[size_t(index)];
     };
     switch (e.op) {
-        case Op::Key: headless::SetKey(uint8_t(e.a), e.b != 0); break;
+        case Op::Key:
+            headless::SetKey(uint8_t(e.a), e.b != 0);
+            // As on the real backend, a key going down also reaches the window procedure.
+            if (e.b != 0)
+                if (const int vk = VirtualKeyOf(e.a); vk > 0) plat::PostMessage(plat::MainWindow(), plat::WM_KEYDOWN, uintptr_t(vk), 0);
+            break;
         case Op::Mouse: in.mouse_x = e.a, in.mouse_y = e.b; break;
         case Op::Button:
             in.mouse_buttons = uint8_t(e.b ? in.mouse_buttons | (1u << e.a) : in.mouse_buttons & ~(1u << e.a));

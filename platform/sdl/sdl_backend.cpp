@@ -244,6 +244,8 @@ public:
         focus_ = -1;
     }
 
+    bool WantsEveryFrame() override { return fit_checks_ > 0; }
+
     void Present(const plat::Frame& f) override {
         plat::Window* main = plat::MainWindow();
         if (!main || !main->native || plat::detail::DisplayWasLost()) return;
@@ -302,6 +304,14 @@ private:
             case SDL_WINDOWEVENT_MINIMIZED: plat::detail::SetMinimized(main, true); break;
             case SDL_WINDOWEVENT_RESTORED: plat::detail::SetMinimized(main, false); break;
             case SDL_WINDOWEVENT_EXPOSED: plat::detail::PostPaint(main); break;
+            default: break;
+        }
+        switch (w.event) {  // the window's picture was lost or resized: the next frame goes out
+            case SDL_WINDOWEVENT_SHOWN:
+            case SDL_WINDOWEVENT_RESIZED:
+            case SDL_WINDOWEVENT_SIZE_CHANGED:
+            case SDL_WINDOWEVENT_MAXIMIZED:
+            case SDL_WINDOWEVENT_RESTORED: plat::detail::RequestRepaint(); break;
             default: break;
         }
     }

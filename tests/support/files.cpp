@@ -2,6 +2,7 @@
 #include <stdlib.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 
 #include "tests/support/fixture.h"
@@ -13,6 +14,23 @@ TempDir::TempDir() {
     path_ = p ? p : "/tmp";
     old_cwd_ = std::filesystem::current_path().string();
     std::filesystem::current_path(path_);
+}
+
+ConfigHome::ConfigHome() {
+    char tmpl[] = "/tmp/orv_config_XXXXXX";
+    char* p = mkdtemp(tmpl);
+    path_ = p ? p : "/tmp";
+    if (const char* v = std::getenv("XDG_CONFIG_HOME")) old_ = v, had_ = true;
+    setenv("XDG_CONFIG_HOME", path_.c_str(), 1);
+}
+
+ConfigHome::~ConfigHome() {
+    if (had_)
+        setenv("XDG_CONFIG_HOME", old_.c_str(), 1);
+    else
+        unsetenv("XDG_CONFIG_HOME");
+    std::error_code ec;
+    if (path_ != "/tmp") std::filesystem::remove_all(path_, ec);
 }
 
 TempDir::~TempDir() {

@@ -32,6 +32,24 @@ private:
     std::string path_, old_cwd_;
 };
 
+// A fresh per-user configuration directory (XDG_CONFIG_HOME) while the object lives, so that the
+// registry file and the instance lock of a test never meet the player's; the current directory
+// stays where it is.
+class ConfigHome {
+public:
+    ConfigHome();
+    ~ConfigHome();
+    ConfigHome(const ConfigHome&) = delete;
+    ConfigHome& operator=(const ConfigHome&) = delete;
+    const std::string& path() const { return path_; }
+    // A file of the program's directory in it ("orvant/<name>").
+    std::string File(const std::string& name) const { return path_ + "/orvant/" + name; }
+
+private:
+    std::string path_, old_;
+    bool had_ = false;
+};
+
 // 16-bit surface helpers.
 DDSurface* MakeSurface(int w, int h, const std::vector<uint16_t>& pixels = {});
 std::vector<uint16_t> ReadSurface(DDSurface* s);
