@@ -1,6 +1,19 @@
-// The title subsystem as the shell meets it: logo, title screen, ranking and the play kind.
+// The title subsystem as the shell meets it: the logo (mode 1), the title screen (mode 2), the
+// ranking (mode 6) and the play kind.
 #pragma once
 #include <cstdint>
 
 // What the title screen started: 0 story play, 1 scene replay, 2 another script.
 extern int32_t TITLE_PlayKind;
+
+void LOGO_Main();
+void LOGO_Draw();      // presents the frame
+int LOGO_IsActive();   // 1 while the logo and opening movie run
+
+void TITLE_Update();
+void TITLE_Draw();     // the shell presents after it
+// Ends the title screen: frees what its first update made (the shutdown calls it).
+void TITLE_Term();
+
+void RANK_Main();
+void RANK_Draw();      // presents the frame

@@ -1,15 +1,22 @@
 // Writes a small synthetic data directory that the game can start in: its folders, a test card
 // picture in each ".grp" depth, a save with its thumbnail, the debug text's glyph strip, the
-// system bar's pictures (parts, common picture with the cursor, default thumbnails), sounds (a music piece with its table, effects, a voice
-// archive with its database, barks and a bonus line) and the three font families, made with the
+// system bar's pictures (parts, common picture with the cursor, default thumbnails), the message
+// box and the end picture (their texts printed with the game's own text layer), sounds (a music
+// piece with its table, effects, a voice archive with its database, barks and a bonus line) and
+// the three font families, made with the
 // project's own writers.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "display/blt_frame.h"
+#include "display/dd_display.h"
+#include "sprite/fnt_font.h"
+#include "sprite/txt_print.h"
 #include "tests/support/fixture.h"
 #include "tests/support/fnt_writer.h"
 #include "tests/support/bar_pictures.h"
@@ -151,12 +158,118 @@ support::GrpPicture GlyphStrip() {
     return p;
 }
 
+// A 16-bit surface's pixels as a 555 ".grp" picture (the display the pictures are drawn on is 555).
+support::GrpPicture FromSurface(DDSurface* surface) {
+    DDSURFACEDESC2 d;
+    DD_GetSurfaceDesc(surface, &d);
+    support::GrpPicture p = support::MakeGrp(16, d.dwWidth, d.dwHeight);
+    const std::vector<uint16_t> px = support::ReadSurface(surface);
+    for (uint32_t y = 0; y < d.dwHeight; ++y)
+        for (uint32_t x = 0; x < d.dwWidth; ++x) support::Set555(p, x, y, px[y * d.dwWidth + x]);
+    return p;
+}
+
+void Fill(DDSurface* s, int x, int y, int w, int h, uint16_t colour) {
+    RECT r{x, y, x + w, y + h};
+    BLT_FillRect(s, &r, colour);
+}
+
+void Frame(DDSurface* s, int x, int y, int w, int h, uint16_t colour) {
+    Fill(s, x, y, w, 1, colour);
+    Fill(s, x, y + h - 1, w, 1, colour);
+    Fill(s, x, y, 1, h, colour);
+    Fill(s, x + w - 1, y, 1, h, colour);
+}
+
+// Prints a line of the 12-pixel font, centred in a box of width w when w > 0.
+void Print(DDSurface* s, int x, int y, int w, const char* text, uint16_t top, uint16_t bottom) {
+    if (w > 0) x += (w - 6 * int(std::strlen(text))) / 2;
+    TXT_SetFont(2, 4, 0);
+    TXT_SetColor(top, bottom, DD_RGB(0, 0, 40));
+    TXT_Print(s, x, y, "%s", text);
+}
+
+// The message box sheet: the frame with its buttons and option line, the Yes and No highlights,
+// the option line's highlight (see-through where the check mark shows), the check mark and one
+// 22-pixel strip per question from y 148.
+support::GrpPicture MessageBoxSheet() {
+    DDSurface* s = DD_CreateSurface(234, 280, DD_CAPS_SYSTEM);
+    const uint16_t panel = DD_RGB(24, 32, 72), edge = DD_RGB(160, 176, 232), button = DD_RGB(48, 64, 128);
+    const uint16_t lit = DD_RGB(96, 136, 232), white = DD_RGB(255, 255, 255), pale = DD_RGB(200, 210, 255);
+    const char* const yes = "\x82\xcd\x82\xa2";          // はい
+    const char* const no = "\x82\xa2\x82\xa2\x82\xa6";    // いいえ
+    const char* const option = "\x8e\x9f\x89\xf1\x82\xa9\x82\xe7\x8am\x94" "F\x82\xb5\x82\xc8\x82\xa2";  // 次回から確認しない
+    Fill(s, 0, 0, 234, 112, panel);
+    Frame(s, 0, 0, 234, 112, edge);
+    Frame(s, 2, 2, 230, 108, button);
+    Fill(s, 35, 52, 78, 18, button);
+    Fill(s, 118, 52, 78, 18, button);
+    Print(s, 35, 55, 78, yes, white, pale);
+    Print(s, 118, 55, 78, no, white, pale);
+    Frame(s, 45, 77, 13, 14, edge);
+    Print(s, 64, 78, 0, option, pale, pale);
+    // Highlights.
+    Fill(s, 0, 112, 156, 18, lit);
+    Frame(s, 0, 112, 78, 18, white);
+    Frame(s, 78, 112, 78, 18, white);
+    Print(s, 0, 115, 78, yes, white, white);
+    Print(s, 78, 115, 78, no, white, white);
+    Frame(s, 0, 130, 185, 18, lit);
+    Print(s, 41, 133, 0, option, white, white);
+    for (int i = 0; i < 7; ++i) {  // the check mark
+        Fill(s, 185 + 3 + i / 2, 130 + 8 + i / 2, 2, 2, DD_RGB(64, 255, 96));
+        Fill(s, 185 + 6 + i, 130 + 11 - i, 2, 2, DD_RGB(64, 255, 96));
+    }
+    const char* const questions[6] = {
+        "\x83Z\x81[\x83u\x82\xb5\x82\xdc\x82\xb7\x82\xa9\x81H",  // セーブしますか？
+        "\x83\x8d\x81[\x83h\x82\xb5\x82\xdc\x82\xb7\x82\xa9\x81H",  // ロードしますか？
+        "\x83N\x83" "C\x83" "b\x83N\x83Z\x81[\x83u\x82\xb5\x82\xdc\x82\xb7\x82\xa9\x81H",  // クイックセーブしますか？
+        "\x83N\x83" "C\x83" "b\x83N\x83\x8d\x81[\x83h\x82\xb5\x82\xdc\x82\xb7\x82\xa9\x81H",  // クイックロードしますか？
+        "\x83^\x83" "C\x83g\x83\x8b\x82\xc9\x96\xdf\x82\xe8\x82\xdc\x82\xb7\x82\xa9\x81H",  // タイトルに戻りますか？
+        "\x83Q\x81[\x83\x80\x82\xf0\x8fI\x97\xb9\x82\xb5\x82\xdc\x82\xb7\x82\xa9\x81H",  // ゲームを終了しますか？
+    };
+    for (int t = 0; t < 6; ++t) Print(s, 0, 148 + 22 * t + 5, 201, questions[t], white, DD_RGB(255, 230, 140));
+    support::GrpPicture p = FromSurface(s);
+    DD_ReleaseSurface(s);
+    return p;
+}
+
+// The end picture: a 640 x 480 night gradient with the title, and below it the 32-pixel strip
+// that slides in.
+support::GrpPicture EndPicture() {
+    DDSurface* s = DD_CreateSurface(640, 512, DD_CAPS_SYSTEM);
+    for (int y = 0; y < 480; ++y) Fill(s, 0, y, 640, 1, DD_RGB(8 + y / 8, 12 + y / 6, 40 + y / 4));
+    TXT_SetFont(2, 4, 1);
+    TXT_SetColor(DD_RGB(255, 255, 255), DD_RGB(150, 200, 255), DD_RGB(0, 0, 60));
+    TXT_Print(s, 320 - 72, 200, "%s", "\x83I\x83\x8b\x83\x94\x83@\x83\x93\x83g");  // オルヴァント
+    Fill(s, 0, 480, 640, 32, DD_RGB(20, 24, 56));
+    Fill(s, 0, 480, 640, 1, DD_RGB(160, 176, 232));
+    // ご利用ありがとうございました
+    Print(s, 0, 490, 640, "\x82\xb2\x97\x98\x97p\x82\xa0\x82\xe8\x82\xaa\x82\xc6\x82\xa4\x82\xb2\x82\xb4\x82\xa2\x82\xdc\x82\xb5\x82\xbd",
+          DD_RGB(255, 255, 255), DD_RGB(200, 210, 255));
+    support::GrpPicture p = FromSurface(s);
+    DD_ReleaseSurface(s);
+    return p;
+}
+
+// The pictures whose texts the game's text layer prints, with the 12-pixel sample font.
+bool WriteTextPictures(const fs::path& root, const std::vector<uint8_t>& font12) {
+    support::HeadlessDisplay display{headless::Config{16, false}};
+    if (!display.ok) return false;
+    FNT_Init();
+    if (!FNT_LoadBytes(2, font12.data(), font12.size())) return false;
+    const bool ok = support::WriteGrp((root / "Bmp/quon/msgbox.grp").string(), MessageBoxSheet(), true) &&
+                    support::WriteGrp((root / "Bmp/quon/end.grp").string(), EndPicture(), true);
+    FNT_Reset();
+    return ok;
+}
+
 // The outline fonts the families are drawn from (Debian's IPA Gothic package): families 0 and 2
 // from the fixed-pitch face, family 1 from the proportional one.
 const char* const kGothic = "/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf";
 const char* const kGothicP = "/usr/share/fonts/opentype/ipafont-gothic/ipagp.ttf";
 
-bool WriteFonts(const fs::path& dat) {
+bool WriteFonts(const fs::path& dat, std::vector<uint8_t>* font12) {
     const char* const families[3] = {"Fnt", "spf", "min"};
     for (int size : {10, 12, 14}) {
         for (const char* ttf : {kGothic, kGothicP}) {
@@ -167,6 +280,7 @@ bool WriteFonts(const fs::path& dat) {
                 return false;
             }
             const std::vector<uint8_t> bytes = support::FntBytes(font);
+            if (size == 12 && ttf == kGothic) *font12 = bytes;
             for (int family = 0; family < 3; ++family) {
                 if ((family == 1) != (ttf == kGothicP)) continue;
                 const std::string name = std::string(families[family]) + std::to_string(size) + "x" + std::to_string(size) + ".fnt";
@@ -212,8 +326,13 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "sample_data: cannot write the sounds in %s\n", root.c_str());
         return 1;
     }
-    if (!WriteFonts(root / "Dat")) {
+    std::vector<uint8_t> font12;
+    if (!WriteFonts(root / "Dat", &font12)) {
         std::fprintf(stderr, "sample_data: cannot write the fonts in %s\n", (root / "Dat").c_str());
+        return 1;
+    }
+    if (!WriteTextPictures(root, font12)) {
+        std::fprintf(stderr, "sample_data: cannot write the message box and end pictures in %s\n", root.c_str());
         return 1;
     }
     return 0;

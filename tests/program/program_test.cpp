@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <sstream>
@@ -33,6 +34,8 @@ struct Result {
 Result Start(const std::vector<std::string>& env, const std::function<void(pid_t)>& after = {}) {
     std::vector<std::string> all = env;
     all.push_back("PATH=/usr/bin:/bin");
+    // The program's lock and registry file stay in the test's folder, away from the player's.
+    all.push_back("XDG_CONFIG_HOME=" + std::filesystem::current_path().string() + "/config");
     std::vector<char*> envp;
     for (std::string& e : all) envp.push_back(e.data());
     envp.push_back(nullptr);
@@ -106,8 +109,8 @@ TEST_F(ProgramTest, AScriptDrivesTheHeadlessProgramToItsScreenshot) {
         "12 pad 0 0 0 1\n"
         "14 unplug 0\n"
         "16 type hello\n"
-        "18 focus out\n"
-        "19 focus in\n"
+        "18 focus out\n"  // a game without the focus presents no frame until it is back
+        "18 focus in\n"
         "20 mouse 333 222\n";
     // The sample data the run command uses: fonts, the cursor, sounds.
     ASSERT_EQ(std::system(("'" ORV_SAMPLE_DATA "' '" + dir.path() + "' > /dev/null").c_str()), 0);

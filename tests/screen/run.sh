@@ -10,7 +10,7 @@ trap 'rm -rf "$out"' EXIT
 # again, SIGTERM ends it in order (exit 0).
 xvfb-run -a -s "-screen 0 1024x768x24 -noreset" bash -c "
   set -e
-  ORV_PLATFORM=sdl ORV_WINDOWED=1 ORV_FRAMES=60 ORV_SCREENSHOT='$out/shot.png' '$here/run' &
+  XDG_CONFIG_HOME='$out/config' ORV_PLATFORM=sdl ORV_WINDOWED=1 ORV_FRAMES=60 ORV_SCREENSHOT='$out/shot.png' '$here/run' &
   pid=\$!
   for i in \$(seq 1 100); do
     if xwininfo -root -tree 2>/dev/null | grep -F '"オルヴァント"' > '$out/win'; then break; fi

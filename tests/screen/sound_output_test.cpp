@@ -12,6 +12,7 @@
 
 TEST(SoundOutput, TheProgramPlaysAnEffectAtItsLevel) {
     support::TempDir dir;
+    support::ConfigHome home;  // the program's lock and registry stay out of the player's
     std::system("mkdir -p Wav");
     // A square wave of 0.25 s at the device rate: no resampling stands between file and output.
     std::vector<int16_t> square(11025);

@@ -132,7 +132,7 @@ void BarSceneFrame(int32_t x, int32_t y, uint32_t buttons, uint16_t pressed, uin
     SP_Draw(-1);
     MWND_DrawFade();
     DD_Present();
-    ++APP_DrawTickCount;
+    ++APP_FrameCount;
     BAR_NoticeStep();
     ++sc.frame;
 }

@@ -67,6 +67,17 @@ bool Read(const std::string& path, Rgb& img) {
 }
 }  // namespace
 
+bool ReadPng(const std::string& path, int* width, int* height, std::vector<uint32_t>* pixels) {
+    Rgb img;
+    if (!Read(path, img)) return false;
+    *width = img.w;
+    *height = img.h;
+    pixels->resize(size_t(img.w) * img.h);
+    for (size_t i = 0; i < pixels->size(); ++i)
+        (*pixels)[i] = uint32_t(img.bytes[3 * i]) << 16 | uint32_t(img.bytes[3 * i + 1]) << 8 | img.bytes[3 * i + 2];
+    return true;
+}
+
 namespace {
 std::string Compare(const std::string& name, const Rgb& actual) {
     const std::string path = std::string(ORV_SOURCE_DIR) + "/tests/" + name + ".png";

@@ -1,6 +1,8 @@
 // Golden frames: a surface compared pixel for pixel with a checked-in PNG under tests/.
 #pragma once
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/display.h"
 
@@ -12,4 +14,7 @@ namespace support {
 std::string CheckGolden(const std::string& name, DDSurface* surface);
 // The same for a picture the program wrote (its screenshot).
 std::string CheckGoldenFile(const std::string& name, const std::string& png_path);
+
+// A PNG file's pixels as 0x00RRGGBB, row by row; false when it cannot be read.
+bool ReadPng(const std::string& path, int* width, int* height, std::vector<uint32_t>* pixels);
 }  // namespace support

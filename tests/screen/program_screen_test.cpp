@@ -1,0 +1,137 @@
+// The game itself on a real X display: it starts windowed into the title, F4 switches to full screen
+// and back, the close button asks the quit question, a click on Yes shows the end picture and the
+// process ends with 0, the settings file and the registry written.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <thread>
+
+#include "tests/screen/x11_program.h"
+#include "tests/support/fixture.h"
+
+#ifndef ORV_PROGRAM
+#error "ORV_PROGRAM names the game's executable"
+#endif
+#ifndef ORV_SAMPLE_DATA
+#error "ORV_SAMPLE_DATA names the sample-data writer"
+#endif
+
+namespace {
+const char* const kTitle = "\xe3\x82\xaa\xe3\x83\xab\xe3\x83\xb4\xe3\x82\xa1\xe3\x83\xb3\xe3\x83\x88";  // the title in UTF-8
+
+bool WaitFor(const std::function<bool()>& done, int ms = 10000) {
+    for (int waited = 0; waited < ms; waited += 50) {
+        if (done()) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return done();
+}
+
+int Xdo(const std::string& args) { return std::system(("xdotool " + args + " > /dev/null 2>&1").c_str()); }
+
+// A process started in `dir`, killed if a test leaves it running.
+class Process {
+public:
+    Process(const std::string& dir, const char* program, const char* arg = nullptr) {
+        pid_ = fork();
+        if (pid_ == 0) {
+            if (chdir(dir.c_str()) != 0) _exit(3);
+            setenv("ORV_PLATFORM", "sdl", 1);
+            setenv("SDL_AUDIODRIVER", "dummy", 1);
+            execlp(program, program, arg, static_cast<char*>(nullptr));
+            _exit(3);
+        }
+    }
+    ~Process() {
+        if (pid_ > 0 && !Ended(0)) {
+            kill(pid_, SIGKILL);
+            waitpid(pid_, nullptr, 0);
+        }
+    }
+    // Whether the process ended within ms; its exit code in code.
+    bool Ended(int ms, int* code = nullptr) {
+        for (int waited = 0;; waited += 50) {
+            int status = 0;
+            if (waitpid(pid_, &status, WNOHANG) == pid_) {
+                if (code) *code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+                pid_ = -1;
+                return true;
+            }
+            if (waited >= ms) return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+    }
+
+private:
+    pid_t pid_ = -1;
+};
+}  // namespace
+
+TEST(ProgramScreen, WindowFullScreenQuitQuestionAndEndPicture) {
+    if (std::system("command -v xdotool > /dev/null 2>&1") != 0) GTEST_SKIP() << "xdotool is not installed";
+    if (std::system("command -v openbox > /dev/null 2>&1") != 0) GTEST_SKIP() << "openbox is not installed";
+    support::TempDir dir;
+    support::ConfigHome home;
+    const std::string data = dir.File("data");
+    ASSERT_EQ(std::system(("'" ORV_SAMPLE_DATA "' '" + data + "' > /dev/null").c_str()), 0);
+    std::vector<uint8_t> settings(1013, 0);  // ends with the window mode; the rest keeps its defaults
+    settings[1012] = 1;                      // windowed
+    ASSERT_TRUE(support::WriteBytes(data + "/save/sys.dat", settings));
+    int sw = 0, sh = 0;
+    ScreenSize(&sw, &sh);
+    ASSERT_GT(sw, 640);
+
+    // Full screen needs a window manager to grant it, as on a player's desktop.
+    Process wm(data, "openbox", "--sm-disable");
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    Process game(data, ORV_PROGRAM);
+    X11Geometry g;
+    int early = -1;
+    ASSERT_TRUE(WaitFor([&] { return (g = FindWindowByTitle(kTitle)).found || game.Ended(0, &early); }));
+    ASSERT_TRUE(g.found) << "the window never appeared; exit code " << early;
+    EXPECT_EQ(g.width, 640);
+    EXPECT_EQ(g.height, 480);
+    // The title: the sample text's lines (white over a blue gradient) show below the middle.
+    EXPECT_TRUE(WaitFor([&] {
+        g = FindWindowByTitle(kTitle);
+        for (int x = 16; x < 300; ++x)
+            if (ScreenPixel(g.x + x, g.y + 208 + 50) > 0x404040) return true;
+        return false;
+    })) << "the title never showed its text";
+
+    ASSERT_EQ(Xdo("mousemove " + std::to_string(g.x + 320) + " " + std::to_string(g.y + 100)), 0);
+    ASSERT_EQ(Xdo("key F4"), 0);
+    EXPECT_TRUE(WaitFor([&] {
+        g = FindWindowByTitle(kTitle);
+        return g.found && g.width == sw && g.height == sh;
+    })) << "F4 did not switch to full screen: " << g.width << " x " << g.height;
+    ASSERT_EQ(Xdo("key F4"), 0);
+    EXPECT_TRUE(WaitFor([&] {
+        g = FindWindowByTitle(kTitle);
+        return g.found && g.width == 640 && g.height == 480;
+    })) << "F4 did not switch back to a window: " << g.width << " x " << g.height;
+
+    // The close button asks; the box's Yes is at (238, 236) of the client area, 78 x 18.
+    ASSERT_TRUE(RequestClose(kTitle));
+    g = FindWindowByTitle(kTitle);
+    EXPECT_TRUE(WaitFor([&] { return ScreenPixel(g.x + 210, g.y + 190) != ScreenPixel(g.x + 10, g.y + 190); }))
+        << "no box appeared";
+    ASSERT_EQ(Xdo("mousemove " + std::to_string(g.x + 270) + " " + std::to_string(g.y + 244)), 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    ASSERT_EQ(Xdo("click 1"), 0);
+    int code = -1;
+    ASSERT_TRUE(game.Ended(10000, &code)) << "the program did not end after Yes";
+    EXPECT_EQ(code, 0);
+    const std::vector<uint8_t> sys = support::ReadBytes(data + "/save/sys.dat");
+    ASSERT_EQ(sys.size(), 1492u);
+    EXPECT_EQ(sys[1012], 1);
+    EXPECT_EQ(sys[1013], 1);  // the defaults past the short file were written
+    EXPECT_TRUE(std::filesystem::exists(home.File("registry")));
+}

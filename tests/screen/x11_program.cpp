@@ -1,0 +1,91 @@
+// X queries and requests about the game's window, as a window manager would make them.
+#include "tests/screen/x11_program.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <cstring>
+
+namespace {
+// Depth-first search under `w` for a window whose _NET_WM_NAME (or WM_NAME) is the title.
+Window Search(Display* dpy, Window w, const std::string& title) {
+    Atom net_name = XInternAtom(dpy, "_NET_WM_NAME", False), utf8 = XInternAtom(dpy, "UTF8_STRING", False);
+    Atom type;
+    int format;
+    unsigned long n = 0, after = 0;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(dpy, w, net_name, 0, 1024, False, utf8, &type, &format, &n, &after, &data) == Success &&
+        data) {
+        const bool match = title == std::string(reinterpret_cast<char*>(data), n);
+        XFree(data);
+        if (match) return w;
+    }
+    Window root, parent, *children = nullptr;
+    unsigned int count = 0;
+    if (!XQueryTree(dpy, w, &root, &parent, &children, &count)) return 0;
+    Window found = 0;
+    for (unsigned int i = 0; i < count && !found; ++i) found = Search(dpy, children[i], title);
+    if (children) XFree(children);
+    return found;
+}
+}  // namespace
+
+X11Geometry FindWindowByTitle(const std::string& title) {
+    X11Geometry g;
+    Display* dpy = XOpenDisplay(nullptr);
+    if (!dpy) return g;
+    if (Window w = Search(dpy, DefaultRootWindow(dpy), title)) {
+        XWindowAttributes a;
+        Window child;
+        if (XGetWindowAttributes(dpy, w, &a) && a.map_state == IsViewable) {
+            XTranslateCoordinates(dpy, w, DefaultRootWindow(dpy), 0, 0, &g.x, &g.y, &child);
+            g.width = a.width;
+            g.height = a.height;
+            g.found = true;
+        }
+    }
+    XCloseDisplay(dpy);
+    return g;
+}
+
+void ScreenSize(int* width, int* height) {
+    *width = *height = 0;
+    Display* dpy = XOpenDisplay(nullptr);
+    if (!dpy) return;
+    *width = DisplayWidth(dpy, DefaultScreen(dpy));
+    *height = DisplayHeight(dpy, DefaultScreen(dpy));
+    XCloseDisplay(dpy);
+}
+
+bool RequestClose(const std::string& title) {
+    Display* dpy = XOpenDisplay(nullptr);
+    if (!dpy) return false;
+    const Window w = Search(dpy, DefaultRootWindow(dpy), title);
+    if (w) {
+        XEvent e;
+        std::memset(&e, 0, sizeof e);
+        e.xclient.type = ClientMessage;
+        e.xclient.window = w;
+        e.xclient.message_type = XInternAtom(dpy, "WM_PROTOCOLS", False);
+        e.xclient.format = 32;
+        e.xclient.data.l[0] = static_cast<long>(XInternAtom(dpy, "WM_DELETE_WINDOW", False));
+        e.xclient.data.l[1] = CurrentTime;
+        XSendEvent(dpy, w, False, NoEventMask, &e);
+        XFlush(dpy);
+    }
+    XCloseDisplay(dpy);
+    return w != 0;
+}
+
+long ScreenPixel(int x, int y) {
+    Display* dpy = XOpenDisplay(nullptr);
+    if (!dpy) return -1;
+    long out = -1;
+    if (XImage* img = XGetImage(dpy, DefaultRootWindow(dpy), x, y, 1, 1, AllPlanes, ZPixmap)) {
+        out = static_cast<long>(XGetPixel(img, 0, 0) & 0xFFFFFF);
+        XDestroyImage(img);
+    }
+    XCloseDisplay(dpy);
+    return out;
+}

@@ -1,0 +1,19 @@
+// What the screen tests ask of the X server about another process's window (kept apart: X11's
+// macros clash with GoogleTest).
+#pragma once
+#include <string>
+
+struct X11Geometry {
+    int x = 0, y = 0, width = 0, height = 0;  // the window's area on the screen
+    bool found = false;
+};
+
+// The top-level window titled `title_utf8` (its _NET_WM_NAME) and where it lies on the screen.
+X11Geometry FindWindowByTitle(const std::string& title_utf8);
+// The screen's size.
+void ScreenSize(int* width, int* height);
+// Asks the window to close as a window manager's close button does (WM_DELETE_WINDOW); false when
+// the window is not found.
+bool RequestClose(const std::string& title_utf8);
+// The colour (0x00RRGGBB) at a point of the screen, -1 when it cannot be read.
+long ScreenPixel(int x, int y);

@@ -1,0 +1,187 @@
+// The frame driver on the manual clock: tick pacing, the quit question, the end picture, modes.
+#include <vector>
+
+#include "services/key_button.h"
+#include "services/mou_cursor.h"
+#include "shell/bar_notice.h"
+#include "shell/sys_bar.h"
+#include "tests/shell/app_fixture.h"
+
+namespace {
+using apptest::GameTest;
+
+class FrameTest : public GameTest {
+protected:
+    void SetUp() override {
+        GameTest::SetUp();
+        Picture("bmp/quon/common", 256, 256, 0x7FFF);
+        SysDat([](SysData& d) { d.window_mode = 1; });
+        Start();
+    }
+    // Opens the quit question as the close button does.
+    void Close() {
+        headless::Close();
+        Pump();
+        ASSERT_EQ(MSGBOX_IsOpen(MSGBOX_KIND_QUIT), MSGBOX_QUIT);
+    }
+    // Answers Yes with a click: the pass reading the click, then the pass taking the answer.
+    void ClickYes() {
+        headless::SetMouse(250, 240, 1);
+        Pass(34);
+        headless::SetMouse(250, 240, 0);
+    }
+};
+
+TEST_F(FrameTest, TheUpdateTickComesAfterMoreThanTheInterval) {
+    APP_SetMode(3);  // a mode whose update does nothing
+    std::vector<uint32_t> ticks;
+    for (int i = 0; i < 120; ++i) {
+        const uint32_t before = APP_UpdateTime;
+        Pass(1);
+        if (APP_UpdateTime != before) ticks.push_back(APP_UpdateTime);
+    }
+    ASSERT_GE(ticks.size(), 3u);
+    EXPECT_EQ(ticks[1] - ticks[0], 34u);  // never at 33
+    EXPECT_EQ(ticks[2] - ticks[1], 34u);
+    EXPECT_EQ(APP_DrawTime, ticks.back());  // both ticks fall in one pass
+}
+
+TEST_F(FrameTest, ASlowTickIsNotCaughtUp) {
+    APP_SetMode(3);
+    Pass(1);
+    const uint32_t first = APP_UpdateTime;
+    const int32_t frames = APP_FrameCount;
+    Pass(200);  // one late tick, stamped with its own time
+    EXPECT_EQ(APP_UpdateTime, first + 200);
+    EXPECT_EQ(APP_FrameCount, frames + 1);
+    for (int i = 0; i < 33; ++i) Pass(1);
+    EXPECT_EQ(APP_UpdateTime, first + 200);
+    EXPECT_EQ(APP_FrameCount, frames + 1);  // a pass without a draw tick counts nothing
+    Pass(1);
+    EXPECT_EQ(APP_UpdateTime, first + 234);
+    EXPECT_EQ(APP_FrameCount, frames + 2);
+}
+
+TEST_F(FrameTest, TheFrameIntervalFollowsTheRateTable) {
+    const uint32_t want[4] = {66, 50, 33, 16};
+    for (int8_t i = 0; i < 4; ++i) {
+        APP_SetFrameRate(i);
+        EXPECT_EQ(APP_FrameInterval, want[i]);
+    }
+    for (int8_t damaged : {4, 7, -1, -128}) {  // a damaged machine class runs at the default 33 ms
+        APP_SetFrameRate(3);
+        APP_SetFrameRate(damaged);
+        EXPECT_EQ(APP_FrameInterval, 33u) << int(damaged);
+    }
+}
+
+TEST_F(FrameTest, TheModeStandsStillUnderTheQuitQuestionWhileCursorAndDrawsGoOn) {
+    ASSERT_EQ(GAME_MODE, APP_MODE_BOOT);
+    Close();
+    const int32_t frames = APP_FrameCount;
+    headless::SetMouse(100, 90, 0);
+    for (int i = 0; i < 10; ++i) Pass(34);
+    EXPECT_EQ(GAME_MODE, APP_MODE_BOOT);  // mode 0 would have become 1 at its first update
+    EXPECT_EQ(APP_FrameCount, frames + 10);
+    EXPECT_EQ(ObjectX(BAR_CURSOR.sprite), 100);
+    headless::SetMouse(300, 90, 0);
+    Pass(1);  // no tick due: the cursor follows all the same
+    EXPECT_EQ(ObjectX(BAR_CURSOR.sprite), 300);
+    // A second close opens no second box.
+    headless::Close();
+    Pump();
+    EXPECT_EQ(MSGBOX_IsOpen(MSGBOX_KIND_QUIT), MSGBOX_QUIT);
+}
+
+TEST_F(FrameTest, NoAnswerLetsTheModeGoOn) {
+    Close();
+    Pass(34);
+    headless::SetKey(0x2D, true);  // X, the cancel button
+    Pass(34);
+    headless::SetKey(0x2D, false);
+    Pass(34);  // released: No
+    Pass(34);
+    EXPECT_EQ(MSGBOX_IsOpen(MSGBOX_KIND_QUIT), 0);
+    EXPECT_NE(GAME_MODE, APP_MODE_BOOT);
+}
+
+TEST_F(FrameTest, YesShowsTheEndPictureAndClosesTheWindowAtTheSixtiethTick) {
+    Picture("bmp/quon/end", 640, 512, 0x7C00);
+    Close();
+    Pass(34);
+    ClickYes();
+    const int32_t frames = APP_FrameCount;
+    Pass(34);  // the answer: mode 10 in this pass, nothing drawn
+    EXPECT_EQ(GAME_MODE, APP_MODE_END_SETUP);
+    EXPECT_EQ(APP_FrameCount, frames);
+    std::vector<int> xs;
+    for (int tick = 1; tick <= 59; ++tick) {
+        Pass(34);
+        ASSERT_FALSE(quit) << tick;
+        ASSERT_EQ(APP_EndCount, tick);
+        xs.push_back(ObjectX(APP_EndParts[1].sprite));
+        const SP_STILL* picture = SP_Still(APP_EndParts[0].sprite);
+        ASSERT_NE(picture, nullptr);
+        EXPECT_EQ(picture->blend, std::min(tick, 30));
+        EXPECT_EQ(picture->priority, -11);
+        EXPECT_EQ(picture->flags, 0x40u);
+    }
+    EXPECT_EQ(GAME_MODE, APP_MODE_END);
+    EXPECT_EQ(xs[0], 420);
+    EXPECT_EQ(xs[1], 392);   // 28 x 28 / 2
+    EXPECT_EQ(xs[28], 0);    // tick 29: 1 / 2 truncated
+    EXPECT_EQ(xs[29], 0);    // tick 30
+    EXPECT_EQ(xs[58], 0);
+    Pass(34);  // the sixtieth
+    EXPECT_EQ(APP_Window, nullptr);
+    EXPECT_EQ(GAME_MODE, APP_MODE_BOOT);
+    EXPECT_EQ(APP_EndImage, -1);
+    EXPECT_EQ(SP_Get(APP_EndParts[0].sprite), nullptr);
+    EXPECT_TRUE(Pump());
+}
+
+TEST_F(FrameTest, AMissingEndPictureStillClosesAtTheSixtiethTick) {
+    Close();
+    Pass(34);
+    ClickYes();
+    Pass(34);
+    ASSERT_EQ(GAME_MODE, APP_MODE_END_SETUP);
+    for (int tick = 1; tick < 60; ++tick) Pass(34);
+    EXPECT_NE(APP_Window, nullptr);
+    EXPECT_EQ(APP_EndParts[0].sprite, -1);
+    Pass(34);
+    EXPECT_EQ(APP_Window, nullptr);
+    EXPECT_TRUE(Pump());
+}
+
+TEST_F(FrameTest, SkipTurnsOffAtTheFirstBattleTick) {
+    BAR_DATA.mode = 2;
+    BAR_DATA.skipping = 1;
+    APP_SetMode(APP_MODE_BATTLE);
+    Pass(34);
+    EXPECT_EQ(BAR_DATA.mode, 0);
+    EXPECT_EQ(BAR_DATA.skipping, 0);
+    BAR_DATA.mode = 1;  // auto mode stays
+    Pass(34);
+    EXPECT_EQ(BAR_DATA.mode, 1);
+}
+
+TEST_F(FrameTest, TheBootHandsOverToTheLogoAndTheLogoToTheTitle) {
+    Pass(34);
+    EXPECT_EQ(GAME_MODE, APP_MODE_LOGO);
+    EXPECT_EQ(APP_PrevMode, APP_MODE_BOOT);
+    Pass(34);
+    EXPECT_EQ(GAME_MODE, APP_MODE_TITLE);
+    Pass(34);
+    EXPECT_EQ(MOUSE_IsCursorShown(), 1);
+    // Modes of no screen do nothing and draw the display objects.
+    for (int32_t mode : {3, 7, 9, 12}) {
+        APP_SetMode(mode);
+        const uint64_t presented = plat::PresentedFrameCount();
+        Pass(34);
+        EXPECT_EQ(GAME_MODE, mode);
+        EXPECT_EQ(plat::PresentedFrameCount(), presented + (mode == 7 ? 0 : 1)) << mode;
+    }
+}
+
+}  // namespace
