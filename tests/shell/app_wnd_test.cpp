@@ -3,7 +3,10 @@
 #include "platform/registry.h"
 #include "script/adv_script.h"
 #include "shell/bar_notice.h"
+#include "services/sound/snd_device.h"
+#include "services/sound/snd_game.h"
 #include "sprite/img_table.h"
+#include "tests/support/sound_writer.h"
 #include "tests/shell/app_fixture.h"
 #include "title/title.h"
 
@@ -197,6 +200,32 @@ TEST_F(WndTest, LosingTheFocusPausesUnlessTheGameRunsInTheBackground) {
         EXPECT_EQ(APP_FrameCount, frames + (c.paused ? 1 : 2));
         Finish();
     }
+}
+
+TEST_F(WndTest, SoundPausesOncePerLossAndPlaysAgainWhenTheFocusComesBack) {
+    // A looping tone on a named channel; windowed, losing the focus sends two activation messages
+    // (caption and window), and the sound must come back all the same.
+    std::filesystem::create_directories(dir.File("Wav"));
+    ASSERT_TRUE(support::WriteWave(dir.File("Wav/tone.wav"), support::MakeWave16(22050, 1, support::Sine(22050, 50, 8000))));
+    StartWindowed();
+    ASSERT_EQ(SE_PlayFile(0, "tone", 1), 1);
+    auto playing = [] { return SND_IsPlaying(SE_CHANNEL[0].buffer); };
+    ASSERT_EQ(playing(), 1);
+    headless::SetFocus(false);
+    Pump();
+    EXPECT_EQ(APP_Active, 0);
+    EXPECT_EQ(playing(), 0);
+    headless::SetFocus(true);
+    Pump();
+    EXPECT_EQ(playing(), 1);
+    // Kept playing in the background when the settings say so.
+    SYS_DATA.sound_inactive = 1;
+    headless::SetFocus(false);
+    Pump();
+    EXPECT_EQ(playing(), 1);
+    headless::SetFocus(true);
+    Pump();
+    EXPECT_EQ(playing(), 1);
 }
 
 TEST_F(WndTest, APaintShowsTheLastFrameAgain) {
