@@ -99,6 +99,14 @@ TEST_F(StartTest, TheRegistryIsStoredAtTheWindowsEndAndTheSettingsAfterIt) {
     EXPECT_EQ(after[1013], 2);
 }
 
+TEST_F(StartTest, AWindowThatCannotBeMadeEndsTheStartWithZero) {
+    headless::Reset(config);
+    APP_WndReset();
+    headless::FailCall("CreateWindow");
+    EXPECT_EQ(APP_CreateWindow(), 0);
+    EXPECT_EQ(APP_Window, nullptr);
+}
+
 TEST_F(StartTest, ADisplayThatCannotBeMadeEndsTheStartWithZero) {
     Start();
     Finish();
