@@ -75,14 +75,15 @@ inline LIST_NODE* Fighter(int slot, int team, int mech, int32_t x) {
     return n;
 }
 
-// The attacker starts technique t at the target and the battle runs `frames` frames; then every
-// object is deleted.
-inline void Fight(LIST_NODE* a, LIST_NODE* target, int t, int frames) {
+// The attacker starts technique t at the target and the battle runs `frames` frames, or until `go_on`
+// (asked before each frame) says no; then every object is deleted.
+template <typename GoOn = bool (*)()>
+inline void Fight(LIST_NODE* a, LIST_NODE* target, int t, int frames, GoOn go_on = [] { return true; }) {
     a->target = target->index;
     LIST_SetCurrent(a);
     LIST_CURRENT.chr = a->chr;
     CHR_WazaStart(a, t);
-    for (int f = 0; f < frames; ++f) {
+    for (int f = 0; f < frames && go_on(); ++f) {
         BTL_FrameUpdate();
         HIT_FlashUpdate();
         if (LIST_STATE_DATA.listCnt > LIST_MAX) std::abort();
