@@ -119,9 +119,9 @@ int WPN_Update() {
 int32_t WPN_Delete(LIST_NODE* node) {
     if (!node || !node->in_use) return -1;
     --wp2Cnt;
-    // Only the owner's newest order is in its field; an owner gone or replaced is left alone.
+    // Any order that ends clears the field, also while a newer one of the owner still fires.
     LIST_NODE* o = LIST_Node(node->owner);
-    if (o && o->in_use && o->fire_order == node->index) o->fire_order = LIST_NO_FIRE_ORDER;
+    if (o && o->in_use) o->fire_order = LIST_NO_FIRE_ORDER;
     return LIST_Free(node->index);
 }
 

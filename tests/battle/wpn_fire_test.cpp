@@ -246,12 +246,13 @@ TEST_F(Fire, AnOrderEndsWithItsOwnersTechniqueOrTarget) {
     }
 }
 
-TEST_F(Fire, TheOwnersFieldKeepsItsNewestOrder) {
+TEST_F(Fire, AnOrderThatEndsClearsItsOwnersFieldThoughANewerOneFires) {
     LIST_NODE* first = Shoot(Gun(0, 1, 1));
     const int32_t second = WPN_Create(shooter, first->wp2->weapon);
     EXPECT_EQ(std::tuple(shooter->fire_order, wp2Cnt), std::tuple(int16_t(second), 2));
     Run(first);  // its only loop: it ends
-    EXPECT_EQ(std::tuple(first->in_use, shooter->fire_order, wp2Cnt), std::tuple(0, int16_t(second), 1));
+    EXPECT_EQ(std::tuple(first->in_use, shooter->fire_order, wp2Cnt), std::tuple(0, LIST_NO_FIRE_ORDER, 1));
+    EXPECT_EQ(LIST_Node(second)->in_use, 1);
 }
 
 TEST_F(Fire, MuzzleEffectsComeWithTheFirstBulletOnly) {
