@@ -206,6 +206,7 @@ int32_t TAMA_Create(int bullet, LIST_NODE* owner, int32_t x, int32_t y, int32_t 
     TAMA_SetKey(n, 0);
     if (SP_OBJ* o = SP_Get(id)) o->lift = int16_t(n->height);
     SP_SetGroundClip(id, (ph.flags() & TAMA_SINK) ? 1 : 0);
+    Scale(n, ph.scale(0));  // again after the keyframe's own: a random scale is drawn twice at birth
     AttachEffects(n);
     ReadRects(n);
     const WPN_REC_VIEW wpn = ph.weapon();
@@ -257,9 +258,9 @@ void TAMA_SetKeyAnim(LIST_NODE* n) {
     auto wait = [&](int i) { return int64_t(s->steps[i].wait); };
     switch (key.timing()) {
         case 0:
-            if (steps >= 2) {
-                int64_t total = 0;
-                for (int i = 0; i < steps; ++i) total += wait(i) + 1;
+            if (s && s->step_count >= 2) {
+                int64_t total = 0;  // over every step, also those past the 128 durations kept
+                for (int i = 0; i < s->step_count; ++i) total += wait(i) + 1;
                 for (int i = 0; i < steps; ++i) b->durations[i] = uint16_t((wait(i) + 1) * length / total - 1);
             } else {
                 b->durations[0] = uint16_t(length - 1);

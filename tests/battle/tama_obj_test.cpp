@@ -3,7 +3,10 @@
 // of bullets, and hits made with real bullets.
 #include <gtest/gtest.h>
 
+#include "battle/eft_effect.h"
 #include "battle/hit_resolve.h"
+#include "platform/random.h"
+#include "sprite/spr_set.h"
 #include "tests/battle/weapons_test_util.h"
 
 namespace {
@@ -213,6 +216,68 @@ TEST_F(Bullet, AKeyframeOf255LoopsItsAnimation) {
         ++ticks;
     }
     EXPECT_EQ(ticks, 42 + 84 + 127);  // durations 41, 83 and 126, each a tick longer
+}
+
+TEST_F(Bullet, ABulletIsScaledByKeyframeZeroAgainAfterItsKeyframeIsEntered) {
+    // Keyframe 0's scale record applies when the keyframe is entered and once more at the end of
+    // the display object's set-up: a random scale takes two draws, the second one standing.
+    struct Case {
+        uint8_t mode;
+        int16_t value;
+        int draws;
+    };
+    const Case cases[] = {{0, 300, 0}, {1, 300, 0}, {2, 1000, 2}, {3, 1000, 2}, {3, 1, 2}, {2, 0, 2}};
+    for (const Case& c : cases) {
+        TamaSpec s = One();
+        s.phase[0].scale[0] = {c.mode, 0, c.value, 0, 0, 9999};
+        Table({s});
+        LIST_NODE* order = Shoot(support::FixtureWeapon(0));
+        ASSERT_NE(order, nullptr);
+        LIST_SetCurrent(order);
+        plat::Srand(4321);
+        int r[3];
+        for (int& v : r) v = plat::Rand();
+        ASSERT_NE(r[0] % 1000, r[1] % 1000);
+        int want = 256;  // a new display object's, kept by mode 1
+        switch (c.mode) {
+            case 0: want = c.value; break;
+            case 2: want = 1 + (c.value < 1 ? 0 : r[1] % c.value); break;
+            case 3: want = std::max(c.value / 2 + r[1] % (c.value / 2 + 1), 1); break;
+        }
+        plat::Srand(4321);
+        LIST_NODE* b = LIST_Node(TAMA_Create(0, shooter, 300, 300, 0, 300, 300, 0, 400, 300, 0, 6));
+        ASSERT_NE(b, nullptr);
+        const SP_ANIM* a = SP_Anim(b->sprite);
+        EXPECT_EQ(std::tuple(int(a->scale_x), int(a->scale_y)), std::tuple(want, want)) << int(c.mode) << " " << c.value;
+        EXPECT_EQ(plat::Rand(), r[c.draws]) << int(c.mode) << " " << c.value;  // the draws creation took
+        support::EndBattle();
+        SetUp();
+    }
+}
+
+TEST_F(Bullet, ALengthInFramesIsSharedByEveryStepOfALongSequence) {
+    // A sequence of 130 steps: 128 of wait 0, then two of wait 63, 256 frames in all. The steps past
+    // the 128 durations kept still count in the sum the length is shared by.
+    constexpr int kSeq = 126;
+    struct Case {
+        int16_t length;
+        int first, last;  // durations 0 and 127
+    };
+    for (const Case& c : {Case{256, 0, 0}, Case{512, 1, 1}, Case{1024, 3, 3}}) {
+        SPR_SEQ& seq = SPR_SEQ_TABLE[EFT_SET][kSeq];  // freed with the set
+        ASSERT_EQ(seq.step_count, 0);
+        seq.steps = new SPR_STEP[130]{};
+        seq.step_count = 130;
+        const uint16_t pattern = SPR_SEQ_TABLE[EFT_SET][support::kBulletSeq].steps[0].pattern;
+        for (int i = 0; i < 130; ++i) seq.steps[i] = {pattern, uint16_t(i < 128 ? 0 : 63), {}};
+        TamaSpec s = One();
+        s.phase[0].key[0] = TamaKey(kSeq, 0, c.length);
+        LIST_NODE* b = FireOne({s});
+        ASSERT_NE(b, nullptr);
+        EXPECT_EQ(std::tuple(int(b->tama->durations[0]), int(b->tama->durations[127])), std::tuple(c.first, c.last)) << c.length;
+        support::EndBattle();
+        SetUp();
+    }
 }
 
 TEST_F(Bullet, KeyframesSetDrawFlagsBlendScaleAndAim) {
