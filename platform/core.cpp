@@ -233,6 +233,7 @@ bool IsIconic(Window* window) { return window && window->minimized; }
 
 void SetWindowFullscreen(Window* window, bool full) {
     if (!IsWindow(window) || window->fullscreen == full) return;
+    detail::LogCall(full ? "SetWindowFullscreen(1)" : "SetWindowFullscreen(0)");
     window->fullscreen = full;
     Backend()->SetFullscreen(*window, full);
     g_repaint = true;

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "display/dd_display.h"
 #include "platform/headless/headless.h"
 #include "platform/input.h"
 #include "platform/platform.h"
@@ -177,3 +178,32 @@ TEST_F(WindowTest, AsyncKeysIncludeConvertAndNonConvert) {
     }
 }
 }  // namespace
+
+namespace {
+int ModeSwitches(const char* which) {
+    int n = 0;
+    for (const std::string& c : headless::CallLog()) n += c == which;
+    return n;
+}
+}  // namespace
+
+// Re-creating the display in the mode the window already has leaves the window alone (under a
+// window manager, leaving and entering full screen hands the focus straight back); a real switch
+// changes it once.
+TEST_F(WindowTest, ReCreatingTheDisplayInItsModeLeavesTheWindowAlone) {
+    int32_t full = 1;
+    ASSERT_EQ(DD_Init(window, 640, 480, 16, &full, 0, 1), 1);
+    EXPECT_TRUE(plat::IsWindowFullscreen(window));
+    headless::ClearCallLog();
+    for (int i = 0; i < 3; ++i) ASSERT_EQ(DD_ChangeMode(640, 480, 16, 1, 0, 1), 1);
+    EXPECT_EQ(ModeSwitches("SetWindowFullscreen(0)") + ModeSwitches("SetWindowFullscreen(1)"), 0);
+    EXPECT_TRUE(plat::IsWindowFullscreen(window));
+    ASSERT_EQ(DD_ChangeMode(640, 480, 16, 0, 0, 1), 1);
+    EXPECT_EQ(ModeSwitches("SetWindowFullscreen(0)"), 1);
+    EXPECT_FALSE(plat::IsWindowFullscreen(window));
+    ASSERT_EQ(DD_ChangeMode(640, 480, 16, 0, 0, 1), 1);
+    ASSERT_EQ(DD_ChangeMode(640, 480, 16, 1, 0, 1), 1);
+    EXPECT_EQ(ModeSwitches("SetWindowFullscreen(0)"), 1);
+    EXPECT_EQ(ModeSwitches("SetWindowFullscreen(1)"), 1);
+    DD_Release();
+}
