@@ -346,7 +346,8 @@ TEST(PictureToSurface, PlacementLoadersSizesAndPalette) {
     char a[FIL_PATH_MAX] = "Bmp\\v1.0\\Title.bmp", b[FIL_PATH_MAX] = "x.tar.gz";
     GRP_SetGrpExt(a), GRP_SetGrpExt(b);
     EXPECT_EQ(std::string(a) + " " + b, "Bmp\\v1.0\\Title.grp x.tar.grp");
-    EXPECT_EQ(GRP_LoadSurface(std::string(FIL_PATH_MAX, 'a').c_str(), 0, 0, 0, nullptr), nullptr);
+    for (size_t len : {size_t(FIL_PATH_MAX), size_t(1000)})
+        EXPECT_EQ(GRP_LoadSurface(std::string(len, 'a').c_str(), 0, 0, 0, nullptr), nullptr) << len;
 }
 
 // The extension swap in a buffer of exactly the path size: a name without a dot fits up to 255
