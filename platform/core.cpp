@@ -106,12 +106,13 @@ bool Init() {
     if (Env("DISPLAY").empty() && Env("WAYLAND_DISPLAY").empty() && Env("SDL_VIDEODRIVER").empty()) {
         std::fprintf(stderr, "orvant: no display (DISPLAY is not set)%s\n",
                      asked ? "" : "; ORV_PLATFORM=headless runs the program without one");
-        std::exit(2);
+        std::_Exit(2);
     }
     if (!InitBackend(BackendKind::Sdl)) {
         std::fprintf(stderr, "orvant: the display \"%s\" cannot be opened%s\n", Env("DISPLAY").c_str(),
                      asked ? "" : "; ORV_PLATFORM=headless runs the program without one");
-        std::exit(2);
+        std::fflush(stderr);
+        std::_Exit(2);  // at once: what SDL holds after a failed start is not ours to free
     }
     return true;
 }
