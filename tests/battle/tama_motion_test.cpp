@@ -286,6 +286,27 @@ TEST_F(Motion, TheWholeBeamChangesPhaseTogether) {
     EXPECT_EQ(WPN_SlotBullet(order, 4)->tama->phase, 1);
 }
 
+TEST_F(Motion, AWallOfModeThreeReversesALaserSegmentInPlace) {
+    Poke16(support::kLaser, 0, TAMA_PHASE_WALL_MODE, 3);  // the byte and the next, 0
+    LIST_NODE* order = Laser(4);
+    BeamFrame(order);
+    LIST_NODE* seg = Bullets().at(2);
+    const int8_t dir = seg->dir;
+    const int32_t x = seg->x, y = seg->y;
+    ASSERT_GT(dir, 0);
+    Wall(x / 16, y / 16);
+    const int16_t hits = order->wp2->beam_hits;
+    LIST_SetCurrent(seg);
+    EXPECT_EQ(TAMA_MoveStep(0, 1, 0), 1);
+    // Turned about, left where it was; the beam counts the wall as a hit.
+    EXPECT_EQ(std::tuple(seg->dir, seg->x, seg->y, int(seg->tama->wall_hit)), std::tuple(int8_t(-dir), x, y, 1));
+    EXPECT_EQ(order->wp2->beam_hits, hits + 2);
+    // Off the wall the flag clears and the direction stays.
+    Cell(x / 16, y / 16).attr = 0;
+    EXPECT_EQ(TAMA_MoveStep(0, 1, 0), 1);
+    EXPECT_EQ(std::tuple(seg->dir, int(seg->tama->wall_hit), order->wp2->beam_hits), std::tuple(int8_t(-dir), 0, int16_t(hits + 2)));
+}
+
 TEST_F(Motion, AWallReversesASegmentAndTheChainTurnsItAway) {
     LIST_NODE* order = Laser(4);
     BeamFrame(order);

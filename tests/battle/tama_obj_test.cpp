@@ -379,6 +379,45 @@ TEST_F(Bullet, PiercingPassesThroughWhereAHitHoldsTheBullet) {
     }
 }
 
+TEST_F(Bullet, AHitHoldsTheBulletUnlessItsPhasePiercesThatKindOfTarget) {
+    // One frame (one sub-step) of a bullet touching the dummy or a bullet of the dummy's side.
+    struct Case {
+        bool on_bullet;
+        uint8_t flags, hit_flags;
+        bool moves, rises;
+    };
+    const Case cases[] = {
+        {false, 0, 1, false, false},
+        {false, TAMA_PIERCE_CHR, 1, true, true},
+        {false, TAMA_PIERCE_TAMA, 1, false, false},
+        {false, 0, 2, false, true},  // the height stays variable, without the class handler
+        {true, 0, 1, false, false},
+        {true, TAMA_PIERCE_TAMA, 1, true, true},
+        {true, TAMA_PIERCE_CHR, 1, false, false},
+        {true, TAMA_PIERCE_CHR, 3, false, true},
+    };
+    for (const Case& c : cases) {
+        TamaSpec s = One(8, c.flags);
+        s.phase[0].rise_step = 2;
+        s.phase[0].hit.hit[0] = c.hit_flags;
+        (c.on_bullet ? s.phase[0].tama_hits : s.phase[0].chr_hits) = 255;
+        Table({s});
+        LIST_NODE* order = Shoot(support::FixtureWeapon(0), 300, 300, c.on_bullet ? 700 : 290, 300);
+        ASSERT_NE(order, nullptr);
+        Run(order);
+        LIST_NODE* b = Bullets().at(0);
+        if (c.on_bullet) ASSERT_GE(TAMA_Create(0, dummy, b->x, b->y, b->height, 0, 0, 0, 1, 0, 0, 6), 0);
+        const int32_t x = b->x, h = b->height;
+        Frames(b, 1);
+        const char* what = c.on_bullet ? "on a bullet" : "on the dummy";
+        EXPECT_EQ(b->tama->hits_made, 1) << what << " flags " << int(c.flags) << " hit flags " << int(c.hit_flags);
+        EXPECT_EQ(std::tuple(b->x != x, b->height - h), std::tuple(c.moves, c.rises ? 2 : 0))
+            << what << " flags " << int(c.flags) << " hit flags " << int(c.hit_flags);
+        support::EndBattle();
+        SetUp();
+    }
+}
+
 TEST_F(Bullet, HitsScaleWithTheShootersBeamOrAttackStat) {
     struct Case {
         uint8_t hit_kind;
