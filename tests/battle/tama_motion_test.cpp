@@ -89,6 +89,43 @@ TEST_F(Motion, HomingTurnsByItsStepAndFacesByItsMode) {
     EXPECT_EQ(b->tama->w[0], 0);
 }
 
+TEST_F(Motion, TheFacingModesTurnTheSpriteByTheStepTheSignOrToTheirSector) {
+    // Flying right with the target straight below: the velocity turns 3 degrees towards it and the
+    // sprite (24 sectors, 0 down, 18 right) by the mode from sector 5, or from its own sector.
+    struct Case {
+        int facing;
+        int8_t from;
+        int dir;
+    };
+    const Case cases[] = {
+        {0, 5, 5},                                      // left alone
+        {1, 5, 0},                                      // faces the target
+        {2, 5, 8}, {2, 0, 0},                           // minus sign x step while the sectors differ
+        {3, 5, 6}, {3, 23, 0},                          // minus the sign, brought into 0..23
+        {4, 5, 18},                                     // faces the velocity
+        {5, 5, 8}, {5, 18, 18},
+        {6, 5, 6},
+    };
+    LIST_NODE* b = FireOne({Missile(0, 0)});
+    ASSERT_NE(b, nullptr);
+    for (const Case& c : cases) {
+        TAMA_SetPos(b, 400, 300, 0);
+        b->vx = 65535, b->vy = 0;
+        b->dir = c.from;
+        SP_Anim(b->sprite)->pattern_offset = 77;
+        EXPECT_EQ(TAMA_SteerTo(b, 400, 400, 3, c.facing, 15), 90) << c.facing;
+        EXPECT_TRUE(b->vx > 0 && b->vy > 0) << c.facing;  // turned down a little
+        EXPECT_EQ(int(b->dir), c.dir) << c.facing << " from " << int(c.from);
+        EXPECT_EQ(int(SP_Anim(b->sprite)->pattern_offset), c.facing == 0 ? 77 : c.dir) << c.facing;
+    }
+    // Turning the other way: the target above, the sign +1.
+    TAMA_SetPos(b, 400, 300, 0);
+    b->vx = 65535, b->vy = 0;
+    b->dir = 0;
+    TAMA_SteerTo(b, 400, 200, 3, 3, 15);
+    EXPECT_EQ(std::tuple(b->vy < 0, int(b->dir)), std::tuple(true, 23));
+}
+
 TEST_F(Motion, TheProximityRadiusEndsAMissileNearItsTarget) {
     TamaSpec s = Missile(0, 10, {{15, 60}});
     s.phase[0].end = 1;
@@ -217,6 +254,66 @@ TEST_F(Motion, TheBeamIsPlacedFromTheMuzzleTipToTip) {
     for (const LIST_NODE* e : Nodes(LIST_KIND_EFT))
         if (e->eft->kind == 21) links.push_back({e->eft->counter, e->eft->variant});
     EXPECT_EQ(links, (std::vector<std::pair<int, int>>{{0, 1}, {1, 4}}));
+}
+
+TEST_F(Motion, ASwingingHeadSweepsItsSectorBackAndForthOrRoundAndRound) {
+    // Head variant 2 on a beam aimed right (sector 30 of 40): d = 30 + w2 with w2 from p1 / 2,
+    // stepping by p0 and turning back once past p1, or wrapping into 0..39 for a p1 below 0.
+    struct Case {
+        int32_t p0, p1;
+        std::vector<int> d;
+    };
+    const Case cases[] = {
+        {2, 5, {32, 34, 36, 34, 32, 30, 28, 26, 24, 26}},
+        {7, -1, {29, 36, 3, 10, 17, 24, 31, 38, 5, 12}},  // w2 -1, then 6, 13, 20, 27, 34, 1, ...
+    };
+    for (const Case& c : cases) {
+        uint8_t* p = PhaseBytes(support::kLaser, 0);
+        p[TAMA_PHASE_VARIANT] = 2;
+        Param(support::kLaser, 0, 0, c.p0);
+        Param(support::kLaser, 0, 1, c.p1);
+        LIST_NODE* order = Laser(1);
+        LIST_NODE* head = WPN_SlotBullet(order, 0);
+        ASSERT_NE(head, nullptr);
+        ASSERT_EQ(MTH_GetVecDirIndex(9, head->vx, head->vy), 30);
+        std::vector<int> d;
+        for (size_t i = 0; i < c.d.size(); ++i) {
+            TAMA_LaserHead(order);
+            d.push_back(head->dir);
+        }
+        EXPECT_EQ(d, c.d) << c.p0 << " " << c.p1;
+        EXPECT_EQ(int(SP_Anim(head->sprite)->pattern_offset), c.d.back());
+        support::EndBattle();
+        SetUp();
+    }
+}
+
+TEST_F(Motion, AnElectricSegmentJittersAboutItsPredecessorByAGrowingAmount) {
+    // Segment variant 0 with q0 1, q1 1, q2 3: each placement turns up to u0 sectors either way
+    // from the segment before it, u0 growing by 1 to 3 and held there.
+    uint8_t* p = PhaseBytes(support::kLaser, 0);
+    p[TAMA_PHASE_SEG_VARIANT] = 0;
+    Param2(support::kLaser, 0, 0, 1);
+    Param2(support::kLaser, 0, 1, 1);
+    Param2(support::kLaser, 0, 2, 3);
+    LIST_NODE* order = Laser(2);
+    LIST_NODE* head = WPN_SlotBullet(order, 0);
+    LIST_NODE* seg = WPN_SlotBullet(order, 1);
+    ASSERT_TRUE(head && seg);
+    EXPECT_EQ(seg->tama->u[0], 1);
+    std::vector<int> spread;
+    int widest = 0;
+    for (int f = 0; f < 40; ++f) {
+        const int u0 = seg->tama->u[0];
+        TAMA_LaserHead(order);
+        TAMA_LaserChain(order);
+        spread.push_back(seg->tama->u[0]);
+        const int off = ((seg->dir - head->dir) % 40 + 60) % 40 - 20;
+        EXPECT_LE(std::abs(off), u0) << f;
+        widest = std::max(widest, std::abs(off));
+    }
+    EXPECT_EQ(std::vector<int>(spread.begin(), spread.begin() + 4), (std::vector<int>{2, 3, 3, 3}));
+    EXPECT_EQ(widest, 3);
 }
 
 TEST_F(Motion, ASegmentBeyondTheChainLengthFails) {
