@@ -180,6 +180,7 @@ public:
     void MoveClient(plat::Window& w, int x, int y) override {
         w.x = x, w.y = y;
         if (auto* n = static_cast<SdlWindow*>(w.native)) SDL_SetWindowPosition(n->window, x, y);
+        place_checks_ = kFitChecks;
     }
 
     void ScreenSize(int* width, int* height) override {
@@ -258,7 +259,7 @@ public:
             n->tex_h = f.height;
             if (!n->texture) return;
         }
-        FitOutput(n);
+        FitOutput(n, main);
         SDL_UpdateTexture(n->texture, nullptr, f.pixels.data(), f.width * 4);
         SDL_SetRenderDrawColor(n->renderer, 0, 0, 0, 255);
         SDL_RenderClear(n->renderer);
@@ -319,7 +320,15 @@ private:
     // A full-screen window must really cover the screen: on bare X without a window manager
     // nothing resizes it, and SDL, believing it full size, would show a cropped picture. Checked
     // for a few frames after each switch (a window manager may take a moment).
-    void FitOutput(SdlWindow* n) {
+    void FitOutput(SdlWindow* n, plat::Window* main) {
+        // A window manager that restores its own idea of the place after full screen must not win
+        // over the place the game just gave the window.
+        if (place_checks_ > 0 && !(SDL_GetWindowFlags(n->window) & SDL_WINDOW_FULLSCREEN)) {
+            --place_checks_;
+            int x = 0, y = 0;
+            SDL_GetWindowPosition(n->window, &x, &y);
+            if (x != main->x || y != main->y) SDL_SetWindowPosition(n->window, main->x, main->y);
+        }
         if (fit_checks_ <= 0 || !x11_) return;
         --fit_checks_;
         if (!(SDL_GetWindowFlags(n->window) & SDL_WINDOW_FULLSCREEN)) return;
@@ -331,7 +340,7 @@ private:
     static constexpr int kFitChecks = 30;
     bool is565_ = true;
     bool x11_ = false;
-    int fit_checks_ = 0;
+    int fit_checks_ = 0, place_checks_ = 0;
     int focus_ = -1;  // a focus change seen in this pump: 1 gained, 0 lost
 };
 }  // namespace plat::sdl
