@@ -280,4 +280,9 @@ TEST(WindowScreen, TheWindowCannotBeMaximisedUnderAWindowManager) {
     SDL_GetWindowSize(g.sdl, &w, &h);
     EXPECT_EQ((std::vector<int>{w, h}), (std::vector<int>{640, 480}));
     EXPECT_FALSE(SDL_GetWindowFlags(g.sdl) & SDL_WINDOW_MAXIMIZED);
+    // A place given is the place read back (what the game stores and restores at the next start).
+    ASSERT_TRUE(plat::SetWindowPos(g.window, 100, 80, 0, 0, plat::SWP_NOSIZE));
+    RECT r{};
+    EXPECT_TRUE(FramesUntil([&] { return plat::GetWindowRect(g.window, &r), r.left == 100 && r.top == 80; }))
+        << r.left << "," << r.top;
 }
