@@ -336,7 +336,8 @@ int mBSC_StateWalk(int*) {
         c->slide_mask = 3;
         c->state_step = 1;
     }
-    if (Dist2To(n, *e) < int64_t(speed) * speed) {
+    // A planted foot (speed 0) never arrives: the walk reaches its point on a moving frame.
+    if (Dist2To(n, *e) < int64_t(c->move_speed) * c->move_speed) {
         Arrive(n->slot, n, *e);
         return 1;
     }

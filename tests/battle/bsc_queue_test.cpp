@@ -59,6 +59,28 @@ TEST_F(Queue, AWalkEndsExactlyOnItsPointWithoutOvershooting) {
     }
 }
 
+TEST_F(Queue, AWalkArrivesOnlyOnAFrameItMoves) {
+    // Three pixels short of the point with speed 6: a planted foot (counters 1 and 3, speed 0)
+    // stays, a moving one (counters 0 and 2) is placed on the point.
+    struct Row {
+        int16_t counter, speed;
+        bool arrives;
+    };
+    for (const Row r : {Row{1, 0, false}, Row{3, 0, false}, Row{0, 6, true}, Row{2, 6, true}}) {
+        LIST_SetPos(mech, 700, 300, 0);
+        mBSC_Reset();
+        mBSC_Chr_Mov_Set(1, 697, 300, 1, 0, 6);
+        mBSC_Chr_Mov_Start();
+        CHR_DATA* c = mech->chr;
+        c->state_step = 1, c->state_counter = r.counter, c->move_speed = r.speed;  // the stand still plays
+        Current(mech);
+        int gravity = 0;
+        mBSC_StateWalk(&gravity);
+        EXPECT_EQ(std::tuple(mech->x, int(c->state), bscMovCnt), r.arrives ? std::tuple(697, 0, 0) : std::tuple(700, 1, 1))
+            << r.counter;
+    }
+}
+
 TEST_F(Queue, TwoDashesRunAsOneWithOneStartSound) {
     mBSC_Chr_Mov_Set(1, 560, 300, 2, 0, 10);
     mBSC_Chr_Mov_Set(1, 480, 380, 2, 0, 10);
