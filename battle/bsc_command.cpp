@@ -139,7 +139,8 @@ int mBSC_Scr_Pos_Set(int32_t x, int32_t y) {
 }
 
 int mBSC_Cam_Spd_Set(int32_t step, int32_t max) {
-    SCR_SetCameraSpeed(0, mBSC_Coord(step), mBSC_Speed(max));
+    // -999 keeps the field, as the camera's own setter reads it.
+    SCR_SetCameraSpeed(0, mBSC_Coord(step), max == -999 ? max : mBSC_Speed(max));
     return 0;
 }
 

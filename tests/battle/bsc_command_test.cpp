@@ -291,6 +291,11 @@ TEST_F(Bsc, ValuesNoDataHoldsAreKeptWithinReach) {
     EXPECT_EQ(CAMERA.speed, 0);
     script.Run(12, {3, 99999});
     EXPECT_EQ(CAMERA.speed, BSC_COORD_LIMIT);
+    // -999 is the setter's own "keep": neither the step nor the speed changes, the ramp starts at 0.
+    script.Run(12, {5, 24});
+    CAMERA.ramp = 9;
+    script.Run(12, {-999, -999});
+    EXPECT_EQ(std::tuple(CAMERA.ramp, CAMERA.ramp_step, CAMERA.speed), std::tuple(0, 5, 24));
     script.Run(27, {1, 40000, -40000, 0});
     EXPECT_EQ(std::tuple(enemy->x, enemy->y), std::tuple(BSC_COORD_LIMIT, -BSC_COORD_LIMIT));
     script.Run(33, {1 << 30});
