@@ -202,11 +202,11 @@ int CPU_StateWalk(int*) {
         CHR_SetAnim(x.n, 7 + c->state_counter, -1, 4, 1, 0);
         if (c->state_counter & 1) mBSC_Footstep(c->mech);
     }
-    int32_t x1, y1, x2, y2;
-    ModeLine(x, &x1, &y1, &x2, &y2);
     if (c->state_counter & 1) {
-        c->move_speed = 0;
+        c->move_speed = 0;  // a planted foot: no aim, so the wander does not step either
     } else {
+        int32_t x1, y1, x2, y2;
+        ModeLine(x, &x1, &y1, &x2, &y2);
         MTH_GetDirVec(x1, y1, x2, y2, &c->pad_vec[0], &c->pad_vec[1]);
         c->move_speed = c->walk_speed;
     }

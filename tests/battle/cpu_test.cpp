@@ -2,6 +2,7 @@
 // the elimination draw, the action and pattern machines, reactions and the wall-avoiding dash.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <functional>
@@ -510,6 +511,27 @@ TEST_F(Cpu, AWalkRunsItsDurationThenEnds) {
     EXPECT_EQ(frames, 8);  // 6 + the frame at 0 + the frame that finds it negative
     EXPECT_LT(cpu->x, 600);  // towards the player
     EXPECT_EQ(Work(cpu).mode, 0);
+}
+
+TEST_F(Cpu, AWanderingWalkAimsOnlyOnMovingSteps) {
+    CpuSpec spec = WalkAction(0, 1000);
+    spec.action[0].move_mode = 2;
+    spec.action[0].duration = 100;
+    Pair(spec);
+    CPU_StartAction(cpu, 0);
+    int gravity = 0;
+    CPU_StateWalk(&gravity);  // entry: the random point, offset and rate
+    CPU_WORK& w = Work(cpu);
+    for (const int16_t counter : {1, 3, 0, 2}) {
+        cpu->chr->state_counter = counter;
+        SP_Anim(cpu->sprite)->running = 1;  // the step's animation still plays
+        const int32_t angle = w.work[CPU_ANGLE], rate = w.work[CPU_RATE];
+        const bool planted = counter & 1;
+        EXPECT_EQ(DrawsNothing(21, [&] { CPU_StateWalk(&gravity); }), planted) << counter;
+        // A moving step turns the offset by the rate (then the rate takes its draw).
+        EXPECT_EQ(w.work[CPU_ANGLE], planted ? angle : std::clamp(angle + rate, -64, 64)) << counter;
+        EXPECT_EQ(cpu->chr->move_speed, planted ? 0 : cpu->chr->walk_speed) << counter;
+    }
 }
 
 TEST_F(Cpu, ALongDashOfTheLongDashLengthBrakes) {

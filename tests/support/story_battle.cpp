@@ -101,7 +101,7 @@ CpuSpec StoryCpu() {
     action(0, 1, 0, 40, 300).min_dist = 100;
     action(1, 2, 1, 15, 200).max_dist = 160;
     action(2, 3, 0, 30, 200).own_mask = 0x2000;  // given up while a wall blocks the line
-    action(3, 4, 0, 20, 150).min_dist = 150;
+    action(3, 4, 0, 20, 200).min_dist = 150;
     action(4, 5, 0, 8, 250).min_dist = 200;
     action(5, 1, 2, 60, 150);
     action(6, 0, 0, 20, 200).delay = 5;
