@@ -308,7 +308,8 @@ int CPU_StateDash4(int*) {
     Dust(8, 4);
     const int heading = HeadingOf(c->pad_vec);
     const int wanted = MTH_Atan2Deg(x.n->x, x.n->y, x.t->x, x.t->y);
-    const int turned = Wrap360(heading + TurnBy(heading, wanted, 6));
+    // Always a whole 6-degree step the shorter way: on its heading the dash weaves by 6 degrees.
+    const int turned = Wrap360(heading + (Wrap360(wanted - heading) < 181 ? 6 : -6));
     SetHeading(c, turned);
     if (std::abs(TurnBy(turned, wanted, 180)) < 20) c->move_speed = int16_t(std::min<int>(c->move_speed + 1, c->dash_speed));
     else if (c->move_speed > 8) --c->move_speed;

@@ -10,6 +10,7 @@
 
 #include "battle/cpu_think.h"
 #include "platform/headless/headless.h"
+#include "services/mth_math.h"
 #include "tests/battle/ai_test_util.h"
 
 namespace {
@@ -531,6 +532,39 @@ TEST_F(Cpu, AWanderingWalkAimsOnlyOnMovingSteps) {
         // A moving step turns the offset by the rate (then the rate takes its draw).
         EXPECT_EQ(w.work[CPU_ANGLE], planted ? angle : std::clamp(angle + rate, -64, 64)) << counter;
         EXPECT_EQ(cpu->chr->move_speed, planted ? 0 : cpu->chr->walk_speed) << counter;
+    }
+}
+
+TEST_F(Cpu, TheHomingDashTurnsSixDegreesEveryFrame) {
+    CpuSpec spec = WalkAction(0, 1000);
+    spec.action[0].state = 4;
+    spec.action[0].duration = 50;
+    Pair(spec);  // the mech at (400, 300), dash speed 12
+    CPU_StartAction(cpu, 0);
+    int gravity = 0;
+    CPU_StateDash4(&gravity);  // entry
+    // Heading 0 (right); the target's direction; the heading after one frame, and the speed from 10.
+    struct Row {
+        int32_t tx, ty;
+        int turned, speed;
+    };
+    const Row rows[] = {
+        {900, 300, 6, 11},    // straight ahead: a whole step off and back, never still
+        {900, 326, 6, 11},    // 2 degrees off: the step passes it
+        {800, 700, 6, 9},     // 45: 39 left to turn
+        {0, 300, 6, 9},       // 180 turns the positive way
+        {400, -200, 354, 9},  // 270: the shorter way round
+        {800, -100, 354, 9},  // 315: the other way, 39 left
+    };
+    for (const Row& r : rows) {
+        LIST_SetPos(player, r.tx, r.ty, 0);
+        cpu->chr->pad_vec[0] = 65535, cpu->chr->pad_vec[1] = 0;
+        cpu->chr->move_speed = 10;
+        CPU_StateDash4(&gravity);
+        EXPECT_EQ(std::tuple(cpu->chr->pad_vec[0], cpu->chr->pad_vec[1]),
+                  std::tuple(MTH_CosDeg(uint32_t(r.turned)), MTH_SinDeg(uint32_t(r.turned))))
+            << r.tx << "," << r.ty;
+        EXPECT_EQ(cpu->chr->move_speed, r.speed) << r.tx << "," << r.ty;
     }
 }
 
