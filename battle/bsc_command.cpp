@@ -441,7 +441,7 @@ int mBSC_Command(uint32_t n) {
             if (ValidSlot(slot)) CHR_Reset(slot, -999, -999, 0);
             return 0;
         }
-        case 30: CAMP_DATA.base[CAMP_LEVELS] = int16_t(Arg() + (Difficulty() == 0 ? 1 : 0)); return 0;
+        case 30: CAMP_DATA.base[CAMP_LEVELS] = int16_t(int64_t(Arg()) + (Difficulty() == 0 ? 1 : 0)); return 0;
         case 31: {
             const int32_t slot = Arg(), column = Arg();
             if (ValidSlot(slot)) HUD_PanelSetPicture(slot, column);

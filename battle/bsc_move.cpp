@@ -161,7 +161,10 @@ int mBSC_Chr_Waza_Set(int slot, int weapon, int variant, int32_t frames) {
     }
     // A technique first in the queue holds the facing the character has.
     if (first) Append(slot, {1, 1, 0, 0, 0, n->dir, 0});
-    const int32_t t = n->chr->control == CHR_PLAYER ? weapon * 3 + std::clamp(variant, 0, 2) : weapon;
+    // A weapon from a script may be anything: its technique number is kept within 32 bits (no
+    // technique has such a number, so it starts nothing).
+    const int64_t number = n->chr->control == CHR_PLAYER ? int64_t(weapon) * 3 + std::clamp(variant, 0, 2) : weapon;
+    const int32_t t = int32_t(std::clamp<int64_t>(number, INT32_MIN, INT32_MAX));
     if (Append(slot, {1, 2, 0, 0, t, 0, frames}) < 0) {
         SYS_DebugPrint("Error:mBSC_Chr_Waza_Set");
         return -1;

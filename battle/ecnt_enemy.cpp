@@ -157,7 +157,7 @@ int ECNT_Update() {
         if (!ECNT_SpawnEnm(i)) return 0;
         ++count;
     }
-    ++ECNT_DATA.clock;
+    if (ECNT_DATA.clock < INT32_MAX) ++ECNT_DATA.clock;  // a loaded clock may stand at the top
     return 1;
 }
 

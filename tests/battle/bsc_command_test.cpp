@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <utility>
 
 #include "battle/bsc_command.h"
 #include "battle/camp_data.h"
@@ -172,6 +173,12 @@ TEST_F(Bsc, CampaignCommandsWorkedValues) {
     for (int i = 0; i < CAMP_GRID; ++i) EXPECT_EQ(CAMP_DATA.equip[i], 3 * i + 2) << i;
     script.Run(28, {-4});
     EXPECT_EQ(CAMP_DATA.equip[5], 15);
+    // The 16-bit store of any level, the extra one included.
+    SYS_DATA.difficulty = 0;
+    for (const auto& [level, stored] : {std::pair{INT32_MAX, 0}, std::pair{65535, 0}, std::pair{-2, -1}, std::pair{32767, -32768}}) {
+        script.Run(30, {level});
+        EXPECT_EQ(CAMP_DATA.base[CAMP_LEVELS], stored) << level;
+    }
     script.Run(39, {44});
     EXPECT_EQ(CAMP_DATA.weapon[44].status, CAMP_AVAILABLE);
     const CampData before = CAMP_DATA;

@@ -190,6 +190,17 @@ TEST_F(Queue, TechniqueEntriesStartAndCutTheirTechniques) {
     EXPECT_EQ(MBSC_QUEUE[0].entry[2].kind, -1);
 }
 
+TEST_F(Queue, APlayersWeaponFarPastTheTableStartsNothing) {
+    // The technique number stays within 32 bits: no mech has it.
+    mBSC_Chr_Waza_Set(0, 1000000000, 1, 0);
+    mBSC_Chr_Waza_Set(0, -1000000000, 1, 0);
+    const MBSC_MOVE_QUEUE& q = MBSC_QUEUE[0];
+    EXPECT_EQ(std::tuple(q.entry[1].state, q.entry[2].state), std::tuple(INT32_MAX, INT32_MIN));
+    mBSC_Chr_Mov_Start();
+    for (int f = 0; f < 3; ++f) BTL_ScriptModeUpdate();
+    EXPECT_EQ(std::tuple(player->chr->phase, player->chr->waza_active), std::tuple(int16_t(0), uint8_t(0)));
+}
+
 TEST_F(Queue, EmptySlotsAndFullQueuesAreRefusedWithTheirMessages) {
     headless::ClearDebugOutput();
     EXPECT_EQ(mBSC_Chr_Mov_Set(5, 0, 0, 1, 0, 4), -1);

@@ -108,6 +108,15 @@ TEST_F(Ecnt, AFailedSpawnHoldsTheClockAndIsRetried) {
     EXPECT_EQ(ECNT_DATA.clock, 1);
 }
 
+TEST_F(Ecnt, AClockAtTheTopStaysThere) {
+    // A loaded block may hold any clock: the spawner counts on without passing the top.
+    ECNT_SetPoint(900, 600);
+    ECNT_SetEnm(INT32_MAX, 0, 1, 1, -1);  // never due: a cap of 0
+    ECNT_DATA.clock = INT32_MAX - 1;
+    for (int f = 0; f < 3; ++f) EXPECT_EQ(ECNT_Update(), 1);
+    EXPECT_EQ(ECNT_DATA.clock, INT32_MAX);
+}
+
 TEST_F(Ecnt, PointsOnTheGrownViewsEdgeCountAsInside) {
     // View (0, 0)-(640, 480) grown by a pixel: x 641 and y 481 are on its edge.
     struct Row {
