@@ -66,6 +66,7 @@ int SAVE_ReadInfo(int32_t slot, SAVE_INFO* out) {
     // Only the head is read; whatever follows the record is not.
     std::vector<uint8_t> record(SAVE_RECORD_SIZE);
     const size_t n = f.Read(record.data(), record.size());
+    if (n < record.size()) SYS_DebugPrint("%s: %d bytes, not a whole save record: an empty slot", name, int(n));
     return SAVE_ParseInfo(record.data(), n, out);
 }
 

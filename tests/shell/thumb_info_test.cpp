@@ -72,8 +72,12 @@ TEST_F(ThumbInfoTest, AnEmptySlotReturnsZeroAndShowsTheDefaultThumbnail) {
     std::vector<uint8_t> record = support::SaveRecord("chapter", "caption", support::SaveTime(2024, 2, 3));
     record.resize(SAVE_RECORD_SIZE - 1);
     ASSERT_TRUE(support::WriteBytes(dir.File("save/ov12.sav"), record));
+    headless::ClearDebugOutput();
     EXPECT_EQ(THUMB_InfoShow(12, 352, 20), 0);
     EXPECT_EQ(SAVE_SlotExists(12), 0);
+    const std::vector<std::string>& debug = headless::DebugOutput();
+    EXPECT_NE(std::find(debug.begin(), debug.end(), "save\\ov12.sav: 9119 bytes, not a whole save record: an empty slot"),
+              debug.end());
     record.resize(SAVE_RECORD_SIZE + 5);  // longer than a record: the head counts
     ASSERT_TRUE(support::WriteBytes(dir.File("save/ov12.sav"), record));
     EXPECT_EQ(THUMB_InfoShow(12, 352, 20), 1);
