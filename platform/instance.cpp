@@ -2,6 +2,7 @@
 #include "platform/instance.h"
 
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/file.h>
 #include <unistd.h>
 
@@ -19,8 +20,10 @@ int g_lock_fd = -1;
 std::string ConfigDir() {
     std::string base = Env("XDG_CONFIG_HOME");
     if (base.empty() || base[0] != '/') {  // the base directory spec ignores relative values
-        const std::string home = Env("HOME");
-        base = (home.empty() ? std::string("/tmp") : home) + "/.config";
+        std::string home = Env("HOME");
+        if (home.empty())
+            if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir) home = pw->pw_dir;
+        base = (home.empty() ? "/tmp/orvant-" + std::to_string(::getuid()) : home) + "/.config";
     }
     return base + "/orvant";
 }

@@ -10,6 +10,7 @@
 
 #include "platform/headless/headless.h"
 #include "platform/instance.h"
+#include "platform/platform.h"
 #include "platform/registry.h"
 #include "tests/support/fixture.h"
 
@@ -112,6 +113,19 @@ TEST_F(RegistryFileTest, ReadsAreBoundedAndAFailedWriteKeepsTheFile) {
     headless::FailCall("WriteFile");
     EXPECT_FALSE(plat::RegSetValue("K", "new", plat::REG_DWORD, &size, 4));
     EXPECT_EQ(support::ReadBytes(home.File("registry")), before);
+}
+
+TEST(InstanceLock, TheConfigurationDirectoryFollowsTheBaseDirectoryRules) {
+    support::ConfigHome home;
+    EXPECT_EQ(plat::ConfigDir(), home.path() + "/orvant");
+    const std::string old_home = plat::Env("HOME");
+    setenv("XDG_CONFIG_HOME", "relative/dir", 1);  // ignored: only absolute paths count
+    setenv("HOME", "/home/somebody", 1);
+    EXPECT_EQ(plat::ConfigDir(), "/home/somebody/.config/orvant");
+    unsetenv("HOME");  // the user's home from the password database
+    EXPECT_NE(plat::ConfigDir().find("/.config/orvant"), std::string::npos);
+    EXPECT_EQ(plat::ConfigDir()[0], '/');
+    if (!old_home.empty()) setenv("HOME", old_home.c_str(), 1);
 }
 
 TEST(InstanceLock, ASecondHolderIsRefusedUntilTheFirstLetsGo) {
