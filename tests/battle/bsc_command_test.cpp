@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 #include <utility>
 
 #include "battle/bsc_command.h"
@@ -86,6 +87,82 @@ TEST_F(Bsc, EveryCommandReadsItsOperandsAndYieldsAsTheTableSays) {
         script.reads = script.skipped_bytes = 0;
         EXPECT_EQ(script.Run(n), 0);
         EXPECT_EQ(script.reads + script.skipped_bytes, 0);
+    }
+}
+
+// Distinct operands, each of which shows where it went: the table's operand order, command by command.
+TEST_F(Bsc, OperandsReachTheirPlacesInTableOrder) {
+    ASSERT_TRUE(support::WriteStage("02_1_D", "02_1_D", support::MakeTestStage(64, 48, 3, 0)));
+    ECNT_Reset();
+    struct Row {
+        uint32_t command;
+        std::vector<int32_t> operands;
+        std::function<void()> check;
+    };
+    const Row rows[] = {
+        {8, {2, 1, 1, 500, 400}, [] {
+             EXPECT_EQ(std::tuple(int(MAP_DATA.stage), int(MAP_DATA.variant), int(MAP_DATA.dark)), std::tuple(2, 1, 1));
+             EXPECT_EQ(std::tuple(CAMERA.scroll_x, CAMERA.scroll_y), std::tuple(500, 400));
+         }},
+        {17, {16, 32, 1000, 700}, [] {
+             const RECT& r = SCR_SCROLL_RECT;
+             EXPECT_EQ(std::tuple(r.left, r.top, r.right, r.bottom), std::tuple(16, 32, 1000, 700));
+         }},
+        {10, {450, 330}, [] { EXPECT_EQ(std::tuple(CAMERA.scroll_x, CAMERA.scroll_y), std::tuple(450, 330)); }},
+        {11, {501, 302}, [] { EXPECT_EQ(std::tuple(CAMERA.fixed_x, CAMERA.fixed_y), std::tuple(501, 302)); }},
+        {13, {100, 50}, [] { EXPECT_EQ(std::tuple(CAMERA.range_x, CAMERA.range_y), std::tuple(100, 50)); }},
+        {19, {3, 0, 1, 1, 610, 320, 2, 4}, [] {
+             const LIST_NODE* n = CHR_TABLE[3];
+             ASSERT_NE(n, nullptr);
+             EXPECT_EQ(std::tuple(int(n->team), int(n->chr->control), int(n->chr->mech), n->x, n->y, int(n->chr->cpu_level),
+                                  int(n->chr->levels)),
+                       std::tuple(0, 1, 1, 610, 320, 2, 4));
+         }},
+        {20, {6, 210, 230}, [] {
+             ASSERT_NE(CHR_TABLE[6], nullptr);
+             EXPECT_EQ(std::tuple(CHR_TABLE[6]->x, CHR_TABLE[6]->y), std::tuple(210, 230));
+         }},
+        {21, {7, 700, 320, 1, 3, 2}, [] {
+             const LIST_NODE* n = CHR_TABLE[7];
+             ASSERT_NE(n, nullptr);
+             EXPECT_EQ(std::tuple(n->x, n->y, int(n->chr->mech), int(n->chr->cpu_level), int(n->chr->levels)),
+                       std::tuple(700, 320, 1, 3, 2));
+         }},
+        {23, {1, 650, 310, 1, 1, 8}, [] {
+             const MBSC_MOVE_ENTRY& e = MBSC_QUEUE[1].entry[0];
+             EXPECT_EQ(std::tuple(e.kind, e.x, e.y, e.state, e.facing, e.speed), std::tuple(0, 650, 310, 1, 2, 8));
+         }},
+        {24, {1, 3, 9}, [] {
+             const MBSC_MOVE_ENTRY& e = MBSC_QUEUE[1].entry[1];
+             EXPECT_EQ(std::tuple(e.kind, e.facing, e.speed), std::tuple(1, 3, 9));
+         }},
+        {25, {0, 3, 1, 6}, [] {
+             const MBSC_MOVE_ENTRY& e = MBSC_QUEUE[0].entry[1];  // after the turn a first technique brings
+             EXPECT_EQ(std::tuple(e.kind, e.state, e.speed), std::tuple(2, 10, 6));
+         }},
+        {26, {3, 0, 1}, [this] { EXPECT_EQ(CHR_TABLE[3]->target, enemy->index); }},
+        {31, {2, 7}, [this] { EXPECT_TRUE(Recorded("HUD_PanelSetPicture 2 7")); }},
+        {32, {0, 520, 410, 10}, [] {
+             int found = 0;
+             for (const LIST_NODE* e = LIST_Node(LIST_STATE_DATA.head); e; e = LIST_Node(e->next))
+                 if (e->kind == LIST_KIND_EFT && e->eft->kind == 0)
+                     found += std::tuple(e->x, e->y, e->height) == std::tuple(520, 410, 10);
+             EXPECT_EQ(found, 1);
+         }},
+        {35, {4, 2, 7}, [] {
+             const MBSC_EVENT_REC& r = MBSC_EVENT.rec[4];
+             EXPECT_EQ(std::tuple(int(r.used), r.kind, r.slot), std::tuple(1, 2, 7));
+         }},
+        {49, {910, 620}, [] { EXPECT_EQ(std::tuple(ECNT_DATA.point[0][0], ECNT_DATA.point[0][1]), std::tuple(910, 620)); }},
+        {50, {30, 2, 1, 3, 4}, [] {
+             const EcntSpawn& e = ECNT_DATA.spawn[0];
+             EXPECT_EQ(std::tuple(e.frame, e.max_others, e.mech, e.level, e.override_levels), std::tuple(30, 2, 1, 3, 4));
+         }},
+    };
+    for (const Row& r : rows) {
+        ASSERT_EQ(script.Run(r.command, r.operands), 0) << r.command;
+        SCOPED_TRACE(r.command);
+        r.check();
     }
 }
 
