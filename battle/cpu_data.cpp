@@ -68,8 +68,7 @@ void CPU_Free(int mech) {
     if (!ValidMech(mech)) return;
     MechRecord& m = MECH_TABLE[mech];
     if (m.cpu_refs == 0 || --m.cpu_refs > 0) return;
-    if (!m.cpu) return;
-    PrintRelease(mech);
+    PrintRelease(mech);  // also for a file that was missing: the last reference goes all the same
     plat::Free(m.cpu);
     m.cpu = nullptr;
 }

@@ -68,6 +68,7 @@ TEST_F(Cpu, DataLoadsPerMechWithReferencesAndAZeroTail) {
 }
 
 TEST_F(Cpu, AMissingFileGivesZeroStatsAndAThinkThatDoesNothing) {
+    headless::ClearDebugOutput();
     LIST_NODE* p = Player(300, 300);
     LIST_NODE* c = MakeCpu(1, 400, 300, 3, p);
     EXPECT_EQ(CPU_GetData(1), nullptr);
@@ -77,6 +78,12 @@ TEST_F(Cpu, AMissingFileGivesZeroStatsAndAThinkThatDoesNothing) {
     EXPECT_TRUE(DrawsNothing(11, [&] { EXPECT_EQ(Think(c), 0); }));
     EXPECT_EQ(Work(c).mode, 0);
     EXPECT_EQ(Work(c).action, -1);
+    // No allocation line; the last reference's release line all the same.
+    EXPECT_EQ(battle_test::DebugCount("No. 1\x82" "b\x82o\x82t"), 0);
+    CHR_Delete(c->slot);
+    EXPECT_EQ(MECH_TABLE[1].cpu_refs, 0);
+    EXPECT_EQ(battle_test::DebugCount("\x81\x9b\x83\x81\x83\x82\x83\x8a\x89\xf0\x95\xfa \x81" "F \x83\x81\x83JNo. 1\x82" "b\x82o\x82t"),
+              1);  // the release line of the behaviour data
 }
 
 TEST_F(Cpu, SaveReplacesTheFileWithTheLoadedBlock) {
