@@ -10,6 +10,7 @@
 #include "battle/camp_data.h"
 #include "battle/scr_camera.h"
 #include "platform/headless/headless.h"
+#include "services/sound/snd_game.h"
 #include "services/sound/voice_bark.h"
 #include "tests/battle/ai_test_util.h"
 #include "tests/support/script_double.h"
@@ -328,9 +329,15 @@ TEST_F(Bsc, ResettingEventsBarksForTheBarkCharacter) {
     bscBarkChr = 22;
     mBSC_Event_Set(0, 0, 1);
     mBSC_Event_Check(0, 1);
-    script.Run(34);
+    EXPECT_TRUE(DrawsNothing(17, [&] { script.Run(34); }));  // battle voices are off: no draw
     EXPECT_EQ(std::tuple(VOICE_BarkWait, bscBarkChr, mBSC_Event_Get()), std::tuple(0, -1, -1));
     EXPECT_EQ(MBSC_EVENT.rec[0].slot, -1);
+    // With them on, the bark draws its line from the generator.
+    SYS_DATA.battle_voice_off = 0;
+    bscBarkChr = 22;
+    EXPECT_FALSE(DrawsNothing(17, [&] { script.Run(34); }));
+    VOICE_Stop();
+    VOICE_BarkWait = 0;
 }
 
 TEST_F(Bsc, StartingScriptModeSetsKindHandlerAndCamera) {
