@@ -376,7 +376,7 @@ void PRIM_RotEdge(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
     if (n < m) {
         // One step a row: only the steps whose row lies in the table are walked.
         const int64_t f0 = static_cast<int64_t>(x1) * 65536, step = dx * 65536 / m;
-        const int64_t first = std::max<int64_t>(0, sy > 0 ? -static_cast<int64_t>(y1) : y1 - (PRIM_SPAN_ROWS - 1));
+        const int64_t first = std::max<int64_t>(0, sy > 0 ? -static_cast<int64_t>(y1) : y1 - int64_t{PRIM_SPAN_ROWS - 1});
         const int64_t last = std::min<int64_t>(m - 1, sy > 0 ? PRIM_SPAN_ROWS - 1 - static_cast<int64_t>(y1) : y1);
         for (int64_t k = first; k <= last; ++k) Merge(y1 + k * sy, (f0 + k * step) >> 16);
         return;

@@ -3,17 +3,20 @@
 #include "sprite/spr_set.h"
 
 namespace {
+// Sums wrap as 32-bit arithmetic does, so the extreme boxes a file may hold stay defined.
+int32_t Wrap(int64_t v) { return static_cast<int32_t>(v); }
+
 // A rectangle mirrored about the position by the mirror bits, then scaled: a mirrored (l, r)
 // becomes (-r, -l); the scaled left moves, the scaled size follows it.
 RECT MirrorScale(const RECT& r, uint32_t mirror, uint16_t sx, uint16_t sy) {
-    const int32_t l = (mirror & SP_FLIP_LR) ? -r.right : r.left;
-    const int32_t t = (mirror & SP_FLIP_UD) ? -r.bottom : r.top;
-    const int32_t w = r.right - r.left, h = r.bottom - r.top;
+    const int32_t l = (mirror & SP_FLIP_LR) ? Wrap(-int64_t{r.right}) : r.left;
+    const int32_t t = (mirror & SP_FLIP_UD) ? Wrap(-int64_t{r.bottom}) : r.top;
+    const int32_t w = Wrap(int64_t{r.right} - r.left), h = Wrap(int64_t{r.bottom} - r.top);
     RECT out;
-    out.left = sx == 256 ? l : int32_t((int64_t(l) * sx) >> 8);
-    out.right = out.left + (sx == 256 ? w : int32_t((int64_t(w) * sx) >> 8));
-    out.top = sy == 256 ? t : int32_t((int64_t(t) * sy) >> 8);
-    out.bottom = out.top + (sy == 256 ? h : int32_t((int64_t(h) * sy) >> 8));
+    out.left = sx == 256 ? l : Wrap((int64_t{l} * sx) >> 8);
+    out.right = Wrap(int64_t{out.left} + (sx == 256 ? w : Wrap((int64_t{w} * sx) >> 8)));
+    out.top = sy == 256 ? t : Wrap((int64_t{t} * sy) >> 8);
+    out.bottom = Wrap(int64_t{out.top} + (sy == 256 ? h : Wrap((int64_t{h} * sy) >> 8)));
     return out;
 }
 
@@ -32,8 +35,8 @@ int SP_GetHitBox(int id, int box, RECT* out) {
 int SP_GetHitBoxScreen(int id, int box, RECT* out) {
     if (!SP_GetHitBox(id, box, out)) return 0;
     const SP_OBJ* o = SP_TABLE[id];
-    const int32_t dx = o->x + SP_DRAW_OFFSET.x, dy = o->y + SP_DRAW_OFFSET.y;
-    *out = RECT{out->left + dx, out->top + dy, out->right + dx, out->bottom + dy};
+    const int64_t dx = Wrap(int64_t{o->x} + SP_DRAW_OFFSET.x), dy = Wrap(int64_t{o->y} + SP_DRAW_OFFSET.y);
+    *out = RECT{Wrap(out->left + dx), Wrap(out->top + dy), Wrap(out->right + dx), Wrap(out->bottom + dy)};
     return 1;
 }
 

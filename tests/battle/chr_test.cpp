@@ -7,6 +7,7 @@
 #include "battle/btl_common.h"
 #include "battle/camp_data.h"
 #include "battle/chr_char.h"
+#include "battle/chr_update.h"
 #include "battle/cpu_think.h"
 #include "battle/map_data.h"
 #include "platform/random.h"
@@ -400,6 +401,25 @@ TEST_F(Chr, WallUnderTheBoxFromHitBoxTwo) {
     MAP_LoadFileData(m.data(), m.size());
     EXPECT_EQ(MAP_CheckRect(p, 1), 1);
     EXPECT_EQ(MAP_CheckRect(nullptr, 1), 0);
+}
+
+// The end of every update copies the height into 16.16; past +-32,767 px the copy wraps as a
+// 32-bit product does instead of overflowing.
+TEST_F(Chr, UpdateEndCopiesTheHeightIntoSixteenSixteen) {
+    LIST_NODE* n = Make(0, 0, CHR_PLAYER, 0, 300, 400);
+    const struct {
+        int32_t height, copy;
+    } cases[] = {
+        {0, 0},           {1, 65536},      {-1, -65536}, {32767, 0x7FFF0000}, {-32768, INT32_MIN},
+        {32768, INT32_MIN}, {33410, -2105409536}, {65536, 0},  {-32769, 0x7FFF0000},
+    };
+    for (const auto& k : cases) {
+        n->height = k.height;
+        n->height16 = 12345;
+        LIST_SetCurrent(n);
+        EXPECT_EQ(CHR_UpdatePreview(), 1);
+        EXPECT_EQ(n->height16, k.copy) << k.height;
+    }
 }
 
 }  // namespace

@@ -271,6 +271,31 @@ TEST_F(RotBar, EveryAngleDrawsItsTurnedRectangle) {
     EXPECT_FALSE(s->IsLocked());
 }
 
+// Steep edges coming from far outside the row table: only the rows 0..479 they cross get their x,
+// however near the ends of the 32-bit range their corners lie.
+TEST(PrimRotEdge, SteepEdgesFromFarAwayMergeOnlyTheRowsTheyCross) {
+    const struct {
+        int32_t x1, y1, x2, y2;
+        int first, last;
+    } cases[] = {
+        {7, INT32_MIN + 32, 7, INT32_MIN, 0, -1},  // above the table, going further up: no row
+        {7, INT32_MIN + 32, 7, 5, 0, 5},
+        {3, 500, 3, -2, 0, 479},
+        {9, INT32_MAX, 9, 470, 470, 479},
+        {9, 470, 9, INT32_MAX, 470, 479},
+        {9, INT32_MAX - 4, 9, INT32_MAX, 0, -1},
+    };
+    for (const auto& k : cases) {
+        for (PrimSpan& r : PRIM_SPAN_TABLE) r = {9999, -9999};
+        PRIM_RotEdge(k.x1, k.y1, k.x2, k.y2);
+        for (int row = 0; row < PRIM_SPAN_ROWS; ++row) {
+            const bool in = row >= k.first && row <= k.last;
+            EXPECT_EQ(PRIM_SPAN_TABLE[row].left, in ? k.x1 : 9999) << k.y1 << " to " << k.y2 << ", row " << row;
+            EXPECT_EQ(PRIM_SPAN_TABLE[row].right, in ? k.x1 : -9999) << k.y1 << " to " << k.y2 << ", row " << row;
+        }
+    }
+}
+
 TEST(PrimShapes, HostileShapesKeepToSmallSurfaces) {
     std::mt19937 rng(3);
     Canvas<uint16_t> c(13, 7, 16);

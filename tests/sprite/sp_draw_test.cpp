@@ -173,6 +173,36 @@ TEST_F(Drawing, HitBoxesMirrorByTheObjectScaleAndIgnoreTheLift) {
     EXPECT_EQ(r, (RECT{-14, 2, -4, 12}));
 }
 
+// Boxes at the ends of the 32-bit range, as a damaged file may hold them, wrap as 32-bit sums do:
+// a mirrored (l, r) is still (-r, -l), and the screen box is the box plus the position.
+TEST_F(Drawing, ExtremeHitBoxesWrapLikeThirtyTwoBitSums) {
+    constexpr int32_t kMin = INT32_MIN, kMax = INT32_MAX;
+    const struct {
+        RECT box;
+        uint32_t flags;
+        int32_t x, offset_x;
+        RECT hit, screen;
+    } cases[] = {
+        {{kMin, 0, 2048, 10}, SP_FLIP_LR, 100, 0, {-2048, 0, kMin, 10}, {-1948, 100, kMin + 100, 110}},
+        {{0, kMin, 10, 2048}, SP_FLIP_UD, 100, 0, {0, -2048, 10, kMin}, {100, -1948, 110, kMin + 100}},
+        {{kMax - 3, -5, kMax, 5}, 0, 20, 0, {kMax - 3, -5, kMax, 5}, {kMin + 16, 95, kMin + 19, 105}},
+        {{kMin, -5, kMax, 5}, 0, 0, 0, {kMin, -5, kMax, 5}, {kMin, 95, kMax, 105}},
+        {{10, -20, 30, 0}, 0, 100, kMax, {10, -20, 30, 0}, {kMin + 109, 80, kMin + 129, 100}},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(testing::Message() << k.box.left << " " << k.box.top << " " << k.box.right << " " << k.box.bottom);
+        SPR_PATTERN_TABLE[set][1].hit[3] = k.box;
+        SP_CreateAnim(0, 0, k.x, 100, set, 1);
+        SP_SetFlags(0, k.flags);
+        SP_SetDrawOffset(k.offset_x, 0);
+        RECT r;
+        ASSERT_EQ(SP_GetHitBox(0, 3, &r), 1);
+        EXPECT_EQ(r, k.hit);
+        ASSERT_EQ(SP_GetHitBoxScreen(0, 3, &r), 1);
+        EXPECT_EQ(r, k.screen);
+    }
+}
+
 // Masks of the boxes holding a point (right and bottom exclusive) or overlapping a rectangle
 // (strictly), for the mirrored box (-30, -20, -10, 0) and box 0 at (-40, -30, -25, -15).
 TEST_F(Drawing, HitMasksNameEveryBoxAPointOrRectangleTouches) {
