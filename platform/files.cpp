@@ -3,13 +3,16 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <random>
 #include <vector>
 
 #include "platform/backend.h"
@@ -71,39 +74,65 @@ std::string NameOf(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// Temporary files of a target are "<target>.tmp<pid>_<n>": unique per process and write, and
-// recognisable when an interrupted write leaves one behind.
+// Temporary files of a target are "<target>.tmp<pid>_<n>", created exclusively (a name already
+// taken gives way to the next) and locked while their write is open, so that a sweep tells a live
+// write from what a killed one left behind whatever pid wrote it: a run that gets the pid of an
+// earlier one again (a container's first process) meets that run's names.
 std::string TempNameFor(const std::string& target) {
-    static unsigned counter = 0;
+    static std::atomic<uint64_t> counter{std::random_device{}()};
     return target + ".tmp" + std::to_string(::getpid()) + "_" + std::to_string(counter++);
 }
 
-// The process id in a temporary name of `name`, or 0 when `entry` is not one.
-long TempOwner(const std::string& name, const char* entry) {
+// Whether `entry` is a temporary name of the file called `name`.
+bool IsTempOf(const std::string& name, const char* entry) {
     const size_t n = name.size();
-    if (std::strncmp(entry, name.c_str(), n) != 0 || std::strncmp(entry + n, ".tmp", 4) != 0) return 0;
-    char* end = nullptr;
-    const long pid = std::strtol(entry + n + 4, &end, 10);
-    if (end == entry + n + 4 || *end != '_') return 0;
-    const char* digits = end + 1;
-    if (!*digits) return 0;
-    for (const char* c = digits; *c; ++c)
-        if (*c < '0' || *c > '9') return 0;
-    return pid;
+    if (std::strncmp(entry, name.c_str(), n) != 0 || std::strncmp(entry + n, ".tmp", 4) != 0) return false;
+    const char* c = entry + n + 4;
+    const char* pid = c;
+    while (*c >= '0' && *c <= '9') ++c;
+    if (c == pid || *c != '_') return false;
+    const char* digits = ++c;
+    while (*c >= '0' && *c <= '9') ++c;
+    return c != digits && *c == 0;
 }
 
-// Removes what interrupted writes of `target` by other processes left behind (this process's own
-// temporary files belong to writes still open).
+// Removes the temporary files of `target` that no open write holds locked: what interrupted
+// writes left behind. The name is removed only while it is still the file that was locked.
 void RemoveStaleTemps(const std::string& target) {
     const std::string dir = DirOf(target), name = NameOf(target);
     DIR* d = ::opendir(dir.c_str());
     if (!d) return;
-    const long self = ::getpid();
+    const int dfd = ::dirfd(d);
     while (dirent* e = ::readdir(d)) {
-        const long owner = TempOwner(name, e->d_name);
-        if (owner != 0 && owner != self) ::unlinkat(::dirfd(d), e->d_name, 0);
+        if (!IsTempOf(name, e->d_name)) continue;
+        const int fd = ::openat(dfd, e->d_name, O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+        if (fd < 0) continue;
+        struct stat held, named;
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &held) == 0 &&
+            ::fstatat(dfd, e->d_name, &named, AT_SYMLINK_NOFOLLOW) == 0 && held.st_ino == named.st_ino &&
+            held.st_dev == named.st_dev)
+            ::unlinkat(dfd, e->d_name, 0);
+        ::close(fd);
     }
     ::closedir(d);
+}
+
+// A new temporary file for `target`, created exclusively and locked; its descriptor, or -1.
+int CreateTemp(const std::string& target, mode_t mode, std::string* temp) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        *temp = TempNameFor(target);
+        const int fd = ::open(temp->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        if (fd < 0) {
+            if (errno == EEXIST) continue;
+            break;
+        }
+        // A sweep that locked the new file before us may have removed its name: take another.
+        struct stat st;
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &st) == 0 && st.st_nlink > 0) return fd;
+        ::close(fd);
+    }
+    temp->clear();
+    return -1;
 }
 
 // The file a chain of symbolic links ends at (the path itself when it is none); empty for a loop.
@@ -179,6 +208,7 @@ File::~File() {
             ::close(fd_);
             ::unlink(temp_.c_str());
             fd_ = -1;
+            ReleaseLock();
         } else {
             Close();
         }
@@ -212,18 +242,21 @@ bool File::Open(const char* name, Mode mode) {
     const bool exists = ::stat(target_.c_str(), &st) == 0;
     if (exists && !S_ISREG(st.st_mode)) return false;
     RemoveStaleTemps(target_);
-    temp_ = TempNameFor(target_);
-    fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, exists ? 0600 : 0644);
-    if (fd_ < 0) {
-        temp_.clear();
-        return false;
-    }
+    fd_ = CreateTemp(target_, exists ? 0600 : 0644, &temp_);
+    if (fd_ < 0) return false;
+    // A second descriptor of the same open file keeps the lock from the close to the rename.
+    lock_fd_ = ::fcntl(fd_, F_DUPFD_CLOEXEC, 0);
     if (exists) {
         // The replacement keeps the old file's permission bits (and owner, where allowed).
         ::fchmod(fd_, st.st_mode & 07777);
         [[maybe_unused]] const int owner_kept = ::fchown(fd_, st.st_uid, st.st_gid);
     }
     return true;
+}
+
+void File::ReleaseLock() {
+    if (lock_fd_ >= 0) ::close(lock_fd_);
+    lock_fd_ = -1;
 }
 
 size_t File::Read(void* buffer, size_t count) {
@@ -276,8 +309,8 @@ bool File::Close() {
         if (ok) ok = ::rename(temp_.c_str(), target_.c_str()) == 0;
         if (!ok)
             ::unlink(temp_.c_str());
-        else if (durable_)
-            SyncDirOf(target_);
+        ReleaseLock();
+        if (ok && durable_) SyncDirOf(target_);
         temp_.clear();
     } else {
         ::close(fd_);

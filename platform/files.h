@@ -28,7 +28,7 @@ public:
     // with it (fsync, rename) so a failed or interrupted write leaves the old file whole. A target
     // that is a symbolic link is followed, its permission bits are kept, a directory (or anything
     // else not a regular file) is refused, and temporary files that an interrupted write of the
-    // same target left behind are removed.
+    // same target left behind are removed, whichever process wrote them.
     bool Open(const char* name, Mode mode);
     bool IsOpen() const { return fd_ >= 0; }
     // Bytes read (0 at the end or on error).
@@ -42,7 +42,9 @@ public:
     bool Close();
 
 private:
+    void ReleaseLock();
     int fd_ = -1;
+    int lock_fd_ = -1;  // holds the temporary file's lock until it is renamed or removed
     bool failed_ = false;
     bool durable_ = true;
     std::string target_, temp_;

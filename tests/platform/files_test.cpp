@@ -79,6 +79,57 @@ TEST(FileWrites, KilledWritesLeaveNothingAfterTheNextWrite) {
     EXPECT_EQ(Entries().size(), 3u);
 }
 
+// A run that gets the pid of an earlier one (a container's first process) finds that run's
+// temporary names: whatever pid and number a leftover carries, the write succeeds and sweeps it.
+TEST(FileWrites, LeftoversOfAnyPidNeverMakeAWriteFail) {
+    support::TempDir dir;
+    headless::Reset({});
+    const std::string self = "save.dat.tmp" + std::to_string(::getpid()) + "_";
+    for (int n = 0; n < 4096; ++n) ASSERT_TRUE(support::WriteBytes(self + std::to_string(n), {}));
+    ASSERT_TRUE(support::WriteBytes("save.dat.tmp1_0", {1}));
+    ASSERT_TRUE(support::WriteBytes("save.dat.tmp1_18446744073709551615", {1}));
+    ASSERT_TRUE(plat::WriteFileAtomic("save.dat", "kept", 4));
+    EXPECT_EQ(Entries(), std::vector<std::string>{"save.dat"});
+    for (int n = 0; n < 64; ++n) ASSERT_TRUE(support::WriteBytes(self + std::to_string(n), {}));
+    ASSERT_TRUE(plat::WriteFileScratch("save.dat", "scratch", 7));
+    EXPECT_EQ(Entries(), std::vector<std::string>{"save.dat"});
+}
+
+// A write still open, in this process or another, keeps its temporary file through the sweep of
+// a second write of the same target, and then completes: the last one closed wins.
+TEST(FileWrites, WritesStillOpenKeepTheirTemporaryFiles) {
+    support::TempDir dir;
+    headless::Reset({});
+    plat::File mine;
+    ASSERT_TRUE(mine.Open("save.dat", plat::File::Mode::CreateAlways));
+    ASSERT_EQ(mine.Write("mine", 4), 4u);
+    int ready[2], go[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    ASSERT_EQ(::pipe(go), 0);
+    const pid_t other = ::fork();
+    if (other == 0) {
+        plat::File f;
+        const bool open = f.Open("save.dat", plat::File::Mode::CreateAlways) && f.Write("other", 5) == 5;
+        char c = 1;
+        [[maybe_unused]] ssize_t n = ::write(ready[1], &c, 1);
+        n = ::read(go[0], &c, 1);
+        ::_exit(open && f.Close() ? 0 : 1);
+    }
+    char c = 0;
+    ASSERT_EQ(::read(ready[0], &c, 1), 1);
+    ASSERT_TRUE(plat::WriteFileAtomic("save.dat", "third", 5));
+    EXPECT_EQ(Entries().size(), 3u);  // the target and both open writes
+    ASSERT_EQ(::write(go[1], &c, 1), 1);
+    int status = -1;
+    ::waitpid(other, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(support::ReadBytes("save.dat"), (std::vector<uint8_t>{'o', 't', 'h', 'e', 'r'}));
+    EXPECT_TRUE(mine.Close());
+    EXPECT_EQ(support::ReadBytes("save.dat"), (std::vector<uint8_t>{'m', 'i', 'n', 'e'}));
+    EXPECT_EQ(Entries(), std::vector<std::string>{"save.dat"});
+    for (int fd : {ready[0], ready[1], go[0], go[1]}) ::close(fd);
+}
+
 TEST(FileWrites, ADirectoryOrOtherNonFileTargetIsRefusedAtCreate) {
     support::TempDir dir;
     headless::Reset({});
