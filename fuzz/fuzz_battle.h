@@ -20,8 +20,25 @@
 #include "tests/support/fixture.h"
 #include "tests/support/map_writer.h"
 #include "tests/support/mech_fixture.h"
+#include "tests/support/spr_writer.h"
 
 namespace fuzz {
+// A ".spr" image whose block holds every byte as a literal: the same set, without the packer's
+// search, which under the sanitizers would take seconds of every run.
+inline std::vector<uint8_t> StoredSpr(const std::vector<uint8_t>& stream) {
+    std::vector<uint8_t> out{'S', 'P', 'R'};
+    const uint32_t n = uint32_t(stream.size());
+    auto put32 = [&out](uint32_t v) {
+        for (int i = 0; i < 4; ++i) out.push_back(uint8_t(v >> (8 * i)));
+    };
+    put32(n);
+    put32(n);
+    out.insert(out.end(), (n + 7) / 8, 0);
+    put32(n);
+    out.insert(out.end(), stream.begin(), stream.end());
+    return out;
+}
+
 // The mech's set, or -1 when the display or a set could not be made.
 inline int MechSet() {
     static support::HeadlessDisplay* display = new support::HeadlessDisplay({16, true}, 640, 480);
@@ -30,8 +47,8 @@ inline int MechSet() {
         plat::detail::SetLogging(false);  // every blit and sound would add to the call log
         SP_Init();
         LIST_Init();
-        const std::vector<uint8_t> mech = support::SprBytes(support::MechSprFile("fuzz", 0));
-        const std::vector<uint8_t> effect = support::SprBytes(support::EffectSprFile());
+        const std::vector<uint8_t> mech = StoredSpr(support::SprStream(support::MechSprFile("fuzz", 0)));
+        const std::vector<uint8_t> effect = StoredSpr(support::SprStream(support::EffectSprFile()));
         const int m = SPR_FindFreeSet();
         if (m < 0 || !SPR_LoadBytes(m, "mem/fuzz.spr", mech.data(), mech.size(), 0)) return -1;
         EFT_SET = SPR_FindFreeSet();
@@ -73,6 +90,16 @@ inline LIST_NODE* Fighter(int slot, int team, int mech, int32_t x) {
     LIST_SetPos(n, x, 240, 0);
     CHR_TABLE[slot] = n;
     return n;
+}
+
+// The attacker gone, or its technique over with no shot or fire order left in the pool (effects
+// may stay: dust stays until the pool is cleared).
+inline bool Settled(const LIST_NODE* a) {
+    if (!a->in_use) return true;
+    if (a->chr->waza_active || a->chr->phase != 0) return false;
+    for (const LIST_NODE* n = LIST_Node(LIST_STATE_DATA.head); n; n = LIST_Node(n->next))
+        if (n->kind == LIST_KIND_TAMA || n->kind == LIST_KIND_WP2) return false;
+    return true;
 }
 
 // The attacker starts technique t at the target and the battle runs `frames` frames, or until `go_on`

@@ -1,11 +1,14 @@
 // What file harnesses share: per-input reset of the platform's logs, and files kept on a memory file
 // system so that millions of inputs never touch a disk.
 #pragma once
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -18,6 +21,18 @@ inline void ResetLogs() {
     headless::ClearDebugOutput();
 }
 
+// Removes what harnesses that crashed or were killed left in `base`: entries "orv_fuzz_<pid>..."
+// whose process is gone.
+inline void RemoveLeftovers(const std::string& base) {
+    std::error_code ec;
+    for (const auto& e : std::filesystem::directory_iterator(base, ec)) {
+        const std::string name = e.path().filename().string();
+        if (name.rfind("orv_fuzz_", 0) != 0) continue;
+        const long pid = std::strtol(name.c_str() + 9, nullptr, 10);
+        if (pid > 0 && ::kill(pid_t(pid), 0) != 0 && errno == ESRCH) std::filesystem::remove_all(e.path(), ec);
+    }
+}
+
 // A directory of this process on the memory file system (the temporary directory where there is
 // none), made at the first use and removed with what it holds when the process exits.
 inline const std::string& MemoryDir() {
@@ -26,6 +41,7 @@ inline const std::string& MemoryDir() {
         Dir() {
             struct stat st;
             const std::string base = ::stat("/dev/shm", &st) == 0 && S_ISDIR(st.st_mode) ? "/dev/shm" : "/tmp";
+            RemoveLeftovers(base);
             path = base + "/orv_fuzz_" + std::to_string(::getpid());
             ::mkdir(path.c_str(), 0700);
         }

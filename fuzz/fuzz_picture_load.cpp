@@ -5,6 +5,7 @@
 // Input: one byte choosing the layout (bit 0), the depth (bits 1-2) and the loader (bits 3-5), two
 // signed bytes of palette range, then the file.
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 #include "display/grp_load.h"
@@ -35,6 +36,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzz::ResetLogs();
     const int loader = (mode >> 3) & 7;
     const char* name = loader == 1 ? "in.dat" : loader == 2 ? "in.bmp" : "in.grp";
+    // Only this input's file: a loader that swaps the extension must not find an earlier one.
+    for (const char* other : {"in.dat", "in.bmp", "in.grp"}) std::remove((fuzz::MemoryDir() + "/" + other).c_str());
     const std::string path = fuzz::MemoryFile(name, data + 3, size - 3);
     if (path.empty()) return 0;
     SYS_SIZE got{};

@@ -7,7 +7,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzz::SoundDevice();
-    const char* name = fuzz::MemoryFile(data, size, ".snd").c_str();
+    const char* name = fuzz::SoundFile(data, size, ".snd").c_str();
     uint32_t bytes = 0;
     WAVEFORMATEX f;
     plat::Free(SND_LoadSnd(name, &bytes, &f));

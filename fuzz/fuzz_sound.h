@@ -1,12 +1,11 @@
 // Shared set-up of the sound harnesses: a headless device opened once, and the input kept as a
 // file in memory (tmpfs) under a name with the extension the reader chooses by.
 #pragma once
-#include <unistd.h>
-
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "fuzz/fuzz_files.h"
 #include "platform/headless/headless.h"
 #include "platform/headless/headless_sound.h"
 #include "platform/platform.h"
@@ -32,11 +31,11 @@ inline void SoundDevice() {
     headless::ClearCapturedAudio();
 }
 
-// Writes the input to a memory-backed file ending in `ext` and returns its name.
-inline const std::string& MemoryFile(const uint8_t* data, size_t size, const char* ext) {
+// Writes the input to a file ending in `ext` in the process's memory directory (removed when the
+// harness ends) and returns its name.
+inline const std::string& SoundFile(const uint8_t* data, size_t size, const char* ext) {
     static std::string path;
-    path = (access("/dev/shm", W_OK) == 0 ? "/dev/shm/orv_fuzz_" : "/tmp/orv_fuzz_") + std::to_string(getpid()) + ext;
-    support::WriteBytes(path, std::vector<uint8_t>(data, data + size));
+    path = MemoryFile((std::string("in") + ext).c_str(), data, size);
     return path;
 }
 }  // namespace fuzz

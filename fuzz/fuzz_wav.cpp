@@ -8,7 +8,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzz::SoundDevice();
-    const char* name = fuzz::MemoryFile(data, size, ".wav").c_str();
+    const char* name = fuzz::SoundFile(data, size, ".wav").c_str();
     uint32_t bytes = 0;
     WAVEFORMATEX f;
     void* whole = SND_LoadWav(name, &bytes, &f);

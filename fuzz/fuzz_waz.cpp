@@ -1,6 +1,7 @@
 // Fuzzes the ".waz" reader and the technique engine: any image loads or gives no techniques,
 // whole records only, what loaded packs back into the same bytes; then every technique runs for
-// 120 frames of a mech against a target, with hits, effects and movement on a flat stage.
+// up to 120 frames of a mech against a target, until it is over, with hits, effects and movement
+// on a flat stage.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -14,12 +15,21 @@ namespace {
 constexpr int kMech = 7, kTargetMech = 8;
 constexpr int kFrames = 120;
 constexpr int kMaxTechniques = 16;
+// A technique's speeds may ask for a sub-step every 16 px of a frame's move, thousands a frame; the
+// code they run is the same every step, so a run ends after this many.
+constexpr int kMaxSubSteps = 4000;
 
 void RunTechnique(int t) {
     BTL_ResetGlobals();
     BTL_SetState(BTL_STATE_FIGHT);
     LIST_NODE* a = fuzz::Fighter(1, 1, kMech, 300);
-    fuzz::Fight(a, fuzz::Fighter(2, 0, kTargetMech, 340), t, kFrames);
+    LIST_NODE* target = fuzz::Fighter(2, 0, kTargetMech, 340);
+    // Until the technique is over and its shots have gone, or the movement budget is spent.
+    int steps = 0;
+    fuzz::Fight(a, target, t, kFrames, [&] {
+        steps += a->sub_steps + target->sub_steps;
+        return steps <= kMaxSubSteps && !fuzz::Settled(a);
+    });
 }
 }  // namespace
 
