@@ -1,6 +1,6 @@
-// Shared by the full-screen benchmarks: the 640 x 480 (565) fixture surfaces, the one timing method
-// used for ours and for every peer, the peers themselves (memcpy, SDL_BlitSurface and relatives,
-// pixman on r5g6b5), and the run-and-table driver. Each benchmark program supplies its cases.
+// Shared by the full-screen benchmarks: the 640 x 480 (565) fixture surfaces, the peers (memcpy,
+// SDL_BlitSurface and relatives, pixman on r5g6b5), each a benchmark of its own timed as ours are,
+// and the run-and-table driver. Each benchmark program supplies its cases.
 #pragma once
 #include <SDL.h>
 #include <benchmark/benchmark.h>
@@ -20,6 +20,7 @@
 #include <pixman.h>
 #endif
 
+#include "bench/bench_run.h"
 #include "display/blt_bank_vec.h"
 #include "platform/backend.h"
 #include "tests/support/fixture.h"
@@ -119,28 +120,7 @@ inline World& Get() {
     return w;
 }
 
-// Average ms per call over a batch of at least 2 ms, best of 25 batches (short batches, so that some
-// run undisturbed on a busy machine): the same measure for ours and for every peer.
-inline double TimeMs(const std::function<void()>& fn) {
-    using Clock = std::chrono::steady_clock;
-    fn();
-    int n = 1;
-    for (;;) {
-        auto t0 = Clock::now();
-        for (int i = 0; i < n; ++i) fn();
-        if (std::chrono::duration<double>(Clock::now() - t0).count() > 0.002) break;
-        n *= 2;
-    }
-    double best = 1e30;
-    for (int rep = 0; rep < 25; ++rep) {
-        auto t0 = Clock::now();
-        for (int i = 0; i < n; ++i) fn();
-        best = std::min(best, std::chrono::duration<double>(Clock::now() - t0).count() * 1e3 / n);
-    }
-    return best;
-}
-
-// ---- peers, each timed once per run and only when a case names it ----
+// ---- peers, each a benchmark of its own when a case names it ----
 // mod below 255 scales every channel of the source by mod / 255 on the way (SDL's colour modulation).
 inline void SdlBlit(SDL_BlendMode mode, int alpha, bool key, int mod = 255, SDL_Surface* from = nullptr) {
     World& w = Get();
@@ -191,13 +171,9 @@ inline const std::map<std::string, std::function<void()>>& Peers() {
     return peers;
 }
 
-inline double Peer(const std::string& name) {
-    static std::map<std::string, double> cache;
-    auto it = cache.find(name);
-    if (it != cache.end()) return it->second;
-    auto fn = Peers().find(name);
-    return cache[name] = fn == Peers().end() ? 0 : TimeMs(fn->second);
-}
+// The peer's benchmark name and its time per call (0 when it did not run).
+inline std::string PeerName(const std::string& peer) { return "peer: " + peer; }
+inline double Peer(const std::string& peer) { return peer.empty() ? 0 : Ms(PeerName(peer)); }
 
 // ---- ours ----
 struct Case {
@@ -207,26 +183,16 @@ struct Case {
     blt::VecPath path = blt::BankPath();
 };
 
-struct Result {
-    std::string name, sdl, pixman;
-    double ms;
-};
-
-inline std::vector<Result>& Results() {
-    static std::vector<Result> results;
-    return results;
+inline std::vector<Case>& Cases() {
+    static std::vector<Case> cases;
+    return cases;
 }
 
 inline void Run(benchmark::State& state, const Case& c) {
     const blt::VecPath best = blt::BankPath();
     blt::SetBankPath(c.path);
-    double ms = 0;
-    for (auto _ : state) ms = TimeMs(c.ours);
+    for (auto _ : state) c.ours();
     blt::SetBankPath(best);
-    state.counters["ms"] = ms;
-    for (const std::string& peer : {std::string("memcpy"), c.sdl, c.pixman})
-        if (Peer(peer) > 0) state.counters["x " + peer] = ms / Peer(peer);
-    Results().push_back({c.name, c.sdl, c.pixman, ms});
 }
 
 inline void PrintTable() {
@@ -235,22 +201,28 @@ inline void PrintTable() {
                 mc);
     std::printf("%-24s %8s %9s  %-20s %8s %7s  %-21s %8s %8s\n", "operation", "ms", "x memcpy", "SDL peer", "ms",
                 "x SDL", "pixman peer", "ms", "x pixman");
-    for (const Result& r : Results()) {
-        const double s = Peer(r.sdl), p = Peer(r.pixman);
-        std::printf("%-24s %8.4f %9.2f  %-20s %8.4f %7.2f  %-21s %8.4f %8.2f\n", r.name.c_str(), r.ms, r.ms / mc,
-                    r.sdl.c_str(), s, s > 0 ? r.ms / s : 0, r.pixman.c_str(), p, p > 0 ? r.ms / p : 0);
+    auto ratio = [](double a, double b) { return a > 0 && b > 0 ? a / b : 0; };
+    for (const Case& c : Cases()) {
+        const double ms = Ms(c.name), s = Peer(c.sdl), p = Peer(c.pixman);
+        if (ms <= 0) continue;
+        std::printf("%-24s %8.4f %9.2f  %-20s %8.4f %7.2f  %-21s %8.4f %8.2f\n", c.name.c_str(), ms, ratio(ms, mc),
+                    c.sdl.c_str(), s, ratio(ms, s), c.pixman.c_str(), p, ratio(ms, p));
     }
 }
 
-// The whole program: registers every case as one benchmark, runs them, prints the table.
+// The whole program: registers every case and every peer a case names as benchmarks, runs them,
+// prints the table.
 inline int Main(int argc, char** argv, const std::function<std::vector<Case>()>& cases) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    for (const Case& c : cases())
-        benchmark::RegisterBenchmark(c.name.c_str(), [c](benchmark::State& s) { Run(s, c); })
-            ->Iterations(1)
-            ->Unit(benchmark::kMillisecond);
-    benchmark::RunSpecifiedBenchmarks();
+    if (!bench::Init(&argc, argv)) return 1;
+    Cases() = cases();
+    std::vector<std::string> peers = {"memcpy"};
+    for (const Case& c : Cases()) {
+        Settings(benchmark::RegisterBenchmark(c.name.c_str(), [&c](benchmark::State& s) { Run(s, c); }));
+        for (const std::string& p : {c.sdl, c.pixman})
+            if (Peers().count(p) && std::find(peers.begin(), peers.end(), p) == peers.end()) peers.push_back(p);
+    }
+    for (const std::string& p : peers) Register(PeerName(p), Peers().at(p));
+    RunAll();
     PrintTable();
     benchmark::Shutdown();
     return 0;

@@ -3,17 +3,15 @@
 // ours through the device's mixer, beside SDL's own route for the same work (an SDL_AudioStream per
 // buffer to resample, SDL_MixAudioFormat to add at a volume) in the same run.
 #include <SDL.h>
-#include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <functional>
 #include <random>
 #include <vector>
 
+#include "bench/bench_run.h"
 #include "platform/backend.h"
 #include "platform/headless/headless.h"
 #include "platform/sound.h"
@@ -43,62 +41,60 @@ std::vector<Source> Sources() {
     return out;
 }
 
-double BestMs(const std::function<void()>& fn) {
-    using Clock = std::chrono::steady_clock;
-    double best = 1e30;
-    fn();
-    for (int rep = 0; rep < 15; ++rep) {
-        auto t0 = Clock::now();
-        fn();
-        best = std::min(best, std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
-    }
-    return best;
-}
-
 std::vector<int16_t> g_out(size_t(kChunk) * 2);
 
-// Ours: the buffers play looping on the headless device; the mixer is pulled as SDL's callback does.
-double Ours(const std::vector<Source>& src) {
-    headless::Reset();
-    plat::detail::SetLogging(false);
+// Ours: the buffers play looping on the headless device; each call pulls one second from the
+// mixer in the pieces SDL's callback asks for.
+struct Ours {
     DSObject* ds = nullptr;
-    DSObject::Create(&ds);
     std::vector<DSBuffer*> buffers;
-    for (const Source& s : src) {
-        WAVEFORMATEX f{WAVE_FORMAT_PCM, uint16_t(s.channels), s.rate, s.rate * 2 * s.channels, uint16_t(2 * s.channels),
-                       16, 0};
-        DSBUFFERDESC d{DSBCAPS_CTRLVOLUME | DSBCAPS_CTRLPAN, uint32_t(s.samples.size() * 2), &f};
-        DSBuffer* b = nullptr;
-        ds->CreateSoundBuffer(&d, &b);
-        void *p1, *p2;
-        uint32_t n1, n2;
-        b->Lock(0, d.dwBufferBytes, &p1, &n1, &p2, &n2, 0);
-        std::memcpy(p1, s.samples.data(), n1);
-        b->Unlock(p1, n1, p2, n2);
-        b->SetVolume(s.volume);
-        b->Play(0, 0, DSBPLAY_LOOPING);
-        buffers.push_back(b);
+    explicit Ours(const std::vector<Source>& src) {
+        headless::Reset();
+        plat::detail::SetLogging(false);
+        DSObject::Create(&ds);
+        for (const Source& s : src) {
+            WAVEFORMATEX f{WAVE_FORMAT_PCM, uint16_t(s.channels), s.rate, s.rate * 2 * s.channels,
+                           uint16_t(2 * s.channels), 16, 0};
+            DSBUFFERDESC d{DSBCAPS_CTRLVOLUME | DSBCAPS_CTRLPAN, uint32_t(s.samples.size() * 2), &f};
+            DSBuffer* b = nullptr;
+            ds->CreateSoundBuffer(&d, &b);
+            void *p1, *p2;
+            uint32_t n1, n2;
+            b->Lock(0, d.dwBufferBytes, &p1, &n1, &p2, &n2, 0);
+            std::memcpy(p1, s.samples.data(), n1);
+            b->Unlock(p1, n1, p2, n2);
+            b->SetVolume(s.volume);
+            b->Play(0, 0, DSBPLAY_LOOPING);
+            buffers.push_back(b);
+        }
     }
-    double ms = BestMs([] {
+    ~Ours() {
+        for (DSBuffer* b : buffers) b->Release();
+        ds->Release();
+    }
+    void Second() {
         for (uint32_t done = 0; done < plat::kMixRate; done += kChunk)
             plat::detail::MixDeviceOutput(g_out.data(), std::min(kChunk, plat::kMixRate - done));
-    });
-    for (DSBuffer* b : buffers) b->Release();
-    ds->Release();
-    return ms;
-}
+    }
+};
 
-// SDL: each buffer's second goes through its own stream to the output format, and each piece
-// taken out is added at its volume (SDL's scale 0..128 from the same amplitude).
-double Peer(const std::vector<Source>& src) {
+// SDL: each call puts each buffer's second through its own stream to the output format, and adds
+// each piece taken out at its volume (SDL's scale 0..128 from the same amplitude).
+struct Peer {
+    const std::vector<Source>& src;
     std::vector<SDL_AudioStream*> streams;
     std::vector<int> volumes;
-    for (const Source& s : src) {
-        streams.push_back(SDL_NewAudioStream(AUDIO_S16SYS, uint8_t(s.channels), int(s.rate), AUDIO_S16SYS, 2, 44100));
-        volumes.push_back(int(std::lround(128 * std::pow(10.0, s.volume / 2000.0))));
+    std::vector<int16_t> piece = std::vector<int16_t>(size_t(kChunk) * 2);
+    explicit Peer(const std::vector<Source>& sources) : src(sources) {
+        for (const Source& s : src) {
+            streams.push_back(SDL_NewAudioStream(AUDIO_S16SYS, uint8_t(s.channels), int(s.rate), AUDIO_S16SYS, 2, 44100));
+            volumes.push_back(int(std::lround(128 * std::pow(10.0, s.volume / 2000.0))));
+        }
     }
-    std::vector<int16_t> piece(size_t(kChunk) * 2);
-    double ms = BestMs([&] {
+    ~Peer() {
+        for (SDL_AudioStream* s : streams) SDL_FreeAudioStream(s);
+    }
+    void Second() {
         for (size_t i = 0; i < src.size(); ++i) {
             SDL_AudioStreamClear(streams[i]);
             SDL_AudioStreamPut(streams[i], src[i].samples.data(), int(src[i].samples.size() * 2));
@@ -114,30 +110,29 @@ double Peer(const std::vector<Source>& src) {
                                        AUDIO_S16SYS, Uint32(got), volumes[i]);
             }
         }
-    });
-    for (SDL_AudioStream* s : streams) SDL_FreeAudioStream(s);
-    return ms;
-}
-
-double g_ours = 0, g_peer = 0;
+    }
+};
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
+    if (!bench::Init(&argc, argv)) return 1;
     const std::vector<Source> src = Sources();
-    benchmark::RegisterBenchmark("mixer, ours", [&](benchmark::State& st) {
-        for (auto _ : st) g_ours = Ours(src);
-        st.counters["ms"] = g_ours;
-    })->Iterations(1);
-    benchmark::RegisterBenchmark("mixer, SDL_AudioStream + SDL_MixAudioFormat", [&](benchmark::State& st) {
-        for (auto _ : st) g_peer = Peer(src);
-        st.counters["ms"] = g_peer;
-    })->Iterations(1);
-    benchmark::RunSpecifiedBenchmarks();
-    std::printf("\nMixer: one second of 44.1 kHz stereo from 16 buffers, ms; %% of a core; x = ours / peer\n");
-    std::printf("%-52s %8.3f %7.3f%%\n", "ours: device mixer (volume, resampling)", g_ours, g_ours / 10);
-    std::printf("%-52s %8.3f %7.3f%%\n", "SDL: SDL_AudioStream + SDL_MixAudioFormat", g_peer, g_peer / 10);
-    std::printf("%-52s %8.2f\n", "x SDL", g_peer > 0 ? g_ours / g_peer : 0);
+    const char* ours = "mixer second, ours";
+    const char* peer = "mixer second, SDL_AudioStream + SDL_MixAudioFormat";
+    bench::Settings(benchmark::RegisterBenchmark(ours, [&](benchmark::State& st) {
+        Ours mixer(src);
+        for (auto _ : st) mixer.Second();
+    }));
+    bench::Settings(benchmark::RegisterBenchmark(peer, [&](benchmark::State& st) {
+        Peer mixer(src);
+        for (auto _ : st) mixer.Second();
+    }));
+    bench::RunAll();
+    const double o = bench::Ms(ours), p = bench::Ms(peer);
+    std::printf("\nMixer: one second of 44.1 kHz stereo from 16 buffers, ms per second mixed; %% of a core; x = ours / peer\n");
+    std::printf("%-52s %8.3f %7.3f%%\n", "ours: device mixer (volume, resampling)", o, o / 10);
+    std::printf("%-52s %8.3f %7.3f%%\n", "SDL: SDL_AudioStream + SDL_MixAudioFormat", p, p / 10);
+    std::printf("%-52s %8.2f\n", "x SDL", o > 0 && p > 0 ? o / p : 0);
     benchmark::Shutdown();
     return 0;
 }

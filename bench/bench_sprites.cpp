@@ -117,27 +117,11 @@ void KeyedOnly(bool on) {
     }
 }
 
-struct Row {
-    const char* name;
-    double ms;
-};
-std::vector<Row>& Rows() {
-    static std::vector<Row> rows;
-    return rows;
-}
-
-void Measure(benchmark::State& state, const char* name, const std::function<void()>& fn) {
-    Get();
-    double ms = 0;
-    for (auto _ : state) ms = bench::TimeMs(fn);
-    state.counters["ms"] = ms;
-    Rows().push_back({name, ms});
-}
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    if (!bench::Init(&argc, argv)) return 1;
+    Get();
     uint16_t list[SP_OBJECTS + 1];
     const std::pair<const char*, std::function<void()>> cases[] = {
         {"frame: step, sort, draw", [] { SP_Update(); SP_Draw(-1); }},
@@ -151,16 +135,13 @@ int main(int argc, char** argv) {
          }},
         {"SDL_BlitSurface keyed", SdlKeyed},
     };
-    for (const auto& [name, fn] : cases)
-        benchmark::RegisterBenchmark(name, [name = name, fn = fn](benchmark::State& s) { Measure(s, name, fn); })
-            ->Iterations(1)
-            ->Unit(benchmark::kMillisecond);
-    benchmark::RunSpecifiedBenchmarks();
-    if (Rows().empty()) return 0;
-    const double sdl = Rows().back().ms;
+    for (const auto& [name, fn] : cases) bench::Register(name, fn);
+    bench::RunAll();
+    const double sdl = bench::Ms("SDL_BlitSurface keyed");
     std::printf("\n640 x 480 565, %d animated %d x %d objects (30 %% blended, 10 %% mirrored, 10 %% scaled); "
                 "ms per call; x = ours / SDL keyed\n", kObjects, kSize, kSize);
-    for (const Row& r : Rows()) std::printf("%-26s %8.4f %6.2f\n", r.name, r.ms, r.ms / sdl);
+    for (const auto& [name, fn] : cases)
+        if (const double ms = bench::Ms(name); ms > 0) std::printf("%-26s %8.4f %6.2f\n", name, ms, sdl > 0 ? ms / sdl : 0);
     benchmark::Shutdown();
     return 0;
 }
