@@ -50,9 +50,10 @@ TEST(KeyCodes, TablesMatchSdlBothWays) {
         EXPECT_EQ(Values({in::ScancodeFromKeyCode(code), in::KeyCodeFromScancode(sc)}), Values({sc, code})) << code;
     // Katakana and hiragana keys of other keyboards are the same kana key.
     for (SDL_Scancode sc : {SDL_SCANCODE_LANG3, SDL_SCANCODE_LANG4}) EXPECT_EQ(in::KeyCodeFromScancode(sc), 0x70);
-    // Every scancode and code round-trips; out of range (a few past the end too) gives nothing.
+    // Every scancode and code round-trips; out of range (a few past the end too) gives nothing. A
+    // scancode is never negative: -1 is no value of the enumeration, so only codes go below 0.
     for (int i = -1; i < SDL_NUM_SCANCODES + 8; ++i) {
-        const int code = in::KeyCodeFromScancode(SDL_Scancode(i));
+        const int code = i < 0 ? 0 : in::KeyCodeFromScancode(SDL_Scancode(i));
         const SDL_Scancode sc = in::ScancodeFromKeyCode(i);
         EXPECT_EQ(in::KeyCodeFromScancode(in::ScancodeFromKeyCode(code)), code) << i;
         EXPECT_EQ(in::KeyCodeFromScancode(sc), sc == SDL_SCANCODE_UNKNOWN ? 0 : i) << i;
