@@ -56,61 +56,48 @@ Scene& S() {
     return s;
 }
 
-std::vector<std::pair<std::string, double>>& Results() {
-    static std::vector<std::pair<std::string, double>> r;
-    return r;
-}
+// Each row: the benchmark's name (as Google Benchmark shows it) and the work of one call.
+struct Row {
+    const char* name;
+    std::function<void()> fn;
+};
 
-void Report(benchmark::State& state, const char* name, const std::function<void()>& fn) {
-    double ms = 0;
-    for (auto _ : state) ms = bench::TimeMs(fn);
-    state.counters["ms"] = ms;
-    Results().emplace_back(name, ms);
-}
-
-void BM_Make(benchmark::State& state) { Report(state, "thumbnail whole", [] { THUMB_Make(); }); }
-void BM_Capture(benchmark::State& state) {
-    Report(state, "capture 616 x 448", [] { THUMB_CaptureDib(plat::MainWindow(), RECT{0, 0, CW, CH}, S().capture); });
-}
-void BM_CursorSearch(benchmark::State& state) {
-    Report(state, "cursor search x 3", [] {
-        for (const THUMB_TEMPLATE& t : THUMB_CURSOR) THUMB_EraseCursor(&S().view, t);
-    });
-}
-void BM_Shrink(benchmark::State& state) {
-    THUMB_IMAGE out;
-    Report(state, "shrink to 112 x 80 (4 x 4 blocks)", [&out] { THUMB_Shrink(&S().view, out, THUMB_WIDTH, THUMB_HEIGHT); });
-}
-void BM_Memcpy(benchmark::State& state) {
-    std::vector<uint8_t> to(S().capture.size());
-    Report(state, "peer: memcpy of the capture", [&to] { std::memcpy(to.data(), S().capture.data(), to.size()); });
-}
+std::vector<Row> Rows() {
+    static std::vector<uint8_t> to;
+    static THUMB_IMAGE out;
+    return {
+        {"thumbnail whole", [] { THUMB_Make(); }},
+        {"capture 616 x 448", [] { THUMB_CaptureDib(plat::MainWindow(), RECT{0, 0, CW, CH}, S().capture); }},
+        {"cursor search x 3",
+         [] {
+             for (const THUMB_TEMPLATE& t : THUMB_CURSOR) THUMB_EraseCursor(&S().view, t);
+         }},
+        {"shrink to 112 x 80 (4 x 4 blocks)", [] { THUMB_Shrink(&S().view, out, THUMB_WIDTH, THUMB_HEIGHT); }},
+        {"peer: memcpy of the capture",
+         [] {
+             to.resize(S().capture.size());
+             std::memcpy(to.data(), S().capture.data(), to.size());
+         }},
 #if ORV_HAVE_PIXMAN
-void BM_PixmanBox(benchmark::State& state) {
-    Report(state, "peer: pixman box-filtered scale to 112 x 80", [] {
-        pixman_image_composite32(PIXMAN_OP_SRC, S().src, nullptr, S().dst, 0, 0, 0, 0, 0, 0, THUMB_WIDTH, THUMB_HEIGHT);
-    });
-}
+        {"peer: pixman box-filtered scale to 112 x 80",
+         [] {
+             pixman_image_composite32(PIXMAN_OP_SRC, S().src, nullptr, S().dst, 0, 0, 0, 0, 0, 0, THUMB_WIDTH,
+                                      THUMB_HEIGHT);
+         }},
 #endif
+    };
+}
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
+    if (!bench::Init(&argc, argv)) return 1;
     S();
-    for (auto [name, fn] : std::initializer_list<std::pair<const char*, void (*)(benchmark::State&)>>{
-             {"thumbnail whole", BM_Make},
-             {"capture 616 x 448", BM_Capture},
-             {"cursor search x 3", BM_CursorSearch},
-             {"shrink to 112 x 80", BM_Shrink},
-             {"memcpy of the capture", BM_Memcpy},
-#if ORV_HAVE_PIXMAN
-             {"pixman box scale", BM_PixmanBox},
-#endif
-         })
-        benchmark::RegisterBenchmark(name, fn)->Iterations(1)->Unit(benchmark::kMillisecond);
-    benchmark::RunSpecifiedBenchmarks();
+    const std::vector<Row> rows = Rows();
+    for (const Row& r : rows) bench::Register(r.name, r.fn);
+    bench::RunAll();
     std::printf("\nThumbnail: ms per call (616 x 448 capture, 112 x 80 result)\n");
-    for (const auto& [name, ms] : Results()) std::printf("%-44s %8.4f\n", name.c_str(), ms);
+    for (const Row& r : rows)
+        if (const double ms = bench::Ms(r.name); ms > 0) std::printf("%-44s %8.4f\n", r.name, ms);
     benchmark::Shutdown();
     return 0;
 }
