@@ -9,6 +9,7 @@
 #include "platform/bytes.h"
 #include "platform/memory.h"
 #include "services/fil_util.h"
+#include "shell/app_wnd.h"
 
 MapData MAP_DATA;
 MapObjList MAP_OBJ{};
@@ -204,7 +205,11 @@ int MAP_LoadFileData(const uint8_t* data, size_t size, const char* name) {
 
 int MAP_LoadFile(const char* path) {
     std::vector<uint8_t> file;
-    if (!BTL_ReadFile(path, file, kMaxMapFile)) return 0;
+    if (!BTL_ReadFile(path, file, kMaxMapFile)) {
+        // Only the hidden mode tells of a stage without its map file (the failed handle's -1).
+        if (APP_HiddenMode) SYS_DebugPrintNoCrlf("%s:Open error %d\n", path ? path : "", -1);
+        return 0;
+    }
     return MAP_LoadFileData(file.data(), file.size(), path);
 }
 

@@ -11,6 +11,7 @@
 #include "battle/scr_camera.h"
 #include "platform/random.h"
 #include "services/fil_util.h"
+#include "shell/app_wnd.h"
 #include "sprite/img_table.h"
 #include "sprite/sp_draw.h"
 #include "tests/battle/battle_test_util.h"
@@ -102,6 +103,24 @@ TEST_F(MapDraw, StageTakesItsMapFromTheVariantAndItsSheetsFromVariantZero) {
     EXPECT_GE(MAP_IMAGES.buffer, 0);
     MAP_Redraw(500, 500);  // nothing to draw, nothing read
     EXPECT_EQ(MAP_CheckLine(10, 10, 20, 20, 1), 0);
+}
+
+// A stage whose map file is missing says so, with the path and the failed handle, only in the
+// hidden mode; the sheets' own lines are the picture loaders' business.
+TEST_F(MapDraw, AMissingMapFileIsToldOnlyInTheHiddenMode) {
+    const std::string path = FIL_MakePath("Bmp\\Map\\%s.map", "07_2_D");
+    for (int hidden : {0, 1}) {
+        APP_HiddenMode = hidden;
+        headless::ClearDebugOutput();
+        MAP_Load(7, 2, 1);
+        std::vector<std::string> told;
+        for (const std::string& l : headless::DebugOutput())
+            if (l.find(".map") != std::string::npos) told.push_back(l);
+        EXPECT_EQ(told, hidden ? std::vector<std::string>{path + ":Open error -1\n"} : std::vector<std::string>{}) << hidden;
+        EXPECT_EQ(MAP_DATA.cells, nullptr);
+        EXPECT_EQ(MAP_LoadFile(path.c_str()), 0);
+    }
+    APP_HiddenMode = 0;
 }
 
 TEST_F(MapDraw, RingAfterCameraWalksShowsWhatARedrawShows) {
