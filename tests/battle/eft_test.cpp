@@ -252,4 +252,81 @@ TEST_F(Effects, AHitMarkSendsOutOneSpark) {
     EXPECT_EQ(Live(spark, 40), speed + 1);  // one slower a frame, gone below 0
 }
 
+// Every kind starts as its row says: sequence, looping, running, draw flags, blend, scale, pattern
+// offset, speed and direction, ground flag, with its draws taken in the row's order from one seed
+// (d[i], the i-th draw). The parent faces pattern offset 5 and moves along (30000, -20000).
+TEST_F(Effects, EachKindStartsAsItsRowSays) {
+    LIST_NODE* p = Make(0, 0, CHR_PLAYER, 400, 400);
+    p->vx = 30000, p->vy = -20000;
+    SP_Anim(p->sprite)->pattern_offset = 5;
+    plat::Srand(1234);
+    int d[8];
+    for (int& v : d) v = plat::Rand();
+    constexpr int kAny = -1;  // not given by the row
+    struct Row {
+        int seq, loop, running;
+        uint32_t flags;
+        int blend, scale, offset, speed;
+        int32_t vx, vy;
+        uint32_t ground;
+    };
+    int32_t splash_x, splash_y;
+    MTH_AngleToVec(d[3] % 120 + 120, &splash_x, &splash_y);
+    const uint32_t flare = d[2] % 3 == 0 ? 0x800 : d[2] % 3 == 1 ? 0x400 : 0;
+    const Row rows[EFT_KINDS] = {
+        {47, 0, 1, 0x8, 0, 512, 0, 0, 0, 0, 0},
+        {62 + d[0] % 3, 0, 1, 0, 0, 256, 0, 0, 0, 0, 0},
+        {57, 0, 1, 0, 0, 256, 0, 0, 0, 0, 0},
+        {58, 0, 1, 0, 0, 256, 0, 0, 0, 0, 0},
+        {59, 0, 1, 0, 0, 256, 0, 0, 0, 0, 0},
+        {60, 0, 1, 0, 0, 256, 0, 0, 0, 0, 0},
+        {61, 0, 1, 0, 0, 256, 0, 0, 0, 0, 0},
+        {65, 0, 1, flare, 0, d[1] % 257 + 256, d[0] % 24, 0, 0, 0, 0},
+        {70, 0, 1, 0, 0, 256, 0, 0, 30000, -20000, 0},  // ground 0 takes the parent's direction
+        {82, 1, 1, 0, 0, 256, 0, 0, 0, 0, 0},
+        {87, 1, 1, 0, 0, 256, (5 + 2 - d[0] % 5 + 24) % 24, 0, 0, 0, 0},
+        {92, 0, 1, 0x400, 0, 256, 0, 0, 30000, -20000, 0},
+        {97, 1, 1, 0x40, 16, 256, kAny, 0, 0, 0, 0},
+        {98, 0, 1, 0, 0, 256, 0, 0, 0, 0, 0},
+        {99 + d[0] % 5, 1, 1, 0, 0, d[7] % 65 + 128, 0, d[2] % 48 + 1, kAny, kAny, 1},
+        {104 + d[0] % 3, 0, 0, 0, 0, d[3] % 129 + 192, 0, (d[2] & 15) + 1, -30000, 20000, 1},
+        {107, 0, 1, 0, 0, 256, 0, 0, 0, 0, 0},
+        {108, 0, 1, 0, 0, 256, 0, 0, 0, 0, 0},
+        {109, 1, 1, 0, 0, 256, 6, 0, 0, 0, 0},
+        {111, 1, 1, 0x400, 0, 256, 5, 0, 0, 0, 0},
+        {110, 1, 1, 0x400, 0, 256, 0, 0, 0, 0, 0},
+        {112, 1, 1, 0, 0, 256, 0, 0, 0, 0, 0},
+        {115, 0, 1, 0, 0, 256, 0, 0, 0, 0, 0},
+        {116, 0, 1, 0, 0, 256, 0, 0, 0, 0, 0},
+        {kAny, 0, 0, 0x40, 30, 256, 0, 0, 0, 0, 0},  // a still copy of the parent's picture
+        {118 + d[0] % 3, 1, 1, 0x80, (d[1] & 15) + 8, 256, 0, 0, 0, 0, 0},
+        {121 + d[0] % 3, 1, 1, 0x80, (d[1] & 31) + 32, 256, 0, (d[2] & 7) + 1, splash_x, splash_y, 0},
+    };
+    auto any = [](int want, int got) { return want == kAny ? kAny : got; };
+    for (int kind = 0; kind < EFT_KINDS; ++kind) {
+        plat::Srand(1234);
+        LIST_NODE* e = New(kind, p, 300, 320, 10);
+        ASSERT_NE(e, nullptr) << kind;
+        const SP_ANIM* a = SP_Anim(e->sprite);
+        const Row& w = rows[kind];
+        EXPECT_EQ(std::tuple(any(w.seq, a->seq), a->loop != 0, int(a->running), a->flags, int(a->blend)),
+                  std::tuple(w.seq, w.loop != 0, w.running, w.flags, w.blend))
+            << "kind " << kind;
+        EXPECT_EQ(std::tuple(int(a->scale_x), int(a->scale_y), any(w.offset, a->pattern_offset), int(e->speed)),
+                  std::tuple(w.scale, w.scale, w.offset, w.speed))
+            << "kind " << kind;
+        EXPECT_EQ(std::tuple(any(w.vx, e->vx), any(w.vy, e->vy), e->ground_flag), std::tuple(w.vx, w.vy, w.ground))
+            << "kind " << kind;
+        const EFT_DATA& f = *e->eft;
+        if (kind == 14) {  // a value and then its sign, each component
+            EXPECT_EQ(std::tuple(int(f.variant), int(f.vspeed), std::abs(e->vx), std::abs(e->vy)),
+                      std::tuple(d[0] % 5, d[1] % 15 + 1, d[3] % 65535, d[5] % 65535));
+        }
+        if (kind == 15) EXPECT_EQ(f.vspeed, (d[1] & 7) + 1);
+        if (kind == 18) EXPECT_EQ(std::tuple(int(f.variant), int(f.age_limit)), std::tuple(d[0] % 10 + 1, d[1] % 15 + 3));
+        if (kind == 25) EXPECT_EQ(f.fall, d[2] % 129 + 64);
+        BTL_DeleteNonCharObjects();
+    }
+}
+
 }  // namespace

@@ -166,6 +166,36 @@ TEST_F(MapQuery, ScrollRectangleIsClampedAndStagesPickTheirRows) {
               "\x81I(0,0)-(480,800)");
 }
 
+// Every stage and variant from 0 to 11: the stage table's row, or the whole map where it has none.
+TEST_F(MapQuery, EveryStageAndVariantTakesItsRow) {
+    spec = support::MapSpec(180, 180);  // 2880 x 2880: no row is cut
+    Build();
+    const RECT whole{0, 0, 2880, 2880}, plain{0, 0, 1600, 1200}, inner{192, 192, 1792, 1344};
+    auto row = [&](int stage, int variant) -> RECT {
+        switch (stage) {
+            case 0: return variant <= 2 ? plain : variant <= 4 ? inner : whole;
+            case 1: case 3: case 4: return plain;
+            case 2: return RECT{0, 0, 1728, 1248};
+            case 5:
+                if (variant <= 3) return RECT{0, 0, 1280, 960};
+                if (variant == 4 || variant == 5 || variant == 8) return RECT{192, 192, 2048, 1408};
+                if (variant == 6 || variant == 9) return RECT{192, 192, 1792, 1408};
+                return variant == 7 ? inner : whole;
+            case 9: return RECT{0, 0, 1088, 2880};
+            case 10: return RECT{192, 192, 1920, 1472};
+            default: return whole;
+        }
+    };
+    for (int stage = 0; stage <= 11; ++stage)
+        for (int variant = 0; variant <= 11; ++variant) {
+            SCR_SetStageScrRect(stage, variant);
+            const RECT& r = SCR_SCROLL_RECT;
+            const RECT w = row(stage, variant);
+            EXPECT_EQ(std::tuple(r.left, r.top, r.right, r.bottom), std::tuple(w.left, w.top, w.right, w.bottom))
+                << stage << "/" << variant;
+        }
+}
+
 TEST(Quake, LevelFallsByAQuarterWhileTheOffsetAlternates) {
     SCR_QUAKE = {};
     SCR_Quake(-1, -1, 40);
