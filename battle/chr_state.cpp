@@ -45,10 +45,9 @@ LIST_NODE* Target() {
 // Facing mode of the character's animations: the target every frame when there is one.
 int TargetFacing() { return Target() ? 4 : 0; }
 
+// The facing alone: the display object shows it once an animation is set (CHR_SetAnim).
 void Face(LIST_NODE* n, int dir) {
-    if (dir < 0) return;
-    n->dir = int8_t(dir);
-    if (SP_ANIM* a = SP_Anim(n->sprite)) a->pattern_offset = uint8_t(dir);
+    if (dir >= 0) n->dir = int8_t(dir);
 }
 
 void Dust(int spread, int life) { EFT_Scatter(11, spread, life, 3); }

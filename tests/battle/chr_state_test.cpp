@@ -79,6 +79,41 @@ TEST_F(States, LongDashFromTheButtonAndItsRun) {
     EXPECT_EQ(c->state, 0);
 }
 
+// The pad turns the facing; the display object shows it only when an animation is set.
+TEST_F(States, PadFacingReachesTheDisplayWithTheNextAnimation) {
+    auto offset = [&] { return int(SP_Anim(player->sprite)->pattern_offset); };
+    auto frame = [&](uint16_t held) {
+        Press(held);
+        BTL_AnimStep();
+    };
+    // Walking right without a target, then left: the walk step shown keeps facing right.
+    CHR_Reset(0, 300, 300, 1);
+    frame(8);
+    frame(8);
+    ASSERT_EQ(std::tuple(player->chr->state, int(player->dir), offset()), std::tuple(1, 6, 6));
+    frame(4);
+    EXPECT_EQ(std::tuple(int(player->dir), offset()), std::tuple(2, 6));
+    int frames = 1;
+    while (offset() == 6 && frames < 20) frame(4), ++frames;
+    EXPECT_EQ(offset(), 2);
+    EXPECT_GT(frames, 2);  // the first walk step ran out first
+    // Standing, a direction turns the facing; the walk's first animation shows it a frame later.
+    CHR_Reset(0, 300, 300, 1);
+    frame(0);
+    frame(1);
+    EXPECT_EQ(std::tuple(player->chr->state, int(player->dir), offset()), std::tuple(1, 4, 2));
+    frame(1);
+    EXPECT_EQ(offset(), 4);
+    // Paused, the long-dash button faces the target without touching the display object.
+    LIST_NODE* dummy = Make(1, 1, CHR_CPU, 200, 200);
+    CHR_Reset(0, 300, 300, 1);
+    Aim(player, dummy);
+    BTL_SetState(BTL_STATE_PAUSE);
+    support::FeedKeys(0x80);
+    BTL_FrameUpdate();
+    EXPECT_EQ(std::tuple(player->chr->state, int(player->dir), offset()), std::tuple(5, 3, 4));
+}
+
 TEST_F(States, AnAttackButtonWithHeatAndNoTechniqueIsRefused) {
     LIST_NODE* dummy = Make(1, 1, CHR_CPU, 360, 300);
     Aim(player, dummy);
