@@ -10,6 +10,7 @@
 #include "platform/instance.h"
 #include "platform/registry.h"
 #include "tests/shell/app_fixture.h"
+#include "tests/shell/sysdat_expect.h"
 
 namespace {
 using apptest::GameTest;
@@ -65,6 +66,36 @@ TEST_F(StartTest, StoredSettingsWinOverTheDefaultsAndAShortFileKeepsThem) {
     EXPECT_EQ(SYS_DATA.auto_wait, 50);
 }
 
+// The file a first start leaves, byte by byte: the defaults at their offsets, the key maps, and
+// zero in the read flags, pins, unlocks, the pad map's direction entries and every reserved byte.
+TEST_F(StartTest, AFreshStartWritesEveryDefaultAtItsOffset) {
+    Start();
+    Finish();
+    const std::vector<uint8_t> file = support::ReadBytes(dir.File("save/sys.dat"));
+    ASSERT_EQ(file.size(), size_t(SYSDAT_SIZE));
+    std::vector<uint8_t> want(SYSDAT_SIZE, 0);
+    const std::pair<int, uint8_t> bytes[] = {
+        {1013, 1}, {1014, 2},  {1015, 2}, {1356, 2}, {1359, 2},   {1360, 2},   {1365, 1},   {1367, 1},   {1374, 1},   {1375, 50},
+        {1376, 1}, {1378, 1},  {1380, 1}, {1383, 100}, {1384, 100}, {1385, 100}, {1386, 100}, {1387, 1}, {1388, 1}, {1409, 1},
+    };
+    for (const auto& [offset, value] : bytes) want[size_t(offset)] = value;
+    for (int set = 0; set < SYSDAT_COLOR_SETS; ++set) {
+        const auto c = sysdattest::ColourSet(set);
+        std::copy(c.begin(), c.end(), want.begin() + 1022 + 9 * set);
+    }
+    std::fill(want.begin() + 1389, want.begin() + 1409, 1);  // a voice switch per speaker
+    const uint16_t keys[20] = {80, 79, 75, 71, 72, 73, 77, 81, 44, 45, 46, 76, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF};
+    const uint16_t pad[20] = {0, 0, 0, 0, 0, 0, 0, 0, 0x10, 0x20, 0x40, 0, 0, 0, 0x80, 0, 0, 0, 0, 0};
+    for (int i = 0; i < 20; ++i) {
+        want[size_t(1410 + 2 * i)] = uint8_t(keys[i]), want[size_t(1411 + 2 * i)] = uint8_t(keys[i] >> 8);
+        want[size_t(1450 + 2 * i)] = uint8_t(pad[i]), want[size_t(1451 + 2 * i)] = uint8_t(pad[i] >> 8);
+    }
+    std::string wrong;
+    for (size_t i = 0; i < want.size(); ++i)
+        if (file[i] != want[i]) wrong += " " + std::to_string(i) + ":" + std::to_string(file[i]) + "!=" + std::to_string(want[i]);
+    EXPECT_EQ(wrong, "");
+}
+
 TEST_F(StartTest, ASecondCopyEndsAtOnceWithZero) {
     headless::Reset(config);
     std::filesystem::create_directories(plat::ConfigDir());
@@ -97,6 +128,35 @@ TEST_F(StartTest, TheRegistryIsStoredAtTheWindowsEndAndTheSettingsAfterIt) {
     const std::vector<uint8_t> after = support::ReadBytes(dir.File("save/sys.dat"));
     ASSERT_EQ(after.size(), size_t(SYSDAT_SIZE));
     EXPECT_EQ(after[1013], 2);
+}
+
+// The platform sees the modules start and end in their order: the window, its display, shown;
+// then sound before input. At the end sound, input and the display are released, in that order.
+TEST_F(StartTest, ModulesStartAndEndInTheirOrder) {
+    // The first place of each name at or after the place of the one before it; -1 when missing.
+    auto places = [](const std::vector<std::string>& names) {
+        const auto& log = headless::CallLog();
+        std::vector<int> out;
+        size_t from = 0;
+        for (const std::string& name : names) {
+            const auto it = std::find(log.begin() + long(from), log.end(), name);
+            out.push_back(it == log.end() ? -1 : int(it - log.begin()));
+            if (it != log.end()) from = size_t(it - log.begin());
+        }
+        return out;
+    };
+    auto dump = [] {
+        std::string all;
+        for (const std::string& c : headless::CallLog()) all += c + " ";
+        return all;
+    };
+    SysDat([](SysData& d) { d.window_mode = 1; });
+    Start();
+    for (int p : places({"CreateWindow", "DirectDrawCreate", "ShowWindow", "UpdateWindow", "DirectSoundCreate", "DirectInputCreate"}))
+        EXPECT_GE(p, 0) << dump();
+    headless::ClearCallLog();
+    Finish();
+    for (int p : places({"DestroyWindow", "DSObject.Release", "DIObject.Release", "DDObject.Release"})) EXPECT_GE(p, 0) << dump();
 }
 
 TEST_F(StartTest, AWindowThatCannotBeMadeEndsTheStartWithZero) {

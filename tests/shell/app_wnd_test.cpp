@@ -139,6 +139,50 @@ TEST_F(WndTest, TheWindowsEndInFullScreenStoresOnlyTheMode) {
     EXPECT_EQ(v[3], 4);
 }
 
+TEST_F(WndTest, TheWindowsEndWhileMinimisedStoresOnlyTheMode) {
+    StartWindowed([] { StoreRect(30, 40, 50, 60); });
+    headless::Minimize(true);
+    Pump();
+    ASSERT_TRUE(plat::IsIconic(APP_Window));
+    plat::DestroyWindow(APP_Window);
+    EXPECT_EQ(Dword("WndMode"), 1u);
+    int32_t v[4] = {};
+    ASSERT_EQ(APP_RegRead("Main", "WndRect", v, sizeof v), 1);
+    EXPECT_EQ(v[0], 30);
+    EXPECT_EQ(v[2], 50);  // not the placed window's 30 + its outer width
+}
+
+// Losing the focus in full screen puts the pictures aside at once and greys the minimise item;
+// they come back with the focus. In a window they stay.
+TEST_F(WndTest, FullScreenPutsThePicturesAsideWhileInactive) {
+    struct Case {
+        bool windowed;
+        bool kept;       // the pictures stay while inactive
+        int restore;     // the system menu's restore and minimise items while inactive
+        int minimise;
+    };
+    const Case cases[] = {{false, false, 1, 0}, {true, true, 0, 1}};
+    for (const Case& c : cases) {
+        SysDat([&](SysData& d) { d.window_mode = c.windowed; });
+        Start();
+        Pass(34);
+        ASSERT_NE(IMG_Surface(APP_ScreenCopy), nullptr);
+        headless::SetFocus(false);
+        Pump();
+        EXPECT_EQ(IMG_Surface(APP_ScreenCopy) != nullptr, c.kept) << c.windowed;
+        EXPECT_EQ(APP_SysMenuEnabled(0), c.restore) << c.windowed;
+        EXPECT_EQ(APP_SysMenuEnabled(3), c.minimise) << c.windowed;
+        for (int greyed : {1, 2, 4}) EXPECT_EQ(APP_SysMenuEnabled(greyed), 0);
+        EXPECT_EQ(APP_SysMenuEnabled(5), 1);
+        headless::SetFocus(true);
+        Pump();
+        EXPECT_NE(IMG_Surface(APP_ScreenCopy), nullptr) << c.windowed;
+        EXPECT_EQ(APP_SysMenuEnabled(0), 0);
+        EXPECT_EQ(APP_SysMenuEnabled(3), 1);
+        Finish();
+    }
+}
+
 TEST_F(WndTest, CloseIsIgnoredDuringAScriptedTransition) {
     StartWindowed();
     ADV_TRANSITION = 2;

@@ -13,6 +13,7 @@
 #include "services/fil_util.h"
 #include "shell/sysdat.h"
 #include "sprite/txt_print.h"
+#include "tests/shell/sysdat_expect.h"
 #include "tests/support/fixture.h"
 #include "title/title.h"
 
@@ -154,6 +155,14 @@ TEST_F(SysDataTest, ColourSetsTakeTheirShadowFromTopAndWhite) {
     EXPECT_EQ(SYS_DATA.color_set[5][0], 255);
     SYSDAT_ColorDefault(37);  // outside the table: nothing
     SYSDAT_ColorDefault(-1);
+}
+
+// All 37 sets against the table of top colours over a white bottom.
+TEST_F(SysDataTest, EveryColourSetIsItsTopColourOverWhite) {
+    std::memset(SYS_DATA.color_set, 0xA5, sizeof SYS_DATA.color_set);
+    SYSDAT_Default();
+    for (int set = 0; set < SYSDAT_COLOR_SETS; ++set)
+        EXPECT_EQ(std::memcmp(SYS_DATA.color_set[set], sysdattest::ColourSet(set).data(), 9), 0) << "set " << set;
 }
 
 TEST_F(SysDataTest, ATenByteFileChangesOnlyTheFirstReadFlags) {
