@@ -215,6 +215,25 @@ TEST_F(WndTest, TheKeySequenceMustBeTypedInOneRun) {
     }
 }
 
+TEST_F(WndTest, TheCompletedSequencePlaysItsSound) {
+    std::filesystem::create_directories(dir.File("Wav"));
+    ASSERT_TRUE(support::WriteWave(dir.File("Wav/Ganbare.wav"), support::MakeWave16(22050, 1, support::Sine(2205, 50, 8000))));
+    StartWindowed();
+    auto buffers = [] {
+        const auto& log = headless::CallLog();
+        return std::count(log.begin(), log.end(), "DSObject.CreateSoundBuffer");
+    };
+    const auto before = buffers();
+    headless::Type("qorvintale");
+    Pump();
+    EXPECT_EQ(buffers(), before);  // one letter short: nothing yet
+    EXPECT_EQ(APP_HiddenMode, 0);
+    headless::Type("b");
+    Pump();
+    EXPECT_EQ(buffers(), before + 1);
+    EXPECT_EQ(APP_HiddenMode, 1);
+}
+
 TEST_F(WndTest, LosingTheFocusPausesUnlessTheGameRunsInTheBackground) {
     struct Case {
         bool windowed;
