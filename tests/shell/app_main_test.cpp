@@ -6,8 +6,10 @@
 
 #include <algorithm>
 
+#include "platform/clock.h"
 #include "platform/input.h"
 #include "platform/instance.h"
+#include "platform/platform.h"
 #include "platform/registry.h"
 #include "tests/shell/app_fixture.h"
 #include "tests/shell/sysdat_expect.h"
@@ -157,6 +159,35 @@ TEST_F(StartTest, ModulesStartAndEndInTheirOrder) {
     headless::ClearCallLog();
     Finish();
     for (int p : places({"DestroyWindow", "DSObject.Release", "DIObject.Release", "DDObject.Release"})) EXPECT_GE(p, 0) << dump();
+}
+
+namespace loop {
+std::vector<uint32_t> ticks;  // update tick stamps, as the clock moves on between passes
+int moves = 0;
+uint32_t end_at = 0;
+void OnClockMoved() {
+    ++moves;
+    if (ticks.empty() || ticks.back() != APP_UpdateTime) ticks.push_back(APP_UpdateTime);
+    if (plat::TimeMs() >= end_at) plat::RequestEnd();
+}
+}  // namespace loop
+
+// The entry's own loop on the virtual clock: with nothing to do it waits (at most a frame interval
+// at a time) for the next due tick, so the clock moves at most twice per tick and the ticks fall
+// 34 ms apart, as the frame step's tests put them.
+TEST_F(StartTest, TheLoopWaitsForTheNextTickWithoutMissingIt) {
+    config.clock = headless::Config::Clock::Virtual;
+    headless::Reset(config);
+    FIL_InitBaseDir();
+    loop::ticks.clear();
+    loop::moves = 0;
+    loop::end_at = config.start_time + 1000;
+    plat::detail::AddClockListener(loop::OnClockMoved);
+    EXPECT_EQ(WinMain(), 0);
+    plat::detail::RemoveClockListener(loop::OnClockMoved);
+    ASSERT_GE(loop::ticks.size(), 25u);
+    for (size_t i = 2; i < loop::ticks.size(); ++i) EXPECT_EQ(loop::ticks[i] - loop::ticks[i - 1], 34u) << i;
+    EXPECT_LE(loop::moves, 2 * int(loop::ticks.size()) + 3);
 }
 
 TEST_F(StartTest, AWindowThatCannotBeMadeEndsTheStartWithZero) {
