@@ -145,7 +145,8 @@ int SYSDAT_Write();
 int SYSDAT_BitOp(uint32_t* bits, int limit, int index, int op);
 
 // The read marks of the scenario text: the current text number (-1 none) and whether the last
-// text marked had been read before.
+// text marked had been read before. Setting the number also stops the voice and clears the
+// replay voice id.
 void BAR_SetTextNo(int n);
 void BAR_MarkRead();
 int BAR_IsReadText();

@@ -1,5 +1,7 @@
 // Read marks of the scenario text and the text colours of a colour set, over the settings block.
 #include "display/dd_display.h"
+#include "services/sound/snd_game.h"
+#include "shell/sys_bar.h"
 #include "shell/sysdat.h"
 #include "sprite/txt_print.h"
 #include "title/title.h"
@@ -9,7 +11,12 @@ int g_text_no = -1;  // current scenario text, -1 none
 int g_was_read = 0;  // the last text marked had been read before
 }  // namespace
 
-void BAR_SetTextNo(int n) { g_text_no = n; }
+// A new message: the last one's voice stops and can no longer be replayed.
+void BAR_SetTextNo(int n) {
+    VOICE_Stop();
+    BAR_DATA.replay_voice = -1;
+    g_text_no = n;
+}
 int BAR_GetTextNo() { return g_text_no; }
 int BAR_GetWasRead() { return g_was_read; }
 void BAR_SetWasRead(int flag) { g_was_read = flag; }

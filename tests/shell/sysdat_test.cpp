@@ -13,7 +13,11 @@
 #include "services/fil_util.h"
 #include "shell/sysdat.h"
 #include "sprite/txt_print.h"
+#include "services/sound/snd_game.h"
+#include "shell/sys_bar.h"
+#include "tests/shell/app_fixture.h"
 #include "tests/shell/sysdat_expect.h"
+#include "tests/support/sound_writer.h"
 #include "tests/support/fixture.h"
 #include "title/title.h"
 
@@ -289,6 +293,22 @@ TEST_F(SysDataTest, ReadMarksCountOnlyInStoryPlay) {
     TITLE_PlayKind = 0;
     BAR_MarkRead();
     EXPECT_EQ(BAR_GetWasRead(), 0);
+}
+
+// With the game running: a new text number stops the voice and forgets the one to replay.
+class TextNumberTest : public apptest::GameTest {};
+
+TEST_F(TextNumberTest, ANewTextNumberStopsTheVoiceAndItsReplay) {
+    std::filesystem::create_directories(dir.File("WAV/Voice"));
+    ASSERT_TRUE(support::WriteWave(dir.File("WAV/Voice/line.wav"), support::MakeWave16(22050, 1, support::Sine(22050, 50, 8000))));
+    Start();
+    ASSERT_EQ(VOICE_PlayName("line"), 1);
+    ASSERT_EQ(VOICE_IsPlaying(), 1);
+    BAR_DATA.replay_voice = 1234;
+    BAR_SetTextNo(12);
+    EXPECT_EQ(BAR_GetTextNo(), 12);
+    EXPECT_EQ(VOICE_IsPlaying(), 0);
+    EXPECT_EQ(BAR_DATA.replay_voice, -1);
 }
 
 TEST_F(SysDataTest, ReadTextCountsAsAClickOnlyWhenSwitchedOn) {
