@@ -186,6 +186,58 @@ TEST_F(CharFrame, FreezeFramesHoldTheCharacter) {
     EXPECT_EQ(running, (std::vector<int>{0, 0, 1, 1}));
 }
 
+// One frame of each battle state, or of script mode, with the player walking right and holding
+// right, and a beaten enemy at the end of its down state: which update runs shows in what moves,
+// what counts and whether the enemy is destroyed.
+TEST_F(CharFrame, EachStateRunsItsOwnCharacterUpdate) {
+    struct Case {
+        int state;  // -1: script mode
+        bool moved;
+        int air;  // from 3
+        bool flashed, destroyed;
+    };
+    const Case cases[] = {
+        {BTL_STATE_FIGHT, true, 4, true, true},      // everything
+        {BTL_STATE_PRE, false, 3, true, false},      // velocity and state only
+        {BTL_STATE_PAUSE, false, 3, false, false},   // pad check and combo input only
+        {BTL_STATE_SLOW, false, 3, false, false},    // a slow frame between full ones
+        {BTL_STATE_PREVIEW, false, 3, false, false},
+        {BTL_STATE_MENU, false, 1, true, false},     // no pad: the walk stops and stands
+        {-1, true, 4, true, false},                  // the phase and moves, no state
+    };
+    for (const Case& k : cases) {
+        BTL_DeleteAllObjects();
+        LIST_NODE* p = Make(0, 0, CHR_PLAYER, 300, 300);
+        LIST_NODE* e = Make(1, 1, CHR_CPU, 600, 300);
+        CHR_DATA* c = p->chr;
+        CHR_SetState(p, 1);
+        c->state_step = 1;
+        c->move_speed = c->walk_speed = 4;
+        CHR_SetDirVelocity(p, 6, 65535);
+        c->flash_timer = 5;
+        c->air_time = 3;
+        Aim(p, e);
+        CHR_SetState(e, 8);
+        e->chr->state_counter = 19;
+        e->chr->levels = -1;
+        support::FeedKeys(8);
+        SCR_QUAKE.slow = 8;
+        BTL_SetState(k.state < 0 ? BTL_STATE_FIGHT : k.state);
+        if (k.state < 0) {
+            BTL_SetScriptMode(1);
+            BTL_ScriptModeUpdate();
+            BTL_SetScriptMode(0);
+        } else {
+            BTL_FrameUpdate();
+        }
+        const int s = k.state;
+        EXPECT_EQ(p->x != 300, k.moved) << s;
+        EXPECT_EQ(c->air_time, k.air) << s;
+        EXPECT_EQ(c->flash_timer == 4, k.flashed) << s;
+        EXPECT_EQ(CHR_TABLE[1] == nullptr, k.destroyed) << s;
+    }
+}
+
 TEST_F(CharFrame, DestructionRewardsRetargetsAndEndsTheBattle) {
     LIST_NODE* player = Make(0, 0, CHR_PLAYER, 300, 300);
     LIST_NODE* a = Make(1, 1, CHR_CPU, 400, 300);
