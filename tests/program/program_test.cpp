@@ -130,7 +130,8 @@ TEST_F(ProgramTest, SignalsEndTheProgramInOrderAndAFailedScreenshotIsReported) {
     for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
         std::remove("shot.png");
         const Result r = Start({"ORV_PLATFORM=headless", "ORV_SCREENSHOT=" + dir.path() + "/shot.png"}, [&](pid_t pid) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            // Once it runs and presents (a sanitizer build starts slowly): the end shows a frame.
+            std::this_thread::sleep_for(std::chrono::milliseconds(2000));
             kill(pid, sig);
         });
         EXPECT_EQ(r.code, 0) << sig << ": " << r.err;
