@@ -9,8 +9,3 @@ void BAR_SetTextWindowShown(int shown) { BAR_LINK.text_window_shown = shown ? 1 
 int BAR_FaceShown() { return BAR_LINK.face_shown; }
 void BAR_HideFace() { BAR_LINK.face_shown = 0; }
 int BAR_HaveKeys() { return BAR_LINK.have_keys; }
-
-void BAR_LoadSlot(int32_t slot) {
-    BAR_LINK.load_slot = slot;
-    BAR_LINK.restart = 1;
-}

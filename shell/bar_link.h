@@ -1,5 +1,5 @@
 // What the system bar needs of its neighbours: the text window and its face, the key state
-// handed to the script engine, and the scenario's restart from a loaded slot.
+// handed to the script engine, and the load the scenario is asked to restart from.
 #pragma once
 #include <cstdint>
 
@@ -11,8 +11,6 @@ int BAR_FaceShown();
 void BAR_HideFace();
 // Whether the scenario has handed the script engine its key state (skip tests answer 0 before).
 int BAR_HaveKeys();
-// Hands the scenario the pending load slot (0..97, 110..119) and lets it fade out and restart there.
-void BAR_LoadSlot(int32_t slot);
 
 // Until the script engine and the scenario mode hold these, the bar keeps them here.
 struct BAR_LINK_DATA {

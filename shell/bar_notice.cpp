@@ -3,8 +3,8 @@
 
 #include <cstring>
 
-#include "display/blt_frame.h"
 #include "display/dd_display.h"
+#include "scenario/snr_mode.h"
 #include "shell/sysdat.h"
 #include "sprite/img_table.h"
 #include "sprite/sp_draw.h"
@@ -32,7 +32,7 @@ void MakePart(BAR_PARTS& part, int32_t image, int32_t x, int32_t y, int32_t sx, 
 // Clears the strip and prepares the text state: font slot 1, outlined, single size.
 DDSurface* Prepare(int32_t image) {
     DDSurface* s = IMG_Surface(image);
-    if (s) BLT_FillRect(s, nullptr, 0);
+    LOG_ClearSurfaceRect(s, 0, 0, BAR_NOTICE_W - 1, BAR_NOTICE_H - 1);
     TXT_SetFont(1, 4, 0);
     return s;
 }

@@ -4,10 +4,10 @@
 #include <cstdio>
 
 #include "platform/files.h"
+#include "scenario/snr_mode.h"
 #include "services/inp_device.h"
 #include "services/key_button.h"
 #include "services/sound/snd_game.h"
-#include "shell/bar_link.h"
 #include "shell/bar_notice.h"
 #include "shell/msgbox.h"
 #include "shell/mwnd_balloon.h"
@@ -288,12 +288,13 @@ void QSAVE_Answer(int32_t answer) {
     } else if (answer == MSGBOX_QUICK_LOAD) {
         THUMB_InfoHide();
         const int32_t slot = q.chosen >= SAVE_AUTO_FIRST ? q.chosen + (SAVE_STORAGE_AUTO - SAVE_AUTO_FIRST) : q.chosen;
-        BAR_LoadSlot(slot);
+        SNR_SetLoadSlot(slot);
         BAR_DATA.bottom_y = BAR_HIDDEN_Y;
         q.x = QSAVE_CLOSED_X;
         q.mark.x = 641;
         SP_SetPos(q.mark.sprite, q.mark.x, q.mark.y);
         BAR_DATA.lock = 0;
+        SNR_SetState(7);  // fade out and restart from the slot
     }
 }
 

@@ -3,6 +3,7 @@
 #include "shell/sys_bar.h"
 
 #include "display/dd_display.h"
+#include "scenario/snr_mode.h"
 #include "services/fil_util.h"
 #include "services/key_button.h"
 #include "services/mou_cursor.h"
@@ -114,16 +115,14 @@ void HideTip() {
     MWND_TipHide();
 }
 
-// The keys of a bar with `items` buttons: down starts keyboard navigation, up or down (or a
-// moved pointer) ends it, left and right move with wrap-around. 1 while navigation holds the bar.
+// The keys of a bar with `items` buttons: down starts keyboard navigation; while it runs the bar
+// stays up (also in the frame it ends), up or down or a moved pointer end it, and left and right
+// move with wrap-around. 1 when navigation holds the bar up this frame.
 bool BarKeys(int32_t& item, int items) {
     BAR_DATA_T& b = BAR_DATA;
     const uint16_t pressed = KEY_DATA.pressed, repeat = KEY_DATA.repeat;
     if (b.navigation == BAR_NAV_KEYS || b.navigation == BAR_NAV_POINTER) {
-        if (PointerMoved() || (pressed & (KEY_UP | KEY_DOWN))) {
-            b.navigation = BAR_NAV_NONE;
-            return false;
-        }
+        if (PointerMoved() || (pressed & (KEY_UP | KEY_DOWN))) b.navigation = BAR_NAV_NONE;
         if (repeat & KEY_LEFT) item = item <= 0 ? items - 1 : item - 1;
         if (repeat & KEY_RIGHT) item = item < 0 || item >= items - 1 ? 0 : item + 1;
         return true;
@@ -177,8 +176,7 @@ void BAR_PartsSetRect(BAR_PARTS* part, int32_t x, int32_t y, int32_t w, int32_t 
 void BAR_PartsScale(BAR_PARTS* part, int32_t sx, int32_t sy) {
     const int32_t w = part->right - part->left, h = part->bottom - part->top;
     SP_SetScale(part->sprite, sx * 256 / 1000, sy * 256 / 1000);
-    SP_SetPos(part->sprite, int32_t(part->x - (w / 2) * (double(sx) / 1000 - 1)),
-              int32_t(part->y - (h / 2) * (double(sy) / 1000 - 1)));
+    SP_SetPos(part->sprite, int32_t(part->x - w / 2.0 * (sx / 1000.0 - 1)), int32_t(part->y - h / 2.0 * (sy / 1000.0 - 1)));
 }
 
 void BAR_PartsDraw(BAR_PARTS* part, int32_t image, int32_t priority) {
@@ -369,7 +367,7 @@ void BAR_AutoStep() {
         const bool zone = m.y >= 457 && m.y <= 479 && m.x > 364 && m.x <= 615;
         bool want = (zone || SYS_DATA.auto_bar_pin == 1) && b.mode == 1 && !b.lock;
         if (zone && b.mode == 1) b.cursor_on_bar = 1;
-        if (b.mode == 1 && b.menus_allowed && !b.lock && BarKeys(b.auto_item, BAR_AUTO_ITEMS)) want = true;
+        if (b.mode == 1 && b.menus_allowed && !b.skipping && !b.lock && BarKeys(b.auto_item, BAR_AUTO_ITEMS)) want = true;
         if (want) {
             if (b.auto_y == BAR_HIDDEN_Y) {
                 b.auto_last = -1;
@@ -548,6 +546,8 @@ void BAR_Init() {
     BAR_BottomInit();
     BAR_AutoInit();
     QSAVE_PanelInit();
+    LOG_Alloc();
+    EVT_Init();
     SYSDAT_Read();
     BAR_CommonInit();
     BAR_NoticeInit();
@@ -567,6 +567,8 @@ void BAR_Term() {
     for (BAR_PARTS& p : b.bottom) BAR_PartsFree(&p);
     for (BAR_PARTS& p : b.autob) BAR_PartsFree(&p);
     QSAVE_PanelFree();
+    LOG_Free();
+    EVT_Term();
     SYSDAT_Write();
     BAR_NoticeFree();
     QSAVE_MarkFree();

@@ -2,6 +2,7 @@
 // two-step tooltip, the buttons' requests, the auto bar's knob, and the battle mode's slide-out.
 #include <gtest/gtest.h>
 
+#include "scenario/snr_mode.h"
 #include "tests/shell/bar_fixture.h"
 
 using namespace bartest;
@@ -39,17 +40,21 @@ TEST_F(SysBarTest, TheBarSlidesSixPixelsAFrameOrJumpsWhenInstant) {
         EXPECT_EQ(BAR_DATA.bottom_y, y);
         EXPECT_EQ(SP_Get(BAR_DATA.bottom[5].sprite)->y, y);
     }
+    // The pointer leaves: its navigation ends, holding the bar up for that frame; then it sinks.
     Mouse(300, 200, 0, 0);
     Frame();
-    EXPECT_EQ(BAR_DATA.bottom_y, 462);
-    Frames(3);
-    EXPECT_EQ(BAR_DATA.bottom_y, 480);
+    EXPECT_EQ(BAR_DATA.navigation, BAR_NAV_NONE);
+    EXPECT_EQ(BAR_DATA.bottom_y, 456);
+    for (int32_t y : {462, 468, 474, 480, 480}) {
+        Frame();
+        EXPECT_EQ(BAR_DATA.bottom_y, y);
+    }
     SYS_DATA.bar_instant = 1;
     Mouse(300, 470, 0, 0);
     Frame();
     EXPECT_EQ(BAR_DATA.bottom_y, 456);
     Mouse(300, 200, 0, 0);
-    Frame();
+    Frames(2);
     EXPECT_EQ(BAR_DATA.bottom_y, 480);
     // Pinned, it stays; locked or in skip mode it never shows.
     SYS_DATA.bar_pin = 1;
@@ -188,6 +193,20 @@ TEST_F(SysBarTest, InAutoModeOnlyTheAutoBarOpens) {
     EXPECT_EQ(BAR_DATA.mode, 0);
 }
 
+TEST_F(SysBarTest, WhileSkippingTheKeysDoNotNavigateTheAutoBar) {
+    BAR_DATA.mode = 1;
+    BAR_DATA.skipping = 1;  // a skip control held in auto mode
+    Keys(kDown, kDown, kDown);
+    Frame();
+    EXPECT_EQ(BAR_DATA.navigation, BAR_NAV_NONE);
+    EXPECT_EQ(BAR_DATA.auto_y, 480);
+    BAR_DATA.skipping = 0;
+    Keys(kDown, kDown, kDown);
+    Frame();
+    EXPECT_EQ(BAR_DATA.navigation, BAR_NAV_KEYS);
+    EXPECT_EQ(BAR_DATA.auto_item, 0);
+}
+
 TEST_F(SysBarTest, TheKnobJumpsUnderThePointerAndTheRightEndGivesNinetyNine) {
     BAR_DATA.mode = 1;
     SYS_DATA.auto_wait = 50;
@@ -279,14 +298,18 @@ TEST_F(SysBarTest, CloseAllPutsEverythingAwayAtOnceAndLockKeepsItAway) {
 }
 
 TEST_F(SysBarTest, PartsScaleAroundTheirRectanglesCentre) {
-    // (scale x, scale y in thousandths) -> object scale and position for a 100 x 50 part at 200, 100
+    // (size, scale x, scale y in thousandths) -> object scale and position for a part at 200, 100;
+    // half an odd size counts its half pixel before the position is cut to whole pixels.
     const struct {
-        int32_t sx, sy, scale_x, scale_y, x, y;
-    } cases[] = {{1000, 1000, 256, 256, 200, 100}, {2000, 500, 512, 128, 150, 112}, {1500, 1500, 384, 384, 175, 87}};
+        int32_t w, h, sx, sy, scale_x, scale_y, x, y;
+    } cases[] = {{100, 50, 1000, 1000, 256, 256, 200, 100},
+                 {100, 50, 2000, 500, 512, 128, 150, 112},
+                 {100, 50, 1500, 1500, 384, 384, 175, 87},
+                 {25, 15, 2000, 2000, 512, 512, 187, 92}};
     for (const auto& c : cases) {
         BAR_PARTS p;
         BAR_PartsInit(&p);
-        BAR_PartsSetRect(&p, 0, 0, 100, 50);
+        BAR_PartsSetRect(&p, 0, 0, c.w, c.h);
         p.x = 200;
         p.y = 100;
         BAR_PartsDraw(&p, BAR_DATA.pmenu_image, 0);
@@ -303,4 +326,15 @@ TEST_F(SysBarTest, PartsScaleAroundTheirRectanglesCentre) {
         EXPECT_EQ(p.x, 0);
         EXPECT_EQ(p.user[2], 7);  // the owner's middle fields stay
     }
+}
+
+TEST_F(SysBarTest, StartUpAllocatesTheBacklogBeforeTheSettingsAreReadAndShutdownFreesIt) {
+    EXPECT_EQ(LOG_Capacity(), 64);  // log_size 0
+    BAR_Term();                     // writes the settings with log_size 0
+    EXPECT_EQ(LOG_Capacity(), 0);
+    // The backlog takes the size the settings had before the file is read again.
+    SYS_DATA.log_size = 2;
+    BAR_Init();
+    EXPECT_EQ(LOG_Capacity(), 256);
+    EXPECT_EQ(SYS_DATA.log_size, 0);
 }
