@@ -246,7 +246,7 @@ void QSAVE_PanelDraw() {
     BAR_DATA_T& b = BAR_DATA;
     const bool keys = b.navigation == BAR_NAV_QUICK_KEYS || b.navigation == BAR_NAV_QUICK_POINTER;
     // The tooltip waits a drawing; slot rows show the slot panel instead.
-    if (b.tip_pending_quick >= 0 && b.tip_pending_quick == b.tip_item && q.x == QSAVE_OPEN_X) {
+    if (b.tip_pending_quick >= 0 && b.tip_pending_quick == b.tip_item) {
         const int r = b.tip_pending_quick - kTipCode;
         const char* tip = r == 0 ? kTipUp : r == 11 ? kTipDown : kTipPin;
         MWND_TipShow(628, QSAVE_RowY(r) + QSAVE_RowH(r) / 2, "", "", tip);

@@ -140,3 +140,18 @@ TEST_F(BarSceneTest, TheSaveButtonOpensTheSaveWindowWithTheBarLockedAndAutomatic
     Frames(20, 320, 200);
     EXPECT_GE(BAR_SCENE.pages, pages + 3);
 }
+
+TEST_F(BarSceneTest, ARightClickHidesTheTextWindowAndAnotherShowsItAgain) {
+    Frames(2, 320, 200);
+    BarSceneFrame(320, 200, 2);
+    EXPECT_EQ(BAR_LINK.text_window_shown, 0);
+    EXPECT_EQ(BAR_DATA.lock, 1);
+    Frames(3, 300, 470);
+    EXPECT_EQ(BAR_DATA.bottom_y, 480);  // no bar while the window is hidden
+    const int32_t pages = BAR_SCENE.pages;
+    BarSceneFrame(320, 200, 1);  // a left click turns no hidden page
+    EXPECT_EQ(BAR_SCENE.pages, pages);
+    BarSceneFrame(320, 200, 2);
+    EXPECT_EQ(BAR_LINK.text_window_shown, 1);
+    EXPECT_EQ(BAR_DATA.lock, 0);
+}

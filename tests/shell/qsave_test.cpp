@@ -115,6 +115,28 @@ TEST_F(QsaveTest, AQuickSaveWritesTheSlotWithTheThumbnailTakenAsThePanelOpened) 
     EXPECT_LE(mark->x, 589);
 }
 
+TEST_F(QsaveTest, WithoutARegularSlotFileTheMarkNeverShows) {
+    ASSERT_TRUE(support::WriteSaveSlot(dir.path(), 98, "auto", "", support::SaveTime(2024, 6, 1)));
+    PointRow(1);
+    QSAVE_DATA.first = 98;  // the automatic save is in the list, but takes no part
+    Frames(3);
+    EXPECT_EQ(QSAVE_DATA.newest, -1);
+    EXPECT_EQ(SP_Get(QSAVE_DATA.mark.sprite)->visible, 0);
+}
+
+TEST_F(QsaveTest, AnArrowsTooltipShowsOneDrawingAfterTheKeysPointIt) {
+    Keys(kRight, kRight, kRight);  // keyboard navigation on the up arrow
+    Frame();
+    ASSERT_EQ(BAR_DATA.navigation, BAR_NAV_QUICK_KEYS);
+    ASSERT_EQ(QSAVE_DATA.row, 0);
+    const SP_OBJ* tip = SP_Get(MWND_TIP.sprite);
+    EXPECT_EQ(tip->visible, 0);
+    Frame();
+    EXPECT_GT(QSAVE_DATA.x, QSAVE_OPEN_X);  // still sliding in
+    EXPECT_EQ(tip->visible, 1);
+    EXPECT_EQ(MWND_TIP.anchor_x, 628);
+}
+
 TEST_F(QsaveTest, RefusalsShowTheirNoticesAndAskNothing) {
     QSAVE_DATA.first = 98;
     PointRow(2);

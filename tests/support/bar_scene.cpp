@@ -111,17 +111,16 @@ void BarSceneFrame(int32_t x, int32_t y, uint32_t buttons, uint16_t pressed, uin
             OpenWindow(b.hot_request);
             b.hot_request = 0;
         }
-        // The text window: its checks, and a page turned by a click or by auto mode.
-        if (!b.lock) {
-            BAR_SkipCheck();
-            if (!b.input_taken) BAR_SkipKeyCheck();
-            QSAVE_AutoSave();
-            const bool click = !b.input_taken && !b.cursor_on_bar && (MOUSE_FRAME.edge & 1);
-            if (BAR_AutoWaitCheck() || click || b.skipping) {
-                ++sc.pages;
-                BAR_AutoWaitReset();
-                DrawText();
-            }
+        // The text window: its checks every frame (so a hidden window can be shown again), and
+        // while it shows a page turned by a click or by auto mode.
+        BAR_SkipCheck();
+        if (!b.input_taken) BAR_SkipKeyCheck();
+        QSAVE_AutoSave();
+        const bool click = !b.input_taken && !b.cursor_on_bar && (MOUSE_FRAME.edge & 1);
+        if (BAR_LINK.text_window_shown && (BAR_AutoWaitCheck() || click || b.skipping)) {
+            ++sc.pages;
+            BAR_AutoWaitReset();
+            DrawText();
         }
         SP_SetVisible(sc.text_sprite, BAR_LINK.text_window_shown);
     }
