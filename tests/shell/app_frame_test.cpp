@@ -140,6 +140,15 @@ TEST_F(FrameTest, YesShowsTheEndPictureAndClosesTheWindowAtTheSixtiethTick) {
     EXPECT_TRUE(Pump());
 }
 
+TEST_F(FrameTest, AQuitQuestionNotToBeAskedGoesStraightToTheEndPicture) {
+    SYS_DATA.no_confirm[MSGBOX_QUIT - 1] = 1;
+    headless::Close();
+    Pump();
+    Pass(34);  // answered Yes at the first check, without a box
+    EXPECT_EQ(GAME_MODE, APP_MODE_END_SETUP);
+    EXPECT_EQ(MSGBOX_IsOpen(MSGBOX_KIND_QUIT), 0);
+}
+
 TEST_F(FrameTest, AMissingEndPictureStillClosesAtTheSixtiethTick) {
     Close();
     Pass(34);
