@@ -86,6 +86,26 @@ TEST_F(SysDataTest, EveryFieldPacksAtItsOffset) {
         {"KEY_MAP[0]", 1410, {0xCD, 0xAB}, [] { SYS_DATA.KEY_MAP[0] = 0xABCD; }},
         {"PAD_MAP[19]", 1488, {0x02, 0x01}, [] { SYS_DATA.PAD_MAP[19] = 0x0102; }},
         {"reserved_1490[1]", 1491, {0x77}, [] { SYS_DATA.reserved_1490[1] = 0x77; }},
+        // The fields whose default is 0, which a file of defaults does not place.
+        {"reserved_984[7]", 991, {5}, [] { SYS_DATA.reserved_984[7] = 5; }},
+        {"auto_bar_pin", 999, {1}, [] { SYS_DATA.auto_bar_pin = 1; }},
+        {"reserved_1010", 1010, {6}, [] { SYS_DATA.reserved_1010 = 6; }},
+        {"bgm_suspended", 1016, {1}, [] { SYS_DATA.bgm_suspended = 1; }},
+        {"se_muted", 1017, {1}, [] { SYS_DATA.se_muted = 1; }},
+        {"reserved_1018[1]", 1019, {4}, [] { SYS_DATA.reserved_1018[1] = 4; }},
+        {"mouse_type", 1361, {2}, [] { SYS_DATA.mouse_type = 2; }},
+        {"log_size", 1362, {2}, [] { SYS_DATA.log_size = 2; }},
+        {"reserved_1363", 1363, {3}, [] { SYS_DATA.reserved_1363 = 3; }},
+        {"battle_voice_off", 1364, {1}, [] { SYS_DATA.battle_voice_off = 1; }},
+        {"notice_off", 1366, {1}, [] { SYS_DATA.notice_off = 1; }},
+        {"cg_instant", 1370, {1}, [] { SYS_DATA.cg_instant = 1; }},
+        {"stand_instant", 1371, {1}, [] { SYS_DATA.stand_instant = 1; }},
+        {"window_instant", 1372, {1}, [] { SYS_DATA.window_instant = 1; }},
+        {"bar_instant", 1373, {1}, [] { SYS_DATA.bar_instant = 1; }},
+        {"read_is_click", 1377, {1}, [] { SYS_DATA.read_is_click = 1; }},
+        {"font_family", 1379, {2}, [] { SYS_DATA.font_family = 2; }},
+        {"gradient_off", 1381, {1}, [] { SYS_DATA.gradient_off = 1; }},
+        {"reserved_1382", 1382, {9}, [] { SYS_DATA.reserved_1382 = 9; }},
     };
     for (const Case& c : cases) {
         std::memset(&SYS_DATA, 0, sizeof SYS_DATA);
