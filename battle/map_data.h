@@ -141,6 +141,10 @@ void SCR_ShowMap(int flag);
 // ---- nodes and overlays ----
 void LIST_SetPos(LIST_NODE* node, int32_t x, int32_t y, int32_t height);
 void MAP_UpdateBgOverlay();
+// The background objects this frame's MAP_UpdateBgOverlay collected that stand in front of the
+// node (its feet at or above their base line) get an overlay where they cover the rectangle;
+// false once an overlay could not be made.
+bool MAP_AddOverlays(const LIST_NODE* node, const RECT& rect);
 int32_t MAP_CreateOverlay(int32_t x, int32_t base, int32_t top, const RECT* src);
 void MAP_DrawOverlay(int id);
 int32_t MAP_DelBgObj(LIST_NODE* node);

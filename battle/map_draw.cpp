@@ -55,7 +55,8 @@ struct Strip {
     int32_t rx, ry;
 };
 
-void DrawStripObjs(DDSurface* buffer, const Strip* strips, int count) {
+// The background objects' pieces that fall in the strips just drawn.
+void MAP_DrawStripObjs(DDSurface* buffer, const Strip* strips, int count) {
     DDSurface* sheet = IMG_Surface(MAP_IMAGES.objects);
     if (!buffer || !sheet) return;
     for (int i = 0; i < MAP_OBJ.count; ++i)
@@ -97,7 +98,7 @@ void ScrollStep(DDSurface* buffer, int32_t sx, int32_t sy) {
         if (rx) strips[n++] = {{left + split, map_row * 16, left + MAP_BUFFER_W, map_row * 16 + 16}, 0, ring_row};
     }
     // Each step's objects go in before the next step's chips can wrap over them.
-    if (n) DrawStripObjs(buffer, strips, n);
+    if (n) MAP_DrawStripObjs(buffer, strips, n);
 }
 }  // namespace
 

@@ -25,9 +25,29 @@ RECT ObjRect(const MapObj& o) {
     return RECT{o.x, o.y, o.x + c.w, o.y + c.h};
 }
 
-// The collected objects in front of the node (its feet at or above their base line) get an
-// overlay where they cover the rectangle; false once an overlay could not be made.
-bool AddOverlays(const LIST_NODE* node, const RECT& rect) {
+// One rectangle of the node's picture, moved onto the map; false once overlays ran out.
+bool OverlayRect(LIST_NODE* node, RECT r, const RECT& view, bool* seen) {
+    SYS_OffsetRect(&r, node->x, node->y - node->height);
+    RECT cut;
+    if (SYS_IntersectRect(&cut, &r, &view)) {
+        *seen = true;
+        if (g_collected_count && !MAP_AddOverlays(node, r)) return false;
+    }
+    if (node->ground_flag && !node->ground_done) {
+        // The part of the body at ground level.
+        r.top += node->height + (r.bottom - r.top) / 2;
+        r.bottom += node->height;
+        if (SYS_IntersectRect(&cut, &r, &view)) {
+            *seen = true;
+            node->ground_done = 1;
+            if (g_collected_count && !MAP_AddOverlays(node, r)) return false;
+        }
+    }
+    return true;
+}
+}  // namespace
+
+bool MAP_AddOverlays(const LIST_NODE* node, const RECT& rect) {
     for (int i = 0; i < g_collected_count; ++i) {
         const MapObj& o = MAP_OBJ.obj[g_collected[i]];
         const MapCsp& c = MAP_CSP.rec[o.index];
@@ -41,28 +61,6 @@ bool AddOverlays(const LIST_NODE* node, const RECT& rect) {
     }
     return true;
 }
-
-// One rectangle of the node's picture, moved onto the map; false once overlays ran out.
-bool OverlayRect(LIST_NODE* node, RECT r, const RECT& view, bool* seen) {
-    SYS_OffsetRect(&r, node->x, node->y - node->height);
-    RECT cut;
-    if (SYS_IntersectRect(&cut, &r, &view)) {
-        *seen = true;
-        if (g_collected_count && !AddOverlays(node, r)) return false;
-    }
-    if (node->ground_flag && !node->ground_done) {
-        // The part of the body at ground level.
-        r.top += node->height + (r.bottom - r.top) / 2;
-        r.bottom += node->height;
-        if (SYS_IntersectRect(&cut, &r, &view)) {
-            *seen = true;
-            node->ground_done = 1;
-            if (g_collected_count && !AddOverlays(node, r)) return false;
-        }
-    }
-    return true;
-}
-}  // namespace
 
 void LIST_SetPos(LIST_NODE* node, int32_t x, int32_t y, int32_t height) {
     node->x = x;

@@ -26,7 +26,8 @@ void SetDir(LIST_NODE* n, int dir) {
     if (SP_ANIM* a = SP_Anim(n->sprite)) a->pattern_offset = uint8_t(dir);
 }
 
-void Move(LIST_NODE* n) {
+// The shared move of missiles: one sub-step along the velocity; the height is left alone.
+void TAMA_MissileMove(LIST_NODE* n) {
     n->x16 = Add(n->x16, int64_t(n->vx) * n->sub_step_size);
     n->y16 = Add(n->y16, int64_t(n->vy) * n->sub_step_size);
     n->x = n->x16 >> 16;
@@ -81,7 +82,7 @@ void MissileInitInertial(LIST_NODE* n, const TAMA_PHASE_VIEW& p) {
 }
 
 int MissileStraight(LIST_NODE* n) {
-    Move(n);
+    TAMA_MissileMove(n);
     return 0;
 }
 int MissileHoming(LIST_NODE* n) {
@@ -91,7 +92,7 @@ int MissileHoming(LIST_NODE* n) {
         if (!t) w[0] = 0;
         else if (TAMA_GetSubStep() == 0) TAMA_SteerTo(n, t->x, t->y, w[1], w[2], 15);
     }
-    Move(n);
+    TAMA_MissileMove(n);
     return 0;
 }
 int MissileWobble(LIST_NODE* n) {
@@ -121,7 +122,7 @@ int MissileWobble(LIST_NODE* n) {
             }
         }
     }
-    Move(n);
+    TAMA_MissileMove(n);
     return 0;
 }
 int MissileMine(LIST_NODE* n) {
@@ -160,7 +161,7 @@ int MissileInertial(LIST_NODE* n) {
         if (w[6]) SetDir(n, MTH_GetDirIndex(15, n->x, n->y, t->x, t->y));
         MTH_AngleToVec(Add(a, int64_t(w[5]) * sign), &n->vx, &n->vy);
     }
-    Move(n);
+    TAMA_MissileMove(n);
     return 0;
 }
 

@@ -18,16 +18,16 @@
 #include "title/title.h"
 
 int32_t APP_HiddenMode = 0;
+APP_KEY_BUFFER APP_KeyBuffer{};
 
 namespace {
 constexpr uint32_t kVkF4 = 0x73;
 constexpr char kSequence[] = "qorvintaleb";
 constexpr int kSequenceLength = sizeof kSequence - 1;
+static_assert(kSequenceLength + 2 == sizeof APP_KeyBuffer.text);
 constexpr int kSoundRefuse = 48;
 
 bool g_first_setup = true;
-char g_key_buffer[kSequenceLength + 2] = {};
-int8_t g_key_length = 0;
 SND_BUFFER g_cheer = nullptr;  // "Wav\Ganbare.wav", loaded at the first completed sequence
 bool g_sound_paused = false;   // the activation steps paused the sound
 APP_DROP_PROC g_drop = nullptr;
@@ -117,19 +117,20 @@ void SwitchScreenMode(plat::Window* window) {
 }
 
 void TypedCharacter(uint8_t c) {
-    if (g_key_length < 0 || g_key_length > kSequenceLength) g_key_length = 0;
-    g_key_buffer[g_key_length++] = static_cast<char>(c);
-    g_key_buffer[g_key_length] = 0;
-    if (std::strcmp(g_key_buffer, kSequence) == 0) {
+    APP_KEY_BUFFER& k = APP_KeyBuffer;
+    if (k.length < 0 || k.length > kSequenceLength) k.length = 0;
+    k.text[k.length++] = static_cast<char>(c);
+    k.text[k.length] = 0;
+    if (std::strcmp(k.text, kSequence) == 0) {
         if (!g_cheer) g_cheer = SND_LoadFile("Wav\\Ganbare.wav");  // beside the program, not the base
         SND_SetPosition(g_cheer, 0);
         SND_Play(g_cheer, 0);
         APP_HiddenMode = 1;
     }
     // The buffer keeps only a beginning of the sequence: a wrong character empties it.
-    for (int i = 0; i < g_key_length; ++i)
-        if (g_key_buffer[i] != kSequence[i]) {
-            g_key_length = 0;
+    for (int i = 0; i < k.length; ++i)
+        if (k.text[i] != kSequence[i]) {
+            k.length = 0;
             break;
         }
 }
@@ -245,8 +246,7 @@ void APP_SetDropProc(APP_DROP_PROC proc) { g_drop = proc; }
 void APP_WndReset() {
     APP_HiddenMode = 0;
     g_first_setup = true;
-    g_key_length = 0;
-    g_key_buffer[0] = 0;
+    APP_KeyBuffer = APP_KEY_BUFFER{};
     g_sound_paused = false;
     g_drop = nullptr;
     // The sequence's sound goes before the sound device; a new run loads it again.

@@ -7,6 +7,14 @@
 
 extern int32_t APP_HiddenMode;  // set by the typed key sequence, never cleared
 
+// The characters typed since the last reset: always a beginning of the key sequence between
+// characters (a wrong one empties it), at most 12 with the one that breaks it, zero-terminated.
+struct APP_KEY_BUFFER {
+    char text[13];
+    int8_t length;
+};
+extern APP_KEY_BUFFER APP_KeyBuffer;
+
 intptr_t APP_WndProc(plat::Window* window, uint32_t msg, uintptr_t wparam, intptr_t lparam);
 // Sets the display up (the first call) or switches it, then places the window. 1, or 0 when the
 // set-up or the switch failed (the window is then destroyed).

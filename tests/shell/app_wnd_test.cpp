@@ -215,6 +215,25 @@ TEST_F(WndTest, TheKeySequenceMustBeTypedInOneRun) {
     }
 }
 
+TEST_F(WndTest, TheKeyBufferHoldsOnlyABeginningOfTheSequence) {
+    struct Case {
+        const char* typed;
+        const char* held;
+    };
+    const Case cases[] = {
+        {"qorv", "qorv"},     {"qorvx", ""},  {"x", ""},          {"qorvintaleb", "qorvintaleb"},
+        {"qorvintalebq", ""}, {"qq", ""},     {"qorvintalex", ""},
+    };
+    StartWindowed();
+    for (const Case& c : cases) {
+        headless::Type("!");
+        headless::Type(c.typed);
+        Pump();
+        EXPECT_EQ(std::string(APP_KeyBuffer.text, std::max<int>(APP_KeyBuffer.length, 0)), c.held) << c.typed;
+        EXPECT_LE(APP_KeyBuffer.length, 11) << c.typed;
+    }
+}
+
 TEST_F(WndTest, TheCompletedSequencePlaysItsSound) {
     std::filesystem::create_directories(dir.File("Wav"));
     ASSERT_TRUE(support::WriteWave(dir.File("Wav/Ganbare.wav"), support::MakeWave16(22050, 1, support::Sine(2205, 50, 8000))));
