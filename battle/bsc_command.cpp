@@ -121,9 +121,9 @@ int mBSC_Cam_Pos_Set(int32_t x, int32_t y) {
     const RECT& r = SCR_SCROLL_RECT;
     x = std::min(std::max(mBSC_Coord(x), r.left + 320), r.right - (m.view_w - 320));
     y = std::min(std::max(mBSC_Coord(y), r.top + 240), r.bottom - (m.view_h - 240));
-    CAMERA.mode = SCR_CAMERA_FIXED;
-    CAMERA.fixed_x = x;
-    CAMERA.fixed_y = y;
+    CAMERA_DATA.mode = SCR_CAMERA_FIXED;
+    CAMERA_DATA.fixed_x = x;
+    CAMERA_DATA.fixed_y = y;
     return 0;
 }
 
@@ -286,6 +286,30 @@ int mBSC_GoLvUp() {
     return 0;
 }
 
+// ---- the enemy-control commands 47 to 50: operands read, a failure told in one line ----
+
+int func_ECNT_SetObj() {
+    ReportFailure(ECNT_SetObj(Arg()), "func_ECNT_SetObj");
+    return 0;
+}
+
+int func_ECNT_DelObj() {
+    ReportFailure(ECNT_DelObj(Arg()), "func_ECNT_DelObj");
+    return 0;
+}
+
+int func_ECNT_SetPoint() {
+    const int32_t x = Arg(), y = Arg();
+    ReportFailure(ECNT_SetPoint(x, y), "func_ECNT_SetPoint");
+    return 0;
+}
+
+int func_ECNT_SetEnm() {
+    const int32_t frame = Arg(), max = Arg(), mech = Arg(), level = Arg(), over = Arg();
+    ReportFailure(ECNT_SetEnm(frame, max, mech, level, over), "func_ECNT_SetEnm");
+    return 0;
+}
+
 // ---- the command table ----
 
 int mBSC_Command(uint32_t n) {
@@ -330,7 +354,7 @@ int mBSC_Command(uint32_t n) {
             const int32_t x = Arg(), y = Arg();
             mBSC_Cam_Off();
             mBSC_Scr_Pos_Set(x, y);
-            MAP_Redraw(CAMERA.scroll_x, CAMERA.scroll_y);
+            MAP_Redraw(CAMERA_DATA.scroll_x, CAMERA_DATA.scroll_y);
             return 0;
         }
         case 11: {
@@ -361,7 +385,7 @@ int mBSC_Command(uint32_t n) {
         }
         case 16:
             NoArgs();
-            MAP_Redraw(CAMERA.scroll_x, CAMERA.scroll_y);
+            MAP_Redraw(CAMERA_DATA.scroll_x, CAMERA_DATA.scroll_y);
             return 0;
         case 17: {
             RECT r;
@@ -494,18 +518,10 @@ int mBSC_Command(uint32_t n) {
             NoArgs();
             ECNT_ResetClock();
             return 0;
-        case 47: ReportFailure(ECNT_SetObj(Arg()), "func_ECNT_SetObj"); return 0;
-        case 48: ReportFailure(ECNT_DelObj(Arg()), "func_ECNT_DelObj"); return 0;
-        case 49: {
-            const int32_t x = Arg(), y = Arg();
-            ReportFailure(ECNT_SetPoint(x, y), "func_ECNT_SetPoint");
-            return 0;
-        }
-        case 50: {
-            const int32_t frame = Arg(), max = Arg(), mech = Arg(), level = Arg(), over = Arg();
-            ReportFailure(ECNT_SetEnm(frame, max, mech, level, over), "func_ECNT_SetEnm");
-            return 0;
-        }
+        case 47: return func_ECNT_SetObj();
+        case 48: return func_ECNT_DelObj();
+        case 49: return func_ECNT_SetPoint();
+        case 50: return func_ECNT_SetEnm();
         default: return 0;
     }
 }

@@ -60,6 +60,13 @@ int mBSC_Eft_Bomb(int flag, int32_t x, int32_t y, int32_t height);
 int mBSC_GoMenu();
 int mBSC_GoLvUp();
 
+// Commands 47 to 50: each reads its operands from the interpreter, calls the enemy-control
+// operation and prints "(Error!!)  func_ECNT_..." when it fails; 0 (the script goes on).
+int func_ECNT_SetObj();
+int func_ECNT_DelObj();
+int func_ECNT_SetPoint();
+int func_ECNT_SetEnm();
+
 // ---- move queues ----
 struct MBSC_MOVE_ENTRY {
     uint8_t used;

@@ -44,7 +44,7 @@ int SlotOfIndex(int32_t index, int skip) {
 }
 
 void CameraValues(int32_t v[SNAP_CAMERA_VALUES]) {
-    const CameraData& c = CAMERA;
+    const CameraData& c = CAMERA_DATA;
     const int32_t values[SNAP_CAMERA_VALUES] = {c.mode,  c.scroll_x,  c.scroll_y,  c.fixed_x, c.fixed_y,
                                                 c.scroll_x16, c.scroll_y16, c.range_x, c.range_y, c.ramp,
                                                 c.ramp_step,  c.speed,      0,         0,         0};
@@ -52,7 +52,7 @@ void CameraValues(int32_t v[SNAP_CAMERA_VALUES]) {
 }
 
 void RestoreCamera(const int32_t v[SNAP_CAMERA_VALUES]) {
-    CameraData& c = CAMERA;
+    CameraData& c = CAMERA_DATA;
     c.mode = v[0] >= SCR_CAMERA_NONE && v[0] <= SCR_CAMERA_FOLLOW ? v[0] : SCR_CAMERA_NONE;
     c.scroll_x = mBSC_Coord(v[1]), c.scroll_y = mBSC_Coord(v[2]);
     c.fixed_x = mBSC_Coord(v[3]), c.fixed_y = mBSC_Coord(v[4]);
@@ -148,8 +148,8 @@ void mBSC_SaveSnap() {
         s.map.stage = m.stage, s.map.variant = m.variant, s.map.dark = m.dark;
         s.map.rect = SCR_SCROLL_RECT;
         CameraValues(s.map.camera);
-        s.map.follow_slot = std::max(SlotOf(CAMERA.followed), 0);
-        s.map.second_slot = CAMERA.second ? std::max(SlotOf(CAMERA.second), 0) : -1;
+        s.map.follow_slot = std::max(SlotOf(CAMERA_DATA.followed), 0);
+        s.map.second_slot = CAMERA_DATA.second ? std::max(SlotOf(CAMERA_DATA.second), 0) : -1;
     }
     mBSC_Event_Save(s.events);
     ECNT_Save(s.ecnt);
@@ -186,10 +186,10 @@ void mBSC_LoadSnap() {
         MAP_Load(s.map.stage, s.map.variant, s.map.dark);
         mBSC_SetScrRect(s.map.rect);
         RestoreCamera(s.map.camera);
-        SCR_SetScrollPos(CAMERA.scroll_x, CAMERA.scroll_y);
-        MAP_Redraw(CAMERA.scroll_x, CAMERA.scroll_y);
-        CAMERA.followed = CHR_Get(s.map.follow_slot);
-        CAMERA.second = s.map.second_slot >= 0 ? CHR_Get(s.map.second_slot) : nullptr;
+        SCR_SetScrollPos(CAMERA_DATA.scroll_x, CAMERA_DATA.scroll_y);
+        MAP_Redraw(CAMERA_DATA.scroll_x, CAMERA_DATA.scroll_y);
+        CAMERA_DATA.followed = CHR_Get(s.map.follow_slot);
+        CAMERA_DATA.second = s.map.second_slot >= 0 ? CHR_Get(s.map.second_slot) : nullptr;
     }
     mBSC_Event_Load(s.events);
     ECNT_Load(s.ecnt);

@@ -293,7 +293,7 @@ void BTL_ResetGlobals() {
     std::memset(CHR_DESTROYED, 0, sizeof CHR_DESTROYED);
     for (int16_t& r : CHR_PREVIEW_REQUEST) r = -1;
     std::memset(CPU_WORK_TABLE, 0, sizeof CPU_WORK_TABLE);
-    CAMERA = CameraData{};
+    CAMERA_DATA = CameraData{};
     SCR_SCROLL_RECT = RECT{};
     SCR_QUAKE = ScrQuake{};
     SVV_TestCond = 0;

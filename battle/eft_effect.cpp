@@ -19,14 +19,8 @@
 #include "sprite/sp_draw.h"
 #include "sprite/spr_set.h"
 
-#include "shell/mwnd_stack.h"
-
-// The message box belongs to the shell; until it exists no box holds the rain back.
-#if __has_include("shell/msgbox.h")
 #include "shell/msgbox.h"
-#else
-static int MSGBOX_IsOpen(int) { return 0; }
-#endif
+#include "shell/mwnd_stack.h"
 
 int32_t EFT_SET = -1;
 
@@ -574,11 +568,11 @@ void EFT_GetAmbientCount(int32_t* n) {
 
 int EFT_SpawnAmbient() {
     if (BTL_KIND == 0 && BTL_GetState(2) != BTL_STATE_FIGHT) return BTL_GetState(2);
-    if (MWND_IsBusy() || MSGBOX_IsOpen(4)) return 1;
+    if (MWND_IsBusy() || MSGBOX_IsOpen(MSGBOX_KIND_QUIT)) return 1;
     for (int32_t i = 0; i < g_ambient; ++i) {
-        const int32_t x = CAMERA.scroll_x + 320 - BTL_RandMod(641);
-        const int32_t y = CAMERA.scroll_y + 480 - BTL_RandMod(721);
-        const int32_t h = (y - CAMERA.scroll_y) + (plat::Rand() & 63) + 240;
+        const int32_t x = CAMERA_DATA.scroll_x + 320 - BTL_RandMod(641);
+        const int32_t y = CAMERA_DATA.scroll_y + 480 - BTL_RandMod(721);
+        const int32_t h = (y - CAMERA_DATA.scroll_y) + (plat::Rand() & 63) + 240;
         EFT_Create(25, nullptr, x, y, h);
     }
     return 0;

@@ -28,7 +28,6 @@ struct TAMA_OBJ;
 struct EFT_DATA;
 struct BGOBJ_DATA;
 struct WAZA_DATA;
-struct TAMA_PHASE;
 struct CPU_WORK;
 
 // A box as x offset, y offset, width, height relative to the node.
@@ -95,7 +94,7 @@ struct LIST_CURRENT_DATA {
     uint8_t* key = nullptr;  // the action's current keyframe (16 bytes)
     WP2_DATA* wp2 = nullptr;
     TAMA_OBJ* tama = nullptr;
-    TAMA_PHASE* phase = nullptr;
+    const uint8_t* phase = nullptr;  // the bullet's current phase (344 bytes)
     CPU_WORK* cpu = nullptr;
 };
 

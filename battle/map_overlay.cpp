@@ -134,8 +134,8 @@ int32_t MAP_CreateOverlay(int32_t x, int32_t base, int32_t top, const RECT* src)
     LIST_NODE* n = LIST_Alloc(LIST_KIND_BGOBJ);
     if (!n) return -1;
     n->priority = 4;
-    n->x = MAP_Current()->half_w + x - CAMERA.scroll_x;
-    n->y = MAP_Current()->half_h + base - CAMERA.scroll_y;
+    n->x = MAP_Current()->half_w + x - CAMERA_DATA.scroll_x;
+    n->y = MAP_Current()->half_h + base - CAMERA_DATA.scroll_y;
     n->height = base - top;
     n->bgobj->src = *src;
     const int id = SP_FindFree();

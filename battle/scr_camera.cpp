@@ -9,7 +9,7 @@
 #include "services/mth_math.h"
 #include "sprite/sp_object.h"
 
-CameraData CAMERA{};
+CameraData CAMERA_DATA{};
 
 namespace {
 // The lowest and highest scroll position that keeps the view inside the scroll rectangle; the
@@ -46,43 +46,43 @@ void ClampAxis(int32_t* pos, int32_t* pos16, int32_t old, int32_t lo, int32_t hi
 }  // namespace
 
 void SCR_SetCamera(int mode, LIST_NODE* followed, LIST_NODE* second) {
-    CAMERA.mode = mode;
-    CAMERA.followed = followed;
-    CAMERA.second = second;
-    CAMERA.queued = nullptr;
+    CAMERA_DATA.mode = mode;
+    CAMERA_DATA.followed = followed;
+    CAMERA_DATA.second = second;
+    CAMERA_DATA.queued = nullptr;
 }
 
-void SCR_SetCameraMode(int mode) { CAMERA.mode = mode; }
-void SCR_SetCameraChr(LIST_NODE* node) { CAMERA.followed = node; }
-void SCR_SetCameraChr2(LIST_NODE* node) { CAMERA.second = node; }
-void SCR_SetCameraNext(LIST_NODE* node) { CAMERA.queued = node; }
+void SCR_SetCameraMode(int mode) { CAMERA_DATA.mode = mode; }
+void SCR_SetCameraChr(LIST_NODE* node) { CAMERA_DATA.followed = node; }
+void SCR_SetCameraChr2(LIST_NODE* node) { CAMERA_DATA.second = node; }
+void SCR_SetCameraNext(LIST_NODE* node) { CAMERA_DATA.queued = node; }
 
 void SCR_SetScrollPos(int32_t x, int32_t y) {
-    CAMERA.scroll_x = x;
-    CAMERA.scroll_y = y;
-    CAMERA.scroll_x16 = x * 65536;
-    CAMERA.scroll_y16 = y * 65536;
+    CAMERA_DATA.scroll_x = x;
+    CAMERA_DATA.scroll_y = y;
+    CAMERA_DATA.scroll_x16 = x * 65536;
+    CAMERA_DATA.scroll_y16 = y * 65536;
 }
 
 void SCR_SetCameraSpeed(int32_t ramp, int32_t step, int32_t speed) {
-    if (ramp != -999) CAMERA.ramp = ramp;
-    if (step != -999) CAMERA.ramp_step = step;
-    if (speed != -999) CAMERA.speed = speed;
+    if (ramp != -999) CAMERA_DATA.ramp = ramp;
+    if (step != -999) CAMERA_DATA.ramp_step = step;
+    if (speed != -999) CAMERA_DATA.speed = speed;
 }
 
 void SCR_StepCameraSpeed() {
-    CameraData& c = CAMERA;
+    CameraData& c = CAMERA_DATA;
     if (c.ramp < c.speed) c.ramp = std::min(c.ramp + c.ramp_step, c.speed);
     else if (c.ramp > c.speed) c.ramp = std::max(c.ramp - c.ramp_step, c.speed);
 }
 
 void SCR_SetCameraRange(int32_t range_x, int32_t range_y) {
-    CAMERA.range_x = range_x;
-    CAMERA.range_y = range_y;
+    CAMERA_DATA.range_x = range_x;
+    CAMERA_DATA.range_y = range_y;
 }
 
 void SCR_GetCameraTarget(int32_t* x, int32_t* y) {
-    const CameraData& c = CAMERA;
+    const CameraData& c = CAMERA_DATA;
     int32_t tx = c.scroll_x, ty = c.scroll_y;
     if (c.mode == SCR_CAMERA_FIXED) {
         tx = c.fixed_x;
@@ -105,7 +105,7 @@ void SCR_GetCameraTarget(int32_t* x, int32_t* y) {
 }
 
 int SCR_IsCameraArrived() {
-    const CameraData& c = CAMERA;
+    const CameraData& c = CAMERA_DATA;
     if (c.mode == SCR_CAMERA_NONE || (c.mode == SCR_CAMERA_FOLLOW && !c.followed)) return 1;
     int32_t x, y;
     SCR_GetCameraTarget(&x, &y);
@@ -113,7 +113,7 @@ int SCR_IsCameraArrived() {
 }
 
 void SCR_UpdateCamera(int32_t extra_y) {
-    CameraData& c = CAMERA;
+    CameraData& c = CAMERA_DATA;
     if (c.mode == SCR_CAMERA_FOLLOW && (!c.followed || !c.followed->in_use)) {
         c.followed = c.queued;
         c.queued = nullptr;
@@ -151,8 +151,8 @@ void SCR_SetSpritePos(const LIST_NODE* node) {
     SP_OBJ* o = node ? SP_Get(node->sprite) : nullptr;
     if (!o) return;
     const MapData& m = *MAP_Current();
-    o->x = int16_t(m.half_w + node->x - CAMERA.scroll_x);
-    o->y = int16_t(m.half_h + node->y - CAMERA.scroll_y);
+    o->x = int16_t(m.half_w + node->x - CAMERA_DATA.scroll_x);
+    o->y = int16_t(m.half_h + node->y - CAMERA_DATA.scroll_y);
     o->lift = int16_t(node->height);
 }
 

@@ -20,7 +20,7 @@ struct CameraData {
     LIST_NODE* second;
     LIST_NODE* queued;               // becomes the followed node when that one disappears
 };
-extern CameraData CAMERA;
+extern CameraData CAMERA_DATA;
 
 void SCR_SetCamera(int mode, LIST_NODE* followed, LIST_NODE* second);
 void SCR_SetCameraMode(int mode);

@@ -100,7 +100,8 @@ inline int32_t TAMA_I32(const uint8_t* p, int off) {
     return int32_t(uint32_t(p[off]) | uint32_t(p[off + 1]) << 8 | uint32_t(p[off + 2]) << 16 | uint32_t(p[off + 3]) << 24);
 }
 
-struct TAMA_KEY_VIEW {
+// Typed views over the stored bytes of a keyframe, a scale record and a phase.
+struct TAMA_KEY {
     const uint8_t* p;
     uint8_t seq() const { return p[TAMA_KEY_SEQ]; }
     uint8_t face() const { return p[TAMA_KEY_FACE]; }
@@ -112,7 +113,7 @@ struct TAMA_KEY_VIEW {
     uint8_t sound() const { return p[TAMA_KEY_SOUND]; }
 };
 
-struct TAMA_SCALE_VIEW {
+struct TAMA_SCALE {
     const uint8_t* p;
     uint8_t mode() const { return p[TAMA_SCALE_MODE]; }
     int16_t value() const { return TAMA_I16(p, TAMA_SCALE_VALUE); }
@@ -121,10 +122,10 @@ struct TAMA_SCALE_VIEW {
     int16_t max() const { return TAMA_I16(p, TAMA_SCALE_MAX); }
 };
 
-struct TAMA_PHASE_VIEW {
+struct TAMA_PHASE {
     const uint8_t* p;
-    TAMA_KEY_VIEW key(int k) const { return {p + TAMA_PHASE_KEYS + k * TAMA_KEY_SIZE}; }
-    TAMA_SCALE_VIEW scale(int k) const { return {p + TAMA_PHASE_SCALES + k * TAMA_SCALE_SIZE}; }
+    TAMA_KEY key(int k) const { return {p + TAMA_PHASE_KEYS + k * TAMA_KEY_SIZE}; }
+    TAMA_SCALE scale(int k) const { return {p + TAMA_PHASE_SCALES + k * TAMA_SCALE_SIZE}; }
     uint8_t draw_parts(int k) const { return p[TAMA_PHASE_DRAW_PARTS + k]; }
     int8_t end_phase() const { return int8_t(p[TAMA_PHASE_END]); }
     int8_t after_phase() const { return int8_t(p[TAMA_PHASE_AFTER]); }
@@ -157,7 +158,7 @@ struct TAMA_PHASE_VIEW {
     uint8_t trail_box() const { return p[TAMA_PHASE_TRAIL_BOX]; }
     uint8_t trail_count() const { return p[TAMA_PHASE_TRAIL_COUNT]; }
     uint8_t trail_spread() const { return p[TAMA_PHASE_TRAIL_SPREAD]; }
-    WPN_REC_VIEW weapon() const { return {p + TAMA_PHASE_WPN}; }
+    WPN_REC weapon() const { return {p + TAMA_PHASE_WPN}; }
 };
 
 // A record in memory: the stored bytes, edited in place by the editors, and its links in the list
@@ -179,7 +180,7 @@ struct TAMA_TABLE {
 };
 extern TAMA_TABLE TAMA_DATA;
 
-inline TAMA_PHASE_VIEW TAMA_Phase(const uint8_t* record, int phase) {
+inline TAMA_PHASE TAMA_Phase(const uint8_t* record, int phase) {
     return {record + TAMA_PHASE_OFFSET + phase * TAMA_PHASE_SIZE};
 }
 // The record of a bullet number, or null for a number outside the table or without a record.

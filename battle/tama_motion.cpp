@@ -16,7 +16,7 @@ namespace {
 using Work = int32_t[TAMA_WORK];
 
 LIST_NODE* Cur() { return LIST_CURRENT.node; }
-TAMA_PHASE_VIEW PhaseOf(const LIST_NODE* n) { return TAMA_PhaseOf(n->tama); }
+TAMA_PHASE PhaseOf(const LIST_NODE* n) { return TAMA_PhaseOf(n->tama); }
 LIST_NODE* Target(const LIST_NODE* n) { return TAMA_Live(n->target, -1); }
 int64_t Abs(int64_t v) { return v < 0 ? -v : v; }
 int32_t Add(int64_t a, int64_t b) { return TAMA_Wrap(a + b); }
@@ -37,12 +37,12 @@ void TAMA_MissileMove(LIST_NODE* n) {
 int RandomSign() { return BTL_RandMod(2) == 0 ? 1 : -1; }
 
 // ---- missiles ----
-void MissileInitNone(LIST_NODE*, const TAMA_PHASE_VIEW&) {}
-void MissileInitHoming(LIST_NODE* n, const TAMA_PHASE_VIEW& p) {
+void MissileInitNone(LIST_NODE*, const TAMA_PHASE&) {}
+void MissileInitHoming(LIST_NODE* n, const TAMA_PHASE& p) {
     int32_t* w = n->tama->w;
     w[0] = 1, w[1] = p.param(1), w[2] = p.param(2);
 }
-void MissileInitWobble(LIST_NODE* n, const TAMA_PHASE_VIEW& p) {
+void MissileInitWobble(LIST_NODE* n, const TAMA_PHASE& p) {
     int32_t* w = n->tama->w;
     w[0] = MTH_GetVecDirIndex(1, n->vx, n->vy);
     w[1] = p.param(1);
@@ -58,7 +58,7 @@ void MissileInitWobble(LIST_NODE* n, const TAMA_PHASE_VIEW& p) {
     w[10] = p.param(10);
     SetDir(n, w[10] ? MTH_GetVecDirIndex(15, n->vx, n->vy) : 0);
 }
-void MissileInitMine(LIST_NODE* n, const TAMA_PHASE_VIEW& p) {
+void MissileInitMine(LIST_NODE* n, const TAMA_PHASE& p) {
     int32_t* w = n->tama->w;
     int nearest = -1;
     int32_t best = 0;
@@ -77,7 +77,7 @@ void MissileInitMine(LIST_NODE* n, const TAMA_PHASE_VIEW& p) {
     w[1] = nearest;
     w[2] = Add(n->x, -int64_t(c->x)), w[3] = Add(n->y, -int64_t(c->y)), w[4] = Add(n->height, -int64_t(c->height));
 }
-void MissileInitInertial(LIST_NODE* n, const TAMA_PHASE_VIEW& p) {
+void MissileInitInertial(LIST_NODE* n, const TAMA_PHASE& p) {
     for (int i = 0; i <= 6; ++i) n->tama->w[i] = p.param(i);
 }
 
@@ -165,7 +165,7 @@ int MissileInertial(LIST_NODE* n) {
     return 0;
 }
 
-using Init = void (*)(LIST_NODE*, const TAMA_PHASE_VIEW&);
+using Init = void (*)(LIST_NODE*, const TAMA_PHASE&);
 using Handler = int (*)(LIST_NODE*);
 constexpr Init kMissileInit[] = {MissileInitNone, MissileInitHoming, MissileInitWobble, MissileInitMine, MissileInitInertial};
 constexpr Handler kMissile[] = {MissileStraight, MissileHoming, MissileWobble, MissileMine, MissileInertial};
@@ -181,10 +181,10 @@ bool AnchorPoint(const LIST_NODE* anchor, int box, RECT* r, int32_t* x, int32_t*
     *h = Add(anchor->height, int64_t(r->bottom) - r->top);
     return true;
 }
-void FieldInitPinned(LIST_NODE* n, const TAMA_PHASE_VIEW&) {
+void FieldInitPinned(LIST_NODE* n, const TAMA_PHASE&) {
     if (g_creating) n->tama->w[0] = n->tama->muzzle_box;
 }
-void FieldInitExpanding(LIST_NODE* n, const TAMA_PHASE_VIEW& p) {
+void FieldInitExpanding(LIST_NODE* n, const TAMA_PHASE& p) {
     int32_t* w = n->tama->w;
     if (g_creating) w[0] = n->tama->muzzle_box;
     w[1] = p.param(1), w[2] = p.param(2), w[3] = 0;
@@ -239,18 +239,18 @@ bool OwnedBySegment(const LIST_NODE* n, const LIST_NODE* order) {
     return false;
 }
 
-void HeadInitSector(LIST_NODE* n, const TAMA_PHASE_VIEW& p) {
+void HeadInitSector(LIST_NODE* n, const TAMA_PHASE& p) {
     int32_t* w = n->tama->w;
     w[0] = MTH_GetVecDirIndex(9, n->vx, n->vy);
     w[1] = p.param(1);
 }
-void HeadInitTarget(LIST_NODE* n, const TAMA_PHASE_VIEW& p) {
+void HeadInitTarget(LIST_NODE* n, const TAMA_PHASE& p) {
     int32_t* w = n->tama->w;
     n->dir = int8_t(MTH_GetVecDirIndex(9, n->vx, n->vy));
     w[0] = p.param(0) < 1 ? 1 : p.param(0);
     w[1] = p.param(1);
 }
-void HeadInitSwing(LIST_NODE* n, const TAMA_PHASE_VIEW& p) {
+void HeadInitSwing(LIST_NODE* n, const TAMA_PHASE& p) {
     int32_t* w = n->tama->w;
     w[0] = p.param(0), w[1] = p.param(1), w[2] = w[1] >> 1;
 }
@@ -264,15 +264,15 @@ void WaveStep(int32_t* u) {
         u[0] = TAMA_Wrap(-int64_t(u[0]));
     }
 }
-void SegInitElectric(LIST_NODE* n, const TAMA_PHASE_VIEW& p) {
+void SegInitElectric(LIST_NODE* n, const TAMA_PHASE& p) {
     for (int i = 0; i < 3; ++i) n->tama->u[i] = p.param2(i);
 }
-void SegInitHoming(LIST_NODE* n, const TAMA_PHASE_VIEW& p) {
+void SegInitHoming(LIST_NODE* n, const TAMA_PHASE& p) {
     int32_t* u = n->tama->u;
     u[0] = p.param2(0);
     u[1] = p.param2(1) < 1 ? 1 : p.param2(1);
 }
-void SegInitWave(LIST_NODE* n, const TAMA_PHASE_VIEW& p) {
+void SegInitWave(LIST_NODE* n, const TAMA_PHASE& p) {
     int32_t* u = n->tama->u;
     const LIST_NODE* pred = TAMA_Live(n->owner, LIST_KIND_TAMA);
     if (!pred || pred->tama->w[TAMA_W_RANGE] < 1) {
@@ -289,7 +289,7 @@ constexpr Init kSegInit[] = {SegInitElectric, SegInitHoming, SegInitWave};
 constexpr int kLaserVariants = 3;
 
 // The head or segment init of the phase p for a segment of the order, as at its creation.
-void LaserInitOne(LIST_NODE* n, LIST_NODE* order, const TAMA_PHASE_VIEW& p) {
+void LaserInitOne(LIST_NODE* n, LIST_NODE* order, const TAMA_PHASE& p) {
     if (OwnedBySegment(n, order)) {
         if (p.seg_variant() < kLaserVariants) kSegInit[p.seg_variant()](n, p);
         return;
@@ -299,7 +299,7 @@ void LaserInitOne(LIST_NODE* n, LIST_NODE* order, const TAMA_PHASE_VIEW& p) {
 }
 
 // The beam's settings of the phase on its fire order.
-void OrderSettings(LIST_NODE* order, const TAMA_PHASE_VIEW& p) {
+void OrderSettings(LIST_NODE* order, const TAMA_PHASE& p) {
     order->wp2->per_shot = int16_t(p.param2(12));
     order->wp2->pattern[1] = p.param2(11);
 }
@@ -368,7 +368,7 @@ void Place(LIST_NODE* n, int64_t d) {
 
 void TAMA_MissileInit(LIST_NODE* n, int32_t order) {
     TAMA_OBJ* b = n->tama;
-    const TAMA_PHASE_VIEW p = PhaseOf(n);
+    const TAMA_PHASE p = PhaseOf(n);
     b->linked = int16_t(order);
     b->w[TAMA_W_RANGE] = p.param(15);
     if (p.variant() < kMissileVariants) kMissileInit[p.variant()](n, p);
@@ -388,7 +388,7 @@ void TAMA_FieldInit(LIST_NODE* n, int32_t order) {
     const LIST_NODE* f = order >= 0 ? TAMA_Live(order, LIST_KIND_WP2) : nullptr;
     if (f) n->tama->linked = f->owner;
     g_creating = f != nullptr;
-    const TAMA_PHASE_VIEW p = PhaseOf(n);
+    const TAMA_PHASE p = PhaseOf(n);
     if (p.variant() < kFieldVariants) kFieldInit[p.variant()](n, p);
     g_creating = false;
 }
@@ -409,7 +409,7 @@ int TAMA_FieldUpdate() {
 void TAMA_LaserInit(LIST_NODE* n, int32_t order) {
     LIST_NODE* f = TAMA_Live(order, LIST_KIND_WP2);
     TAMA_OBJ* b = n->tama;
-    const TAMA_PHASE_VIEW p = PhaseOf(n);
+    const TAMA_PHASE p = PhaseOf(n);
     b->linked = int16_t(order);
     b->w[TAMA_W_FOLLOW] = b->w[TAMA_W_PLACED] = b->w[TAMA_W_CHAIN] = 0;
     b->u[TAMA_U_REACTION] = p.param2(15);
@@ -422,7 +422,7 @@ void TAMA_LaserPhase(LIST_NODE* n, int32_t order) {
     LIST_NODE* f = TAMA_Live(order, LIST_KIND_WP2);
     TAMA_OBJ* b = n->tama;
     if (f) {
-        const TAMA_PHASE_VIEW p = PhaseOf(n);
+        const TAMA_PHASE p = PhaseOf(n);
         OrderSettings(f, p);
         // The first segment to change phase takes the whole beam along.
         if (b->w[TAMA_W_FOLLOW] == 0) {
@@ -442,7 +442,7 @@ void TAMA_LaserPhase(LIST_NODE* n, int32_t order) {
 void TAMA_LaserLinkFx(LIST_NODE* n, LIST_NODE* order) {
     WP2_DATA* w = order->wp2;
     if (w->pattern[0] != 0) return;
-    const TAMA_PHASE_VIEW p = PhaseOf(n);
+    const TAMA_PHASE p = PhaseOf(n);
     const int32_t kinds[2] = {p.param2(14), p.param2(13)};  // ends 0 and 1
     for (int end = 0; end < 2; ++end) {
         if (kinds[end] <= 0) continue;
@@ -463,7 +463,7 @@ int TAMA_LaserUpdate(uint32_t hit_mask) {
     if (!f || !owner || !SP_Get(owner->sprite)) return 0;
     const int32_t k = b->w[TAMA_W_RANGE];
     if (k < 0 || k >= f->wp2->loops || WPN_SlotBullet(f, k) != n) return 0;
-    const TAMA_PHASE_VIEW p = PhaseOf(n);
+    const TAMA_PHASE p = PhaseOf(n);
     if ((k == 0 ? p.variant() : p.seg_variant()) >= kLaserVariants) return 0;  // no such handler
     if (b->w[TAMA_W_CHAIN] == 0) {
         TAMA_LaserHead(f);
@@ -547,7 +547,7 @@ void TAMA_GetAimPoint(const LIST_NODE* n, int32_t* x, int32_t* y, int32_t* h) {
     const LIST_NODE* f = TAMA_Live(n->tama->linked, LIST_KIND_WP2);
     if (!f || !f->wp2) return;
     const LIST_NODE* at = f;
-    switch (WPN_REC_VIEW{f->wp2->weapon}.origin_mode()) {
+    switch (WPN_REC{f->wp2->weapon}.origin_mode()) {
         case 1:
             if (const LIST_NODE* o = TAMA_Live(f->owner, -1)) {
                 const POINT m = WPN_MountPoint(o);

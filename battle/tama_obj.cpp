@@ -49,7 +49,7 @@ void ReadRects(LIST_NODE* n) {
 // Speed (a random first speed with flag 128), its sub-steps and the hit counters of the phase.
 void StartMotion(LIST_NODE* n) {
     TAMA_OBJ* b = n->tama;
-    const TAMA_PHASE_VIEW ph = TAMA_PhaseOf(b);
+    const TAMA_PHASE ph = TAMA_PhaseOf(b);
     n->speed = ph.speed();
     if (ph.flags() & TAMA_RANDOM_SPEED) n->speed = int16_t(BTL_RandMod(ph.speed()));
     LIST_SplitSpeed(n->speed, &n->sub_steps, &n->sub_step_size);
@@ -91,7 +91,7 @@ int SetPhaseOf(LIST_NODE* n, int phase) {
     b->key = 0;
     b->key_countdown = b->fall_time = 0;
     b->frames = 0;
-    const TAMA_PHASE_VIEW ph = TAMA_PhaseOf(b);
+    const TAMA_PHASE ph = TAMA_PhaseOf(b);
     if (ph.key(0).length() < 0) return 0;
     StartMotion(n);
     TAMA_SetKey(n, 0);
@@ -104,7 +104,7 @@ int SetPhaseOf(LIST_NODE* n, int phase) {
     return 1;
 }
 
-void Scale(LIST_NODE* n, const TAMA_SCALE_VIEW& s) {
+void Scale(LIST_NODE* n, const TAMA_SCALE& s) {
     SP_ANIM* a = SP_Anim(n->sprite);
     const int v = s.value();
     int scale;
@@ -120,14 +120,14 @@ void Scale(LIST_NODE* n, const TAMA_SCALE_VIEW& s) {
     if (a) a->scale_x = a->scale_y = uint16_t(scale);
 }
 
-uint16_t StepScale(int v, const TAMA_SCALE_VIEW& s) {
+uint16_t StepScale(int v, const TAMA_SCALE& s) {
     int64_t x = int64_t(v) + s.step();
     if (x < 0) x = 0;
     return uint16_t(Keep(x, s.min(), s.max()));
 }
 
 void Trail(LIST_NODE* n) {
-    const TAMA_PHASE_VIEW ph = TAMA_PhaseOf(n->tama);
+    const TAMA_PHASE ph = TAMA_PhaseOf(n->tama);
     RECT r;
     if (ph.trail() == 0 || !TAMA_HitBox(n, ph.trail_box(), &r)) return;
     const int count = TAMA_DecodeCount(ph.trail_count());
@@ -174,7 +174,7 @@ int32_t TAMA_Create(int bullet, LIST_NODE* owner, int32_t x, int32_t y, int32_t 
     // A beam shares one phase: a new segment takes its head's.
     if (TAMA_Phase(record, 0).cls() == TAMA_LASER)
         if (const LIST_NODE* head = WPN_SlotBullet(order, 0)) phase = head->tama->phase;
-    const TAMA_PHASE_VIEW ph = TAMA_Phase(record, phase);
+    const TAMA_PHASE ph = TAMA_Phase(record, phase);
     if (ph.key(0).length() < 0) return -1;
     const int id = SP_FindFree();
     if (id < 0 || !SP_CreateAnim(id, MAP_WORLD_PRIORITY, x, y, EFT_SET, 0)) return -1;
@@ -194,7 +194,7 @@ int32_t TAMA_Create(int bullet, LIST_NODE* owner, int32_t x, int32_t y, int32_t 
     if (order && order->wp2) {
         b->waza = order->wp2->waza;
         b->repeats = order->wp2->repeats;
-        b->hit_kind = WPN_REC_VIEW{order->wp2->weapon}.hit_kind();
+        b->hit_kind = WPN_REC{order->wp2->weapon}.hit_kind();
     }
     StartMotion(n);
     TAMA_SetPos(n, x, y, TAMA_Wrap(int64_t(height) + ph.rise()));
@@ -209,7 +209,7 @@ int32_t TAMA_Create(int bullet, LIST_NODE* owner, int32_t x, int32_t y, int32_t 
     Scale(n, ph.scale(0));  // again after the keyframe's own: a random scale is drawn twice at birth
     AttachEffects(n);
     ReadRects(n);
-    const WPN_REC_VIEW wpn = ph.weapon();
+    const WPN_REC wpn = ph.weapon();
     if (wpn.bullet() >= 0 && ((wpn.fire_mask() >> phase) & 1)) WPN_Create(n, wpn.p);
     ClassInit(n, order ? order->index : -1, false);
     if (LIST_NODE* c = CHR_Get(n->slot); c && c->chr) c->chr->cancel_ok = 1;
@@ -221,9 +221,9 @@ int TAMA_SetKey(LIST_NODE* n, int k) {
     TAMA_OBJ* b = n->tama;
     b->key = uint8_t(k);
     b->anim_done = 0;
-    const TAMA_PHASE_VIEW ph = TAMA_PhaseOf(b);
+    const TAMA_PHASE ph = TAMA_PhaseOf(b);
     if (k < 0 || k >= TAMA_KEYS || ph.key(k).length() < 0) return SetPhaseOf(n, ph.after_phase());
-    const TAMA_KEY_VIEW key = ph.key(k);
+    const TAMA_KEY key = ph.key(k);
     TAMA_SetKeyAnim(n);
     n->draw_parts[0] = ph.draw_parts(k);
     if (SP_ANIM* a = SP_Anim(n->sprite)) {
@@ -231,7 +231,7 @@ int TAMA_SetKey(LIST_NODE* n, int k) {
         a->blend = key.blend();
     }
     if (key.sound()) BTL_SePlay(key.sound() - 1, -1);
-    const WPN_REC_VIEW wpn = ph.weapon();
+    const WPN_REC wpn = ph.weapon();
     if (((wpn.aim_mask() >> k) & 1))
         if (const LIST_NODE* t = TAMA_Live(n->target, -1)) {
             b->aim[0] = TAMA_Wrap(int64_t(t->x) - n->x);
@@ -246,8 +246,8 @@ int TAMA_SetKey(LIST_NODE* n, int k) {
 
 void TAMA_SetKeyAnim(LIST_NODE* n) {
     TAMA_OBJ* b = n->tama;
-    const TAMA_PHASE_VIEW ph = TAMA_PhaseOf(b);
-    const TAMA_KEY_VIEW key = ph.key(b->key);
+    const TAMA_PHASE ph = TAMA_PhaseOf(b);
+    const TAMA_KEY key = ph.key(b->key);
     SP_ANIM* a = SP_Anim(n->sprite);
     if (key.seq() < SPR_SEQUENCES) SP_PlaySeq(n->sprite, key.seq(), 0, 1);  // a larger one keeps what plays
     const SPR_SEQ* s = a && a->set < SPR_SETS && SPR_PATTERN_TABLE[a->set] && a->seq >= 0 && a->seq < SPR_SEQUENCES
@@ -287,7 +287,7 @@ int TAMA_SetPhase(int n) { return LIST_CURRENT.node && LIST_CURRENT.node->tama ?
 int TAMA_CheckPhase() {
     LIST_NODE* n = LIST_CURRENT.node;
     TAMA_OBJ* b = n->tama;
-    const TAMA_PHASE_VIEW ph = TAMA_PhaseOf(b);
+    const TAMA_PHASE ph = TAMA_PhaseOf(b);
     if (ph.cls() == TAMA_LASER) {
         if (!TAMA_Live(b->linked, LIST_KIND_WP2) || !TAMA_Live(n->owner, -1)) return TAMA_SetPhase(-1);
         if (b->w[TAMA_W_FOLLOW]) return TAMA_SetPhase(ph.after_phase());
@@ -376,7 +376,7 @@ int TAMA_GetSubStep() { return g_sub_step; }
 int TAMA_SubStep() {
     LIST_NODE* n = LIST_CURRENT.node;
     TAMA_OBJ* b = n->tama;
-    const TAMA_PHASE_VIEW ph = TAMA_PhaseOf(b);
+    const TAMA_PHASE ph = TAMA_PhaseOf(b);
     if (const LIST_NODE* c = CHR_Get(n->slot); c && c->chr && c->chr->reduction > b->reduction) b->reduction = c->chr->reduction;
     const LIST_NODE* order = ph.cls() == TAMA_LASER ? TAMA_Live(b->linked, LIST_KIND_WP2) : nullptr;
     const uint32_t skip = order ? uint32_t(order->wp2->pattern[2]) : 0;
@@ -399,7 +399,7 @@ int TAMA_SubStep() {
 int TAMA_MoveStep(int handler, int vertical, uint32_t hit_mask) {
     LIST_NODE* n = LIST_CURRENT.node;
     TAMA_OBJ* b = n->tama;
-    const TAMA_PHASE_VIEW ph = TAMA_PhaseOf(b);
+    const TAMA_PHASE ph = TAMA_PhaseOf(b);
     const int32_t ox = n->x, oy = n->y, oh = n->height;
     if (handler) {
         int ok = 0;
@@ -460,12 +460,12 @@ int TAMA_MoveStep(int handler, int vertical, uint32_t hit_mask) {
 void TAMA_StepSpeedScale() {
     LIST_NODE* n = LIST_CURRENT.node;
     const TAMA_OBJ* b = n->tama;
-    const TAMA_PHASE_VIEW ph = TAMA_PhaseOf(b);
+    const TAMA_PHASE ph = TAMA_PhaseOf(b);
     if ((ph.flags() & TAMA_RANDOM_SPEED) && b->frames == 1) n->speed = ph.speed();
     n->speed = int16_t(Keep(int64_t(n->speed) + ph.speed_step(), ph.speed_min(), ph.speed_max()));
     SP_ANIM* a = SP_Anim(n->sprite);
     if (!a || b->key >= TAMA_KEYS) return;
-    const TAMA_SCALE_VIEW s = ph.scale(b->key);
+    const TAMA_SCALE s = ph.scale(b->key);
     a->scale_x = StepScale(a->scale_x, s);
     a->scale_y = StepScale(a->scale_y, s);
 }

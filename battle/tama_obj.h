@@ -56,7 +56,7 @@ struct TAMA_OBJ {
 inline const uint8_t* TAMA_PhaseBytes(const TAMA_OBJ* b) {
     return b && b->record ? b->record + TAMA_PHASE_OFFSET + (b->phase % TAMA_PHASES) * TAMA_PHASE_SIZE : nullptr;
 }
-inline TAMA_PHASE_VIEW TAMA_PhaseOf(const TAMA_OBJ* b) { return {TAMA_PhaseBytes(b)}; }
+inline TAMA_PHASE TAMA_PhaseOf(const TAMA_OBJ* b) { return {TAMA_PhaseBytes(b)}; }
 // Length of the bullet's current keyframe (255 loops its animation).
 inline int TAMA_KeyLength(const TAMA_OBJ* b) {
     return b->record && b->key < TAMA_KEYS ? TAMA_PhaseOf(b).key(b->key).length() : -1;

@@ -248,7 +248,7 @@ int WAZA_KeyStart(int n) {
     if (key.sound()) BTL_SePlay(key.sound() - 1, -1);
     LIST_NODE* t = Target();
     if (!t) return 1;
-    const WPN_REC_VIEW wpn = Act().weapon();
+    const WPN_REC wpn = Act().weapon();
     if (wpn.aim_mask() & (1u << n)) {
         c->aim[0] = t->x - node->x;
         c->aim[1] = t->y - node->y;

@@ -68,7 +68,7 @@ struct WAZA_ACT {
     uint8_t tama_hits() const { return p[WAZA_ACT_TAMA_HITS]; }
     int8_t hit_rate() const { return int8_t(p[WAZA_ACT_HIT_RATE]); }
     HIT_REC hit() const { return {p + WAZA_ACT_HIT}; }
-    WPN_REC_VIEW weapon() const { return {p + WAZA_ACT_WPN}; }
+    WPN_REC weapon() const { return {p + WAZA_ACT_WPN}; }
     int8_t effect() const { return int8_t(p[WAZA_ACT_EFFECT]); }  // effect kind + 1
 };
 

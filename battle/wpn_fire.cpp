@@ -37,7 +37,7 @@ bool OwnerHolds(const LIST_NODE* o, const WP2_DATA* w) {
 
 // One shot: every bullet of it from its muzzle; false when a muzzle box is empty.
 bool Shot(const WP2_DATA* w) {
-    const WPN_REC_VIEW wpn{w->weapon};
+    const WPN_REC wpn{w->weapon};
     RECT rect{};
     for (int i = 0; i < w->per_shot; ++i) {
         const int box = WPN_GetMuzzle(i, wpn.muzzle(), &rect);
@@ -64,7 +64,7 @@ int32_t WPN_Create(LIST_NODE* owner, const uint8_t* weapon) {
     if (!owner || !weapon) return -1;
     LIST_NODE* n = LIST_Alloc(LIST_KIND_WP2);
     if (!n) return -1;
-    const WPN_REC_VIEW wpn{weapon};
+    const WPN_REC wpn{weapon};
     WP2_DATA* w = n->wp2;
     n->team = owner->team;
     n->slot = owner->slot;
@@ -136,7 +136,7 @@ int WPN_FindFreeSlot(const LIST_NODE* order) {
 int WPN_FireStep() {
     LIST_NODE* n = LIST_CURRENT.node;
     WP2_DATA* w = n->wp2;
-    const WPN_REC_VIEW wpn{w->weapon};
+    const WPN_REC wpn{w->weapon};
     const int16_t before = w->countdown;
     w->countdown = int16_t(before - 1);
     if (before > 0) return 1;
@@ -167,7 +167,7 @@ int WPN_GetMuzzle(int i, int code, RECT* rect) {
 int TAMA_Fire(int i, const RECT* r, int box) {
     LIST_NODE* n = LIST_CURRENT.node;
     WP2_DATA* w = n->wp2;
-    const WPN_REC_VIEW wpn{w->weapon};
+    const WPN_REC wpn{w->weapon};
     LIST_NODE* o = LIST_CURRENT.owner;
     const LIST_NODE* t = LIST_CURRENT.target;
     const int32_t x = TAMA_Wrap(int64_t(o->x) + r->left), y = TAMA_Wrap(int64_t(o->y) + r->bottom);

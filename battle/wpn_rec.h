@@ -29,7 +29,7 @@ enum WPN_REC_OFFSET : int {
     WPN_SOUND = 34,        // sound + 1, 0 none
 };
 
-struct WPN_REC_VIEW {
+struct WPN_REC {
     const uint8_t* p;
     uint16_t u16(int off) const { return uint16_t(p[off] | p[off + 1] << 8); }
     int16_t bullet() const { return int16_t(u16(WPN_BULLET)); }

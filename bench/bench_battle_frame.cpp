@@ -51,7 +51,7 @@ int main(int argc, char** argv) {
         return 1;
     MAP_Load(5, 4, 0);
     SCR_SetCamera(SCR_CAMERA_FIXED, nullptr, nullptr);
-    CAMERA.fixed_x = 1000, CAMERA.fixed_y = 800;
+    CAMERA_DATA.fixed_x = 1000, CAMERA_DATA.fixed_y = 800;
     SCR_SetScrollPos(1000, 800);
     MAP_Redraw(1000, 800);
     const int set = SPR_FindFreeSet();

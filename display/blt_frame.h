@@ -18,8 +18,7 @@ extern int32_t BLT_STEP_TABLE[BLT_STEP_TABLE_SIZE];
 extern const uint8_t BLT_STIPPLE[16][8];
 
 // Flip byte: bit 0 mirrors left-right, bit 1 up-down.
-constexpr uint32_t BLT_FLIP_LR = 1;
-constexpr uint32_t BLT_FLIP_UD = 2;
+enum BLT_FLIP : uint32_t { BLT_FLIP_LR = 1, BLT_FLIP_UD = 2 };
 
 int BLT_ClipDest(const DDSURFACEDESC2* dest, const RECT* clip, int32_t* x, int32_t* y, RECT* src, uint32_t flip);
 int BLT_ClipStretch(const DDSURFACEDESC2* dest, const RECT* clip, RECT* dst, RECT* src, uint32_t flip);

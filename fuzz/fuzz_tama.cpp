@@ -87,7 +87,7 @@ int64_t CheckSteps() {
     int64_t n = 0;
     for (const LIST_NODE* b = LIST_Node(LIST_STATE_DATA.head); b; b = LIST_Node(b->next)) {
         if (b->kind != LIST_KIND_TAMA || !b->tama || !b->tama->record) continue;
-        const TAMA_PHASE_VIEW ph = TAMA_PhaseOf(b->tama);
+        const TAMA_PHASE ph = TAMA_PhaseOf(b->tama);
         const bool multi = b->tama->key < TAMA_KEYS && ph.key(b->tama->key).multi_hit() != 0;
         n += int64_t(std::abs(b->speed) / 16 + 1) * (multi ? std::max(64 - ph.hit_code(), 1) : 1);
     }

@@ -4,18 +4,23 @@
 
 #include "shell/sys_bar.h"
 
-// Owners.
-constexpr int MSGBOX_KIND_QUICK = 1;   // the quick save/load panel
-constexpr int MSGBOX_KIND_CONFIG = 2;  // the configuration window
-constexpr int MSGBOX_KIND_FILE = 3;    // the load and save windows
-constexpr int MSGBOX_KIND_QUIT = 4;    // the close button and the title screen
-// Questions; the type is also the answer for Yes.
-constexpr int MSGBOX_SAVE = 1;
-constexpr int MSGBOX_LOAD = 2;
-constexpr int MSGBOX_QUICK_SAVE = 3;
-constexpr int MSGBOX_QUICK_LOAD = 4;
-constexpr int MSGBOX_TO_TITLE = 5;
-constexpr int MSGBOX_QUIT = 6;
+// The owner of the box.
+enum MSGBOX_KIND : int {
+    MSGBOX_KIND_QUICK = 1,   // the quick save/load panel
+    MSGBOX_KIND_CONFIG = 2,  // the configuration window
+    MSGBOX_KIND_FILE = 3,    // the load and save windows
+    MSGBOX_KIND_QUIT = 4,    // the close button and the title screen
+};
+// The question; the type is also the answer for Yes. The functions below take plain numbers, as
+// a type outside 1..6 is answered at once.
+enum MSGBOX_TYPE : int {
+    MSGBOX_SAVE = 1,
+    MSGBOX_LOAD = 2,
+    MSGBOX_QUICK_SAVE = 3,
+    MSGBOX_QUICK_LOAD = 4,
+    MSGBOX_TO_TITLE = 5,
+    MSGBOX_QUIT = 6,
+};
 
 // Parts of the box: frame, Yes, No and option-line highlights, check mark, question strip.
 enum MSGBOX_PART { MSGBOX_FRAME, MSGBOX_YES, MSGBOX_NO, MSGBOX_OPTION, MSGBOX_CHECK, MSGBOX_TEXT, MSGBOX_PARTS };

@@ -8,25 +8,27 @@
 
 // Draw flags of objects, parts and patterns. The first blend bit found in the drawing order
 // picks the blitter.
-constexpr uint32_t SP_FLIP_LR = 0x1;
-constexpr uint32_t SP_FLIP_UD = 0x2;
-constexpr uint32_t SP_MIX = 0x4;           // with SP_SILHOUETTE: one colour mixed 50 %
-constexpr uint32_t SP_ADD = 0x8;
-constexpr uint32_t SP_SUB = 0x10;
-constexpr uint32_t SP_ALPHA2 = 0x20;       // unscaled alpha at twice the level; scaled stipple
-constexpr uint32_t SP_ALPHA = 0x40;
-constexpr uint32_t SP_ADD_LEVEL = 0x80;
-constexpr uint32_t SP_SILHOUETTE = 0x100;
-constexpr uint32_t SP_WHITEN = 0x200;      // scaled: brightness
-constexpr uint32_t SP_ADD_HALF = 0x400;
-constexpr uint32_t SP_ADD_QUARTER = 0x800;
-constexpr uint32_t SP_SUB_HALF = 0x1000;
-constexpr uint32_t SP_SUB_QUARTER = 0x2000;
-constexpr uint32_t SP_OPAQUE = 0x4000;     // copy without colour key
-constexpr uint32_t SP_DIM = 0x8000;
-constexpr uint32_t SP_TINT_RGB = 0x10000;
-constexpr uint32_t SP_ALPHA_RGB = 0x20000;
-constexpr uint32_t SP_ADD_RGB = 0x40000;
+enum SP_DRAW_FLAGS : uint32_t {
+    SP_FLIP_LR = 0x1,
+    SP_FLIP_UD = 0x2,
+    SP_MIX = 0x4,          // with SP_SILHOUETTE: one colour mixed 50 %
+    SP_ADD = 0x8,
+    SP_SUB = 0x10,
+    SP_ALPHA2 = 0x20,      // unscaled alpha at twice the level; scaled stipple
+    SP_ALPHA = 0x40,
+    SP_ADD_LEVEL = 0x80,
+    SP_SILHOUETTE = 0x100,
+    SP_WHITEN = 0x200,     // scaled: brightness
+    SP_ADD_HALF = 0x400,
+    SP_ADD_QUARTER = 0x800,
+    SP_SUB_HALF = 0x1000,
+    SP_SUB_QUARTER = 0x2000,
+    SP_OPAQUE = 0x4000,    // copy without colour key
+    SP_DIM = 0x8000,
+    SP_TINT_RGB = 0x10000,
+    SP_ALPHA_RGB = 0x20000,
+    SP_ADD_RGB = 0x40000,
+};
 
 // The variable holding the surface drawn into (the back buffer's, or an image slot's surface
 // field); read at every blit, so it survives a display re-creation.

@@ -52,8 +52,8 @@ uint16_t* RowAt(const DDSURFACEDESC2& d, int32_t x, int32_t y) {
     return reinterpret_cast<uint16_t*>(static_cast<uint8_t*>(d.lpSurface) + intptr_t(y) * d.lPitch) + x;
 }
 
-// The glyph blitters (TXT_BlitGlyph, TXT_BlitGlyphGrad): rows[r] bit n is pixel n of glyph row r. Grad colours each glyph row by
-// colours[r], counted from the glyph's top however it is clipped. 0 when nothing is left.
+// The single-size glyph blit: rows[r] bit n is pixel n of glyph row r. Grad colours each glyph row
+// by colours[r], counted from the glyph's top however it is clipped. 0 when nothing is left.
 template <bool Grad>
 int BlitGlyph(const DDSURFACEDESC2& d, int32_t x, int32_t y, const uint32_t* rows, int width, int nrows,
               const uint16_t* colours) {
@@ -68,8 +68,7 @@ int BlitGlyph(const DDSURFACEDESC2& d, int32_t x, int32_t y, const uint32_t* row
     return 1;
 }
 
-// TXT_BlitGlyphDbl, TXT_BlitGlyphGradDbl: the source steps every two destination pixels and
-// rows, paired from the right and bottom of the clipped area (an odd count left starts with a
+// The double-size glyph blit: the source steps every two destination pixels and rows, paired from the right and bottom of the clipped area (an odd count left starts with a
 // single pixel or row).
 template <bool Grad>
 int BlitGlyphDbl(const DDSURFACEDESC2& d, int32_t x, int32_t y, const uint32_t* rows, int width, int nrows,
@@ -87,6 +86,24 @@ int BlitGlyphDbl(const DDSURFACEDESC2& d, int32_t x, int32_t y, const uint32_t* 
         p = reinterpret_cast<uint16_t*>(reinterpret_cast<uint8_t*>(p) + d.lPitch);
     }
     return 1;
+}
+
+// The four glyph blitters: one colour or a colour per glyph row, single or double size.
+int TXT_BlitGlyph(const DDSURFACEDESC2& d, int32_t x, int32_t y, const uint32_t* rows, int width, int nrows,
+                  uint16_t colour) {
+    return BlitGlyph<false>(d, x, y, rows, width, nrows, &colour);
+}
+int TXT_BlitGlyphGrad(const DDSURFACEDESC2& d, int32_t x, int32_t y, const uint32_t* rows, int width, int nrows,
+                      const uint16_t* row_colors) {
+    return BlitGlyph<true>(d, x, y, rows, width, nrows, row_colors);
+}
+int TXT_BlitGlyphDbl(const DDSURFACEDESC2& d, int32_t x, int32_t y, const uint32_t* rows, int width, int nrows,
+                     uint16_t colour) {
+    return BlitGlyphDbl<false>(d, x, y, rows, width, nrows, &colour);
+}
+int TXT_BlitGlyphGradDbl(const DDSURFACEDESC2& d, int32_t x, int32_t y, const uint32_t* rows, int width, int nrows,
+                         const uint16_t* row_colors) {
+    return BlitGlyphDbl<true>(d, x, y, rows, width, nrows, row_colors);
 }
 
 enum class Kind { Font, Bold, Outline };
@@ -140,10 +157,12 @@ void DrawChar(const DDSURFACEDESC2& d, int32_t& x, int32_t y, const uint8_t*& s,
         bh = h + 2;
     }
     if constexpr (Dbl) {
-        BlitGlyphDbl<Grad>(d, x, y, rows, bw, bh, colours);
+        if constexpr (Grad) TXT_BlitGlyphGradDbl(d, x, y, rows, bw, bh, colours);
+        else TXT_BlitGlyphDbl(d, x, y, rows, bw, bh, colours[0]);
         x = Add(x, 2 * gw);
     } else {
-        BlitGlyph<Grad>(d, x, y, rows, bw, bh, colours);
+        if constexpr (Grad) TXT_BlitGlyphGrad(d, x, y, rows, bw, bh, colours);
+        else TXT_BlitGlyph(d, x, y, rows, bw, bh, colours[0]);
         x = Add(x, gw);
     }
 }

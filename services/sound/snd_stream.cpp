@@ -108,14 +108,16 @@ uint32_t DataOffset(uint32_t ms) {
     return offset < S.data_size ? static_cast<uint32_t>(offset) : 0;
 }
 
-// Positions the source `ms` into the data, or at its start when that lies at or past the end.
-bool SeekLoop(uint32_t ms) {
+// Position the source `ms` into the data, or at its start when that lies at or past the end.
+bool SND_StreamSeekLoopWav(uint32_t ms) {
     const uint32_t offset = DataOffset(ms);
-    if (S.snd_source) return SND_SndSeek(offset) == 1;  // SND_StreamSeekLoopSnd
-    // SND_StreamSeekLoopWav
     S.data_chunk.size = S.data_size - offset;
     return S.mmio->Seek(uint64_t(S.data_chunk.data_offset) + offset);
 }
+
+bool SND_StreamSeekLoopSnd(uint32_t ms) { return SND_SndSeek(DataOffset(ms)) == 1; }
+
+bool SeekLoop(uint32_t ms) { return S.snd_source ? SND_StreamSeekLoopSnd(ms) : SND_StreamSeekLoopWav(ms); }
 
 void SND_StreamPreload() {
     void *p1 = nullptr, *p2 = nullptr;

@@ -243,11 +243,11 @@ TEST_F(Bounds, CameraStepsHandOnOnlyTheMovementInsideTheBounds) {
     SCR_SetCameraSpeed(0, 1, 16);
     for (const Case& c : cases) {
         SCR_SetCamera(SCR_CAMERA_FIXED, nullptr, nullptr);
-        CAMERA.fixed_x = c.target_x, CAMERA.fixed_y = c.target_y;
+        CAMERA_DATA.fixed_x = c.target_x, CAMERA_DATA.fixed_y = c.target_y;
         SCR_SetScrollPos(c.old_x, c.old_y);
         const int32_t bx = MAP_DATA.scroll_x, by = MAP_DATA.scroll_y;
         SCR_UpdateCamera(c.quake);
-        EXPECT_EQ(std::tuple(CAMERA.scroll_x, CAMERA.scroll_y), std::tuple(c.x, c.y)) << c.old_x << "," << c.old_y;
+        EXPECT_EQ(std::tuple(CAMERA_DATA.scroll_x, CAMERA_DATA.scroll_y), std::tuple(c.x, c.y)) << c.old_x << "," << c.old_y;
         EXPECT_EQ(std::tuple(MAP_DATA.scroll_x - bx, MAP_DATA.scroll_y - by), std::tuple(c.moved_x, c.moved_y))
             << c.old_x << "," << c.old_y;
     }
@@ -500,7 +500,7 @@ TEST(Campaign, EveryWeaponsPrerequisites) {
 // height of its depth below the camera plus 240 plus 0..63: every edge of that area is reached.
 TEST_F(Bounds, RainSpawnsOverItsWholeArea) {
     BTL_SetKind(4);
-    CAMERA.scroll_x = 500, CAMERA.scroll_y = 400;
+    CAMERA_DATA.scroll_x = 500, CAMERA_DATA.scroll_y = 400;
     EFT_SetAmbientCount(900);
     int32_t lo_x = INT32_MAX, hi_x = INT32_MIN, lo_y = INT32_MAX, hi_y = INT32_MIN, lo_h = INT32_MAX, hi_h = INT32_MIN;
     for (int batch = 0; batch < 28; ++batch) {

@@ -103,15 +103,15 @@ TEST_F(Bsc, OperandsReachTheirPlacesInTableOrder) {
     const Row rows[] = {
         {8, {2, 1, 1, 500, 400}, [] {
              EXPECT_EQ(std::tuple(int(MAP_DATA.stage), int(MAP_DATA.variant), int(MAP_DATA.dark)), std::tuple(2, 1, 1));
-             EXPECT_EQ(std::tuple(CAMERA.scroll_x, CAMERA.scroll_y), std::tuple(500, 400));
+             EXPECT_EQ(std::tuple(CAMERA_DATA.scroll_x, CAMERA_DATA.scroll_y), std::tuple(500, 400));
          }},
         {17, {16, 32, 1000, 700}, [] {
              const RECT& r = SCR_SCROLL_RECT;
              EXPECT_EQ(std::tuple(r.left, r.top, r.right, r.bottom), std::tuple(16, 32, 1000, 700));
          }},
-        {10, {450, 330}, [] { EXPECT_EQ(std::tuple(CAMERA.scroll_x, CAMERA.scroll_y), std::tuple(450, 330)); }},
-        {11, {501, 302}, [] { EXPECT_EQ(std::tuple(CAMERA.fixed_x, CAMERA.fixed_y), std::tuple(501, 302)); }},
-        {13, {100, 50}, [] { EXPECT_EQ(std::tuple(CAMERA.range_x, CAMERA.range_y), std::tuple(100, 50)); }},
+        {10, {450, 330}, [] { EXPECT_EQ(std::tuple(CAMERA_DATA.scroll_x, CAMERA_DATA.scroll_y), std::tuple(450, 330)); }},
+        {11, {501, 302}, [] { EXPECT_EQ(std::tuple(CAMERA_DATA.fixed_x, CAMERA_DATA.fixed_y), std::tuple(501, 302)); }},
+        {13, {100, 50}, [] { EXPECT_EQ(std::tuple(CAMERA_DATA.range_x, CAMERA_DATA.range_y), std::tuple(100, 50)); }},
         {19, {3, 0, 1, 1, 610, 320, 2, 4}, [] {
              const LIST_NODE* n = CHR_TABLE[3];
              ASSERT_NE(n, nullptr);
@@ -171,7 +171,7 @@ TEST_F(Bsc, SkippedTextReplacesTheLastOperands) {
     for (const bool skipping : {false, true}) {
         script.skipping = skipping;
         script.Run(12, {5, 7});
-        EXPECT_EQ(std::tuple(CAMERA.ramp, CAMERA.ramp_step, CAMERA.speed),
+        EXPECT_EQ(std::tuple(CAMERA_DATA.ramp, CAMERA_DATA.ramp_step, CAMERA_DATA.speed),
                   skipping ? std::tuple(0, 64, 64) : std::tuple(0, 5, 7));
         mBSC_Reset();
         script.Run(23, {1, 600, 300, 1, 0, 9});
@@ -341,19 +341,19 @@ TEST_F(Bsc, ResettingEventsBarksForTheBarkCharacter) {
 }
 
 TEST_F(Bsc, StartingScriptModeSetsKindHandlerAndCamera) {
-    CAMERA.mode = SCR_CAMERA_FIXED;
+    CAMERA_DATA.mode = SCR_CAMERA_FIXED;
     mBSC_Chr_Mov_Set(1, 600, 300, 1, 0, 4);
     EXPECT_EQ(mBSC_Start(), 0);
     EXPECT_EQ(BTL_KIND, 9);
     EXPECT_EQ(script.handler, &mBSC_Command);
-    EXPECT_EQ(std::tuple(CAMERA.mode, CAMERA.followed, CAMERA.second), std::tuple(2, player, (LIST_NODE*)nullptr));
-    EXPECT_EQ(std::tuple(CAMERA.ramp, CAMERA.ramp_step, CAMERA.speed, CAMERA.range_x, CAMERA.range_y),
+    EXPECT_EQ(std::tuple(CAMERA_DATA.mode, CAMERA_DATA.followed, CAMERA_DATA.second), std::tuple(2, player, (LIST_NODE*)nullptr));
+    EXPECT_EQ(std::tuple(CAMERA_DATA.ramp, CAMERA_DATA.ramp_step, CAMERA_DATA.speed, CAMERA_DATA.range_x, CAMERA_DATA.range_y),
               std::tuple(0, 16, 16, 320, 240));
     EXPECT_EQ(MBSC_QUEUE[1].current, -1);
     EXPECT_EQ(MBSC_QUEUE[1].entry[0].used, 0);
     // The installed handler runs the commands: 15 follows slot 1 between it and slot 0.
     EXPECT_EQ(script.Run(15, {1, 0}), 0);
-    EXPECT_EQ(std::tuple(CAMERA.followed, CAMERA.second), std::tuple(enemy, player));
+    EXPECT_EQ(std::tuple(CAMERA_DATA.followed, CAMERA_DATA.second), std::tuple(enemy, player));
 }
 
 TEST_F(Bsc, AFixedCameraPointStaysWhereTheViewFits) {
@@ -363,14 +363,14 @@ TEST_F(Bsc, AFixedCameraPointStaysWhereTheViewFits) {
     };
     for (const Case c : {Case{100, 100, 320, 240}, Case{2000, 900, 704, 528}, Case{500, 300, 500, 300}}) {
         script.Run(11, {c.x, c.y});
-        EXPECT_EQ(std::tuple(CAMERA.mode, CAMERA.fixed_x, CAMERA.fixed_y), std::tuple(1, c.cx, c.cy)) << c.x;
+        EXPECT_EQ(std::tuple(CAMERA_DATA.mode, CAMERA_DATA.fixed_x, CAMERA_DATA.fixed_y), std::tuple(1, c.cx, c.cy)) << c.x;
     }
     const RECT narrow{0, 0, 600, 400};  // narrower than the view: the upper bound wins
     SCR_SetScrRect(&narrow);
     script.Run(11, {100, 100});
-    EXPECT_EQ(std::tuple(CAMERA.fixed_x, CAMERA.fixed_y), std::tuple(600 - 320, 400 - 240));
+    EXPECT_EQ(std::tuple(CAMERA_DATA.fixed_x, CAMERA_DATA.fixed_y), std::tuple(600 - 320, 400 - 240));
     script.Run(10, {450, 330});  // the view jumps there, camera off
-    EXPECT_EQ(std::tuple(CAMERA.mode, CAMERA.scroll_x, CAMERA.scroll_y), std::tuple(0, 450, 330));
+    EXPECT_EQ(std::tuple(CAMERA_DATA.mode, CAMERA_DATA.scroll_x, CAMERA_DATA.scroll_y), std::tuple(0, 450, 330));
 }
 
 TEST_F(Bsc, ValuesNoDataHoldsAreKeptWithinReach) {
@@ -379,14 +379,14 @@ TEST_F(Bsc, ValuesNoDataHoldsAreKeptWithinReach) {
     EXPECT_EQ(std::tuple(SCR_SCROLL_RECT.left, SCR_SCROLL_RECT.top, SCR_SCROLL_RECT.right, SCR_SCROLL_RECT.bottom),
               std::tuple(0, 768, 900, 100));
     script.Run(12, {3, -5});  // a negative speed would move the camera away for ever
-    EXPECT_EQ(CAMERA.speed, 0);
+    EXPECT_EQ(CAMERA_DATA.speed, 0);
     script.Run(12, {3, 99999});
-    EXPECT_EQ(CAMERA.speed, BSC_COORD_LIMIT);
+    EXPECT_EQ(CAMERA_DATA.speed, BSC_COORD_LIMIT);
     // -999 is the setter's own "keep": neither the step nor the speed changes, the ramp starts at 0.
     script.Run(12, {5, 24});
-    CAMERA.ramp = 9;
+    CAMERA_DATA.ramp = 9;
     script.Run(12, {-999, -999});
-    EXPECT_EQ(std::tuple(CAMERA.ramp, CAMERA.ramp_step, CAMERA.speed), std::tuple(0, 5, 24));
+    EXPECT_EQ(std::tuple(CAMERA_DATA.ramp, CAMERA_DATA.ramp_step, CAMERA_DATA.speed), std::tuple(0, 5, 24));
     script.Run(27, {1, 40000, -40000, 0});
     EXPECT_EQ(std::tuple(enemy->x, enemy->y), std::tuple(BSC_COORD_LIMIT, -BSC_COORD_LIMIT));
     script.Run(33, {1 << 30});

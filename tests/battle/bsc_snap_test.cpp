@@ -77,7 +77,7 @@ TEST_F(Snap, WithoutAMapCharactersComeBackAndTheCameraStays) {
     spec.chr[0] = {1, 320, 400, 6, 0, 0, 0, 0, 1, 900, 1, 0, 0};
     spec.chr[1] = {1, 700, 420, 2, 1, 1, 1, 3, 0, 1500, 2, 0, 0};
     spec.camp.base[0] = 5;
-    CAMERA.scroll_x = 777;
+    CAMERA_DATA.scroll_x = 777;
     Load(support::BuildSnap(spec));
     ASSERT_TRUE(CHR_TABLE[0] && CHR_TABLE[1]);
     const LIST_NODE* p = CHR_TABLE[0];
@@ -86,7 +86,7 @@ TEST_F(Snap, WithoutAMapCharactersComeBackAndTheCameraStays) {
     EXPECT_EQ(std::tuple(int(e->team), int(e->chr->control), int(e->chr->cpu_level), int(e->chr->levels)), std::tuple(1, 1, 3, 2));
     EXPECT_EQ(std::tuple(p->target, e->target), std::tuple(e->index, p->index));
     EXPECT_EQ(std::tuple(p->anim, int(SP_Anim(p->sprite)->pattern_offset)), std::tuple(6, 6));
-    EXPECT_EQ(CAMERA.scroll_x, 777);
+    EXPECT_EQ(CAMERA_DATA.scroll_x, 777);
     EXPECT_EQ(CAMP_DATA.base[0], 5);
 }
 
@@ -222,8 +222,8 @@ TEST_F(Snap, SavingAndLoadingReachesAFixedPoint) {
     EXPECT_FALSE(differ.empty());  // the display bytes at least: they are never restored
     // What came back.
     EXPECT_EQ(MAP_DATA.stage, 1);
-    EXPECT_EQ(std::tuple(CAMERA.followed, CAMERA.second, CAMERA.queued), std::tuple(CHR_TABLE[0], CHR_TABLE[5], (LIST_NODE*)nullptr));
-    EXPECT_EQ(std::tuple(CAMERA.scroll_x, CAMERA.scroll_y, CAMERA.range_x, CAMERA.ramp), std::tuple(x, y, 120, 3));
+    EXPECT_EQ(std::tuple(CAMERA_DATA.followed, CAMERA_DATA.second, CAMERA_DATA.queued), std::tuple(CHR_TABLE[0], CHR_TABLE[5], (LIST_NODE*)nullptr));
+    EXPECT_EQ(std::tuple(CAMERA_DATA.scroll_x, CAMERA_DATA.scroll_y, CAMERA_DATA.range_x, CAMERA_DATA.ramp), std::tuple(x, y, 120, 3));
     EXPECT_EQ(std::tuple(MBSC_EVENT.triggered, ECNT_DATA.clock, ECNT_DATA.queued), std::tuple(4, 45, 1));
     EXPECT_EQ(std::tuple(SP_DRAW_OFFSET.x, SP_DRAW_OFFSET.y, bscEnmGuard), std::tuple(-7, 11, 1));
     EXPECT_EQ(std::tuple(CHR_TABLE[2]->chr->units, int(CHR_TABLE[5]->dir)), std::tuple(int16_t(1111), 3));

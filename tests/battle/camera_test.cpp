@@ -57,7 +57,7 @@ TEST_F(Camera, TargetsBetweenTwoNodesWithinTheRange) {
     SCR_SetCamera(SCR_CAMERA_FOLLOW, &a, nullptr);
     a.height = 30;
     EXPECT_EQ(Target(), std::pair(500, 370));
-    CAMERA.fixed_x = 1000, CAMERA.fixed_y = 1100;
+    CAMERA_DATA.fixed_x = 1000, CAMERA_DATA.fixed_y = 1100;
     SCR_SetCameraMode(SCR_CAMERA_FIXED);
     EXPECT_EQ(Target(), std::pair(1000, 960));  // clamped: bottom 1200 - 240
     SCR_SetScrollPos(700, 700);
@@ -74,17 +74,17 @@ TEST_F(Camera, StepsAlongTheDirectionThenSnaps) {
     const std::vector<int32_t> xs = {415, 431, 447, 463, 479, 495, 500, 500};
     for (int32_t want : xs) {
         SCR_UpdateCamera(0);
-        EXPECT_EQ(CAMERA.scroll_x, want);
-        EXPECT_EQ(CAMERA.scroll_y, 400);
-        EXPECT_EQ(MAP_DATA.scroll_x, CAMERA.scroll_x - 320);  // the buffer follows pixel for pixel
+        EXPECT_EQ(CAMERA_DATA.scroll_x, want);
+        EXPECT_EQ(CAMERA_DATA.scroll_y, 400);
+        EXPECT_EQ(MAP_DATA.scroll_x, CAMERA_DATA.scroll_x - 320);  // the buffer follows pixel for pixel
     }
     EXPECT_EQ(SCR_IsCameraArrived(), 1);
     // Ten pixels away with speed 16: one frame; a diagonal slides on the axis still far off.
     a.x = 510;
     a.y = 470;
     SCR_UpdateCamera(0);
-    EXPECT_EQ(CAMERA.scroll_x, 510);
-    EXPECT_LT(CAMERA.scroll_y, 470);
+    EXPECT_EQ(CAMERA_DATA.scroll_x, 510);
+    EXPECT_LT(CAMERA_DATA.scroll_y, 470);
     while (!SCR_IsCameraArrived()) SCR_UpdateCamera(0);
     EXPECT_EQ(MAP_DATA.scroll_y, 470 - 240);
 }
@@ -95,7 +95,7 @@ TEST_F(Camera, ScrollRectangleBoundsAndTheMovementHandedOn) {
     Jump(512, 300);
     a.x = 900;
     for (int i = 0; i < 5; ++i) SCR_UpdateCamera(0);
-    EXPECT_EQ(CAMERA.scroll_x, 512);
+    EXPECT_EQ(CAMERA_DATA.scroll_x, 512);
     EXPECT_EQ(MAP_DATA.scroll_x, 192);
     // Narrower than the view: the right bound wins.
     SCR_SCROLL_RECT = RECT{192, 0, 700, 1200};
@@ -106,16 +106,16 @@ TEST_F(Camera, ScrollRectangleBoundsAndTheMovementHandedOn) {
     a.x = 100;
     a.y = 600;
     SCR_UpdateCamera(0);
-    EXPECT_EQ(CAMERA.scroll_x, 320);
+    EXPECT_EQ(CAMERA_DATA.scroll_x, 320);
     EXPECT_EQ(MAP_DATA.scroll_x, 0);
     // Starting outside (a jump past the bound): the part before the bound is not handed on.
     SCR_SetScrollPos(300, 600);
     a.x = 700;
     SCR_UpdateCamera(0);
-    EXPECT_EQ(CAMERA.scroll_x, 320);
+    EXPECT_EQ(CAMERA_DATA.scroll_x, 320);
     EXPECT_EQ(MAP_DATA.scroll_x, 0);
     SCR_UpdateCamera(0);
-    EXPECT_EQ(CAMERA.scroll_x, 335);
+    EXPECT_EQ(CAMERA_DATA.scroll_x, 335);
     EXPECT_EQ(MAP_DATA.scroll_x, 15);
     // Random walks: the buffer always moves by exactly what the camera kept.
     plat::Srand(5);
@@ -123,9 +123,9 @@ TEST_F(Camera, ScrollRectangleBoundsAndTheMovementHandedOn) {
         a.x = plat::Rand() % 1800 - 100;
         a.y = plat::Rand() % 1400 - 100;
         for (int f = plat::Rand() % 6; f >= 0; --f) SCR_UpdateCamera(int16_t(f & 1 ? 8 : -8));
-        ASSERT_EQ(MAP_DATA.scroll_x, CAMERA.scroll_x - 320) << k;
-        ASSERT_EQ(MAP_DATA.scroll_y, CAMERA.scroll_y - 240) << k;
-        ASSERT_TRUE(CAMERA.scroll_x >= 320 && CAMERA.scroll_x <= 1280 && CAMERA.scroll_y >= 240 && CAMERA.scroll_y <= 960);
+        ASSERT_EQ(MAP_DATA.scroll_x, CAMERA_DATA.scroll_x - 320) << k;
+        ASSERT_EQ(MAP_DATA.scroll_y, CAMERA_DATA.scroll_y - 240) << k;
+        ASSERT_TRUE(CAMERA_DATA.scroll_x >= 320 && CAMERA_DATA.scroll_x <= 1280 && CAMERA_DATA.scroll_y >= 240 && CAMERA_DATA.scroll_y <= 960);
     }
 }
 
@@ -135,21 +135,21 @@ TEST_F(Camera, QueuedNodeTakesOverAndQuakeIsNotArrival) {
     Jump(620, 400);
     EXPECT_EQ(SCR_IsCameraArrived(), 1);
     SCR_UpdateCamera(8);  // the quake offset moves the view, not the target
-    EXPECT_EQ(CAMERA.scroll_y, 408);
+    EXPECT_EQ(CAMERA_DATA.scroll_y, 408);
     EXPECT_EQ(SCR_IsCameraArrived(), 0);
     SCR_UpdateCamera(0);
     EXPECT_EQ(SCR_IsCameraArrived(), 1);
     a.in_use = 0;  // the followed node was freed
     SCR_UpdateCamera(0);
-    EXPECT_EQ(CAMERA.followed, &b);
-    EXPECT_EQ(CAMERA.queued, nullptr);
-    EXPECT_EQ(CAMERA.scroll_x, 635);  // heading for b's own point (800 is 180 away)
+    EXPECT_EQ(CAMERA_DATA.followed, &b);
+    EXPECT_EQ(CAMERA_DATA.queued, nullptr);
+    EXPECT_EQ(CAMERA_DATA.scroll_x, 635);  // heading for b's own point (800 is 180 away)
     b.in_use = 0;
     SCR_UpdateCamera(0);
-    EXPECT_EQ(CAMERA.followed, nullptr);
-    const int32_t x = CAMERA.scroll_x;
+    EXPECT_EQ(CAMERA_DATA.followed, nullptr);
+    const int32_t x = CAMERA_DATA.scroll_x;
     SCR_UpdateCamera(0);
-    EXPECT_EQ(CAMERA.scroll_x, x);  // no one to follow: it stands
+    EXPECT_EQ(CAMERA_DATA.scroll_x, x);  // no one to follow: it stands
 }
 
 TEST_F(Camera, SpeedRampStepsTowardsTheSpeed) {
@@ -157,15 +157,15 @@ TEST_F(Camera, SpeedRampStepsTowardsTheSpeed) {
     const int want[] = {5, 10, 12, 12};
     for (int w : want) {
         SCR_StepCameraSpeed();
-        EXPECT_EQ(CAMERA.ramp, w);
+        EXPECT_EQ(CAMERA_DATA.ramp, w);
     }
     SCR_SetCameraSpeed(30, -999, -999);
-    EXPECT_EQ(std::tuple(CAMERA.ramp, CAMERA.ramp_step, CAMERA.speed), std::tuple(30, 5, 12));
+    EXPECT_EQ(std::tuple(CAMERA_DATA.ramp, CAMERA_DATA.ramp_step, CAMERA_DATA.speed), std::tuple(30, 5, 12));
     SCR_StepCameraSpeed();
-    EXPECT_EQ(CAMERA.ramp, 25);
+    EXPECT_EQ(CAMERA_DATA.ramp, 25);
     SCR_SetCameraSpeed(-999, 40, -999);
     SCR_StepCameraSpeed();
-    EXPECT_EQ(CAMERA.ramp, 12);
+    EXPECT_EQ(CAMERA_DATA.ramp, 12);
 }
 
 TEST_F(Camera, SpritesArePlacedFromTheirNodes) {

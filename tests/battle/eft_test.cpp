@@ -132,7 +132,7 @@ TEST_F(Effects, RainSplashesOnceAndFallsOnOutOfSight) {
 }
 
 TEST_F(Effects, AmbientRainNeedsACountAndTheMainState) {
-    CAMERA.scroll_x = 500, CAMERA.scroll_y = 400;
+    CAMERA_DATA.scroll_x = 500, CAMERA_DATA.scroll_y = 400;
     StartFrameIn(BTL_STATE_FIGHT);
     EXPECT_EQ(EFT_SpawnAmbient(), 0);
     EXPECT_EQ(CountEffects(25), 0);
@@ -214,8 +214,8 @@ TEST_F(Effects, AFinishedAnimationKillsItsEffect) {
 
 TEST_F(Effects, ParticlesFromTheCharactersBoxes) {
     LIST_NODE* chr = Make(1, 1, CHR_CPU, 400, 300);
-    CAMERA.scroll_x = MAP_DATA.scroll_x + MAP_DATA.half_w;
-    CAMERA.scroll_y = MAP_DATA.scroll_y + MAP_DATA.half_h;
+    CAMERA_DATA.scroll_x = MAP_DATA.scroll_x + MAP_DATA.half_w;
+    CAMERA_DATA.scroll_y = MAP_DATA.scroll_y + MAP_DATA.half_h;
     SCR_SetAllSpritePos();
     Current(chr);
     EXPECT_EQ(EFT_Scatter(-1, 8, 4, 3), 0);

@@ -140,7 +140,7 @@ TEST_F(MapDraw, RingAfterCameraWalksShowsWhatARedrawShows) {
         for (int f = 0; f < frames; ++f) SCR_UpdateCamera(f % 3 == 0 ? (f & 1 ? 5 : -5) : 0);
         const std::vector<uint16_t> ring = RingView();
         const RECT at{MAP_DATA.scroll_x, MAP_DATA.scroll_y, MAP_DATA.ring_x, MAP_DATA.ring_y};
-        MAP_Redraw(CAMERA.scroll_x, CAMERA.scroll_y);
+        MAP_Redraw(CAMERA_DATA.scroll_x, CAMERA_DATA.scroll_y);
         ASSERT_EQ(std::tuple(MAP_DATA.scroll_x, MAP_DATA.scroll_y), std::tuple(at.left, at.top)) << walk;
         const std::vector<uint16_t> fresh = RingView();
         size_t diff = 0;

@@ -43,7 +43,7 @@ TEST(Rig, TwoMechsOnScriptedPathsMatchTheGoldenTrace) {
         DDSurface* view = support::MakeSurface(MAP_VIEW_W, MAP_VIEW_H);
         MAP_BlitBuffer(view, 0, 0, 0);
         const std::vector<uint16_t> ring = support::ReadSurface(view);
-        MAP_Redraw(CAMERA.scroll_x, CAMERA.scroll_y);
+        MAP_Redraw(CAMERA_DATA.scroll_x, CAMERA_DATA.scroll_y);
         MAP_BlitBuffer(view, 0, 0, 0);
         EXPECT_TRUE(ring == support::ReadSurface(view));
         DD_ReleaseSurface(view);

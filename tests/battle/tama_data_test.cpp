@@ -60,11 +60,11 @@ TEST_F(TamaTable, StoredFieldsReadBackThroughTheViews) {
     ASSERT_NE(r, nullptr);
     EXPECT_STREQ(reinterpret_cast<const char*>(r + TAMA_NAME), "marked");
     EXPECT_EQ(TAMA_I16(r, TAMA_OWN_INDEX), 1);
-    const TAMA_PHASE_VIEW p = TAMA_Phase(r, 2);
-    const TAMA_KEY_VIEW k = p.key(3);
+    const TAMA_PHASE p = TAMA_Phase(r, 2);
+    const TAMA_KEY k = p.key(3);
     EXPECT_EQ(std::tuple(k.seq(), k.face(), k.timing(), k.length(), k.multi_hit(), k.draw(), k.blend(), k.sound()),
               std::tuple(71, 1, 2, 255, 513, 14, 900, 9));
-    const TAMA_SCALE_VIEW s = p.scale(3);
+    const TAMA_SCALE s = p.scale(3);
     EXPECT_EQ(std::tuple(s.mode(), s.value(), s.step(), s.min(), s.max()), std::tuple(3, 300, -4, 17, 1234));
     EXPECT_EQ(std::tuple(p.draw_parts(0), p.draw_parts(3)), std::tuple(5, 8));
     EXPECT_EQ(std::tuple(p.end_phase(), p.after_phase(), p.land_phase(), p.hit1_count(), p.hit1_phase(), p.hit2_count(),
@@ -77,7 +77,7 @@ TEST_F(TamaTable, StoredFieldsReadBackThroughTheViews) {
               std::tuple(24, -3, -20, 40, 12, -5, -1, 300));
     EXPECT_EQ(std::tuple(p.chr_hits(), p.tama_hits(), p.hit_code(), p.hit_flags(), p.wall_mode()), std::tuple(255, 6, -7, 2, 3));
     EXPECT_EQ(std::tuple(p.trail(), p.trail_box(), p.trail_count(), p.trail_spread()), std::tuple(13, 15, 61, 9));
-    const WPN_REC_VIEW w = p.weapon();
+    const WPN_REC w = p.weapon();
     EXPECT_EQ(std::tuple(w.bullet(), w.aim_mask(), w.fire_mask(), w.continue_mask(), w.muzzle(), w.fire_mode(), w.source_mode(),
                          w.origin_mode()),
               std::tuple(77, 0x0102, 0x0304, 0x0506, 18, 4, 2, 3));

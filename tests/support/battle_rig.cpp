@@ -133,7 +133,7 @@ std::string BattleRig::TraceLine() const {
     const MapData& m = MAP_DATA;
     const ScrQuake& q = SCR_QUAKE;
     std::snprintf(buf, sizeof buf, "%04d %d %d %d | %d %d %d %d %d | %d %d | %d %d %d %d | %d %d %d %d", frame_,
-                  BTL_GetState(0), BTL_GetState(2), BTL_EndCount, s.listCnt, s.wpnCnt, s.eftCnt, s.bgObjCnt, MAP_OverlayCount(), CAMERA.scroll_x, CAMERA.scroll_y, m.scroll_x,
+                  BTL_GetState(0), BTL_GetState(2), BTL_EndCount, s.listCnt, s.wpnCnt, s.eftCnt, s.bgObjCnt, MAP_OverlayCount(), CAMERA_DATA.scroll_x, CAMERA_DATA.scroll_y, m.scroll_x,
                   m.scroll_y, m.ring_x, m.ring_y, q.slow, q.hold, q.level, q.offset);
     std::string line = buf;
     for (int slot = 0; slot < CHR_SLOTS; ++slot) {
