@@ -473,26 +473,45 @@ void HIT_FlashUpdate() {
 void HIT_ClearMask() { g_mask = 0; }
 uint32_t HIT_GetMask() { return g_mask; }
 
-int CHR_GetWazaHeatBase(int slot, int t) {
-    const LIST_NODE* n = CHR_Get(slot);
-    const WAZA_DATA* w = n && n->chr ? WAZA_Get(n->chr->mech, t) : nullptr;
+namespace {
+constexpr int kPlayerMech = 0;  // the mech type of "player"
+
+// A technique's heat value scaled by the percentage of its heat kind (kind 2 unscaled, others 0).
+int ScaledHeat(const WAZA_DATA* w, int pct0, int pct1) {
     if (!w) return 0;
     const WAZA_VIEW v = WAZA_View(w);
     switch (v.heat_kind()) {
-        case 0: return v.heat() * n->chr->heat_pct0 / 100;
-        case 1: return v.heat() * n->chr->heat_pct1 / 100;
+        case 0: return v.heat() * pct0 / 100;
+        case 1: return v.heat() * pct1 / 100;
         case 2: return v.heat();
         default: return 0;
     }
 }
 
+// The player's heat: less the weapon's reduction, at most two thirds of it, and capped.
+int PlayerHeat(int v, int t) {
+    const CampWeapon* w = t >= 0 ? CAMP_Weapon(t / 3) : nullptr;
+    if (w) v -= std::min<int>(w->heat_reduction, v / 3 * 2);
+    return std::min(v, int(CHR_HEAT_MAX));
+}
+}  // namespace
+
+int CHR_GetWazaHeatBase(int slot, int t) {
+    const LIST_NODE* n = CHR_Get(slot);
+    if (!n || !n->chr) return 0;
+    return ScaledHeat(WAZA_Get(n->chr->mech, t), n->chr->heat_pct0, n->chr->heat_pct1);
+}
+
 int CHR_GetWazaHeat(int slot, int t) {
     const LIST_NODE* n = CHR_Get(slot);
     if (!n || !n->chr) return 0;
-    int v = CHR_GetWazaHeatBase(slot, t);
-    const CampWeapon* w = t >= 0 ? CAMP_Weapon(t / 3) : nullptr;
-    if (n->chr->control == CHR_PLAYER && w) v -= std::min<int>(w->heat_reduction, v / 3 * 2);
-    return std::min(v, int(CHR_HEAT_MAX));
+    const int v = CHR_GetWazaHeatBase(slot, t);
+    return n->chr->control == CHR_PLAYER ? PlayerHeat(v, t) : std::min(v, int(CHR_HEAT_MAX));
+}
+
+int CHR_GetWazaHeatHalf(int t) {
+    const int v = ScaledHeat(WAZA_Get(kPlayerMech, t), CAMP_DATA.base[CAMP_HEAT0], CAMP_DATA.base[CAMP_HEAT1]);
+    return PlayerHeat(v, t) / 2;
 }
 
 void LIST_SetX16(LIST_NODE* node, int32_t x16) {

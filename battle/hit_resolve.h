@@ -25,6 +25,9 @@ uint32_t HIT_GetMask();
 // Heat a technique adds (0..130), and the same before the weapon's reduction and the cap.
 int CHR_GetWazaHeat(int slot, int t);
 int CHR_GetWazaHeatBase(int slot, int t);
+// Half the heat technique t of the player's mech adds, its heat kinds scaled by the campaign
+// block's percentages instead of a character's (0 while the mech's techniques are not loaded).
+int CHR_GetWazaHeatHalf(int t);
 
 // Position setters: the 16.16 value, its integer part and a character's sub-chip offset.
 void LIST_SetX16(LIST_NODE* node, int32_t x16);

@@ -137,6 +137,11 @@ void MAP_DrawCallback(int id);
 // Up to four pieces of the ring at (x, y); the number of pieces blitted.
 int MAP_BlitBuffer(DDSurface* target, int32_t x, int32_t y, int key);
 void SCR_ShowMap(int flag);
+// Debugging aids, called by nothing: the 16-pixel chip grid of the map buffer, and its seams (the
+// view's left and top edges in the ring, red) with the spare chip column and row before them
+// (yellow).
+void MAP_DrawDebugGrid();
+void MAP_DrawDebugFrame();
 
 // ---- nodes and overlays ----
 void LIST_SetPos(LIST_NODE* node, int32_t x, int32_t y, int32_t height);

@@ -8,6 +8,7 @@
 #include "battle/map_data.h"
 #include "display/blt_frame.h"
 #include "display/dd_display.h"
+#include "display/prim_pixel.h"
 #include "platform/memory.h"
 #include "services/fil_util.h"
 #include "sprite/img_table.h"
@@ -216,6 +217,29 @@ int MAP_BlitBuffer(DDSurface* target, int32_t x, int32_t y, int key) {
 
 void MAP_DrawCallback(int) {
     if (SP_RENDER_TARGET) MAP_BlitBuffer(*SP_RENDER_TARGET, MAP_Current()->origin_x, MAP_Current()->origin_y, 1);
+}
+
+void MAP_DrawDebugGrid() {
+    DDSurface* buffer = IMG_Surface(MAP_IMAGES.buffer);
+    if (!buffer) return;
+    const uint32_t colour = DD_RGB(72, 72, 72);
+    for (int32_t x = 0; x < MAP_BUFFER_W; x += MAP_CHIP) PRIM_SurfVLine(buffer, 0, MAP_BUFFER_H - 1, x, colour);
+    for (int32_t y = 0; y < MAP_BUFFER_H; y += MAP_CHIP) PRIM_SurfHLine(buffer, 0, MAP_BUFFER_W - 1, y, colour);
+}
+
+void MAP_DrawDebugFrame() {
+    DDSurface* buffer = IMG_Surface(MAP_IMAGES.buffer);
+    if (!buffer) return;
+    const MapData& m = *MAP_Current();
+    const int32_t rx = Wrap(m.ring_x, MAP_BUFFER_W), ry = Wrap(m.ring_y, MAP_BUFFER_H);
+    // The spare chip column and row before the view's edges, which the blit leaves out.
+    const uint32_t spare = DD_RGB(248, 248, 0);
+    PRIM_SurfVLine(buffer, 0, MAP_BUFFER_H - 1, Wrap(rx - MAP_CHIP, MAP_BUFFER_W), spare);
+    PRIM_SurfHLine(buffer, 0, MAP_BUFFER_W - 1, Wrap(ry - MAP_CHIP, MAP_BUFFER_H), spare);
+    // The seams: the view's left and top edges, where it wraps round the ring.
+    const uint32_t seam = DD_RGB(248, 0, 0);
+    PRIM_SurfVLine(buffer, 0, MAP_BUFFER_H - 1, rx, seam);
+    PRIM_SurfHLine(buffer, 0, MAP_BUFFER_W - 1, ry, seam);
 }
 
 void SCR_ShowMap(int flag) {

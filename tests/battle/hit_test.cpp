@@ -289,6 +289,44 @@ TEST_F(Hit, HeatOfATechnique) {
     EXPECT_EQ(CHR_GetWazaHeat(5, 0), 0);
 }
 
+TEST_F(Hit, HalfTheHeatByTheCampaignPercentages) {
+    support::WazaActSpec act;
+    act.key[0] = KeyFrame(kShortSeq, 4, 30);
+    support::WazaSpec s = support::OneAction(act, 60);
+    std::vector<support::WazaSpec> v{s, s, s, s, s, s};
+    v[0].heat_kind = 2;
+    v[1].heat_kind = 0;
+    v[2].heat_kind = 1, v[2].heat = 90;
+    v[3].heat_kind = 2, v[3].heat = 200;
+    v[4].heat_kind = 3;
+    v[5].heat_kind = 0, v[5].heat = 0;
+    Techniques("player", v);
+    EXPECT_EQ(CHR_GetWazaHeatHalf(0), 0);  // the player's techniques are not loaded yet
+    LIST_NODE* p = Make(0, 0, CHR_PLAYER, 300, 300);
+    p->chr->heat_pct0 = p->chr->heat_pct1 = 100;  // the character's own percentages are not read
+    CAMP_DATA.base[CAMP_HEAT0] = 50;
+    CAMP_DATA.base[CAMP_HEAT1] = 150;
+    CAMP_DATA.weapon[0].heat_reduction = 10;  // techniques 0 to 2
+    CAMP_DATA.weapon[1].heat_reduction = 0;   // techniques 3 to 5
+    struct Case {
+        int t, half;
+    };
+    const Case cases[] = {
+        {0, 25},   // 60 unscaled, less 10, halved
+        {1, 10},   // 60 at 50 % is 30, less 10
+        {2, 62},   // 90 at 150 % is 135, less 10, 125 halved
+        {3, 65},   // 200 capped at 130
+        {4, 0},    // an unknown heat kind adds nothing
+        {5, 0},
+        {99, 0},   // no such technique
+        {-1, 0},
+    };
+    for (const Case& c : cases) EXPECT_EQ(CHR_GetWazaHeatHalf(c.t), c.half) << c.t;
+    EXPECT_EQ(CHR_GetWazaHeat(0, 1), 50);  // the character's own heat: 60 at 100 %, less 10
+    CAMP_DATA.weapon[0].heat_reduction = 50;
+    EXPECT_EQ(CHR_GetWazaHeatHalf(0), 10);  // at most two thirds come off: 60 - 40, halved
+}
+
 TEST(CountCodes, FixedCountsAndChances) {
     EXPECT_EQ(TAMA_DecodeCount(60), 4);
     EXPECT_EQ(TAMA_DecodeCount(0), 64);

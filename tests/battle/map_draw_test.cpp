@@ -9,6 +9,7 @@
 #include "battle/list_pool.h"
 #include "battle/map_data.h"
 #include "battle/scr_camera.h"
+#include "display/dd_display.h"
 #include "platform/random.h"
 #include "services/fil_util.h"
 #include "shell/app_wnd.h"
@@ -163,6 +164,48 @@ TEST_F(MapDraw, RingBlitsInOneToFourPieces) {
     }
     EXPECT_EQ(MAP_BlitBuffer(nullptr, 0, 0, 0), 0);
     DD_ReleaseSurface(target);
+}
+
+// The debugging outlines touch the map buffer only, on its chip lines and at its seams.
+TEST_F(MapDraw, DebugOutlinesDrawInsideTheBufferOnly) {
+    MAP_DrawDebugGrid();  // no map: nothing to draw into
+    MAP_DrawDebugFrame();
+    ASSERT_TRUE(support::WriteStage("01_0_L", "01_0_L", support::MakeTestStage(100, 75, 3, 0)));
+    MAP_Load(1, 0, 0);
+    MAP_Redraw(320, 240);
+    DDSurface* buffer = IMG_Surface(MAP_IMAGES.buffer);
+    ASSERT_NE(buffer, nullptr);
+    const std::vector<uint16_t> back = support::ReadSurface(DD_DISPLAY.back);
+    const std::vector<uint16_t> before = support::ReadSurface(buffer);
+    ASSERT_EQ(before.size(), size_t(MAP_BUFFER_W) * MAP_BUFFER_H);
+    MAP_DrawDebugGrid();
+    const std::vector<uint16_t> grid = support::ReadSurface(buffer);
+    const uint16_t line = DD_RGB(72, 72, 72);
+    for (int y = 0; y < MAP_BUFFER_H; ++y)
+        for (int x = 0; x < MAP_BUFFER_W; ++x) {
+            const size_t i = size_t(y) * MAP_BUFFER_W + x;
+            ASSERT_EQ(grid[i], x % 16 == 0 || y % 16 == 0 ? line : before[i]) << x << "," << y;
+        }
+    // The seams follow the ring, also where they wrap at its edges.
+    struct Case {
+        int32_t ring_x, ring_y, spare_x, spare_y;
+    };
+    const Case cases[] = {{5, 7, 645, 487}, {0, 0, 640, 480}, {655, 495, 639, 479}, {16, 16, 0, 0}};
+    for (const Case& c : cases) {
+        MAP_DATA.ring_x = c.ring_x;
+        MAP_DATA.ring_y = c.ring_y;
+        MAP_DrawDebugFrame();
+        const std::vector<uint16_t> frame = support::ReadSurface(buffer);
+        for (int y = 0; y < MAP_BUFFER_H; y += 37) {
+            EXPECT_EQ(frame[size_t(y) * MAP_BUFFER_W + c.ring_x], DD_RGB(248, 0, 0)) << c.ring_x << "," << y;
+            if (y != c.ring_y) EXPECT_EQ(frame[size_t(y) * MAP_BUFFER_W + c.spare_x], DD_RGB(248, 248, 0)) << c.spare_x;
+        }
+        for (int x = 0; x < MAP_BUFFER_W; x += 41) {
+            EXPECT_EQ(frame[size_t(c.ring_y) * MAP_BUFFER_W + x], DD_RGB(248, 0, 0)) << x << "," << c.ring_y;
+            if (x != c.ring_x) EXPECT_EQ(frame[size_t(c.spare_y) * MAP_BUFFER_W + x], DD_RGB(248, 248, 0)) << c.spare_y;
+        }
+    }
+    EXPECT_EQ(support::ReadSurface(DD_DISPLAY.back), back);  // the screen is left alone
 }
 
 struct Overlays : MapDraw {
