@@ -15,6 +15,7 @@
 
 #include "display/blt_frame.h"
 #include "display/dd_display.h"
+#include "shell/thumb_bmp.h"
 #include "sprite/fnt_font.h"
 #include "sprite/txt_print.h"
 #include "tests/support/fixture.h"
@@ -311,10 +312,17 @@ int main(int argc, char** argv) {
               support::WriteGrp((root / "Bmp/card24.grp").string(), TestCard(24), false) &&
               support::WriteGrp((root / "Bmp/DebugEft.grp").string(), GlyphStrip(), true) &&
               support::WriteBarPictures(root.string());
-    // A save thumbnail: a 112 x 80 24-bit bitmap.
-    support::Bitmap thumb = support::MakeBitmap(24, 112, 80);
-    for (size_t i = 0; i < thumb.pixels.size(); ++i) thumb.pixels[i] = uint8_t(i * 7);
-    ok = ok && support::WriteBitmap((root / "save/ov00.dat").string(), thumb);
+    // A save thumbnail in the game's own format (26,936 bytes): a colour ramp.
+    THUMB_IMAGE thumb;
+    THUMB_MakeBmp(thumb, THUMB_WIDTH, THUMB_HEIGHT, 24, 72, 72);
+    THUMB_BMP_VIEW view;
+    THUMB_ParseBmp(&view, thumb.data(), thumb.size());
+    for (int32_t y = 0; y < THUMB_HEIGHT; ++y)
+        for (int32_t x = 0; x < THUMB_WIDTH; ++x) {
+            const uint32_t red = x * 255 / (THUMB_WIDTH - 1), green = y * 255 / (THUMB_HEIGHT - 1);
+            THUMB_SetPixel24(&view, x, y, red | green << 8 | 0x800000u);
+        }
+    ok = ok && support::WriteBytes((root / "save/ov00.dat").string(), thumb);
     // Its save: a chapter name, a caption and a time of saving. 第一章 / 出発
     ok = ok && support::WriteSaveSlot(root.string(), 0, "\x91\xe6\x88\xea\x8f\xcd", "\x8fo\x94\xad",
                                       support::SaveTime(2024, 4, 1, 9, 30, 0));

@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -16,6 +17,8 @@
 #include <thread>
 #include <vector>
 
+#include "shell/thumb_bmp.h"
+#include "sprite/fnt_font.h"
 #include "tests/support/fixture.h"
 #include "tests/support/golden.h"
 
@@ -124,6 +127,28 @@ TEST_F(ProgramTest, AScriptDrivesTheHeadlessProgramToItsScreenshot) {
                                "ORV_SCREENSHOT=" + dir.path() + "/shot555.png"});
     ASSERT_EQ(r555.code, 0) << r555.err;
     EXPECT_NE(support::ReadBytes("shot555.png"), support::ReadBytes("shot.png"));
+}
+
+TEST_F(ProgramTest, TheSampleDataHoldsAWholeThumbnailAndLegibleSmallGlyphs) {
+    ASSERT_EQ(std::system(("'" ORV_SAMPLE_DATA "' '" + dir.path() + "' > /dev/null").c_str()), 0);
+    // The slot's thumbnail is a thumbnail file as the game writes it.
+    std::vector<uint8_t> thumb = support::ReadBytes("save/ov00.dat");
+    ASSERT_EQ(thumb.size(), size_t(THUMB_FILE_SIZE));
+    THUMB_BMP_VIEW view;
+    THUMB_ParseBmp(&view, thumb.data(), thumb.size());
+    EXPECT_EQ(std::tuple(view.width, view.height, int(view.bits), view.pitch), std::tuple(112, 80, 24, 336));
+    // The 10-pixel glyphs keep their thin strokes: the horizontal stroke of "su" spans the cell.
+    const std::vector<uint8_t> font = support::ReadBytes("Dat/Fnt10x10.fnt");
+    ASSERT_EQ(FNT_LoadBytes(0, font.data(), font.size()), 1);
+    const uint8_t* su = FNT_GlyphFull(0x82B7);  // su
+    ASSERT_NE(su, nullptr);
+    int longest = 0;
+    for (int row = 0; row < 10; ++row) {
+        const int bits = su[2 * row] | su[2 * row + 1] << 8;
+        for (int x = 0, run = 0; x < 10; ++x) longest = std::max(longest, run = (bits >> x & 1) ? run + 1 : 0);
+    }
+    FNT_Reset();
+    EXPECT_GE(longest, 7);
 }
 
 TEST_F(ProgramTest, SignalsEndTheProgramInOrderAndAFailedScreenshotIsReported) {

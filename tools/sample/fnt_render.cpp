@@ -1,5 +1,7 @@
 // Glyph cells from an outline font: each Shift-JIS code the glyph index reaches is decoded through
-// iconv's CP932 table and drawn by FreeType, anti-aliased and cut at half coverage.
+// iconv's CP932 table and drawn by FreeType, anti-aliased and cut at half coverage. At the smallest
+// size that cut loses thin strokes: full-width glyphs take the font's own hinting for one bit a
+// pixel there, and half-width ones (whose hinted digits blur) a lower cut.
 #include "tools/sample/fnt_render.h"
 
 #include <ft2build.h>
@@ -32,12 +34,23 @@ uint32_t Decode(iconv_t cd, const uint8_t* bytes, size_t n) {
     return out;
 }
 
+// The smallest size, and the coverage cut of anti-aliased glyphs at it and above it.
+constexpr int kSmallSize = 10;
+constexpr int kSmallCut = 80;
+constexpr int kCut = 112;
+
 struct Renderer {
     FT_Face face;
     int size, baseline;
+    bool Ink(const FT_Bitmap& b, unsigned r, unsigned c) const {
+        if (b.pixel_mode == FT_PIXEL_MODE_MONO) return (b.buffer[r * b.pitch + c / 8] >> (7 - c % 8)) & 1;
+        return b.buffer[r * b.pitch + c] >= (size <= kSmallSize ? kSmallCut : kCut);
+    }
     // Draws the character centred in a cell `w` pixels wide into glyph rows of `pitch` bytes.
     void Draw(uint32_t ch, int w, uint8_t* glyph, int pitch) {
-        if (ch <= 0x20 || FT_Load_Char(face, ch, FT_LOAD_RENDER | FT_LOAD_TARGET_LIGHT) != 0) return;
+        const bool mono = size <= kSmallSize && w == size;
+        const FT_Int32 flags = FT_LOAD_RENDER | (mono ? FT_LOAD_TARGET_MONO : FT_LOAD_TARGET_LIGHT);
+        if (ch <= 0x20 || FT_Load_Char(face, ch, flags) != 0) return;
         const FT_GlyphSlot g = face->glyph;
         const FT_Bitmap& b = g->bitmap;
         const int advance = int(g->advance.x >> 6);
@@ -47,7 +60,7 @@ struct Renderer {
             for (unsigned c = 0; c < b.width; ++c) {
                 const int x = left + int(c), y = top + int(r);
                 if (x < 0 || x >= w || y < 0 || y >= size) continue;
-                if (b.buffer[r * b.pitch + c] >= 112) glyph[y * pitch + x / 8] |= uint8_t(1u << (x % 8));
+                if (Ink(b, r, c)) glyph[y * pitch + x / 8] |= uint8_t(1u << (x % 8));
             }
     }
 };
