@@ -88,6 +88,12 @@ void PostActivation(Window* window, bool active, bool always = false);
 void SetMinimized(Window* window, bool minimized);
 // The window needs painting again: one WM_PAINT waits at a time.
 void PostPaint(Window* window);
+// A key (virtual-key code) pressed or let go on the window with the modifiers then held, posted as
+// the key message the procedure hears (WM_KEYDOWN / WM_KEYUP, or WM_SYSKEYDOWN / WM_SYSKEYUP); the
+// message posted is returned.
+uint32_t PostKey(Window* window, uint32_t vk, bool down, bool repeat, bool alt, bool ctrl);
+// A typed character byte: WM_CHAR, or WM_SYSCHAR while Alt is held without Ctrl.
+void PostTyped(Window* window, uint8_t c, bool alt, bool ctrl);
 // Files dropped on the window (Shift-JIS names), delivered as one WM_DROPFILES when it accepts them.
 void PostDrop(Window* window, std::vector<std::string> names_sjis);
 

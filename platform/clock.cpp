@@ -34,15 +34,17 @@ namespace detail {
 void IdlePass() {
     Backend* backend = Current();
     const uint32_t now = backend->TimeMs();
-    uint32_t step = g_interval;
+    uint32_t step = 0;
     bool due = false;
     {
         std::lock_guard<std::mutex> lock(g_mutex);
         g_due.erase(std::remove_if(g_due.begin(), g_due.end(), [&](uint32_t at) { return !Ahead(at, now); }),
                     g_due.end());
-        for (uint32_t at : g_due) step = std::min(step, at - now), due = true;
+        // Until the nearest due time, however far: a tick due just past one frame interval is one
+        // wait, not a wait of an interval and another of a millisecond.
+        for (uint32_t at : g_due) step = due ? std::min(step, at - now) : at - now, due = true;
     }
-    backend->Idle(step, due);
+    backend->Idle(due ? step : g_interval.load(), due);
 }
 
 void AddClockListener(void (*on_moved)()) {

@@ -18,7 +18,8 @@ void Sleep(uint32_t ms);
 // reached are forgotten.
 void ClockDue(uint32_t at_ms);
 
-// How far an idle pass moves the virtual clock when nothing is due (the frame interval; 33 at start).
+// How far an idle pass moves the virtual clock when nothing is due (the frame interval; 33 at start);
+// a due time further away than this is still waited for in one pass.
 void SetFrameInterval(uint32_t ms);
 uint32_t FrameInterval();
 }  // namespace plat

@@ -392,8 +392,31 @@ intptr_t DispatchMessage(const Msg& msg) {
     return msg.window->proc(msg.window, msg.message, msg.wparam, msg.lparam);
 }
 
-intptr_t DefWindowProc(Window* window, uint32_t msg, uintptr_t wparam, intptr_t) {
-    if (msg == WM_CLOSE || (msg == WM_ENDSESSION && wparam)) DestroyWindow(window);
+namespace {
+constexpr uint32_t kVkF4 = 0x73, kVkF10 = 0x79;
+
+// Straight to the window's procedure, past the queue.
+intptr_t SendToWindow(Window* window, uint32_t msg, uintptr_t wparam, intptr_t lparam) {
+    return IsWindow(window) && window->proc ? window->proc(window, msg, wparam, lparam) : 0;
+}
+}  // namespace
+
+intptr_t DefWindowProc(Window* window, uint32_t msg, uintptr_t wparam, intptr_t lparam) {
+    switch (msg) {
+        case WM_CLOSE: DestroyWindow(window); break;
+        case WM_ENDSESSION:
+            if (wparam) DestroyWindow(window);
+            break;
+        case WM_SYSKEYDOWN:
+            // Alt+F4 asks the window to close, once per press: a held key's repeats ask nothing more.
+            if (wparam == kVkF4 && (lparam & KF_ALTDOWN) && !(lparam & KF_REPEAT))
+                SendToWindow(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+            break;
+        case WM_SYSCOMMAND:
+            if ((wparam & 0xFFF0) == SC_CLOSE) SendToWindow(window, WM_CLOSE, 0, 0);
+            break;
+        default: break;
+    }
     return 0;
 }
 
@@ -429,6 +452,19 @@ void PostPaint(Window* window) {
     if (!window || window->paint_pending) return;
     window->paint_pending = true;
     PostMessage(window, WM_PAINT, 0, 0);
+}
+
+uint32_t PostKey(Window* window, uint32_t vk, bool down, bool repeat, bool alt, bool ctrl) {
+    // As the system does: Alt without Ctrl (Ctrl+Alt stands for AltGr), or F10, makes a system key.
+    const bool sys = (alt && !ctrl) || vk == kVkF10;
+    const uint32_t msg = sys ? (down ? WM_SYSKEYDOWN : WM_SYSKEYUP) : (down ? WM_KEYDOWN : WM_KEYUP);
+    const intptr_t lparam = 1 | (alt ? KF_ALTDOWN : 0) | (repeat || !down ? KF_REPEAT : 0) | (down ? 0 : KF_UP);
+    PostMessage(window, msg, vk, lparam);
+    return msg;
+}
+
+void PostTyped(Window* window, uint8_t c, bool alt, bool ctrl) {
+    PostMessage(window, alt && !ctrl ? WM_SYSCHAR : WM_CHAR, c, alt ? KF_ALTDOWN | 1 : 1);
 }
 
 void PostDrop(Window* window, std::vector<std::string> names_sjis) {

@@ -17,10 +17,23 @@ constexpr uint32_t WM_QUIT = 0x0012;
 constexpr uint32_t WM_ENDSESSION = 0x0016;   // wparam 1: the session ends (a signal, ORV_FRAMES)
 constexpr uint32_t WM_ACTIVATEAPP = 0x001C;  // wparam: 1 activated, 0 deactivated
 constexpr uint32_t WM_NCACTIVATE = 0x0086;   // wparam: 1 the caption shows active, 0 inactive
-constexpr uint32_t WM_KEYDOWN = 0x0100;      // wparam: virtual-key code
-constexpr uint32_t WM_CHAR = 0x0102;         // wparam: character byte (Shift-JIS)
+// Keys: wparam the virtual-key code; lparam bit 29 Alt held, bit 30 the key was down before (a
+// repeat, or any release), bit 31 a release. A key pressed or let go while Alt is held (Ctrl not),
+// and F10, come as the system's WM_SYSKEYDOWN / WM_SYSKEYUP; a character typed with Alt as WM_SYSCHAR.
+constexpr uint32_t WM_KEYDOWN = 0x0100;
+constexpr uint32_t WM_KEYUP = 0x0101;
+constexpr uint32_t WM_CHAR = 0x0102;  // wparam: character byte (Shift-JIS)
+constexpr uint32_t WM_SYSKEYDOWN = 0x0104;
+constexpr uint32_t WM_SYSKEYUP = 0x0105;
+constexpr uint32_t WM_SYSCHAR = 0x0106;
 constexpr uint32_t WM_COMMAND = 0x0111;
+constexpr uint32_t WM_SYSCOMMAND = 0x0112;  // wparam: SC_* (the low four bits are the system's own)
 constexpr uint32_t WM_DROPFILES = 0x0233;    // wparam: the drop (HDROP)
+
+constexpr intptr_t KF_ALTDOWN = intptr_t(1) << 29;  // bits of a key message's lparam
+constexpr intptr_t KF_REPEAT = intptr_t(1) << 30;
+constexpr intptr_t KF_UP = intptr_t(1) << 31;
+constexpr uint32_t SC_CLOSE = 0xF060;
 
 constexpr uint16_t WA_INACTIVE = 0;
 constexpr uint16_t WA_ACTIVE = 1;
@@ -91,7 +104,9 @@ bool PeekMessage(Msg* out);
 intptr_t DispatchMessage(const Msg& msg);
 void PostMessage(Window* window, uint32_t message, uintptr_t wparam, intptr_t lparam);
 void PostQuitMessage(int code);
-// Default handling: WM_CLOSE and WM_ENDSESSION (wparam 1) destroy the window.
+// Default handling: WM_CLOSE and WM_ENDSESSION (wparam 1) destroy the window; Alt+F4 pressed
+// (WM_SYSKEYDOWN, not a repeat) sends WM_SYSCOMMAND SC_CLOSE, which sends WM_CLOSE, to the window's
+// procedure; everything else does nothing.
 intptr_t DefWindowProc(Window* window, uint32_t msg, uintptr_t wparam, intptr_t lparam);
 // The one main window, or null.
 Window* MainWindow();

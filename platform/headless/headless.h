@@ -56,7 +56,8 @@ void ClearDebugOutput();
 void PostWindowEvent(uint32_t message, uintptr_t wparam = 0, intptr_t lparam = 0);
 // What the player does to the main window, as the SDL backend reports it: the focus goes or comes
 // (the activation messages in their order), the window is minimised (losing the focus) or
-// restored, uncovered (WM_PAINT), closed (one WM_CLOSE), files dropped on it, text typed.
+// restored, uncovered (WM_PAINT), closed (one WM_CLOSE), files dropped on it, text typed (WM_CHAR,
+// or WM_SYSCHAR while a scripted Alt key is down).
 void SetFocus(bool focused);
 void Minimize(bool minimized);
 void Repaint();
@@ -82,9 +83,16 @@ struct InputState {
 InputState& Input();
 void ResetInput();
 void SetKey(uint8_t code, bool down);
+// A key pressed or let go as a player does: the devices read it, and the window procedure hears it
+// as the SDL backend posts it (WM_KEYDOWN / WM_KEYUP, or WM_SYSKEYDOWN / WM_SYSKEYUP while an Alt
+// key is down; a second press without a release is a repeat).
+void PressKey(uint8_t code, bool down);
 void SetMouse(int32_t x, int32_t y, uint8_t buttons);
 void TurnWheel(int notches);  // DI_WHEEL_DELTA per notch, positive away from the player
 void SetJoystick(int index, int32_t x, int32_t y, uint32_t buttons);  // attaches up to index
 // Joysticks opened by the devices and not yet released.
 int OpenJoysticks();
+// Whether the scripted keyboard holds either Alt key, either Ctrl key.
+bool AltHeld();
+bool CtrlHeld();
 }  // namespace headless

@@ -101,7 +101,7 @@ void Repaint() { plat::detail::PostPaint(plat::MainWindow()); }
 void Close() { plat::PostMessage(plat::MainWindow(), plat::WM_CLOSE, 0, 0); }
 void DropFiles(const std::vector<std::string>& names) { plat::detail::PostDrop(plat::MainWindow(), names); }
 void Type(const std::string& bytes) {
-    for (unsigned char c : bytes) plat::PostMessage(plat::MainWindow(), plat::WM_CHAR, c, 0);
+    for (unsigned char c : bytes) plat::detail::PostTyped(plat::MainWindow(), c, AltHeld(), CtrlHeld());
 }
 
 void RecordBox(const char* text, const char* caption, uint32_t flags) {

@@ -15,6 +15,25 @@ namespace {
 std::set<int> g_open;
 std::set<int> g_lost;  // opened pads found unplugged: their reads fail until they are opened again
 
+// The virtual key of a key code among the keys whose presses and releases the SDL backend posts
+// as key messages; 0 for any other.
+int VirtualKeyOf(int code) {
+    switch (code) {  // the right-hand shift, control and alt
+        case 0x36: return 0x10;
+        case 0x9D: return 0x11;
+        case 0xB8: return 0x12;
+        default: break;
+    }
+    static const int kKeys[] = {0x08, 0x09, 0x0D, 0x10, 0x11, 0x12, 0x1B, 0x20, 0x25, 0x26, 0x27, 0x28};
+    for (int vk : kKeys)
+        if (plat::KeyCodeForVirtualKey(vk) == code) return vk;
+    for (int vk = '0'; vk <= 'Z'; ++vk)
+        if ((vk <= '9' || vk >= 'A') && plat::KeyCodeForVirtualKey(vk) == code) return vk;
+    for (int vk = 0x70; vk <= 0x7B; ++vk)
+        if (plat::KeyCodeForVirtualKey(vk) == code) return vk;
+    return 0;
+}
+
 void Start() {}
 void Keyboard(uint8_t out[256], bool) { std::copy(g_input.keys.begin(), g_input.keys.end(), out); }
 void Mouse(plat::detail::MouseRaw* out, bool) {
@@ -74,6 +93,17 @@ void SetJoystick(int index, int32_t x, int32_t y, uint32_t buttons) {
     g_input.joysticks[index] = ScriptedJoystick{x, y, buttons, true};
 }
 int OpenJoysticks() { return int(g_open.size()); }
+
+void PressKey(uint8_t code, bool down) {
+    const bool was = g_input.keys[code] & 0x80;
+    SetKey(code, down);
+    // As on the real backend, the window procedure hears the key go down or up, as a system key
+    // while Alt is held.
+    if (const int vk = VirtualKeyOf(code); vk > 0 && (was || down))
+        plat::detail::PostKey(plat::MainWindow(), uint32_t(vk), down, was && down, AltHeld(), CtrlHeld());
+}
+bool AltHeld() { return (g_input.keys[0x38] | g_input.keys[0xB8]) & 0x80; }
+bool CtrlHeld() { return (g_input.keys[0x1D] | g_input.keys[0x9D]) & 0x80; }
 }  // namespace headless
 
 namespace plat::detail {
@@ -88,21 +118,6 @@ const InputSource& HeadlessInputSource() {
 
 // ---- ORV_INPUT events on the headless backend ----
 namespace plat::detail {
-namespace {
-// The virtual key of a key code among the keys whose presses the SDL backend posts as WM_KEYDOWN;
-// 0 for any other.
-int VirtualKeyOf(int code) {
-    static const int kKeys[] = {0x08, 0x09, 0x0D, 0x10, 0x11, 0x12, 0x1B, 0x20, 0x25, 0x26, 0x27, 0x28};
-    for (int vk : kKeys)
-        if (KeyCodeForVirtualKey(vk) == code) return vk;
-    for (int vk = '0'; vk <= 'Z'; ++vk)
-        if ((vk <= '9' || vk >= 'A') && KeyCodeForVirtualKey(vk) == code) return vk;
-    for (int vk = 0x70; vk <= 0x7B; ++vk)
-        if (KeyCodeForVirtualKey(vk) == code) return vk;
-    return 0;
-}
-}  // namespace
-
 void PlayScriptEvent(const script::Event& e) {
     using script::Op;
     headless::InputState& in = headless::g_input;
@@ -111,12 +126,7 @@ void PlayScriptEvent(const script::Event& e) {
         return in.joysticks[size_t(index)];
     };
     switch (e.op) {
-        case Op::Key:
-            headless::SetKey(uint8_t(e.a), e.b != 0);
-            // As on the real backend, a key going down also reaches the window procedure.
-            if (e.b != 0)
-                if (const int vk = VirtualKeyOf(e.a); vk > 0) plat::PostMessage(plat::MainWindow(), plat::WM_KEYDOWN, uintptr_t(vk), 0);
-            break;
+        case Op::Key: headless::PressKey(uint8_t(e.a), e.b != 0); break;
         case Op::Mouse: in.mouse_x = e.a, in.mouse_y = e.b; break;
         case Op::Button:
             in.mouse_buttons = uint8_t(e.b ? in.mouse_buttons | (1u << e.a) : in.mouse_buttons & ~(1u << e.a));

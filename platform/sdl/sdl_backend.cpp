@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -204,21 +205,32 @@ public:
             switch (e.type) {
                 case SDL_WINDOWEVENT: WindowEvent(main, e.window); break;
                 case SDL_KEYDOWN:
-                    // Like the system's key messages, held keys repeat here (bit 30 marks a repeat).
-                    if (uint32_t vk = VirtualKey(e.key.keysym.sym))
-                        plat::PostMessage(main, plat::WM_KEYDOWN, vk, e.key.repeat ? 0x40000000 : 0);
+                case SDL_KEYUP:
+                    // Like the system's key messages, held keys repeat here; with Alt held they
+                    // are system keys, and the default handling closes on Alt+F4.
+                    if (uint32_t vk = VirtualKey(e.key.keysym.sym)) {
+                        const bool down = e.type == SDL_KEYDOWN;
+                        const uint32_t m = plat::detail::PostKey(main, vk, down, e.key.repeat != 0,
+                                                                 (e.key.keysym.mod & KMOD_ALT) != 0,
+                                                                 (e.key.keysym.mod & KMOD_CTRL) != 0);
+                        if (m == plat::WM_SYSKEYDOWN && vk == kVkF4 && !e.key.repeat) alt_f4_at_ = SDL_GetTicks();
+                    }
                     break;
 #if ORV_HAVE_X11
                 case SDL_SYSWMEVENT:
                     if (e.syswm.msg && e.syswm.msg->subsystem == SDL_SYSWM_X11 &&
-                        e.syswm.msg->msg.x11.event.type == KeyPress)
-                        for (unsigned char c : TypedBytes(&e.syswm.msg->msg.x11.event.xkey))
-                            plat::PostMessage(main, plat::WM_CHAR, c, 0);
+                        e.syswm.msg->msg.x11.event.type == KeyPress) {
+                        XKeyEvent* key = &e.syswm.msg->msg.x11.event.xkey;
+                        for (unsigned char c : TypedBytes(key))
+                            plat::detail::PostTyped(main, c, (key->state & Mod1Mask) != 0, (key->state & ControlMask) != 0);
+                    }
                     break;
 #endif
                 case SDL_TEXTINPUT: {
                     std::string sj = plat::Utf8ToCp932(e.text.text);
-                    for (unsigned char c : sj) plat::PostMessage(main, plat::WM_CHAR, c, 0);
+                    const SDL_Keymod mod = SDL_GetModState();
+                    for (unsigned char c : sj)
+                        plat::detail::PostTyped(main, c, (mod & KMOD_ALT) != 0, (mod & KMOD_CTRL) != 0);
                     break;
                 }
                 case SDL_DROPBEGIN: dropped.clear(); break;
@@ -299,7 +311,15 @@ public:
 private:
     void WindowEvent(plat::Window* main, const SDL_WindowEvent& w) {
         switch (w.event) {
-            case SDL_WINDOWEVENT_CLOSE: plat::PostMessage(main, plat::WM_CLOSE, 0, 0); break;
+            case SDL_WINDOWEVENT_CLOSE:
+                // A window manager that closes on Alt+F4 itself yet lets the key through too would
+                // ask twice: its request just after an Alt+F4 press is that same request.
+                if (alt_f4_at_ && SDL_GetTicks() - *alt_f4_at_ < kSameCloseMs) {
+                    alt_f4_at_.reset();
+                    break;
+                }
+                plat::PostMessage(main, plat::WM_CLOSE, 0, 0);
+                break;
             case SDL_WINDOWEVENT_FOCUS_GAINED: focus_ = 1; break;
             case SDL_WINDOWEVENT_FOCUS_LOST: focus_ = 0; break;
             case SDL_WINDOWEVENT_MINIMIZED: plat::detail::SetMinimized(main, true); break;
@@ -338,6 +358,8 @@ private:
     }
 
     static constexpr int kFitChecks = 30;
+    static constexpr uint32_t kVkF4 = 0x73, kSameCloseMs = 1000;
+    std::optional<uint32_t> alt_f4_at_;  // when Alt+F4 was last pressed
     bool is565_ = true;
     bool x11_ = false;
     int fit_checks_ = 0, place_checks_ = 0;

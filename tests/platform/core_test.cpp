@@ -77,8 +77,9 @@ TEST(HeadlessClock, IdlePassesMoveToTheNextDueTimeOrByTheFrameInterval) {
     using C = headless::Config::Clock;
     const ClockCase cases[] = {
         {"nothing due: the frame interval", C::Virtual, 1000, 33, {}, 3, {1033, 1066, 1099}},
-        {"due times in any order, each once", C::Virtual, 0, 50, {34, 10, 34, 200}, 5, {10, 34, 84, 134, 184}},
-        {"a due time past the interval waits", C::Virtual, 0, 16, {20}, 2, {16, 20}},
+        {"due times in any order, each once", C::Virtual, 0, 50, {34, 10, 34, 200}, 5, {10, 34, 200, 250, 300}},
+        {"a due time past the interval is one wait", C::Virtual, 0, 16, {20}, 2, {20, 36}},
+        {"a tick one past the interval, then the interval", C::Virtual, 100, 33, {134}, 3, {134, 167, 200}},
         {"times already reached are forgotten", C::Virtual, 500, 33, {400, 500}, 1, {533}},
         {"across the wrap of the clock", C::Virtual, 0xFFFFFFF0u, 33, {0x10}, 2, {0x10, 0x31}},
         {"manual: passes leave it", C::Manual, 7, 33, {20}, 2, {7, 7}},

@@ -207,3 +207,94 @@ TEST_F(WindowTest, ReCreatingTheDisplayInItsModeLeavesTheWindowAlone) {
     EXPECT_EQ(ModeSwitches("SetWindowFullscreen(1)"), 1);
     DD_Release();
 }
+
+namespace {
+struct KeyMsg {
+    uint32_t msg;
+    uintptr_t wparam;
+    uint32_t lparam;
+    bool operator==(const KeyMsg&) const = default;
+};
+std::vector<KeyMsg> g_keys;
+
+// As the game's procedure: a close asks first (nothing closes here), the rest goes to the default.
+intptr_t KeyProc(plat::Window* w, uint32_t m, uintptr_t wp, intptr_t lp) {
+    if (m != plat::WM_ACTIVATE && m != plat::WM_ACTIVATEAPP && m != plat::WM_NCACTIVATE)
+        g_keys.push_back({m, wp, uint32_t(lp)});
+    return m == plat::WM_CLOSE ? 0 : plat::DefWindowProc(w, m, wp, lp);
+}
+}  // namespace
+
+TEST(KeyMessages, AltMakesSystemKeysAndAltF4AsksToCloseOncePerPress) {
+    using namespace plat;
+    constexpr uint32_t kDown = 1, kAltDown = 0x20000001, kUp = 0xC0000001, kAltUp = 0xE0000001;
+    constexpr uint32_t kRepeat = 0x40000001, kAltRepeat = 0x60000001;
+    constexpr uint8_t kAlt = 0x38, kRightAlt = 0xB8, kCtrl = 0x1D, kF4 = 0x3E, kF10 = 0x44, kQ = 0x10;
+    constexpr KeyMsg kClose[] = {{WM_SYSCOMMAND, SC_CLOSE, 0}, {WM_CLOSE, 0, 0}};
+    struct Step {
+        uint8_t code;
+        bool down;
+    };
+    struct Case {
+        const char* what;
+        std::vector<Step> steps;
+        std::vector<KeyMsg> want;
+    };
+    const Case cases[] = {
+        {"F4 alone", {{kF4, true}, {kF4, false}}, {{WM_KEYDOWN, 0x73, kDown}, {WM_KEYUP, 0x73, kUp}}},
+        {"Alt+F4",
+         {{kAlt, true}, {kF4, true}, {kF4, false}, {kAlt, false}},
+         {{WM_SYSKEYDOWN, 0x12, kAltDown}, {WM_SYSKEYDOWN, 0x73, kAltDown}, kClose[0], kClose[1],
+          {WM_SYSKEYUP, 0x73, kAltUp}, {WM_KEYUP, 0x12, kUp}}},
+        {"right Alt+F4",
+         {{kRightAlt, true}, {kF4, true}},
+         {{WM_SYSKEYDOWN, 0x12, kAltDown}, {WM_SYSKEYDOWN, 0x73, kAltDown}, kClose[0], kClose[1]}},
+        {"Alt+F4 held: its repeats ask nothing more",
+         {{kAlt, true}, {kF4, true}, {kF4, true}, {kF4, true}},
+         {{WM_SYSKEYDOWN, 0x12, kAltDown}, {WM_SYSKEYDOWN, 0x73, kAltDown}, kClose[0], kClose[1],
+          {WM_SYSKEYDOWN, 0x73, kAltRepeat}, {WM_SYSKEYDOWN, 0x73, kAltRepeat}}},
+        {"F4 held, then Alt: a repeat, no close",
+         {{kF4, true}, {kAlt, true}, {kF4, true}},
+         {{WM_KEYDOWN, 0x73, kDown}, {WM_SYSKEYDOWN, 0x12, kAltDown}, {WM_SYSKEYDOWN, 0x73, kAltRepeat}}},
+        {"Ctrl+Alt stands for AltGr: plain keys, no close",
+         {{kCtrl, true}, {kAlt, true}, {kF4, true}},
+         {{WM_KEYDOWN, 0x11, kDown}, {WM_KEYDOWN, 0x12, kAltDown}, {WM_KEYDOWN, 0x73, kAltDown}}},
+        {"F10 is a system key without Alt", {{kF10, true}, {kF10, false}},
+         {{WM_SYSKEYDOWN, 0x79, kDown}, {WM_SYSKEYUP, 0x79, kUp}}},
+        {"Alt+Q", {{kAlt, true}, {kQ, true}, {kQ, false}},
+         {{WM_SYSKEYDOWN, 0x12, kAltDown}, {WM_SYSKEYDOWN, 'Q', kAltDown}, {WM_SYSKEYUP, 'Q', kAltUp}}},
+        {"a release never seen down says nothing", {{kF4, false}}, {}},
+    };
+    for (const Case& c : cases) {
+        headless::Reset(headless::Config{});
+        Window* w = CreateMainWindow("w", 640, 480, KeyProc);
+        ASSERT_NE(w, nullptr);
+        Msg msg;
+        while (PeekMessage(&msg)) DispatchMessage(msg);
+        g_keys.clear();
+        for (const Step& s : c.steps) headless::PressKey(s.code, s.down);
+        while (PeekMessage(&msg)) DispatchMessage(msg);
+        EXPECT_EQ(g_keys, c.want) << c.what;
+        EXPECT_TRUE(IsWindow(w)) << c.what;
+        Shutdown();
+    }
+}
+
+TEST(KeyMessages, CharactersTypedWithAltAreSystemCharacters) {
+    headless::Reset(headless::Config{});
+    plat::Window* w = plat::CreateMainWindow("w", 640, 480, KeyProc);
+    plat::Msg msg;
+    while (plat::PeekMessage(&msg)) plat::DispatchMessage(msg);
+    g_keys.clear();
+    headless::Type("q");
+    headless::SetKey(0x38, true);
+    headless::Type("q");
+    headless::SetKey(0x1D, true);  // Ctrl+Alt: AltGr's characters are plain ones
+    headless::Type("@");
+    while (plat::PeekMessage(&msg)) plat::DispatchMessage(msg);
+    EXPECT_EQ(g_keys, (std::vector<KeyMsg>{{plat::WM_CHAR, 'q', 1},
+                                           {plat::WM_SYSCHAR, 'q', 0x20000001},
+                                           {plat::WM_CHAR, '@', 0x20000001}}));
+    EXPECT_TRUE(plat::IsWindow(w));
+    plat::Shutdown();
+}

@@ -1,8 +1,10 @@
 // The game itself on a real X display: it starts windowed into the title, F4 switches to full screen
 // and back, the close button asks the quit question, a click on Yes shows the end picture and the
-// process ends with 0, the settings file and the registry written.
+// process ends with 0, the settings file and the registry written; without a window manager,
+// Alt+F4 asks the quit question too and leaves the screen mode.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -10,6 +12,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <thread>
 
@@ -42,6 +45,9 @@ public:
     Process(const std::string& dir, const char* program, const char* arg = nullptr) {
         pid_ = fork();
         if (pid_ == 0) {
+            // Ends with the test, however the test ends: a process left behind would hold the
+            // test runner's output open and keep it waiting.
+            prctl(PR_SET_PDEATHSIG, SIGKILL);
             if (chdir(dir.c_str()) != 0) _exit(3);
             setenv("ORV_PLATFORM", "sdl", 1);
             setenv("SDL_AUDIODRIVER", "dummy", 1);
@@ -74,37 +80,46 @@ private:
 };
 }  // namespace
 
+// Starts the game windowed in a fresh data directory and waits for its title screen.
+X11Geometry StartWindowedAtTheTitle(const std::string& data, std::unique_ptr<Process>* game) {
+    X11Geometry g;
+    if (std::system(("'" ORV_SAMPLE_DATA "' '" + data + "' > /dev/null").c_str()) != 0) return g;
+    std::vector<uint8_t> settings(1013, 0);  // ends with the window mode; the rest keeps its defaults
+    settings[1012] = 1;                      // windowed
+    if (!support::WriteBytes(data + "/save/sys.dat", settings)) return g;
+    *game = std::make_unique<Process>(data, ORV_PROGRAM);
+    int early = -1;
+    // Generous: a busy machine may take long to start the program.
+    if (!WaitFor([&] { return (g = FindWindowByTitle(kTitle)).found || (*game)->Ended(0, &early); }, 60000)) return g;
+    if (!g.found) return g;
+    // The title: the sample text's lines (white over a blue gradient) show below the middle.
+    g.found = WaitFor([&] {
+        g = FindWindowByTitle(kTitle);
+        for (int x = 16; x < 300; ++x)
+            if (ScreenPixel(g.x + x, g.y + 208 + 50) > 0x404040) return true;
+        return false;
+    });
+    return g;
+}
+
 TEST(ProgramScreen, WindowFullScreenQuitQuestionAndEndPicture) {
     if (std::system("command -v xdotool > /dev/null 2>&1") != 0) GTEST_SKIP() << "xdotool is not installed";
     if (std::system("command -v openbox > /dev/null 2>&1") != 0) GTEST_SKIP() << "openbox is not installed";
     support::TempDir dir;
     support::ConfigHome home;
     const std::string data = dir.File("data");
-    ASSERT_EQ(std::system(("'" ORV_SAMPLE_DATA "' '" + data + "' > /dev/null").c_str()), 0);
-    std::vector<uint8_t> settings(1013, 0);  // ends with the window mode; the rest keeps its defaults
-    settings[1012] = 1;                      // windowed
-    ASSERT_TRUE(support::WriteBytes(data + "/save/sys.dat", settings));
     int sw = 0, sh = 0;
     ScreenSize(&sw, &sh);
     ASSERT_GT(sw, 640);
 
     // Full screen needs a window manager to grant it, as on a player's desktop.
-    Process wm(data, "openbox", "--sm-disable");
+    Process wm(dir.File(""), "openbox", "--sm-disable");
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
-    Process game(data, ORV_PROGRAM);
-    X11Geometry g;
-    int early = -1;
-    ASSERT_TRUE(WaitFor([&] { return (g = FindWindowByTitle(kTitle)).found || game.Ended(0, &early); }));
-    ASSERT_TRUE(g.found) << "the window never appeared; exit code " << early;
+    std::unique_ptr<Process> game;
+    X11Geometry g = StartWindowedAtTheTitle(data, &game);
+    ASSERT_TRUE(g.found) << "the title never showed";
     EXPECT_EQ(g.width, 640);
     EXPECT_EQ(g.height, 480);
-    // The title: the sample text's lines (white over a blue gradient) show below the middle.
-    EXPECT_TRUE(WaitFor([&] {
-        g = FindWindowByTitle(kTitle);
-        for (int x = 16; x < 300; ++x)
-            if (ScreenPixel(g.x + x, g.y + 208 + 50) > 0x404040) return true;
-        return false;
-    })) << "the title never showed its text";
 
     ASSERT_EQ(Xdo("mousemove " + std::to_string(g.x + 320) + " " + std::to_string(g.y + 100)), 0);
     ASSERT_EQ(Xdo("key F4"), 0);
@@ -127,11 +142,34 @@ TEST(ProgramScreen, WindowFullScreenQuitQuestionAndEndPicture) {
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     ASSERT_EQ(Xdo("click 1"), 0);
     int code = -1;
-    ASSERT_TRUE(game.Ended(10000, &code)) << "the program did not end after Yes";
+    ASSERT_TRUE(game->Ended(10000, &code)) << "the program did not end after Yes";
     EXPECT_EQ(code, 0);
     const std::vector<uint8_t> sys = support::ReadBytes(data + "/save/sys.dat");
     ASSERT_EQ(sys.size(), 1492u);
     EXPECT_EQ(sys[1012], 1);
     EXPECT_EQ(sys[1013], 1);  // the defaults past the short file were written
     EXPECT_TRUE(std::filesystem::exists(home.File("registry")));
+}
+
+TEST(ProgramScreen, AltF4WithoutAWindowManagerAsksTheQuitQuestion) {
+    if (std::system("command -v xdotool > /dev/null 2>&1") != 0) GTEST_SKIP() << "xdotool is not installed";
+    support::TempDir dir;
+    support::ConfigHome home;
+    std::unique_ptr<Process> game;
+    X11Geometry g = StartWindowedAtTheTitle(dir.File("data"), &game);
+    ASSERT_TRUE(g.found) << "the title never showed";
+    // The keys go to the window under the pointer (no window manager gives the focus).
+    ASSERT_EQ(Xdo("mousemove " + std::to_string(g.x + 320) + " " + std::to_string(g.y + 100)), 0);
+    ASSERT_EQ(Xdo("key alt+F4"), 0);
+    EXPECT_TRUE(WaitFor([&] { return ScreenPixel(g.x + 210, g.y + 190) != ScreenPixel(g.x + 10, g.y + 190); }))
+        << "no box appeared";
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    g = FindWindowByTitle(kTitle);
+    EXPECT_EQ((std::vector<int>{g.width, g.height}), (std::vector<int>{640, 480})) << "the screen mode changed";
+    ASSERT_EQ(Xdo("mousemove " + std::to_string(g.x + 270) + " " + std::to_string(g.y + 244)), 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    ASSERT_EQ(Xdo("click 1"), 0);
+    int code = -1;
+    ASSERT_TRUE(game->Ended(10000, &code)) << "the program did not end after Yes";
+    EXPECT_EQ(code, 0);
 }

@@ -5,6 +5,7 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
 #include <string>
@@ -23,6 +24,7 @@ namespace {
 struct Seen {
     std::string chars;
     int closes = 0, gains = 0, losses = 0;
+    int f4 = 0, alt_f4 = 0;  // F4 as a plain key, and with Alt as a system key
     uintptr_t activate = 0;  // the last WM_ACTIVATE's wparam
 } g_seen;
 
@@ -37,6 +39,10 @@ intptr_t Proc(plat::Window* w, uint32_t m, uintptr_t wp, intptr_t lp) {
         case plat::WM_ACTIVATEAPP: (wp ? g_seen.gains : g_seen.losses)++; return 0;
         case plat::WM_CHAR: g_seen.chars += char(wp); return 0;
         case plat::WM_CLOSE: ++g_seen.closes; return 0;  // the game asks first; nothing closes here
+        case plat::WM_KEYDOWN: g_seen.f4 += wp == 0x73; return 0;
+        case plat::WM_SYSKEYDOWN:
+            g_seen.alt_f4 += wp == 0x73 && !(lp & plat::KF_REPEAT);
+            return plat::DefWindowProc(w, m, wp, lp);
         default: return plat::DefWindowProc(w, m, wp, lp);
     }
 }
@@ -267,19 +273,75 @@ TEST(WindowScreen, MessageBoxesShowTheirTextAndAnswerKeysAndClicks) {
     plat::Shutdown();
 }
 
-// A fixed client area: a maximise request from the window manager leaves 640 x 480.
+// Alt+F4 is one close request: without a window manager the window's default handling makes it
+// one; a window manager's own request right after the same press is not a second one.
+TEST(WindowScreen, AltF4IsOneCloseRequestWithoutAWindowManager) {
+    if (!Tools()) GTEST_SKIP() << "xdotool is not installed";
+    GameWindow g;
+    ASSERT_TRUE(g.Open(false));
+    ASSERT_EQ(Xdo("windowfocus --sync " + std::to_string(XWindowOf(g.sdl))), 0);
+    ASSERT_EQ(Xdo("key alt+F4"), 0);
+    EXPECT_TRUE(FramesUntil([] { return g_seen.closes > 0; }));
+    Frames(300);
+    EXPECT_EQ((std::vector<int>{g_seen.closes, g_seen.alt_f4, g_seen.f4}), (std::vector<int>{1, 1, 0}));
+    EXPECT_FALSE(plat::IsWindowFullscreen(g.window));
+    ASSERT_EQ(Xdo("key alt+F4"), 0);
+    ASSERT_TRUE(SendCloseRequest(g.sdl));
+    EXPECT_TRUE(FramesUntil([] { return g_seen.closes > 1; }));
+    Frames(300);
+    EXPECT_EQ(g_seen.closes, 2);
+    // Later, a close request is a request of its own.
+    Frames(1000);
+    ASSERT_TRUE(SendCloseRequest(g.sdl));
+    EXPECT_TRUE(FramesUntil([] { return g_seen.closes > 2; }));
+    EXPECT_EQ(g_seen.closes, 3);
+}
+
+TEST(WindowScreen, AltF4UnderAWindowManagerThatClosesOnItIsOneCloseRequest) {
+    if (!Tools()) GTEST_SKIP() << "xdotool or openbox is not installed";
+    WindowManager wm;
+    ASSERT_GT(wm.pid, 0);
+    GameWindow g;
+    ASSERT_TRUE(g.Open(false));
+    ASSERT_EQ(Xdo("windowactivate --sync " + std::to_string(XWindowOf(g.sdl))), 0);
+    Frames(200);
+    ASSERT_EQ(Xdo("key alt+F4"), 0);
+    EXPECT_TRUE(FramesUntil([] { return g_seen.closes > 0; }));
+    Frames(700);
+    EXPECT_EQ(g_seen.closes, 1);
+    EXPECT_EQ(g_seen.f4, 0);
+}
+
+// A fixed client area: the window manager offers neither maximising nor resizing (its title bar
+// may still draw a disabled maximise button), and a maximise request or a double click on the
+// title bar leaves 640 x 480.
 TEST(WindowScreen, TheWindowCannotBeMaximisedUnderAWindowManager) {
     if (!Tools()) GTEST_SKIP() << "openbox is not installed";
     WindowManager wm;
     ASSERT_GT(wm.pid, 0);
     GameWindow g;
     ASSERT_TRUE(g.Open(false));
+    std::vector<std::string> actions;
+    EXPECT_TRUE(FramesUntil([&] { return !(actions = AllowedActions(g.sdl)).empty(); }));
+    auto offered = [&](const char* name) { return std::find(actions.begin(), actions.end(), name) != actions.end(); };
+    EXPECT_EQ((std::vector<bool>{offered("_NET_WM_ACTION_MOVE"), offered("_NET_WM_ACTION_MINIMIZE"),
+                                 offered("_NET_WM_ACTION_CLOSE"), offered("_NET_WM_ACTION_MAXIMIZE_HORZ"),
+                                 offered("_NET_WM_ACTION_MAXIMIZE_VERT"), offered("_NET_WM_ACTION_RESIZE")}),
+              (std::vector<bool>{true, true, true, false, false, false}));
+    int w = 0, h = 0;
+    auto fixed = [&] {
+        SDL_GetWindowSize(g.sdl, &w, &h);
+        EXPECT_EQ((std::vector<int>{w, h}), (std::vector<int>{640, 480}));
+        EXPECT_FALSE(SDL_GetWindowFlags(g.sdl) & SDL_WINDOW_MAXIMIZED);
+    };
+    int tx = 0, ty = 0;
+    ASSERT_TRUE(TitleBarPoint(g.sdl, &tx, &ty));
+    ASSERT_EQ(Xdo("mousemove " + std::to_string(tx) + " " + std::to_string(ty) + " click --repeat 2 --delay 80 1"), 0);
+    Frames(700);
+    fixed();
     ASSERT_TRUE(RequestMaximize(g.sdl));
     Frames(700);
-    int w = 0, h = 0;
-    SDL_GetWindowSize(g.sdl, &w, &h);
-    EXPECT_EQ((std::vector<int>{w, h}), (std::vector<int>{640, 480}));
-    EXPECT_FALSE(SDL_GetWindowFlags(g.sdl) & SDL_WINDOW_MAXIMIZED);
+    fixed();
     // A place given is the place read back (what the game stores and restores at the next start).
     ASSERT_TRUE(plat::SetWindowPos(g.window, 100, 80, 0, 0, plat::SWP_NOSIZE));
     RECT r{};

@@ -19,6 +19,7 @@ bool PointerImageBlank() {
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -52,6 +53,7 @@ void Wait(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); 
 int StartWindowManager() {
     const pid_t pid = fork();
     if (pid == 0) {
+        prctl(PR_SET_PDEATHSIG, SIGKILL);  // ends with the test, however the test ends
         execlp("openbox", "openbox", "--sm-disable", static_cast<char*>(nullptr));
         _exit(127);
     }
@@ -180,5 +182,47 @@ bool RequestMaximize(SDL_Window* window) {
     e.xclient.data.l[3] = 1;
     XSendEvent(g_keep, DefaultRootWindow(g_keep), False, SubstructureRedirectMask | SubstructureNotifyMask, &e);
     XSync(g_keep, False);
+    return true;
+}
+
+std::vector<std::string> AllowedActions(SDL_Window* window) {
+    std::vector<std::string> names;
+    const unsigned long xwin = XWindowOf(window);
+    if (!xwin || !g_keep) return names;
+    Atom type;
+    int format;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(g_keep, xwin, XInternAtom(g_keep, "_NET_WM_ALLOWED_ACTIONS", False), 0, 64, False, XA_ATOM,
+                           &type, &format, &count, &after, &data) == Success &&
+        data && format == 32)
+        for (unsigned long i = 0; i < count; ++i)
+            if (char* name = XGetAtomName(g_keep, reinterpret_cast<Atom*>(data)[i])) {
+                names.emplace_back(name);
+                XFree(name);
+            }
+    if (data) XFree(data);
+    return names;
+}
+
+bool TitleBarPoint(SDL_Window* window, int* x, int* y) {
+    const unsigned long xwin = XWindowOf(window);
+    if (!xwin || !g_keep) return false;
+    Atom type;
+    int format;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    long top = 0;
+    if (XGetWindowProperty(g_keep, xwin, XInternAtom(g_keep, "_NET_FRAME_EXTENTS", False), 0, 4, False, XA_CARDINAL,
+                           &type, &format, &count, &after, &data) == Success &&
+        data && count == 4)
+        top = reinterpret_cast<long*>(data)[2];
+    if (data) XFree(data);
+    ::Window child = 0;
+    int rx = 0, ry = 0;
+    XTranslateCoordinates(g_keep, xwin, DefaultRootWindow(g_keep), 0, 0, &rx, &ry, &child);
+    if (top < 4) return false;  // no title bar
+    *x = rx + 200;  // left of the middle: the title's text, clear of the buttons
+    *y = ry - int(top) / 2;
     return true;
 }

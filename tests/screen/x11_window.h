@@ -4,6 +4,7 @@
 #include <SDL.h>
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 // Whether the X server shows no pointer image where the pointer is now (XFixes).
@@ -28,3 +29,7 @@ bool WarpPointer(int x, int y);
 bool ScreenSize(int* width, int* height);
 // Asks the window manager to maximise the window, as its title bar's button or a double click does.
 bool RequestMaximize(SDL_Window* window);
+// The actions the window manager offers for the window (_NET_WM_ALLOWED_ACTIONS), by atom name.
+std::vector<std::string> AllowedActions(SDL_Window* window);
+// A point of the window's title bar on the screen, in its title's text; false without a title bar.
+bool TitleBarPoint(SDL_Window* window, int* x, int* y);

@@ -196,6 +196,17 @@ TEST_F(WndTest, CloseIsIgnoredDuringAScriptedTransition) {
     EXPECT_NE(APP_Window, nullptr);
 }
 
+TEST_F(WndTest, AltF4AsksTheQuitQuestionAndLeavesTheScreenMode) {
+    StartWindowed();
+    for (auto [code, down] : {std::pair{0x38, true}, {0x3E, true}, {0x3E, false}, {0x38, false}})
+        headless::PressKey(uint8_t(code), down);
+    Pump();
+    EXPECT_EQ(MSGBOX_IsOpen(MSGBOX_KIND_QUIT), MSGBOX_QUIT);
+    EXPECT_EQ(DD_DISPLAY.full_screen, 0);
+    EXPECT_EQ(SYS_DATA.window_mode, 1);
+    EXPECT_NE(APP_Window, nullptr);
+}
+
 TEST_F(WndTest, TheKeySequenceMustBeTypedInOneRun) {
     struct Case {
         const char* typed;
