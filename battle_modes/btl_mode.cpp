@@ -1,4 +1,4 @@
-// The battle mode's least form, its full screen not being specified: the update step does
+// The battle mode's least form until its full screen is written: the update step does
 // nothing and the draw step shows every visible display object.
 #include "battle_modes/btl_mode.h"
 

@@ -1,4 +1,4 @@
-// The configuration window's least form, the window and its pages not being specified: it does
+// The configuration window's least form until the window and its pages are written: it does
 // not open, and says so in the debug output.
 #include "config/cfg_window.h"
 

@@ -1,4 +1,4 @@
-// The data editors' least form, their dialogs not being specified: none opens, and each says so
+// The data editors' least form until their dialogs are written: none opens, and each says so
 // in the debug output.
 #include "editors/edit_data.h"
 

@@ -1,4 +1,4 @@
-// The between-battle menus' least form, the menu mode and its screens not being specified: the
+// The between-battle menus' least form until the menu mode and its screens are written: the
 // return code is kept.
 #include "menus/menu_mode.h"
 

@@ -19,7 +19,7 @@ int g_lock_fd = -1;
 
 std::string ConfigDir() {
     std::string base = Env("XDG_CONFIG_HOME");
-    if (base.empty() || base[0] != '/') {  // the base directory spec ignores relative values
+    if (base.empty() || base[0] != '/') {  // a relative base directory is ignored
         std::string home = Env("HOME");
         if (home.empty())
             if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir) home = pw->pw_dir;

@@ -1,5 +1,5 @@
-// The scenario subsystem's least form, the scenario controller, its saves and system windows not
-// being specified: the modes show the display objects; the load request goes where the bar keeps
+// The scenario subsystem's least form until the scenario controller, its saves and system
+// windows are written: the modes show the display objects; the load request goes where the bar keeps
 // it, the backlog's capacity is kept and strips are cleared for real.
 #include "scenario/snr_mode.h"
 

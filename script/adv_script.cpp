@@ -1,5 +1,5 @@
-// The adventure script engine's least form, the interpreter, text and choice windows not being
-// specified: it shows nothing; what the system UI reads of it (whether it has the keys, the text
+// The adventure script engine's least form until the interpreter, text and choice windows are
+// written: it shows nothing; what the system UI reads of it (whether it has the keys, the text
 // window's shown and face flags, the choice window's flags) the bar keeps meanwhile.
 #include "script/adv_script.h"
 

@@ -1,4 +1,4 @@
-// The title subsystem's least form, the full logo, title and ranking screens not being specified:
+// The title subsystem's least form until the full logo, title and ranking screens are written:
 // the logo hands over to the title at its first update; the title shows the display objects, the
 // software cursor, a line of each font size and a debug line, and starts the first music track,
 // an effect and the first voice line of the database so that a start is heard.

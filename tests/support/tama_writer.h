@@ -81,7 +81,7 @@ TamaKeySpec TamaKey(uint8_t seq, uint8_t timing, int16_t length);
 std::array<uint8_t, 36> WeaponRecord(const WpnSpec& w);
 void SetWeapon(WazaActSpec& act, const WpnSpec& w);
 
-// One record's 1,422 stored bytes; index is its own index unless the spec gives one.
+// One record's 1,422 stored bytes; it stores index as its own unless own_index says otherwise.
 std::vector<uint8_t> WriteTamaRecord(const TamaSpec& spec, int index);
 // A whole file: the count (the number of records, or the one given) and the records.
 std::vector<uint8_t> WriteTama(const std::vector<TamaSpec>& records);
