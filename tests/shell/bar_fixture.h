@@ -31,7 +31,8 @@ namespace bartest {
 
 constexpr uint16_t kUp = 1, kDown = 2, kLeft = 4, kRight = 8, kDecide = 0x10, kCancel = 0x20, kB = 0x20, kC = 0x40, kX = 0x80;
 
-class BarTest : public spritetest::SpriteTest {
+// The data directory, fonts, cleared settings and the scenario's links, before the system UI starts.
+class BarDataTest : public spritetest::SpriteTest {
 protected:
     void SetUp() override {
         SpriteTest::SetUp();
@@ -44,9 +45,21 @@ protected:
         ASSERT_EQ(FNT_LoadBytes(0, f10.data(), f10.size()), 1);
         ASSERT_EQ(FNT_LoadBytes(1, f14.data(), f14.size()), 1);
         std::memset(&SYS_DATA, 0, sizeof SYS_DATA);
-        SYSDAT_Default();
         TITLE_PlayKind = 0;
         BAR_LINK = BAR_LINK_DATA{1, 0, 1, -1, 0};
+    }
+    void TearDown() override {
+        FNT_Reset();
+        SpriteTest::TearDown();
+    }
+};
+
+class BarTest : public BarDataTest {
+protected:
+    void SetUp() override {
+        BarDataTest::SetUp();
+        if (HasFatalFailure()) return;
+        SYSDAT_Default();
         BAR_SKIP = BAR_SKIP_DATA{};
         BAR_SetTextNo(-1);
         BAR_SetWasRead(0);
@@ -58,8 +71,7 @@ protected:
     void TearDown() override {
         BAR_Term();
         MWND_Term();
-        FNT_Reset();
-        SpriteTest::TearDown();
+        BarDataTest::TearDown();
     }
 
     static void Keys(uint16_t pressed, uint16_t held, uint16_t repeat) {

@@ -26,27 +26,16 @@ uint32_t Rgb32(uint16_t v555) {
 }
 }  // namespace
 
-class BarSceneTest : public spritetest::SpriteTest {
+class BarSceneTest : public BarDataTest {
 protected:
     void SetUp() override {
-        SpriteTest::SetUp();
-        FIL_InitBaseDir();
-        ASSERT_TRUE(support::WriteBarPictures(dir.path()));
-        std::filesystem::create_directories(dir.File("save"));
-        FNT_Init();
-        static const std::vector<uint8_t> f10 = support::FntBytes(support::PatternFont(10, 10));
-        static const std::vector<uint8_t> f14 = support::FntBytes(support::PatternFont(14, 14));
-        ASSERT_EQ(FNT_LoadBytes(0, f10.data(), f10.size()), 1);
-        ASSERT_EQ(FNT_LoadBytes(1, f14.data(), f14.size()), 1);
-        std::memset(&SYS_DATA, 0, sizeof SYS_DATA);
-        TITLE_PlayKind = 0;
-        BAR_LINK = BAR_LINK_DATA{1, 0, 1, -1, 0};
+        BarDataTest::SetUp();
+        if (HasFatalFailure()) return;
         support::BarSceneStart(display.window);
     }
     void TearDown() override {
         support::BarSceneEnd();
-        FNT_Reset();
-        SpriteTest::TearDown();
+        BarDataTest::TearDown();
     }
     void Frames(int n, int32_t x, int32_t y, uint32_t buttons = 0) {
         for (int i = 0; i < n; ++i) BarSceneFrame(x, y, buttons);
