@@ -79,6 +79,11 @@ protected:
         APP_GameInit();
         started = true;
     }
+    // The same with a settings file that asks for a window.
+    void StartWindowed(const std::function<void()>& before = {}) {
+        SysDat([](SysData& d) { d.window_mode = 1; });
+        Start(before);
+    }
     // Dispatches the waiting messages; true once WM_QUIT has come.
     bool Pump() {
         plat::Msg m;

@@ -15,8 +15,7 @@ protected:
     void SetUp() override {
         GameTest::SetUp();
         Picture("bmp/quon/common", 256, 256, 0x7FFF);
-        SysDat([](SysData& d) { d.window_mode = 1; });
-        Start();
+        StartWindowed();
     }
     // Opens the quit question as the close button does.
     void Close() {

@@ -41,8 +41,7 @@ TEST_F(StartTest, AnyNonZeroWindowModeStartsWindowed) {
 }
 
 TEST_F(StartTest, HoldingNonConvertForcesFullScreen) {
-    SysDat([](SysData& d) { d.window_mode = 1; });
-    Start([] { headless::SetKey(0x7B, true); });
+    StartWindowed([] { headless::SetKey(0x7B, true); });
     EXPECT_EQ(DD_DISPLAY.full_screen, 1);
     EXPECT_EQ(SYS_DATA.window_mode, 1);  // the stored choice stays
 }
@@ -152,8 +151,7 @@ TEST_F(StartTest, ModulesStartAndEndInTheirOrder) {
         for (const std::string& c : headless::CallLog()) all += c + " ";
         return all;
     };
-    SysDat([](SysData& d) { d.window_mode = 1; });
-    Start();
+    StartWindowed();
     for (int p : places({"CreateWindow", "DirectDrawCreate", "ShowWindow", "UpdateWindow", "DirectSoundCreate", "DirectInputCreate"}))
         EXPECT_GE(p, 0) << dump();
     headless::ClearCallLog();

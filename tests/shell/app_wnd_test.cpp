@@ -17,10 +17,6 @@ constexpr const char* kKey = "Software\\VORN\\ORV_DEMO\\Main";
 
 class WndTest : public GameTest {
 protected:
-    void StartWindowed(const std::function<void()>& before = {}) {
-        SysDat([](SysData& d) { d.window_mode = 1; });
-        Start(before);
-    }
     void F4() {
         plat::PostMessage(APP_Window, plat::WM_KEYDOWN, 0x73, 0);
         Pump();
