@@ -33,18 +33,24 @@ Display* const g_keep = XOpenDisplay(nullptr);
 Display* g_other_display = nullptr;
 ::Window g_other = 0;
 
-bool WindowManagerRuns(Display* dpy) {
-    Atom check = XInternAtom(dpy, "_NET_SUPPORTING_WM_CHECK", True);
-    if (check == None) return false;
-    Atom type;
+// The 32-bit items of a window's property of that type (at most `max`); empty when it has none.
+std::vector<long> Property(Display* dpy, ::Window w, Atom name, Atom type, long max) {
+    std::vector<long> items;
+    Atom actual;
     int format;
     unsigned long count = 0, after = 0;
     unsigned char* data = nullptr;
-    const bool found = XGetWindowProperty(dpy, DefaultRootWindow(dpy), check, 0, 1, False, XA_WINDOW, &type, &format,
-                                          &count, &after, &data) == Success &&
-                       count == 1;
+    if (name != None &&
+        XGetWindowProperty(dpy, w, name, 0, max, False, type, &actual, &format, &count, &after, &data) == Success &&
+        data && format == 32)
+        items.assign(reinterpret_cast<long*>(data), reinterpret_cast<long*>(data) + count);
     if (data) XFree(data);
-    return found;
+    return items;
+}
+
+bool WindowManagerRuns(Display* dpy) {
+    const Atom check = XInternAtom(dpy, "_NET_SUPPORTING_WM_CHECK", True);
+    return Property(dpy, DefaultRootWindow(dpy), check, XA_WINDOW, 1).size() == 1;
 }
 
 void Wait(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
@@ -189,35 +195,20 @@ std::vector<std::string> AllowedActions(SDL_Window* window) {
     std::vector<std::string> names;
     const unsigned long xwin = XWindowOf(window);
     if (!xwin || !g_keep) return names;
-    Atom type;
-    int format;
-    unsigned long count = 0, after = 0;
-    unsigned char* data = nullptr;
-    if (XGetWindowProperty(g_keep, xwin, XInternAtom(g_keep, "_NET_WM_ALLOWED_ACTIONS", False), 0, 64, False, XA_ATOM,
-                           &type, &format, &count, &after, &data) == Success &&
-        data && format == 32)
-        for (unsigned long i = 0; i < count; ++i)
-            if (char* name = XGetAtomName(g_keep, reinterpret_cast<Atom*>(data)[i])) {
-                names.emplace_back(name);
-                XFree(name);
-            }
-    if (data) XFree(data);
+    for (long atom : Property(g_keep, xwin, XInternAtom(g_keep, "_NET_WM_ALLOWED_ACTIONS", False), XA_ATOM, 64))
+        if (char* name = XGetAtomName(g_keep, Atom(atom))) {
+            names.emplace_back(name);
+            XFree(name);
+        }
     return names;
 }
 
 bool TitleBarPoint(SDL_Window* window, int* x, int* y) {
     const unsigned long xwin = XWindowOf(window);
     if (!xwin || !g_keep) return false;
-    Atom type;
-    int format;
-    unsigned long count = 0, after = 0;
-    unsigned char* data = nullptr;
-    long top = 0;
-    if (XGetWindowProperty(g_keep, xwin, XInternAtom(g_keep, "_NET_FRAME_EXTENTS", False), 0, 4, False, XA_CARDINAL,
-                           &type, &format, &count, &after, &data) == Success &&
-        data && count == 4)
-        top = reinterpret_cast<long*>(data)[2];
-    if (data) XFree(data);
+    const std::vector<long> extents =
+        Property(g_keep, xwin, XInternAtom(g_keep, "_NET_FRAME_EXTENTS", False), XA_CARDINAL, 4);
+    const long top = extents.size() == 4 ? extents[2] : 0;  // left, right, top, bottom
     ::Window child = 0;
     int rx = 0, ry = 0;
     XTranslateCoordinates(g_keep, xwin, DefaultRootWindow(g_keep), 0, 0, &rx, &ry, &child);
