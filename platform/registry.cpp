@@ -72,19 +72,11 @@ bool ParseValue(std::string_view text, RegValue* out) {
 }
 
 RegStore LoadFile() {
-    const std::string path = RegistryFile();
-    const int64_t size = FileSize(path.c_str());
-    if (size < 0) return {};
     File f;
-    if (!f.Open(path.c_str(), File::Mode::Read)) return {};
+    if (!f.Open(RegistryFile().c_str(), File::Mode::Read)) return {};
+    const int64_t size = f.Size();
     std::string text(static_cast<size_t>(std::min<int64_t>(size, kMaxText)), '\0');
-    size_t got = 0;
-    while (got < text.size()) {
-        const size_t n = f.Read(text.data() + got, text.size() - got);
-        if (n == 0) break;
-        got += n;
-    }
-    text.resize(got);
+    text.resize(f.Read(text.data(), text.size()));  // reads on to the end or an error
     if (size > static_cast<int64_t>(kMaxText)) OutputDebugString("registry: the file is cut at 64 KiB\r\n");
     return ParseRegistry(text);
 }
