@@ -83,13 +83,7 @@ bool Later(const SAVE_TIME& a, const SAVE_TIME& b) {
 }
 
 void Slide(int32_t want_open) {
-    int32_t& x = QSAVE_DATA.x;
-    const bool instant = SYS_DATA.bar_instant == 1;
-    if (want_open) {
-        x = instant ? QSAVE_OPEN_X : (x - BAR_STEP < QSAVE_OPEN_X ? QSAVE_OPEN_X : x - BAR_STEP);
-    } else {
-        x = instant ? QSAVE_CLOSED_X : (x + BAR_STEP > QSAVE_CLOSED_X ? QSAVE_CLOSED_X : x + BAR_STEP);
-    }
+    BAR_Slide(&QSAVE_DATA.x, want_open ? QSAVE_OPEN_X : QSAVE_CLOSED_X, SYS_DATA.bar_instant == 1);
 }
 }  // namespace
 

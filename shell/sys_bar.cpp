@@ -73,14 +73,8 @@ int32_t KnobMin() { return BAR_DATA.autob[kTrack].x + 28; }
 int32_t KnobMax() { return BAR_DATA.autob[kTrack].x + 147; }
 int32_t Clamp(int32_t v, int32_t lo, int32_t hi) { return v < lo ? lo : v > hi ? hi : v; }
 
-// Slides a bar's y toward shown (456) or hidden (480), 6 pixels a frame or at once.
-void SlideY(int32_t& y, bool shown, bool instant) {
-    if (shown) {
-        if (y > BAR_SHOWN_Y) y = instant ? BAR_SHOWN_Y : (y - BAR_STEP < BAR_SHOWN_Y ? BAR_SHOWN_Y : y - BAR_STEP);
-    } else if (y < BAR_HIDDEN_Y) {
-        y = instant ? BAR_HIDDEN_Y : (y + BAR_STEP > BAR_HIDDEN_Y ? BAR_HIDDEN_Y : y + BAR_STEP);
-    }
-}
+// Slides a bar's y toward shown (456) or hidden (480).
+void SlideY(int32_t& y, bool shown, bool instant) { BAR_Slide(&y, shown ? BAR_SHOWN_Y : BAR_HIDDEN_Y, instant); }
 
 bool PointerMoved() {
     return MOUSE_FRAME.x / 3 != BAR_DATA.last_x || MOUSE_FRAME.y / 3 != BAR_DATA.last_y;
@@ -191,6 +185,11 @@ void BAR_PartsDraw(BAR_PARTS* part, int32_t image, int32_t priority) {
         part->sprite = -1;
 }
 
+void BAR_Slide(int32_t* v, int32_t target, bool instant) {
+    const int32_t d = target - *v;
+    *v = instant || (d >= -BAR_STEP && d <= BAR_STEP) ? target : *v + (d > 0 ? BAR_STEP : -BAR_STEP);
+}
+
 // ---- bottom bar ----
 
 void BAR_BottomInit() {
@@ -210,7 +209,7 @@ int BAR_BottomStep() {
     // The choice window keeps the bar away unless it is pointed at or pinned.
     if (b.choice_shown && !zone && SYS_DATA.bar_pin != 1) {
         if (b.navigation != BAR_NAV_QUICK_KEYS && b.navigation != BAR_NAV_QUICK_POINTER) b.navigation = BAR_NAV_NONE;
-        if (b.bottom_y < BAR_HIDDEN_Y) b.bottom_y = b.bottom_y + BAR_STEP > BAR_HIDDEN_Y ? BAR_HIDDEN_Y : b.bottom_y + BAR_STEP;
+        SlideY(b.bottom_y, false, false);
         BAR_BottomDraw();
         return 0;
     }
@@ -503,7 +502,7 @@ void BAR_BattleStep() {
     SlideY(b.bottom_y, false, false);
     SlideY(b.auto_y, false, false);
     for (int i = 0; i <= 4; ++i) b.autob[i].y = b.auto_y;
-    QSAVE_DATA.x = QSAVE_DATA.x + BAR_STEP > QSAVE_CLOSED_X ? QSAVE_CLOSED_X : QSAVE_DATA.x + BAR_STEP;
+    BAR_Slide(&QSAVE_DATA.x, QSAVE_CLOSED_X, false);
     BAR_BottomDraw();
     BAR_AutoDraw();
     QSAVE_PanelDraw();

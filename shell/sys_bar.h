@@ -34,6 +34,9 @@ constexpr int32_t BAR_SHOWN_Y = 456;
 constexpr int32_t BAR_HIDDEN_Y = 480;
 constexpr int32_t BAR_STEP = 6;  // pixels a frame while sliding
 
+// Moves a sliding bar's coordinate toward target, BAR_STEP a frame or at once.
+void BAR_Slide(int32_t* v, int32_t target, bool instant);
+
 // Navigation of the bars and the quick panel.
 constexpr int32_t BAR_NAV_NONE = 0;
 constexpr int32_t BAR_NAV_KEYS = 1;         // keyboard on the bottom or auto bar
