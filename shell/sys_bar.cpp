@@ -131,6 +131,30 @@ bool BarKeys(int32_t& item, int items) {
 
 bool BarNavigation() { return BAR_DATA.navigation == BAR_NAV_KEYS || BAR_DATA.navigation == BAR_NAV_POINTER; }
 
+// The pointer on a bar: a move or a click points the item under it (`at`), a newly pointed item
+// sounds, and a click or the decide key on the navigated bar picks the item (a click re-reads it).
+// True when an item is to be carried out.
+bool BarPointer(int32_t& item, int32_t& last, int (*at)(int32_t, int32_t), bool click) {
+    BAR_DATA_T& b = BAR_DATA;
+    const MouseFrame& m = MOUSE_FRAME;
+    if ((PointerMoved() || click) && (b.navigation == BAR_NAV_NONE || b.navigation == BAR_NAV_POINTER)) {
+        item = at(m.x, m.y);
+        b.navigation = item >= 0 ? BAR_NAV_POINTER : BAR_NAV_NONE;
+    }
+    if (item != last) {
+        if (item >= 0) SE_PlaySys(46, 0);
+        last = item;
+    }
+    if (!BarNavigation() || !((KEY_DATA.pressed & kDecide) || click)) return false;
+    if (click) item = at(m.x, m.y);
+    return true;
+}
+
+// The auto bar's rows that slide (pin, stop, knob, track, end piece) stand at y.
+void SetAutoRowY(int32_t y) {
+    for (int i = 0; i <= 4; ++i) BAR_DATA.autob[i].y = y;
+}
+
 void CreateParts(BAR_PARTS* parts, int n) {
     for (int i = 0; i < n; ++i) BAR_PartsInit(&parts[i]);
 }
@@ -231,18 +255,7 @@ int BAR_BottomStep() {
     b.hot_request = 0;
     if (!free) return 0;
 
-    const bool click = (m.edge & 1) != 0;
-    if ((PointerMoved() || click) && (b.navigation == BAR_NAV_NONE || b.navigation == BAR_NAV_POINTER)) {
-        b.bottom_item = BottomItemAt(m.x, m.y);
-        b.navigation = b.bottom_item >= 0 ? BAR_NAV_POINTER : BAR_NAV_NONE;
-    }
-    if (b.bottom_item != b.bottom_last) {
-        if (b.bottom_item >= 0) SE_PlaySys(46, 0);
-        b.bottom_last = b.bottom_item;
-    }
-
-    if (BarNavigation() && ((KEY_DATA.pressed & kDecide) || click)) {
-        if (click) b.bottom_item = BottomItemAt(m.x, m.y);
+    if (BarPointer(b.bottom_item, b.bottom_last, BottomItemAt, (m.edge & 1) != 0)) {
         const int item = b.bottom_item;
         switch (item) {
             case 0:
@@ -375,20 +388,11 @@ void BAR_AutoStep() {
             b.bar_shown = 1;
         }
         SlideY(b.auto_y, want, instant);
-        for (int i = 0; i <= 4; ++i) b.autob[i].y = b.auto_y;
+        SetAutoRowY(b.auto_y);
 
         if (b.mode == 1) {
             const bool click = (m.edge & 1) != 0;
-            if ((PointerMoved() || click) && (b.navigation == BAR_NAV_NONE || b.navigation == BAR_NAV_POINTER)) {
-                b.auto_item = AutoItemAt(m.x, m.y);
-                b.navigation = b.auto_item >= 0 ? BAR_NAV_POINTER : BAR_NAV_NONE;
-            }
-            if (b.auto_item != b.auto_last) {
-                if (b.auto_item >= 0) SE_PlaySys(46, 0);
-                b.auto_last = b.auto_item;
-            }
-            if (BarNavigation() && ((KEY_DATA.pressed & kDecide) || click)) {
-                if (click) b.auto_item = AutoItemAt(m.x, m.y);
+            if (BarPointer(b.auto_item, b.auto_last, AutoItemAt, click)) {
                 if (b.auto_item == 0) {
                     SE_PlaySys(46, 0);
                     SYS_DATA.auto_bar_pin = SYS_DATA.auto_bar_pin ? 0 : 1;
@@ -501,7 +505,7 @@ void BAR_BattleStep() {
     if (QSAVE_DATA.x >= QSAVE_CLOSED_X && b.bottom_y >= BAR_HIDDEN_Y && b.auto_y >= BAR_HIDDEN_Y && b.tip_item < 0) return;
     SlideY(b.bottom_y, false, false);
     SlideY(b.auto_y, false, false);
-    for (int i = 0; i <= 4; ++i) b.autob[i].y = b.auto_y;
+    SetAutoRowY(b.auto_y);
     BAR_Slide(&QSAVE_DATA.x, QSAVE_CLOSED_X, false);
     BAR_BottomDraw();
     BAR_AutoDraw();
@@ -522,7 +526,7 @@ void BAR_CloseAll() {
     BAR_QuickClose();
     QSAVE_PanelDraw();
     b.bottom_y = b.auto_y = BAR_HIDDEN_Y;
-    for (int i = 0; i <= 4; ++i) b.autob[i].y = BAR_HIDDEN_Y;
+    SetAutoRowY(BAR_HIDDEN_Y);
     BAR_BottomDraw();
     BAR_AutoDraw();
     HideTip();
