@@ -23,10 +23,7 @@ void MakePart(BAR_PARTS& part, int32_t image, int32_t x, int32_t y, int32_t sx, 
     part.x = x;
     part.y = y;
     BAR_PartsSetRect(&part, sx, sy, w, h);
-    if (!IMG_Surface(image)) return;
-    part.sprite = SP_FindFree();
-    const RECT src{part.left, part.top, part.right, part.bottom};
-    if (part.sprite >= 0 && !SP_CreateStill(part.sprite, kPriority, x, y, image, &src)) part.sprite = -1;
+    BAR_PartsDraw(&part, image, kPriority);
 }
 
 // Clears the strip and prepares the text state: font slot 1, outlined, single size.

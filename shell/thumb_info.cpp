@@ -73,10 +73,7 @@ void MakeStill(BAR_PARTS& part, int32_t image, int priority, int32_t x, int32_t 
     BAR_PartsSetRect(&part, 0, 0, w, h);
     part.x = x;
     part.y = y;
-    if (!IMG_Surface(image)) return;
-    part.sprite = SP_FindFree();
-    const RECT src{part.left, part.top, part.right, part.bottom};
-    if (part.sprite >= 0 && !SP_CreateStill(part.sprite, priority, x, y, image, &src)) part.sprite = -1;
+    BAR_PartsDraw(&part, image, priority);
     SP_SetVisible(part.sprite, 0);
 }
 }  // namespace
