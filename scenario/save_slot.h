@@ -31,6 +31,10 @@ struct SAVE_INFO {
 // (such a file counts as an empty slot). The names stop at their field's end.
 int SAVE_ParseInfo(const uint8_t* data, size_t size, SAVE_INFO* out);
 
+// The storage slot of a display slot: the automatic saves 98..107 are kept as 110..119.
+constexpr int32_t SAVE_StorageSlot(int32_t slot) {
+    return slot >= SAVE_AUTO_FIRST ? slot + (SAVE_STORAGE_AUTO - SAVE_AUTO_FIRST) : slot;
+}
 // The slot file of a display slot (0..107) or a storage slot (110..119), or null.
 const char* SAVE_SlotFileName(int32_t slot);
 // The record head of a display or storage slot: 1, or 0 when it has no whole record.

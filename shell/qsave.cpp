@@ -281,8 +281,7 @@ void QSAVE_Answer(int32_t answer) {
         SE_PlaySys(51, 0);
     } else if (answer == MSGBOX_QUICK_LOAD) {
         THUMB_InfoHide();
-        const int32_t slot = q.chosen >= SAVE_AUTO_FIRST ? q.chosen + (SAVE_STORAGE_AUTO - SAVE_AUTO_FIRST) : q.chosen;
-        SNR_SetLoadSlot(slot);
+        SNR_SetLoadSlot(SAVE_StorageSlot(q.chosen));
         BAR_DATA.bottom_y = BAR_HIDDEN_Y;
         q.x = QSAVE_CLOSED_X;
         q.mark.x = 641;

@@ -118,8 +118,7 @@ void THUMB_InfoFree() {
 int THUMB_InfoShow(int32_t slot, int32_t x, int32_t y) {
     // The slot's own thumbnail, else the default picture.
     IMG_Free(THUMB_INFO.thumb_image);
-    const int32_t storage = slot >= SAVE_AUTO_FIRST ? slot + (SAVE_STORAGE_AUTO - SAVE_AUTO_FIRST) : slot;
-    const char* thumb = THUMB_FileName(storage);
+    const char* thumb = THUMB_FileName(SAVE_StorageSlot(slot));
     THUMB_INFO.thumb_image = thumb ? IMG_LoadDat(FIL_MakePath("%s", thumb), 0) : -1;
     if (THUMB_INFO.thumb_image < 0) THUMB_INFO.thumb_image = IMG_Load(FIL_MakePath("%s", kDefaultThumb), 0);
 
