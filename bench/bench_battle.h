@@ -1,7 +1,6 @@
 // What the battle benchmarks share: the battle module's start on an empty sprite layer, a stage of
 // open ground loaded as the current map, and a fight frame that keeps every mech alive.
 #pragma once
-#include <vector>
 
 #include "battle/btl_frame.h"
 #include "battle/chr_char.h"
@@ -9,6 +8,7 @@
 #include "battle/map_data.h"
 #include "services/fil_util.h"
 #include "sprite/sp_draw.h"
+#include "tests/support/battle_rig.h"
 #include "tests/support/map_writer.h"
 
 namespace bench {
@@ -22,18 +22,12 @@ inline void BattleStart() {
 // A w x h chip stage of open ground (walls round its edge when asked), loaded as the current map
 // with the whole of it to scroll over.
 inline void LoadOpenStage(int w, int h, bool walled = false) {
-    support::MapSpec spec{uint16_t(w), uint16_t(h)};
-    spec.chips.assign(size_t(w) * h, 1);
-    spec.attr.assign(size_t(w) * h, 0);
-    spec.extra.assign(size_t(w) * h, 0);
+    support::MapSpec spec = support::FlatMapSpec(uint16_t(w), uint16_t(h));
     if (walled) {
         for (int c = 0; c < w; ++c) spec.attr[size_t(c)] = spec.attr[size_t((h - 1) * w + c)] = MAP_WALL;
         for (int r = 0; r < h; ++r) spec.attr[size_t(r * w)] = spec.attr[size_t(r * w + w - 1)] = MAP_WALL;
     }
-    const std::vector<uint8_t> map = support::MakeMap(spec);
-    MAP_LoadFileData(map.data(), map.size());
-    MAP_SetView(0, 0, MAP_VIEW_W, MAP_VIEW_H);
-    SCR_SetScrRect(nullptr);
+    support::LoadStage(spec);
 }
 
 // One update tick with every mech's durability refilled and its hits forgotten first, so no hit

@@ -15,6 +15,7 @@
 #include "services/fil_util.h"
 #include "shell/sysdat.h"
 #include "sprite/sp_draw.h"
+#include "tests/support/battle_rig.h"
 #include "tests/support/cpu_writer.h"
 #include "tests/support/effect_fixture.h"
 #include "tests/support/map_writer.h"
@@ -76,10 +77,7 @@ int main(int argc, char** argv) {
     if (!support::WriteEffect() || !support::WriteMech("player", 0) || !support::WriteMech("zako01", 1) ||
         !support::WriteCpuFile("zako01", Dasher()) || !BTL_Init())
         return 1;
-    const std::vector<uint8_t> map = support::MakeMap(spec);
-    MAP_LoadFileData(map.data(), map.size());
-    MAP_SetView(0, 0, MAP_VIEW_W, MAP_VIEW_H);
-    SCR_SetScrRect(nullptr);
+    support::LoadStage(spec);
     plat::Srand(5);
     const int32_t edge = kChips * 16 - 40;
     if (CHR_Create(0, 0, CHR_PLAYER, 0, edge, edge, 0, 7) != 1) return 1;

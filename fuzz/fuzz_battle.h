@@ -16,6 +16,7 @@
 #include "platform/backend.h"
 #include "sprite/sp_draw.h"
 #include "sprite/spr_set.h"
+#include "tests/support/battle_rig.h"
 #include "tests/support/effect_fixture.h"
 #include "tests/support/fixture.h"
 #include "tests/support/map_writer.h"
@@ -60,16 +61,10 @@ inline int MechSet() {
 
 // A 40 x 30 stage walled at the top and bottom, its ground kinds 0, 1 and 2 in turn.
 inline void Stage() {
-    support::MapSpec spec(40, 30);
-    spec.chips.assign(40 * 30, 1);
-    spec.attr.assign(40 * 30, 0);
-    spec.extra.assign(40 * 30, 0);
+    support::MapSpec spec = support::FlatMapSpec(40, 30);
     for (int c = 0; c < 40; ++c) spec.attr[size_t(c)] = spec.attr[size_t(29 * 40 + c)] = 1;
     for (int i = 0; i < 40 * 30; ++i) spec.extra[size_t(i)] = uint8_t(i % 3);
-    const std::vector<uint8_t> f = support::MakeMap(spec);
-    MAP_LoadFileData(f.data(), f.size());
-    MAP_SetView(0, 0, MAP_VIEW_W, MAP_VIEW_H);
-    SCR_SetScrRect(nullptr);
+    support::LoadStage(spec);
 }
 
 // A character built the way creation builds one, on the shared set (no file is read).

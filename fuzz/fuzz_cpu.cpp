@@ -22,6 +22,7 @@
 #include "shell/sysdat.h"
 #include "sprite/sp_draw.h"
 #include "sprite/spr_set.h"
+#include "tests/support/battle_rig.h"
 #include "tests/support/effect_fixture.h"
 #include "tests/support/fixture.h"
 #include "tests/support/map_writer.h"
@@ -48,9 +49,7 @@ int MechSet() {
                 if (c == 0 || r == 0 || c == 59 || r == 39 || (c >= 20 && c <= 24 && r >= 8 && r <= 30) ||
                     (c >= 36 && c <= 44 && r >= 14 && r <= 18))
                     spec.attr[size_t(r) * 60 + c] = 1;
-        const std::vector<uint8_t> f = support::MakeMap(spec);
-        MAP_LoadFileData(f.data(), f.size());
-        MAP_SetView(0, 0, MAP_VIEW_W, MAP_VIEW_H);
+        support::LoadStage(spec);
         return m;
     }();
     return set;

@@ -28,10 +28,7 @@ struct MapQuery : ::testing::Test {
     }
     void Wall(int c, int r, uint8_t a = 1) { spec.attr[r * spec.width + c] = a; }
     void Build() {
-        const std::vector<uint8_t> f = support::MakeMap(spec);
-        ASSERT_EQ(MAP_LoadFileData(f.data(), f.size()), 1);
-        MAP_SetView(0, 0, MAP_VIEW_W, MAP_VIEW_H);
-        SCR_SetScrRect(nullptr);
+        ASSERT_EQ(support::LoadStage(spec), 1);
     }
     static int Line(int c0, int r0, int c1, int r1) { return MAP_CheckLine(c0 * 16 + 3, r0 * 16 + 5, c1 * 16 + 9, r1 * 16 + 15, 1); }
     support::MapSpec spec;

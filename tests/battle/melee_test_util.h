@@ -39,14 +39,9 @@ struct Melee : battle_test::BattleTest {
     }
     // A stage without walls of w x h chips, every cell of ground kind `ground`.
     void Stage(uint16_t w, uint16_t h, uint8_t ground = 0) {
-        support::MapSpec spec(w, h);
-        spec.chips.assign(size_t(w) * h, 1);
-        spec.attr.assign(size_t(w) * h, 0);
+        support::MapSpec spec = support::FlatMapSpec(w, h);
         spec.extra.assign(size_t(w) * h, ground);
-        const std::vector<uint8_t> f = support::MakeMap(spec);
-        ASSERT_EQ(MAP_LoadFileData(f.data(), f.size()), 1);
-        MAP_SetView(0, 0, MAP_VIEW_W, MAP_VIEW_H);
-        SCR_SetScrRect(nullptr);
+        ASSERT_EQ(support::LoadStage(spec), 1);
     }
     static MapCell& Cell(int c, int r) { return MAP_DATA.cells[size_t(r) * MAP_DATA.width + c]; }
     static void Wall(int c, int r) { Cell(c, r).attr |= MAP_WALL; }

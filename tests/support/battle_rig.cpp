@@ -79,6 +79,14 @@ BattleRig::BattleRig(const RigSetup& setup) : impl_(new Impl), setup_(setup) {
     ok_ = true;
 }
 
+int LoadStage(const MapSpec& spec) {
+    const std::vector<uint8_t> f = MakeMap(spec);
+    const int loaded = MAP_LoadFileData(f.data(), f.size());
+    MAP_SetView(0, 0, MAP_VIEW_W, MAP_VIEW_H);
+    SCR_SetScrRect(nullptr);
+    return loaded;
+}
+
 void EndBattle() {
     BTL_Cleanup();
     MAP_Release();

@@ -67,6 +67,10 @@ std::string CheckTrace(const std::string& name, const std::vector<std::string>& 
 // The button state of one poll with `held` down (edges against the previous poll, history ring).
 void FeedKeys(uint16_t held);
 
+// The stage loaded as the current map, in view with the whole of it to scroll over; what the load
+// returned (1 when whole).
+int LoadStage(const MapSpec& spec);
+
 // The end of a test battle: every object, the map, the pool, the bullet table and the sprite layer
 // released, and whatever techniques a test loaded by itself freed.
 void EndBattle();
