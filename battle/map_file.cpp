@@ -133,10 +133,7 @@ void MAP_DecodeChips(const uint8_t* words, size_t bytes) {
 void MAP_DecodeObjs(const uint8_t* words, size_t bytes) {
     int32_t unknown = 0, past = 0;
     WalkRuns("object", words, bytes / 2, NextWordRun, [&](uint32_t k, int32_t cell) {
-        if (!k) return;
-        if (MAP_OBJ.count >= MAP_OBJ_MAX) ++past;
-        else if (int64_t(k) > MAP_CSP.count) ++unknown;
-        else MAP_AddObj(int(k), cell);
+        if (k && !MAP_AddObj(int(k), cell)) ++(MAP_OBJ.count >= MAP_OBJ_MAX ? past : unknown);
     });
     if (g_drops && unknown) g_drops->Add("objects without a picture: %d skipped", int(unknown));
     if (g_drops && past) g_drops->Add("objects past %d: %d dropped", MAP_OBJ_MAX, int(past));
