@@ -19,7 +19,7 @@
 
 namespace {
 // The memory directory is the base directory; its "Save" folder starts empty for every input.
-const std::string& SaveDir() {
+void EmptySaveDir() {
     static const std::string dir = [] {
         const std::string base = fuzz::MemoryDir() + "/";
         std::snprintf(FIL_BaseDir, sizeof FIL_BaseDir, "%s", base.c_str());
@@ -28,33 +28,29 @@ const std::string& SaveDir() {
     std::error_code ec;
     std::filesystem::remove_all(dir, ec);
     ::mkdir(dir.c_str(), 0700);
-    return dir;
 }
 
 // Writes the first `bytes` of the file as slot n.
-bool WriteSlot(const std::string& dir, int n, const uint8_t* file, size_t bytes) {
-    char name[16];
-    std::snprintf(name, sizeof name, "/save%02d.dat", n);
-    FILE* f = std::fopen((dir + name).c_str(), "wb");
-    if (!f) return false;
-    const bool ok = bytes == 0 || std::fwrite(file, 1, bytes, f) == bytes;
-    return std::fclose(f) == 0 && ok;
+bool WriteSlot(int n, const uint8_t* file, size_t bytes) {
+    char name[24];
+    std::snprintf(name, sizeof name, "Save/save%02d.dat", n);
+    return !fuzz::MemoryFile(name, file, bytes).empty();
 }
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 2) return 0;
     fuzz::ResetLogs();
-    const std::string dir = SaveDir();
+    EmptySaveDir();
     const int slot = data[0] % CAMP_SLOT_FILES, others = data[1];
     const uint8_t* file = data + 2;
     const size_t length = size - 2;
-    if (!WriteSlot(dir, slot, file, length)) return 0;
+    if (!WriteSlot(slot, file, length)) return 0;
     int files = 1;
     for (int k = 0; k < 8; ++k) {
         if (!(others >> k & 1)) continue;
         const int n = (slot + 1 + k * 11) % CAMP_SLOT_FILES;
-        if (!WriteSlot(dir, n, file, std::min<size_t>(length, size_t(3 * n)))) return 0;
+        if (!WriteSlot(n, file, std::min<size_t>(length, size_t(3 * n)))) return 0;
         ++files;
     }
 
