@@ -1,11 +1,8 @@
 // X queries and requests about the game's window, as a window manager would make them.
 #include "tests/screen/x11_program.h"
 
-#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
-
-#include <cstring>
 
 namespace {
 // Windows come and go while they are searched (the program makes and drops windows as it starts):
@@ -59,33 +56,12 @@ X11Geometry FindWindowByTitle(const std::string& title) {
     return g;
 }
 
-void ScreenSize(int* width, int* height) {
-    *width = *height = 0;
-    Display* dpy = Open();
-    if (!dpy) return;
-    *width = DisplayWidth(dpy, DefaultScreen(dpy));
-    *height = DisplayHeight(dpy, DefaultScreen(dpy));
-    XCloseDisplay(dpy);
-}
-
 bool RequestClose(const std::string& title) {
     Display* dpy = Open();
     if (!dpy) return false;
     const Window w = Search(dpy, DefaultRootWindow(dpy), title);
-    if (w) {
-        XEvent e;
-        std::memset(&e, 0, sizeof e);
-        e.xclient.type = ClientMessage;
-        e.xclient.window = w;
-        e.xclient.message_type = XInternAtom(dpy, "WM_PROTOCOLS", False);
-        e.xclient.format = 32;
-        e.xclient.data.l[0] = static_cast<long>(XInternAtom(dpy, "WM_DELETE_WINDOW", False));
-        e.xclient.data.l[1] = CurrentTime;
-        XSendEvent(dpy, w, False, NoEventMask, &e);
-        XFlush(dpy);
-    }
     XCloseDisplay(dpy);
-    return w != 0;
+    return w && SendDeleteWindow(w);
 }
 
 long ScreenPixel(int x, int y) {

@@ -3,6 +3,8 @@
 #pragma once
 #include <string>
 
+#include "tests/screen/x11_common.h"
+
 struct X11Geometry {
     int x = 0, y = 0, width = 0, height = 0;  // the window's area on the screen
     bool found = false;
@@ -10,8 +12,6 @@ struct X11Geometry {
 
 // The top-level window titled `title_utf8` (its _NET_WM_NAME) and where it lies on the screen.
 X11Geometry FindWindowByTitle(const std::string& title_utf8);
-// The screen's size.
-void ScreenSize(int* width, int* height);
 // Asks the window to close as a window manager's close button does (WM_DELETE_WINDOW); false when
 // the window is not found.
 bool RequestClose(const std::string& title_utf8);

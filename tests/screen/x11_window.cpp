@@ -85,21 +85,8 @@ void StopWindowManager(int pid) {
 }
 
 bool SendCloseRequest(SDL_Window* window) {
-    SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return false;
-    Display* dpy = XOpenDisplay(nullptr);
-    if (!dpy) return false;
-    XEvent e{};
-    e.xclient.type = ClientMessage;
-    e.xclient.window = info.info.x11.window;
-    e.xclient.message_type = XInternAtom(dpy, "WM_PROTOCOLS", False);
-    e.xclient.format = 32;
-    e.xclient.data.l[0] = long(XInternAtom(dpy, "WM_DELETE_WINDOW", False));
-    e.xclient.data.l[1] = CurrentTime;
-    XSendEvent(dpy, info.info.x11.window, False, NoEventMask, &e);
-    XCloseDisplay(dpy);
-    return true;
+    const unsigned long xwin = XWindowOf(window);
+    return xwin && SendDeleteWindow(xwin);
 }
 
 unsigned long OpenOtherWindow() {
@@ -162,15 +149,6 @@ bool WarpPointer(int x, int y) {
     if (!dpy) return false;
     XWarpPointer(dpy, None, DefaultRootWindow(dpy), 0, 0, 0, 0, x, y);
     XSync(dpy, False);
-    return true;
-}
-
-bool ScreenSize(int* width, int* height) {
-    Display* dpy = XOpenDisplay(nullptr);
-    if (!dpy) return false;
-    *width = DisplayWidth(dpy, DefaultScreen(dpy));
-    *height = DisplayHeight(dpy, DefaultScreen(dpy));
-    XCloseDisplay(dpy);
     return true;
 }
 

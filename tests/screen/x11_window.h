@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/screen/x11_common.h"
+
 // Whether the X server shows no pointer image where the pointer is now (XFixes).
 bool PointerImageBlank();
 
@@ -26,7 +28,6 @@ unsigned long FocusedWindow();
 std::vector<uint32_t> CaptureScreen(int* width, int* height);
 // Moves the pointer to a point of the screen (the server's own warp: works with no window there).
 bool WarpPointer(int x, int y);
-bool ScreenSize(int* width, int* height);
 // Asks the window manager to maximise the window, as its title bar's button or a double click does.
 bool RequestMaximize(SDL_Window* window);
 // The actions the window manager offers for the window (_NET_WM_ALLOWED_ACTIONS), by atom name.
