@@ -102,6 +102,19 @@ X11Geometry StartWindowedAtTheTitle(const std::string& data, std::unique_ptr<Pro
     return g;
 }
 
+// Whether the quit question's box shows in the window.
+bool BoxShown(const X11Geometry& g) { return ScreenPixel(g.x + 210, g.y + 190) != ScreenPixel(g.x + 10, g.y + 190); }
+
+// Clicks the box's Yes, at (238, 236) of the client area, 78 x 18; the program then ends with 0.
+void ClickYesAndEnd(const X11Geometry& g, Process& game) {
+    ASSERT_EQ(Xdo("mousemove " + std::to_string(g.x + 270) + " " + std::to_string(g.y + 244)), 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    ASSERT_EQ(Xdo("click 1"), 0);
+    int code = -1;
+    ASSERT_TRUE(game.Ended(10000, &code)) << "the program did not end after Yes";
+    EXPECT_EQ(code, 0);
+}
+
 TEST(ProgramScreen, WindowFullScreenQuitQuestionAndEndPicture) {
     if (std::system("command -v xdotool > /dev/null 2>&1") != 0) GTEST_SKIP() << "xdotool is not installed";
     if (std::system("command -v openbox > /dev/null 2>&1") != 0) GTEST_SKIP() << "openbox is not installed";
@@ -133,17 +146,11 @@ TEST(ProgramScreen, WindowFullScreenQuitQuestionAndEndPicture) {
         return g.found && g.width == 640 && g.height == 480;
     })) << "F4 did not switch back to a window: " << g.width << " x " << g.height;
 
-    // The close button asks; the box's Yes is at (238, 236) of the client area, 78 x 18.
+    // The close button asks.
     ASSERT_TRUE(RequestClose(kTitle));
     g = FindWindowByTitle(kTitle);
-    EXPECT_TRUE(WaitFor([&] { return ScreenPixel(g.x + 210, g.y + 190) != ScreenPixel(g.x + 10, g.y + 190); }))
-        << "no box appeared";
-    ASSERT_EQ(Xdo("mousemove " + std::to_string(g.x + 270) + " " + std::to_string(g.y + 244)), 0);
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    ASSERT_EQ(Xdo("click 1"), 0);
-    int code = -1;
-    ASSERT_TRUE(game->Ended(10000, &code)) << "the program did not end after Yes";
-    EXPECT_EQ(code, 0);
+    EXPECT_TRUE(WaitFor([&] { return BoxShown(g); })) << "no box appeared";
+    ASSERT_NO_FATAL_FAILURE(ClickYesAndEnd(g, *game));
     const std::vector<uint8_t> sys = support::ReadBytes(data + "/save/sys.dat");
     ASSERT_EQ(sys.size(), 1492u);
     EXPECT_EQ(sys[1012], 1);
@@ -161,15 +168,9 @@ TEST(ProgramScreen, AltF4WithoutAWindowManagerAsksTheQuitQuestion) {
     // The keys go to the window under the pointer (no window manager gives the focus).
     ASSERT_EQ(Xdo("mousemove " + std::to_string(g.x + 320) + " " + std::to_string(g.y + 100)), 0);
     ASSERT_EQ(Xdo("key alt+F4"), 0);
-    EXPECT_TRUE(WaitFor([&] { return ScreenPixel(g.x + 210, g.y + 190) != ScreenPixel(g.x + 10, g.y + 190); }))
-        << "no box appeared";
+    EXPECT_TRUE(WaitFor([&] { return BoxShown(g); })) << "no box appeared";
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     g = FindWindowByTitle(kTitle);
     EXPECT_EQ((std::vector<int>{g.width, g.height}), (std::vector<int>{640, 480})) << "the screen mode changed";
-    ASSERT_EQ(Xdo("mousemove " + std::to_string(g.x + 270) + " " + std::to_string(g.y + 244)), 0);
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    ASSERT_EQ(Xdo("click 1"), 0);
-    int code = -1;
-    ASSERT_TRUE(game->Ended(10000, &code)) << "the program did not end after Yes";
-    EXPECT_EQ(code, 0);
+    ASSERT_NO_FATAL_FAILURE(ClickYesAndEnd(g, *game));
 }
