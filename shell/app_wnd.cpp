@@ -75,16 +75,22 @@ void PlaceWindowed(plat::Window* window, int width, int height) {
     plat::SetWindowPos(window, 0, 0, 0, 0, plat::SWP_NOSIZE | plat::SWP_NOMOVE | plat::SWP_NOACTIVATE);
 }
 
+// Sets the display mode again with the pictures kept aside meanwhile (surfaces do not outlive the
+// display they came from); false, with the window destroyed, when the mode cannot be set.
+bool ChangeMode(plat::Window* window, int width, int height, int depth, int32_t full) {
+    APP_SaveSurfaces();
+    if (!DD_ChangeMode(width, height, static_cast<uint16_t>(depth), full, 0, 1)) {
+        plat::DestroyWindow(window);
+        return false;
+    }
+    APP_RestoreSurfaces();
+    return true;
+}
+
 // What gaining or losing the activation does; `reset_display` re-sets a full-screen display.
 intptr_t Activation(plat::Window* window, uintptr_t wparam, bool reset_display) {
     if (reset_display && FullScreen()) {
-        // The pictures are kept aside first: surfaces do not outlive the display they came from.
-        APP_SaveSurfaces();
-        if (!DD_ChangeMode(DD_DISPLAY.width, DD_DISPLAY.height, DD_DISPLAY.bpp, 1, 0, 1)) {
-            plat::DestroyWindow(window);
-            return 0;
-        }
-        APP_RestoreSurfaces();
+        if (!ChangeMode(window, DD_DISPLAY.width, DD_DISPLAY.height, DD_DISPLAY.bpp, 1)) return 0;
         PlaceFullScreen(window, DD_DISPLAY.width, DD_DISPLAY.height);
     }
     APP_Active = (wparam & 0xFFFF) != 0 ? 1 : 0;
@@ -191,12 +197,7 @@ int APP_SetDisplayMode(plat::Window* window, int width, int height, int depth, i
         g_first_setup = false;
     } else {
         if (!FullScreen() && !plat::IsIconic(window)) StoreWindowRect(window);
-        APP_SaveSurfaces();
-        if (!DD_ChangeMode(width, height, static_cast<uint16_t>(depth), full, 0, 1)) {
-            plat::DestroyWindow(window);
-            return 0;
-        }
-        APP_RestoreSurfaces();
+        if (!ChangeMode(window, width, height, depth, full)) return 0;
     }
     if (full)
         PlaceFullScreen(window, width, height);
