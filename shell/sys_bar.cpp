@@ -544,8 +544,8 @@ void BAR_Init() {
     b.menus_allowed = 1;
     b.tip_item = b.tip_pending_bottom = b.tip_pending_auto = b.tip_pending_quick = -1;
     b.last_x = b.last_y = -1;
-    QSAVE_DATA = QSAVE_DATA_T{};
-    QSAVE_DATA.newest = -1;
+    b.replay_voice = -1;
+    QSAVE_DATA = QSAVE_DATA_T{};  // QSAVE_MarkInit sets newest to -1
     BAR_BottomInit();
     BAR_AutoInit();
     QSAVE_PanelInit();
@@ -554,13 +554,8 @@ void BAR_Init() {
     SYSDAT_Read();
     BAR_CommonInit();
     BAR_NoticeInit();
-    QSAVE_DATA.keyboard = 0;
-    THUMB_INFO.shown = 0;
     QSAVE_MarkInit();
     MSGBOX_Reset();
-    b.voice_ducked = 0;
-    b.replay_voice = -1;
-    QSAVE_DATA.skip_block = 0;
 }
 
 void BAR_Term() {
