@@ -6,6 +6,8 @@
 #include <charconv>
 #include <cstring>
 
+#include "platform/input.h"
+
 namespace plat::script {
 namespace {
 struct KeyName {
@@ -23,12 +25,11 @@ constexpr KeyName kKeys[] = {
     {"CAPITAL", 0x3A}, {"NUMLOCK", 0x45}, {"SCROLL", 0x46}, {"NUMPAD7", 0x47}, {"NUMPAD8", 0x48},
     {"NUMPAD9", 0x49}, {"SUBTRACT", 0x4A}, {"NUMPAD4", 0x4B}, {"NUMPAD5", 0x4C}, {"NUMPAD6", 0x4D},
     {"ADD", 0x4E}, {"NUMPAD1", 0x4F}, {"NUMPAD2", 0x50}, {"NUMPAD3", 0x51}, {"NUMPAD0", 0x52},
-    {"DECIMAL", 0x53}, {"F11", 0x57}, {"F12", 0x58}, {"KANA", 0x70}, {"CONVERT", 0x79}, {"NOCONVERT", 0x7B},
+    {"DECIMAL", 0x53}, {"KANA", 0x70}, {"CONVERT", 0x79}, {"NOCONVERT", 0x7B},
     {"YEN", 0x7D}, {"NUMPADENTER", 0x9C}, {"RCONTROL", 0x9D}, {"DIVIDE", 0xB5}, {"RMENU", 0xB8},
     {"HOME", 0xC7}, {"UP", 0xC8}, {"PRIOR", 0xC9}, {"PGUP", 0xC9}, {"LEFT", 0xCB}, {"RIGHT", 0xCD},
     {"END", 0xCF}, {"DOWN", 0xD0}, {"NEXT", 0xD1}, {"PGDN", 0xD1}, {"INSERT", 0xD2}, {"DELETE", 0xD3},
 };
-constexpr char kLetterRows[] = "QWERTYUIOP\0\0\0\0ASDFGHJKL\0\0\0\0\0ZXCVBNM";  // from code 0x10
 
 bool Same(std::string_view a, std::string_view b) {
     return a.size() == b.size() &&
@@ -67,16 +68,11 @@ std::vector<std::string_view> Words(std::string_view line) {
 }  // namespace
 
 int KeyCode(std::string_view name) {
-    if (name.size() == 1) {
-        char c = char(std::toupper(uint8_t(name[0])));
-        if (c >= '1' && c <= '9') return 0x02 + (c - '1');
-        if (c == '0') return 0x0B;
-        for (size_t i = 0; i < sizeof kLetterRows - 1; ++i)
-            if (c >= 'A' && c <= 'Z' && kLetterRows[i] == c) return 0x10 + int(i);
-    }
+    // Letters, digits and F1-F12 are named as their virtual keys are.
+    if (name.size() == 1 && std::isalnum(uint8_t(name[0]))) return KeyCodeForVirtualKey(std::toupper(uint8_t(name[0])));
     if (name.size() >= 2 && name.size() <= 3 && (name[0] == 'F' || name[0] == 'f') && std::isdigit(uint8_t(name[1]))) {
         int n = 0;
-        if (Number(name.substr(1), &n) && n >= 1 && n <= 10) return 0x3B + n - 1;
+        if (Number(name.substr(1), &n) && n >= 1 && n <= 12) return KeyCodeForVirtualKey(0x70 + n - 1);
     }
     for (const KeyName& k : kKeys)
         if (Same(name, k.name)) return k.code;
