@@ -124,7 +124,9 @@ TEST_F(Snap, BetweenBattlesOnlyTheCampaignIsKeptAndLoadsAsResetBlocks) {
     const std::vector<uint8_t> record = Save();
     EXPECT_EQ(int32_t(plat::Get32(record.data() + SNAP_OFF_MAP)), -1);
     for (int i = SNAP_OFF_CHARS; i < SNAP_SIZE; ++i)
-        if (i < SNAP_OFF_MAP || i >= SNAP_OFF_MAP + 4) ASSERT_EQ(record[size_t(i)], 0) << i;
+        if (i < SNAP_OFF_MAP || i >= SNAP_OFF_MAP + 4) {
+            ASSERT_EQ(record[size_t(i)], 0) << i;
+        }
     Clear();
     CAMP_DATA.gauge_pool = 0;
     Load(record);

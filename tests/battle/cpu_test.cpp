@@ -385,7 +385,9 @@ TEST_F(Cpu, ReactionsAnswerTheTargetsStartFrameByPriority) {
         Work(cpu).priority = row.running;
         start(4);
         EXPECT_EQ(CPU_React(), row.fires ? 1 : 0) << int(row.running) << " " << int(row.reaction);
-        if (row.fires) EXPECT_EQ(std::tuple(Work(cpu).phase, Work(cpu).left, Work(cpu).reaction), std::tuple(5, 5, uint16_t(1)));
+        if (row.fires) {
+            EXPECT_EQ(std::tuple(Work(cpu).phase, Work(cpu).left, Work(cpu).reaction), std::tuple(5, 5, uint16_t(1)));
+        }
     }
     Work(cpu).priority = 255;
     start(4);

@@ -322,9 +322,15 @@ TEST_F(Effects, EachKindStartsAsItsRowSays) {
             EXPECT_EQ(std::tuple(int(f.variant), int(f.vspeed), std::abs(e->vx), std::abs(e->vy)),
                       std::tuple(d[0] % 5, d[1] % 15 + 1, d[3] % 65535, d[5] % 65535));
         }
-        if (kind == 15) EXPECT_EQ(f.vspeed, (d[1] & 7) + 1);
-        if (kind == 18) EXPECT_EQ(std::tuple(int(f.variant), int(f.age_limit)), std::tuple(d[0] % 10 + 1, d[1] % 15 + 3));
-        if (kind == 25) EXPECT_EQ(f.fall, d[2] % 129 + 64);
+        if (kind == 15) {
+            EXPECT_EQ(f.vspeed, (d[1] & 7) + 1);
+        }
+        if (kind == 18) {
+            EXPECT_EQ(std::tuple(int(f.variant), int(f.age_limit)), std::tuple(d[0] % 10 + 1, d[1] % 15 + 3));
+        }
+        if (kind == 25) {
+            EXPECT_EQ(f.fall, d[2] % 129 + 64);
+        }
         BTL_DeleteNonCharObjects();
     }
 }

@@ -198,11 +198,15 @@ TEST_F(MapDraw, DebugOutlinesDrawInsideTheBufferOnly) {
         const std::vector<uint16_t> frame = support::ReadSurface(buffer);
         for (int y = 0; y < MAP_BUFFER_H; y += 37) {
             EXPECT_EQ(frame[size_t(y) * MAP_BUFFER_W + c.ring_x], DD_RGB(248, 0, 0)) << c.ring_x << "," << y;
-            if (y != c.ring_y) EXPECT_EQ(frame[size_t(y) * MAP_BUFFER_W + c.spare_x], DD_RGB(248, 248, 0)) << c.spare_x;
+            if (y != c.ring_y) {
+                EXPECT_EQ(frame[size_t(y) * MAP_BUFFER_W + c.spare_x], DD_RGB(248, 248, 0)) << c.spare_x;
+            }
         }
         for (int x = 0; x < MAP_BUFFER_W; x += 41) {
             EXPECT_EQ(frame[size_t(c.ring_y) * MAP_BUFFER_W + x], DD_RGB(248, 0, 0)) << x << "," << c.ring_y;
-            if (x != c.ring_x) EXPECT_EQ(frame[size_t(c.spare_y) * MAP_BUFFER_W + x], DD_RGB(248, 248, 0)) << c.spare_y;
+            if (x != c.ring_x) {
+                EXPECT_EQ(frame[size_t(c.spare_y) * MAP_BUFFER_W + x], DD_RGB(248, 248, 0)) << c.spare_y;
+            }
         }
     }
     EXPECT_EQ(support::ReadSurface(DD_DISPLAY.back), back);  // the screen is left alone

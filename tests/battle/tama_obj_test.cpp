@@ -406,7 +406,9 @@ TEST_F(Bullet, AHitHoldsTheBulletUnlessItsPhasePiercesThatKindOfTarget) {
         ASSERT_NE(order, nullptr);
         Run(order);
         LIST_NODE* b = Bullets().at(0);
-        if (c.on_bullet) ASSERT_GE(TAMA_Create(0, dummy, b->x, b->y, b->height, 0, 0, 0, 1, 0, 0, 6), 0);
+        if (c.on_bullet) {
+            ASSERT_GE(TAMA_Create(0, dummy, b->x, b->y, b->height, 0, 0, 0, 1, 0, 0, 6), 0);
+        }
         const int32_t x = b->x, h = b->height;
         Frames(b, 1);
         const char* what = c.on_bullet ? "on a bullet" : "on the dummy";
