@@ -73,13 +73,13 @@ bool StepPasses(const LIST_NODE* n, const LIST_NODE* t, const CPU_WORK& w, const
     return Passes(n, t, w, TestOf(s)) && HeatAllows(n->chr);
 }
 
-// The elimination draw: candidates tested in full, then passes of chance draws over the survivors
+// The elimination draw: candidates tested in full, then passes of draws at each survivor's chance
 // until one is left; a pass that would drop the last one restores those it dropped. Survivors that
 // cannot fail a draw (chance 1000 or more) can never be told apart: once only such survivors are
 // left the passes stop, and the last of them in slot order wins (the last to pass its draw). The
 // remembered winner, or -1.
-template <class Full, class Again, class Sure>
-int Eliminate(const int* cand, int count, Full full, Again again, Sure sure) {
+template <class Full, class Chance>
+int Eliminate(const int* cand, int count, Full full, Chance chance) {
     bool alive[CPU_PATTERNS] = {};
     int alive_n = 0, remembered = -1;
     for (int i = 0; i < count; ++i)
@@ -87,14 +87,14 @@ int Eliminate(const int* cand, int count, Full full, Again again, Sure sure) {
     auto undecided = [&] {
         if (alive_n < 2) return false;
         for (int i = 0; i < count; ++i)
-            if (alive[i] && !sure(cand[i])) return true;
+            if (alive[i] && chance(cand[i]) < kSure) return true;
         return false;
     };
     for (int pass = 0; undecided() && pass < kMaxPasses; ++pass) {
         bool dropped[CPU_PATTERNS] = {};
         for (int i = 0; i < count; ++i) {
             if (!alive[i]) continue;
-            if (again(cand[i])) {
+            if (Draw(chance(cand[i]))) {
                 remembered = cand[i];
                 continue;
             }
@@ -213,8 +213,7 @@ int CPU_ChooseAction() {
         if (!CPU_Action(d, a).empty() && a != w->action) cand[count++] = a;
     const int won = Eliminate(
         cand, count, [&](int a) { return Passes(n, t, *w, TestOf(CPU_Action(d, a))); },
-        [&](int a) { return Draw(ChanceOf(TestOf(CPU_Action(d, a)), w->level)); },
-        [&](int a) { return ChanceOf(TestOf(CPU_Action(d, a)), w->level) >= kSure; });
+        [&](int a) { return ChanceOf(TestOf(CPU_Action(d, a)), w->level); });
     if (won < 0) return 0;
     CPU_StartAction(n, won);
     return 1;
@@ -233,8 +232,7 @@ int CPU_ChoosePattern(int combo) {
     }
     const int won = Eliminate(
         cand, count, [&](int p) { return StepPasses(n, t, *w, CPU_Pattern(d, p).step(0)); },
-        [&](int p) { return Draw(ChanceOf(TestOf(CPU_Pattern(d, p).step(0)), w->level)); },
-        [&](int p) { return ChanceOf(TestOf(CPU_Pattern(d, p).step(0)), w->level) >= kSure; });
+        [&](int p) { return ChanceOf(TestOf(CPU_Pattern(d, p).step(0)), w->level); });
     return won >= 0 ? CPU_TryStep(n, won, 0) : 0;
 }
 
