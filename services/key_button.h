@@ -14,6 +14,10 @@ constexpr uint16_t KEY_UP = 0x0001;
 constexpr uint16_t KEY_DOWN = 0x0002;
 constexpr uint16_t KEY_LEFT = 0x0004;
 constexpr uint16_t KEY_RIGHT = 0x0008;
+constexpr uint16_t KEY_A = 0x0010;  // decides
+constexpr uint16_t KEY_B = 0x0020;  // cancels
+constexpr uint16_t KEY_C = 0x0040;
+constexpr uint16_t KEY_X = 0x0080;
 
 constexpr uint16_t KEY_UNASSIGNED = 0xFFFF;
 constexpr uint32_t KEY_NOT_HELD = 0xFFFFFFFFu;

@@ -18,14 +18,13 @@
 BAR_SKIP_DATA BAR_SKIP{};
 
 namespace {
-constexpr uint16_t kB = 0x20, kC = 0x40, kX = 0x80;
 constexpr uint32_t kRight = 2, kMiddle = 4;  // mouse button bits
 constexpr int kVkShift = 0x10, kVkControl = 0x11;
 
 bool KeyDown(int vk) { return plat::GetAsyncKeyState(vk) < 0; }
 
 // B pressed or a right click ends auto and skip mode.
-bool EndPressed() { return (KEY_DATA.pressed & kB) || (MOUSE_FRAME.edge & kRight); }
+bool EndPressed() { return (KEY_DATA.pressed & KEY_B) || (MOUSE_FRAME.edge & kRight); }
 
 void EndMode() {
     SE_PlaySys(47, 0);
@@ -44,8 +43,8 @@ bool SkipTest(int c) {
     switch (c) {
         case BAR_CTRL_RIGHT: return (MOUSE_FRAME.buttons & kRight) != 0;
         case BAR_CTRL_MIDDLE: return (MOUSE_FRAME.buttons & kMiddle) != 0;
-        case BAR_CTRL_B: return (KEY_DATA.repeat & kB) != 0;
-        case BAR_CTRL_C: return (KEY_DATA.repeat & kC) != 0;
+        case BAR_CTRL_B: return (KEY_DATA.repeat & KEY_B) != 0;
+        case BAR_CTRL_C: return (KEY_DATA.repeat & KEY_C) != 0;
         case BAR_CTRL_CTRL: return KeyDown(kVkControl);
         default: return KeyDown(kVkShift);
     }
@@ -56,8 +55,8 @@ bool PressTest(int c) {
     switch (c) {
         case BAR_CTRL_RIGHT: return (MOUSE_FRAME.edge & kRight) != 0;
         case BAR_CTRL_MIDDLE: return (MOUSE_FRAME.edge & kMiddle) != 0;
-        case BAR_CTRL_B: return (KEY_DATA.pressed & kB) != 0;
-        default: return (KEY_DATA.pressed & kC) != 0;
+        case BAR_CTRL_B: return (KEY_DATA.pressed & KEY_B) != 0;
+        default: return (KEY_DATA.pressed & KEY_C) != 0;
     }
 }
 
@@ -86,7 +85,7 @@ int BAR_SkipCheck() {
 
     int result = 0;
     if (!QSAVE_DATA.skip_block) {
-        bool want = b.mode == 2 || (KEY_DATA.held & kX);
+        bool want = b.mode == 2 || (KEY_DATA.held & KEY_X);
         for (int c = 0; c < 6 && !want; ++c) want = SYS_DATA.ctrl_assign[c] == BAR_ASSIGN_SKIP && SkipTest(c);
         result = want && !AnyBoxOpen() && !b.choice_shown;
     }

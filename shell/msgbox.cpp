@@ -12,7 +12,6 @@
 BAR_PARTS MSGBOX_PART_TABLE[MSGBOX_PARTS];
 
 namespace {
-constexpr uint16_t kDecide = 0x10, kCancel = 0x20;
 constexpr uint32_t kLeft = 1, kRight = 2;
 constexpr int kSoundPoint = 46, kSoundCancel = 48;
 
@@ -132,7 +131,7 @@ int MSGBOX_Check(int kind) {
     const KeyData& k = KEY_DATA;
     const MouseFrame& m = MOUSE_FRAME;
     if (g_closing) {
-        if ((k.held & (kDecide | kCancel)) || (m.buttons & (kLeft | kRight))) return -2;
+        if ((k.held & (KEY_A | KEY_B)) || (m.buttons & (kLeft | kRight))) return -2;
         Finish();
         return g_pending;
     }
@@ -159,7 +158,7 @@ int MSGBOX_Check(int kind) {
         g_hover = under;
     }
 
-    const bool decide = (k.pressed & kDecide) || (m.edge & kLeft);
+    const bool decide = (k.pressed & KEY_A) || (m.edge & kLeft);
     if (!decide) {
         MoveFocus(k.pressed);
     } else {
@@ -182,7 +181,7 @@ int MSGBOX_Check(int kind) {
         }
     }
 
-    if ((k.pressed & kCancel) || (m.edge & kRight)) {
+    if ((k.pressed & KEY_B) || (m.edge & kRight)) {
         SE_PlaySys(kSoundCancel, 0);
         MSGBOX_Close();
         g_pending = -1;

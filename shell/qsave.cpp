@@ -23,7 +23,6 @@ namespace {
 constexpr int kPriority = -1;
 constexpr int32_t kWidth = 24;
 constexpr int32_t kTipCode = 100;  // tooltip item of row r: 100 + r
-constexpr uint16_t kDecide = 0x10, kCancel = 0x20;
 
 // 上へスクロールします, 下へスクロールします, バーを固定します
 const char* const kTipUp = "\x8f\xe3\x82\xd6\x83X\x83N\x83\x8d\x81[\x83\x8b\x82\xb5\x82\xdc\x82\xb7";
@@ -196,7 +195,7 @@ void QSAVE_PanelStep() {
     if (b.navigation == BAR_NAV_QUICK_KEYS || b.navigation == BAR_NAV_QUICK_POINTER) {
         const uint16_t pressed = KEY_DATA.pressed;
         const bool slot_row = q.row >= 1 && q.row <= 10;
-        if (((pressed & kCancel) || (m.edge & 2)) && slot_row) {
+        if (((pressed & KEY_B) || (m.edge & 2)) && slot_row) {
             const int32_t slot = q.first + q.row - 1;
             if (SAVE_SlotExists(slot)) {
                 SE_PlaySys(46, 0);
@@ -207,7 +206,7 @@ void QSAVE_PanelStep() {
                 Refuse(kNoData, 1, 4);
                 SE_PlaySys(48, 0);
             }
-        } else if ((pressed & kDecide) || (m.edge & 1)) {
+        } else if ((pressed & KEY_A) || (m.edge & 1)) {
             if (m.edge & 1) q.row = RowAt(mx, my);
             if (q.row == 0) {
                 SE_PlaySys(46, 0);

@@ -62,7 +62,6 @@ const AutoPart kAuto[BAR_AUTO_PARTS] = {
 };
 constexpr int kKnob = 2, kTrack = 3, kLeftArrow = 5, kRightArrow = 6;
 constexpr int32_t kAutoTip = 20;  // tooltip item of auto bar part i: 20 + i
-constexpr uint16_t kDecide = 0x10;
 constexpr int32_t kRowY = 448, kLitY = 424;
 // 回想中はできません
 const char* const kNotInReplay = "\x89\xf1\x91z\x92\x86\x82\xcd\x82\xc5\x82\xab\x82\xdc\x82\xb9\x82\xf1";
@@ -145,7 +144,7 @@ bool BarPointer(int32_t& item, int32_t& last, int (*at)(int32_t, int32_t), bool 
         if (item >= 0) SE_PlaySys(46, 0);
         last = item;
     }
-    if (!BarNavigation() || !((KEY_DATA.pressed & kDecide) || click)) return false;
+    if (!BarNavigation() || !((KEY_DATA.pressed & KEY_A) || click)) return false;
     if (click) item = at(m.x, m.y);
     return true;
 }
@@ -415,14 +414,14 @@ void BAR_AutoStep() {
         const uint16_t held = KEY_DATA.held;
         if (m.buttons & 1) {
             knob.x = m.x - b.drag;
-        } else if (held & kDecide) {
+        } else if (held & KEY_A) {
             if (held & KEY_LEFT) knob.x -= 4;
             if (held & KEY_RIGHT) knob.x += 4;
             b.autob[kLeftArrow].y = b.autob[kRightArrow].y = BAR_SHOWN_Y;
         }
         knob.x = Clamp(knob.x, KnobMin(), KnobMax());
         SYS_DATA.auto_wait = uint8_t((knob.x - KnobMin()) * 100 / 120);
-        if (!(m.buttons & 1) && !(held & kDecide)) b.drag = -1;
+        if (!(m.buttons & 1) && !(held & KEY_A)) b.drag = -1;
     }
     b.autob[kLeftArrow].x = knob.x - 19;
     b.autob[kRightArrow].x = knob.x + 15;
