@@ -67,23 +67,31 @@ inline void Stage() {
     support::LoadStage(spec);
 }
 
-// A character built the way creation builds one, on the shared set (no file is read).
-inline LIST_NODE* Fighter(int slot, int team, int mech, int32_t x) {
+// A character built the way creation builds one, on the shared set (no file is read), its stats
+// left to the caller.
+inline LIST_NODE* Body(int slot, int team, int control, int mech, int32_t x, int32_t y) {
     LIST_NODE* n = LIST_Alloc(LIST_KIND_CHR);
     const int id = SP_FindFree();
-    if (!n || id < 0 || !SP_CreateAnim(id, MAP_WORLD_PRIORITY, x, 240, MechSet(), 0)) std::abort();
+    if (!n || id < 0 || !SP_CreateAnim(id, MAP_WORLD_PRIORITY, x, y, MechSet(), 0)) std::abort();
     n->team = int8_t(team), n->slot = int8_t(slot), n->priority = CHR_PRIORITY, n->sub_steps = 1, n->sub_step_size = 4;
     n->sprite = int16_t(id);
     SP_SetOwner(id, n->index);
     CHR_DATA* c = n->chr;
-    c->control = CHR_CPU, c->mech = int8_t(mech), c->sprite_bank = -1;  // the set is shared: deletion leaves it
+    c->control = int8_t(control), c->mech = int8_t(mech), c->sprite_bank = -1;  // the set is shared: deletion leaves it
     c->heat_max = CHR_HEAT_MAX, c->flash_kind = -1, c->queued = -1;
     for (int16_t& u : c->use_list) u = CHR_NO_TECHNIQUE;
+    LIST_SetPos(n, x, y, 0);
+    CHR_TABLE[slot] = n;
+    return n;
+}
+
+// A CPU character on the ground line with fixed stats.
+inline LIST_NODE* Fighter(int slot, int team, int mech, int32_t x) {
+    LIST_NODE* n = Body(slot, team, CHR_CPU, mech, x, 240);
+    CHR_DATA* c = n->chr;
     c->units = CHR_UNITS, c->levels = 1, c->attack = 40, c->beam = 40, c->heat_pct0 = c->heat_pct1 = 100;
     c->walk_speed = 6, c->dash_speed = 18, c->long_dash_speed = 24, c->long_dash_len = 8, c->armour_max = 500;
     c->armour = 500;
-    LIST_SetPos(n, x, 240, 0);
-    CHR_TABLE[slot] = n;
     return n;
 }
 

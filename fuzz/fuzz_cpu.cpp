@@ -55,22 +55,11 @@ int MechSet() {
     return set;
 }
 
-// A character made the way creation makes one, on the shared set (no file is read).
+// A character with the stats creation gives its control, mech and level.
 LIST_NODE* Fighter(int slot, int team, int control, int mech, int32_t x, int32_t y, int level) {
-    LIST_NODE* n = LIST_Alloc(LIST_KIND_CHR);
-    const int id = SP_FindFree();
-    if (!n || id < 0 || !SP_CreateAnim(id, MAP_WORLD_PRIORITY, x, y, MechSet(), 0)) std::abort();
-    n->team = int8_t(team), n->slot = int8_t(slot), n->priority = CHR_PRIORITY, n->sub_steps = 1, n->sub_step_size = 4;
-    n->target = -1;
-    n->sprite = int16_t(id);
-    SP_SetOwner(id, n->index);
-    CHR_DATA* c = n->chr;
-    c->control = int8_t(control), c->mech = int8_t(mech), c->cpu_level = uint8_t(level), c->sprite_bank = -1;
-    c->heat_max = CHR_HEAT_MAX, c->flash_kind = -1, c->queued = -1;
-    for (int16_t& u : c->use_list) u = CHR_NO_TECHNIQUE;
+    LIST_NODE* n = fuzz::Body(slot, team, control, mech, x, y);
+    n->chr->cpu_level = uint8_t(level);
     CHR_InitStats(n, -1);
-    LIST_SetPos(n, x, y, 0);
-    CHR_TABLE[slot] = n;
     return n;
 }
 
