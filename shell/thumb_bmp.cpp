@@ -53,6 +53,14 @@ uint8_t* At(const THUMB_BMP_VIEW* v, int32_t x, int32_t y) {
     if (!v || !v->pixels || (v->bits != 16 && v->bits != 24 && v->bits != 32) || x < 0 || y < 0 || x >= v->width || y >= v->height) return nullptr;
     return v->pixels + int64_t(v->height - 1 - y) * v->pitch + int64_t(x) * v->bytes;
 }
+// The pixel At found, as THUMB_GetPixel reads it.
+uint32_t Read(const THUMB_BMP_VIEW* v, const uint8_t* p) {
+    uint32_t c = 0;
+    if (v->bits == 16) return From555(plat::Get16(p));
+    if (v->bits == 24) c = uint32_t(p[2]) | uint32_t(p[1]) << 8 | uint32_t(p[0]) << 16;
+    if (v->bits == 32) c = plat::Get32(p);
+    return c ? c : 0x080808;
+}
 }  // namespace
 
 int32_t THUMB_CaptureDib(plat::Window* window, const RECT& rect, THUMB_IMAGE& out) {
@@ -136,11 +144,7 @@ THUMB_BMP_VIEW* THUMB_ParseBmp(THUMB_BMP_VIEW* view, uint8_t* image, size_t size
 
 uint32_t THUMB_GetPixel(const THUMB_BMP_VIEW* view, int32_t x, int32_t y) {
     const uint8_t* p = At(view, x, y);
-    uint32_t c = 0;
-    if (p && view->bits == 16) return From555(plat::Get16(p));
-    if (p && view->bits == 24) c = uint32_t(p[2]) | uint32_t(p[1]) << 8 | uint32_t(p[0]) << 16;
-    if (p && view->bits == 32) c = plat::Get32(p);
-    return c ? c : 0x080808;
+    return p ? Read(view, p) : 0x080808;
 }
 
 void THUMB_SetPixel(const THUMB_BMP_VIEW* view, int32_t x, int32_t y, uint32_t colour) {
@@ -197,7 +201,8 @@ int THUMB_EraseCursor(const THUMB_BMP_VIEW* view, const THUMB_TEMPLATE& t) {
             bool match = true;
             for (const THUMB_TEMPLATE_PIXEL& p : t.pixels) {
                 // A pixel beyond the picture never matches (GetPixel would answer black for it).
-                if (!At(view, x + p.dx, y + p.dy) || THUMB_GetPixel(view, x + p.dx, y + p.dy) != p.colour) {
+                const uint8_t* at = At(view, x + p.dx, y + p.dy);
+                if (!at || Read(view, at) != p.colour) {
                     match = false;
                     break;
                 }
