@@ -14,19 +14,6 @@
 namespace {
 
 using support::HitSpec;
-using support::KeyFrame;
-
-// One action of one keyframe that hits once with the attack boxes.
-support::WazaSpec Blow(uint8_t anim, int16_t length, uint16_t boxes, const HitSpec& h) {
-    support::WazaActSpec act;
-    act.key[0] = KeyFrame(anim, 0, length, boxes);
-    act.hit = support::HitRecord(h);
-    act.hit_rate = 63;
-    act.chr_hits = 1;
-    support::WazaSpec s = support::OneAction(act, 20);
-    s.heat_kind = 2;
-    return s;
-}
 
 std::vector<support::WazaSpec> PlayerTechniques() {
     HitSpec stagger;  // a flinching blow with two hit marks
@@ -38,9 +25,9 @@ std::vector<support::WazaSpec> PlayerTechniques() {
     HitSpec finish;  // more than the dummy has left
     finish.base = 1500, finish.launch = 14, finish.flags = 1, finish.stop = 4, finish.knock_speed = 10;
     finish.down = 50, finish.flash = 3, finish.spark = 5, finish.spark_count = 61, finish.spark_spread = 20;
-    std::vector<support::WazaSpec> v(7, Blow(20, 16, 1 << 11, stagger));
-    v[3] = Blow(21, 16, 1 << 11, launch);
-    v[6] = Blow(22, 20, 1 << 11 | 1 << 12, finish);
+    std::vector<support::WazaSpec> v(7, support::Blow(20, 16, 1 << 11, stagger, 20));
+    v[3] = support::Blow(21, 16, 1 << 11, launch, 20);
+    v[6] = support::Blow(22, 20, 1 << 11 | 1 << 12, finish, 20);
     return v;
 }
 

@@ -11,20 +11,7 @@
 
 namespace support {
 namespace {
-// One action of one keyframe that hits once with the attack boxes.
-WazaSpec Blow(uint8_t anim, int16_t length, uint16_t boxes, const HitSpec& h, int16_t heat) {
-    WazaActSpec act;
-    act.key[0] = KeyFrame(anim, 0, length, boxes);
-    act.hit = HitRecord(h);
-    act.hit_rate = 63;
-    act.chr_hits = 1;
-    act.cancel = 1;
-    WazaSpec s = OneAction(act, heat);
-    s.heat_kind = 2;
-    return s;
-}
-
-// Three blows: a flinch, a launch that knocks down, a heavy finish.
+// Three cancellable blows: a flinch, a launch that knocks down, a heavy finish.
 std::vector<WazaSpec> Techniques(int16_t scale) {
     HitSpec flinch;
     flinch.base = int16_t(120 * scale), flinch.flinch = 1, flinch.stagger = 10, flinch.stop = 2, flinch.knock_speed = 6;
@@ -35,9 +22,9 @@ std::vector<WazaSpec> Techniques(int16_t scale) {
     HitSpec heavy;
     heavy.base = int16_t(400 * scale), heavy.launch = 12, heavy.flags = 1, heavy.stop = 4, heavy.knock_speed = 10;
     heavy.down = 50, heavy.flash = 3, heavy.spark = 5, heavy.spark_count = 61, heavy.spark_spread = 20;
-    std::vector<WazaSpec> v(7, Blow(20, 14, 1 << 11, flinch, 20));
-    v[3] = Blow(21, 16, 1 << 11, launch, 30);
-    v[6] = Blow(22, 20, 1 << 11 | 1 << 12, heavy, 50);
+    std::vector<WazaSpec> v(7, Blow(20, 14, 1 << 11, flinch, 20, 1));
+    v[3] = Blow(21, 16, 1 << 11, launch, 30, 1);
+    v[6] = Blow(22, 20, 1 << 11 | 1 << 12, heavy, 50, 1);
     return v;
 }
 

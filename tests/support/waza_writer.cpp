@@ -90,6 +90,18 @@ WazaSpec OneAction(const WazaActSpec& act, int16_t heat) {
     return s;
 }
 
+WazaSpec Blow(uint8_t anim, int16_t length, uint16_t boxes, const HitSpec& h, int16_t heat, uint8_t cancel) {
+    WazaActSpec act;
+    act.key[0] = KeyFrame(anim, 0, length, boxes);
+    act.hit = HitRecord(h);
+    act.hit_rate = 63;
+    act.chr_hits = 1;
+    act.cancel = cancel;
+    WazaSpec s = OneAction(act, heat);
+    s.heat_kind = 2;
+    return s;
+}
+
 std::vector<uint8_t> WriteWazaRecord(const WazaSpec& s) {
     std::vector<uint8_t> o;
     o.reserve(4242);

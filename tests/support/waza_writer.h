@@ -80,6 +80,8 @@ std::array<uint8_t, 26> HitRecord(const HitSpec& h);
 WazaKeySpec KeyFrame(uint8_t anim, uint8_t end_mode, int16_t length, uint16_t hit_boxes = 0);
 void SetWeapon(WazaActSpec& act, int16_t bullet, uint16_t aim_mask, uint16_t fire_mask);
 WazaSpec OneAction(const WazaActSpec& act, int16_t heat = 0);
+// A blow: one action of one keyframe whose attack boxes hit once (hit rate 63), its heat unscaled.
+WazaSpec Blow(uint8_t anim, int16_t length, uint16_t boxes, const HitSpec& h, int16_t heat, uint8_t cancel = 0);
 
 // One record's 4,242 stored bytes.
 std::vector<uint8_t> WriteWazaRecord(const WazaSpec& spec);
