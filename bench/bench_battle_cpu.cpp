@@ -5,6 +5,7 @@
 // its slowest frame, each frame's best of five runs. The budget is 2 ms a frame on one core for
 // both; memcpy, SDL and pixman copying a 640 x 480 frame are the yardsticks.
 // Run on one core: taskset -c 3 bench_battle_cpu
+#include "bench/bench_battle.h"
 #include "bench/bench_common.h"
 #include "battle/btl_frame.h"
 #include "battle/chr_char.h"
@@ -12,9 +13,7 @@
 #include "battle/list_pool.h"
 #include "battle/map_data.h"
 #include "platform/random.h"
-#include "services/fil_util.h"
 #include "shell/sysdat.h"
-#include "sprite/sp_draw.h"
 #include "tests/support/battle_rig.h"
 #include "tests/support/cpu_writer.h"
 #include "tests/support/effect_fixture.h"
@@ -62,9 +61,7 @@ int main(int argc, char** argv) {
     if (story.empty()) return 1;
     bench::Get();
     support::TempDir dir;
-    FIL_InitBaseDir();
-    SP_Init();
-    BTL_ResetGlobals();
+    bench::BattleStart();
     SYS_DATA.battle_voice_off = 1;
     support::MapSpec spec = support::FlatMapSpec(kChips, kChips);
     for (int i = 0; i < 3; ++i)

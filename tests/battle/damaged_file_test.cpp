@@ -104,7 +104,8 @@ TEST_F(Damaged, AThousandObjectsAndThePictureTable) {
     support::MapSpec s(40, 30);
     s.objs.assign(1200, 1);
     headless::ClearDebugOutput();
-    ASSERT_EQ(MAP_LoadFileData(support::MakeMap(s).data(), support::MakeMap(s).size(), kMap), 1);
+    const std::vector<uint8_t> map = support::MakeMap(s);
+    ASSERT_EQ(MAP_LoadFileData(map.data(), map.size(), kMap), 1);
     EXPECT_EQ(Told(kMap), std::vector<std::string>{"objects past 1000: 200 dropped"});
 }
 
