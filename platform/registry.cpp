@@ -157,8 +157,6 @@ void UseMemoryRegistry(bool memory) {
     g_memory_store.clear();
 }
 
-RegStore& MemoryRegistry() { return g_memory_store; }
-
 std::string RegistryFile() { return ConfigDir() + "/registry"; }
 }  // namespace plat::detail
 

@@ -44,6 +44,5 @@ std::string FormatRegistry(const RegStore& store);
 
 // Tests keep the registry in memory (headless::Reset), the program in its file.
 void UseMemoryRegistry(bool memory);
-RegStore& MemoryRegistry();
 std::string RegistryFile();
 }  // namespace plat::detail
