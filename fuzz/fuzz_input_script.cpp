@@ -11,7 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<plat::script::Event> events;
     std::string error;
     const bool ok = plat::script::Parse(std::string_view(reinterpret_cast<const char*>(data), size), &events, &error);
-    if (ok != error.empty() && !ok) __builtin_trap();
+    if (!ok && error.empty()) __builtin_trap();
     if (!ok && (!events.empty() || error.rfind("line ", 0) != 0) && size <= plat::script::kMaxScriptBytes) __builtin_trap();
     for (size_t i = 0; i < events.size(); ++i) {
         const auto& e = events[i];
