@@ -5,6 +5,11 @@
 // its slowest frame, each frame's best of five runs. The budget is 2 ms a frame on one core for
 // both; memcpy, SDL and pixman copying a 640 x 480 frame are the yardsticks.
 // Run on one core: taskset -c 3 bench_battle_cpu
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <vector>
+
 #include "bench/bench_battle.h"
 #include "bench/bench_common.h"
 #include "battle/btl_frame.h"
