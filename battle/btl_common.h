@@ -17,7 +17,6 @@ bool BTL_ReadFile(const char* path, std::vector<uint8_t>& out, size_t max_bytes)
 class BTL_DropNote {
 public:
     void Add(const char* format, ...) __attribute__((format(printf, 2, 3)));
-    bool Empty() const { return text_.empty(); }
     void Print(const char* file) const;
 
 private:
