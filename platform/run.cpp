@@ -126,8 +126,8 @@ void ReadRunEnvironment() {
         BadEnvironment("ORV_FRAMES=\"" + f + "\" is not understood (a number of frames, 1 or more)");
     g_run.screenshot = Env("ORV_SCREENSHOT");
     if (!g_run.screenshot.empty()) {
-        std::string dir = g_run.screenshot.substr(0, g_run.screenshot.find_last_of('/') + 1);
-        if (dir.empty()) dir = ".";
+        const size_t slash = g_run.screenshot.find_last_of('/');
+        const std::string dir = slash == std::string::npos ? std::string(".") : g_run.screenshot.substr(0, slash + 1);
         if (access(dir.c_str(), W_OK) != 0)
             BadEnvironment("ORV_SCREENSHOT=\"" + g_run.screenshot + "\": its folder cannot be written");
     }

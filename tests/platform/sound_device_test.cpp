@@ -320,7 +320,9 @@ TEST_F(Device, MovieQueuePlaysAtFullLevelAsFramesArrive) {
         ASSERT_EQ(out[2 * i], i * 30);
         ASSERT_EQ(out[2 * i + 1], -i * 30);
         ASSERT_EQ(out[2 * (441 + i)], 0);  // paused
-        if (i < 440) ASSERT_EQ(out[2 * (882 + i)], (441 + i) * 30);
+        if (i < 440) {
+            ASSERT_EQ(out[2 * (882 + i)], (441 + i) * 30);
+        }
     }
     EXPECT_LE(plat::QueuedAudioFrames(q), 1u);
     plat::CloseAudioQueue(q);

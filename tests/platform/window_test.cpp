@@ -228,7 +228,7 @@ intptr_t KeyProc(plat::Window* w, uint32_t m, uintptr_t wp, intptr_t lp) {
 TEST(KeyMessages, AltMakesSystemKeysAndAltF4AsksToCloseOncePerPress) {
     using namespace plat;
     constexpr uint32_t kDown = 1, kAltDown = 0x20000001, kUp = 0xC0000001, kAltUp = 0xE0000001;
-    constexpr uint32_t kRepeat = 0x40000001, kAltRepeat = 0x60000001;
+    constexpr uint32_t kAltRepeat = 0x60000001;
     constexpr uint8_t kAlt = 0x38, kRightAlt = 0xB8, kCtrl = 0x1D, kF4 = 0x3E, kF10 = 0x44, kQ = 0x10;
     constexpr KeyMsg kClose[] = {{WM_SYSCOMMAND, SC_CLOSE, 0}, {WM_CLOSE, 0, 0}};
     struct Step {
