@@ -76,7 +76,6 @@ int ECNT_SetObj(int mech) {
 }
 
 int ECNT_DelObj(int mech) {
-    if (!ValidMech(mech)) return 0;
     for (int i = 0; i < ECNT_BANKS; ++i) {
         if (ECNT_DATA.bank[i] < 0 || ECNT_DATA.bank_mech[i] != mech) continue;
         SPR_FreeSet(ECNT_DATA.bank[i]);
@@ -118,11 +117,16 @@ int ECNT_PickPoint() {
     const MapData& m = *MAP_Current();
     const int32_t left = m.scroll_x - 1, top = m.scroll_y - 1;
     const int32_t right = m.scroll_x + m.view_w + 1, bottom = m.scroll_y + m.view_h + 1;
+    // With every set point in view the first of them serves: a stage no larger than the view has
+    // no point outside it, and holding the spawn would hold the battle for ever.
+    int first = -1;
     for (int i : order) {
         const int32_t x = ECNT_DATA.point[i][0], y = ECNT_DATA.point[i][1];
-        if (x >= 0 && (x < left || x > right || y < top || y > bottom)) return i;
+        if (x < 0) continue;
+        if (x < left || x > right || y < top || y > bottom) return i;
+        if (first < 0) first = i;
     }
-    return -1;
+    return first;
 }
 
 int ECNT_SpawnEnm(int entry) {
@@ -131,7 +135,7 @@ int ECNT_SpawnEnm(int entry) {
     while (slot < CHR_SLOTS && CHR_TABLE[slot]) ++slot;
     if (slot >= CHR_SLOTS) return 0;
     const int p = ECNT_PickPoint();
-    if (p < 0) return 0;  // every set point is in view: tried again next frame
+    if (p < 0) return 0;  // no point set yet: tried again next frame
     EcntSpawn& s = ECNT_DATA.spawn[entry];
     const int32_t x = mBSC_Coord(ECNT_DATA.point[p][0]), y = mBSC_Coord(ECNT_DATA.point[p][1]);
     if (CHR_Create(slot, 1, CHR_CPU, s.mech, x, y, s.level, s.override_levels) == 1) {

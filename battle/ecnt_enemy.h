@@ -47,9 +47,10 @@ int ECNT_SetEnm(int32_t frame, int32_t max_others, int mech, int level, int leve
 int ECNT_Update();
 // 1 when it moved the spawn clock on to the next queued spawn.
 int ECNT_SkipToNext();
-// 1 done, 0 no free character slot or no spawn point outside the view.
+// 1 done, 0 no free character slot or no spawn point set.
 int ECNT_SpawnEnm(int entry);
-// A set spawn point outside the view grown by a pixel, in a random order; -1 when there is none.
+// A set spawn point outside the view grown by a pixel, in a random order; when every set point is
+// in view, the first set point of that order; -1 while no point is set.
 int ECNT_PickPoint();
 // The block as its 1,496 stored bytes, and back. A load reloads the banks of its used slots (the
 // stored handles only mark them used), skips entries of mech types outside 0..31, and takes an

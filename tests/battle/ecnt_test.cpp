@@ -90,13 +90,14 @@ TEST_F(Ecnt, NothingRunsWithoutALivePlayerOrAQueue) {
 }
 
 TEST_F(Ecnt, AFailedSpawnHoldsTheClockAndIsRetried) {
-    ECNT_SetPoint(300, 200);  // in view
-    ECNT_SetPoint(-5, 900);   // x below 0: never used
+    ECNT_SetPoint(-5, 900);  // x below 0: never used
     ECNT_SetEnm(0, 9, 1, 1, -1);
-    EXPECT_EQ(ECNT_Update(), 0);
+    EXPECT_EQ(ECNT_Update(), 0);  // no point set
     EXPECT_EQ(ECNT_DATA.clock, 0);
     EXPECT_EQ(ECNT_DATA.queued, 1);
-    MAP_DATA.scroll_x = 400;  // the view moved: (300, 200) is now left of it
+    // A stage no larger than the view has no point outside it: the one in view serves.
+    Stage(40, 30);
+    ECNT_SetPoint(300, 200);
     EXPECT_EQ(ECNT_Update(), 1);
     ASSERT_NE(CHR_TABLE[1], nullptr);
     EXPECT_EQ(CHR_TABLE[1]->x, 300);
@@ -118,29 +119,47 @@ TEST_F(Ecnt, AClockAtTheTopStaysThere) {
 }
 
 TEST_F(Ecnt, PointsOnTheGrownViewsEdgeCountAsInside) {
-    // View (0, 0)-(640, 480) grown by a pixel: x 641 and y 481 are on its edge.
+    // The view (scroll x, 0)-(scroll x + 640, 480) grown by a pixel. Beside a point far outside, a
+    // usable point comes up in some draws; one on the edge or inside never does.
     struct Row {
-        int32_t x, y;
+        int32_t scroll_x, x, y;
         bool usable;
     };
-    const Row rows[] = {{641, 100, false}, {642, 100, true}, {100, 481, false}, {100, 482, true},
-                        {0, -1, false},    {0, -2, true},    {-1, 100, false},  {700, 700, true}};
+    const Row rows[] = {{0, 641, 100, false},   {0, 642, 100, true},   {0, 100, 481, false},   {0, 100, 482, true},
+                        {0, 0, -1, false},      {0, 0, -2, true},      {0, -1, 100, false},    {0, 700, 700, true},
+                        {400, 399, 100, false}, {400, 398, 100, true}, {400, 1041, 100, false}, {400, 1042, 100, true}};
     for (const Row& r : rows) {
         ECNT_Reset();
+        MAP_DATA.scroll_x = r.scroll_x;
         ECNT_SetPoint(r.x, r.y);
-        EXPECT_EQ(ECNT_PickPoint(), r.usable ? 0 : -1) << r.x << "," << r.y;
+        ECNT_SetPoint(3000, 3000);
+        std::set<int> picked;
+        for (uint32_t seed = 1; seed <= 20; ++seed) {
+            plat::Srand(seed);
+            picked.insert(ECNT_PickPoint());
+        }
+        EXPECT_EQ(picked.count(0), r.usable ? 1u : 0u) << r.scroll_x << ": " << r.x << "," << r.y;
     }
-    // Among several usable points every one comes up, in a random order.
-    ECNT_Reset();
-    for (int i = 0; i < 16; ++i) ECNT_SetPoint(i % 2 ? -5 : 700 + i, 600);
+    MAP_DATA.scroll_x = 0;
+    // Among several usable points every one comes up, in a random order; with every set point in
+    // view, the first of that same order serves.
     std::set<int> picked;
     for (uint32_t seed = 1; seed <= 200; ++seed) {
-        plat::Srand(seed);
-        const int p = ECNT_PickPoint();
-        ASSERT_EQ(p % 2, 0);
-        picked.insert(p);
+        int got[2];
+        for (const bool in_view : {false, true}) {
+            ECNT_Reset();
+            for (int i = 0; i < 16; ++i) ECNT_SetPoint(i % 2 ? -5 : (in_view ? 100 : 700) + i, 200);
+            plat::Srand(seed);
+            got[in_view] = ECNT_PickPoint();
+        }
+        ASSERT_EQ(got[0] % 2, 0);
+        ASSERT_EQ(got[1], got[0]) << seed;
+        picked.insert(got[0]);
     }
     EXPECT_EQ(picked.size(), 8u);
+    ECNT_Reset();
+    ECNT_SetPoint(-5, 200);
+    EXPECT_EQ(ECNT_PickPoint(), -1);  // no point set
 }
 
 TEST_F(Ecnt, TheClockSkipsToTheNextSpawnOnAnEmptyField) {
@@ -163,9 +182,10 @@ TEST_F(Ecnt, QueuedLevelsTakeTheDifficultyWhenNegative) {
     SYS_DATA.difficulty = 2;
     ECNT_SetEnm(0, 9, 1, -1, -1);
     ECNT_SetEnm(0, 9, 1, 3, -1);
-    EXPECT_EQ(std::tuple(ECNT_DATA.spawn[0].level, ECNT_DATA.spawn[1].level), std::tuple(2, 3));
+    ECNT_SetEnm(0, 9, 1, 0, -1);
+    EXPECT_EQ(std::tuple(ECNT_DATA.spawn[0].level, ECNT_DATA.spawn[1].level, ECNT_DATA.spawn[2].level), std::tuple(2, 3, 0));
     EXPECT_EQ(ECNT_SetEnm(0, 9, 32, 1, -1), 0);  // a mech type outside 0..31
-    for (int i = 2; i < ECNT_QUEUE; ++i) ASSERT_EQ(ECNT_SetEnm(i, 9, 1, 1, -1), 1);
+    for (int i = 3; i < ECNT_QUEUE; ++i) ASSERT_EQ(ECNT_SetEnm(i, 9, 1, 1, -1), 1);
     EXPECT_EQ(ECNT_SetEnm(0, 9, 1, 1, -1), 0);
     EXPECT_EQ(ECNT_DATA.queued, ECNT_QUEUE);
     for (int i = 0; i < ECNT_POINTS; ++i) ASSERT_EQ(ECNT_SetPoint(i, i), 1);
@@ -182,6 +202,7 @@ TEST_F(Ecnt, BanksHoldSetsUntilDeletedOrReleased) {
     EXPECT_EQ(battle_test::Hold().sets, before.sets + 2);
     EXPECT_EQ(ECNT_DelObj(1), 1);
     EXPECT_EQ(ECNT_DATA.bank[0], -1);
+    EXPECT_EQ(ECNT_DelObj(40), 1);  // nothing to free is no failure
     EXPECT_EQ(battle_test::Hold().sets, before.sets + 1);
     ECNT_Release();
     EXPECT_EQ(battle_test::Hold(), before);
@@ -192,13 +213,14 @@ TEST_F(Ecnt, TheStoredBlockRoundTripsAndReloadsItsBanks) {
     ECNT_SetObj(1);
     ECNT_SetPoint(900, 600);
     ECNT_SetEnm(120, 4, 1, 2, 3);
+    ECNT_SetEnm(60, 2, 1, 0, -1);  // level 0 is a used entry
     ECNT_DATA.clock = 77;
     uint8_t block[ECNT_SIZE];
     ECNT_Save(block);
     EXPECT_EQ(plat::Get32(block + ECNT_OFF_BANK_MECH), 1u);
     EXPECT_EQ(plat::Get32(block + ECNT_OFF_POINTS), 900u);
     EXPECT_EQ(plat::Get32(block + ECNT_OFF_QUEUE + 12), 2u);  // the level of entry 0
-    EXPECT_EQ(plat::Get32(block + ECNT_OFF_COUNT), 1u);
+    EXPECT_EQ(plat::Get32(block + ECNT_OFF_COUNT), 2u);
     EXPECT_EQ(plat::Get32(block + ECNT_OFF_CLOCK), 77u);
     const int sets = battle_test::Hold().sets;
     for (int i = 0; i < 5; ++i) ECNT_Load(block);  // the live banks go first: no set is stranded
@@ -212,7 +234,7 @@ TEST_F(Ecnt, TheStoredBlockRoundTripsAndReloadsItsBanks) {
     block[ECNT_OFF_QUEUE + 8] = 40;
     block[ECNT_OFF_BANK_MECH] = 99;
     ECNT_Load(block);
-    EXPECT_EQ(std::tuple(ECNT_DATA.spawn[0].level, ECNT_DATA.queued, ECNT_DATA.bank[0]), std::tuple(-1, 0, -1));
+    EXPECT_EQ(std::tuple(ECNT_DATA.spawn[0].level, ECNT_DATA.queued, ECNT_DATA.bank[0]), std::tuple(-1, 1, -1));
     // An all-zero block (saved between battles) is the reset block.
     std::memset(block, 0, sizeof block);
     ECNT_Load(block);
