@@ -40,6 +40,7 @@ void ECNT_Reset();
 void ECNT_Release();
 void ECNT_ResetClock();
 int ECNT_SetObj(int mech);
+// Frees every bank of the mech type; always 1 (a type with none has nothing to free).
 int ECNT_DelObj(int mech);
 int ECNT_SetPoint(int32_t x, int32_t y);
 int ECNT_SetEnm(int32_t frame, int32_t max_others, int mech, int level, int level_override);

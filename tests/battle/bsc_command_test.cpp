@@ -202,12 +202,15 @@ TEST_F(Bsc, RemovingEveryCharacterRetargetsNobody) {
     script.Run(22, {4});
     EXPECT_EQ(CHR_TABLE[4], nullptr);
     EXPECT_TRUE(Recorded("HUD_PanelDelete 4"));
-    // Those aiming at the removed character take the nearest enemy.
+    // Those aiming at the removed character take the nearest enemy, beaten or not: slot 5 (an ally
+    // of the player's, 80 away), not the player in the lower slot 0 (233 away).
     MakeCpu(4, 340, 300, 2, nullptr);
     LIST_NODE* aimer = CHR_TABLE[3];
     aimer->target = CHR_TABLE[4]->index;
+    CHR_TABLE[5]->team = 0;
+    CHR_TABLE[5]->chr->levels = -1;
     script.Run(22, {4});
-    EXPECT_EQ(aimer->target, player->index);
+    EXPECT_EQ(aimer->target, CHR_TABLE[5]->index);
     BTL_Recorded().clear();
     script.Run(22, {4});  // an empty slot: nothing
     script.Run(22, {10});
@@ -238,6 +241,10 @@ TEST_F(Bsc, CreatingTakesTheDifficultyAndTheBarkCharacter) {
     script.Run(21, {7, 700, 320, 1, -1, 2});
     EXPECT_EQ(std::tuple(int(CHR_TABLE[7]->chr->cpu_level), int(CHR_TABLE[7]->chr->levels), int(CHR_TABLE[7]->team)),
               std::tuple(2, 2, 1));
+    // Level 0 is a level, not a request for the difficulty's.
+    script.Run(19, {8, 1, 1, 1, 600, 300, 0, -1});
+    script.Run(21, {9, 700, 320, 1, 0, 2});
+    EXPECT_EQ(std::tuple(int(CHR_TABLE[8]->chr->cpu_level), int(CHR_TABLE[9]->chr->cpu_level)), std::tuple(0, 0));
 }
 
 TEST_F(Bsc, CampaignCommandsWorkedValues) {
@@ -322,6 +329,15 @@ TEST_F(Bsc, ATriggeredEventEndsTheStoryBattle) {
     EXPECT_EQ(mBSC_Event_Update(), 0);  // no longer a story battle
     script.Run(36);
     EXPECT_EQ(script.results, (std::vector<int32_t>{2}));
+    // An event on the player's own slot ends the battle with the player beaten, and rewards nothing.
+    BTL_SetKind(0);
+    script.Run(35, {3, 1, 0});
+    player->chr->levels = -1;
+    ASSERT_EQ(mBSC_Event_Check(1, 0), 1);
+    BTL_Recorded().clear();
+    EXPECT_EQ(mBSC_Event_Update(), 1);
+    EXPECT_EQ(script.modes, (std::vector<int>{5, 5}));
+    for (const std::string& l : BTL_Recorded()) EXPECT_EQ(l.find("BTL_AddGaugePool"), std::string::npos) << l;
 }
 
 TEST_F(Bsc, ResettingEventsBarksForTheBarkCharacter) {
@@ -433,6 +449,8 @@ TEST_F(Bsc, EnemyControlCommandsReportTheirFailures) {
     script.Run(50, {0, 3, 40, 1, -1});
     for (int i = 0; i < ECNT_POINTS; ++i) script.Run(49, {i, i});
     script.Run(49, {1, 1});
+    script.Run(48, {40});  // nothing to free: no failure
+    EXPECT_EQ(battle_test::DebugCount("(Error!!)  func_ECNT_DelObj"), 0);
     EXPECT_EQ(battle_test::DebugCount("(Error!!)  func_ECNT_SetObj"), 1);
     EXPECT_EQ(battle_test::DebugCount("(Error!!)  func_ECNT_SetEnm"), 1);
     EXPECT_EQ(battle_test::DebugCount("(Error!!)  func_ECNT_SetPoint"), 1);

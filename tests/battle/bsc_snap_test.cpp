@@ -148,6 +148,12 @@ TEST_F(Snap, AnEventBlockWhoseFieldsAreAllZeroIsTheResetBlock) {
     block[4 + 12 * 3 + 8] = 2;  // slot 2: a real block
     mBSC_Event_Load(block);
     EXPECT_EQ(std::tuple(MBSC_EVENT.triggered, MBSC_EVENT.rec[3].slot, MBSC_EVENT.rec[0].slot), std::tuple(0, 2, 0));
+    // A triggered index names one of the 12 records, or none.
+    for (const auto& [stored, loaded] : {std::pair{11, 11}, std::pair{12, -1}, std::pair{-1, -1}, std::pair{-2, -1}}) {
+        for (int i = 0; i < 4; ++i) block[i] = uint8_t(uint32_t(stored) >> (8 * i));
+        mBSC_Event_Load(block);
+        EXPECT_EQ(mBSC_Event_Get(), loaded) << stored;
+    }
 }
 
 TEST_F(Snap, ValuesOutOfRangeAreSkippedOneByOne) {

@@ -242,6 +242,8 @@ TEST_F(CharFrame, DestructionRewardsRetargetsAndEndsTheBattle) {
     LIST_NODE* player = Make(0, 0, CHR_PLAYER, 300, 300);
     LIST_NODE* a = Make(1, 1, CHR_CPU, 400, 300);
     LIST_NODE* b = Make(2, 1, CHR_CPU, 700, 300);
+    LIST_NODE* c = Make(3, 1, CHR_CPU, 450, 300);
+    c->chr->levels = -1;  // beaten, still in its slot
     auto beat = [](LIST_NODE* n) {
         CHR_SetState(n, 8);
         n->chr->state_counter = 19;
@@ -258,9 +260,12 @@ TEST_F(CharFrame, DestructionRewardsRetargetsAndEndsTheBattle) {
     EXPECT_TRUE(Recorded("BTL_AddGaugePool 1 100"));
     EXPECT_TRUE(Recorded("HUD_PanelDelete 1"));
     EXPECT_EQ(std::tuple(CountEffects(0), CountEffects(14)), std::tuple(1, 20));
-    EXPECT_EQ(std::tuple(player->target, player->chr->waza_active), std::tuple(b->index, 0));
+    // The nearest enemy, beaten or not: slot 3 before the lower but farther slot 2.
+    EXPECT_EQ(std::tuple(player->target, player->chr->waza_active), std::tuple(c->index, 0));
     EXPECT_EQ(BTL_EndCount, 0);
     EXPECT_EQ(SCR_QUAKE.level, 16);
+    beat(c);
+    EXPECT_EQ(std::tuple(player->target, BTL_EndCount), std::tuple(b->index, 0));
     beat(b);
     EXPECT_EQ(std::tuple(player->target, BTL_EndCount), std::tuple(-1, 1));
     EXPECT_EQ(std::tuple(SCR_QUAKE.slow, SCR_QUAKE.hold, SCR_QUAKE.level), std::tuple(5, 5, 20));

@@ -189,6 +189,32 @@ TEST_F(Cpu, ChanceRuleByLevel) {
     EXPECT_TRUE(DrawsNothing(5, [] { EXPECT_EQ(CPU_ChooseAction(), 0); }));
 }
 
+// An action's full test at its edges: both ends of the distance band hold, durability levels may
+// equal the maximum, and a CPU level equal to the minimum counts (level 0 included).
+TEST_F(Cpu, AnActionsTestHoldsOnItsEdges) {
+    Pair(WalkAction(3, 1000));  // the target 100 away; 2 durability levels left
+    struct Row {
+        int8_t level, min_level;
+        int32_t min_dist, max_dist, max_levels;
+        bool chosen;
+    };
+    const Row rows[] = {
+        {2, 0, 100, 200, 100, true}, {2, 0, 101, 200, 100, false},  // the near edge
+        {2, 0, 0, 100, 100, true},   {2, 0, 0, 99, 100, false},     // the far edge
+        {2, 0, 0, 200, 2, true},     {2, 0, 0, 200, 1, false},      // levels left at the maximum
+        {0, 0, 0, 200, 100, true},   {0, 1, 0, 200, 100, false},    // CPU level 0
+    };
+    for (const Row& r : rows) {
+        CpuSpec spec = WalkAction(3, 1000);
+        support::CpuActionSpec& a = spec.action[3];
+        a.min_level = r.min_level, a.min_dist = r.min_dist, a.max_dist = r.max_dist, a.max_levels = r.max_levels;
+        std::memcpy(CPU_GetData(1)->raw, support::WriteCpu(spec).data(), CPU_DATA_SIZE);
+        Work(cpu).level = r.level;
+        Work(cpu).action = -1;
+        EXPECT_EQ(CPU_ChooseAction(), r.chosen ? 1 : 0) << &r - rows;
+    }
+}
+
 // The elimination draw of two candidates at 500, as the rule states it: a first pass of full tests,
 // then passes of draws over the survivors; a pass that would drop the last survivor keeps them all.
 struct Outcome {
@@ -419,8 +445,8 @@ TEST_F(Cpu, ReactionDelaysAndActionReactions) {
     spec.reaction[5] = {0, 1, 0, 1000, 0, 0, 0, 150, 100000, 0, 0};  // out of its distance band
     spec.reaction[6] = {0, 1, 0, 1000, 0, 0, 0, 0, 100000, 1 << 0, 0};  // not on the ground
     Pair(spec);
-    auto react = [&](int weapon) {
-        Work(cpu) = CPU_WORK{1, 0, 3, 2, 0, 0, 0, 255, -1, -1, 0, 0, nullptr, {}};
+    auto react = [&](int weapon, int8_t level = 2) {
+        Work(cpu) = CPU_WORK{1, 0, 3, level, 0, 0, 0, 255, -1, -1, 0, 0, nullptr, {}};
         CHR_SetState(cpu, 0);
         player->chr->waza_started = 1;
         player->chr->waza = int16_t(weapon * 3);
@@ -436,6 +462,7 @@ TEST_F(Cpu, ReactionDelaysAndActionReactions) {
     EXPECT_EQ(react(4), 0);
     EXPECT_EQ(react(5), 0);
     EXPECT_EQ(react(6), 0);
+    EXPECT_EQ(react(0, 0), 1);  // CPU level 0 meets a minimum of 0
 }
 
 TEST_F(Cpu, AChosenPatternStartsItsFirstStepAndChainsTheNext) {
