@@ -113,6 +113,18 @@ TEST_F(QsaveTest, AQuickSaveWritesTheSlotWithTheThumbnailTakenAsThePanelOpened) 
     EXPECT_EQ(mark->y, 36 + 2 * 40);
     EXPECT_GE(mark->x, 585);
     EXPECT_LE(mark->x, 589);
+    // Only beside the ten rows: (newest, first row) -> the mark's row, -1 hidden.
+    const struct {
+        int32_t newest, first, row;
+    } marks[] = {{12, 3, 9}, {12, 2, -1}, {12, 12, 0}, {12, 13, -1}, {12, -1, -1}};
+    for (const auto& c : marks) {
+        QSAVE_SetNewest(c.newest);
+        QSAVE_DrawNewestMark(585, 36, 40, 10, c.first);
+        EXPECT_EQ(mark->visible, c.row >= 0 ? 1 : 0) << c.first;
+        if (c.row >= 0) {
+            EXPECT_EQ(mark->y, 36 + 40 * c.row) << c.first;
+        }
+    }
 }
 
 TEST_F(QsaveTest, WithoutARegularSlotFileTheMarkNeverShows) {
@@ -138,13 +150,20 @@ TEST_F(QsaveTest, AnArrowsTooltipShowsOneDrawingAfterTheKeysPointIt) {
 }
 
 TEST_F(QsaveTest, RefusalsShowTheirNoticesAndAskNothing) {
-    QSAVE_DATA.first = 98;
-    PointRow(2);
-    Click(630, QSAVE_RowY(2) + 5);  // save into an automatic slot
-    EXPECT_EQ(MSGBOX_IsOpen(MSGBOX_KIND_QUICK), 0);
-    EXPECT_EQ(BAR_NOTICE.counter, BAR_NOTICE_FRAMES - 1);  // shown this frame
-    EXPECT_EQ(BAR_NOTICE.priority, 1);
-    BAR_NoticeClear();
+    // Saves into an automatic slot: (first row, row).
+    const struct {
+        int32_t first;
+        int row;
+    } autos[] = {{98, 1}, {97, 2}, {98, 2}};
+    for (const auto& c : autos) {
+        QSAVE_DATA.first = c.first;
+        PointRow(c.row);
+        Click(630, QSAVE_RowY(c.row) + 5);
+        EXPECT_EQ(MSGBOX_IsOpen(MSGBOX_KIND_QUICK), 0) << c.first << "," << c.row;
+        EXPECT_EQ(BAR_NOTICE.counter, BAR_NOTICE_FRAMES - 1) << c.first << "," << c.row;  // shown this frame
+        EXPECT_EQ(BAR_NOTICE.priority, 1);
+        BAR_NoticeClear();
+    }
     Click(630, QSAVE_RowY(2) + 5, 2);  // load an empty slot
     EXPECT_EQ(MSGBOX_IsOpen(MSGBOX_KIND_QUICK), 0);
     EXPECT_EQ(BAR_NOTICE.counter, BAR_NOTICE_FRAMES - 1);  // shown this frame
@@ -158,6 +177,10 @@ TEST_F(QsaveTest, RefusalsShowTheirNoticesAndAskNothing) {
     BAR_DATA.choice_shown = 0;
     Click(630, QSAVE_RowY(0) + 5);
     EXPECT_EQ(QSAVE_DATA.first, 97);
+    BAR_NoticeClear();
+    Click(630, QSAVE_RowY(11) + 5);  // down to the last first row is no refusal
+    EXPECT_EQ(QSAVE_DATA.first, 98);
+    EXPECT_EQ(BAR_NOTICE.counter, 0);
     QSAVE_DATA.first = 0;
     BAR_NoticeClear();
     Click(630, QSAVE_RowY(0) + 5);

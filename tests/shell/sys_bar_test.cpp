@@ -122,17 +122,19 @@ TEST_F(SysBarTest, ATooltipShowsOneDrawingAfterItsButtonWasPointed) {
 TEST_F(SysBarTest, TheButtonsHandTheirRequestsToTheScenario) {
     SYS_DATA.bar_instant = 1;
     DD_Present();
-    // (button, hot request)
+    // (button, column of it clicked, hot request)
     const struct {
         int item;
+        int32_t column;
         int32_t hot;
-    } cases[] = {{3, BAR_HOT_LOG}, {6, BAR_HOT_SAVE}, {7, BAR_HOT_LOAD}, {8, BAR_HOT_EVENT}, {9, BAR_HOT_CONFIG}};
+    } cases[] = {{3, 5, BAR_HOT_LOG},   {6, 5, BAR_HOT_SAVE},   {7, 5, BAR_HOT_LOAD},
+                 {7, 64, BAR_HOT_LOAD}, {8, 5, BAR_HOT_EVENT}, {9, 5, BAR_HOT_CONFIG}};
     for (const auto& c : cases) {
         const BAR_ITEM& it = BAR_BOTTOM_TABLE[c.item];
-        Mouse(it.screen_x + 5, 468, 0, 0);
+        Mouse(it.screen_x + c.column, 468, 0, 0);
         Frame();
         ASSERT_EQ(BAR_DATA.bottom_y, 456);
-        Mouse(it.screen_x + 5, 468, 1, 1);
+        Mouse(it.screen_x + c.column, 468, 1, 1);
         BAR_Update();
         EXPECT_EQ(BAR_DATA.hot_request, c.hot) << c.item;
         // A system window opens: the bar leaves at once and the cursor hides.
