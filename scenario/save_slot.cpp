@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <string>
 #include <vector>
 
 #include "platform/bytes.h"
@@ -83,7 +84,10 @@ void SAVE_SetInfo(const char* chapter, const char* caption) {
 }
 
 int SAVE_WriteSlot(int32_t slot) {
-    if (!((slot >= 0 && slot < SAVE_AUTO_FIRST) || (slot >= SAVE_STORAGE_AUTO && slot < SAVE_STORAGE_AUTO + 10))) return 0;
+    if (!((slot >= 0 && slot < SAVE_AUTO_FIRST) || (slot >= SAVE_STORAGE_AUTO && slot < SAVE_STORAGE_AUTO + 10))) {
+        SYS_DebugPrint("save slot %d: no such slot to write", int(slot));
+        return SAVE_WRITE_FAILED;
+    }
     std::vector<uint8_t> record(SAVE_RECORD_SIZE, 0);
     Put16(record.data(), 1);  // the valid word
     std::memcpy(record.data() + SAVE_CHAPTER_OFFSET, g_chapter, sizeof g_chapter);
@@ -95,7 +99,27 @@ int SAVE_WriteSlot(int32_t slot) {
                            uint16_t(tm.tm_hour),        uint16_t(tm.tm_min),     uint16_t(tm.tm_sec),  0};
     for (int i = 0; i < 8; ++i) Put16(record.data() + SAVE_TIME_OFFSET + 2 * i, t[i]);
     plat::CreateDirectory(FIL_MakePath("save"));  // a missing save directory is made, not a lost save
-    const int ok = FIL_WriteFile(FIL_MakePath("%s", SAVE_SlotFileName(slot)), record.data(), SAVE_RECORD_SIZE);
-    THUMB_Write(slot);
-    return ok;
+    const std::string name = SAVE_SlotFileName(slot);
+    const std::string thumb = THUMB_FileName(slot);
+    // "ovNN.dat" waits as "ovNN.old" until the record is in: a kill then leaves the new record
+    // without a picture, never beside the old one. An aside left by a killed save is stale.
+    const std::string aside = thumb.substr(0, thumb.size() - 3) + "old";
+    plat::DeleteFile(aside.c_str());
+    const bool set_aside = plat::MoveFile(thumb.c_str(), aside.c_str());
+    if (!set_aside && plat::FileSize(thumb.c_str()) >= 0 && !plat::DeleteFile(thumb.c_str())) {
+        SYS_DebugPrint("%s: the old thumbnail cannot be removed; the save is not written", thumb.c_str());
+        return SAVE_WRITE_FAILED;
+    }
+    if (!FIL_WriteFile(FIL_MakePath("%s", name.c_str()), record.data(), SAVE_RECORD_SIZE)) {
+        if (set_aside) plat::MoveFile(aside.c_str(), thumb.c_str());
+        SYS_DebugPrint("%s: the save could not be written (is the disk full?); the slot keeps what it held", name.c_str());
+        return SAVE_WRITE_FAILED;
+    }
+    plat::DeleteFile(aside.c_str());
+    if (THUMB_HELD.empty()) return SAVE_WRITE_DONE;  // no capture yet: the slot shows the default picture
+    if (!THUMB_Write(slot)) {
+        SYS_DebugPrint("%s: the thumbnail could not be written; the slot shows the default picture", thumb.c_str());
+        return SAVE_WRITE_NO_THUMB;
+    }
+    return SAVE_WRITE_DONE;
 }

@@ -44,6 +44,12 @@ int SAVE_SlotExists(int32_t slot);
 
 // The chapter name and caption the next save records (cut to their fields).
 void SAVE_SetInfo(const char* chapter, const char* caption);
+// What SAVE_WriteSlot did. Callers treat any result but SAVE_WRITE_FAILED as a save made.
+constexpr int SAVE_WRITE_FAILED = 0;    // nothing replaced: the slot keeps its save and picture
+constexpr int SAVE_WRITE_DONE = 1;      // the record, and the held thumbnail when there is one
+constexpr int SAVE_WRITE_NO_THUMB = 2;  // the record, but its thumbnail could not be written
 // Writes the record (head, time of saving now) of display slot 0..97 or storage slot 110..119
-// atomically, then the thumbnail captured last. 1 when the record was written.
+// atomically, then the thumbnail captured last. The slot's old thumbnail is set aside before the
+// record is replaced, so the slot never shows another save's picture: a kill or a failed
+// thumbnail leaves it without one (the default picture); a failed record gets it back.
 int SAVE_WriteSlot(int32_t slot);

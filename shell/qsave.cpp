@@ -2,6 +2,7 @@
 #include "shell/qsave.h"
 
 #include <cstdio>
+#include <string>
 
 #include "platform/files.h"
 #include "scenario/snr_mode.h"
@@ -275,8 +276,12 @@ void QSAVE_Answer(int32_t answer) {
     QSAVE_DATA_T& q = QSAVE_DATA;
     if (answer == MSGBOX_QUICK_SAVE) {
         THUMB_InfoHide();
+        // A save that was not written is refused; the writer has said why.
+        if (SAVE_WriteSlot(q.chosen) == SAVE_WRITE_FAILED) {
+            SE_PlaySys(48, 0);
+            return;
+        }
         q.newest = q.chosen;
-        SAVE_WriteSlot(q.chosen);
         SE_PlaySys(51, 0);
     } else if (answer == MSGBOX_QUICK_LOAD) {
         THUMB_InfoHide();
@@ -342,33 +347,53 @@ void BAR_QuickClose() {
     BAR_DATA.navigation = BAR_NAV_NONE;
 }
 
+namespace {
+// The automatic save n's file with that extension; n = 10 is where the oldest waits.
+std::string AutoName(int n, const char* ext) {
+    char name[32];
+    std::snprintf(name, sizeof name, "save\\ova%02d.%s", n, ext);
+    return name;
+}
+
+void MoveAuto(int from, int to) {
+    for (const char* ext : {"sav", "dat"}) plat::MoveFile(AutoName(from, ext).c_str(), AutoName(to, ext).c_str());
+}
+
+void DropHeld() {
+    for (const char* ext : {"sav", "dat"}) plat::DeleteFile(AutoName(QSAVE_AUTO_SAVES, ext).c_str());
+}
+}  // namespace
+
 void QSAVE_Rotate() {
     // Oldest first, each save with its thumbnail: a kill at any point leaves every save whole,
-    // the newest at 00 or, before its new copy is written, at 01.
-    char from[32], to[32];
-    for (const char* ext : {"sav", "dat"}) {
-        std::snprintf(to, sizeof to, "save\\ova%02d.%s", QSAVE_AUTO_SAVES - 1, ext);
-        plat::DeleteFile(to);
+    // the newest at 00 or, before its new copy is written, at 01. A held save a killed rotation
+    // left behind is dropped first, so that no picture of it pairs with another record.
+    DropHeld();
+    for (int i = QSAVE_AUTO_SAVES - 1; i >= 0; --i) MoveAuto(i, i + 1);
+}
+
+void QSAVE_RotateEnd(int written) {
+    if (written) {
+        DropHeld();
+        return;
     }
-    for (int i = QSAVE_AUTO_SAVES - 2; i >= 0; --i)
-        for (const char* ext : {"sav", "dat"}) {
-            std::snprintf(from, sizeof from, "save\\ova%02d.%s", i, ext);
-            std::snprintf(to, sizeof to, "save\\ova%02d.%s", i + 1, ext);
-            plat::MoveFile(from, to);
-        }
+    for (int i = 1; i <= QSAVE_AUTO_SAVES; ++i) MoveAuto(i, i - 1);
 }
 
 void QSAVE_AutoSave() {
     QSAVE_DATA_T& q = QSAVE_DATA;
     if (q.auto_request == 0) return;
     if ((!BAR_DATA.menus_allowed && SYS_DATA.quick_pin != 1) || BAR_DATA.lock) return;
-    if (q.auto_request == 1)
-        q.choice_autosave = 1;
-    else if (q.auto_request == 2)
-        BAR_Notice(kAutoSaved, 1, 1);
     QSAVE_Rotate();
     THUMB_Make();
-    SAVE_WriteSlot(SAVE_STORAGE_AUTO);
+    const int written = SAVE_WriteSlot(SAVE_STORAGE_AUTO) != SAVE_WRITE_FAILED;
+    QSAVE_RotateEnd(written);
+    // Only a save that was written says so; a failed one is not tried again (the writer said why).
+    if (written && q.auto_request == 1)
+        q.choice_autosave = 1;
+    else if (written && q.auto_request == 2)
+        BAR_Notice(kAutoSaved, 1, 1);
+    if (!written) SYS_DebugPrint("automatic save not made; the older automatic saves stay where they were");
     q.skip_block = 0;
     q.auto_request = 0;
 }

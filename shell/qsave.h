@@ -57,8 +57,11 @@ void QSAVE_MarkFree();
 // Hides the mark and the slot panel and closes the quick panel at once.
 void BAR_QuickClose();
 
-// Moves the automatic saves one place older: 09 is dropped, 08 becomes 09 ... 00 becomes 01,
-// each save with its thumbnail.
+// Moves the automatic saves one place older, each save with its thumbnail: 08 becomes 09 ...
+// 00 becomes 01, and 09 is held aside ("ova10") until QSAVE_RotateEnd.
 void QSAVE_Rotate();
+// Ends a rotation: when the new save was written the held oldest save is dropped; when not,
+// every save moves back to where it was.
+void QSAVE_RotateEnd(int written);
 // Carries out a pending automatic save (the text window calls it every frame).
 void QSAVE_AutoSave();

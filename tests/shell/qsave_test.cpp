@@ -3,15 +3,22 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <map>
 #include <string>
 
+#include "platform/headless/headless.h"
 #include "services/inp_device.h"
+#include "services/sound/snd_device.h"
+#include "services/sound/snd_game.h"
 #include "tests/shell/bar_fixture.h"
+#include "tests/support/sound_writer.h"
 
 using namespace bartest;
 
@@ -27,10 +34,27 @@ std::string Chapter(int32_t slot) {
     SAVE_INFO info;
     return SAVE_ReadInfo(slot, &info) ? std::string(info.chapter) : std::string("-");
 }
+
+// A screen in a colour of save n's own (n modulo 4096), and its thumbnail: each save gets a
+// picture no other save near it has, so that a save shown with another's picture is seen.
+void ShowScreenOf(uint32_t n) {
+    BLT_FillRect(DD_DISPLAY.back, nullptr, DD_RGB(16 * (n & 15), 16 * ((n >> 4) & 15), 16 * ((n >> 8) & 15)));
+    DD_Present();
+}
+THUMB_IMAGE ScreenFor(uint32_t n) {
+    ShowScreenOf(n);
+    THUMB_Make();
+    return THUMB_HELD;
+}
 }  // namespace
 
 class QsaveTest : public BarTest {
 protected:
+    // Regular save `chapter` in slot 5 with its own picture.
+    void SlotFiveHolds(uint32_t chapter) {
+        ASSERT_TRUE(support::WriteSaveSlot(dir.path(), 5, std::to_string(chapter), "", support::SaveTime(2024, 1, 1)));
+        ASSERT_TRUE(support::WriteBytes(dir.File("save/ov05.dat"), ScreenFor(chapter)));
+    }
     // Opens the quick panel with the pointer on row `row` and lets it settle.
     void PointRow(int row) {
         Mouse(630, QSAVE_RowY(row) + 5, 0, 0);
@@ -127,6 +151,102 @@ TEST_F(QsaveTest, AQuickSaveWritesTheSlotWithTheThumbnailTakenAsThePanelOpened) 
     }
 }
 
+// A quick save is made only when it was written: a failed one is refused with sound 48, says why,
+// and leaves the mark beside the save that was the newest.
+TEST_F(QsaveTest, AQuickSaveThatWasNotWrittenIsRefusedAndTheMarkStays) {
+    std::filesystem::create_directories(dir.File("Wav"));
+    ASSERT_EQ(SND_Init(display.window), 1);
+    struct SoundOff {
+        ~SoundOff() {
+            SND_UnloadAll();
+            SND_Term();
+        }
+    } sound_off;
+    for (int e : {48, 51})
+        ASSERT_TRUE(support::WriteWave(dir.File(std::string("Wav/") + SE_DATA[e].name + ".wav"),
+                                       support::MakeWave16(44100, 1, std::vector<int16_t>(4410, 1000))));
+    SE_LoadAll();
+    SE_SetMute(0);
+    SE_SetSysVolume(100);
+    DD_Present();
+    SYS_DATA.no_confirm[MSGBOX_QUICK_SAVE - 1] = 1;
+    const struct {
+        const char* fail;  // injected failure, or null
+        int sound;
+        int32_t newest;
+    } cases[] = {{"WriteFile", 48, 4}, {nullptr, 51, 2}};
+    for (const auto& c : cases) {
+        std::filesystem::remove(dir.File("save/ov02.sav"));
+        ASSERT_TRUE(support::WriteSaveSlot(dir.path(), 4, "newest", "", support::SaveTime(2024, 1, 1)));
+        ASSERT_EQ(QSAVE_FindNewest(), 4);
+        PointRow(3);
+        Click(630, QSAVE_RowY(3) + 5);  // asks, and the question answers Yes at its next check
+        ASSERT_EQ(MSGBOX_IsOpen(MSGBOX_KIND_QUICK), MSGBOX_QUICK_SAVE);
+        for (int e : {48, 51}) SE_Stop(e);
+        headless::ClearDebugOutput();
+        if (c.fail) headless::FailCall(c.fail);
+        Frame();
+        EXPECT_EQ(SE_IsPlaying(c.sound), 1) << c.sound;
+        EXPECT_EQ(SE_IsPlaying(c.sound == 48 ? 51 : 48), 0) << c.sound;
+        EXPECT_EQ(QSAVE_DATA.newest, c.newest);
+        EXPECT_EQ(SAVE_SlotExists(2), c.newest == 2 ? 1 : 0);
+        bool said = false;
+        for (const std::string& line : headless::DebugOutput()) said |= line.find("ov02.sav") != std::string::npos;
+        EXPECT_EQ(said, c.fail != nullptr);
+        Frame();
+        EXPECT_EQ(SP_Get(QSAVE_DATA.mark.sprite)->y, 36 + 40 * c.newest) << c.sound;
+    }
+}
+
+// Slot 5 holds save 1 with its picture, and save 2 is written over it. Whatever fails, the slot
+// shows its own save's picture or the default one, never the other save's.
+TEST_F(QsaveTest, ASlotNeverShowsAnotherSavesPicture) {
+    const THUMB_IMAGE new_picture = ScreenFor(2);
+    const THUMB_IMAGE old_picture = ScreenFor(1);
+    const struct {
+        bool held;          // a thumbnail was captured before the save
+        const char* fail;   // injected failure, or null
+        rlim_t room;        // the largest file the disk takes, 0 any
+        int result;
+        const char* chapter;
+        const THUMB_IMAGE* picture;  // null: no thumbnail file (the default picture)
+    } cases[] = {
+        {true, nullptr, 0, SAVE_WRITE_DONE, "2", &new_picture},
+        {false, nullptr, 0, SAVE_WRITE_DONE, "2", nullptr},             // before the first capture
+        {true, "WriteFile", 0, SAVE_WRITE_FAILED, "1", &old_picture},  // no record: the old save stays whole
+        {true, "MoveFile", 0, SAVE_WRITE_DONE, "2", &new_picture},     // the old picture is removed instead
+        {true, nullptr, 16384, SAVE_WRITE_NO_THUMB, "2", nullptr},     // room for the record only
+    };
+    for (const auto& c : cases) {
+        SlotFiveHolds(1);
+        THUMB_HELD = c.held ? new_picture : THUMB_IMAGE{};
+        SAVE_SetInfo("2", "");
+        // In a child, so that the limit on the file size stays there.
+        const pid_t pid = fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            if (c.fail) headless::FailCall(c.fail);
+            if (c.room) {
+                signal(SIGXFSZ, SIG_IGN);
+                const rlimit limit{c.room, c.room};
+                setrlimit(RLIMIT_FSIZE, &limit);
+            }
+            _exit(SAVE_WriteSlot(5));
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(pid, &status, 0), pid);
+        ASSERT_TRUE(WIFEXITED(status)) << c.room;
+        EXPECT_EQ(WEXITSTATUS(status), c.result) << (c.fail ? c.fail : "") << c.room;
+        EXPECT_EQ(Chapter(5), c.chapter) << (c.fail ? c.fail : "") << c.room;
+        if (c.picture) {
+            EXPECT_EQ(support::ReadBytes(dir.File("save/ov05.dat")), *c.picture) << (c.fail ? c.fail : "") << c.room;
+        } else {
+            EXPECT_FALSE(std::filesystem::exists(dir.File("save/ov05.dat"))) << c.held << c.room;
+        }
+        EXPECT_FALSE(std::filesystem::exists(dir.File("save/ov05.old")));
+    }
+}
+
 TEST_F(QsaveTest, WithoutARegularSlotFileTheMarkNeverShows) {
     ASSERT_TRUE(support::WriteSaveSlot(dir.path(), 98, "auto", "", support::SaveTime(2024, 6, 1)));
     PointRow(1);
@@ -213,12 +333,14 @@ TEST_F(QsaveTest, TheRotationMovesEverySaveOnePlaceOlderWithItsThumbnail) {
         ASSERT_TRUE(support::WriteBytes(dir.File(AutoName(n, "dat")), std::vector<uint8_t>(3, uint8_t(n))));
     }
     QSAVE_Rotate();
+    QSAVE_RotateEnd(1);
     EXPECT_EQ(Chapter(98), "-");
     EXPECT_FALSE(std::filesystem::exists(dir.File(AutoName(0, "dat"))));
     for (int n = 1; n < 10; ++n) {
         EXPECT_EQ(Chapter(98 + n), "c" + std::to_string(n - 1)) << n;
         EXPECT_EQ(support::ReadBytes(dir.File(AutoName(n, "dat"))), std::vector<uint8_t>(3, uint8_t(n - 1))) << n;
     }
+    for (const char* ext : {"sav", "dat"}) EXPECT_FALSE(std::filesystem::exists(dir.File(AutoName(10, ext))));  // the oldest is gone
     // A gap moves on as a gap.
     std::filesystem::remove(dir.File(AutoName(4, "sav")));
     QSAVE_Rotate();
@@ -253,19 +375,65 @@ TEST_F(QsaveTest, AnAutomaticSaveWaitsForTheBarAndWritesSlotZeroOfTheRotation) {
     EXPECT_EQ(Chapter(99), "first");
 }
 
-// A child process saves automatically without end and is killed at some moment; whatever moment,
-// every automatic save left is whole, they stand newest first, and the last save completed is there.
-TEST_F(QsaveTest, AKillDuringTheRotationLeavesEverySaveReadable) {
-    DD_Present();
-    THUMB_Make();
-    // Kill moments from the rotation's first renames to the writes and beyond (microseconds).
-    const useconds_t kMoments[] = {0, 50, 100, 200, 300, 500, 800, 1200, 2000, 5000, 20000, 80000};
-    for (int round = 0; round < 12; ++round) {
-        // Ten saves to rotate, numbered 10 (the newest) down to 1.
+// A save that was not written says nothing and moves no older save: each stays in its place
+// with its own picture.
+TEST_F(QsaveTest, AFailedAutomaticSaveSaysNothingAndLeavesTheOlderSavesInPlace) {
+    for (int32_t request : {1, 2}) {
         for (int k = 0; k < 10; ++k) {
             ASSERT_TRUE(support::WriteSaveSlot(dir.path(), 98 + k, std::to_string(10 - k), "", support::SaveTime(2024, 1, 1)));
-            ASSERT_TRUE(support::WriteBytes(dir.File(AutoName(k, "dat")), THUMB_HELD));
+            ASSERT_TRUE(support::WriteBytes(dir.File(AutoName(k, "dat")), ScreenFor(uint32_t(10 - k))));
         }
+        QSAVE_DATA.auto_request = request;
+        QSAVE_DATA.skip_block = 1;
+        headless::FailCall("WriteFile");
+        QSAVE_AutoSave();
+        EXPECT_EQ(BAR_NOTICE.counter, 0) << request;
+        EXPECT_EQ(QSAVE_DATA.choice_autosave, 0) << request;
+        EXPECT_EQ(QSAVE_DATA.auto_request, 0);  // not tried again
+        EXPECT_EQ(QSAVE_DATA.skip_block, 0);
+        for (int k = 0; k < 10; ++k) {
+            EXPECT_EQ(Chapter(98 + k), std::to_string(10 - k)) << request << ", save " << k;
+            EXPECT_EQ(support::ReadBytes(dir.File(AutoName(k, "dat"))), ScreenFor(uint32_t(10 - k))) << request << ", save " << k;
+        }
+        for (const char* ext : {"sav", "dat"}) EXPECT_FALSE(std::filesystem::exists(dir.File(AutoName(10, ext))));
+    }
+}
+
+// A child process saves without end, each save with a picture of its own, and is killed at some
+// moment. Whatever moment, every save left is whole and shows its own picture or none, the
+// automatic saves stand newest first, and the last saves completed are there.
+TEST_F(QsaveTest, AKillDuringTheRotationLeavesEverySaveReadable) {
+    // Kill moments after the child's first save (microseconds). The child saves automatically and
+    // into slot 5, or into slot 5 alone: its two files then take most of its time.
+    const struct {
+        useconds_t moment;
+        bool automatic;
+    } kRounds[] = {{0, true},     {50, true},    {100, true},   {200, true},   {300, true},    {500, true},
+                   {800, true},   {1200, true},  {2000, true},  {5000, true},  {20000, true},  {80000, true},
+                   {0, false},    {100, false},  {200, false},  {400, false},  {700, false},   {1000, false},
+                   {1500, false}, {2200, false}, {3000, false}, {4500, false}, {7000, false},  {12000, false}};
+    // Save n's picture: the screen of its colour as the automatic save captures it (made once), or,
+    // for slot 5 alone, the picture of save 0 with n in its first bytes.
+    std::map<uint32_t, THUMB_IMAGE> screens;
+    const THUMB_IMAGE base = ScreenFor(0);
+    const auto picture = [&](uint32_t n, bool automatic) {
+        if (automatic) {
+            auto it = screens.find(n);
+            return it != screens.end() ? it->second : screens.emplace(n, ScreenFor(n)).first->second;
+        }
+        THUMB_IMAGE stamped = base;
+        std::memcpy(stamped.data() + THUMB_BMP_HEADER, &n, sizeof n);
+        return stamped;
+    };
+    for (const auto& round : kRounds) {
+        const std::string at = std::to_string(round.moment) + (round.automatic ? " us, automatic" : " us, slot 5");
+        // Ten saves to rotate, numbered 10 (the newest) down to 1, and save 10 in slot 5.
+        for (int k = 0; k < 10; ++k) {
+            ASSERT_TRUE(support::WriteSaveSlot(dir.path(), 98 + k, std::to_string(10 - k), "", support::SaveTime(2024, 1, 1)));
+            ASSERT_TRUE(support::WriteBytes(dir.File(AutoName(k, "dat")), picture(uint32_t(10 - k), true)));
+        }
+        ASSERT_TRUE(support::WriteSaveSlot(dir.path(), 5, "10", "", support::SaveTime(2024, 1, 1)));
+        ASSERT_TRUE(support::WriteBytes(dir.File("save/ov05.dat"), picture(10, round.automatic)));
         int fds[2];
         ASSERT_EQ(pipe(fds), 0);
         const pid_t pid = fork();
@@ -274,37 +442,52 @@ TEST_F(QsaveTest, AKillDuringTheRotationLeavesEverySaveReadable) {
             close(fds[0]);
             for (uint32_t n = 11;; ++n) {
                 SAVE_SetInfo(std::to_string(n).c_str(), "");
-                QSAVE_DATA.auto_request = 1;
-                QSAVE_AutoSave();
+                if (round.automatic) {
+                    ShowScreenOf(n);  // the screen the automatic save captures
+                    QSAVE_DATA.auto_request = 1;
+                    QSAVE_AutoSave();
+                } else {
+                    THUMB_HELD = picture(n, false);
+                }
+                SAVE_WriteSlot(5);
                 if (write(fds[1], &n, sizeof n) != sizeof n) _exit(1);
             }
         }
         close(fds[1]);
-        usleep(kMoments[round]);
+        uint32_t done = 10, n = 0;
+        if (read(fds[0], &n, sizeof n) == sizeof n) done = n;
+        usleep(round.moment);
         kill(pid, SIGKILL);
         int status = 0;
         waitpid(pid, &status, 0);
-        uint32_t done = 10, n = 0;
         while (read(fds[0], &n, sizeof n) == sizeof n) done = n;
         close(fds[0]);
 
+        // The save in a slot shows its own picture or the default one.
+        const auto own_picture = [&](const std::string& dat, uint32_t c, bool automatic) {
+            if (std::filesystem::exists(dat)) {
+                EXPECT_EQ(support::ReadBytes(dat), picture(c, automatic)) << at << ": " << dat << " beside save " << c;
+            }
+        };
+        SAVE_INFO info;
+        ASSERT_EQ(SAVE_ReadInfo(5, &info), 1) << at;
+        const uint32_t c5 = uint32_t(std::stoul(info.chapter));
+        EXPECT_GE(c5, done) << at;
+        own_picture(dir.File("save/ov05.dat"), c5, round.automatic);
+        if (!round.automatic) continue;
         uint32_t last = UINT32_MAX, newest = 0;
         int saves = 0;
         for (int k = 0; k < 10; ++k) {
             if (!std::filesystem::exists(dir.File(AutoName(k, "sav")))) continue;
-            SAVE_INFO info;
-            ASSERT_EQ(SAVE_ReadInfo(98 + k, &info), 1) << "round " << round << ", save " << k;
+            ASSERT_EQ(SAVE_ReadInfo(98 + k, &info), 1) << at << ", save " << k;
             const uint32_t c = uint32_t(std::stoul(info.chapter));
-            EXPECT_LT(c, last) << "round " << round << ", save " << k;
+            EXPECT_LT(c, last) << at << ", save " << k;
             last = c;
             newest = std::max(newest, c);
             ++saves;
-            const std::string dat = dir.File(AutoName(k, "dat"));
-            if (std::filesystem::exists(dat)) {
-                EXPECT_EQ(std::filesystem::file_size(dat), uintmax_t(THUMB_FILE_SIZE));
-            }
+            own_picture(dir.File(AutoName(k, "dat")), c, true);
         }
-        EXPECT_GE(newest, done) << "round " << round;
-        EXPECT_GE(saves, 9) << "round " << round;  // one may be on its way from 00 to 01
+        EXPECT_GE(newest, done) << at;
+        EXPECT_GE(saves, 9) << at;  // one may be on its way from 00 to 01
     }
 }

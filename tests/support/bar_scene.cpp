@@ -50,8 +50,7 @@ void OpenWindow(int32_t hot) {
     if (hot == BAR_HOT_SAVE)
         w.hook = [](int32_t state, int32_t, int32_t*) {
             if (state == 2 && TestWindowAt(0).slide == TestWindowAt(0).slide_frames) {
-                SAVE_WriteSlot(1);
-                QSAVE_SetNewest(1);
+                if (SAVE_WriteSlot(1) != SAVE_WRITE_FAILED) QSAVE_SetNewest(1);
             }
             return false;
         };
