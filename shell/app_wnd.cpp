@@ -170,7 +170,8 @@ intptr_t APP_WndProc(plat::Window* window, uint32_t msg, uintptr_t wparam, intpt
             MSGBOX_Open(MSGBOX_KIND_QUIT, MSGBOX_QUIT);
             return 0;
         case plat::WM_KEYDOWN:
-            if (wparam == kVkF4) SwitchScreenMode(window);
+            // One switch per press: a held key's repeats switch nothing more.
+            if (wparam == kVkF4 && !(lparam & plat::KF_REPEAT)) SwitchScreenMode(window);
             return 0;
         case plat::WM_CHAR: TypedCharacter(static_cast<uint8_t>(wparam)); return 0;
         case plat::WM_COMMAND: return 0;

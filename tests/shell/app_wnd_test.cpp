@@ -1,5 +1,7 @@
 // The window procedure: F4 and its refusals, the window's placement from the registry, the quit
 // question, activation and pause, the typed key sequence, the registry helpers.
+#include <tuple>
+
 #include "platform/registry.h"
 #include "script/adv_script.h"
 #include "shell/bar_notice.h"
@@ -37,7 +39,10 @@ protected:
 };
 
 TEST_F(WndTest, F4SwitchesTheScreenModeAndTheStoredChoice) {
-    StartWindowed();
+    config.screen_width = 1024;
+    config.screen_height = 768;
+    StartWindowed([] { StoreRect(100, 50, 750, 550); });
+    const RECT placed = WindowRect();
     F4();
     EXPECT_EQ(DD_DISPLAY.full_screen, 1);
     EXPECT_TRUE(plat::IsWindowFullscreen(APP_Window));
@@ -47,10 +52,26 @@ TEST_F(WndTest, F4SwitchesTheScreenModeAndTheStoredChoice) {
     F4();
     EXPECT_EQ(DD_DISPLAY.full_screen, 0);
     EXPECT_EQ(SYS_DATA.window_mode, 1);
+    // The window's place after F4 twice: where it was.
+    const RECT back = WindowRect();
+    EXPECT_EQ(std::tuple(back.left, back.top, back.right, back.bottom),
+              std::tuple(placed.left, placed.top, placed.right, placed.bottom));
     // The pictures survive both switches.
     Pass(34);
     Pass(34);
     EXPECT_NE(IMG_Surface(APP_ScreenCopy), nullptr);
+}
+
+TEST_F(WndTest, AHeldF4SwitchesOncePerPress) {
+    StartWindowed();
+    const int32_t want[] = {1, 0, 1};  // full screen after each press
+    for (int32_t full : want) {
+        for (int i = 0; i < 6; ++i) headless::PressKey(0x3E, true);  // a press and its repeats
+        headless::PressKey(0x3E, false);
+        Pump();
+        EXPECT_EQ(DD_DISPLAY.full_screen, full);
+        EXPECT_EQ(SYS_DATA.window_mode, full ? 0 : 1);
+    }
 }
 
 TEST_F(WndTest, F4IsRefusedInFullScreenOnAnotherDesktopDepth) {
