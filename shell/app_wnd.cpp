@@ -11,6 +11,7 @@
 #include "services/inp_device.h"
 #include "services/sound/snd_device.h"
 #include "services/sound/snd_game.h"
+#include "shell/app_frame.h"
 #include "shell/app_main.h"
 #include "shell/bar_notice.h"
 #include "shell/msgbox.h"
@@ -165,7 +166,8 @@ intptr_t APP_WndProc(plat::Window* window, uint32_t msg, uintptr_t wparam, intpt
             if (DD_DISPLAY.primary && DD_DISPLAY.back) DD_Present();
             return 0;
         case plat::WM_CLOSE:
-            if (ADV_TRANSITION != 0) return 0;
+            // The end picture runs because the player already chose to quit.
+            if (ADV_TRANSITION != 0 || GAME_MODE == APP_MODE_END_SETUP || GAME_MODE == APP_MODE_END) return 0;
             SE_PlaySys(kSoundRefuse, 0);
             MSGBOX_Open(MSGBOX_KIND_QUIT, MSGBOX_QUIT);
             return 0;

@@ -139,6 +139,26 @@ TEST_F(FrameTest, YesShowsTheEndPictureAndClosesTheWindowAtTheSixtiethTick) {
     EXPECT_TRUE(Pump());
 }
 
+TEST_F(FrameTest, ClosingTheWindowDuringTheEndPictureIsIgnored) {
+    Picture("bmp/quon/end", 640, 512, 0x7C00);
+    Close();
+    Pass(34);
+    ClickYes();
+    Pass(34);
+    ASSERT_EQ(GAME_MODE, APP_MODE_END_SETUP);
+    for (int tick = 0; tick < 60; ++tick) {
+        ASSERT_EQ(APP_EndCount, tick);
+        if (tick == 0 || tick == 20) {  // in mode 10, then in mode 11
+            headless::Close();
+            Pump();
+            EXPECT_EQ(MSGBOX_IsOpen(MSGBOX_KIND_QUIT), 0) << tick;
+        }
+        Pass(34);
+    }
+    EXPECT_EQ(APP_Window, nullptr);
+    EXPECT_EQ(SP_Get(APP_EndParts[0].sprite), nullptr);
+}
+
 TEST_F(FrameTest, AQuitQuestionNotToBeAskedGoesStraightToTheEndPicture) {
     SYS_DATA.no_confirm[MSGBOX_QUIT - 1] = 1;
     headless::Close();
