@@ -63,6 +63,8 @@ int LOGO_IsActive() { return GAME_MODE == APP_MODE_LOGO ? 1 : 0; }
 
 void TITLE_Update() {
     if (!g_started) Start();
+    // Nothing here is pointed at: the normal look, whatever a box over the title left.
+    MOUSE_SetCursorMode(0);
     KEY_Update();
 }
 

@@ -159,6 +159,23 @@ TEST_F(FrameTest, ClosingTheWindowDuringTheEndPictureIsIgnored) {
     EXPECT_EQ(SP_Get(APP_EndParts[0].sprite), nullptr);
 }
 
+TEST_F(FrameTest, TheTitleGetsItsNormalCursorBackAfterTheQuitQuestion) {
+    PassUntilMode(APP_MODE_TITLE);
+    Pass(34);
+    Close();
+    headless::SetMouse(330, 240, 0);  // on No
+    Pass(34);
+    Pass(34);
+    ASSERT_EQ(MOUSE_GetCursorMode(), 1);
+    headless::SetMouse(330, 240, 1);
+    Pass(34);
+    headless::SetMouse(330, 240, 0);
+    for (int i = 0; i < 3; ++i) Pass(34);
+    ASSERT_EQ(MSGBOX_IsOpen(MSGBOX_KIND_QUIT), 0);
+    EXPECT_EQ(GAME_MODE, APP_MODE_TITLE);
+    EXPECT_EQ(MOUSE_GetCursorMode(), 0);
+}
+
 TEST_F(FrameTest, AQuitQuestionNotToBeAskedGoesStraightToTheEndPicture) {
     SYS_DATA.no_confirm[MSGBOX_QUIT - 1] = 1;
     headless::Close();
