@@ -58,7 +58,7 @@ void ThrowParticle() {
 }  // namespace
 
 int MOUSE_InitCursor(const char*, int) {
-    APP_FrameCount = 0;
+    APP_DrawTickCount = 0;
     g_last_tick = 0;
     g_frame = g_frame_ticks = g_click_delay = g_click_latch = 0;
     for (int i = 0; i < MOUSE_PARTICLES; ++i) g_vx[i] = g_vy[i] = 0;
@@ -86,7 +86,7 @@ void MOUSE_UpdateCursor(plat::Window* window) {
     plat::GetCursorPos(&p);
     if (!DD_DISPLAY.full_screen) plat::ScreenToClient(window, &p);
     plat::SetCursor(nullptr);  // the game draws its own; the system pointer stays hidden
-    const bool ticked = APP_FrameCount != g_last_tick;
+    const bool ticked = APP_DrawTickCount != g_last_tick;
     const int visible = MOUSE_IsCursorShown();
     const int type = SYS_DATA.mouse_type;
 
@@ -124,5 +124,5 @@ void MOUSE_UpdateCursor(plat::Window* window) {
     }
     // A re-created object starts visible: the cursor keeps the visibility it had.
     SP_SetVisible(BAR_CURSOR.sprite, visible);
-    g_last_tick = APP_FrameCount;
+    g_last_tick = APP_DrawTickCount;
 }

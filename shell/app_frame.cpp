@@ -21,7 +21,7 @@ int32_t GAME_MODE = APP_MODE_BOOT;
 int32_t APP_PrevMode = APP_MODE_BOOT;
 uint32_t APP_FrameInterval = 33;
 uint32_t APP_UpdateTime = 0, APP_DrawTime = 0;
-int32_t APP_FrameCount = 0;
+int32_t APP_DrawTickCount = 0;
 int32_t APP_EndCount = 0;
 int32_t APP_EndImage = -1;
 BAR_PARTS APP_EndParts[2];
@@ -128,7 +128,7 @@ void APP_FrameProc() {
     MOUSE_UpdateCursor(APP_Window);
     if (now - APP_DrawTime > APP_FrameInterval) {
         APP_DrawTime = now;
-        ++APP_FrameCount;
+        ++APP_DrawTickCount;
         Draw();
         BAR_NoticeStep();
         SYS_DebugFrameHook();
@@ -168,7 +168,7 @@ void APP_FrameReset() {
     GAME_MODE = APP_PrevMode = APP_MODE_BOOT;
     APP_FrameInterval = FRAME_RATE_TABLE[2];
     APP_UpdateTime = APP_DrawTime = 0;
-    APP_FrameCount = APP_EndCount = 0;
+    APP_DrawTickCount = APP_EndCount = 0;
     APP_EndImage = -1;
     BAR_PartsInit(&APP_EndParts[0]);
     BAR_PartsInit(&APP_EndParts[1]);

@@ -24,7 +24,7 @@ extern int32_t GAME_MODE;
 extern int32_t APP_PrevMode;
 extern uint32_t APP_FrameInterval;
 extern uint32_t APP_UpdateTime, APP_DrawTime;
-extern int32_t APP_FrameCount;  // draw ticks so far (the software cursor animates by it)
+extern int32_t APP_DrawTickCount;  // draw ticks so far (the software cursor animates by it)
 extern int32_t APP_EndCount;
 extern int32_t APP_EndImage;
 extern BAR_PARTS APP_EndParts[2];  // the picture and its strip

@@ -46,7 +46,7 @@ protected:
         MOUSE_UpdateCursor(display.window);
     }
     void Tick(int x, int y, uint8_t buttons = 0) {
-        ++APP_FrameCount;
+        ++APP_DrawTickCount;
         Pass(x, y, buttons);
     }
     const SP_STILL& Obj() { return *SP_Still(BAR_CURSOR.sprite); }

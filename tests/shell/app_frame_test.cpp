@@ -49,16 +49,16 @@ TEST_F(FrameTest, ASlowTickIsNotCaughtUp) {
     APP_SetMode(3);
     Pass(1);
     const uint32_t first = APP_UpdateTime;
-    const int32_t frames = APP_FrameCount;
+    const int32_t frames = APP_DrawTickCount;
     Pass(200);  // one late tick, stamped with its own time
     EXPECT_EQ(APP_UpdateTime, first + 200);
-    EXPECT_EQ(APP_FrameCount, frames + 1);
+    EXPECT_EQ(APP_DrawTickCount, frames + 1);
     for (int i = 0; i < 33; ++i) Pass(1);
     EXPECT_EQ(APP_UpdateTime, first + 200);
-    EXPECT_EQ(APP_FrameCount, frames + 1);  // a pass without a draw tick counts nothing
+    EXPECT_EQ(APP_DrawTickCount, frames + 1);  // a pass without a draw tick counts nothing
     Pass(1);
     EXPECT_EQ(APP_UpdateTime, first + 234);
-    EXPECT_EQ(APP_FrameCount, frames + 2);
+    EXPECT_EQ(APP_DrawTickCount, frames + 2);
 }
 
 TEST_F(FrameTest, TheFrameIntervalFollowsTheRateTable) {
@@ -77,11 +77,11 @@ TEST_F(FrameTest, TheFrameIntervalFollowsTheRateTable) {
 TEST_F(FrameTest, TheModeStandsStillUnderTheQuitQuestionWhileCursorAndDrawsGoOn) {
     ASSERT_EQ(GAME_MODE, APP_MODE_BOOT);
     Close();
-    const int32_t frames = APP_FrameCount;
+    const int32_t frames = APP_DrawTickCount;
     headless::SetMouse(100, 90, 0);
     for (int i = 0; i < 10; ++i) Pass(34);
     EXPECT_EQ(GAME_MODE, APP_MODE_BOOT);  // mode 0 would have become 1 at its first update
-    EXPECT_EQ(APP_FrameCount, frames + 10);
+    EXPECT_EQ(APP_DrawTickCount, frames + 10);
     EXPECT_EQ(ObjectX(BAR_CURSOR.sprite), 100);
     headless::SetMouse(300, 90, 0);
     Pass(1);  // no tick due: the cursor follows all the same
@@ -109,10 +109,10 @@ TEST_F(FrameTest, YesShowsTheEndPictureAndClosesTheWindowAtTheSixtiethTick) {
     Close();
     Pass(34);
     ClickYes();
-    const int32_t frames = APP_FrameCount;
+    const int32_t frames = APP_DrawTickCount;
     Pass(34);  // the answer: mode 10 in this pass, nothing drawn
     EXPECT_EQ(GAME_MODE, APP_MODE_END_SETUP);
-    EXPECT_EQ(APP_FrameCount, frames);
+    EXPECT_EQ(APP_DrawTickCount, frames);
     std::vector<int> xs;
     for (int tick = 1; tick <= 59; ++tick) {
         Pass(34);

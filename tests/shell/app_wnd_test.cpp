@@ -298,16 +298,16 @@ TEST_F(WndTest, LosingTheFocusPausesUnlessTheGameRunsInTheBackground) {
         Pump();
         EXPECT_EQ(APP_Active, 0) << c.windowed << int(c.run_inactive);
         EXPECT_EQ(APP_Paused, c.paused) << c.windowed << int(c.run_inactive);
-        const int32_t frames = APP_FrameCount;
+        const int32_t frames = APP_DrawTickCount;
         Pass(34);
-        EXPECT_EQ(APP_FrameCount, frames + (c.paused ? 0 : 1));
+        EXPECT_EQ(APP_DrawTickCount, frames + (c.paused ? 0 : 1));
         headless::SetFocus(true);
         Pump();
         EXPECT_EQ(APP_Active, 1);
         EXPECT_EQ(APP_Paused, 0);
         EXPECT_EQ(DD_DISPLAY.full_screen, c.windowed ? 0 : 1);
         Pass(34);
-        EXPECT_EQ(APP_FrameCount, frames + (c.paused ? 1 : 2));
+        EXPECT_EQ(APP_DrawTickCount, frames + (c.paused ? 1 : 2));
         Finish();
     }
 }

@@ -130,7 +130,7 @@ void BarSceneFrame(int32_t x, int32_t y, uint32_t buttons, uint16_t pressed, uin
     SP_Draw(-1);
     MWND_DrawFade();
     DD_Present();
-    ++APP_FrameCount;
+    ++APP_DrawTickCount;
     BAR_NoticeStep();
     ++sc.frame;
 }
