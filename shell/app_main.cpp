@@ -121,6 +121,7 @@ void APP_GameInit() {
 
 void APP_GameTerm() {
     BAR_Term();
+    LOGO_Term();
     TITLE_Term();
     TAMA_ClearList();
     BTL_Term();

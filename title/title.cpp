@@ -1,7 +1,6 @@
-// The title subsystem's least form until the full logo, title and ranking screens are written:
-// the logo hands over to the title at its first update; the title shows the display objects, the
-// software cursor, a line of each font size and a debug line, and starts the first music track,
-// an effect and the first voice line of the database so that a start is heard.
+// The title and ranking screens' least form until the full screens are written: the title shows
+// the display objects, the software cursor, a line of each font size and a debug line, and starts
+// the first music track, an effect and the first voice line of the database so that a start is heard.
 #include "title/title.h"
 
 #include "display/blt_frame.h"
@@ -56,10 +55,6 @@ void Start() {
     if (!VOICE_DB.empty()) VOICE_PlayId(static_cast<int32_t>(VOICE_DB.front().number));
 }
 }  // namespace
-
-void LOGO_Main() { APP_SetMode(APP_MODE_TITLE); }
-void LOGO_Draw() { APP_DrawDefault(); }
-int LOGO_IsActive() { return GAME_MODE == APP_MODE_LOGO ? 1 : 0; }
 
 void TITLE_Update() {
     if (!g_started) Start();

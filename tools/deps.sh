@@ -1,7 +1,7 @@
 # Installs the Debian packages the build, the tests and the game need (sourced by ./run and ./test).
 ORV_PACKAGES_BUILD="cmake ninja-build g++ pkg-config libsdl2-dev libgtest-dev libbenchmark-dev libpixman-1-dev libpng-dev
-    libavformat-dev libavcodec-dev libswscale-dev libswresample-dev libavutil-dev libfreetype-dev libx11-dev zlib1g-dev fonts-ipafont-gothic"
-ORV_PACKAGES_TEST="python3 clang libclang-rt-14-dev xvfb xauth xdotool openbox x11-utils libxfixes-dev mscompress sox imagemagick ffmpeg"
+    libavformat-dev libavcodec-dev libswscale-dev libswresample-dev libavutil-dev libfreetype-dev libx11-dev zlib1g-dev fonts-ipafont-gothic ffmpeg"
+ORV_PACKAGES_TEST="python3 clang libclang-rt-14-dev xvfb xauth xdotool openbox x11-utils libxfixes-dev mscompress sox imagemagick"
 
 orv_install() {
     local missing=()

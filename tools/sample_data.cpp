@@ -2,9 +2,9 @@
 // picture in each ".grp" depth, a save with its thumbnail, the debug text's glyph strip, the
 // system bar's pictures (parts, common picture with the cursor, default thumbnails), the message
 // box and the end picture (their texts printed with the game's own text layer), sounds (a music
-// piece with its table, effects, a voice archive with its database, barks and a bonus line) and
-// the three font families, made with the
-// project's own writers.
+// piece with its table, effects, a voice archive with its database, barks and a bonus line), the
+// three font families, made with the project's own writers, and the opening movie, written by
+// the ffmpeg tool (`--no-movie` leaves it out).
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -22,6 +22,7 @@
 #include "tests/support/fnt_writer.h"
 #include "tests/support/bar_pictures.h"
 #include "tests/support/grp_writer.h"
+#include "tests/support/movie_writer.h"
 #include "tests/support/save_writer.h"
 #include "tests/support/sound_writer.h"
 #include "tools/sample/fnt_render.h"
@@ -294,11 +295,12 @@ bool WriteFonts(const fs::path& dat, std::vector<uint8_t>* font12) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: sample_data DIRECTORY\n");
+    const bool movie = !(argc == 3 && std::strcmp(argv[1], "--no-movie") == 0);
+    if (argc != (movie ? 2 : 3)) {
+        std::fprintf(stderr, "usage: sample_data [--no-movie] DIRECTORY\n");
         return 2;
     }
-    fs::path root(argv[1]);
+    fs::path root(argv[argc - 1]);
     std::error_code ec;
     for (const char* dir : {"save", "Bmp", "Bmp/quon", "Wav", "Wav/Voice/btl", "Music", "Dat", "script"}) {
         fs::create_directories(root / dir, ec);
@@ -342,6 +344,14 @@ int main(int argc, char** argv) {
     if (!WriteTextPictures(root, font12)) {
         std::fprintf(stderr, "sample_data: cannot write the message box and end pictures in %s\n", root.c_str());
         return 1;
+    }
+    // The opening movie: three seconds of a moving test card with a tone, 320 x 240 (the logo
+    // scales it to the screen). The game starts without it, so a missing ffmpeg only says so.
+    const fs::path opening = root / "Wav/EARLYSTG.DAT";
+    fs::remove(opening, ec);
+    if (movie && !support::WriteMovie(opening.string(), support::MovieSpec{"mpeg", "mpeg1video", "mp2", 320, 240, 25, 75})) {
+        std::fprintf(stderr, "sample_data: the ffmpeg tool could not write the opening movie; the game starts without it\n");
+        fs::remove(opening, ec);
     }
     return 0;
 }

@@ -1,14 +1,27 @@
 // The frame driver on the manual clock: tick pacing, the quit question, the end picture, modes.
+#include <unistd.h>
+
+#include <algorithm>
 #include <vector>
 
+#include "platform/clock.h"
 #include "services/key_button.h"
 #include "services/mou_cursor.h"
 #include "shell/bar_notice.h"
 #include "shell/sys_bar.h"
 #include "tests/shell/app_fixture.h"
+#include "tests/support/movie_writer.h"
+#include "title/title.h"
 
 namespace {
 using apptest::GameTest;
+
+// The opening movie, written once for the suite: one second of MPEG-1 with its sound.
+struct OpeningMovie {
+    std::string path = std::filesystem::temp_directory_path() / ("orv_opening_" + std::to_string(getpid()) + ".mpg");
+    bool ok = support::WriteMovie(path, support::MovieSpec{});
+    ~OpeningMovie() { std::remove(path.c_str()); }
+};
 
 class FrameTest : public GameTest {
 protected:
@@ -22,6 +35,10 @@ protected:
         headless::Close();
         Pump();
         ASSERT_EQ(MSGBOX_IsOpen(MSGBOX_KIND_QUIT), MSGBOX_QUIT);
+    }
+    void F4() {
+        plat::PostMessage(APP_Window, plat::WM_KEYDOWN, 0x73, 0);
+        Pump();
     }
     // Answers Yes with a click: the pass reading the click, then the pass taking the answer.
     void ClickYes() {
@@ -197,6 +214,59 @@ TEST_F(FrameTest, AMissingEndPictureStillClosesAtTheSixtiethTick) {
     Pass(34);
     EXPECT_EQ(APP_Window, nullptr);
     EXPECT_TRUE(Pump());
+}
+
+// With the opening movie the logo stays (F4 refused) until the movie has ended by its length or a
+// decide or cancel press or a click skipped it, and one second more; then the movie is closed.
+TEST_F(FrameTest, TheLogoPlaysTheOpeningMovieUntilItEndsOrIsSkipped) {
+    static OpeningMovie movie;
+    ASSERT_TRUE(movie.ok) << "ffmpeg could not write the movie";
+    struct Case {
+        const char* what;
+        uint8_t key, buttons;
+        uint32_t skip_at;  // ms after the movie opened; 0: not skipped
+    };
+    const Case cases[] = {
+        {"to its end", 0, 0, 0}, {"Z", 0x2C, 0, 300}, {"X", 0x2D, 0, 300}, {"left click", 0, 1, 300}, {"right click", 0, 2, 300},
+    };
+    for (const Case& c : cases) {
+        if (!started) StartWindowed();
+        std::filesystem::create_directories(dir.File("WAV"));
+        std::filesystem::copy_file(movie.path, dir.File("WAV/EARLYSTG.DAT"), std::filesystem::copy_options::overwrite_existing);
+        Pass(34);
+        Pass(34);  // the logo's first update opens the movie
+        ASSERT_EQ(GAME_MODE, APP_MODE_LOGO) << c.what;
+        const uint32_t opened = plat::TimeMs();
+        F4();
+        EXPECT_EQ(BAR_NOTICE.priority, 1) << c.what;
+        bool pressed = false, shown = false;
+        while (GAME_MODE == APP_MODE_LOGO && plat::TimeMs() - opened < 5000) {
+            EXPECT_EQ(LOGO_IsActive(), 1) << c.what;
+            const bool press = c.skip_at && !pressed && plat::TimeMs() - opened >= c.skip_at;
+            if (press) {
+                if (c.key) headless::SetKey(c.key, true);
+                headless::SetMouse(50, 50, c.buttons);
+                pressed = true;
+            }
+            Pass(34);
+            if (press) {
+                if (c.key) headless::SetKey(c.key, false);
+                headless::SetMouse(50, 50, 0);
+            }
+            const std::vector<uint16_t> back = support::ReadSurface(DD_DISPLAY.back);
+            shown = shown || std::count(back.begin(), back.end(), 0) < 640 * 240;  // the picture fills the screen
+        }
+        const uint32_t took = plat::TimeMs() - opened;
+        EXPECT_EQ(GAME_MODE, APP_MODE_TITLE) << c.what;
+        EXPECT_TRUE(shown) << c.what;
+        const uint32_t want = (c.skip_at ? c.skip_at : 1000) + 1000;
+        EXPECT_GE(took, want) << c.what;
+        EXPECT_LT(took, want + 200) << c.what;
+        const auto& log = headless::DebugOutput();
+        EXPECT_NE(std::find(log.begin(), log.end(), "movie close ..... (WAV\\EARLYSTG.DAT)\n"), log.end()) << c.what;
+        EXPECT_EQ(DD_DISPLAY.full_screen, 0) << c.what;
+        Finish();
+    }
 }
 
 TEST_F(FrameTest, SkipTurnsOffAtTheFirstBattleTick) {
