@@ -37,6 +37,7 @@ void OpenMovie() {
     g_object = SP_FindFree();
     if (g_object >= 0 && !SP_CreateStill(g_object, kPicturePriority, 0, 0, g_image, nullptr)) g_object = -1;
     MOV_Play(g_movie);
+    if (MOV_GetTime(g_movie) >= MOV_GetDuration(g_movie)) SYS_DebugPrint("LOGO: %s holds no movie that plays", kMovie);
 }
 
 void CloseMovie() {
