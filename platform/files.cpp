@@ -223,10 +223,11 @@ bool File::Open(const char* name, Mode mode) {
     if (target_.empty()) return false;
     if (mode == Mode::Read) {
         if (detail::ShouldFail("OpenFile")) return false;
-        fd_ = ::open(target_.c_str(), O_RDONLY | O_CLOEXEC);
+        // Without waiting: opening a pipe blocks until it has a writer, and only files are read.
+        fd_ = ::open(target_.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
         if (fd_ >= 0) {
             struct stat st;
-            if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
+            if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode) || ::fcntl(fd_, F_SETFL, 0) != 0) {
                 ::close(fd_);
                 fd_ = -1;
             }

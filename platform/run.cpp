@@ -112,6 +112,7 @@ void CatchEndSignals() {
     sigemptyset(&sa.sa_mask);
     for (int sig : {SIGTERM, SIGINT, SIGHUP}) sigaction(sig, &sa, nullptr);
     std::signal(SIGPIPE, SIG_IGN);  // a write to a closed display connection fails instead
+    std::signal(SIGXFSZ, SIG_IGN);  // a write past the file-size limit fails (EFBIG) instead
 }
 
 namespace detail {

@@ -1,18 +1,22 @@
 // Replacing files: interrupted writes, targets that are directories or links, kept permission
-// bits, failed closes, and the scratch writes that skip the disk flush.
+// bits, failed closes, writes past the file-size limit, and the scratch writes that skip the disk
+// flush.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "platform/files.h"
 #include "platform/headless/headless.h"
+#include "platform/platform.h"
 #include "tests/support/fixture.h"
 
 namespace fs = std::filesystem;
@@ -36,6 +40,19 @@ pid_t StartWriter(const char* name, size_t size) {
         }
     }
     return pid;
+}
+
+// Runs fn in a child process: its exit code, or 128 + the signal that ended it (SIGALRM when it
+// was still running after `seconds`).
+int InChild(const std::function<int()>& fn, unsigned seconds = 20) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::alarm(seconds);
+        ::_exit(fn());
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
 // Every byte of the file the same, and as many as one write holds.
@@ -139,6 +156,11 @@ TEST(FileWrites, ADirectoryOrOtherNonFileTargetIsRefusedAtCreate) {
     EXPECT_FALSE(plat::WriteFileScratch("save", "x", 1));
     ASSERT_EQ(::mkfifo("pipe", 0600), 0);
     EXPECT_FALSE(plat::WriteFileAtomic("pipe", "x", 1));
+    // Nor are they read; a pipe nobody writes is refused at once, not waited on.
+    EXPECT_EQ(InChild([] {
+                  plat::File r;
+                  return r.Open("pipe", plat::File::Mode::Read) || r.Open("save", plat::File::Mode::Read);
+              }, 10), 0);
     EXPECT_TRUE(fs::is_directory("save") && fs::is_fifo("pipe"));
     EXPECT_EQ(Entries(), (std::vector<std::string>{"pipe", "save"}));
 }
@@ -192,4 +214,27 @@ TEST(FileWrites, AFailedCloseKeepsTheOldFileAndScratchWritesSkipTheFlush) {
     EXPECT_EQ(plat::FileSize("voice.wav"), 4);
     EXPECT_FALSE(plat::WriteFileAtomic("keep.dat", "lost", 4));
     EXPECT_EQ(Entries(), (std::vector<std::string>{"keep.dat", "voice.wav"}));
+}
+
+// Past the file-size limit a write fails like any other: the program lives on, the old file stays
+// whole and no temporary file is left, whether the write was whole or through an open file.
+TEST(FileWrites, WritesPastTheFileSizeLimitFailAndLeaveTheOldFile) {
+    support::TempDir dir;
+    headless::Reset({});
+    ASSERT_TRUE(plat::WriteFileAtomic("save.dat", "old", 3));
+    const int code = InChild([] {
+        plat::CatchEndSignals();  // as the program does at its start
+        const rlimit limit{4096, 4096};
+        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) return 3;
+        const std::vector<uint8_t> big(64 * 1024, 7);
+        int wrong = plat::WriteFileAtomic("save.dat", big.data(), big.size()) ||
+                    plat::WriteFileScratch("voice.wav", big.data(), big.size());
+        plat::File f;
+        if (!f.Open("save.dat", plat::File::Mode::CreateAlways) || f.Write(big.data(), big.size()) != 0 || f.Close())
+            wrong |= 2;
+        return wrong;
+    });
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(support::ReadBytes("save.dat"), (std::vector<uint8_t>{'o', 'l', 'd'}));
+    EXPECT_EQ(Entries(), std::vector<std::string>{"save.dat"});
 }
