@@ -10,12 +10,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <sstream>
 #include <thread>
 
 #include "platform/backend.h"
 #include "platform/display.h"
+#include "platform/files.h"
 #include "platform/headless/headless.h"
 #include "platform/input_script.h"
 #include "platform/platform.h"
@@ -135,11 +135,11 @@ void ReadRunEnvironment() {
     if (const std::string path = Env("ORV_INPUT"); !path.empty()) {
         if (Env("ORV_PLATFORM") != "headless")
             BadEnvironment("ORV_INPUT drives the program without a display only (ORV_PLATFORM=headless)");
-        std::ifstream in(path, std::ios::binary);
-        if (!in) BadEnvironment("ORV_INPUT=\"" + path + "\" cannot be read");
+        // The one reader of files: a folder, a pipe or a device is refused at once.
+        File in;
+        if (!in.Open(path.c_str(), File::Mode::Read)) BadEnvironment("ORV_INPUT=\"" + path + "\" cannot be read");
         std::string text(script::kMaxScriptBytes + 1, '\0');
-        in.read(text.data(), std::streamsize(text.size()));
-        text.resize(size_t(in.gcount()));
+        text.resize(in.Read(text.data(), text.size()));
         std::string error;
         if (!script::Parse(text, &g_run.script, &error)) BadEnvironment("ORV_INPUT=\"" + path + "\", " + error);
     }

@@ -86,6 +86,7 @@ TEST_F(ProgramTest, ValuesItDoesNotUnderstandEndItWithExitCode2) {
         {{"ORV_PLATFORM=headless", "ORV_DEBUG=yes"}, "ORV_DEBUG=\"yes\" is not understood"},
         {{"ORV_PLATFORM=headless", "ORV_SCREENSHOT=/no/such/dir/x.png"}, "its folder cannot be written"},
         {{"ORV_PLATFORM=headless", "ORV_INPUT=missing.txt"}, "ORV_INPUT=\"missing.txt\" cannot be read"},
+        {{"ORV_PLATFORM=headless", "ORV_INPUT=folder"}, "ORV_INPUT=\"folder\" cannot be read"},
         {{"ORV_PLATFORM=headless", "ORV_INPUT=bad.txt"}, "ORV_INPUT=\"bad.txt\", line 2: unknown key \"NOPE\""},
         {{"ORV_PLATFORM=sdl", "ORV_INPUT=bad.txt"}, "ORV_INPUT drives the program without a display only"},
         // No display: the SDL backend is the default and nothing silently runs without a window.
@@ -95,6 +96,7 @@ TEST_F(ProgramTest, ValuesItDoesNotUnderstandEndItWithExitCode2) {
     };
     ASSERT_TRUE(support::WriteBytes("bad.txt", {'1', ' ', 'c', 'l', 'o', 's', 'e', '\n', '2', ' ', 't', 'a', 'p', ' ',
                                                 'N', 'O', 'P', 'E', '\n'}));
+    std::filesystem::create_directory("folder");
     for (const auto& [env, message] : bad) {
         const Result r = Start(env);
         EXPECT_EQ(r.code, 2) << message << ": " << r.err;
