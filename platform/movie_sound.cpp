@@ -18,6 +18,10 @@ constexpr size_t kMaxQueued = kMixRate * 10;     // more than this is dropped, n
 constexpr int kMaxFrameSamples = 1 << 20;
 constexpr int64_t kMaxLeadingSilence = 10 * 10000000LL;  // 100-ns units
 constexpr int kMaxChannels = 64;
+
+// The rates the sound layer itself plays; a resampler from a rate far beyond them takes seconds and
+// hundreds of megabytes to build.
+bool RateOk(int rate) { return rate >= int(DSBFREQUENCY_MIN) && rate <= int(DSBFREQUENCY_MAX); }
 }  // namespace
 
 MovieSound::~MovieSound() {
@@ -32,7 +36,7 @@ bool MovieSound::Open(AVFormatContext* fmt, int64_t start) {
     const int index = av_find_best_stream(fmt, AVMEDIA_TYPE_AUDIO, -1, -1, &codec, 0);
     if (index < 0 || !codec) return false;
     const AVCodecParameters* par = fmt->streams[index]->codecpar;
-    if (par->sample_rate <= 0 || par->ch_layout.nb_channels <= 0 || par->ch_layout.nb_channels > kMaxChannels)
+    if (!RateOk(par->sample_rate) || par->ch_layout.nb_channels <= 0 || par->ch_layout.nb_channels > kMaxChannels)
         return false;
     dec_ = avcodec_alloc_context3(codec);
     frame_ = av_frame_alloc();
@@ -69,7 +73,7 @@ bool MovieSound::Resampler(const AVFrame* f) {
     if (swr_ && f->format == swr_format_ && f->sample_rate == swr_rate_ && channels == swr_channels_ && mask == swr_mask_)
         return true;
     swr_free(&swr_);
-    if (channels <= 0 || channels > kMaxChannels || f->sample_rate <= 0) return false;
+    if (channels <= 0 || channels > kMaxChannels || !RateOk(f->sample_rate)) return false;
     AVChannelLayout in{}, out{};
     if (mask) {
         av_channel_layout_from_mask(&in, mask);

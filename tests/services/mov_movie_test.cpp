@@ -65,6 +65,16 @@ Movies& Library() {
             const std::vector<uint8_t> cut(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(whole.size() * tenth / 10));
             ok = ok && support::WriteBytes(l.Path("cut") + std::to_string(tenth) + ".mpg", cut);
         }
+        // b.avi with a sound track that claims 520 MHz (the rate in its format block).
+        std::vector<uint8_t> fast = support::ReadBytes(l.Path("b.avi"));
+        const std::string text(fast.begin(), fast.end());
+        const size_t format = text.find("strf", text.find("auds"));
+        ok = ok && format != std::string::npos && format + 16 <= fast.size();
+        if (ok) {
+            const uint32_t rate = 520000000;
+            std::memcpy(&fast[format + 12], &rate, 4);
+            ok = support::WriteBytes(l.Path("fast.avi"), fast);
+        }
         bytes.resize(bytes.size() / 2);
         ok = ok && support::WriteBytes(l.Path("half.mpg"), bytes);
         std::vector<uint8_t> junk(4096);
@@ -453,6 +463,12 @@ TEST_F(MovieTest, SoundPlaysAtFullLevelFromPlayAndStopsWithTheStream) {
     }
     EXPECT_EQ(headless::LiveSoundBuffers(), 1);
     MOV_Close(&open.back());
+    EXPECT_EQ(headless::LiveSoundBuffers(), 0);
+
+    // A sound track at a rate the sound layer refuses: the pictures play, without sound.
+    m = Movie("fast.avi");
+    MOV_Play(m);
+    EXPECT_EQ(DrawFrame(m), DD_OK);
     EXPECT_EQ(headless::LiveSoundBuffers(), 0);
 }
 }  // namespace
