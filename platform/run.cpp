@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "platform/backend.h"
+#include "platform/clock.h"
 #include "platform/display.h"
 #include "platform/files.h"
 #include "platform/headless/headless.h"
@@ -36,12 +37,21 @@ struct RunConfig {
     uint64_t frames = 0;  // ORV_FRAMES, 0 = no limit
     std::string screenshot;
     bool windowed = false;
+    std::string input;  // ORV_INPUT
     std::vector<script::Event> script;
     size_t next = 0;
+    // The script took the focus away (focus out, minimize) on frame away_frame and has not given
+    // it back; waiting: since wait_ms no frame has come while it waits for a later one.
+    bool away = false, waiting = false, stalled = false;
+    uint64_t away_frame = 0, wait_frame = 0;
+    uint32_t wait_ms = 0;
     bool have_shot = false;
     Frame shot;  // the frame ORV_FRAMES ended on
 };
 RunConfig g_run;
+// A game that keeps running without the focus presents a frame every interval; this long without
+// one, a script that took the focus away waits for a frame that a paused game never presents.
+constexpr uint32_t kStalledMs = 10000;
 
 [[noreturn]] void BadEnvironment(const std::string& what) {
     std::fprintf(stderr, "orvant: %s\n", what.c_str());
@@ -132,7 +142,8 @@ void ReadRunEnvironment() {
         if (access(dir.c_str(), W_OK) != 0)
             BadEnvironment("ORV_SCREENSHOT=\"" + g_run.screenshot + "\": its folder cannot be written");
     }
-    if (const std::string path = Env("ORV_INPUT"); !path.empty()) {
+    g_run.input = Env("ORV_INPUT");
+    if (const std::string path = g_run.input; !path.empty()) {
         if (Env("ORV_PLATFORM") != "headless")
             BadEnvironment("ORV_INPUT drives the program without a display only (ORV_PLATFORM=headless)");
         // The one reader of files: a folder, a pipe or a device is refused at once.
@@ -160,6 +171,7 @@ void ResetRun() {
     g_signals = 0;
     g_run.next = 0;
     g_run.have_shot = false;
+    g_run.away = g_run.waiting = g_run.stalled = false;
 }
 
 void DisplayLost() {
@@ -180,11 +192,39 @@ void FramePresented(uint64_t count, const Frame& frame) {
     g_end_requested = true;
 }
 
+// The script waits for a later frame (an event or the ORV_FRAMES end) while it holds the focus
+// away: a game paused by that presents no frame, so nothing would ever come. Reported, and the
+// run ends in order with exit code 2.
+void WatchScriptWait(uint64_t now) {
+    const bool waiting = g_run.away && (g_run.next < g_run.script.size() || g_run.frames != 0);
+    if (!waiting || !g_run.waiting || now != g_run.wait_frame) {
+        g_run.waiting = waiting;
+        g_run.wait_frame = now;
+        g_run.wait_ms = TimeMs();
+        return;
+    }
+    if (g_run.stalled || TimeMs() - g_run.wait_ms < kStalledMs) return;
+    g_run.stalled = true;
+    std::fprintf(stderr,
+                 "orvant: ORV_INPUT=\"%s\": the window lost the focus on frame %llu and no frame has come since (the "
+                 "game presents none while paused); give the focus back on that frame (focus in or restore)\n",
+                 g_run.input.c_str(), static_cast<unsigned long long>(g_run.away_frame));
+    std::fflush(stderr);
+    RequestEnd();
+}
+
 void PumpRun() {
     if (!g_run.script.empty() && IsHeadless()) {
         const uint64_t now = PresentedFrameCount();
-        while (g_run.next < g_run.script.size() && g_run.script[g_run.next].frame <= now)
-            PlayScriptEvent(g_run.script[g_run.next++]);
+        while (g_run.next < g_run.script.size() && g_run.script[g_run.next].frame <= now) {
+            const script::Event& e = g_run.script[g_run.next++];
+            if (e.op == script::Op::Focus || e.op == script::Op::Minimize) {
+                g_run.away = e.op == script::Op::Focus ? e.a == 0 : e.a != 0;
+                g_run.away_frame = e.frame;
+            }
+            PlayScriptEvent(e);
+        }
+        WatchScriptWait(now);
     }
     if (g_end_requested && !g_end_posted.exchange(true)) {
         if (Window* w = MainWindow())
@@ -195,7 +235,7 @@ void PumpRun() {
 }
 
 int FinishRun(const Frame& last) {
-    int code = g_display_lost ? 1 : 0;
+    int code = g_run.stalled ? 2 : g_display_lost ? 1 : 0;
     if (!g_run.screenshot.empty()) {
         const Frame& f = g_run.have_shot ? g_run.shot : last;
         if (!WritePng(g_run.screenshot.c_str(), f)) {

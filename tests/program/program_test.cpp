@@ -89,6 +89,9 @@ TEST_F(ProgramTest, ValuesItDoesNotUnderstandEndItWithExitCode2) {
         {{"ORV_PLATFORM=headless", "ORV_INPUT=folder"}, "ORV_INPUT=\"folder\" cannot be read"},
         {{"ORV_PLATFORM=headless", "ORV_INPUT=bad.txt"}, "ORV_INPUT=\"bad.txt\", line 2: unknown key \"NOPE\""},
         {{"ORV_PLATFORM=sdl", "ORV_INPUT=bad.txt"}, "ORV_INPUT drives the program without a display only"},
+        // Full screen, the game pauses without the focus: the frame that would give it back never comes.
+        {{"ORV_PLATFORM=headless", "ORV_INPUT=late.txt", "ORV_FRAMES=30"},
+         "ORV_INPUT=\"late.txt\": the window lost the focus on frame 5 and no frame has come since"},
         // No display: the SDL backend is the default and nothing silently runs without a window.
         {{}, "no display (DISPLAY is not set); ORV_PLATFORM=headless runs"},
         {{"ORV_PLATFORM=sdl"}, "no display (DISPLAY is not set)"},
@@ -97,6 +100,7 @@ TEST_F(ProgramTest, ValuesItDoesNotUnderstandEndItWithExitCode2) {
     ASSERT_TRUE(support::WriteBytes("bad.txt", {'1', ' ', 'c', 'l', 'o', 's', 'e', '\n', '2', ' ', 't', 'a', 'p', ' ',
                                                 'N', 'O', 'P', 'E', '\n'}));
     std::filesystem::create_directory("folder");
+    std::ofstream("late.txt") << "5 focus out\n6 focus in\n";
     for (const auto& [env, message] : bad) {
         const Result r = Start(env);
         EXPECT_EQ(r.code, 2) << message << ": " << r.err;
