@@ -215,7 +215,7 @@ File::~File() {
     }
 }
 
-bool File::Open(const char* name, Mode mode) {
+bool File::Open(const char* name, Mode mode, Links links) {
     if (fd_ >= 0) Close();
     failed_ = false;
     target_ = ResolvePath(name);
@@ -224,7 +224,7 @@ bool File::Open(const char* name, Mode mode) {
     if (mode == Mode::Read) {
         if (detail::ShouldFail("OpenFile")) return false;
         // Without waiting: opening a pipe blocks until it has a writer, and only files are read.
-        fd_ = ::open(target_.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+        fd_ = ::open(target_.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | (links == Links::Refuse ? O_NOFOLLOW : 0));
         if (fd_ >= 0) {
             struct stat st;
             if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode) || ::fcntl(fd_, F_SETFL, 0) != 0) {
@@ -237,10 +237,10 @@ bool File::Open(const char* name, Mode mode) {
     if (detail::ShouldFail("CreateFile")) return false;
     durable_ = mode == Mode::CreateAlways;
     // Write where a link points, so the link stays a link.
-    target_ = FollowLinks(target_);
+    if (links == Links::Follow) target_ = FollowLinks(target_);
     if (target_.empty()) return false;
     struct stat st;
-    const bool exists = ::stat(target_.c_str(), &st) == 0;
+    const bool exists = ::lstat(target_.c_str(), &st) == 0;
     if (exists && !S_ISREG(st.st_mode)) return false;
     RemoveStaleTemps(target_);
     fd_ = CreateTemp(target_, exists ? 0600 : 0644, &temp_);
@@ -327,17 +327,18 @@ int64_t FileSize(const char* name) {
 }
 
 namespace {
-bool WriteWhole(const char* name, const void* data, size_t count, File::Mode mode) {
+bool WriteWhole(const char* name, const void* data, size_t count, File::Mode mode,
+                File::Links links = File::Links::Follow) {
     File f;
-    if (!f.Open(name, mode)) return false;
+    if (!f.Open(name, mode, links)) return false;
     bool ok = count == 0 || f.Write(data, count) == count;
     if (!ok) return false;  // the destructor removes the temporary file
     return f.Close();
 }
 }  // namespace
 
-bool WriteFileAtomic(const char* name, const void* data, size_t count) {
-    return WriteWhole(name, data, count, File::Mode::CreateAlways);
+bool WriteFileAtomic(const char* name, const void* data, size_t count, File::Links links) {
+    return WriteWhole(name, data, count, File::Mode::CreateAlways, links);
 }
 
 bool WriteFileScratch(const char* name, const void* data, size_t count) {

@@ -19,6 +19,9 @@ public:
     // CreateAlways is for files the player keeps: atomic and durable. CreateScratch is for files no
     // player keeps (the temporary voice file): still replaced whole, but without waiting for the disk.
     enum class Mode { Read, CreateAlways, CreateScratch };
+    // Refuse: a name that is a symbolic link is refused like anything else not a regular file (for
+    // a folder whose links cannot be trusted).
+    enum class Links { Follow, Refuse };
     File() = default;
     ~File();
     File(const File&) = delete;
@@ -26,10 +29,10 @@ public:
 
     // The create modes write to a temporary file beside the target; Close replaces the target
     // with it (fsync, rename) so a failed or interrupted write leaves the old file whole. A target
-    // that is a symbolic link is followed, its permission bits are kept, a directory (or anything
-    // else not a regular file) is refused, and temporary files that an interrupted write of the
-    // same target left behind are removed, whichever process wrote them.
-    bool Open(const char* name, Mode mode);
+    // that is a symbolic link is followed (unless refused), its permission bits are kept, a
+    // directory (or anything else not a regular file) is refused, and temporary files that an
+    // interrupted write of the same target left behind are removed, whichever process wrote them.
+    bool Open(const char* name, Mode mode, Links links = Links::Follow);
     bool IsOpen() const { return fd_ >= 0; }
     // Bytes read (0 at the end or on error).
     size_t Read(void* buffer, size_t count);
@@ -54,7 +57,7 @@ private:
 int64_t FileSize(const char* name);
 // Replaces the file with exactly these bytes: temporary file, fsync, rename. False on any failure,
 // in which case the old file is untouched.
-bool WriteFileAtomic(const char* name, const void* data, size_t count);
+bool WriteFileAtomic(const char* name, const void* data, size_t count, File::Links links = File::Links::Follow);
 // The same for a file no player keeps: replaced whole, no fsync.
 bool WriteFileScratch(const char* name, const void* data, size_t count);
 bool DeleteFile(const char* name);

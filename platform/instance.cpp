@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -15,27 +16,46 @@
 namespace plat {
 namespace {
 int g_lock_fd = -1;
-}  // namespace
+std::string g_no_home_temp;  // tests
 
-std::string ConfigDir() {
-    std::string base = Env("XDG_CONFIG_HOME");
-    if (base.empty() || base[0] != '/') {  // a relative base directory is ignored
+// The folder a user with no home gets in the temporary folder, which every local user may write
+// in: only a folder that is the user's own and closed to others is used.
+std::string NoHomeFolder() {
+    return (g_no_home_temp.empty() ? std::string("/tmp") : g_no_home_temp) + "/orvant-" + std::to_string(::getuid());
+}
+
+// The directory that holds ".../orvant"; *no_home when it is inside NoHomeFolder.
+std::string ConfigBase(bool* no_home) {
+    *no_home = false;
+    if (g_no_home_temp.empty()) {
+        std::string base = Env("XDG_CONFIG_HOME");
+        if (!base.empty() && base[0] == '/') return base;  // a relative base directory is ignored
         std::string home = Env("HOME");
         if (home.empty())
             if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir) home = pw->pw_dir;
-        base = (home.empty() ? "/tmp/orvant-" + std::to_string(::getuid()) : home) + "/.config";
+        if (!home.empty()) return home + "/.config";
     }
-    return base + "/orvant";
+    *no_home = true;
+    return NoHomeFolder() + "/.config";
+}
+}  // namespace
+
+std::string ConfigDir() {
+    bool no_home = false;
+    return ConfigBase(&no_home) + "/orvant";
 }
 
 bool AcquireInstanceLock(const char* name) {
     ReleaseInstanceLock();
-    const std::string dir = ConfigDir();
-    std::error_code ec;
-    std::filesystem::create_directories(dir, ec);
+    File::Links links;
+    const std::string dir = detail::PrepareConfigDir(true, &links);
+    if (dir.empty()) return true;
     const std::string path = dir + "/" + name + ".lock";
-    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0) {
+    // A file of its own only: never through a link, never waiting on a pipe.
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
+    struct stat st;
+    if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        if (fd >= 0) ::close(fd);
         OutputDebugString(("no instance lock at " + path + "\r\n").c_str());
         return true;
     }
@@ -55,3 +75,31 @@ void ReleaseInstanceLock() {
     g_lock_fd = -1;
 }
 }  // namespace plat
+
+namespace plat::detail {
+std::string PrepareConfigDir(bool make, File::Links* links) {
+    bool no_home = false;
+    const std::string dir = ConfigBase(&no_home) + "/orvant";
+    *links = no_home ? File::Links::Refuse : File::Links::Follow;
+    if (no_home) {
+        // Made at once, so that nobody else takes the name first; exactly 0700 whatever the umask.
+        const std::string own = NoHomeFolder();
+        if (::mkdir(own.c_str(), 0700) == 0) ::chmod(own.c_str(), 0700);
+        struct stat st;
+        if (::lstat(own.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid() ||
+            (st.st_mode & 07777) != 0700) {
+            OutputDebugString(("the folder " + own +
+                               " is not the user's own (a folder of theirs, mode 0700): no registry file, no instance lock\r\n")
+                                  .c_str());
+            return {};
+        }
+    }
+    if (make) {
+        std::error_code ec;
+        std::filesystem::create_directories(dir, ec);
+    }
+    return dir;
+}
+
+void PretendNoHome(const std::string& temp) { g_no_home_temp = temp; }
+}  // namespace plat::detail

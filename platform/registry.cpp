@@ -1,8 +1,8 @@
 // The registry store: a small text file of keys and hex values, read bounded and replaced atomically.
 #include "platform/registry.h"
 
+#include <algorithm>
 #include <cstring>
-#include <filesystem>
 #include <mutex>
 
 #include "platform/debug.h"
@@ -71,9 +71,9 @@ bool ParseValue(std::string_view text, RegValue* out) {
     return true;
 }
 
-RegStore LoadFile() {
+RegStore LoadFile(const std::string& file, File::Links links) {
     File f;
-    if (!f.Open(RegistryFile().c_str(), File::Mode::Read)) return {};
+    if (!f.Open(file.c_str(), File::Mode::Read, links)) return {};
     const int64_t size = f.Size();
     std::string text(static_cast<size_t>(std::min<int64_t>(size, kMaxText)), '\0');
     text.resize(f.Read(text.data(), text.size()));  // reads on to the end or an error
@@ -86,13 +86,16 @@ template <class F>
 bool WithStore(bool write, F&& fn) {
     std::lock_guard<std::mutex> lock(g_mutex);
     if (g_memory) return fn(g_memory_store);
-    RegStore store = LoadFile();
+    File::Links links;
+    const std::string dir = PrepareConfigDir(write, &links);
+    // No folder of the user's own: the values of this run stay in memory, and nothing is written.
+    if (dir.empty()) return fn(g_memory_store);
+    const std::string file = dir + "/registry";
+    RegStore store = LoadFile(file, links);
     if (!fn(store)) return false;
     if (!write) return true;
     const std::string text = FormatRegistry(store);
-    std::error_code ec;
-    std::filesystem::create_directories(ConfigDir(), ec);
-    return WriteFileAtomic(RegistryFile().c_str(), text.data(), text.size());
+    return WriteFileAtomic(file.c_str(), text.data(), text.size(), links);
 }
 }  // namespace
 

@@ -5,6 +5,7 @@
 
 #include "platform/backend.h"
 #include "platform/headless/headless.h"
+#include "platform/instance.h"
 #include "platform/registry.h"
 #include "platform/msgbox.h"
 #include "platform/platform.h"
@@ -79,6 +80,7 @@ void Reset(const Config& config) {
     plat::detail::ResetHooks();
     plat::detail::SetLogging(true);
     plat::detail::UseMemoryRegistry(true);
+    plat::detail::PretendNoHome({});
 }
 
 const Config& CurrentConfig() { return g_config; }

@@ -2,11 +2,13 @@
 #include <gtest/gtest.h>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 
 #include "platform/headless/headless.h"
 #include "platform/instance.h"
@@ -141,6 +143,71 @@ TEST(InstanceLock, ASecondHolderIsRefusedUntilTheFirstLetsGo) {
     ::close(fd);
     EXPECT_TRUE(plat::AcquireInstanceLock("ORVTEST"));
     plat::ReleaseInstanceLock();
+}
+
+// A user with no home gets a folder in the temporary folder, where anyone may make it first: it
+// is made 0700 and used only while it is the user's own with that mode. Otherwise the registry's
+// values stay in memory for the run and the game starts without the lock. Its files are never
+// opened through links.
+TEST(InstanceLock, WithoutAHomeOnlyAFolderOfTheUsersOwnInTheTemporaryFolderIsUsed) {
+    namespace fs = std::filesystem;
+    support::TempDir temp;
+    headless::Reset();
+    plat::detail::UseMemoryRegistry(false);
+    plat::detail::PretendNoHome(temp.path());
+    const std::string own = temp.File("orvant-" + std::to_string(::getuid())), dir = own + "/.config/orvant";
+    EXPECT_EQ(plat::ConfigDir(), dir);
+    struct Row {
+        const char* what;
+        std::function<bool()> make;
+        bool used;
+    };
+    const Row rows[] = {
+        {"none yet", [] { return true; }, true},
+        {"ours, 0700", [&] { return ::mkdir(own.c_str(), 0700) == 0; }, true},
+        {"ours, 0755", [&] { return ::mkdir(own.c_str(), 0700) == 0 && ::chmod(own.c_str(), 0755) == 0; }, false},
+        {"a link to a folder of ours",
+         [&] { return ::mkdir("elsewhere", 0700) == 0 && ::symlink(temp.File("elsewhere").c_str(), own.c_str()) == 0; },
+         false},
+        {"a file", [&] { return support::WriteBytes(own, {1}); }, false},
+        // Only a privileged test can give a folder away.
+        {"another user's", [&] { return ::getuid() == 0 && ::mkdir(own.c_str(), 0700) == 0 && ::chown(own.c_str(), 65534, 65534) == 0; },
+         false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        fs::remove_all(own), fs::remove_all("elsewhere");
+        if (!row.make()) continue;
+        const uint32_t mode = 1;
+        uint32_t got = 0, size = 4;
+        EXPECT_TRUE(plat::RegSetValue(kKey, "WndMode", plat::REG_DWORD, &mode, 4));
+        EXPECT_TRUE(plat::RegQueryValue(kKey, "WndMode", nullptr, &got, &size));
+        EXPECT_EQ(got, 1u);
+        EXPECT_TRUE(plat::AcquireInstanceLock("ORVTEST"));
+        EXPECT_EQ(fs::exists(dir + "/registry"), row.used);
+        EXPECT_EQ(fs::exists(dir + "/ORVTEST.lock"), row.used);
+        plat::ReleaseInstanceLock();
+        struct stat st;
+        EXPECT_TRUE(!row.used || (::lstat(own.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && (st.st_mode & 07777) == 0700));
+        plat::detail::UseMemoryRegistry(false);  // a new run
+    }
+    // Links in the folder, to a file of the player's and to one not yet there, are not followed.
+    fs::remove_all(own);
+    ASSERT_TRUE(plat::AcquireInstanceLock("ORVTEST"));
+    plat::ReleaseInstanceLock();
+    fs::remove(dir + "/ORVTEST.lock");
+    ASSERT_TRUE(support::WriteBytes("profile", {'m', 'i', 'n', 'e'}));
+    fs::create_symlink(temp.File("profile"), dir + "/registry");
+    fs::create_symlink(temp.File("never"), dir + "/ORVTEST.lock");
+    const uint32_t mode = 1;
+    EXPECT_FALSE(plat::RegSetValue(kKey, "WndMode", plat::REG_DWORD, &mode, 4));
+    EXPECT_TRUE(plat::AcquireInstanceLock("ORVTEST"));
+    plat::ReleaseInstanceLock();
+    EXPECT_EQ(support::ReadBytes("profile"), (std::vector<uint8_t>{'m', 'i', 'n', 'e'}));
+    EXPECT_FALSE(fs::exists("never"));
+    EXPECT_TRUE(fs::is_symlink(dir + "/registry") && fs::is_symlink(dir + "/ORVTEST.lock"));
+    plat::detail::PretendNoHome({});
+    plat::detail::UseMemoryRegistry(true);
 }
 
 }  // namespace
