@@ -132,12 +132,29 @@ TEST_F(Motion, TheProximityRadiusEndsAMissileNearItsTarget) {
     s.phase[1] = Missile(0, 0).phase[0];
     LIST_NODE* b = FireOne({s}, 0, 450, 290);
     int frames = 0;
-    while (b->tama->phase == 0 && frames < 30) {
+    while (Tama(b).phase == 0 && frames < 30) {
         Frames(b, 1);
         ++frames;
     }
-    EXPECT_EQ(b->tama->phase, 1);
+    EXPECT_EQ(Tama(b).phase, 1);
     EXPECT_TRUE(b->x >= 385 && b->x <= 410) << b->x;
+    // A still missile ends only strictly inside the radius; a radius below 0 never ends it.
+    struct Case {
+        int32_t radius, dx;
+        int phase;
+    };
+    for (const Case& c : {Case{60, 60, 0}, Case{60, 59, 1}, Case{0, 0, 0}, Case{-60, 59, 0}}) {
+        support::EndBattle();
+        SetUp();
+        TamaSpec still = Missile(0, 0, {{15, c.radius}});
+        still.phase[0].end = 1;
+        still.phase[1] = Missile(0, 0).phase[0];
+        b = FireOne({still});
+        ASSERT_NE(b, nullptr);
+        LIST_SetPos(dummy, b->x + c.dx, b->y, 0);
+        Frames(b, 1);
+        EXPECT_EQ(Tama(b).phase, c.phase) << "radius " << c.radius << " at " << c.dx;
+    }
 }
 
 TEST_F(Motion, TheWobblingMissileAlternatesHomingAndCoasting) {
@@ -175,20 +192,32 @@ TEST_F(Motion, StickyMinesHoldToTheNearestEnemyInRange) {
 }
 
 TEST_F(Motion, InertialHomingSlowsWhileTheAnglesDifferByTheUnwrappedAmount) {
-    for (int32_t range : {339, 341}) {
-        LIST_NODE* b = FireOne({Missile(4, 8, {{0, range}, {1, 3}, {2, 20}, {3, 2}, {4, 1}, {5, 5}, {6, 1}})});
-        MTH_AngleToVec(350, &b->vx, &b->vy);
-        ASSERT_EQ(Heading(b), 350);
+    // Speed-up range w0, acceleration 3 to 20, deceleration 2 to 1, a turn of 5 degrees, facing on.
+    struct Case {
+        int heading, to;
+        int32_t range;
+        int step, turned, sector;
+    };
+    const Case cases[] = {
+        {350, 10, 339, 8 - 2, 355, 1},  // 350 against 10: a difference of 340 however close they lie
+        {350, 10, 341, 8 + 3, 355, 1},
+        {90, 270, 339, 8 + 3, 95, 18},  // exactly opposite: the turn takes the + side ...
+        {270, 90, 339, 8 + 3, 265, 6},  // ... counted from the smaller angle
+    };
+    for (const Case& c : cases) {
+        LIST_NODE* b = FireOne({Missile(4, 8, {{0, c.range}, {1, 3}, {2, 20}, {3, 2}, {4, 1}, {5, 5}, {6, 1}})});
+        MTH_AngleToVec(c.heading, &b->vx, &b->vy);
+        ASSERT_EQ(Heading(b), c.heading);
         int32_t vx, vy;
-        MTH_AngleToVec(10, &vx, &vy);
-        dummy->x = b->x + int32_t((int64_t(vx) * 400) >> 16);
-        dummy->y = b->y + int32_t((int64_t(vy) * 400) >> 16);
-        ASSERT_EQ(MTH_GetDirIndex(1, b->x, b->y, dummy->x, dummy->y), 10);
+        MTH_AngleToVec(c.to, &vx, &vy);
+        dummy->x = b->x + int32_t((int64_t(vx) * 200) >> 16);
+        dummy->y = b->y + int32_t((int64_t(vy) * 200) >> 16);
+        ASSERT_EQ(MTH_GetDirIndex(1, b->x, b->y, dummy->x, dummy->y), c.to);
         Frames(b, 1);
-        // 350 against 10: a difference of 340 however close they lie.
-        EXPECT_EQ(b->sub_step_size, range == 339 ? 8 - 2 : 8 + 3) << range;
-        EXPECT_EQ(Heading(b), 355) << range;
-        EXPECT_EQ(SP_Anim(b->sprite)->pattern_offset, 1);
+        EXPECT_EQ(b->sub_step_size, c.step) << c.heading << " to " << c.to << " range " << c.range;
+        MTH_AngleToVec(c.turned, &vx, &vy);
+        EXPECT_EQ(std::tuple(b->vx, b->vy), std::tuple(vx, vy)) << c.heading << " to " << c.to;
+        EXPECT_EQ(SP_Anim(b->sprite)->pattern_offset, c.sector) << c.heading << " to " << c.to;
         support::EndBattle();
         SetUp();
     }

@@ -56,7 +56,7 @@ TEST_F(Bullet, ASpeedOfZeroStillRunsOneSubStepWithGravity) {
         EXPECT_EQ(b->sub_steps, 1);
     }
     EXPECT_EQ(rises, (std::vector<int>{4, 3, 3, 2, 2, 0, -1, -3}));
-    EXPECT_EQ(b->tama->fall_time, 8);
+    EXPECT_EQ(Tama(b).fall_time, 8);
     EXPECT_EQ(std::tuple(b->x, b->y), std::tuple(270, 290));
 }
 
@@ -73,7 +73,7 @@ TEST_F(Bullet, FallingBelowTheGroundEndsItOrEntersTheEndPhase) {
         if (end < 0) {
             EXPECT_EQ(std::tuple(b->in_use, LIST_STATE_DATA.wpnCnt), std::tuple(0, 0));
         } else {
-            EXPECT_EQ(std::tuple(b->in_use, b->tama->phase, b->height), std::tuple(1, 1, 0));
+            EXPECT_EQ(std::tuple(b->in_use, Tama(b).phase, b->height), std::tuple(1, 1, 0));
         }
         support::EndBattle();
         SetUp();
@@ -102,11 +102,11 @@ TEST_F(Bullet, WallModesStopEndOrBounce) {
             case 0: EXPECT_GT(b->x, 400) << c.what; break;
             case 1:
                 EXPECT_LT(rightmost, 352 + 4) << c.what;
-                EXPECT_EQ(std::tuple(b->tama->phase, b->tama->wall_hit, b->vx > 0), std::tuple(0, 1, true)) << c.what;
+                EXPECT_EQ(std::tuple(Tama(b).phase, Tama(b).wall_hit, b->vx > 0), std::tuple(0, 1, true)) << c.what;
                 break;
             case 2:
                 EXPECT_LT(rightmost, 352 + 4) << c.what;
-                EXPECT_EQ(b->tama->phase, 1) << c.what;
+                EXPECT_EQ(Tama(b).phase, 1) << c.what;
                 break;
             case 3:
                 EXPECT_LT(rightmost, 352 + 4) << c.what;
@@ -127,14 +127,14 @@ TEST_F(Bullet, AWallPhaseIsEnteredAfterTheSubStepThatMetTheWall) {
     s.phase[2] = One().phase[0];
     LIST_NODE* b = FireOne({s});
     int frames = 0;
-    while (b->tama->phase == 0 && frames < 20) {
+    while (Tama(b).phase == 0 && frames < 20) {
         Frames(b, 1);
         ++frames;
-        if (b->tama->wall_hit) break;
+        if (Tama(b).wall_hit) break;
     }
-    EXPECT_EQ(b->tama->phase, 0);
+    EXPECT_EQ(Tama(b).phase, 0);
     Frames(b, 1);
-    EXPECT_EQ(b->tama->phase, 2);
+    EXPECT_EQ(Tama(b).phase, 2);
 }
 
 TEST_F(Bullet, ARandomFirstSpeedHoldsForOneFrame) {
@@ -190,7 +190,7 @@ TEST_F(Bullet, KeyframeTimingModesSpreadTheSequence) {
         EXPECT_EQ(std::vector<int>(b->tama->durations, b->tama->durations + c.durations.size()), c.durations)
             << "mode " << int(c.mode) << " length " << c.length;
         int frame = 0;
-        while (b->tama->key == 0 && frame < 60) {
+        while (Tama(b).key == 0 && frame < 60) {
             Frames(b, 1);
             ++frame;
         }
@@ -296,11 +296,11 @@ TEST_F(Bullet, KeyframesSetDrawFlagsBlendScaleAndAim) {
     dummy->y = 340;
     BTL_RecordOn(true);
     Frames(b, 1);
-    ASSERT_EQ(b->tama->key, 1);
+    ASSERT_EQ(Tama(b).key, 1);
     const SP_ANIM* a = SP_Anim(b->sprite);
     EXPECT_EQ(std::tuple(a->flags, int(a->blend), b->draw_parts[0]), std::tuple(1024u, 77, 0u));
     EXPECT_TRUE(a->scale_x >= 150 && a->scale_x <= 300 && a->scale_x == a->scale_y) << a->scale_x;
-    EXPECT_EQ(std::tuple(b->tama->aim[0], b->tama->aim[1]), std::tuple(dummy->x - b->x, 340 - b->y));
+    EXPECT_EQ(std::tuple(Tama(b).aim[0], Tama(b).aim[1]), std::tuple(dummy->x - b->x, 340 - b->y));
     EXPECT_EQ(a->pattern_offset, MTH_GetVecDirIndex(15, b->vx, b->vy));
     EXPECT_TRUE(Recorded("SE_Play 12 -1"));
 }
@@ -354,7 +354,7 @@ TEST_F(Bullet, PhaseRulesGoInTheirOrder) {
         b->height = c.height;
         LIST_SetCurrent(b);
         EXPECT_EQ(TAMA_CheckPhase(), c.phase ? 1 : -1);
-        EXPECT_EQ(b->tama->phase, c.phase);
+        EXPECT_EQ(Tama(b).phase, c.phase);
         support::EndBattle();
         SetUp();
     }
@@ -373,18 +373,21 @@ TEST_F(Bullet, PiercingPassesThroughWhereAHitHoldsTheBullet) {
         } else {
             EXPECT_TRUE(b->x > 360 && b->x < 400) << b->x;
         }
-        EXPECT_GT(b->tama->hits_made, 0);
+        EXPECT_GT(Tama(b).hits_made, 0);
         support::EndBattle();
         SetUp();
     }
 }
 
 TEST_F(Bullet, AHitHoldsTheBulletUnlessItsPhasePiercesThatKindOfTarget) {
-    // One frame (one sub-step) of a bullet touching the dummy or a bullet of the dummy's side.
+    // One frame (one sub-step) of a bullet touching the dummy or a bullet of the dummy's side. The
+    // multi-hit keyframe checks 64 - the hit code times (at least once), each check a hit.
     struct Case {
         bool on_bullet;
         uint8_t flags, hit_flags;
         bool moves, rises;
+        int8_t code = 63;
+        int hits = 1;
     };
     const Case cases[] = {
         {false, 0, 1, false, false},
@@ -395,11 +398,15 @@ TEST_F(Bullet, AHitHoldsTheBulletUnlessItsPhasePiercesThatKindOfTarget) {
         {true, TAMA_PIERCE_TAMA, 1, true, true},
         {true, TAMA_PIERCE_CHR, 1, false, false},
         {true, TAMA_PIERCE_CHR, 3, false, true},
+        {false, 0, 1, false, false, 60, 4},
+        {false, 0, 1, false, false, 62, 2},
+        {false, 0, 1, false, false, 66, 1},
     };
     for (const Case& c : cases) {
         TamaSpec s = One(8, c.flags);
         s.phase[0].rise_step = 2;
         s.phase[0].hit.hit[0] = c.hit_flags;
+        s.phase[0].hit.code = c.code;
         (c.on_bullet ? s.phase[0].tama_hits : s.phase[0].chr_hits) = 255;
         Table({s});
         LIST_NODE* order = Shoot(support::FixtureWeapon(0), 300, 300, c.on_bullet ? 700 : 290, 300);
@@ -412,7 +419,7 @@ TEST_F(Bullet, AHitHoldsTheBulletUnlessItsPhasePiercesThatKindOfTarget) {
         const int32_t x = b->x, h = b->height;
         Frames(b, 1);
         const char* what = c.on_bullet ? "on a bullet" : "on the dummy";
-        EXPECT_EQ(b->tama->hits_made, 1) << what << " flags " << int(c.flags) << " hit flags " << int(c.hit_flags);
+        EXPECT_EQ(Tama(b).hits_made, c.hits) << what << " flags " << int(c.flags) << " hit flags " << int(c.hit_flags) << " code " << int(c.code);
         EXPECT_EQ(std::tuple(b->x != x, b->height - h), std::tuple(c.moves, c.rises ? 2 : 0))
             << what << " flags " << int(c.flags) << " hit flags " << int(c.hit_flags);
         support::EndBattle();
@@ -444,7 +451,7 @@ TEST_F(Bullet, HitsScaleWithTheShootersBeamOrAttackStat) {
         const int before = dummy->chr->units;
         Frames(b, 1);
         // The bullet took the shooter's running reduction before it hit; the shooter's grew by the step.
-        EXPECT_EQ(std::tuple(b->tama->reduction, shooter->chr->reduction), std::tuple(4, 7)) << int(c.hit_kind);
+        EXPECT_EQ(std::tuple(Tama(b).reduction, shooter->chr->reduction), std::tuple(4, 7)) << int(c.hit_kind);
         EXPECT_EQ(before - dummy->chr->units, c.damage) << int(c.hit_kind);
         support::EndBattle();
         SetUp();
@@ -467,14 +474,14 @@ TEST_F(Bullet, BulletsCancelEachOtherByTheirCancelChance) {
             const int marks = CountEffects(7);
             Run(b);
             cancels += CountEffects(7) > marks;
-            EXPECT_EQ(other->tama->hit_frame, 0);  // hit_frame is the attacker's, cleared by its own update
+            EXPECT_EQ(Tama(other).hit_frame, 0);  // hit_frame is the attacker's, cleared by its own update
         }
         if (chance == 0) {
             EXPECT_EQ(cancels, 20);
         } else {
             EXPECT_LT(cancels, 3);
         }
-        EXPECT_EQ(b->tama->hits_made, 20);
+        EXPECT_EQ(Tama(b).hits_made, 20);
         support::EndBattle();
         SetUp();
     }
@@ -495,7 +502,7 @@ TEST_F(Bullet, AVariantOutsideItsClassTableEndsTheMovement) {
         ASSERT_NE(b, nullptr);
         Frames(b, 1);
         // A field's anchor is the shooter, firing; variant 2 sits by box 0 of its frame.
-        EXPECT_EQ(b->tama->phase == 0, c.lives) << int(c.cls) << "/" << int(c.variant);
+        EXPECT_EQ(Tama(b).phase == 0, c.lives) << int(c.cls) << "/" << int(c.variant);
         support::EndBattle();
         SetUp();
     }

@@ -70,6 +70,16 @@ struct Weapons : melee_test::Melee {
         return v;
     }
     static std::vector<LIST_NODE*> Bullets() { return Nodes(LIST_KIND_TAMA); }
+    // The record of a bullet that should still live. A bullet that is gone fails the test here
+    // rather than crash the binary, and reads as phase and keyframe 255 with nothing made.
+    static const TAMA_OBJ& Tama(const LIST_NODE* b) {
+        static TAMA_OBJ gone;
+        if (b && b->in_use && b->tama) return *b->tama;
+        ADD_FAILURE() << "bullet " << (b ? b->index : -1) << " is gone";
+        gone = TAMA_OBJ{};
+        gone.phase = gone.key = 255;
+        return gone;
+    }
     // Heading of a bullet's flight in whole degrees (0 down, 90 left, 270 right).
     static int Heading(const LIST_NODE* b) { return MTH_GetVecDirIndex(1, b->vx, b->vy); }
     // A field of a fixture record's phase written in place.

@@ -126,13 +126,20 @@ TEST_F(Fire, FanSweepAndRandomSpread) {
     ExpectAngles(Angles(), {2, 9, 16, 23});
     support::EndBattle();
     SetUp();
-    // The sweep turns back only once it has passed p2, so its extreme lies beyond p2 by at most p1.
-    WpnSpec sweep = Gun(2, 8, 1);
-    sweep.p1 = 10, sweep.p2 = 25;
-    Run(Shoot(sweep));
-    ExpectAngles(Angles(), {10, 20, 30, 20, 10, 0, -10, -20});
-    support::EndBattle();
-    SetUp();
+    // The sweep turns back only once it has passed p2, so its extreme lies beyond p2 by at most p1;
+    // reaching p2 is not passing it.
+    struct Sweep {
+        int16_t p1, p2;
+        std::vector<int> angles;
+    };
+    for (const Sweep& c : {Sweep{10, 25, {10, 20, 30, 20, 10, 0, -10, -20}}, Sweep{10, 20, {10, 20, 30, 20, 10, 0, -10, -20, -30, -20}}}) {
+        WpnSpec sweep = Gun(2, uint16_t(c.angles.size()), 1);
+        sweep.p1 = c.p1, sweep.p2 = c.p2;
+        Run(Shoot(sweep));
+        ExpectAngles(Angles(), c.angles);
+        support::EndBattle();
+        SetUp();
+    }
     WpnSpec spread = Gun(0, 12, 1);
     spread.p1 = 6, spread.p2 = 90;
     Run(Shoot(spread));
