@@ -15,7 +15,12 @@ std::vector<std::string> g_recorded;
 
 int32_t BTL_RandMod(int32_t n) {
     const int32_t r = plat::Rand();
-    return n < 1 ? 0 : r % n;
+    return n == 0 ? 0 : r % n;
+}
+
+int32_t BTL_RandModPositive(int32_t n) {
+    const int32_t r = BTL_RandMod(n);
+    return n < 1 ? 0 : r;
 }
 
 bool BTL_ReadFile(const char* path, std::vector<uint8_t>& out, size_t max_bytes) {

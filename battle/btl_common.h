@@ -6,8 +6,11 @@
 #include <string>
 #include <vector>
 
-// rand() mod n with the program's generator; 0 for n < 1 (one draw either way keeps sequences aligned).
+// rand() mod n with the program's generator, as C's remainder gives it: 0..|n|-1 for a negative n,
+// 0 for n = 0 (one draw either way keeps sequences aligned).
 int32_t BTL_RandMod(int32_t n);
+// The same draw, but 0 for any n below 1: the spreads whose rule has none then.
+int32_t BTL_RandModPositive(int32_t n);
 
 // The whole file, when it opens and holds at most max_bytes; false otherwise (out is then empty).
 bool BTL_ReadFile(const char* path, std::vector<uint8_t>& out, size_t max_bytes);

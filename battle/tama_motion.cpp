@@ -48,11 +48,11 @@ void MissileInitWobble(LIST_NODE* n, const TAMA_PHASE& p) {
     w[1] = p.param(1);
     w[2] = p.param(2);
     w[3] = TAMA_Wrap(int64_t(p.param(3)) * RandomSign());
-    const int32_t offset = BTL_RandMod(p.param(2));
+    const int32_t offset = BTL_RandModPositive(p.param(2));
     w[4] = TAMA_Wrap(int64_t(offset) * RandomSign());
     w[5] = p.param(5);
     w[6] = p.param(6);
-    w[7] = BTL_RandMod(p.param(6));
+    w[7] = BTL_RandModPositive(p.param(6));
     w[8] = p.param(6) >= 1 ? BTL_RandMod(2) : 0;
     w[9] = w[8] == 1 ? Add(p.param(6), BTL_RandMod(p.param(6))) : Add(p.param(5), BTL_RandMod(p.param(5)));
     w[10] = p.param(10);

@@ -51,7 +51,7 @@ void StartMotion(LIST_NODE* n) {
     TAMA_OBJ* b = n->tama;
     const TAMA_PHASE ph = TAMA_PhaseOf(b);
     n->speed = ph.speed();
-    if (ph.flags() & TAMA_RANDOM_SPEED) n->speed = int16_t(BTL_RandMod(ph.speed()));
+    if (ph.flags() & TAMA_RANDOM_SPEED) n->speed = int16_t(BTL_RandModPositive(ph.speed()));
     LIST_SplitSpeed(n->speed, &n->sub_steps, &n->sub_step_size);
     b->hits1 = ph.chr_hits();
     b->hits2 = ph.tama_hits();

@@ -193,7 +193,7 @@ int TAMA_Fire(int i, const RECT* r, int box) {
     LIST_NODE* owner = o;
     int slot = -1;
     switch (wpn.fire_mode()) {
-        case 0: angle = int64_t(p[1]) + p[0] - BTL_RandMod(TAMA_Wrap(2 * int64_t(p[0]))); break;
+        case 0: angle = int64_t(p[1]) + p[0] - BTL_RandModPositive(TAMA_Wrap(2 * int64_t(p[0]))); break;
         case 1:
             angle = int64_t(p[1]) + int64_t(p[0]) * p[2];
             p[2] = TAMA_Wrap(int64_t(p[2]) + 1);
@@ -208,7 +208,7 @@ int TAMA_Fire(int i, const RECT* r, int box) {
                 const int n_shot = w->per_shot;
                 p[2] = TAMA_Wrap(-int64_t(p[0]) * (n_shot / 2) + (n_shot % 2 == 0 ? p[0] / 2 : 0));
             }
-            const int64_t jitter = BTL_RandMod(TAMA_Wrap(int64_t(p[1]) + 1));
+            const int64_t jitter = BTL_RandModPositive(TAMA_Wrap(int64_t(p[1]) + 1));
             p[2] = TAMA_Wrap(p[2] + jitter - p[1] / 2);
             angle = p[2];
             break;

@@ -226,7 +226,7 @@ TEST_F(Bullet, ABulletIsScaledByKeyframeZeroAgainAfterItsKeyframeIsEntered) {
         int16_t value;
         int draws;
     };
-    const Case cases[] = {{0, 300, 0}, {1, 300, 0}, {2, 1000, 2}, {3, 1000, 2}, {3, 1, 2}, {2, 0, 2}};
+    const Case cases[] = {{0, 300, 0}, {1, 300, 0}, {2, 1000, 2}, {3, 1000, 2}, {3, 1, 2}, {2, 0, 2}, {2, -1000, 2}};
     for (const Case& c : cases) {
         TamaSpec s = One();
         s.phase[0].scale[0] = {c.mode, 0, c.value, 0, 0, 9999};
@@ -241,7 +241,7 @@ TEST_F(Bullet, ABulletIsScaledByKeyframeZeroAgainAfterItsKeyframeIsEntered) {
         int want = 256;  // a new display object's, kept by mode 1
         switch (c.mode) {
             case 0: want = c.value; break;
-            case 2: want = 1 + (c.value < 1 ? 0 : r[1] % c.value); break;
+            case 2: want = 1 + (c.value == 0 ? 0 : r[1] % c.value); break;  // C's remainder for a negative value
             case 3: want = std::max(c.value / 2 + r[1] % (c.value / 2 + 1), 1); break;
         }
         plat::Srand(4321);
