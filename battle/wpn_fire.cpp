@@ -203,16 +203,16 @@ int TAMA_Fire(int i, const RECT* r, int box) {
             if (std::llabs(p[2]) > p[1]) p[0] = TAMA_Wrap(-int64_t(p[0]));
             angle = p[2];
             break;
-        case 3: {
+        case 3:
+            // One jitter moves the whole shot: the bullets keep their even steps of p1.
             if (i == 0) {
                 const int n_shot = w->per_shot;
                 p[2] = TAMA_Wrap(-int64_t(p[0]) * (n_shot / 2) + (n_shot % 2 == 0 ? p[0] / 2 : 0));
+                const int64_t jitter = BTL_RandModPositive(TAMA_Wrap(int64_t(p[1]) + 1));
+                p[2] = TAMA_Wrap(p[2] + jitter - p[1] / 2);
             }
-            const int64_t jitter = BTL_RandModPositive(TAMA_Wrap(int64_t(p[1]) + 1));
-            p[2] = TAMA_Wrap(p[2] + jitter - p[1] / 2);
             angle = p[2];
             break;
-        }
         case WPN_BEAM_MODE: {
             slot = WPN_FindFreeSlot(n);
             if (slot < 0) return 0;

@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "battle/hit_resolve.h"
+#include "platform/random.h"
 #include "tests/battle/weapons_test_util.h"
 
 namespace {
@@ -109,14 +110,20 @@ TEST_F(Fire, EvenSpreadCentresOnTheAim) {
         support::EndBattle();
         SetUp();
     }
-    // A jitter of p2 moves the whole spread by at most p2 / 2 either way, keeping its steps.
+    // A jitter of p2 moves the whole spread once, at its first bullet, by random(p2 + 1) - p2 / 2:
+    // the steps stay p1, and the shot takes that one draw.
     WpnSpec w = Gun(3, 3, 1);
     w.p1 = 20, w.p2 = 8;
-    Run(Shoot(w));
-    const std::vector<double> a = Angles();
-    ASSERT_EQ(a.size(), 3u);
-    for (int i = 1; i < 3; ++i) EXPECT_NEAR(a[size_t(i)] - a[size_t(i - 1)], 20, 4.5) << i;
-    EXPECT_NEAR(a[0], -20, 4 + 0.5);
+    LIST_NODE* order = Shoot(w);
+    plat::Srand(77);
+    int r[2];
+    for (int& v : r) v = plat::Rand();
+    ASSERT_NE(r[1] % 9, 4);  // a second jitter would move the rest
+    plat::Srand(77);
+    Run(order);
+    const int j = r[0] % 9 - 4;
+    ExpectAngles(Angles(), {-20 + j, j, 20 + j});
+    EXPECT_EQ(plat::Rand(), r[1]);
 }
 
 TEST_F(Fire, FanSweepAndRandomSpread) {
