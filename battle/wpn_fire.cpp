@@ -71,7 +71,8 @@ int32_t WPN_Create(LIST_NODE* owner, const uint8_t* weapon) {
     n->owner = owner->index;
     n->target = owner->target;
     n->priority = 4;
-    if (wpn.origin_mode() == 0) {
+    // Origin modes outside the table act as mode 0.
+    if (wpn.origin_mode() == 0 || wpn.origin_mode() > 3) {
         const POINT m = WPN_MountPoint(owner);
         n->x = m.x, n->y = m.y, n->height = owner->height;
     } else if (wpn.origin_mode() == 2) {

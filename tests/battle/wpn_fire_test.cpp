@@ -153,6 +153,45 @@ TEST_F(Fire, FanSweepAndRandomSpread) {
     for (double a : Angles()) EXPECT_TRUE(a >= 90 - 6 - 0.5 && a <= 90 + 6 + 0.5) << a;
 }
 
+TEST_F(Fire, AimSourceAndOriginModesPickThePointsOfTheShot) {
+    // The order starts with the shooter at (300, 300) and the dummy at (700, 300); before the shot
+    // the shooter has moved to (320, 310) with a mount offset of (40, -60) and the dummy to (600, 500).
+    // The bullet flies from the aim source towards the aim point (both at the muzzle's height).
+    struct Case {
+        uint8_t source, origin;
+        POINT from, to;
+    };
+    const Case cases[] = {
+        {0, 0, {290, 310}, {300, 300}},  // the muzzle's x on the shooter's ground line; the mount at the start
+        {1, 0, {320, 310}, {300, 300}},  // the shooter
+        {2, 0, {600, 500}, {300, 300}},  // the target now
+        {3, 0, {290, 310}, {300, 300}},  // no such source: as 0
+        {0, 1, {290, 310}, {360, 250}},  // the shooter's mount now
+        {0, 2, {290, 310}, {700, 300}},  // the target at the start
+        {0, 3, {290, 310}, {600, 500}},  // the target now
+        {0, 4, {290, 310}, {300, 300}},  // no such origin: as 0
+        {0, 255, {290, 310}, {300, 300}},
+    };
+    for (const Case& c : cases) {
+        WpnSpec w = Gun(0, 1, 1);
+        w.source = c.source, w.origin = c.origin;
+        LIST_NODE* order = Shoot(w);
+        ASSERT_NE(order, nullptr);
+        LIST_SetPos(shooter, 320, 310, 0);
+        shooter->chr->aim[0] = 40, shooter->chr->aim[1] = -60;
+        LIST_SetPos(dummy, 600, 500, 0);
+        Run(order);
+        ASSERT_EQ(Bullets().size(), 1u);
+        const LIST_NODE* b = Bullets()[0];
+        int32_t vx, vy;
+        MTH_GetDirVec(c.from.x, c.from.y, c.to.x, c.to.y, &vx, &vy);
+        EXPECT_EQ(std::tuple(b->tama->aim_point[0], b->tama->aim_point[1], b->vx, b->vy), std::tuple(c.to.x, c.to.y, vx, vy))
+            << "source " << int(c.source) << " origin " << int(c.origin);
+        support::EndBattle();
+        SetUp();
+    }
+}
+
 TEST_F(Fire, ABeamGrowsToSixtyThreeAndShrinksToNothingWithoutEnding) {
     for (int step : {1, -1}) {
         Param2(support::kLaser, 0, 11, step);
