@@ -304,9 +304,10 @@ void OrderSettings(LIST_NODE* order, const TAMA_PHASE& p) {
     order->wp2->pattern[1] = p.param2(11);
 }
 
-// Points the velocity at the laser's aim point and turns the segment towards it.
+// Points the segment along sector d and turns it from there towards the laser's aim point.
 int SteerToAim(LIST_NODE* n, int64_t d, int step) {
     int32_t ax, ay, ah;
+    n->dir = int8_t(TAMA_Mod(d, TAMA_LASER_SECTORS));  // the turn starts from d, not the segment's last sector
     MTH_AngleToVec(TAMA_Wrap(d * 9), &n->vx, &n->vy);
     TAMA_GetAimPoint(n, &ax, &ay, &ah);
     TAMA_SteerTo(n, ax, Add(ay, -int64_t(ah)), step, 2, 9);

@@ -345,6 +345,38 @@ TEST_F(Motion, AnElectricSegmentJittersAboutItsPredecessorByAGrowingAmount) {
     EXPECT_EQ(widest, 3);
 }
 
+TEST_F(Motion, AHomingSegmentTurnsOneSectorFromItsPredecessorTowardsTheAim) {
+    // Segment variant 1 on a beam whose head holds sector 30 (right), the aim about sector 38:
+    // from segment q0 on, every q1-th segment turns one sector from the one its predecessor shows;
+    // the others show their predecessor's. Every frame places the beam alike.
+    struct Case {
+        int32_t q0, q1;
+        std::vector<int> d;
+    };
+    const Case cases[] = {
+        {1, 1, {30, 31, 32, 33, 34, 35}},
+        {3, 1, {30, 30, 30, 31, 32, 33}},
+        {1, 2, {30, 30, 31, 31, 32, 32}},
+    };
+    for (const Case& c : cases) {
+        PhaseBytes(support::kLaser, 0)[TAMA_PHASE_SEG_VARIANT] = 1;
+        Param2(support::kLaser, 0, 0, c.q0);
+        Param2(support::kLaser, 0, 1, c.q1);
+        LIST_NODE* order = Laser(6, 6);
+        ASSERT_EQ(Bullets().size(), 6u);
+        LIST_SetPos(dummy, 600, 1300, 0);
+        for (int f = 0; f < 3; ++f) {
+            TAMA_LaserHead(order);
+            TAMA_LaserChain(order);
+            std::vector<int> d;
+            for (int k = 0; k < 6; ++k) d.push_back(WPN_SlotBullet(order, k)->dir);
+            EXPECT_EQ(d, c.d) << c.q0 << " " << c.q1 << " frame " << f;
+        }
+        support::EndBattle();
+        SetUp();
+    }
+}
+
 TEST_F(Motion, ASegmentBeyondTheChainLengthFails) {
     LIST_NODE* order = Laser(4);
     order->wp2->loops = 2;
