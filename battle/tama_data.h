@@ -154,7 +154,7 @@ struct TAMA_PHASE {
     int8_t hit_code() const { return int8_t(p[TAMA_PHASE_HIT_RATE]); }
     uint8_t hit_flags() const { return p[TAMA_PHASE_HIT]; }
     uint8_t wall_mode() const { return p[TAMA_PHASE_WALL_MODE]; }
-    uint8_t trail() const { return p[TAMA_PHASE_TRAIL]; }
+    int8_t trail() const { return int8_t(p[TAMA_PHASE_TRAIL]); }  // effect kind + 1; none at 0 or below
     uint8_t trail_box() const { return p[TAMA_PHASE_TRAIL_BOX]; }
     uint8_t trail_count() const { return p[TAMA_PHASE_TRAIL_COUNT]; }
     uint8_t trail_spread() const { return p[TAMA_PHASE_TRAIL_SPREAD]; }

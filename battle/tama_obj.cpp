@@ -129,7 +129,7 @@ uint16_t StepScale(int v, const TAMA_SCALE& s) {
 void Trail(LIST_NODE* n) {
     const TAMA_PHASE ph = TAMA_PhaseOf(n->tama);
     RECT r;
-    if (ph.trail() == 0 || !TAMA_HitBox(n, ph.trail_box(), &r)) return;
+    if (ph.trail() <= 0 || !TAMA_HitBox(n, ph.trail_box(), &r)) return;
     const int count = TAMA_DecodeCount(ph.trail_count());
     for (int i = 0; i < count; ++i)
         TAMA_CreateSpread(ph.trail() - 1, n, TAMA_Wrap(int64_t(n->x) + r.left), TAMA_Wrap(int64_t(n->y) + r.top), n->height,

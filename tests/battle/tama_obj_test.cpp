@@ -487,6 +487,33 @@ TEST_F(Bullet, BulletsCancelEachOtherByTheirCancelChance) {
     }
 }
 
+TEST_F(Bullet, ATrailIsMadeOnlyForAKindByteAboveZero) {
+    // The trail byte is the effect kind + 1 as a signed byte: 128..255 lie below 0 and make nothing,
+    // drawing no random number. Count code 63 makes one effect, its spread two draws (kind 126 is
+    // refused after them).
+    struct Case {
+        uint8_t trail;
+        int effects, draws;
+    };
+    for (const Case& c : {Case{0, 0, 0}, Case{14, 1, 2}, Case{127, 0, 2}, Case{128, 0, 0}, Case{255, 0, 0}}) {
+        TamaSpec s = One();
+        s.phase[0].trail = c.trail, s.phase[0].trail_box = 2;
+        LIST_NODE* b = FireOne({s});
+        ASSERT_NE(b, nullptr);
+        const size_t before = Nodes(LIST_KIND_EFT).size();
+        plat::Srand(99);
+        int r[3];
+        for (int& v : r) v = plat::Rand();
+        plat::Srand(99);
+        Frames(b, 1);
+        EXPECT_EQ(Nodes(LIST_KIND_EFT).size() - before, size_t(c.effects)) << int(c.trail);
+        EXPECT_EQ(CountEffects(13), c.trail == 14 ? 1 : 0) << int(c.trail);
+        EXPECT_EQ(plat::Rand(), r[c.draws]) << int(c.trail);
+        support::EndBattle();
+        SetUp();
+    }
+}
+
 TEST_F(Bullet, AVariantOutsideItsClassTableEndsTheMovement) {
     struct Case {
         uint8_t cls, variant;
