@@ -109,8 +109,8 @@ int CHR_Move(int gravity, int ignore_chr) {
         const RECT& r = SCR_SCROLL_RECT;
         lo_x = r.left + 32, hi_x = r.right - 32, lo_y = r.top + 40, hi_y = r.bottom - 40;
     }
-    if (x < lo_x || x > hi_x) x = x < lo_x ? lo_x : hi_x, x16 = x * 65536;
-    if (y < lo_y || y > hi_y) y = y < lo_y ? lo_y : hi_y, y16 = y * 65536;
+    if (x < lo_x || x > hi_x) x = x < lo_x ? lo_x : hi_x, x16 = BTL_Fix16(x);
+    if (y < lo_y || y > hi_y) y = y < lo_y ? lo_y : hi_y, y16 = BTL_Fix16(y);
     if (x == n->x && y == n->y) return 0;
     if (BTL_KIND == 9 && !bscChrCollide) {
         LIST_SetX16(n, x16);
@@ -241,8 +241,8 @@ int CHR_MoveCollide(int32_t* x16, int32_t* y16, int ignore_chr, int second_pass)
     };
     const Correction px = pick(cx, left ? 1 : (right ? -1 : 0));
     const Correction py = pick(cy, down ? -1 : (up ? 1 : 0));
-    *x16 += px.v * 65536;
-    *y16 += py.v * 65536;
+    *x16 += BTL_Fix16(px.v);
+    *y16 += BTL_Fix16(py.v);
     const int32_t mx = (*x16 >> 16) - n->x, my = (*y16 >> 16) - n->y;
     if (mx == 0 && my == 0 && (c->slide_mask & touched)) {
         if (second_pass) {
@@ -251,10 +251,10 @@ int CHR_MoveCollide(int32_t* x16, int32_t* y16, int ignore_chr, int second_pass)
             else c->sign_x = int16_t(-c->sign_x), c->sign_y = int16_t(-c->sign_y);
             return fail ? fail : 1;
         }
-        if (dx == 0) *x16 += std::abs(dy) * c->sign_x * 65536;
-        else if (dy == 0) *y16 += std::abs(dx) * c->sign_y * 65536;
-        else if (!(px.contact == 1 && py.contact == 1)) *x16 += std::abs(dy) * Sign(dx) * 65536;
-        else *y16 += std::abs(dx) * Sign(dy) * 65536;
+        if (dx == 0) *x16 += BTL_Fix16(std::abs(dy) * c->sign_x);
+        else if (dy == 0) *y16 += BTL_Fix16(std::abs(dx) * c->sign_y);
+        else if (!(px.contact == 1 && py.contact == 1)) *x16 += BTL_Fix16(std::abs(dy) * Sign(dx));
+        else *y16 += BTL_Fix16(std::abs(dx) * Sign(dy));
         return CHR_MoveCollide(x16, y16, ignore_chr, 1);
     }
     UpdateSigns(c, mx, my);

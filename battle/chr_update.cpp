@@ -47,7 +47,7 @@ void CommonStart() {
 
 int CommonEnd() {
     LIST_NODE* n = Node();
-    n->height16 = static_cast<int32_t>(static_cast<uint32_t>(n->height) << 16);  // wraps like the 32-bit copy
+    n->height16 = BTL_Fix16(n->height);
     LIST_CURRENT.next = n->next;
     return 1;
 }

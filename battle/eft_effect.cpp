@@ -69,7 +69,7 @@ POINT BoxCorner(const LIST_NODE* n, int box) {
 }
 void SetPos16(LIST_NODE* n, int32_t x, int32_t y, int32_t h) {
     n->x = x, n->y = y, n->height = h;
-    n->x16 = x * 65536, n->y16 = y * 65536, n->height16 = h * 65536;
+    n->x16 = BTL_Fix16(x), n->y16 = BTL_Fix16(y), n->height16 = BTL_Fix16(h);
 }
 bool OutsideMap(const LIST_NODE* n) {
     const MapData& m = *MAP_Current();

@@ -526,8 +526,8 @@ void LIST_SetY16(LIST_NODE* node, int32_t y16) {
     if (node->chr) node->chr->rem_y = uint16_t((node->y + node->map_box.y) % 16);
 }
 
-void LIST_SetX(LIST_NODE* node, int32_t x) { LIST_SetX16(node, x * 65536); }
-void LIST_SetY(LIST_NODE* node, int32_t y) { LIST_SetY16(node, y * 65536); }
+void LIST_SetX(LIST_NODE* node, int32_t x) { LIST_SetX16(node, BTL_Fix16(x)); }
+void LIST_SetY(LIST_NODE* node, int32_t y) { LIST_SetY16(node, BTL_Fix16(y)); }
 
 void LIST_SplitSpeed(int32_t speed, int16_t* steps, int16_t* step) {
     const int32_t n = std::abs(speed) / 16 + 1;

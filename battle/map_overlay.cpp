@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "battle/btl_common.h"
 #include "battle/btl_frame.h"
 #include "battle/scr_camera.h"
 #include "battle/chr_char.h"
@@ -66,9 +67,9 @@ void LIST_SetPos(LIST_NODE* node, int32_t x, int32_t y, int32_t height) {
     node->x = x;
     node->y = y;
     node->height = height;
-    node->x16 = x * 65536;
-    node->y16 = y * 65536;
-    node->height16 = height * 65536;
+    node->x16 = BTL_Fix16(x);
+    node->y16 = BTL_Fix16(y);
+    node->height16 = BTL_Fix16(height);
     SP_ANIM* a = SP_Anim(node->sprite);
     const bool chr = node->kind == LIST_KIND_CHR && node->chr;
     // A character's boxes are read facing down: its direction picks the pattern otherwise.

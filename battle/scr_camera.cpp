@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "battle/btl_common.h"
 #include "battle/list_pool.h"
 #include "battle/map_data.h"
 #include "services/mth_math.h"
@@ -31,14 +32,14 @@ void ClampAxis(int32_t* pos, int32_t* pos16, int32_t old, int32_t lo, int32_t hi
     if (*pos < lo) {
         *move = old > lo ? lo - old : 0;
         *pos = lo;
-        *pos16 = lo * 65536;
+        *pos16 = BTL_Fix16(lo);
     } else if (old < lo) {
         *move = *pos - lo;
     }
     if (*pos > hi) {
         *move = old < hi ? hi - old : 0;
         *pos = hi;
-        *pos16 = hi * 65536;
+        *pos16 = BTL_Fix16(hi);
     } else if (old > hi) {
         *move = *pos - hi;
     }
@@ -60,8 +61,8 @@ void SCR_SetCameraNext(LIST_NODE* node) { CAMERA_DATA.queued = node; }
 void SCR_SetScrollPos(int32_t x, int32_t y) {
     CAMERA_DATA.scroll_x = x;
     CAMERA_DATA.scroll_y = y;
-    CAMERA_DATA.scroll_x16 = x * 65536;
-    CAMERA_DATA.scroll_y16 = y * 65536;
+    CAMERA_DATA.scroll_x16 = BTL_Fix16(x);
+    CAMERA_DATA.scroll_y16 = BTL_Fix16(y);
 }
 
 void SCR_SetCameraSpeed(int32_t ramp, int32_t step, int32_t speed) {
@@ -130,14 +131,14 @@ void SCR_UpdateCamera(int32_t extra_y) {
         c.scroll_x = c.scroll_x16 >> 16;
     } else {
         c.scroll_x = tx;
-        c.scroll_x16 = tx * 65536;
+        c.scroll_x16 = BTL_Fix16(tx);
     }
     if (std::abs(c.scroll_y - ty) >= c.speed) {
         c.scroll_y16 += sn * c.speed;
         c.scroll_y = c.scroll_y16 >> 16;
     } else {
         c.scroll_y = ty;
-        c.scroll_y16 = ty * 65536;
+        c.scroll_y16 = BTL_Fix16(ty);
     }
     SCR_StepCameraSpeed();
     int32_t mx = c.scroll_x - old_x, my = c.scroll_y - old_y;

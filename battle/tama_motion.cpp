@@ -132,8 +132,8 @@ int MissileMine(LIST_NODE* n) {
         if (!c) return -1;
         n->x = Add(c->x, w[2]), n->y = Add(c->y, w[3]), n->height = Add(c->height, w[4]);
     }
-    n->x16 = int32_t(uint32_t(n->x) << 16);
-    n->y16 = int32_t(uint32_t(n->y) << 16);
+    n->x16 = BTL_Fix16(n->x);
+    n->y16 = BTL_Fix16(n->y);
     return 0;
 }
 int MissileInertial(LIST_NODE* n) {

@@ -21,7 +21,6 @@ namespace {
 constexpr uint32_t kDrawFlags[TAMA_DRAW_CODES] = {0, 1, 2, 4, 8, 1024, 2048, 16, 4096, 8192, 32, 64, 128, 256, 512};
 int g_sub_step = 0;
 
-int32_t Fix16(int32_t v) { return int32_t(uint32_t(v) << 16); }
 int64_t Keep(int64_t v, int64_t lo, int64_t hi) {
     if (v < lo) v = lo;
     if (v > hi) v = hi;
@@ -160,7 +159,7 @@ bool TAMA_HitBox(const LIST_NODE* n, int box, RECT* r) {
 
 void TAMA_SetPos(LIST_NODE* n, int32_t x, int32_t y, int32_t h) {
     n->x = x, n->y = y, n->height = h;
-    n->x16 = Fix16(x), n->y16 = Fix16(y), n->height16 = Fix16(h);
+    n->x16 = BTL_Fix16(x), n->y16 = BTL_Fix16(y), n->height16 = BTL_Fix16(h);
 }
 
 uint32_t TAMA_DrawFlags(int code) { return code >= 0 && code < TAMA_DRAW_CODES ? kDrawFlags[code] : 0; }
@@ -424,11 +423,11 @@ int TAMA_MoveStep(int handler, int vertical, uint32_t hit_mask) {
     if (m.cells) {
         if (n->x < 0 || n->x > m.pixel_w) {
             n->x = n->x < 0 ? 0 : m.pixel_w;
-            n->x16 = Fix16(n->x);
+            n->x16 = BTL_Fix16(n->x);
         }
         if (n->y < 0 || n->y > m.pixel_h) {
             n->y = n->y < 0 ? 0 : m.pixel_h;
-            n->y16 = Fix16(n->y);
+            n->y16 = BTL_Fix16(n->y);
         }
     }
     b->wall_hit = 0;
@@ -452,7 +451,7 @@ int TAMA_MoveStep(int handler, int vertical, uint32_t hit_mask) {
             default: break;
         }
     }
-    n->height16 = Fix16(n->height);
+    n->height16 = BTL_Fix16(n->height);
     n->height = int32_t(Keep(n->height, ph.height_min(), ph.height_max()));
     return 1;
 }

@@ -403,9 +403,9 @@ TEST_F(Chr, WallUnderTheBoxFromHitBoxTwo) {
     EXPECT_EQ(MAP_CheckRect(nullptr, 1), 0);
 }
 
-// The end of every update copies the height into 16.16; past +-32,767 px the copy wraps as a
-// 32-bit product does instead of overflowing.
-TEST_F(Chr, UpdateEndCopiesTheHeightIntoSixteenSixteen) {
+// The end of every update and every placement copy the height into 16.16; past +-32,767 px the copy
+// wraps as a 32-bit product does instead of overflowing.
+TEST_F(Chr, UpdateEndAndPlacementCopyTheHeightIntoSixteenSixteen) {
     LIST_NODE* n = Make(0, 0, CHR_PLAYER, 0, 300, 400);
     const struct {
         int32_t height, copy;
@@ -419,6 +419,9 @@ TEST_F(Chr, UpdateEndCopiesTheHeightIntoSixteenSixteen) {
         LIST_SetCurrent(n);
         EXPECT_EQ(CHR_UpdatePreview(), 1);
         EXPECT_EQ(n->height16, k.copy) << k.height;
+        n->height16 = 12345;
+        LIST_SetPos(n, 300, 400, k.height);
+        EXPECT_EQ(n->height16, k.copy) << "placed at " << k.height;
     }
 }
 
