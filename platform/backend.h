@@ -104,6 +104,9 @@ void StartWatchdog();
 void ResetRun();  // a new backend: no end asked, no script played
 // The display connection is gone: says so once and asks for an orderly end.
 void DisplayLost();
+// Another program destroyed the window (the connection lives on): the same orderly end.
+void WindowDestroyed();
+// Either of the two happened: the window can no longer be asked about.
 bool DisplayWasLost();
 // After each presented frame: the ORV_FRAMES'th one is kept for the screenshot and ends the run.
 void FramePresented(uint64_t count, const Frame& frame);

@@ -174,13 +174,25 @@ void ResetRun() {
     g_run.away = g_run.waiting = g_run.stalled = false;
 }
 
-void DisplayLost() {
+namespace {
+// Says why once and asks for an orderly end; safe where only async-signal-safe calls are.
+void EndWithoutDisplay(const char* why, size_t length) {
     if (g_display_lost.exchange(true)) return;
-    const char msg[] = "orvant: the display connection was lost; ending\n";
-    ssize_t ignored = write(STDERR_FILENO, msg, sizeof msg - 1);
+    ssize_t ignored = write(STDERR_FILENO, why, length);
     (void)ignored;
     g_end_requested = true;
     Arm(3);
+}
+}  // namespace
+
+void DisplayLost() {
+    static constexpr char kWhy[] = "orvant: the display connection was lost; ending\n";
+    EndWithoutDisplay(kWhy, sizeof kWhy - 1);
+}
+
+void WindowDestroyed() {
+    static constexpr char kWhy[] = "orvant: another program destroyed the window; ending\n";
+    EndWithoutDisplay(kWhy, sizeof kWhy - 1);
 }
 
 bool DisplayWasLost() { return g_display_lost; }

@@ -84,6 +84,7 @@ public:
         SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
         // The input method stays off: no input-method server takes the keys.
         setenv("XMODIFIERS", "@im=none", 1);
+        x11::CatchErrors();  // before SDL keeps the handler it finds, and puts it back at its end
         if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0) return false;
         const char* driver = SDL_GetCurrentVideoDriver();
         // Without a display SDL may fall back on a driver that shows nothing; only a driver asked
@@ -154,6 +155,7 @@ public:
         auto* n = static_cast<SdlWindow*>(w.native);
         if (!n) return;
         input::AttachWindow(nullptr);
+        if (x11_) x11::ForgetWindow();
         if (n->texture) SDL_DestroyTexture(n->texture);
         SDL_DestroyRenderer(n->renderer);
         SDL_DestroyWindow(n->window);

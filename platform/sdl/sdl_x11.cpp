@@ -1,15 +1,19 @@
-// The SDL backend's direct questions to the X server: the pointer, held keys, the connection.
+// The SDL backend's direct questions to the X server: the pointer, held keys, the connection and its errors.
 #include "platform/sdl/sdl_x11.h"
 
 #include "platform/backend.h"
 
 #if ORV_HAVE_X11
+#include <cstdio>
+
+#include "platform/debug.h"
 #include <SDL_syswm.h>
 #include <X11/Xlib.h>
 
 namespace plat::sdl::x11 {
 namespace {
 Display* g_display = nullptr;  // SDL's own connection, once a window exists
+::Window g_window = 0;         // the game's window on it
 
 bool Info(SDL_Window* window, Display** dpy, ::Window* xwin) {
     SDL_SysWMinfo info;
@@ -27,6 +31,26 @@ int OnIoError(Display*) {
     return 0;
 }
 void OnIoErrorExit(Display*, void*) { plat::detail::DisplayLost(); }
+
+// A protocol error. Xlib's default handler would exit the process from inside the failed call,
+// with the sound threads still running. An error about the game's own window means another
+// program destroyed it: the program ends in order. Any other error is reported and passed over.
+int OnError(Display* dpy, XErrorEvent* e) {
+    if (e->error_code == BadWindow && e->resourceid == g_window) {
+        plat::detail::WindowDestroyed();
+        return 0;
+    }
+    static int reported = 0;
+    if (plat::detail::DisplayWasLost() || reported >= 10) return 0;
+    ++reported;
+    char text[128] = "";
+    XGetErrorText(dpy, e->error_code, text, sizeof text);
+    char line[256];
+    std::snprintf(line, sizeof line, "X error %d (%s), request %d.%d, resource 0x%lx\r\n", int(e->error_code), text,
+                  int(e->request_code), int(e->minor_code), static_cast<unsigned long>(e->resourceid));
+    plat::OutputDebugString(line);
+    return 0;
+}
 }  // namespace
 
 bool QueryPointer(SDL_Window* window, int* x, int* y) {
@@ -77,14 +101,20 @@ void FixedSizeHints(SDL_Window* window) {
     XChangeProperty(dpy, xwin, motif, motif, 32, PropModeReplace, reinterpret_cast<const unsigned char*>(hints), 5);
 }
 
+void CatchErrors() { XSetErrorHandler(OnError); }
+
 void WatchConnection(SDL_Window* window) {
     Display* dpy = nullptr;
     ::Window xwin = 0;
     if (!Info(window, &dpy, &xwin)) return;
     g_display = dpy;
+    g_window = xwin;
+    XSetErrorHandler(OnError);
     XSetIOErrorHandler(OnIoError);
     XSetIOErrorExitHandler(dpy, OnIoErrorExit, nullptr);
 }
+
+void ForgetWindow() { g_window = 0; }
 }  // namespace plat::sdl::x11
 #else
 namespace plat::sdl::x11 {
@@ -92,6 +122,8 @@ bool QueryPointer(SDL_Window*, int*, int*) { return false; }
 uint32_t HeldKeysyms(const unsigned long*, int) { return 0; }
 bool FitToScreen(SDL_Window*, int, int, int, int) { return false; }
 void FixedSizeHints(SDL_Window*) {}
+void CatchErrors() {}
 void WatchConnection(SDL_Window*) {}
+void ForgetWindow() {}
 }  // namespace plat::sdl::x11
 #endif

@@ -18,6 +18,12 @@ bool FitToScreen(SDL_Window* window, int x, int y, int width, int height);
 // Asks the window manager for a window that can be moved, minimised and closed, but neither resized
 // nor maximised (the Motif hints most window managers read).
 void FixedSizeHints(SDL_Window* window);
-// Makes a lost display connection end the program in order instead of exiting the process.
+// X protocol errors no longer exit the process: they are reported in the debug output, and one about
+// the window, once watched, ends the program in order (another program destroyed it).
+void CatchErrors();
+// Makes a lost display connection, or the window destroyed by another program, end the program in
+// order instead of exiting the process.
 void WatchConnection(SDL_Window* window);
+// The program destroys its window itself: errors about it are no longer another program's doing.
+void ForgetWindow();
 }  // namespace plat::sdl::x11

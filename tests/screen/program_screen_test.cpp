@@ -1,7 +1,8 @@
 // The game itself on a real X display: it starts windowed, a click skips the opening movie into the
 // title, F4 switches to full screen and back, the close button asks the quit question, a click on
 // Yes shows the end picture and the process ends with 0, the settings file and the registry
-// written; without a window manager, Alt+F4 asks the quit question too and leaves the screen mode.
+// written; without a window manager, Alt+F4 asks the quit question too and leaves the screen mode;
+// a window destroyed by another program ends the game in order.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/prctl.h>
@@ -190,4 +191,19 @@ TEST(ProgramScreen, AltF4WithoutAWindowManagerAsksTheQuitQuestion) {
     g = FindWindowByTitle(kTitle);
     EXPECT_EQ((std::vector<int>{g.width, g.height}), (std::vector<int>{640, 480})) << "the screen mode changed";
     ASSERT_NO_FATAL_FAILURE(ClickYesAndEnd(g, *game));
+}
+
+// Another program destroys the game's window: the game ends in order with exit code 1, as when the
+// display goes, instead of being ended by the X library's default error handler mid-call.
+TEST(ProgramScreen, AWindowDestroyedByAnotherProgramEndsTheGameInOrder) {
+    support::TempDir dir;
+    support::ConfigHome home;
+    std::unique_ptr<Process> game;
+    const std::string data = dir.File("data");
+    ASSERT_TRUE(StartWindowedAtTheTitle(data, &game).found) << "the title never showed";
+    ASSERT_TRUE(DestroyWindow(kTitle));
+    int code = -1;
+    ASSERT_TRUE(game->Ended(10000, &code)) << "the program did not end";
+    EXPECT_EQ(code, 1);
+    EXPECT_EQ(support::ReadBytes(data + "/save/sys.dat").size(), 1492u) << "the settings were not written";
 }

@@ -64,6 +64,15 @@ bool RequestClose(const std::string& title) {
     return w && SendDeleteWindow(w);
 }
 
+bool DestroyWindow(const std::string& title) {
+    Display* dpy = Open();
+    if (!dpy) return false;
+    const Window w = Search(dpy, DefaultRootWindow(dpy), title);
+    if (w) XDestroyWindow(dpy, w);
+    XCloseDisplay(dpy);  // flushes the request
+    return w != 0;
+}
+
 long ScreenPixel(int x, int y) {
     Display* dpy = Open();
     if (!dpy) return -1;

@@ -15,5 +15,7 @@ X11Geometry FindWindowByTitle(const std::string& title_utf8);
 // Asks the window to close as a window manager's close button does (WM_DELETE_WINDOW); false when
 // the window is not found.
 bool RequestClose(const std::string& title_utf8);
+// Destroys the window from another client, as a misbehaving program may; false when not found.
+bool DestroyWindow(const std::string& title_utf8);
 // The colour (0x00RRGGBB) at a point of the screen, -1 when it cannot be read.
 long ScreenPixel(int x, int y);
