@@ -3,36 +3,22 @@
 
 #include <cstdio>
 #include <cstring>
-#include <ctime>
 #include <string>
 #include <vector>
 
 #include "platform/bytes.h"
 #include "platform/files.h"
+#include "scenario/save_record.h"
 #include "services/fil_util.h"
 #include "shell/thumb_bmp.h"
 
 namespace {
-char g_chapter[SAVE_CHAPTER_SIZE];
-char g_caption[SAVE_CAPTION_SIZE];
-
 // Copies a zero-terminated name that may fill its whole field.
 void CopyField(char* out, const uint8_t* field, size_t size) {
     size_t n = 0;
     while (n < size && field[n]) ++n;
     std::memcpy(out, field, n);
     out[n] = 0;
-}
-
-void PutField(uint8_t* field, const char* text, size_t size) {
-    size_t n = text ? std::strlen(text) : 0;
-    if (n >= size) n = size - 1;  // the field keeps its terminator
-    std::memcpy(field, text, n);
-}
-
-void Put16(uint8_t* p, uint16_t v) {
-    p[0] = uint8_t(v);
-    p[1] = uint8_t(v >> 8);
 }
 }  // namespace
 
@@ -76,28 +62,13 @@ int SAVE_SlotExists(int32_t slot) {
     return slot >= 0 && slot < SAVE_DISPLAY_SLOTS && SAVE_ReadInfo(slot, &info);
 }
 
-void SAVE_SetInfo(const char* chapter, const char* caption) {
-    std::memset(g_chapter, 0, sizeof g_chapter);
-    std::memset(g_caption, 0, sizeof g_caption);
-    PutField(reinterpret_cast<uint8_t*>(g_chapter), chapter, sizeof g_chapter);
-    PutField(reinterpret_cast<uint8_t*>(g_caption), caption, sizeof g_caption);
-}
-
 int SAVE_WriteSlot(int32_t slot) {
     if (!((slot >= 0 && slot < SAVE_AUTO_FIRST) || (slot >= SAVE_STORAGE_AUTO && slot < SAVE_STORAGE_AUTO + 10))) {
         SYS_DebugPrint("save slot %d: no such slot to write", int(slot));
         return SAVE_WRITE_FAILED;
     }
-    std::vector<uint8_t> record(SAVE_RECORD_SIZE, 0);
-    Put16(record.data(), 1);  // the valid word
-    std::memcpy(record.data() + SAVE_CHAPTER_OFFSET, g_chapter, sizeof g_chapter);
-    std::memcpy(record.data() + SAVE_CAPTION_OFFSET, g_caption, sizeof g_caption);
-    const std::time_t now = std::time(nullptr);
-    std::tm tm{};
-    localtime_r(&now, &tm);
-    const uint16_t t[8] = {uint16_t(tm.tm_year + 1900), uint16_t(tm.tm_mon + 1), uint16_t(tm.tm_wday), uint16_t(tm.tm_mday),
-                           uint16_t(tm.tm_hour),        uint16_t(tm.tm_min),     uint16_t(tm.tm_sec),  0};
-    for (int i = 0; i < 8; ++i) Put16(record.data() + SAVE_TIME_OFFSET + 2 * i, t[i]);
+    SAVE_MakeMemSave(0);
+    const std::vector<uint8_t> record(SAVE_MEM[0], SAVE_MEM[0] + SAVE_RECORD_SIZE);
     plat::CreateDirectory(FIL_MakePath("save"));  // a missing save directory is made, not a lost save
     const std::string name = SAVE_SlotFileName(slot);
     const std::string thumb = THUMB_FileName(slot);

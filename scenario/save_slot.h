@@ -1,5 +1,5 @@
 // Save slot files: the record's head that the slot panels read, the slot names in display and
-// storage numbering, and the least slot writer (record head and thumbnail).
+// storage numbering, and the slot writer (the record built in memory, and its thumbnail).
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -48,7 +48,7 @@ void SAVE_SetInfo(const char* chapter, const char* caption);
 constexpr int SAVE_WRITE_FAILED = 0;    // nothing replaced: the slot keeps its save and picture
 constexpr int SAVE_WRITE_DONE = 1;      // the record, and the held thumbnail when there is one
 constexpr int SAVE_WRITE_NO_THUMB = 2;  // the record, but its thumbnail could not be written
-// Writes the record (head, time of saving now) of display slot 0..97 or storage slot 110..119
+// Builds memory record 0 (SAVE_MakeMemSave) and writes it as display slot 0..97 or storage slot 110..119
 // atomically, then the thumbnail captured last. The slot's old thumbnail is set aside before the
 // record is replaced, so the slot never shows another save's picture: a kill or a failed
 // thumbnail leaves it without one (the default picture); a failed record gets it back.

@@ -1,9 +1,10 @@
-// The scenario subsystem's least form until the scenario controller, its saves and system
-// windows are written: the modes show the display objects; the load request goes where the bar keeps
-// it, the backlog's capacity is kept and strips are cleared for real.
+// The scenario subsystem's least form until the scenario controller and its system windows are
+// written: the modes show the display objects; a restart loads the pending slot at the next
+// update, the backlog's capacity is kept and strips are cleared for real.
 #include "scenario/snr_mode.h"
 
 #include "display/blt_frame.h"
+#include "scenario/save_record.h"
 #include "shell/app_frame.h"
 #include "shell/bar_link.h"
 #include "shell/sysdat.h"
@@ -12,7 +13,14 @@ namespace {
 int32_t g_log_capacity = 0;
 }  // namespace
 
-void SNR_Update() {}
+void SNR_Update() {
+    // A restart asked for loads the pending slot now; its fade is the scenario controller's.
+    if (!BAR_LINK.restart) return;
+    BAR_LINK.restart = 0;
+    const int32_t slot = BAR_LINK.load_slot;
+    BAR_LINK.load_slot = -1;
+    SAVE_ReadSlot(slot);
+}
 void SNR_Draw() { APP_DrawDefault(); }
 void DEPART_Update() {}
 void DEPART_Draw() { APP_DrawDefault(); }

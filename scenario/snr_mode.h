@@ -11,7 +11,7 @@ void DEPART_Update();
 void DEPART_Draw();  // presents the frame
 
 // The pending load slot (0..97 regular, 110..119 automatic) and the controller's state
-// (7: fade out and restart from that slot).
+// (7: fade out and restart from that slot; the next SNR_Update loads it through SAVE_ReadSlot).
 void SNR_SetLoadSlot(int32_t slot);
 void SNR_SetState(int32_t state);
 

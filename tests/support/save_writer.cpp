@@ -1,6 +1,7 @@
 // Writer of save slot files for tests.
 #include "tests/support/save_writer.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -9,7 +10,8 @@
 
 namespace support {
 
-std::vector<uint8_t> SaveRecord(const std::string& chapter, const std::string& caption, const SAVE_TIME& time) {
+std::vector<uint8_t> SaveRecord(const std::string& chapter, const std::string& caption, const SAVE_TIME& time,
+                                int32_t voice, const std::vector<uint8_t>& snap) {
     std::vector<uint8_t> r(SAVE_RECORD_SIZE, 0);
     r[0] = 1;
     std::memcpy(&r[SAVE_CHAPTER_OFFSET], chapter.data(), std::min<size_t>(chapter.size(), SAVE_CHAPTER_SIZE));
@@ -19,6 +21,8 @@ std::vector<uint8_t> SaveRecord(const std::string& chapter, const std::string& c
         r[SAVE_TIME_OFFSET + 2 * i] = uint8_t(t[i]);
         r[SAVE_TIME_OFFSET + 2 * i + 1] = uint8_t(t[i] >> 8);
     }
+    for (int i = 0; i < 4; ++i) r[size_t(94 + i)] = uint8_t(uint32_t(voice) >> (8 * i));
+    std::copy(snap.begin(), snap.begin() + std::ptrdiff_t(std::min<size_t>(snap.size(), 3744)), r.begin() + 5376);
     return r;
 }
 
