@@ -1,7 +1,9 @@
 // What the battle harnesses share: the headless display, the pool and the sprite sets of a mech and
 // of the effects made once for the process, a walled stage, characters built on the shared set
-// without reading a file, and the frames of a fight.
+// without reading a file, the frames of a fight, and a data directory of battle files.
 #pragma once
+#include <unistd.h>
+
 #include <cstdint>
 #include <cstdlib>
 #include <vector>
@@ -13,10 +15,14 @@
 #include "battle/list_pool.h"
 #include "battle/map_data.h"
 #include "battle/waza_exec.h"
+#include "fuzz/fuzz_files.h"
 #include "platform/backend.h"
+#include "services/fil_util.h"
+#include "shell/sysdat.h"
 #include "sprite/sp_draw.h"
 #include "sprite/spr_set.h"
 #include "tests/support/battle_rig.h"
+#include "tests/support/cpu_writer.h"
 #include "tests/support/effect_fixture.h"
 #include "tests/support/fixture.h"
 #include "tests/support/map_writer.h"
@@ -120,5 +126,30 @@ inline void Fight(LIST_NODE* a, LIST_NODE* target, int t, int frames, GoOn go_on
     }
     BTL_DeleteAllObjects();
     for (LIST_NODE*& n : CHR_TABLE) n = nullptr;
+}
+
+// The data directory on the memory file system with the files of two mechs ("player", and
+// "zako01" with a behaviour), the effects and a stage, as the base directory from the first call
+// on, with the battle module started; the current directory stays, for the fuzzer's own paths.
+inline bool BattleDataDir() {
+    static const bool ok = [] {
+        static support::HeadlessDisplay* display = new support::HeadlessDisplay({16, true}, 640, 480);
+        const std::string here = plat::GetCurrentDirectory();
+        if (!display->ok || ::chdir(MemoryDir().c_str()) != 0) return false;
+        plat::detail::SetLogging(false);
+        FIL_InitBaseDir();
+        SYS_DATA.battle_voice_off = 1;
+        support::CpuSpec cpu = support::MobileCpu();
+        cpu.action[0] = {1, 0, 40, 0, 300, 0, 0, 100000, 100, 0, 0, 0, 100, 0};
+        cpu.action[1] = {3, 2, 30, 0, 300, 0, 0, 100000, 100, 0, 0, 0, 100, 0};
+        cpu.pattern[0].step[0].technique = 0;
+        if (!support::WriteMech("player", 0) || !support::WriteMech("zako01", 1) || !support::WriteEffect() ||
+            !support::WriteCpuFile("zako01", cpu) ||
+            !support::WriteStage("01_0_L", "01_0_L", support::MakeTestStage(64, 48, 5, 6)))
+            return false;
+        SP_Init();
+        return BTL_Init() == 1 && ::chdir(here.c_str()) == 0;
+    }();
+    return ok;
 }
 }  // namespace fuzz

@@ -1,56 +1,41 @@
 // Fuzzes the load of a save slot: any bytes as a slot file either load (the snapshot rebuilds a
 // battle from fixture data, which then runs a few frames) or are refused with nothing changed.
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 
 #include "battle/bsc_snap.h"
 #include "battle/btl_frame.h"
 #include "battle/camp_data.h"
 #include "battle/list_pool.h"
 #include "battle/map_data.h"
-#include "fuzz/fuzz_files.h"
-#include "platform/backend.h"
+#include "fuzz/fuzz_battle.h"
 #include "platform/bytes.h"
 #include "platform/random.h"
 #include "scenario/save_record.h"
-#include "services/fil_util.h"
 #include "shell/qsave.h"
 #include "shell/sysdat.h"
 #include "sprite/sp_draw.h"
-#include "tests/support/effect_fixture.h"
-#include "tests/support/fixture.h"
-#include "tests/support/map_writer.h"
-#include "tests/support/mech_fixture.h"
 
 namespace {
 constexpr int kFrames = 10;
 
-// The data directory on the memory file system (a mech, the effects, a stage) as the base
-// directory, with the battle module started; the current directory stays for the fuzzer's paths.
-bool DataDir() {
+// The battle files, a save folder, and the quick panel's mark without an object (there is no bar).
+bool Ready() {
     static const bool ok = [] {
-        static support::HeadlessDisplay* display = new support::HeadlessDisplay({16, true}, 640, 480);
-        const std::string here = plat::GetCurrentDirectory();
-        if (!display->ok || ::chdir(fuzz::MemoryDir().c_str()) != 0) return false;
-        plat::detail::SetLogging(false);
-        FIL_InitBaseDir();
-        SYS_DATA.battle_voice_off = 1;
-        if (!plat::CreateDirectory("save") || !support::WriteMech("player", 0) || !support::WriteMech("zako01", 1) ||
-            !support::WriteEffect() || !support::WriteStage("01_0_L", "01_0_L", support::MakeTestStage(64, 48, 5, 6)))
-            return false;
-        SP_Init();
-        BAR_PartsInit(&QSAVE_DATA.mark);  // no bar: the mark has no object
-        return BTL_Init() == 1 && ::chdir(here.c_str()) == 0;
+        if (!fuzz::BattleDataDir()) return false;
+        BAR_PartsInit(&QSAVE_DATA.mark);
+        std::error_code ec;
+        std::filesystem::create_directories(fuzz::MemoryDir() + "/save", ec);
+        return !ec;
     }();
     return ok;
 }
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (!DataDir()) return 0;
+    if (!Ready()) return 0;
     fuzz::ResetLogs();
     const SysData settings = SYS_DATA;
     const BAR_DATA_T bar = BAR_DATA;
