@@ -3,11 +3,13 @@
 #include "sprite/sp_draw.h"
 
 #include <algorithm>
+#include <climits>
 
 #include "display/blt_arith.h"
 #include "display/blt_color.h"
 #include "display/blt_frame.h"
 #include "display/blt_level.h"
+#include "display/dd_display.h"
 #include "sprite/img_table.h"
 #include "sprite/spr_set.h"
 
@@ -101,6 +103,14 @@ void Dispatch(const Blit& b, uint32_t flags, uint16_t level, uint16_t param, Dra
     }
 }
 
+// Whether the unscaled routine the flags pick shows the source upside down: the whiten row ignores
+// the flip byte, and the rows after the mirrored copy never see a mirror bit.
+bool ShowsUpsideDown(uint32_t flags) {
+    constexpr uint32_t kBeforeWhiten = SP_MIX | SP_ADD | SP_ADD_HALF | SP_ADD_QUARTER | SP_SUB | SP_SUB_HALF |
+                                       SP_SUB_QUARTER | SP_ALPHA2 | SP_ALPHA | SP_ADD_LEVEL | SP_SILHOUETTE;
+    return (flags & SP_FLIP_UD) && ((flags & kBeforeWhiten) || !(flags & SP_WHITEN));
+}
+
 DDSurface* Target() { return SP_RENDER_TARGET ? *SP_RENDER_TARGET : nullptr; }
 
 // A scaled offset or length: 256ths, signed product, arithmetic shift.
@@ -174,22 +184,31 @@ void SP_Draw(int priority) {
         if (SP_TABLE[*p]) DrawObject(*p);  // a callback may have deleted a later object
 }
 
+SP_ANIM_LOOK SP_LookOf(const SP_ANIM* o) {
+    return SP_ANIM_LOOK{o->x, int32_t{o->y} - o->lift, o->flags, o->blend, o->blend_param, o->scale_x, o->scale_y, INT32_MAX};
+}
+
 int SP_DrawAnim(int id) {
+    const SP_ANIM* o = SP_Anim(id);
+    return o ? SP_DrawAnimAs(id, SP_LookOf(o)) : 0;
+}
+
+int SP_DrawAnimAs(int id, const SP_ANIM_LOOK& look) {
     const SP_ANIM* o = SP_Anim(id);
     DDSurface* target = Target();
     if (!o || !o->visible || !target) return 0;
     const SPR_PATTERN* pat = SPR_GetPattern(o->set, o->pattern + o->pattern_offset);
     if (!pat) return 0;
-    const uint32_t m = o->flags ^ pat->flip;
-    const int32_t ax = Wrap(int64_t{o->x} + SP_DRAW_OFFSET.x);
-    const int32_t ay = Wrap(int64_t{o->y} - o->lift + SP_DRAW_OFFSET.y);
+    const uint32_t m = look.flags ^ pat->flip;
+    const int32_t ax = Wrap(int64_t{look.x} + SP_DRAW_OFFSET.x);
+    const int32_t ay = Wrap(int64_t{look.y} + SP_DRAW_OFFSET.y);
     for (int k = 0; k < pat->part_count; ++k) {
         const SPR_PART& part = pat->parts[k];
         DDSurface* image = IMG_Surface(part.image);
         if (!image) continue;
         // Blend bits on the object win over the part's; the mirror bits always combine.
-        const uint32_t eff = (o->flags & ~3u) ? o->flags ^ ((part.flags ^ pat->flip) & 3u)
-                                               : part.flags ^ ((o->flags ^ pat->flip) & 3u);
+        const uint32_t eff = (look.flags & ~3u) ? look.flags ^ ((part.flags ^ pat->flip) & 3u)
+                                                 : part.flags ^ ((look.flags ^ pat->flip) & 3u);
         // The part's own mirror bits flip its pixels in place; only the object's and the
         // pattern's move it.
         const RECT& d = part.dest;
@@ -197,13 +216,28 @@ int SP_DrawAnim(int id) {
         const int32_t dy = (m & SP_FLIP_UD) ? Wrap(-int64_t{d.bottom}) : d.top;
         const int32_t dw = Wrap(int64_t{d.right} - d.left), dh = Wrap(int64_t{d.bottom} - d.top);
         Blit b{target, image, part.src, false, Wrap(int64_t{ax} + dx), Wrap(int64_t{ay} + dy), {}};
-        if (o->scale_x != 256 || o->scale_y != 256 || dw != Wrap(int64_t{part.src.right} - part.src.left) ||
-            dh != Wrap(int64_t{part.src.bottom} - part.src.top)) {
-            const int32_t left = Wrap(int64_t{ax} + Scale(dx, o->scale_x)), top = Wrap(int64_t{ay} + Scale(dy, o->scale_y));
+        const int32_t sh = Wrap(int64_t{part.src.bottom} - part.src.top);
+        if (look.scale_x != 256 || look.scale_y != 256 || dw != Wrap(int64_t{part.src.right} - part.src.left) || dh != sh) {
+            const int32_t left = Wrap(int64_t{ax} + Scale(dx, look.scale_x)), top = Wrap(int64_t{ay} + Scale(dy, look.scale_y));
             b.scaled = true;
-            b.dst = RECT{left, top, Wrap(int64_t{left} + Scale(dw, o->scale_x)), Wrap(int64_t{top} + Scale(dh, o->scale_y))};
+            b.dst = RECT{left, top, Wrap(int64_t{left} + Scale(dw, look.scale_x)), Wrap(int64_t{top} + Scale(dh, look.scale_y))};
+        } else if (look.cut_y != INT32_MAX && int64_t{b.y} + sh > look.cut_y) {
+            // Only the rows above the cut stay; a part mirrored up-down shows its source upside
+            // down, so those rows come from the source's bottom.
+            const int64_t rows = int64_t{look.cut_y} - b.y;
+            if (rows <= 0) continue;
+            if (ShowsUpsideDown(eff)) b.src.top = Wrap(int64_t{b.src.bottom} - rows);
+            else b.src.bottom = Wrap(int64_t{b.src.top} + rows);
         }
-        Dispatch(b, eff, o->blend, o->blend_param, Drawer::Anim);
+        if (b.scaled && look.cut_y != INT32_MAX) {
+            // A stretched part is cut by the clip rectangle, which every stretched blitter obeys.
+            const RECT saved = DD_CLIP_RECT;
+            DD_CLIP_RECT.bottom = std::min(DD_CLIP_RECT.bottom, look.cut_y);
+            if (DD_CLIP_RECT.bottom > DD_CLIP_RECT.top) Dispatch(b, eff, look.blend, look.blend_param, Drawer::Anim);
+            DD_CLIP_RECT = saved;
+            continue;
+        }
+        Dispatch(b, eff, look.blend, look.blend_param, Drawer::Anim);
     }
     return 1;
 }

@@ -85,6 +85,19 @@ int SP_RandomSeqStep(int id);
 void SP_Draw(int priority);
 int SP_SortByPriority(uint16_t* list);  // list of 1025 entries, ending with 0xFFFF; the count
 int SP_DrawAnim(int id);   // 1 when drawn
+// How an animated object's pattern is drawn: its anchor (y already lifted, both before the draw
+// offset), draw flags, blend words and scale; rows of the target from cut_y down are left alone
+// (INT32_MAX: no cut). SP_LookOf gives the object's own, which SP_DrawAnim draws.
+struct SP_ANIM_LOOK {
+    int32_t x, y;
+    uint32_t flags;
+    uint16_t blend, blend_param;
+    uint16_t scale_x, scale_y;
+    int32_t cut_y;
+};
+SP_ANIM_LOOK SP_LookOf(const SP_ANIM* o);
+// A visible animated object drawn as SP_DrawAnim draws it, with the look given. 1 when drawn.
+int SP_DrawAnimAs(int id, const SP_ANIM_LOOK& look);
 int SP_DrawStill(int id);  // 1 when drawn
 // Draws one visible object as SP_Draw would, into the image's surface when image is not -1
 // (the render target is restored afterwards). 1 when drawn.
