@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "battle/bsc_command.h"
+#include "battle/btl_render.h"
 #include "battle/camp_data.h"
 #include "battle/chr_char.h"
 #include "battle/chr_move.h"
@@ -74,12 +75,6 @@ void ExplosionChecks() {
     g.pending_count = kept;
 }
 
-// The node owning a display object, when it is a live node that shows it.
-LIST_NODE* OwnerOf(int id, const SP_OBJ* o) {
-    LIST_NODE* n = LIST_Node(o->owner);
-    return n && n->in_use && n->sprite == id ? n : nullptr;
-}
-
 // Length of the keyframe a character in a technique is in, or 0 when it has none.
 int CurrentKeyLength(const CHR_DATA* c) {
     WAZA_DATA* w = WAZA_Get(c->mech, c->waza);
@@ -89,7 +84,7 @@ int CurrentKeyLength(const CHR_DATA* c) {
 
 void StepOne(int id, SP_ANIM* a) {
     if (a->mode != 4 || --a->wait >= 0) return;  // pattern-range objects (after-images) hold still
-    LIST_NODE* node = OwnerOf(id, a);
+    LIST_NODE* node = BTL_SpriteNode(id);
     CHR_DATA* c = node && node->kind == LIST_KIND_CHR ? node->chr : nullptr;
     TAMA_OBJ* b = node && node->kind == LIST_KIND_TAMA ? node->tama : nullptr;
     // A technique phase and a bullet's keyframe spread their own step durations.
@@ -220,26 +215,13 @@ void BTL_FrameDraw() {
         return;
     }
     SCR_QuakeUpdate();
-    BTL_RenderUpdate();
-    BTL_DrawScene();
+    BTL_RenderScene(SP_DRAW_OFFSET.x, SP_DRAW_OFFSET.y, 1);
 }
 
 void BTL_AnimStep() {
     for (int id = 0; id < SP_OBJECTS; ++id)
         if (SP_ANIM* a = SP_Anim(id); a && a->running) StepOne(id, a);
 }
-
-void BTL_RenderUpdate() {
-    SCR_UpdateCamera(SCR_QUAKE.offset);
-    HIT_FlashUpdate();
-    EFT_SpawnAmbient();
-    MAP_UpdateBgOverlay();
-    SCR_SetAllSpritePos();
-}
-
-// Stand-in for the battle renderer's draw until the battle modes build it: every visible display
-// object by priority (the renderer sorts its world layer by y and draws sprite parts).
-void BTL_DrawScene() { SP_Draw(-1); }
 
 void BTL_DrawImage(int image, int32_t x, int32_t y, const RECT* src) {
     DDSurface* surface = IMG_Surface(image);

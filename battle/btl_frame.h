@@ -1,9 +1,10 @@
 // The battle frame core the battle modes wrap: the battle state and kind, one object walk per
-// state, the per-frame calls around it, the animation stepper, the update half of the renderer,
-// start-up, clean-up and shutdown of the battle module.
+// state, the per-frame calls around it, the animation stepper, start-up, clean-up and shutdown of
+// the battle module; the renderer it draws with is battle/btl_render.h.
 #pragma once
 #include <cstdint>
 
+#include "battle/btl_render.h"
 #include "platform/types.h"
 
 // Battle-mode states the engine sets or reads.
@@ -35,7 +36,7 @@ void BTL_SetScriptMode(int flag);
 // step. In state 5 a full frame runs every 4th tick while the slow frames count down, then the
 // hold frames run whole, then state 4.
 void BTL_FrameUpdate();
-// One draw tick: the quake step, the renderer's update half and the draw.
+// One draw tick: the quake step, then the renderer with its update half at the draw offset.
 void BTL_FrameDraw();
 // The next draw tick is skipped once (a script switched screens in this update).
 void BTL_SkipNextDraw();
@@ -53,11 +54,6 @@ int BTL_ScriptModeUpdate();
 // Steps running animated display objects in sequence mode; characters in a technique phase take
 // their step durations and loop exactly when their keyframe lasts 255.
 void BTL_AnimStep();
-// The renderer's update half: camera (with the quake offset), hit flash, ambient effects, depth
-// overlays and sprite placing.
-void BTL_RenderUpdate();
-// Draws the scene into the render target.
-void BTL_DrawScene();
 // Blits an image's rectangle at (x, y) plus the view origin, keyed, into the render target.
 void BTL_DrawImage(int image, int32_t x, int32_t y, const RECT* src);
 

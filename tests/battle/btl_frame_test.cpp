@@ -1,5 +1,6 @@
 // The battle frame core: the character branch of the animation stepper, the slow-motion finish,
-// explosion checks, battle kinds, clean-up and drawing images at the view origin.
+// explosion checks, battle kinds, clean-up, drawing images at the view origin, and the renderer's
+// world layer (depth order, objects out of view, the ground cut, shadows) and its camera follow-up.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -11,6 +12,9 @@
 #include "battle/map_data.h"
 #include "battle/mech_stem.h"
 #include "battle/scr_camera.h"
+#include "display/blt_arith.h"
+#include "display/blt_frame.h"
+#include "display/dd_display.h"
 #include "tests/battle/battle_test_util.h"
 #include "tests/support/map_writer.h"
 
@@ -210,6 +214,101 @@ TEST_F(Frame, ImagesDrawAtTheViewOrigin) {
     BTL_DrawImage(-1, 0, 0, &src);
     MAP_DATA.origin_x = MAP_DATA.origin_y = 0;
     IMG_Release(image);
+}
+
+TEST_F(Frame, TheWorldLayerDrawsByDepthWhateverTheIds) {
+    ASSERT_EQ(CHR_Create(1, 1, CHR_CPU, 1, 310, 400, 0, -1), 1);
+    const int player = p->sprite, enemy = CHR_TABLE[1]->sprite;
+    ASSERT_LT(player, enemy);  // by id alone the player would always be in front
+    DDSurface* back = DD_DISPLAY.back;
+    // Each one's colour where the two overlap.
+    auto alone = [&](int id) {
+        SP_SetPos(id, 300, 300);
+        SP_DrawAnim(id);
+        return support::PixelAt(back, 300, 290);
+    };
+    const uint16_t player_colour = alone(player), enemy_colour = alone(enemy);
+    ASSERT_NE(player_colour, enemy_colour);
+    ASSERT_TRUE(support::WriteStage("01_0_L", "01_0_L", support::MakeTestStage(100, 75, 1, 0)));
+    struct Row {
+        const char* what;
+        int player_y, enemy_y;
+        bool stage;  // without one the scene is every object by priority and id
+        int front;
+    } rows[] = {
+        {"the enemy further down is in front", 300, 310, true, enemy},
+        {"the player further down is in front", 310, 300, true, player},
+        {"equal y: the lower id in front, as the sprite layer has it", 305, 305, true, player},
+        {"no stage: by id", 300, 310, false, player},
+    };
+    for (const Row& r : rows) {
+        if (r.stage) MAP_Load(1, 0, 0);
+        SP_SetPos(player, 300, r.player_y);
+        SP_SetPos(enemy, 310, r.enemy_y);
+        BTL_DrawScene();
+        EXPECT_EQ(support::PixelAt(back, 300, 290), r.front == player ? player_colour : enemy_colour) << r.what;
+        MAP_Release();
+    }
+}
+
+TEST_F(Frame, TheWorldLayerLeavesOutWhatIsOutOfViewCutsAtTheGroundAndCastsShadows) {
+    DDSurface* back = DD_DISPLAY.back;
+    const uint16_t ground = 0x8410;
+    const uint16_t shadow = DD_PIXEL_FORMAT.g_bits == 0x3F ? blt::MixPixel<true>(ground, 0) : blt::MixPixel<false>(ground, 0);
+    // The object stands at (300, 300). Probes: its middle (60 above its lifted anchor), the row
+    // above the ground line, and 10 rows below it: 'S' the picture, 'h' its shadow, '-' the ground.
+    struct Row {
+        const char* what;
+        int lift;
+        uint32_t flags = 0;
+        int clip = 0, scale = 256, anim = 6;
+        uint32_t parts0 = 0, parts1 = 0;
+        int off_view = 0, ground_done = 0;
+        const char* seen;
+    } rows[] = {
+        {.what = "standing", .lift = 0, .seen = "SS-"},
+        {.what = "lifted: the first word casts its shadow on the ground", .lift = 100, .parts0 = 1, .seen = "Sh-"},
+        {.what = "lifted without draw-parts words", .lift = 100, .seen = "S--"},
+        {.what = "the first word only while lifted (the object itself not drawn)", .lift = 0, .anim = -1, .parts0 = 1, .seen = "---"},
+        {.what = "the second word on the ground too (the object itself not drawn)", .lift = 0, .anim = -1, .parts1 = 1, .seen = "-h-"},
+        {.what = "sunk into the ground", .lift = -40, .seen = "SSS"},
+        {.what = "sunk, with the ground clip: cut at the ground line", .lift = -40, .clip = 1, .seen = "SS-"},
+        {.what = "sunk, clipped and stretched", .lift = -40, .clip = 1, .scale = 512, .seen = "SS-"},
+        {.what = "mirrored up-down it hangs below its anchor", .lift = 2, .flags = SP_FLIP_UD, .seen = "-SS"},
+        {.what = "mirrored up-down and clipped: the rows kept are its picture's lowest", .lift = 2, .flags = SP_FLIP_UD, .clip = 1, .seen = "-S-"},
+        {.what = "nowhere in view", .lift = 0, .off_view = -1, .seen = "---"},
+        {.what = "out of view, its ground part in view", .lift = 100, .parts0 = 1, .off_view = -1, .ground_done = 1, .seen = "Sh-"},
+    };
+    for (const Row& r : rows) {
+        SP_SetPos(p->sprite, 300, 300);
+        a->lift = int16_t(r.lift);
+        a->flags = r.flags;
+        a->ground_clip = uint8_t(r.clip);
+        a->scale_x = a->scale_y = uint16_t(r.scale);
+        p->anim = r.anim;
+        p->draw_parts[0] = r.parts0;
+        p->draw_parts[1] = r.parts1;
+        p->off_view = int8_t(r.off_view);
+        p->ground_done = uint32_t(r.ground_done);
+        BLT_FillRect(back, nullptr, ground);
+        BTL_RenderScene(0, 0, 0);
+        std::string seen;
+        for (int y : {300 - r.lift - 60, 299, 310}) {
+            const uint16_t v = support::PixelAt(back, 300, y);
+            seen += v == ground ? '-' : v == shadow ? 'h' : 'S';
+        }
+        EXPECT_EQ(seen, r.seen) << r.what;
+    }
+}
+
+TEST_F(Frame, TheCameraComesBackToThePlayerWhenWhatItFollowsGoes) {
+    ASSERT_EQ(CHR_Create(1, 1, CHR_CPU, 1, 500, 400, 0, -1), 1);
+    SCR_SetCamera(SCR_CAMERA_FOLLOW, CHR_TABLE[1], nullptr);
+    BTL_RenderUpdate();
+    EXPECT_EQ(CAMERA_DATA.queued, p);
+    CHR_Delete(1);
+    BTL_RenderUpdate();
+    EXPECT_EQ(std::tuple(CAMERA_DATA.followed, CAMERA_DATA.queued), std::tuple(p, nullptr));
 }
 
 }  // namespace
