@@ -1,6 +1,6 @@
 // The rig's story battle: 900 seeded frames of the player's mech on scripted pad input against a
 // thinking CPU mech, with two more spawned by enemy control and a script event; the run repeats
-// exactly and matches its golden trace.
+// exactly and matches its golden trace, and the frames where mechs cross in depth its golden pictures.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,9 +11,24 @@
 #include "battle/cpu_think.h"
 #include "battle/ecnt_enemy.h"
 #include "battle/list_pool.h"
+#include "display/blt_frame.h"
+#include "display/dd_display.h"
+#include "tests/support/fixture.h"
+#include "tests/support/golden.h"
 #include "tests/support/story_battle.h"
 
 namespace {
+// The quarter of the screen round the mechs, as the golden pictures keep it.
+std::string CheckScreen(int frame) {
+    DDSurface* s = support::MakeSurface(320, 240);
+    const RECT around{160, 60, 480, 300};
+    BLT_Blt(s, 0, 0, DD_DISPLAY.back, &around, 0);
+    char name[40];
+    std::snprintf(name, sizeof name, "battle/golden/story_%04d", frame);
+    const std::string result = support::CheckGolden(name, s);
+    DD_ReleaseSurface(s);
+    return result;
+}
 
 TEST(StoryBattle, APlayerFightsThinkingMechsWithTimedSpawns) {
     std::vector<std::string> first;
@@ -26,6 +41,11 @@ TEST(StoryBattle, APlayerFightsThinkingMechsWithTimedSpawns) {
         for (int f = 1; f <= support::kStoryFrames; ++f) {
             rig.Step();
             first.push_back(rig.TraceLine());
+            // The player passes the first enemy in depth; an enemy knocked into the air comes down
+            // behind another, its shadow under it, and lands behind it.
+            if (f == 297 || f == 862 || f == 869) {
+                EXPECT_EQ(CheckScreen(f), "") << f;
+            }
             most_bullets = std::max<int>(most_bullets, LIST_STATE_DATA.wpnCnt);
             for (int s = 1; s < CHR_SLOTS; ++s) {
                 const LIST_NODE* n = CHR_Get(s);
