@@ -1,7 +1,9 @@
 // The battle frame core: an update tick walking 2048 live nodes and stepping 1,023 animated display
 // objects, and the renderer's update half placing the sprites of 1,800 nodes and cutting depth
-// overlays from 300 background objects (800 sprites on the field). Nothing is blitted; memcpy, SDL and
-// pixman copying a 640 x 480 frame are the yardsticks. Run on one core: taskset -c 3 bench_battle_frame
+// overlays from 300 background objects (800 sprites on the field); memcpy, SDL and pixman copying a
+// 640 x 480 frame are the yardsticks. Then the renderer's update and draw together (the map and the
+// world layer sorted by depth with its overlays, leaving out what is out of view) beside the same
+// update followed by the sprite layer's SP_Draw(-1) of the same objects. Run on one core: taskset -c 3 bench_battle_frame
 #include "bench/bench_battle.h"
 #include "bench/bench_common.h"
 #include "battle/btl_frame.h"
@@ -17,6 +19,7 @@
 
 namespace {
 std::vector<LIST_NODE*> g_nodes;
+std::vector<POINT> g_home;  // where the nodes stood before the update ticks moved them
 int g_overlays = 0;
 int g_tick_nodes = 0;
 
@@ -30,15 +33,41 @@ void Keep(size_t sprites, size_t nodes) {
     g_nodes.resize(nodes);
 }
 
-void RenderUpdate() {
+void Ready() {
     static const bool ready = (Keep(800, 1800), true);
     (void)ready;
+}
+
+void RenderUpdate() {
+    Ready();
     BTL_RenderUpdate();
     g_overlays = MAP_OverlayCount();
     while (LIST_NODE* n = LIST_Node(LIST_STATE_DATA.tail)) {  // the draw deletes them
         if (n->kind != LIST_KIND_BGOBJ) break;
         MAP_DelBgObj(n);
     }
+}
+
+// The draws see the field as it was set up: the nodes back where they stood before the update
+// ticks moved them.
+void ReadyToDraw() {
+    static const bool ready = [] {
+        Ready();
+        for (size_t i = 0; i < g_nodes.size(); ++i) g_nodes[i]->x = g_home[i].x, g_nodes[i]->y = g_home[i].y;
+        return true;
+    }();
+    (void)ready;
+}
+
+// Both draws delete the frame's overlays, as a drawn frame does.
+void RenderScene() {
+    ReadyToDraw();
+    BTL_RenderScene(SP_DRAW_OFFSET.x, SP_DRAW_OFFSET.y, 1);
+}
+void UpdateAndSpriteDraw() {
+    ReadyToDraw();
+    BTL_RenderUpdate();
+    SP_Draw(-1);
 }
 }  // namespace
 
@@ -72,6 +101,7 @@ int main(int argc, char** argv) {
             SP_Anim(id)->pattern_offset = uint8_t(i & 7);
         }
         g_nodes.push_back(n);
+        g_home.push_back(POINT{n->x, n->y});
     }
     BTL_SetState(BTL_STATE_FIGHT);
     headless::ClearDebugOutput();
@@ -84,8 +114,14 @@ int main(int argc, char** argv) {
              },
              "sdl copy", "pixman src"},
             {"battle render update", RenderUpdate, "sdl copy", "pixman src"},
+            {"battle render update+draw", RenderScene, "sdl copy", "pixman src"},
+            {"update + SP_Draw(-1)", UpdateAndSpriteDraw, "sdl copy", "pixman src"},
         };
     });
     std::printf("(update tick: %d live nodes; render update: %d overlays a frame)\n", g_tick_nodes, g_overlays);
+    const double ours = bench::Ms("battle render update+draw"), peer = bench::Ms("update + SP_Draw(-1)");
+    if (ours > 0 && peer > 0)
+        std::printf("battle renderer, update and draw: %.4f ms; the same update and SP_Draw(-1): %.4f ms (x %.2f)\n", ours,
+                    peer, ours / peer);
     return result;
 }
