@@ -304,10 +304,10 @@ void OrderSettings(LIST_NODE* order, const TAMA_PHASE& p) {
     order->wp2->pattern[1] = p.param2(11);
 }
 
-// Points the segment along sector d and turns it from there towards the laser's aim point.
+// Points the node along sector d and turns it towards the laser's aim point. The sprite turns from
+// the node's own direction: a head reversed by a wall keeps its negative one.
 int SteerToAim(LIST_NODE* n, int64_t d, int step) {
     int32_t ax, ay, ah;
-    n->dir = int8_t(TAMA_Mod(d, TAMA_LASER_SECTORS));  // the turn starts from d, not the segment's last sector
     MTH_AngleToVec(TAMA_Wrap(d * 9), &n->vx, &n->vy);
     TAMA_GetAimPoint(n, &ax, &ay, &ah);
     TAMA_SteerTo(n, ax, Add(ay, -int64_t(ah)), step, 2, 9);
@@ -349,7 +349,10 @@ int64_t SegmentUpdate(LIST_NODE* n, LIST_NODE* pred, LIST_NODE* head, int varian
             d = pa ? pa->pattern_offset : 0;
             const int32_t k = n->tama->w[TAMA_W_RANGE];
             const int64_t every = u[1] < 1 ? 1 : u[1];
-            if (k >= u[0] && k % every == 0) d = SteerToAim(n, d, 1);
+            if (k >= u[0] && k % every == 0) {
+                n->dir = int8_t(TAMA_Mod(d, TAMA_LASER_SECTORS));  // turns from its predecessor's sector, not its own last one
+                d = SteerToAim(n, d, 1);
+            }
             break;
         }
         case 2:

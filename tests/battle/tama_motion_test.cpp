@@ -288,29 +288,38 @@ TEST_F(Motion, TheBeamIsPlacedFromTheMuzzleTipToTip) {
 TEST_F(Motion, ASwingingHeadSweepsItsSectorBackAndForthOrRoundAndRound) {
     // Head variant 2 on a beam aimed right (sector 30 of 40): d = 30 + w2 with w2 from p1 / 2,
     // stepping by p0 and turning back once past p1, or wrapping into 0..39 for a p1 below 0.
+    // Variant 1 (every p0-th frame, p1 degrees) turns the sprite from the head's own sector towards
+    // the aim a little below sector 30: one reversed by a wall (-10) is not taken for 30.
     struct Case {
+        uint8_t variant;
         int32_t p0, p1;
         std::vector<int> d;
+        int8_t from = 30;  // the head's direction before the first frame
     };
     const Case cases[] = {
-        {2, 5, {32, 34, 36, 34, 32, 30, 28, 26, 24, 26}},
-        {7, -1, {29, 36, 3, 10, 17, 24, 31, 38, 5, 12}},  // w2 -1, then 6, 13, 20, 27, 34, 1, ...
+        {2, 2, 5, {32, 34, 36, 34, 32, 30, 28, 26, 24, 26}},
+        {2, 7, -1, {29, 36, 3, 10, 17, 24, 31, 38, 5, 12}},  // w2 -1, then 6, 13, 20, 27, 34, 1, ...
+        {1, 1, 1, {30, 30, 30}},
+        {1, 1, 1, {31, 30, 30}, -10},
+        {1, 1, 1, {21, 22, 23}, 20},
     };
     for (const Case& c : cases) {
         uint8_t* p = PhaseBytes(support::kLaser, 0);
-        p[TAMA_PHASE_VARIANT] = 2;
+        p[TAMA_PHASE_VARIANT] = c.variant;
         Param(support::kLaser, 0, 0, c.p0);
         Param(support::kLaser, 0, 1, c.p1);
         LIST_NODE* order = Laser(1);
         LIST_NODE* head = WPN_SlotBullet(order, 0);
         ASSERT_NE(head, nullptr);
         ASSERT_EQ(MTH_GetVecDirIndex(9, head->vx, head->vy), 30);
+        head->dir = c.from;
+        LIST_SetCurrent(head);  // whose frame counter variant 1 reads
         std::vector<int> d;
         for (size_t i = 0; i < c.d.size(); ++i) {
             TAMA_LaserHead(order);
             d.push_back(head->dir);
         }
-        EXPECT_EQ(d, c.d) << c.p0 << " " << c.p1;
+        EXPECT_EQ(d, c.d) << int(c.variant) << ": " << c.p0 << " " << c.p1 << " from " << int(c.from);
         EXPECT_EQ(int(SP_Anim(head->sprite)->pattern_offset), c.d.back());
         support::EndBattle();
         SetUp();
