@@ -1,6 +1,6 @@
-// Helpers every battle module shares: the one random draw modulo n, the 16.16 copy of a whole value,
-// bounded whole-file reads, and the record of calls that reach neighbouring subsystems (for tests
-// and the battle rig).
+// Helpers every battle module shares: the one random draw modulo n, the 16.16 copy of a whole value
+// and its sums, bounded whole-file reads, and the record of calls that reach neighbouring
+// subsystems (for tests and the battle rig).
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -15,6 +15,8 @@ int32_t BTL_RandModPositive(int32_t n);
 
 // The 16.16 copy of a whole value: the 32-bit shift, which wraps above 32,767 as the copies always have.
 constexpr int32_t BTL_Fix16(int32_t v) { return int32_t(uint32_t(v) << 16); }
+// A 16.16 value moved by a step: the 32-bit sum, which wraps past 32,767 like the copy.
+constexpr int32_t BTL_Fix16Add(int32_t v16, int64_t step) { return int32_t(uint32_t(v16) + uint32_t(uint64_t(step))); }
 
 // The whole file, when it opens and holds at most max_bytes; false otherwise (out is then empty).
 bool BTL_ReadFile(const char* path, std::vector<uint8_t>& out, size_t max_bytes);

@@ -99,8 +99,8 @@ int CHR_Move(int gravity, int ignore_chr) {
             if (before > 0) BTL_SePlay(34, -1);
         }
     }
-    int32_t x16 = n->x16 + n->vx * n->sub_step_size;
-    int32_t y16 = n->y16 + n->vy * n->sub_step_size;
+    int32_t x16 = BTL_Fix16Add(n->x16, int64_t(n->vx) * n->sub_step_size);
+    int32_t y16 = BTL_Fix16Add(n->y16, int64_t(n->vy) * n->sub_step_size);
     int32_t x = x16 >> 16, y = y16 >> 16;
     int32_t lo_x, hi_x, lo_y, hi_y;
     if (BTL_IsHudOff()) {
@@ -241,8 +241,8 @@ int CHR_MoveCollide(int32_t* x16, int32_t* y16, int ignore_chr, int second_pass)
     };
     const Correction px = pick(cx, left ? 1 : (right ? -1 : 0));
     const Correction py = pick(cy, down ? -1 : (up ? 1 : 0));
-    *x16 += BTL_Fix16(px.v);
-    *y16 += BTL_Fix16(py.v);
+    *x16 = BTL_Fix16Add(*x16, BTL_Fix16(px.v));
+    *y16 = BTL_Fix16Add(*y16, BTL_Fix16(py.v));
     const int32_t mx = (*x16 >> 16) - n->x, my = (*y16 >> 16) - n->y;
     if (mx == 0 && my == 0 && (c->slide_mask & touched)) {
         if (second_pass) {
@@ -251,10 +251,10 @@ int CHR_MoveCollide(int32_t* x16, int32_t* y16, int ignore_chr, int second_pass)
             else c->sign_x = int16_t(-c->sign_x), c->sign_y = int16_t(-c->sign_y);
             return fail ? fail : 1;
         }
-        if (dx == 0) *x16 += BTL_Fix16(std::abs(dy) * c->sign_x);
-        else if (dy == 0) *y16 += BTL_Fix16(std::abs(dx) * c->sign_y);
-        else if (!(px.contact == 1 && py.contact == 1)) *x16 += BTL_Fix16(std::abs(dy) * Sign(dx));
-        else *y16 += BTL_Fix16(std::abs(dx) * Sign(dy));
+        if (dx == 0) *x16 = BTL_Fix16Add(*x16, BTL_Fix16(std::abs(dy) * c->sign_x));
+        else if (dy == 0) *y16 = BTL_Fix16Add(*y16, BTL_Fix16(std::abs(dx) * c->sign_y));
+        else if (!(px.contact == 1 && py.contact == 1)) *x16 = BTL_Fix16Add(*x16, BTL_Fix16(std::abs(dy) * Sign(dx)));
+        else *y16 = BTL_Fix16Add(*y16, BTL_Fix16(std::abs(dx) * Sign(dy)));
         return CHR_MoveCollide(x16, y16, ignore_chr, 1);
     }
     UpdateSigns(c, mx, my);
@@ -272,8 +272,8 @@ int CHR_HitCheck_Chr(int32_t* x16, int32_t* y16, int ignore_chr) {
     } else {
         MTH_GetDirVec(o->x, o->y, n->x, n->y, &px, &py);
     }
-    *x16 += 8 * px;
-    *y16 += 8 * py;
+    *x16 = BTL_Fix16Add(*x16, 8 * int64_t(px));
+    *y16 = BTL_Fix16Add(*y16, 8 * int64_t(py));
     for (int i = 0; i < kMaxTries; ++i)
         if (CHR_MoveCollide(x16, y16, ignore_chr, 0) != 1) return 1;
     SYS_DebugPrint("CHR_HitCheck_Chr : \x96\xb3\x8c\xc0\x83\x8b\x81[\x83v\x82\xb7\x82\xe9\x82\xc6\x82\xb1\x82\xbe\x82\xc1\x82\xbd\x81I\x81H" /* CHR_HitCheck_Chr : 無限ループするとこだった！？ */);

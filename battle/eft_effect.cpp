@@ -531,8 +531,8 @@ int32_t EFT_Delete(LIST_NODE* node) {
 }
 
 int EFT_Move(LIST_NODE* n) {
-    n->x16 += n->vx * n->speed;
-    n->y16 += n->vy * n->speed;
+    n->x16 = BTL_Fix16Add(n->x16, int64_t(n->vx) * n->speed);
+    n->y16 = BTL_Fix16Add(n->y16, int64_t(n->vy) * n->speed);
     n->x = n->x16 >> 16;
     n->y = n->y16 >> 16;
     return 0;

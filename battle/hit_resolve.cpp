@@ -285,7 +285,7 @@ int HIT_Apply(LIST_NODE* T, LIST_NODE* A) {
 
     int stop, hold;
     const int32_t mid_h = A->height + (T->height - A->height) / 2 + 80;
-    const int32_t hx = (T->x16 - 8 * A->vx) >> 16, hy = (T->y16 - 8 * A->vy) >> 16;
+    const int32_t hx = BTL_Fix16Add(T->x16, -8 * int64_t(A->vx)) >> 16, hy = BTL_Fix16Add(T->y16, -8 * int64_t(A->vy)) >> 16;
     if (t->armour > 0) {  // absorbed: a short freeze and an eighth of the damage
         t->freeze = int16_t(t->freeze < 1 ? (plat::Rand() & 1) + 1 : 0);
         if (SP_ANIM* o = SP_Anim(T->sprite)) o->running = 0;

@@ -127,14 +127,14 @@ void SCR_UpdateCamera(int32_t extra_y) {
     MTH_GetDirVec(c.scroll_x, c.scroll_y, tx, ty, &cs, &sn);
     // Each axis snaps by itself once it is within one step.
     if (std::abs(c.scroll_x - tx) >= c.speed) {
-        c.scroll_x16 += cs * c.speed;
+        c.scroll_x16 = BTL_Fix16Add(c.scroll_x16, int64_t(cs) * c.speed);
         c.scroll_x = c.scroll_x16 >> 16;
     } else {
         c.scroll_x = tx;
         c.scroll_x16 = BTL_Fix16(tx);
     }
     if (std::abs(c.scroll_y - ty) >= c.speed) {
-        c.scroll_y16 += sn * c.speed;
+        c.scroll_y16 = BTL_Fix16Add(c.scroll_y16, int64_t(sn) * c.speed);
         c.scroll_y = c.scroll_y16 >> 16;
     } else {
         c.scroll_y = ty;

@@ -154,12 +154,15 @@ TEST_F(MoveBounds, PenetrationLimitIsSixteen) {
         int32_t dx, dy, pen;
         bool wall;
         int result;
+        int32_t far = 0;  // the scene moved this far along the move's axis
     };
     const Case cases[] = {
         {0, 16, 15, false, 1},   {0, 16, 16, false, -1}, {0, -16, 15, false, 1}, {0, -16, 16, false, -1},
         {16, 0, 15, false, 1},   {16, 0, 16, false, -1}, {-16, 0, 15, false, 1}, {-16, 0, 16, false, -1},
         // Walls are met chip by chip: only moves up and left can reach 16 into one.
         {0, -16, 15, true, 1},   {0, -16, 16, true, -2}, {-16, 0, 15, true, 1},  {-16, 0, 16, true, -2},
+        // Put back past 32,767 (a character a script placed there): the 16.16 sum wraps.
+        {-16, 0, 15, false, 1, 32384}, {0, -16, 15, false, 1, 32384},
     };
     // The obstacle's face: a chip edge at 448 ahead of moves down and right, at 352 ahead of moves
     // up and left; the moved box's leading edge lies `pen` beyond it.
@@ -175,6 +178,7 @@ TEST_F(MoveBounds, PenetrationLimitIsSixteen) {
         if (c.dy < 0) y0 = kFar - c.pen + 40 - c.dy, oy = kFar;
         if (c.dx > 0) x0 = kNear + c.pen - 32 - c.dx, ox = kNear + 32;
         if (c.dx < 0) x0 = kFar - c.pen + 32 - c.dx, ox = kFar - 32;
+        (c.dx ? x0 : y0) += c.far, (c.dx ? ox : oy) += c.far;
         LIST_SetPos(n, x0, y0, 0);
         if (!c.wall) Make(2, 0, CHR_CPU, ox, oy);  // its body box's face on the line
         Current(n);
@@ -183,7 +187,7 @@ TEST_F(MoveBounds, PenetrationLimitIsSixteen) {
         const int32_t back = c.result == 1 ? c.pen : 0;
         const int32_t want_x = x0 + c.dx - (c.dx > 0 ? back : c.dx < 0 ? -back : 0);
         const int32_t want_y = y0 + c.dy - (c.dy > 0 ? back : c.dy < 0 ? -back : 0);
-        EXPECT_EQ(std::tuple(x, y), std::tuple(want_x, want_y)) << c.dx << "," << c.dy << " pen " << c.pen;
+        EXPECT_EQ(std::tuple(x, y), std::tuple(int16_t(want_x), int16_t(want_y))) << c.dx << "," << c.dy << " pen " << c.pen;
         CHR_Delete(2);
     }
 }
@@ -195,6 +199,7 @@ TEST_F(MoveBounds, MovesStayInsideTheScrollRectangle) {
         int kind;
         int32_t x, y;  // proposed
         int32_t to_x, to_y;
+        int32_t from_x = 400, from_y = 300;
     };
     const Case cases[] = {
         {0, 127, 300, 128, 300}, {0, 128, 300, 128, 300}, {0, 129, 300, 129, 300},
@@ -202,12 +207,14 @@ TEST_F(MoveBounds, MovesStayInsideTheScrollRectangle) {
         {0, 400, 103, 400, 104}, {0, 400, 104, 400, 104}, {0, 400, 105, 400, 105},
         {0, 400, 559, 400, 559}, {0, 400, 560, 400, 560}, {0, 400, 561, 400, 560},
         {1, -1, 300, 0, 300},    {1, 1025, 300, 1024, 300}, {1, 400, -1, 400, 0}, {1, 400, 769, 400, 768},
+        // One past 32,767 (a stage of 2,048 chips or more) the 16.16 sum wraps to -32,768: held at 0.
+        {1, 32768, 300, 0, 300, 32767, 300}, {1, 400, 32768, 400, 0, 400, 32767},
     };
     SCR_SCROLL_RECT = RECT{96, 64, 800, 600};
     LIST_NODE* n = Box(1, 400, 300);
     for (const Case& c : cases) {
         BTL_SetKind(c.kind);
-        LIST_SetPos(n, 400, 300, 0);
+        LIST_SetPos(n, c.from_x, c.from_y, 0);
         n->sub_step_size = 1;
         n->vx = (c.x - n->x) * 65536;
         n->vy = (c.y - n->y) * 65536;
@@ -223,11 +230,13 @@ TEST_F(MoveBounds, MovesStayInsideTheScrollRectangle) {
 
 // A step that ends outside the scroll bounds is put back on them, and the map buffer moves only
 // by the part of the step made inside them. On this 1024 x 768 stage the bounds are x 320..704
-// and y 240..528; a quake offset can carry the view past them.
+// and y 240..528; a quake offset can carry the view past them. A script's rectangle may reach
+// past 32,767, where a step wraps the 16.16 sum and is put back on the low bound.
 TEST_F(Bounds, CameraStepsHandOnOnlyTheMovementInsideTheBounds) {
     struct Case {
         int32_t old_x, old_y, target_x, target_y, quake;
         int32_t x, y, moved_x, moved_y;
+        bool wide = false;  // a scroll rectangle of 40,000 x 40,000
     };
     const Case cases[] = {
         {300, 400, 700, 400, 0, 320, 400, 0, 0},     // from outside, still short of the bound
@@ -239,9 +248,13 @@ TEST_F(Bounds, CameraStepsHandOnOnlyTheMovementInsideTheBounds) {
         {500, 530, 500, 528, 8, 500, 528, 0, 0},     // already past it: nothing
         {500, 540, 500, 400, 0, 500, 524, 0, -4},    // from past it back in
         {500, 250, 500, 240, -16, 500, 240, 0, -10}, // the quake pushes past the low bound
+        {32767, 400, 33000, 400, 0, 320, 400, 320 - 32767, 0, true},  // a step right wraps
+        {500, 32767, 500, 33000, 0, 500, 240, 0, 240 - 32767, true},  // a step down wraps
     };
     SCR_SetCameraSpeed(0, 1, 16);
+    const RECT stage = SCR_SCROLL_RECT;
     for (const Case& c : cases) {
+        SCR_SCROLL_RECT = c.wide ? RECT{0, 0, 40000, 40000} : stage;
         SCR_SetCamera(SCR_CAMERA_FIXED, nullptr, nullptr);
         CAMERA_DATA.fixed_x = c.target_x, CAMERA_DATA.fixed_y = c.target_y;
         SCR_SetScrollPos(c.old_x, c.old_y);
@@ -301,22 +314,24 @@ TEST_F(Bounds, AttackBoxesReachTheirHeightBands) {
 
 // The kind-7 mark of an absorbed hit: 8 sub-steps of the attacker's velocity back from the target,
 // then 16 - rand() % 33 across and 56 - rand() % 33 down (after the freeze draw), halfway up
-// between the two plus 80.
+// between the two plus 80. Behind a target at 32,767 the 16.16 sum wraps.
 TEST_F(Bounds, AnAbsorbedHitShowsBehindTheTarget) {
     struct Case {
         uint32_t seed;
         int32_t vx, vy, attacker_h, target_h;
         int32_t x, y, h;
+        int32_t target_x = 310;
     };
     const Case cases[] = {
         {11, 0, 0, 0, 0, 299, 340, 80},
         {12, 2 << 16, -(1 << 16), 40, 100, 292, 336, 150},
         {13, -(3 << 15), 5 << 15, 100, 41, 330, 330, 151},
+        {11, -(1 << 16), 0, 0, 0, 32767 + 8 - 65536 + 16 - 27, 340, 80, 32767},  // the draws of the first row
     };
     HitSpec h;
     h.base = 300;
     for (const Case& c : cases) {
-        Arm(h, 1 << 2 | 1 << 11, 1);
+        Arm(h, 1 << 2 | 1 << 11, 1, c.target_x - 300);
         Current(dummy);
         ASSERT_EQ(CHR_WazaStart(dummy, 0), 1);
         dummy->chr->armour = 5000, dummy->chr->freeze = 0;

@@ -57,14 +57,20 @@ TEST_F(Move, ACharacterAheadBlocksOnceDeepInside) {
 }
 
 TEST_F(Move, CornerSlideFollowsTheLastVerticalSign) {
+    Stage(64, 2048);
     for (int r = 10; r < 20; ++r) Wall(20, r);  // a wall ending at y 320
+    for (int r = 2040; r < 2046; ++r) Wall(20, r);  // and one ending at y 32,736
     struct Case {
         int mask, sign_y;
         int32_t x, y, result;
+        int32_t from_y = 356;  // its top 4 pixels above the wall's end
     };
-    const Case cases[] = {{1, 1, 288, 360, 0}, {1, -1, 288, 352, 0}, {0, 1, 288, 356, 1}};
+    const Case cases[] = {
+        {1, 1, 288, 360, 0}, {1, -1, 288, 352, 0}, {0, 1, 288, 356, 1},
+        {1, 1, 288, 32768 - 65536, 0, 32764},  // slid past 32,767: the 16.16 sum wraps
+    };
     for (const Case& c : cases) {
-        LIST_NODE* n = Box(288, 356);  // its top 4 pixels above the wall's end, touching its side
+        LIST_NODE* n = Box(288, c.from_y);  // touching the wall's side
         n->chr->slide_mask = uint8_t(c.mask);
         n->chr->sign_y = int16_t(c.sign_y);
         int32_t x, y;
@@ -93,15 +99,20 @@ TEST_F(Move, CharactersOnOnePixelArePushedApartBySevenOrEight) {
         EXPECT_TRUE(dy == -8 || dy == 0 || dy == 7) << dy;
     }
     EXPECT_GE(seen.size(), 4u);
-    // Apart by some pixels, the push points away from the other one.
-    LIST_NODE* n = Box(400, 400);
-    Make(2, 0, CHR_CPU, 380, 400);
-    Current(n);
-    int32_t x16 = n->x16, y16 = n->y16;
-    EXPECT_EQ(CHR_HitCheck_Chr(&x16, &y16, 1), 1);
-    EXPECT_EQ(std::tuple(x16 >> 16, y16 >> 16), std::tuple(407, 400));
-    LIST_SetPos(CHR_TABLE[2], 200, 400, 0);
-    EXPECT_EQ(CHR_HitCheck_Chr(&x16, &y16, 1), 0);
+    // Apart by some pixels, the push points away from the other one; pushed past 32,767, the
+    // 16.16 sum wraps.
+    for (const auto& [x, to] : {std::pair{400, 407}, {32767, 32767 + 7 - 65536}}) {
+        LIST_NODE* n = Box(x, 400);
+        Make(2, 0, CHR_CPU, x - 20, 400);
+        Current(n);
+        int32_t x16 = n->x16, y16 = n->y16;
+        EXPECT_EQ(CHR_HitCheck_Chr(&x16, &y16, 1), 1) << x;
+        EXPECT_EQ(std::tuple(x16 >> 16, y16 >> 16), std::tuple(to, 400)) << x;
+        LIST_SetPos(CHR_TABLE[2], 200, 400, 0);
+        EXPECT_EQ(CHR_HitCheck_Chr(&x16, &y16, 1), 0) << x;
+        CHR_Delete(1);
+        CHR_Delete(2);
+    }
 }
 
 TEST_F(Move, HeightFallsWithAirTimeAndLandsOnce) {

@@ -77,12 +77,16 @@ TEST_F(Effects, FragmentsBounceByTheGroundUnderThem) {
         BTL_RecordOn(false);
         BTL_DeleteNonCharObjects();
     }
-    // Off the map or over no ground it is gone.
-    LIST_NODE* e = New(14, nullptr, 3, 400, 0);
-    e->vx = -65535, e->speed = 10;
-    EXPECT_EQ(Live(e, 10), 1);
+    // Off the map or over no ground it is gone. On a stage of 2,048 chips or more, a step right from
+    // 32,767 wraps the 16.16 sum and leaves the map on the left.
+    Stage(2050, 48);
+    for (const auto& [x, vx] : {std::pair{3, -65535}, {32767, 65535}}) {
+        LIST_NODE* e = New(14, nullptr, x, 400, 0);
+        e->vx = vx, e->speed = 10;
+        EXPECT_EQ(Live(e, 10), 1) << x;
+    }
     Cell(25, 25).extra = 255;
-    e = New(14, nullptr, 400, 400, 0);
+    LIST_NODE* e = New(14, nullptr, 400, 400, 0);
     e->speed = 0, e->eft->vspeed = 1;
     EXPECT_EQ(Live(e, 10), 6);  // heights 1, 2, 3, 3, 2, then down
 }
