@@ -158,19 +158,38 @@ TEST_F(Motion, TheProximityRadiusEndsAMissileNearItsTarget) {
 }
 
 TEST_F(Motion, TheWobblingMissileAlternatesHomingAndCoasting) {
-    LIST_NODE* b = FireOne({Missile(2, 6, {{1, 5}, {2, 20}, {3, 4}, {5, 6}, {6, 4}, {10, 1}})});
-    ASSERT_NE(b, nullptr);
-    const int32_t* w = b->tama->w;
-    EXPECT_EQ(std::tuple(w[0], w[1], w[2], std::abs(w[3]), w[5], w[6], w[10]), std::tuple(270, 5, 20, 4, 6, 4, 1));
-    EXPECT_TRUE(std::abs(w[4]) < 20 && w[7] < 4 && (w[8] == 0 || w[8] == 1)) << w[4] << " " << w[7] << " " << w[8];
-    int flips = 0, last = w[8];
-    for (int f = 0; f < 120; ++f) {
-        Frames(b, 1);
-        EXPECT_LE(std::abs(w[4]), 20 + 4);
-        flips += w[8] != last;
-        last = w[8];
+    // The weave offset random(p2) and the phase timer random(p6) are 0 for a p2 or p6 below 1; with
+    // no coasting time the missile never coasts, whatever the draws.
+    struct Case {
+        int32_t p2, p6;
+        int offsets, timers;  // w4 lies within +-(offsets - 1), w7 within 0..timers - 1
+        bool flips;
+    };
+    for (const Case& c : {Case{20, 4, 20, 4, true}, Case{-20, 4, 1, 4, true}, Case{20, -40, 20, 1, false}}) {
+        for (uint32_t seed = 1; seed <= 3; ++seed) {
+            plat::Srand(seed);
+            LIST_NODE* b = FireOne({Missile(2, 6, {{1, 5}, {2, c.p2}, {3, 4}, {5, 6}, {6, c.p6}, {10, 1}})});
+            ASSERT_NE(b, nullptr);
+            const int32_t* w = b->tama->w;
+            EXPECT_EQ(std::tuple(w[0], w[1], w[2], std::abs(w[3]), w[5], w[6], w[10]), std::tuple(270, 5, c.p2, 4, 6, c.p6, 1));
+            EXPECT_TRUE(std::abs(w[4]) < c.offsets && w[7] >= 0 && w[7] < c.timers && (w[8] == 0 || (w[8] == 1 && c.flips)))
+                << c.p2 << " " << c.p6 << " seed " << seed << ": " << w[4] << " " << w[7] << " " << w[8];
+            int flips = 0, last = w[8];
+            for (int f = 0; f < 120; ++f) {
+                Frames(b, 1);
+                EXPECT_LE(std::abs(w[4]), std::max(c.p2, 0) + 4);
+                flips += w[8] != last;
+                last = w[8];
+            }
+            if (c.flips) {
+                EXPECT_GE(flips, 6);  // each mode lasts 6 to 11 or 4 to 7 frames
+            } else {
+                EXPECT_EQ(flips, 0);
+            }
+            support::EndBattle();
+            SetUp();
+        }
     }
-    EXPECT_GE(flips, 6);  // each mode lasts 6 to 11 or 4 to 7 frames
 }
 
 TEST_F(Motion, StickyMinesHoldToTheNearestEnemyInRange) {

@@ -81,22 +81,38 @@ TEST_F(Bullet, FallingBelowTheGroundEndsItOrEntersTheEndPhase) {
 }
 
 TEST_F(Bullet, WallModesStopEndOrBounce) {
+    // The map's edges hold every bullet: one flying up or down the screen at 40 slides along the
+    // top or bottom edge (y 0 or 768), its x going on.
     struct Case {
         uint8_t mode;
         const char* what;
+        int32_t aim_y = 300;
+        int16_t speed = 8;
     };
-    for (const Case& c : {Case{0, "passes"}, Case{1, "stops"}, Case{2, "ends"}, Case{3, "bounces"}}) {
+    const Case cases[] = {
+        {0, "passes"}, {1, "stops"}, {2, "ends"}, {3, "bounces"},
+        {0, "slides along the top", -1000, 40}, {0, "slides along the bottom", 2000, 40},
+    };
+    for (const Case& c : cases) {
         for (int r = 14; r < 22; ++r) Wall(22, r);  // x 352 to 367
-        TamaSpec s = One(8);
+        TamaSpec s = One(c.speed);
         s.phase[0].wall_mode = c.mode;
         s.phase[0].end = 1;
         s.phase[1] = One().phase[0];
-        LIST_NODE* b = FireOne({s});
+        LIST_NODE* b = FireOne({s}, 0, 700, c.aim_y);
         ASSERT_NE(b, nullptr);
         int32_t rightmost = b->x;
         for (int f = 0; f < 20 && b->in_use; ++f) {
             Frames(b, 1);
             rightmost = std::max(rightmost, b->x);
+        }
+        if (c.aim_y != 300) {
+            const int32_t edge = c.aim_y < 0 ? 0 : MAP_DATA.pixel_h;
+            EXPECT_EQ(std::tuple(b->y, b->y16, Tama(b).phase), std::tuple(edge, edge * 65536, 0)) << c.what;
+            EXPECT_TRUE(b->x > 400 && b->x < MAP_DATA.pixel_w) << c.what << ": " << b->x;
+            support::EndBattle();
+            SetUp();
+            continue;
         }
         switch (c.mode) {
             case 0: EXPECT_GT(b->x, 400) << c.what; break;
@@ -138,25 +154,28 @@ TEST_F(Bullet, AWallPhaseIsEnteredAfterTheSubStepThatMetTheWall) {
 }
 
 TEST_F(Bullet, ARandomFirstSpeedHoldsForOneFrame) {
-    TamaSpec s = One(10, TAMA_RANDOM_SPEED);
-    s.phase[0].speed_step = 3;
-    LIST_NODE* b = FireOne({s});
-    ASSERT_NE(b, nullptr);
-    const int r = b->speed;
-    EXPECT_TRUE(r >= 0 && r <= 9) << r;
-    std::vector<int> speeds{r};
-    for (int f = 0; f < 3; ++f) {
-        Frames(b, 1);
-        speeds.push_back(b->speed);
+    // random(speed), 0 for a speed below 1; the phase's speed from the second frame on.
+    for (const auto& [speed, top] : {std::pair{10, 9}, {-10, 0}}) {
+        TamaSpec s = One(int16_t(speed), TAMA_RANDOM_SPEED);
+        s.phase[0].speed_step = 3;
+        LIST_NODE* b = FireOne({s});
+        ASSERT_NE(b, nullptr);
+        const int r = b->speed;
+        EXPECT_TRUE(r >= 0 && r <= top) << speed << ": " << r;
+        std::vector<int> speeds{r};
+        for (int f = 0; f < 3; ++f) {
+            Frames(b, 1);
+            speeds.push_back(b->speed);
+        }
+        EXPECT_EQ(speeds, (std::vector<int>{r, r + 3, speed + 3, speed + 6})) << speed;
+        support::EndBattle();
+        SetUp();
     }
-    EXPECT_EQ(speeds, (std::vector<int>{r, r + 3, 13, 16}));
     // Speed and scale steps stop at their limits.
-    support::EndBattle();
-    SetUp();
     TamaSpec capped = One(10);
     capped.phase[0].speed_step = 30, capped.phase[0].speed_max = 50;
     capped.phase[0].scale[0] = {0, 0, 256, -100, 60, 9999};
-    b = FireOne({capped});
+    LIST_NODE* b = FireOne({capped});
     Frames(b, 3);
     const SP_ANIM* a = SP_Anim(b->sprite);
     EXPECT_EQ(std::tuple(int(b->speed), int(a->scale_x), int(a->scale_y)), std::tuple(50, 60, 60));

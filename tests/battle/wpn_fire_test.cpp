@@ -111,19 +111,24 @@ TEST_F(Fire, EvenSpreadCentresOnTheAim) {
         SetUp();
     }
     // A jitter of p2 moves the whole spread once, at its first bullet, by random(p2 + 1) - p2 / 2:
-    // the steps stay p1, and the shot takes that one draw.
-    WpnSpec w = Gun(3, 3, 1);
-    w.p1 = 20, w.p2 = 8;
-    LIST_NODE* order = Shoot(w);
+    // the steps stay p1, and the shot takes that one draw. A p2 + 1 below 1 draws 0 (C's remainder
+    // would not): -5 moves it by 0 - (-5 / 2).
     plat::Srand(77);
     int r[2];
     for (int& v : r) v = plat::Rand();
     ASSERT_NE(r[1] % 9, 4);  // a second jitter would move the rest
-    plat::Srand(77);
-    Run(order);
-    const int j = r[0] % 9 - 4;
-    ExpectAngles(Angles(), {-20 + j, j, 20 + j});
-    EXPECT_EQ(plat::Rand(), r[1]);
+    ASSERT_NE(r[0] % 4, 0);  // C's remainder by -4 would move the -5 row
+    for (const auto& [p2, j] : {std::pair{8, r[0] % 9 - 4}, {-5, 2}}) {
+        WpnSpec w = Gun(3, 3, 1);
+        w.p1 = 20, w.p2 = int16_t(p2);
+        LIST_NODE* order = Shoot(w);
+        plat::Srand(77);
+        Run(order);
+        ExpectAngles(Angles(), {-20 + j, j, 20 + j});
+        EXPECT_EQ(plat::Rand(), r[1]) << p2;
+        support::EndBattle();
+        SetUp();
+    }
 }
 
 TEST_F(Fire, FanSweepAndRandomSpread) {
@@ -147,10 +152,15 @@ TEST_F(Fire, FanSweepAndRandomSpread) {
         support::EndBattle();
         SetUp();
     }
-    WpnSpec spread = Gun(0, 12, 1);
-    spread.p1 = 6, spread.p2 = 90;
-    Run(Shoot(spread));
-    for (double a : Angles()) EXPECT_TRUE(a >= 90 - 6 - 0.5 && a <= 90 + 6 + 0.5) << a;
+    // The random spread p2 + p1 - random(2 x p1) draws 0 for a 2 x p1 below 1: all at p2 + p1.
+    for (const auto& [p1, lo, hi] : {std::tuple{6, 84, 96}, {-6, 84, 84}}) {
+        WpnSpec spread = Gun(0, 12, 1);
+        spread.p1 = int16_t(p1), spread.p2 = 90;
+        Run(Shoot(spread));
+        for (double a : Angles()) EXPECT_TRUE(a >= lo - 0.5 && a <= hi + 0.5) << p1 << ": " << a;
+        support::EndBattle();
+        SetUp();
+    }
 }
 
 TEST_F(Fire, AimSourceAndOriginModesPickThePointsOfTheShot) {
