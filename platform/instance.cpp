@@ -24,6 +24,27 @@ std::string NoHomeFolder() {
     return (g_no_home_temp.empty() ? std::string("/tmp") : g_no_home_temp) + "/orvant-" + std::to_string(::getuid());
 }
 
+// Whether `own` (NoHomeFolder) is a real folder of the user's, closed to others. Made at once, so
+// that nobody else takes the name first; one of theirs with another mode (earlier versions made it
+// 0755) is closed to exactly 0700 first, and then nobody else can put a link below it. Another
+// owner's, a link or not a folder is refused with a debug line.
+bool OwnNoHomeFolder(const std::string& own) {
+    ::mkdir(own.c_str(), 0700);
+    struct stat st;
+    bool ours = ::lstat(own.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::getuid() &&
+                ((st.st_mode & 07777) == 0700 || ::chmod(own.c_str(), 0700) == 0);
+    // The folders the files go in, once made, are the user's own real folders too: a folder that
+    // was open to others may hold their links.
+    for (const char* below : {"/.config", "/.config/orvant"})
+        if (ours && ::lstat((own + below).c_str(), &st) == 0)
+            ours = S_ISDIR(st.st_mode) && st.st_uid == ::getuid();
+    if (!ours)
+        OutputDebugString(("the folder " + own +
+                           " is not the user's own (a real folder of theirs): no registry file, no instance lock\r\n")
+                              .c_str());
+    return ours;
+}
+
 // The directory that holds ".../orvant"; *no_home when it is inside NoHomeFolder.
 std::string ConfigBase(bool* no_home) {
     *no_home = false;
@@ -81,19 +102,7 @@ std::string PrepareConfigDir(bool make, File::Links* links) {
     bool no_home = false;
     const std::string dir = ConfigBase(&no_home) + "/orvant";
     *links = no_home ? File::Links::Refuse : File::Links::Follow;
-    if (no_home) {
-        // Made at once, so that nobody else takes the name first; exactly 0700 whatever the umask.
-        const std::string own = NoHomeFolder();
-        if (::mkdir(own.c_str(), 0700) == 0) ::chmod(own.c_str(), 0700);
-        struct stat st;
-        if (::lstat(own.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid() ||
-            (st.st_mode & 07777) != 0700) {
-            OutputDebugString(("the folder " + own +
-                               " is not the user's own (a folder of theirs, mode 0700): no registry file, no instance lock\r\n")
-                                  .c_str());
-            return {};
-        }
-    }
+    if (no_home && !OwnNoHomeFolder(NoHomeFolder())) return {};
     if (make) {
         std::error_code ec;
         std::filesystem::create_directories(dir, ec);

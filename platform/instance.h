@@ -21,7 +21,8 @@ void ReleaseInstanceLock();
 namespace plat::detail {
 // ConfigDir made ready for the registry file and the lock (its folders made when `make`), with
 // how to open the files in it: the no-home folder's never through links. Empty, with a debug line,
-// when that folder is not the user's own: another owner, a mode other than 0700, not a folder.
+// when that folder is not the user's own (another owner, a link, not a folder); one of the user's
+// own is closed to 0700.
 std::string PrepareConfigDir(bool make, File::Links* links);
 // Tests: a user with no home, whose temporary folder is `temp` (empty: the user as they are).
 void PretendNoHome(const std::string& temp);

@@ -146,9 +146,10 @@ TEST(InstanceLock, ASecondHolderIsRefusedUntilTheFirstLetsGo) {
 }
 
 // A user with no home gets a folder in the temporary folder, where anyone may make it first: it
-// is made 0700 and used only while it is the user's own with that mode. Otherwise the registry's
-// values stay in memory for the run and the game starts without the lock. Its files are never
-// opened through links.
+// is made 0700 and used only while it is the user's own real folder (one of theirs with another
+// mode is closed to 0700; so are the folders below it). Otherwise the registry's values stay in
+// memory for the run, the game starts without the lock, and another user's folder is left as it
+// was. Its files are never opened through links.
 TEST(InstanceLock, WithoutAHomeOnlyAFolderOfTheUsersOwnInTheTemporaryFolderIsUsed) {
     namespace fs = std::filesystem;
     support::TempDir temp;
@@ -162,10 +163,23 @@ TEST(InstanceLock, WithoutAHomeOnlyAFolderOfTheUsersOwnInTheTemporaryFolderIsUse
         std::function<bool()> make;
         bool used;
     };
+    // The folder made by the user with `mode`.
+    const auto ours = [&](mode_t mode) { return ::mkdir(own.c_str(), 0700) == 0 && ::chmod(own.c_str(), mode) == 0; };
     const Row rows[] = {
         {"none yet", [] { return true; }, true},
         {"ours, 0700", [&] { return ::mkdir(own.c_str(), 0700) == 0; }, true},
-        {"ours, 0755", [&] { return ::mkdir(own.c_str(), 0700) == 0 && ::chmod(own.c_str(), 0755) == 0; }, false},
+        {"ours, 0755 (as earlier versions made it)", [&] { return ours(0755); }, true},
+        {"ours, 0777", [&] { return ours(0777); }, true},
+        {"ours, 0500", [&] { return ours(0500); }, true},
+        {"ours, 0777, .config a link to a folder of ours",
+         [&] {
+             return ours(0777) && ::mkdir("elsewhere", 0700) == 0 &&
+                    ::symlink(temp.File("elsewhere").c_str(), (own + "/.config").c_str()) == 0;
+         },
+         false},
+        {"ours, 0755, .config/orvant a file",
+         [&] { return ours(0755) && ::mkdir((own + "/.config").c_str(), 0700) == 0 && support::WriteBytes(dir, {1}); },
+         false},
         {"a link to a folder of ours",
          [&] { return ::mkdir("elsewhere", 0700) == 0 && ::symlink(temp.File("elsewhere").c_str(), own.c_str()) == 0; },
          false},
@@ -173,11 +187,15 @@ TEST(InstanceLock, WithoutAHomeOnlyAFolderOfTheUsersOwnInTheTemporaryFolderIsUse
         // Only a privileged test can give a folder away.
         {"another user's", [&] { return ::getuid() == 0 && ::mkdir(own.c_str(), 0700) == 0 && ::chown(own.c_str(), 65534, 65534) == 0; },
          false},
+        {"another user's, 0755", [&] { return ::getuid() == 0 && ours(0755) && ::chown(own.c_str(), 65534, 65534) == 0; },
+         false},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
         fs::remove_all(own), fs::remove_all("elsewhere");
         if (!row.make()) continue;
+        struct stat made;
+        const bool others = ::lstat(own.c_str(), &made) == 0 && made.st_uid != ::getuid();
         const uint32_t mode = 1;
         uint32_t got = 0, size = 4;
         EXPECT_TRUE(plat::RegSetValue(kKey, "WndMode", plat::REG_DWORD, &mode, 4));
@@ -189,6 +207,8 @@ TEST(InstanceLock, WithoutAHomeOnlyAFolderOfTheUsersOwnInTheTemporaryFolderIsUse
         plat::ReleaseInstanceLock();
         struct stat st;
         EXPECT_TRUE(!row.used || (::lstat(own.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && (st.st_mode & 07777) == 0700));
+        EXPECT_TRUE(!others || (::lstat(own.c_str(), &st) == 0 && st.st_mode == made.st_mode))
+            << "another user's folder was changed";
         plat::detail::UseMemoryRegistry(false);  // a new run
     }
     // Links in the folder, to a file of the player's and to one not yet there, are not followed.
