@@ -77,7 +77,11 @@ std::string TypedBytes(XKeyEvent* key) {
 class Backend final : public plat::detail::Backend {
 public:
     Backend() { is565_ = plat::Env("ORV_PIXEL_FORMAT", "565") != "555"; }
-    ~Backend() override { SDL_Quit(); }
+    // SDL's end would destroy a window left behind (see DestroyWindow) and wait on it for ever;
+    // the process ends next, which frees what SDL holds.
+    ~Backend() override {
+        if (!left_window_) SDL_Quit();
+    }
     bool Start() {
         // The platform handles SIGTERM and SIGINT itself (an orderly end, not a close request).
         SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
@@ -144,7 +148,7 @@ public:
 
     void ShowWindow(plat::Window& w, bool show) override {
         auto* n = static_cast<SdlWindow*>(w.native);
-        if (!n) return;
+        if (!n || plat::detail::DisplayWasLost()) return;  // gone: SDL would wait for ever for its notice
         if (show)
             SDL_ShowWindow(n->window);
         else
@@ -155,17 +159,24 @@ public:
         auto* n = static_cast<SdlWindow*>(w.native);
         if (!n) return;
         input::AttachWindow(nullptr);
+        // A window already gone is left to SDL: destroying it would wait for ever for an unmap
+        // notice that never comes.
+        const bool gone = x11::WindowGone();
         if (x11_) x11::ForgetWindow();
-        if (n->texture) SDL_DestroyTexture(n->texture);
-        SDL_DestroyRenderer(n->renderer);
-        SDL_DestroyWindow(n->window);
+        if (gone) {
+            left_window_ = true;
+        } else {
+            if (n->texture) SDL_DestroyTexture(n->texture);
+            SDL_DestroyRenderer(n->renderer);
+            SDL_DestroyWindow(n->window);
+        }
         delete n;
         w.native = nullptr;
     }
 
     void SetFullscreen(plat::Window& w, bool full) override {
         auto* n = static_cast<SdlWindow*>(w.native);
-        if (!n) return;
+        if (!n || plat::detail::DisplayWasLost()) return;
         const bool now = (SDL_GetWindowFlags(n->window) & SDL_WINDOW_FULLSCREEN) != 0;
         if (now == full) return;  // the window keeps its mode: no flicker, the focus stays
         SDL_SetWindowFullscreen(n->window, full ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
@@ -220,6 +231,7 @@ public:
                     break;
 #if ORV_HAVE_X11
                 case SDL_SYSWMEVENT:
+                    if (e.syswm.msg) x11::WatchEvent(*e.syswm.msg);
                     if (e.syswm.msg && e.syswm.msg->subsystem == SDL_SYSWM_X11 &&
                         e.syswm.msg->msg.x11.event.type == KeyPress) {
                         XKeyEvent* key = &e.syswm.msg->msg.x11.event.xkey;
@@ -364,6 +376,7 @@ private:
     std::optional<uint32_t> alt_f4_at_;  // when Alt+F4 was last pressed
     bool is565_ = true;
     bool x11_ = false;
+    bool left_window_ = false;  // a window gone before it was destroyed is left to SDL
     int fit_checks_ = 0, place_checks_ = 0;
     int focus_ = -1;  // a focus change seen in this pump: 1 gained, 0 lost
 };

@@ -114,6 +114,25 @@ void WatchConnection(SDL_Window* window) {
     XSetIOErrorExitHandler(dpy, OnIoErrorExit, nullptr);
 }
 
+void WatchEvent(const SDL_SysWMmsg& msg) {
+    // The server says so itself when another program destroys the window, even while the game,
+    // paused, asks nothing about it.
+    if (msg.subsystem == SDL_SYSWM_X11 && msg.msg.x11.event.type == DestroyNotify &&
+        msg.msg.x11.event.xdestroywindow.window == g_window && g_window != 0)
+        plat::detail::WindowDestroyed();
+}
+
+bool WindowGone() {
+    if (plat::detail::DisplayWasLost()) return true;
+    if (!g_display || !g_window) return false;
+    // What the server has said so far: an error about the window reaches OnError, a dead
+    // connection OnIoError; a destroy notice still queued is read here.
+    XSync(g_display, False);
+    XEvent e;
+    if (XCheckTypedWindowEvent(g_display, g_window, DestroyNotify, &e)) plat::detail::WindowDestroyed();
+    return plat::detail::DisplayWasLost();
+}
+
 void ForgetWindow() { g_window = 0; }
 }  // namespace plat::sdl::x11
 #else
@@ -124,6 +143,8 @@ bool FitToScreen(SDL_Window*, int, int, int, int) { return false; }
 void FixedSizeHints(SDL_Window*) {}
 void CatchErrors() {}
 void WatchConnection(SDL_Window*) {}
+void WatchEvent(const SDL_SysWMmsg&) {}
+bool WindowGone() { return plat::detail::DisplayWasLost(); }
 void ForgetWindow() {}
 }  // namespace plat::sdl::x11
 #endif

@@ -24,6 +24,12 @@ void CatchErrors();
 // Makes a lost display connection, or the window destroyed by another program, end the program in
 // order instead of exiting the process.
 void WatchConnection(SDL_Window* window);
+// An X event SDL passed on: the window's destroy notice ends the program in order.
+void WatchEvent(const SDL_SysWMmsg& msg);
+// Whether the window is gone (destroyed by another program, or the connection lost), by all the
+// server has said up to now. Such a window is asked nothing more: SDL would wait for ever for its
+// unmap and map notices.
+bool WindowGone();
 // The program destroys its window itself: errors about it are no longer another program's doing.
 void ForgetWindow();
 }  // namespace plat::sdl::x11

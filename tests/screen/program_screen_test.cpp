@@ -2,7 +2,7 @@
 // title, F4 switches to full screen and back, the close button asks the quit question, a click on
 // Yes shows the end picture and the process ends with 0, the settings file and the registry
 // written; without a window manager, Alt+F4 asks the quit question too and leaves the screen mode;
-// a window destroyed by another program ends the game in order.
+// a window destroyed, or a connection closed, by another program ends the game in order.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/prctl.h>
@@ -193,17 +193,40 @@ TEST(ProgramScreen, AltF4WithoutAWindowManagerAsksTheQuitQuestion) {
     ASSERT_NO_FATAL_FAILURE(ClickYesAndEnd(g, *game));
 }
 
-// Another program destroys the game's window: the game ends in order with exit code 1, as when the
-// display goes, instead of being ended by the X library's default error handler mid-call.
+// Another program destroys the game's window, or has the server close the game's connection (xkill,
+// xdotool's windowkill), with or without a window manager: the game ends in order with exit code 1,
+// as when the display goes, and writes its settings. It is neither ended by the X library's default
+// error handler mid-call, nor left waiting for ever on the window that is gone.
 TEST(ProgramScreen, AWindowDestroyedByAnotherProgramEndsTheGameInOrder) {
-    support::TempDir dir;
-    support::ConfigHome home;
-    std::unique_ptr<Process> game;
-    const std::string data = dir.File("data");
-    ASSERT_TRUE(StartWindowedAtTheTitle(data, &game).found) << "the title never showed";
-    ASSERT_TRUE(DestroyWindow(kTitle));
-    int code = -1;
-    ASSERT_TRUE(game->Ended(10000, &code)) << "the program did not end";
-    EXPECT_EQ(code, 1);
-    EXPECT_EQ(support::ReadBytes(data + "/save/sys.dat").size(), 1492u) << "the settings were not written";
+    const bool openbox = std::system("command -v openbox > /dev/null 2>&1") == 0;
+    struct Row {
+        const char* what;
+        bool (*end)(const std::string&);
+        bool wm;
+    };
+    const Row rows[] = {
+        {"destroyed", DestroyWindow, false},
+        {"its connection closed", KillClient, false},
+        {"destroyed under a window manager", DestroyWindow, true},
+        {"its connection closed under a window manager", KillClient, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        if (row.wm && !openbox) continue;
+        support::TempDir dir;
+        support::ConfigHome home;
+        std::unique_ptr<Process> wm;
+        if (row.wm) {
+            wm = std::make_unique<Process>(dir.File(""), "openbox", "--sm-disable");
+            std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        }
+        std::unique_ptr<Process> game;
+        const std::string data = dir.File("data");
+        ASSERT_TRUE(StartWindowedAtTheTitle(data, &game).found) << "the title never showed";
+        ASSERT_TRUE(row.end(kTitle));
+        int code = -1;
+        ASSERT_TRUE(game->Ended(10000, &code)) << "the program did not end";
+        EXPECT_EQ(code, 1);
+        EXPECT_EQ(support::ReadBytes(data + "/save/sys.dat").size(), 1492u) << "the settings were not written";
+    }
 }

@@ -73,6 +73,15 @@ bool DestroyWindow(const std::string& title) {
     return w != 0;
 }
 
+bool KillClient(const std::string& title) {
+    Display* dpy = Open();
+    if (!dpy) return false;
+    const Window w = Search(dpy, DefaultRootWindow(dpy), title);
+    if (w) XKillClient(dpy, w);
+    XCloseDisplay(dpy);
+    return w != 0;
+}
+
 long ScreenPixel(int x, int y) {
     Display* dpy = Open();
     if (!dpy) return -1;

@@ -17,5 +17,8 @@ X11Geometry FindWindowByTitle(const std::string& title_utf8);
 bool RequestClose(const std::string& title_utf8);
 // Destroys the window from another client, as a misbehaving program may; false when not found.
 bool DestroyWindow(const std::string& title_utf8);
+// Has the server close the connection of the window's program, as xkill and xdotool's windowkill
+// do; false when not found.
+bool KillClient(const std::string& title_utf8);
 // The colour (0x00RRGGBB) at a point of the screen, -1 when it cannot be read.
 long ScreenPixel(int x, int y);
