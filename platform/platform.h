@@ -13,8 +13,9 @@ enum class BackendKind { Sdl, Headless };
 bool Init();
 // Installs the given backend (tests use the headless one directly).
 bool InitBackend(BackendKind kind);
-// Destroys a window that is left, writes the ORV_SCREENSHOT picture and ends the backend. The
-// process's exit code: 0, or 1 when the picture could not be written or the display was lost.
+// Destroys a window that is left, writes the ORV_SCREENSHOT picture (when a frame was presented)
+// and ends the backend. The process's exit code: 0, or 1 when the picture could not be written or
+// the display was lost.
 int Shutdown();
 BackendKind CurrentBackend();
 bool IsHeadless();

@@ -248,7 +248,9 @@ void PumpRun() {
 
 int FinishRun(const Frame& last) {
     int code = g_run.stalled ? 2 : g_display_lost ? 1 : 0;
-    if (!g_run.screenshot.empty()) {
+    // A program that presented no frame (a second copy, which leaves the first alone) has no
+    // picture to write and ends silently.
+    if (!g_run.screenshot.empty() && PresentedFrameCount() > 0) {
         const Frame& f = g_run.have_shot ? g_run.shot : last;
         if (!WritePng(g_run.screenshot.c_str(), f)) {
             std::fprintf(stderr, "orvant: could not write the screenshot %s\n", g_run.screenshot.c_str());

@@ -116,10 +116,14 @@ TEST_F(ProgramTest, ASecondCopyEndsAtOnceAndLeavesTheFirstAlone) {
     const int fd = ::open(home.File("ORVANTE.lock").c_str(), O_RDWR | O_CREAT, 0600);
     ASSERT_GE(fd, 0);
     ASSERT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0);
-    EXPECT_EQ(Run("1 close\n", false), 0);
-    EXPECT_EQ(Output(), "");
-    EXPECT_FALSE(std::filesystem::exists(dir.File("save/sys.dat")));
-    EXPECT_FALSE(std::filesystem::exists(home.File("registry")));
+    // With a screenshot asked for too: the copy presents no frame, so it writes no picture.
+    for (const bool screenshot : {false, true}) {
+        EXPECT_EQ(Run("1 close\n", screenshot), 0) << screenshot;
+        EXPECT_EQ(Output(), "") << screenshot;
+        EXPECT_FALSE(std::filesystem::exists(dir.File("shot.png")));
+        EXPECT_FALSE(std::filesystem::exists(dir.File("save/sys.dat")));
+        EXPECT_FALSE(std::filesystem::exists(home.File("registry")));
+    }
     ::close(fd);
 }
 
