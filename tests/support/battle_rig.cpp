@@ -23,6 +23,7 @@
 #include "sprite/sp_draw.h"
 #include "tests/support/effect_fixture.h"
 #include "tests/support/fixture.h"
+#include "tests/support/golden.h"
 #include "tests/support/mech_fixture.h"
 
 #ifndef ORV_SOURCE_DIR
@@ -171,8 +172,7 @@ std::vector<std::string> BattleRig::Run(int frames) {
 
 std::string CheckTrace(const std::string& name, const std::vector<std::string>& lines) {
     const std::string path = std::string(ORV_SOURCE_DIR) + "/tests/" + name + ".trace";
-    const char* update = std::getenv("ORV_UPDATE_GOLDEN");
-    if (update && std::string(update) == "1") {
+    if (UpdateGolden()) {
         std::filesystem::create_directories(std::filesystem::path(path).parent_path());
         std::ofstream out(path, std::ios::binary);
         for (const std::string& l : lines) out << l << '\n';

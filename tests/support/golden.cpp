@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "display/dd_display.h"
+#include "platform/platform.h"
 
 #ifndef ORV_SOURCE_DIR
 #error "ORV_SOURCE_DIR names the source tree"
@@ -78,11 +79,17 @@ bool ReadPng(const std::string& path, int* width, int* height, std::vector<uint3
     return true;
 }
 
+bool UpdateGolden() {
+    const std::string v = plat::Env("ORV_UPDATE_GOLDEN");
+    if (v.empty() || v == "0" || v == "1") return v == "1";
+    std::fprintf(stderr, "ORV_UPDATE_GOLDEN=\"%s\" is not understood (use 0 or 1)\n", v.c_str());
+    std::exit(2);
+}
+
 namespace {
 std::string Compare(const std::string& name, const Rgb& actual) {
     const std::string path = std::string(ORV_SOURCE_DIR) + "/tests/" + name + ".png";
-    const char* update = std::getenv("ORV_UPDATE_GOLDEN");
-    if (update && std::string(update) == "1") return Write(path, actual) ? "" : "cannot write " + path;
+    if (UpdateGolden()) return Write(path, actual) ? "" : "cannot write " + path;
     Rgb expected;
     if (!Read(path, expected)) return "no golden frame " + path + " (ORV_UPDATE_GOLDEN=1 writes it)";
     if (expected.w != actual.w || expected.h != actual.h) return "size differs from " + path;
