@@ -2,9 +2,9 @@
 // picture in each ".grp" depth, a save with its thumbnail, the debug text's glyph strip, the
 // system bar's pictures (parts, common picture with the cursor, default thumbnails), the message
 // box and the end picture (their texts printed with the game's own text layer), sounds (a music
-// piece with its table, effects, a voice archive with its database, barks and a bonus line), the
-// three font families, made with the project's own writers, and the opening movie, written by
-// the ffmpeg tool (`--no-movie` leaves it out).
+// piece with its table, every effect, the hidden mode's cheer, a voice archive with its database,
+// barks and bonus lines), the three font families, made with the project's own writers, and the
+// opening movie, written by the ffmpeg tool (`--no-movie` leaves it out).
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -15,6 +15,7 @@
 
 #include "display/blt_frame.h"
 #include "display/dd_display.h"
+#include "services/sound/snd_game.h"
 #include "shell/thumb_bmp.h"
 #include "sprite/fnt_font.h"
 #include "sprite/txt_print.h"
@@ -86,9 +87,22 @@ bool WriteSounds(const fs::path& root) {
     bool ok = support::WriteWave((root / "Music/title.wav").string(), wave(Join(notes)));
     const std::string table = "# track loop-ms stem title\n0 2000 title Sample theme\n";
     ok = ok && support::WriteBytes((root / "Music/bgm.txt").string(), std::vector<uint8_t>(table.begin(), table.end()));
-    ok = ok && support::WriteWave((root / "Wav/beep.wav").string(), wave(Tone(880, 150, 12000, 1.0, 2)));
-    ok = ok && support::WriteWave((root / "Wav/menu01.wav").string(), wave(Tone(1320, 80, 10000)));
-    ok = ok && support::WriteWave((root / "Wav/menu02.wav").string(), wave(Tone(660, 120, 10000, 0.7)));
+    // Every effect of the table, each a short tone of its own pitch, length and colour, so that one
+    // is told from another by ear; the ones a start and the message box play have shapes of their own.
+    for (int i = 0; SE_DATA[i].name[0]; ++i) {
+        const std::string name = SE_DATA[i].name;
+        std::vector<int16_t> s = Tone(110 * std::pow(2.0, (i % 36) / 12.0), 100 + 25 * (i % 8), 9000,
+                                      i % 2 ? 0.6 : 1.5, 1 + i % 5);
+        if (name == "beep") s = Tone(880, 150, 12000, 1.0, 2);
+        if (name == "menu01") s = Tone(1320, 80, 10000);  // a point or a decision
+        if (name == "menu02") s = Tone(660, 120, 10000, 0.7);
+        if (name == "menu03") s = Join({Tone(330, 90, 12000, 1.0, 4), Tone(247, 180, 12000, 0.9, 4)});  // a refusal
+        ok = ok && support::WriteWave((root / "Wav" / (name + ".wav")).string(), wave(s));
+    }
+    // The hidden mode's cheer: a rising arpeggio.
+    ok = ok && support::WriteWave((root / "Wav/Ganbare.wav").string(),
+                                  wave(Join({Tone(523.3, 120, 11000, 1.0, 3), Tone(659.3, 120, 11000, 1.0, 3),
+                                             Tone(784.0, 120, 11000, 1.0, 3), Tone(1046.5, 400, 11000, 1.0, 3)})));
     // Two lines in the voice archive, a bark and a bonus line.
     support::VoiceArchive voices = support::MakeVoiceArchive(
         {{1010001, support::WaveBytes(wave(Join({Tone(180, 300, 14000, 1.3, 6), Tone(220, 400, 14000, 0.8, 6)})))},
@@ -101,6 +115,8 @@ bool WriteSounds(const fs::path& root) {
     ok = ok && support::WriteBytes((root / "Wav/Voice/bonus.txt").string(), std::vector<uint8_t>(bonus.begin(), bonus.end()));
     ok = ok && support::WriteWave((root / "Wav/Voice/btl/smp_1_1.wav").string(), wave(Tone(300, 250, 14000, 1.5, 5)));
     ok = ok && support::WriteWave((root / "Wav/Voice/omksmp00.wav").string(), wave(Tone(400, 300, 12000, 1.2, 4)));
+    // The end picture's bonus line (heard once byte 1011 of the settings picks character 1).
+    ok = ok && support::WriteWave((root / "Wav/Voice/omksmp13.wav").string(), wave(Tone(350, 500, 12000, 0.8, 5)));
     return ok;
 }
 // 5 x 7 glyphs of the characters the debug lines print: digits, capitals, ":", "/", "-", ".".

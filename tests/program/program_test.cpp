@@ -17,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "services/sound/snd_game.h"
 #include "shell/thumb_bmp.h"
 #include "sprite/fnt_font.h"
 #include "tests/support/fixture.h"
@@ -136,9 +137,18 @@ TEST_F(ProgramTest, AScriptDrivesTheHeadlessProgramToItsScreenshot) {
     EXPECT_NE(support::ReadBytes("shot555.png"), support::ReadBytes("shot.png"));
 }
 
-TEST_F(ProgramTest, TheSampleDataHoldsAWholeThumbnailLegibleSmallGlyphsAndTheOpeningMovie) {
+TEST_F(ProgramTest, TheSampleDataHoldsEveryEffectAWholeThumbnailLegibleSmallGlyphsAndTheOpeningMovie) {
     ASSERT_EQ(std::system(("'" ORV_SAMPLE_DATA "' '" + dir.path() + "' > /dev/null").c_str()), 0);
     EXPECT_GT(support::ReadBytes("Wav/EARLYSTG.DAT").size(), 100000u);
+    // Every effect the game loads, and the hidden mode's cheer, is a sound: the refusal and the
+    // message box are heard on a fresh machine.
+    std::vector<std::string> sounds{"Wav/Ganbare.wav"};
+    for (int i = 0; SE_DATA[i].name[0]; ++i) sounds.push_back(std::string("Wav/") + SE_DATA[i].name + ".wav");
+    ASSERT_EQ(sounds.size(), size_t(SE_EFFECTS + 1));
+    for (const std::string& name : sounds) {
+        const std::vector<uint8_t> wave = support::ReadBytes(name);
+        EXPECT_TRUE(wave.size() > 1000 && std::equal(wave.begin(), wave.begin() + 4, "RIFF")) << name;
+    }
     // The slot's thumbnail is a thumbnail file as the game writes it.
     std::vector<uint8_t> thumb = support::ReadBytes("save/ov00.dat");
     ASSERT_EQ(thumb.size(), size_t(THUMB_FILE_SIZE));
