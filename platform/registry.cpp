@@ -95,7 +95,9 @@ bool WithStore(bool write, F&& fn) {
     if (!fn(store)) return false;
     if (!write) return true;
     const std::string text = FormatRegistry(store);
-    return WriteFileAtomic(file.c_str(), text.data(), text.size(), links);
+    if (WriteFileAtomic(file.c_str(), text.data(), text.size(), links)) return true;
+    OutputDebugString(("registry: " + file + " could not be written; it keeps what it held\r\n").c_str());
+    return false;
 }
 }  // namespace
 

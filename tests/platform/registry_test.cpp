@@ -113,8 +113,11 @@ TEST_F(RegistryFileTest, ReadsAreBoundedAndAFailedWriteKeepsTheFile) {
     EXPECT_FALSE(plat::RegQueryValue("K", "v5000", nullptr, nullptr, &size));  // past the bound
     const std::vector<uint8_t> before = support::ReadBytes(home.File("registry"));
     headless::FailCall("WriteFile");
+    headless::ClearDebugOutput();
     EXPECT_FALSE(plat::RegSetValue("K", "new", plat::REG_DWORD, &size, 4));
     EXPECT_EQ(support::ReadBytes(home.File("registry")), before);
+    ASSERT_FALSE(headless::DebugOutput().empty());  // the debug output says why the placement was not kept
+    EXPECT_NE(headless::DebugOutput().back().find("could not be written"), std::string::npos);
 }
 
 TEST(InstanceLock, TheConfigurationDirectoryFollowsTheBaseDirectoryRules) {
