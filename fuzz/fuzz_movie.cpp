@@ -1,5 +1,6 @@
-// Fuzzes the movie stream from memory: any bytes open, decode and convert into a surface or fail
-// cleanly, and every update returns (the headless clock moves instead of waiting).
+// Fuzzes the movie stream from memory: any bytes open, decode and convert into a surface (the
+// sample's, or straight into the back buffer) or fail cleanly, and every update returns (the
+// headless clock moves instead of waiting).
 #include <cstdint>
 
 #include "platform/headless/headless.h"
@@ -25,9 +26,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         // A rectangle smaller than the frame makes the conversion scale too.
         RECT half{0, 0, int32_t(desc.dwWidth + 1) / 2, int32_t(desc.dwHeight + 1) / 2};
         if (surface && video->CreateSample(surface, (size & 1) ? &half : nullptr, 0, &sample) == 0) {
+            // Every other update goes straight into the back buffer where the sample's size fits.
+            const RECT own = (size & 1) ? half : RECT{0, 0, int32_t(desc.dwWidth), int32_t(desc.dwHeight)};
+            const RECT into{1, 1, 1 + own.right, 1 + own.bottom};
             stream->SetState(StreamState::Run);
             for (int i = 0; i < 64; ++i) {
-                const HRESULT r = sample->Update(0);
+                const bool straight = (i & 1) && sample->TakesInto(DD_DISPLAY.back, into);
+                const HRESULT r = straight ? sample->UpdateInto(DD_DISPLAY.back, into) : sample->Update(0);
                 if (r != 0 && r != MS_S_NOUPDATE) break;
             }
             stream->SetState(StreamState::Stop);

@@ -1,6 +1,6 @@
 // Movie streams on FFmpeg: custom I/O over the platform's files, demuxing, decoding, the stream
 // clock, and frames converted into display surfaces (swscale to 8 bits a channel,
-// undithered; our own packing to 16 bits).
+// undithered; our own packing to 16 bits), into the sample's surface or straight into another.
 #include "platform/movie.h"
 
 extern "C" {
@@ -133,73 +133,99 @@ Packing PackingOf(const DDPIXELFORMAT& f) {
                    8 - std::min(Bits(f.dwBBitMask), 8)};
 }
 
-// Rows of 0x00RRGGBB words (8 bits a channel, as swscale gives them undithered).
+// Rows of 0x00RRGGBB words (8 bits a channel, as swscale gives them undithered) into rows of a
+// surface's pixels; chosen once a frame by the surface's layout.
+using PackFn = void (*)(uint8_t* d, ptrdiff_t pitch, const uint32_t* s, ptrdiff_t stride, int w, int h, const Packing& p);
+
 template <typename T>
-void PackRow(T* __restrict d, const uint32_t* __restrict s, int w, const Packing& p) {
-    for (int i = 0; i < w; ++i) {
-        const uint32_t v = s[i];
-        d[i] = static_cast<T>((((v >> 16) & 0xFF) >> p.r_loss) << p.r_shift | (((v >> 8) & 0xFF) >> p.g_loss) << p.g_shift |
-                              ((v & 0xFF) >> p.b_loss) << p.b_shift);
+void PackRows(uint8_t* d, ptrdiff_t pitch, const uint32_t* s, ptrdiff_t stride, int w, int h, const Packing& p) {
+    for (int y = 0; y < h; ++y, d += pitch, s += stride) {
+        T* row = reinterpret_cast<T*>(d);
+        for (int i = 0; i < w; ++i) {
+            const uint32_t v = s[i];
+            row[i] = static_cast<T>((((v >> 16) & 0xFF) >> p.r_loss) << p.r_shift |
+                                    (((v >> 8) & 0xFF) >> p.g_loss) << p.g_shift | ((v & 0xFF) >> p.b_loss) << p.b_shift);
+        }
     }
 }
 
-// The two 16-bit layouts: each channel's top bits moved into place.
+// The two 16-bit layouts: each channel's top bits moved into place. The vector form keeps those
+// bits, then a byte multiply-add places blue and green and a word multiply-add red, all at eight
+// times their places, so one shift ends the pixel.
 template <bool Is565>
 struct Layout16 {
     static constexpr int kRed = Is565 ? 8 : 9, kGreen = Is565 ? 5 : 6;
     static constexpr uint32_t kRedMask = Is565 ? 0xF800 : 0x7C00, kGreenMask = Is565 ? 0x07E0 : 0x03E0;
+    static constexpr uint32_t kKept = Is565 ? 0x00F8FCF8 : 0x00F8F8F8;
+    static constexpr uint32_t kByteMul = Is565 ? 0x00014001 : 0x00012001;  // blue x 1 + green x 64 or 32; red x 1
+    static constexpr uint32_t kWordMul = Is565 ? 0x08000001 : 0x04000001;  // those + red x 2048 or 1024
     static uint16_t Pack(uint32_t v) {
         return static_cast<uint16_t>(((v >> kRed) & kRedMask) | ((v >> kGreen) & kGreenMask) | ((v >> 3) & 0x1F));
     }
 };
 
+template <bool Is565>
+void PackRows16(uint8_t* d, ptrdiff_t pitch, const uint32_t* s, ptrdiff_t stride, int w, int h, const Packing&) {
+    for (int y = 0; y < h; ++y, d += pitch, s += stride)
+        for (int i = 0; i < w; ++i) reinterpret_cast<uint16_t*>(d)[i] = Layout16<Is565>::Pack(s[i]);
+}
+
 #if defined(__x86_64__)
-// Sixteen pixels a step; the packing works within 128-bit halves, so the quarters are put back in order.
 template <bool Is565>
 __attribute__((target("avx2"))) inline __m256i Pack8Avx2(const uint32_t* s) {
     using L = Layout16<Is565>;
-    const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s));
-    return _mm256_or_si256(
-        _mm256_or_si256(_mm256_and_si256(_mm256_srli_epi32(v, L::kRed), _mm256_set1_epi32(L::kRedMask)),
-                        _mm256_and_si256(_mm256_srli_epi32(v, L::kGreen), _mm256_set1_epi32(L::kGreenMask))),
-        _mm256_and_si256(_mm256_srli_epi32(v, 3), _mm256_set1_epi32(0x1F)));
+    const __m256i v = _mm256_and_si256(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(s)), _mm256_set1_epi32(L::kKept));
+    const __m256i words = _mm256_maddubs_epi16(v, _mm256_set1_epi32(L::kByteMul));
+    return _mm256_srli_epi32(_mm256_madd_epi16(words, _mm256_set1_epi32(L::kWordMul)), 3);
+}
+
+// Sixteen pixels; the packing works within 128-bit halves, so the quarters are put back in order.
+template <bool Is565>
+__attribute__((target("avx2"))) inline void Pack16Avx2(uint16_t* d, const uint32_t* s) {
+    const __m256i packed = _mm256_packus_epi32(Pack8Avx2<Is565>(s), Pack8Avx2<Is565>(s + 8));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(d), _mm256_permute4x64_epi64(packed, 0xD8));
 }
 
 template <bool Is565>
-__attribute__((target("avx2"))) int PackRow16Avx2(uint16_t* __restrict d, const uint32_t* __restrict s, int w) {
-    int i = 0;
-    for (; i + 16 <= w; i += 16) {
-        const __m256i lo = Pack8Avx2<Is565>(s + i), hi = Pack8Avx2<Is565>(s + i + 8);
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + i),
-                            _mm256_permute4x64_epi64(_mm256_packus_epi32(lo, hi), 0xD8));
+__attribute__((target("avx2"))) void PackRows16Avx2(uint8_t* d, ptrdiff_t pitch, const uint32_t* s, ptrdiff_t stride,
+                                                     int w, int h, const Packing&) {
+    for (int y = 0; y < h; ++y, d += pitch, s += stride) {
+        uint16_t* row = reinterpret_cast<uint16_t*>(d);
+        if (w < 16) {
+            for (int i = 0; i < w; ++i) row[i] = Layout16<Is565>::Pack(s[i]);
+            continue;
+        }
+        // The stores fall on 32-byte boundaries (a store across two cache lines costs two); the
+        // first and the last sixteen pixels are written once more, unaligned, around them.
+        Pack16Avx2<Is565>(row, s);
+        int i = static_cast<int>(((32 - (reinterpret_cast<uintptr_t>(row) & 31)) & 31) / 2);
+        for (; i + 32 <= w; i += 32) {  // two at a pass, which halves the loop's own work
+            Pack16Avx2<Is565>(row + i, s + i);
+            Pack16Avx2<Is565>(row + i + 16, s + i + 16);
+        }
+        if (i + 16 <= w) {
+            Pack16Avx2<Is565>(row + i, s + i);
+            i += 16;
+        }
+        if (i < w) Pack16Avx2<Is565>(row + w - 16, s + w - 16);
     }
-    return i;
 }
 #endif
 
 template <bool Is565>
-void PackRow16(uint16_t* __restrict d, const uint32_t* __restrict s, int w) {
-    using L = Layout16<Is565>;
-    int i = 0;
+PackFn Packer16() {
 #if defined(__x86_64__)
-    static const bool avx2 = __builtin_cpu_supports("avx2");
-    if (avx2) i = PackRow16Avx2<Is565>(d, s, w);
+    if (__builtin_cpu_supports("avx2")) return PackRows16Avx2<Is565>;
 #endif
-#if defined(__SSE2__)
-    const __m128i rm = _mm_set1_epi32(L::kRedMask), gm = _mm_set1_epi32(L::kGreenMask), bm = _mm_set1_epi32(0x1F);
-    auto pack = [&](__m128i v) {
-        const __m128i p = _mm_or_si128(_mm_or_si128(_mm_and_si128(_mm_srli_epi32(v, L::kRed), rm),
-                                                    _mm_and_si128(_mm_srli_epi32(v, L::kGreen), gm)),
-                                       _mm_and_si128(_mm_srli_epi32(v, 3), bm));
-        return _mm_srai_epi32(_mm_slli_epi32(p, 16), 16);  // sign-extended, so the signed pack keeps the bits
-    };
-    for (; i + 8 <= w; i += 8) {
-        const __m128i lo = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
-        const __m128i hi = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + 4));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), _mm_packs_epi32(pack(lo), pack(hi)));
-    }
-#endif
-    for (; i < w; ++i) d[i] = L::Pack(s[i]);
+    return PackRows16<Is565>;
+}
+
+PackFn PackerFor(const DDPIXELFORMAT& f) {
+    static const PackFn p565 = Packer16<true>(), p555 = Packer16<false>();
+    if (f.dwRGBBitCount == 32) return PackRows<uint32_t>;
+    if (f.dwRBitMask == 0xF800 && f.dwGBitMask == 0x07E0 && f.dwBBitMask == 0x1F) return p565;
+    if (f.dwRBitMask == 0x7C00 && f.dwGBitMask == 0x03E0 && f.dwBBitMask == 0x1F) return p555;
+    return PackRows<uint16_t>;
 }
 }  // namespace
 
@@ -231,7 +257,7 @@ struct MultiMediaStream::Impl {
 
     // Conversion into a sample's rectangle.
     Scaler sws, sws_tail;  // bands, and the last, shorter band
-    std::vector<uint32_t> rgb;  // the frame at 8 bits a channel, 0x00RRGGBB
+    std::vector<uint32_t> rgb;  // a band of the frame at 8 bits a channel, 0x00RRGGBB, from a 64-byte boundary
 
     // The clock: time accumulated while running, plus the run since run_start.
     bool running = false;
@@ -257,6 +283,7 @@ struct MultiMediaStream::Impl {
     bool DecodeVideo(AVFrame* f);
     int64_t FrameTime(const AVFrame* f);
     int64_t Now() const;
+    HRESULT Show(DDSurface* surface, const RECT& rect);
     HRESULT Deliver(DDSurface* surface, const RECT& rect);
     void End();
 };
@@ -412,25 +439,16 @@ HRESULT MultiMediaStream::Impl::Deliver(DDSurface* surface, const RECT& rect) {
                         (format == AV_PIX_FMT_YUV420P || format == AV_PIX_FMT_YUVJ420P);
     const int band = banded ? std::min(kBandRows, h) : h;
     const int stride = FFALIGN(w, 16);  // in words
-    rgb.resize(static_cast<size_t>(stride) * band + 64);  // swscale may write a little past the last row
-    uint8_t* planes[4] = {reinterpret_cast<uint8_t*>(rgb.data()), nullptr, nullptr, nullptr};
+    rgb.resize(static_cast<size_t>(stride) * band + 64 + 16);  // swscale may write a little past the last row
+    uint32_t* const words = reinterpret_cast<uint32_t*>(FFALIGN(reinterpret_cast<uintptr_t>(rgb.data()), 64));
+    uint8_t* planes[4] = {reinterpret_cast<uint8_t*>(words), nullptr, nullptr, nullptr};
     const int strides[4] = {stride * 4, 0, 0, 0};
 
     DDSURFACEDESC2 desc{};
     desc.dwSize = DDSD_SIZE;
     if (HRESULT r = surface->Lock(&rect, &desc, DDLOCK_WAIT); r != DD_OK) return r;
-    const DDPIXELFORMAT& pf = desc.ddpfPixelFormat;
-    const Packing packing = PackingOf(pf);
-    auto pack = [&](uint8_t* row, const uint32_t* src) {
-        if (pf.dwRGBBitCount == 32)
-            PackRow(reinterpret_cast<uint32_t*>(row), src, w, packing);
-        else if (pf.dwGBitMask == 0x07E0 && pf.dwRBitMask == 0xF800 && pf.dwBBitMask == 0x1F)
-            PackRow16<true>(reinterpret_cast<uint16_t*>(row), src, w);
-        else if (pf.dwGBitMask == 0x03E0 && pf.dwRBitMask == 0x7C00 && pf.dwBBitMask == 0x1F)
-            PackRow16<false>(reinterpret_cast<uint16_t*>(row), src, w);
-        else
-            PackRow(reinterpret_cast<uint16_t*>(row), src, w, packing);
-    };
+    const Packing packing = PackingOf(desc.ddpfPixelFormat);
+    const PackFn pack = PackerFor(desc.ddpfPixelFormat);
     HRESULT result = 0;
     for (int y0 = 0; y0 < h && result == 0; y0 += band) {
         const int n = std::min(band, h - y0);
@@ -446,9 +464,8 @@ HRESULT MultiMediaStream::Impl::Deliver(DDSurface* surface, const RECT& rect) {
             result = MS_E_BADFILE;
             break;
         }
-        for (int y = 0; y < n; ++y)
-            pack(static_cast<uint8_t*>(desc.lpSurface) + static_cast<size_t>(y0 + y) * desc.lPitch,
-                 rgb.data() + static_cast<size_t>(y) * stride);
+        pack(static_cast<uint8_t*>(desc.lpSurface) + static_cast<ptrdiff_t>(y0) * desc.lPitch, desc.lPitch, words,
+             stride, w, n, packing);
     }
     surface->Unlock(&rect);
     return result;
@@ -612,37 +629,66 @@ uint32_t StreamSample::Release() {
     return r;
 }
 
-HRESULT StreamSample::Update(uint32_t) {
-    MultiMediaStream::Impl& m = *stream_->owner_->impl();
-    if (m.video_done) return MS_S_ENDOFSTREAM;
-    if (!m.running) return MS_E_NOTRUNNING;
-    m.FeedSound();
-    if (!m.ahead_valid) {
-        if (!m.DecodeVideo(m.ahead)) {
-            m.End();
+// Waits for the frame that is due, makes it `shown` and writes it into the rectangle of the
+// surface: 0 then, else the update's code. The frame is converted while the decoder's output is
+// still in the cache, and the next one decoded after; when that one is due already (the stream
+// has fallen behind), it replaces the frame. A stream a frame or more behind decodes on first, so
+// that only the newest frame due is converted.
+HRESULT MultiMediaStream::Impl::Show(DDSurface* surface, const RECT& rect) {
+    if (video_done) return MS_S_ENDOFSTREAM;
+    if (!running) return MS_E_NOTRUNNING;
+    FeedSound();
+    if (!ahead_valid) {
+        if (!DecodeVideo(ahead)) {
+            End();
             return MS_S_ENDOFSTREAM;
         }
-        m.ahead_valid = true;
+        ahead_valid = true;
     }
-    int64_t now = m.Now();
-    if (m.ahead->pts > now) {
-        const int64_t wait_ms = (m.ahead->pts - now + kUnits / 1000 - 1) / (kUnits / 1000);
+    int64_t now = Now();
+    if (ahead->pts > now) {
+        const int64_t wait_ms = (ahead->pts - now + kUnits / 1000 - 1) / (kUnits / 1000);
         plat::Sleep(static_cast<uint32_t>(std::min<int64_t>(wait_ms, kMaxWaitMs)));
-        now = m.Now();
-        if (m.ahead->pts > now) return MS_S_NOUPDATE;
+        now = Now();
+        if (ahead->pts > now) return MS_S_NOUPDATE;
     }
-    // Show the newest frame that is due; the first one not yet due stays ahead.
-    std::swap(m.shown, m.ahead);
-    m.ahead_valid = false;
-    av_frame_unref(m.ahead);
-    while (m.DecodeVideo(m.ahead)) {
-        if (m.ahead->pts > now) {
-            m.ahead_valid = true;
+    std::swap(shown, ahead);
+    ahead_valid = false;
+    av_frame_unref(ahead);
+    const bool behind = now - shown->pts >= frame_units;
+    const HRESULT early = behind ? 0 : Deliver(surface, rect);
+    if (!behind) av_frame_unref(shown);  // back to the decoder's pool while it is in the cache
+    bool replaced = false;
+    while (DecodeVideo(ahead)) {
+        if (ahead->pts > now) {
+            ahead_valid = true;
             break;
         }
-        std::swap(m.shown, m.ahead);
-        av_frame_unref(m.ahead);
+        std::swap(shown, ahead);
+        av_frame_unref(ahead);
+        replaced = true;
     }
-    return m.Deliver(surface_, rect_);
+    return behind || replaced ? Deliver(surface, rect) : early;
+}
+
+HRESULT StreamSample::Update(uint32_t) { return stream_->owner_->impl()->Show(surface_, rect_); }
+
+bool StreamSample::TakesInto(const DDSurface* target, const RECT& rect) const {
+    if (!target || target->IsPrimary() || target->IsLost() != DD_OK || target->IsLocked() ||
+        surface_->IsLost() != DD_OK)
+        return false;
+    const DDPIXELFORMAT &a = target->Format(), &b = surface_->Format();
+    if (a.dwRGBBitCount != b.dwRGBBitCount || a.dwRBitMask != b.dwRBitMask || a.dwGBitMask != b.dwGBitMask ||
+        a.dwBBitMask != b.dwBBitMask)
+        return false;
+    // Sizes in 64 bits: a rectangle's sides may be any 32-bit values.
+    const int64_t w = int64_t{rect.right} - rect.left, h = int64_t{rect.bottom} - rect.top;
+    return w == rect_.right - rect_.left && h == rect_.bottom - rect_.top && rect.left >= 0 && rect.top >= 0 &&
+           rect.right <= target->Width() && rect.bottom <= target->Height();
+}
+
+HRESULT StreamSample::UpdateInto(DDSurface* target, const RECT& rect) {
+    if (!TakesInto(target, rect)) return MS_E_INVALIDPARAMS;
+    return stream_->owner_->impl()->Show(target, rect);
 }
 }  // namespace plat

@@ -94,6 +94,15 @@ public:
     // (MS_E_NOTRUNNING) or at the end (MS_S_ENDOFSTREAM); waits at most a quarter second
     // (MS_S_NOUPDATE, the frame stays due). A surface that cannot be locked gives its error.
     HRESULT Update(uint32_t flags);
+    // Whether UpdateInto can write frames into this rectangle of the target: one of the sample
+    // rectangle's size, inside a surface of the sample surface's pixel format that is usable and
+    // not the primary (whose clipper and presentation belong to Blt), while the sample surface
+    // is usable too.
+    bool TakesInto(const DDSurface* target, const RECT& rect) const;
+    // Update, with the frame written into that rectangle of the target instead of the sample
+    // surface, which keeps the frame it had: the pixels an unscaled Blt from the sample surface
+    // would give, without the copy. MS_E_INVALIDPARAMS at once where TakesInto is false.
+    HRESULT UpdateInto(DDSurface* target, const RECT& rect);
 
 private:
     friend class MediaStream;

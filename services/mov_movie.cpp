@@ -151,12 +151,15 @@ int32_t MOV_Update(MOV_DATA* mov) {
 
 HRESULT MOV_Draw(MOV_DATA* mov, DDSurface* target) {
     if (!mov || !mov->sample) return MS_E_NOSTREAM;
-    if (HRESULT r = mov->sample->Update(0); r != 0) return r;
-    if (!target) return DDERR_INVALIDPARAMS;
     // Wrapping sums: a rectangle past the 32-bit range is one the blit refuses.
     const auto right = static_cast<int32_t>(uint32_t(mov->x) + uint32_t(mov->w));
     const auto bottom = static_cast<int32_t>(uint32_t(mov->y) + uint32_t(mov->h));
     RECT dest{mov->x, mov->y, right, bottom};
+    // A rectangle of the frame's size takes the frame straight from the stream: the pixels the
+    // copy would give, without the copy.
+    if (mov->sample->TakesInto(target, dest)) return mov->sample->UpdateInto(target, dest);
+    if (HRESULT r = mov->sample->Update(0); r != 0) return r;
+    if (!target) return DDERR_INVALIDPARAMS;
     return target->Blt(&dest, mov->surface, &mov->src, DDBLT_WAIT, nullptr);
 }
 

@@ -41,7 +41,8 @@ uint32_t MOV_GetDuration(MOV_DATA* mov);
 // Waits for the next frame and takes it into the record's surface: 1 when a new frame came.
 int32_t MOV_Update(MOV_DATA* mov);
 // Waits for the next frame and copies it scaled into the destination rectangle of the target:
-// the blit's result, or the update's code (MS_S_ENDOFSTREAM at the end) when no frame came.
+// the blit's result, or the update's code (MS_S_ENDOFSTREAM at the end) when no frame came. A
+// rectangle of the frame's size that the copy could fill takes the frame straight from the stream.
 HRESULT MOV_Draw(MOV_DATA* mov, DDSurface* target);
 // Stops and frees the record and sets the caller's pointer to NULL.
 void MOV_Close(MOV_DATA** mov);

@@ -1,7 +1,8 @@
 // Movie playback on movies made by the ffmpeg tool: sizes, frame counts and pacing on the manual
-// clock, frames against the tool's own decode through the 565 and 555 rules, the scaled copy,
-// the end test, pause and play without seeking, the trace lines, broken files ending at once, and
-// the sound reaching the mixer with the stream.
+// clock, frames against the tool's own decode through the 565 and 555 rules, straight into the
+// back buffer and into the sample surface, the scaled copy, the copy's refusals kept where a frame
+// goes straight in, the end test, pause and play without seeking, the trace lines, broken files
+// ending at once, and the sound reaching the mixer with the stream.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -179,14 +180,23 @@ TEST_F(MovieTest, FramesMatchTheToolsDecodeThroughBothPixelRules) {
     for (auto [name, w, h, count] : {std::tuple{"a.mpg", 160, 120, 25u}, {"narrow.mpg", 44, 30, 3u}}) {
         const std::vector<std::vector<uint8_t>> want = support::DecodeMovieRgb24(Library().Path(name), w, h);
         ASSERT_EQ(want.size(), count) << name;
-        for (bool is565 : {true, false}) {
-            SCOPED_TRACE(std::string(name) + (is565 ? " 565" : " 555"));
+        // A draw at the frame's size takes the frame straight into the back buffer; an update
+        // takes it into the sample surface, which the scaled copy reads.
+        for (auto [is565, update] : {std::pair{true, false}, {false, false}, {true, true}, {false, true}}) {
+            SCOPED_TRACE(std::string(name) + (is565 ? " 565" : " 555") + (update ? " update" : " draw"));
             Open(is565);
             MOV_DATA* m = Movie(name);
             MOV_Play(m);
             for (size_t k = 0; k < want.size(); ++k) {
-                ASSERT_EQ(DrawFrame(m), DD_OK) << k;
-                ASSERT_EQ(BackRegion(w, h), Packed(want[k], is565)) << "frame " << k;
+                if (update) {
+                    ASSERT_EQ(MOV_Update(m), 1) << k;
+                } else {
+                    ASSERT_EQ(DrawFrame(m), DD_OK) << k;
+                }
+                std::vector<uint16_t> got;
+                for (int y = 0; y < h; ++y)
+                    for (int x = 0; x < w; ++x) got.push_back(support::PixelAt(update ? m->surface : DD_DISPLAY.back, x, y));
+                ASSERT_EQ(got, Packed(want[k], is565)) << "frame " << k;
             }
             MOV_Close(&open.back());
         }
@@ -211,6 +221,50 @@ TEST_F(MovieTest, DestinationOfTheWholeScreenFillsTheBackBufferForAnySize) {
             for (int x = 0; x < 640; ++x)
                 wrong += support::PixelAt(DD_DISPLAY.back, x, y) != support::PixelAt(m->surface, x * fw / 640, y * fh / 480);
         EXPECT_EQ(wrong, 0);
+    }
+}
+
+// A frame goes straight into a rectangle of its size only where the copy would have put it: where
+// the copy is refused, so is the draw, with the copy's code, and the frame is used up as before.
+TEST_F(MovieTest, FramesGoStraightInOnlyWhereTheCopyWouldAndItsRefusalsStand) {
+    const std::vector<std::vector<uint8_t>> want = support::DecodeMovieRgb24(Library().Path("a.mpg"), 160, 120);
+    ASSERT_EQ(want.size(), 25u);
+    auto lock = [](DDSurface* s) {
+        DDSURFACEDESC2 desc{};
+        desc.dwSize = DDSD_SIZE;
+        s->Lock(nullptr, &desc, 0);
+    };
+    auto unlock = [](DDSurface* s) { s->Unlock(nullptr); };
+    auto lose = [](DDSurface* s) { s->MarkLost(); };
+    auto restore = [](DDSurface* s) { s->Restore(); };
+    struct Case {
+        const char* what;
+        int32_t x, y;
+        void (*before)(DDSurface*), (*after)(DDSurface*);
+        HRESULT result;
+    } cases[] = {
+        {"the bottom right corner", 480, 360, nullptr, nullptr, DD_OK},
+        {"an odd place", 37, 5, nullptr, nullptr, DD_OK},
+        {"a column past the right edge", 481, 0, nullptr, nullptr, DDERR_INVALIDRECT},
+        {"a row above the top", 0, -1, nullptr, nullptr, DDERR_INVALIDRECT},
+        {"a lost back buffer", 0, 0, lose, restore, DDERR_SURFACELOST},
+        {"a locked back buffer", 0, 0, lock, unlock, DDERR_SURFACEBUSY},
+        {"the top left corner", 0, 0, nullptr, nullptr, DD_OK},
+    };
+    MOV_DATA* m = Movie("a.mpg");
+    MOV_Play(m);
+    for (size_t k = 0; k < std::size(cases); ++k) {
+        const Case& c = cases[k];
+        MOV_SetPos(m, c.x, c.y);
+        if (c.before) c.before(DD_DISPLAY.back);
+        const HRESULT r = DrawFrame(m);
+        if (c.after) c.after(DD_DISPLAY.back);
+        EXPECT_EQ(r, c.result) << c.what;
+        if (r != DD_OK) continue;
+        std::vector<uint16_t> shown;
+        for (int y = c.y; y < c.y + 120; ++y)
+            for (int x = c.x; x < c.x + 160; ++x) shown.push_back(support::PixelAt(DD_DISPLAY.back, x, y));
+        EXPECT_EQ(shown, Packed(want[k], true)) << c.what;
     }
 }
 
