@@ -1,8 +1,5 @@
 // The maker logo's screen (mode 1): the opening movie when its file exists, skipped by a decide or
 // cancel press or a click, closed a second after it ends; then the title.
-#include <algorithm>
-
-#include "display/blt_frame.h"
 #include "display/dd_display.h"
 #include "platform/clock.h"
 #include "services/fil_util.h"
@@ -53,26 +50,9 @@ bool Skipped() {
     return (KEY_DATA.pressed & (KEY_A | KEY_B)) || (MOUSE_FRAME.edge & (kLeft | kRight));
 }
 
-void Fill(DDSurface* s, int32_t left, int32_t top, int32_t right, int32_t bottom) {
-    left = std::max(left, 0), top = std::max(top, 0);
-    right = std::min(right, 640), bottom = std::min(bottom, 480);
-    if (left >= right || top >= bottom) return;
-    const RECT r{left, top, right, bottom};
-    BLT_FillRect(s, &r, 0);
-}
-
-// Black bars around the movie's rectangle, then its next frame inside it.
+// The movie's next frame, stretched over the whole picture as its size is set.
 void DrawMovie() {
-    DDSurface* s = IMG_Surface(g_image);
-    if (!s) return;
-    int32_t x, y, w, h;
-    MOV_GetPos(g_movie, &x, &y);
-    MOV_GetSize(g_movie, &w, &h);
-    Fill(s, 0, 0, 640, y);
-    Fill(s, 0, y + h, 640, 480);
-    Fill(s, 0, y, x, y + h);
-    Fill(s, x + w, y, 640, y + h);
-    MOV_Draw(g_movie, s);
+    if (DDSurface* s = IMG_Surface(g_image)) MOV_Draw(g_movie, s);
 }
 }  // namespace
 

@@ -1,8 +1,8 @@
 // Movie playback on movies made by the ffmpeg tool: sizes, frame counts and pacing on the manual
 // clock, frames against the tool's own decode through the 565 and 555 rules, straight into the
 // back buffer and into the sample surface, the scaled copy, the copy's refusals kept where a frame
-// goes straight in, the end test, pause and play without seeking, the trace lines, broken files
-// ending at once, and the sound reaching the mixer with the stream.
+// goes straight in, the end test, pause and play without seeking, the trace lines, broken or too
+// large files ending at once, and the sound reaching the mixer with the stream.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -45,11 +45,14 @@ Movies& Library() {
         support::MovieSpec large{"mpeg", "mpeg1video", "", 800, 600, 25, 3};
         support::MovieSpec slow{"avi", "mjpeg", "", 64, 48, 2, 3};  // half a second a frame
         support::MovieSpec wide{"avi", "mjpeg", "", kMovieMaxSide + 16, 16, 10, 1};
+        support::MovieSpec limit{"avi", "mjpeg", "", 3840, 2160, 10, 1};  // kMovieMaxPixels exactly
+        support::MovieSpec big{"avi", "mjpeg", "", 3842, 2160, 10, 1};    // a column of pixels more
         support::MovieSpec sound{"wav", "", "pcm_s16le"};
         support::MovieSpec narrow{"mpeg", "mpeg1video", "", 44, 30, 25, 3};  // rows of 32 + 8 + 4 pixels, bands of 16 + 14
         bool ok = support::WriteMovie(l.Path("a.mpg"), mpeg) && support::WriteMovie(l.Path("b.avi"), avi) &&
                   support::WriteMovie(l.Path("odd.avi"), odd) && support::WriteMovie(l.Path("large.mpg"), large) &&
                   support::WriteMovie(l.Path("slow.avi"), slow) && support::WriteMovie(l.Path("wide.avi"), wide) &&
+                  support::WriteMovie(l.Path("limit.avi"), limit) && support::WriteMovie(l.Path("big.avi"), big) &&
                   support::WriteMovie(l.Path("sound.wav"), sound) &&
                   support::WriteMovie(l.Path("narrow.mpg"), narrow);
         // The logo movie's name: an MPEG-1 file whose extension says nothing.
@@ -204,7 +207,7 @@ TEST_F(MovieTest, FramesMatchTheToolsDecodeThroughBothPixelRules) {
 }
 
 TEST_F(MovieTest, DestinationOfTheWholeScreenFillsTheBackBufferForAnySize) {
-    for (const char* name : {"odd.avi", "a.mpg", "large.mpg"}) {
+    for (const char* name : {"odd.avi", "a.mpg", "large.mpg", "limit.avi"}) {
         SCOPED_TRACE(name);
         MOV_DATA* m = Movie(name);
         MOV_SetPos(m, 0, 0);
@@ -378,7 +381,7 @@ TEST_F(MovieTest, NullRecordsAndClosedPointersDoNothing) {
 
 // Files that cannot be played: the record exists, draws nothing, returns at once and has ended.
 TEST_F(MovieTest, UnplayableFilesEndAtOnce) {
-    for (const char* name : {"missing.mpg", "empty.mpg", "junk.mpg", "sound.wav", "wide.avi"}) {
+    for (const char* name : {"missing.mpg", "empty.mpg", "junk.mpg", "sound.wav", "wide.avi", "big.avi"}) {
         SCOPED_TRACE(name);
         MOV_DATA* m = Movie(name);
         ASSERT_NE(m, nullptr);
