@@ -71,6 +71,8 @@ void ResetClock();
 // Call log and failure injection, used by the headless backend's test hooks (any thread).
 void LogCall(const char* name);
 bool ShouldFail(const char* name);  // true when a failure was injected for this call
+// A step that changes what the disk holds is about to be taken: where a kill test ends the process.
+void FileStep();
 void SetLogging(bool on);
 void ResetHooks();
 

@@ -3,6 +3,8 @@
 // The message queue, the call log, failure injection and the debug capture may be used from any
 // thread (the music worker posts and logs); windows, presentation and the backend's events stay
 // on the main thread.
+#include <signal.h>
+
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
@@ -49,7 +51,12 @@ bool g_quit_posted = false;
 std::mutex g_hooks_mutex;  // call log, injected failures, debug capture
 std::atomic<bool> g_logging{false};
 std::vector<std::string> g_call_log;
-std::map<std::string, int, std::less<>> g_failures;
+// Injected failures of a call name: `after` calls pass, then `times` fail.
+struct Failures {
+    int after = 0, times = 0;
+};
+std::map<std::string, Failures, std::less<>> g_failures;
+std::atomic<int> g_kill_step{0};  // file steps until the process kills itself; 0 never
 std::vector<std::string> g_debug_lines;
 constexpr size_t kMaxDebugLines = 100000;
 
@@ -587,9 +594,17 @@ bool ShouldFail(const char* name) {
     std::lock_guard<std::mutex> lock(g_hooks_mutex);
     if (g_failures.empty()) return false;
     auto it = g_failures.find(std::string_view(name));
-    if (it == g_failures.end() || it->second <= 0) return false;
-    if (--it->second == 0) g_failures.erase(it);
+    if (it == g_failures.end()) return false;
+    if (it->second.after > 0) {
+        --it->second.after;
+        return false;
+    }
+    if (--it->second.times <= 0) g_failures.erase(it);
     return true;
+}
+
+void FileStep() {
+    if (g_kill_step.load() > 0 && g_kill_step.fetch_sub(1) == 1) ::raise(SIGKILL);
 }
 
 void SetLogging(bool on) { g_logging = on; }
@@ -598,6 +613,7 @@ void ResetHooks() {
     std::lock_guard<std::mutex> lock(g_hooks_mutex);
     g_call_log.clear();
     g_failures.clear();
+    g_kill_step = 0;
     g_debug_lines.clear();
 }
 }  // namespace detail
@@ -610,10 +626,19 @@ void ClearCallLog() {
     std::lock_guard<std::mutex> lock(plat::g_hooks_mutex);
     plat::g_call_log.clear();
 }
-void FailCall(const std::string& name, int times) {
+void FailCall(const std::string& name, int times, int after) {
+    if (times <= 0) return;
     std::lock_guard<std::mutex> lock(plat::g_hooks_mutex);
-    plat::g_failures[name] += times;
+    plat::Failures& f = plat::g_failures[name];
+    f.after = after;
+    f.times += times;
 }
+int FailuresLeft(const std::string& name) {
+    std::lock_guard<std::mutex> lock(plat::g_hooks_mutex);
+    const auto it = plat::g_failures.find(name);
+    return it == plat::g_failures.end() ? 0 : it->second.times;
+}
+void KillAtFileStep(int step) { plat::g_kill_step = step > 0 ? step : 0; }
 const std::vector<std::string>& DebugOutput() { return plat::g_debug_lines; }
 void ClearDebugOutput() {
     std::lock_guard<std::mutex> lock(plat::g_hooks_mutex);

@@ -55,6 +55,7 @@ bool WriteAll(int fd, const void* data, size_t count) {
     const auto* p = static_cast<const uint8_t*>(data);
     while (count > 0) {
         if (detail::ShouldFail("WriteFile")) return false;
+        detail::FileStep();
         ssize_t n = ::write(fd, p, count);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) return false;
@@ -96,14 +97,17 @@ bool IsTempOf(const std::string& name, const char* entry) {
     return c != digits && *c == 0;
 }
 
-// Removes the temporary files of `target` that no open write holds locked: what interrupted
-// writes left behind. The name is removed only while it is still the file that was locked.
-void RemoveStaleTemps(const std::string& target) {
+// Calls fn(directory fd, entry) for each temporary file of `target` that no open write holds
+// locked, what interrupted writes left behind, while holding its lock and while the name is still
+// the file that was locked; stops when fn returns false.
+template <class Fn>
+void ForEachStaleTemp(const std::string& target, Fn fn) {
     const std::string dir = DirOf(target), name = NameOf(target);
     DIR* d = ::opendir(dir.c_str());
     if (!d) return;
     const int dfd = ::dirfd(d);
-    while (dirent* e = ::readdir(d)) {
+    bool more = true;
+    while (dirent* e = more ? ::readdir(d) : nullptr) {
         if (!IsTempOf(name, e->d_name)) continue;
         const int fd = ::openat(dfd, e->d_name, O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
         if (fd < 0) continue;
@@ -111,16 +115,25 @@ void RemoveStaleTemps(const std::string& target) {
         if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &held) == 0 &&
             ::fstatat(dfd, e->d_name, &named, AT_SYMLINK_NOFOLLOW) == 0 && held.st_ino == named.st_ino &&
             held.st_dev == named.st_dev)
-            ::unlinkat(dfd, e->d_name, 0);
+            more = fn(dfd, e->d_name);
         ::close(fd);
     }
     ::closedir(d);
+}
+
+void RemoveStaleTemps(const std::string& target) {
+    ForEachStaleTemp(target, [](int dfd, const char* entry) {
+        detail::FileStep();
+        ::unlinkat(dfd, entry, 0);
+        return true;
+    });
 }
 
 // A new temporary file for `target`, created exclusively and locked; its descriptor, or -1.
 int CreateTemp(const std::string& target, mode_t mode, std::string* temp) {
     for (int attempt = 0; attempt < 100; ++attempt) {
         *temp = TempNameFor(target);
+        detail::FileStep();
         const int fd = ::open(temp->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
         if (fd < 0) {
             if (errno == EEXIST) continue;
@@ -153,6 +166,7 @@ std::string FollowLinks(std::string path) {
 void SyncDirOf(const std::string& path) {
     int fd = ::open(DirOf(path).c_str(), O_RDONLY | O_DIRECTORY);
     if (fd >= 0) {
+        detail::FileStep();
         ::fsync(fd);
         ::close(fd);
     }
@@ -203,15 +217,15 @@ std::string GetCurrentDirectory() {
 }
 
 File::~File() {
-    if (fd_ >= 0) {
-        if (!temp_.empty()) {
-            ::close(fd_);
-            ::unlink(temp_.c_str());
-            fd_ = -1;
-            ReleaseLock();
-        } else {
-            Close();
-        }
+    if (!temp_.empty()) {
+        // An abandoned write: the target stays as it was.
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = -1;
+        detail::FileStep();
+        ::unlink(temp_.c_str());
+        ReleaseLock();
+    } else if (fd_ >= 0) {
+        Close();
     }
 }
 
@@ -298,25 +312,35 @@ int64_t File::Tell() const {
     return ::lseek(fd_, 0, SEEK_CUR);
 }
 
+bool File::Flush() {
+    if (fd_ < 0 || temp_.empty()) return false;
+    bool ok = !failed_;
+    if (ok && durable_) {
+        ok = !detail::ShouldFail("FlushFile");
+        if (ok) detail::FileStep();
+        ok = ok && ::fsync(fd_) == 0;
+    }
+    // close() can report a write the kernel could not complete.
+    if (::close(fd_) != 0 || detail::ShouldFail("CloseFile")) ok = false;
+    fd_ = -1;
+    failed_ = !ok;
+    return ok;
+}
+
 bool File::Close() {
-    if (fd_ < 0) return false;
-    bool ok = true;
-    if (!temp_.empty()) {
-        ok = !failed_;
-        if (ok && durable_) ok = !detail::ShouldFail("FlushFile") && ::fsync(fd_) == 0;
-        // close() can report a write the kernel could not complete.
-        if (::close(fd_) != 0 || detail::ShouldFail("CloseFile")) ok = false;
-        fd_ = -1;
-        if (ok) ok = ::rename(temp_.c_str(), target_.c_str()) == 0;
-        if (!ok)
-            ::unlink(temp_.c_str());
-        ReleaseLock();
-        if (ok && durable_) SyncDirOf(target_);
-        temp_.clear();
-    } else {
+    if (temp_.empty()) {
+        if (fd_ < 0) return false;
         ::close(fd_);
         fd_ = -1;
+        return true;
     }
+    bool ok = fd_ >= 0 ? Flush() : !failed_;
+    detail::FileStep();
+    if (ok) ok = ::rename(temp_.c_str(), target_.c_str()) == 0;
+    if (!ok) ::unlink(temp_.c_str());
+    ReleaseLock();
+    if (ok && durable_) SyncDirOf(target_);
+    temp_.clear();
     return ok;
 }
 
@@ -345,19 +369,37 @@ bool WriteFileScratch(const char* name, const void* data, size_t count) {
     return WriteWhole(name, data, count, File::Mode::CreateScratch);
 }
 
+bool FileExists(const char* name) {
+    const std::string p = ResolvePath(name);
+    return !p.empty() && Exists(p);
+}
+
+bool LeftByKilledWrite(const char* name) {
+    const std::string target = FollowLinks(ResolvePath(name));
+    bool found = false;
+    if (!target.empty()) ForEachStaleTemp(target, [&](int, const char*) { return !(found = true); });
+    return found;
+}
+
 bool DeleteFile(const char* name) {
     std::string p = ResolvePath(name);
-    return !p.empty() && ::unlink(p.c_str()) == 0;
+    if (p.empty()) return false;
+    detail::FileStep();
+    return ::unlink(p.c_str()) == 0;
 }
 
 bool MoveFile(const char* from, const char* to) {
     if (detail::ShouldFail("MoveFile")) return false;
     const std::string a = ResolvePath(from), b = ResolvePath(to);
-    return !a.empty() && !b.empty() && ::rename(a.c_str(), b.c_str()) == 0;
+    if (a.empty() || b.empty()) return false;
+    detail::FileStep();
+    return ::rename(a.c_str(), b.c_str()) == 0;
 }
 
 bool CreateDirectory(const char* name) {
     std::string p = ResolvePath(name);
-    return !p.empty() && (::mkdir(p.c_str(), 0755) == 0 || errno == EEXIST);
+    if (p.empty()) return false;
+    detail::FileStep();
+    return ::mkdir(p.c_str(), 0755) == 0 || errno == EEXIST;
 }
 }  // namespace plat

@@ -41,7 +41,11 @@ public:
     bool Seek(uint64_t offset);
     int64_t Size() const;  // -1 when not open
     int64_t Tell() const;  // current read/write position, -1 when not open
-    // For CreateAlways: commits the file when every write succeeded; false when it did not.
+    // For the create modes: ends the writing (the temporary file is flushed to the disk for
+    // CreateAlways, and closed), so that Close only renames it over the target; false when a write
+    // or the flush failed. The target is untouched until Close.
+    bool Flush();
+    // For the create modes: commits the file when every write succeeded; false when it did not.
     bool Close();
 
 private:
@@ -55,6 +59,11 @@ private:
 
 // Size of the file in bytes, -1 when it cannot be opened.
 int64_t FileSize(const char* name);
+// Whether anything of that name is there (a file that cannot be read too).
+bool FileExists(const char* name);
+// Whether a write of that file that never ended (its process killed) left its temporary file
+// behind: the write had not replaced the file yet. The next write of the file removes it.
+bool LeftByKilledWrite(const char* name);
 // Replaces the file with exactly these bytes: temporary file, fsync, rename. False on any failure,
 // in which case the old file is untouched.
 bool WriteFileAtomic(const char* name, const void* data, size_t count, File::Links links = File::Links::Follow);

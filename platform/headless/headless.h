@@ -34,8 +34,15 @@ void AdvanceTime(uint32_t ms);
 // Platform calls in order, e.g. "DDObject.Release", "DDSurface.Release(primary)".
 const std::vector<std::string>& CallLog();
 void ClearCallLog();
-// The next `times` calls of that name fail with the platform's error.
-void FailCall(const std::string& name, int times = 1);
+// The next `times` calls of that name fail with the platform's error, after `after` calls that
+// pass.
+void FailCall(const std::string& name, int times = 1, int after = 0);
+// Injected failures of that name that no call has taken yet.
+int FailuresLeft(const std::string& name);
+// The process kills itself (SIGKILL) just before its `step`-th file step from now (1 the next; 0
+// never): making a folder, creating, writing or flushing a temporary file, renaming or removing a
+// file. For a child process that stands for a program killed at that point of a save.
+void KillAtFileStep(int step);
 
 // Whether the system pointer shows over the window (SetCursor, ShowCursor).
 bool PointerShown();

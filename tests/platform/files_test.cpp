@@ -78,6 +78,7 @@ TEST(FileWrites, KilledWritesLeaveNothingAfterTheNextWrite) {
     }
     ::waitpid(open_one, nullptr, 0);
     EXPECT_EQ(Entries().size(), 2u);
+    EXPECT_TRUE(plat::LeftByKilledWrite("SAVE.DAT"));
     std::mt19937 rng(9);
     for (int round = 0; round < 25; ++round) {
         const pid_t pid = StartWriter("save.dat", size);
@@ -89,6 +90,7 @@ TEST(FileWrites, KilledWritesLeaveNothingAfterTheNextWrite) {
     }
     ASSERT_TRUE(plat::WriteFileAtomic("save.dat", "done", 4));
     EXPECT_EQ(Entries(), std::vector<std::string>{"save.dat"});
+    EXPECT_FALSE(plat::LeftByKilledWrite("save.dat"));
     // A name that only begins like the target's temporary files is not one of them.
     ASSERT_TRUE(support::WriteBytes("save.dat.tmp12_x", {1}));
     ASSERT_TRUE(support::WriteBytes("save.dat.tmpx_1", {1}));
@@ -136,6 +138,7 @@ TEST(FileWrites, WritesStillOpenKeepTheirTemporaryFiles) {
     ASSERT_EQ(::read(ready[0], &c, 1), 1);
     ASSERT_TRUE(plat::WriteFileAtomic("save.dat", "third", 5));
     EXPECT_EQ(Entries().size(), 3u);  // the target and both open writes
+    EXPECT_FALSE(plat::LeftByKilledWrite("save.dat"));
     ASSERT_EQ(::write(go[1], &c, 1), 1);
     int status = -1;
     ::waitpid(other, &status, 0);

@@ -57,6 +57,13 @@ TEST(AtomicWrite, AFailedWriteKeepsTheOldFile) {
     EXPECT_EQ(entries, 1);
     EXPECT_TRUE(plat::WriteFileAtomic("keep.dat", "new data", 8));
     EXPECT_EQ(plat::FileSize("keep.dat"), 8);
+    // A failure after calls that pass: the second write's flush.
+    headless::FailCall("FlushFile", 1, 1);
+    EXPECT_TRUE(plat::WriteFileAtomic("keep.dat", "12345", 5));
+    EXPECT_EQ(headless::FailuresLeft("FlushFile"), 1);
+    EXPECT_FALSE(plat::WriteFileAtomic("keep.dat", "123456", 6));
+    EXPECT_EQ(headless::FailuresLeft("FlushFile"), 0);
+    EXPECT_EQ(plat::FileSize("keep.dat"), 5);
 }
 
 TEST(AtomicWrite, AHandleCommitsOnlyOnClose) {
@@ -77,6 +84,15 @@ TEST(AtomicWrite, AHandleCommitsOnlyOnClose) {
         // destroyed without Close: an abandoned write leaves the old file
     }
     EXPECT_EQ(plat::FileSize("f.bin"), 2);
+    for (const bool close : {false, true}) {
+        plat::File f;
+        ASSERT_TRUE(f.Open("f.bin", plat::File::Mode::CreateAlways));
+        f.Write("flushed", 7);
+        ASSERT_TRUE(f.Flush());  // on the disk, not yet in place
+        EXPECT_EQ(plat::FileSize("f.bin"), 2);
+        EXPECT_EQ(close && f.Close(), close);
+    }
+    EXPECT_EQ(plat::FileSize("f.bin"), 7);
 }
 
 TEST(Random, FifteenBitGeneratorSequence) {
