@@ -20,6 +20,22 @@ void CopyField(char* out, const uint8_t* field, size_t size) {
     std::memcpy(out, field, n);
     out[n] = 0;
 }
+
+// Where a save keeps the slot's old thumbnail ("ovNN.old") while it replaces the record.
+std::string AsideName(const std::string& thumb) { return thumb.substr(0, thumb.size() - 3) + "old"; }
+
+// A thumbnail left aside by a killed save goes back when the record's temporary file is still
+// there (the record was never replaced: the picture is its own); otherwise the record was
+// replaced, and the picture is another save's.
+void MendAside(const std::string& name, const std::string& thumb) {
+    const std::string aside = AsideName(thumb);
+    if (!plat::FileExists(aside.c_str())) return;
+    if (!plat::LeftByKilledWrite(FIL_MakePath("%s", name.c_str()))) {
+        plat::DeleteFile(aside.c_str());
+    } else if (!plat::MoveFile(aside.c_str(), thumb.c_str())) {
+        SYS_DebugPrint("%s: the thumbnail a killed save set aside cannot be put back", thumb.c_str());
+    }
+}
 }  // namespace
 
 int SAVE_ParseInfo(const uint8_t* data, size_t size, SAVE_INFO* out) {
@@ -48,8 +64,10 @@ const char* SAVE_SlotFileName(int32_t slot) {
 int SAVE_ReadInfo(int32_t slot, SAVE_INFO* out) {
     *out = SAVE_INFO{};
     const char* name = SAVE_SlotFileName(slot);
+    if (!name) return 0;
+    MendAside(name, THUMB_FileName(slot >= SAVE_STORAGE_AUTO ? slot : SAVE_StorageSlot(slot)));
     plat::File f;
-    if (!name || !f.Open(FIL_MakePath("%s", name), plat::File::Mode::Read)) return 0;
+    if (!f.Open(FIL_MakePath("%s", name), plat::File::Mode::Read)) return 0;
     // Only the head is read; whatever follows the record is not.
     std::vector<uint8_t> record(SAVE_RECORD_SIZE);
     const size_t n = f.Read(record.data(), record.size());
@@ -72,18 +90,25 @@ int SAVE_WriteSlot(int32_t slot) {
     plat::CreateDirectory(FIL_MakePath("save"));  // a missing save directory is made, not a lost save
     const std::string name = SAVE_SlotFileName(slot);
     const std::string thumb = THUMB_FileName(slot);
-    // "ovNN.dat" waits as "ovNN.old" until the record is in: a kill then leaves the new record
-    // without a picture, never beside the old one. An aside left by a killed save is stale.
-    const std::string aside = thumb.substr(0, thumb.size() - 3) + "old";
-    plat::DeleteFile(aside.c_str());
-    const bool set_aside = plat::MoveFile(thumb.c_str(), aside.c_str());
-    if (!set_aside && plat::FileSize(thumb.c_str()) >= 0 && !plat::DeleteFile(thumb.c_str())) {
-        SYS_DebugPrint("%s: the old thumbnail cannot be removed; the save is not written", thumb.c_str());
+    const std::string aside = AsideName(thumb);
+    MendAside(name, thumb);
+    // The new record goes to the disk first; only renames follow. "ovNN.dat" then waits as
+    // "ovNN.old" until the record is in: a kill leaves the new record without a picture, never
+    // beside the old one, and the old record with its temporary file, so its picture goes back.
+    plat::File record_file;
+    if (!record_file.Open(FIL_MakePath("%s", name.c_str()), plat::File::Mode::CreateAlways) ||
+        record_file.Write(record.data(), SAVE_RECORD_SIZE) != SAVE_RECORD_SIZE || !record_file.Flush()) {
+        SYS_DebugPrint("%s: the save could not be written (is the disk full?); the slot keeps what it held", name.c_str());
         return SAVE_WRITE_FAILED;
     }
-    if (!FIL_WriteFile(FIL_MakePath("%s", name.c_str()), record.data(), SAVE_RECORD_SIZE)) {
+    const bool set_aside = plat::MoveFile(thumb.c_str(), aside.c_str());
+    if (!set_aside && plat::FileExists(thumb.c_str()) && !plat::DeleteFile(thumb.c_str())) {
+        SYS_DebugPrint("%s: the old thumbnail cannot be removed; the save is not written", thumb.c_str());
+        return SAVE_WRITE_FAILED;  // the unfinished record is removed with its file
+    }
+    if (!record_file.Close()) {
         if (set_aside) plat::MoveFile(aside.c_str(), thumb.c_str());
-        SYS_DebugPrint("%s: the save could not be written (is the disk full?); the slot keeps what it held", name.c_str());
+        SYS_DebugPrint("%s: the save could not be written; the slot keeps what it held", name.c_str());
         return SAVE_WRITE_FAILED;
     }
     plat::DeleteFile(aside.c_str());

@@ -37,7 +37,8 @@ constexpr int32_t SAVE_StorageSlot(int32_t slot) {
 }
 // The slot file of a display slot (0..107) or a storage slot (110..119), or null.
 const char* SAVE_SlotFileName(int32_t slot);
-// The record head of a display or storage slot: 1, or 0 when it has no whole record.
+// The record head of a display or storage slot: 1, or 0 when it has no whole record. A thumbnail
+// that a save killed before replacing the record left aside goes back first.
 int SAVE_ReadInfo(int32_t slot, SAVE_INFO* out);
 // 1 when the display slot (0..97 regular, 98..107 automatic saves 0..9) holds a whole record.
 int SAVE_SlotExists(int32_t slot);
@@ -48,8 +49,10 @@ void SAVE_SetInfo(const char* chapter, const char* caption);
 constexpr int SAVE_WRITE_FAILED = 0;    // nothing replaced: the slot keeps its save and picture
 constexpr int SAVE_WRITE_DONE = 1;      // the record, and the held thumbnail when there is one
 constexpr int SAVE_WRITE_NO_THUMB = 2;  // the record, but its thumbnail could not be written
-// Builds memory record 0 (SAVE_MakeMemSave) and writes it as display slot 0..97 or storage slot 110..119
-// atomically, then the thumbnail captured last. The slot's old thumbnail is set aside before the
-// record is replaced, so the slot never shows another save's picture: a kill or a failed
-// thumbnail leaves it without one (the default picture); a failed record gets it back.
+// Builds memory record 0 (SAVE_MakeMemSave) and writes it as display slot 0..97 or storage slot
+// 110..119 atomically, then the thumbnail captured last. The record is on the disk before the
+// slot's old thumbnail is set aside, and that before the record is replaced, so the slot never
+// shows another save's picture: a kill leaves the old save with its own (put back when the slot is
+// read) or the new one without one (the default picture), as does a failed thumbnail; a failed
+// record gets it back.
 int SAVE_WriteSlot(int32_t slot);

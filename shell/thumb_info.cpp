@@ -116,14 +116,15 @@ void THUMB_InfoFree() {
 }
 
 int THUMB_InfoShow(int32_t slot, int32_t x, int32_t y) {
+    // The record first: reading it puts back a thumbnail a killed save left aside.
+    SAVE_INFO info;
+    const int exists = SAVE_ReadInfo(slot, &info);
     // The slot's own thumbnail, else the default picture.
     IMG_Free(THUMB_INFO.thumb_image);
     const char* thumb = THUMB_FileName(SAVE_StorageSlot(slot));
     THUMB_INFO.thumb_image = thumb ? IMG_LoadDat(FIL_MakePath("%s", thumb), 0) : -1;
     if (THUMB_INFO.thumb_image < 0) THUMB_INFO.thumb_image = IMG_Load(FIL_MakePath("%s", kDefaultThumb), 0);
 
-    SAVE_INFO info;
-    const int exists = SAVE_ReadInfo(slot, &info);
     DDSurface* text = IMG_Surface(THUMB_INFO.text_image);
     if (text) BLT_FillRect(text, nullptr, 0);
     TXT_SetFont(1, 4, 0);

@@ -10,9 +10,11 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <string>
 
+#include "platform/backend.h"
 #include "platform/headless/headless.h"
 #include "services/inp_device.h"
 #include "services/sound/snd_device.h"
@@ -46,6 +48,21 @@ THUMB_IMAGE ScreenFor(uint32_t n) {
     THUMB_Make();
     return THUMB_HELD;
 }
+
+// Runs `save` in a child process that kills itself just before its `step`-th file step: true when
+// the kill came, false when the save ended first (the steps are all taken).
+bool KilledAt(int step, const std::function<void()>& save) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        headless::KillAtFileStep(step);
+        save();
+        _exit(0);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+}
+
 }  // namespace
 
 class QsaveTest : public BarTest {
@@ -489,5 +506,105 @@ TEST_F(QsaveTest, AKillDuringTheRotationLeavesEverySaveReadable) {
         }
         EXPECT_GE(newest, done) << at;
         EXPECT_GE(saves, 9) << at;  // one may be on its way from 00 to 01
+    }
+}
+
+// A save killed before each of its file steps in turn (in a second row killed again in the next
+// save, at a step spread over it), then the slot read, or an automatic save made in full. Slot 5
+// starts with save 10, the rotation with saves 10 down to 1, each with its picture. A save never
+// replaced keeps its own picture (put back when it was left aside), and the rotation holds the ten
+// newest saves written, newest first: a kill costs no save the rotation would have kept, and no
+// picture but that of a save it stopped.
+TEST_F(QsaveTest, SavesKilledAtEveryStepLoseNoSaveAndNoPictureOfASaveKept) {
+    const struct {
+        bool automatic;
+        int (*second)(int first);  // the next save's kill step, 0 none
+    } rows[] = {{false, [](int) { return 0; }},
+                {false, [](int first) { return first * 7 % 17 + 1; }}};
+    std::map<uint32_t, THUMB_IMAGE> pictures;  // save c's: a few bytes of its own, its screen from 11 on
+    for (uint32_t c = 1; c <= 13; ++c) pictures[c] = c > 10 ? ScreenFor(c) : THUMB_IMAGE(3, uint8_t(c));
+    for (const auto& row : rows) {
+        const int places = row.automatic ? 11 : 1;  // place 10: the oldest held aside
+        const auto file = [&](int k, const char* ext) {
+            return row.automatic ? AutoName(k, ext) : std::string("save/ov05.") + ext;
+        };
+        const auto held = [&] {  // each place's save, 0 none
+            std::vector<uint32_t> chapters;
+            for (int k = 0; k < places; ++k) {
+                const std::vector<uint8_t> bytes = support::ReadBytes(file(k, "sav"));
+                SAVE_INFO info;
+                chapters.push_back(SAVE_ParseInfo(bytes.data(), bytes.size(), &info) ? uint32_t(std::stoul(info.chapter)) : 0);
+            }
+            return chapters;
+        };
+        const auto save = [&](uint32_t n) {
+            SAVE_SetInfo(std::to_string(n).c_str(), "");
+            THUMB_HELD = pictures[n];
+            ShowScreenOf(n);  // what an automatic save captures
+            QSAVE_DATA.auto_request = 1;
+            if (row.automatic)
+                QSAVE_AutoSave();
+            else
+                SAVE_WriteSlot(5);
+        };
+        int points = 0, put_back = 0, short_points = 0, most_lost = 0, no_picture = 0;
+        for (int first = 1;; ++first) {
+            std::filesystem::remove_all(dir.File("save"));
+            std::vector<uint32_t> written;  // newest first
+            for (uint32_t c = 10; c > 10 - uint32_t(places - row.automatic); --c) {
+                const int k = int(10 - c);
+                ASSERT_TRUE(support::WriteSaveSlot(dir.path(), row.automatic ? 98 + k : 5, std::to_string(c), "",
+                                                   support::SaveTime(2024, 1, 1)));
+                ASSERT_TRUE(support::WriteBytes(file(k, "dat"), pictures[c]));
+                written.push_back(c);
+            }
+            const auto note_written = [&](uint32_t c) {
+                const std::vector<uint32_t> now = held();
+                if (std::count(now.begin(), now.end(), c)) written.insert(written.begin(), c);
+            };
+            const bool killed = KilledAt(first, [&] { save(11); });
+            put_back += std::filesystem::exists("save/ov05.old");
+            note_written(11);
+            const int second = row.second(first);
+            if (second) {
+                KilledAt(second, [&] { save(12); });
+                note_written(12);
+            }
+            SAVE_INFO info;
+            if (row.automatic) {
+                save(13);
+                written.insert(written.begin(), 13);
+            } else {
+                SAVE_ReadInfo(5, &info);  // puts back what was aside
+            }
+            written.resize(size_t(places - row.automatic));
+            const std::string at = (row.automatic ? "automatic, killed before step " : "slot 5, killed before step ") +
+                                   std::to_string(first) + " and " + std::to_string(second);
+            const std::vector<uint32_t> now = held();
+            int lost = 0;
+            bool lacks = false;  // a save kept lacks its picture: only one killed halfway may
+            for (size_t k = 0; k < now.size(); ++k) {
+                EXPECT_EQ(now[k], k < written.size() ? written[k] : 0) << at << ", place " << k;
+                lost += k < written.size() && !std::count(now.begin(), now.end(), written[k]);
+                const std::string dat = file(int(k), "dat");
+                if (std::filesystem::exists(dat))
+                    EXPECT_EQ(support::ReadBytes(dat), now[k] ? pictures[now[k]] : THUMB_IMAGE{}) << at << ", place " << k;
+                else
+                    lacks |= now[k] && now[k] <= 10;
+            }
+            EXPECT_FALSE(std::filesystem::exists("save/ov05.old")) << at;
+            short_points += lost > 0;
+            most_lost = std::max(most_lost, lost);
+            no_picture += lacks;
+            if (!killed) break;
+            ++points;
+        }
+        const std::string row_name = std::string(row.automatic ? "automatic" : "slot 5") + (row.second(1) ? ", killed twice" : "");
+        EXPECT_EQ(short_points, 0) << row_name << ": " << short_points << " of " << points
+                                   << " kill points end short, by up to " << most_lost << " saves";
+        EXPECT_EQ(no_picture, 0) << row_name << ": a save never replaced lost its picture at " << no_picture << " of "
+                                 << points << " kill points";
+        // The slot met kills between setting its picture aside and replacing the record.
+        EXPECT_EQ(put_back > 0, !row.automatic) << row_name;
     }
 }
