@@ -348,28 +348,69 @@ void BAR_QuickClose() {
 }
 
 namespace {
-// The automatic save n's file with that extension; n = 10 is where the oldest waits.
+constexpr int kHeld = QSAVE_AUTO_SAVES;  // the place where the oldest waits ("ova10")
+
+// The automatic save n's file with that extension.
 std::string AutoName(int n, const char* ext) {
     char name[32];
     std::snprintf(name, sizeof name, "save\\ova%02d.%s", n, ext);
     return name;
 }
 
-void MoveAuto(int from, int to) {
-    for (const char* ext : {"sav", "dat"}) plat::MoveFile(AutoName(from, ext).c_str(), AutoName(to, ext).c_str());
+// Moves automatic save `from` to place `to`, record and thumbnail. Moving on the record goes
+// first, moving back the thumbnail: a move cut halfway always leaves the record one place above
+// its picture, where Mend joins them. A file that is not there moves nothing; a file that
+// is there and does not move stops the move, with the other one back: false.
+bool MoveAuto(int from, int to) {
+    const char* const on[2] = {"sav", "dat"};
+    const char* const back[2] = {"dat", "sav"};
+    const char* const* ext = to > from ? on : back;
+    bool first_moved = false;
+    for (int i = 0; i < 2; ++i) {
+        const std::string a = AutoName(from, ext[i]), b = AutoName(to, ext[i]);
+        if (plat::MoveFile(a.c_str(), b.c_str())) {
+            first_moved = true;
+        } else if (plat::FileExists(a.c_str())) {
+            SYS_DebugPrint("%s cannot be moved to %s", a.c_str(), b.c_str());
+            if (i == 1 && first_moved) plat::MoveFile(AutoName(to, ext[0]).c_str(), AutoName(from, ext[0]).c_str());
+            return false;
+        }
+    }
+    return true;
 }
 
 void DropHeld() {
-    for (const char* ext : {"sav", "dat"}) plat::DeleteFile(AutoName(QSAVE_AUTO_SAVES, ext).c_str());
+    for (const char* ext : {"sav", "dat"}) plat::DeleteFile(AutoName(kHeld, ext).c_str());
+}
+
+// Puts back what a killed automatic save left, so that the rotation keeps every save it would
+// have kept: the saves close up over a gap (a held "ova10" too), a record that moved without its
+// picture meets it again on the way, and an eleventh save (the killed one wrote the new save) is
+// dropped. False when a file does not move: the rotation must not run then.
+bool Mend() {
+    int to = 0;
+    for (int from = 0; from <= kHeld; ++from) {
+        if (!plat::FileExists(AutoName(from, "sav").c_str())) continue;
+        if (from != to && !MoveAuto(from, to)) return false;
+        ++to;
+    }
+    // Pictures beyond the last save belong to none; an eleventh save is the oldest a written save
+    // left held.
+    for (int n = to; n <= kHeld; ++n) plat::DeleteFile(AutoName(n, "dat").c_str());
+    if (to > kHeld) DropHeld();
+    return true;
 }
 }  // namespace
 
-void QSAVE_Rotate() {
-    // Oldest first, each save with its thumbnail: a kill at any point leaves every save whole,
-    // the newest at 00 or, before its new copy is written, at 01. A held save a killed rotation
-    // left behind is dropped first, so that no picture of it pairs with another record.
-    DropHeld();
-    for (int i = QSAVE_AUTO_SAVES - 1; i >= 0; --i) MoveAuto(i, i + 1);
+bool QSAVE_Rotate() {
+    // Oldest first, each save with its thumbnail: a kill at any point leaves every save whole.
+    for (int i = kHeld - 1; i >= 0; --i) {
+        if (MoveAuto(i, i + 1)) continue;
+        for (int j = i + 1; j < kHeld; ++j)
+            if (!MoveAuto(j + 1, j)) break;  // the next automatic save closes what is left open
+        return false;
+    }
+    return true;
 }
 
 void QSAVE_RotateEnd(int written) {
@@ -377,17 +418,24 @@ void QSAVE_RotateEnd(int written) {
         DropHeld();
         return;
     }
-    for (int i = 1; i <= QSAVE_AUTO_SAVES; ++i) MoveAuto(i, i - 1);
+    // A move that fails stops here, before a later one replaces what it left: the next automatic
+    // save closes the gap.
+    for (int i = 1; i <= kHeld; ++i)
+        if (!MoveAuto(i, i - 1)) return;
 }
 
 void QSAVE_AutoSave() {
     QSAVE_DATA_T& q = QSAVE_DATA;
     if (q.auto_request == 0) return;
     if ((!BAR_DATA.menus_allowed && SYS_DATA.quick_pin != 1) || BAR_DATA.lock) return;
-    QSAVE_Rotate();
-    THUMB_Make();
-    const int written = SAVE_WriteSlot(SAVE_STORAGE_AUTO) != SAVE_WRITE_FAILED;
-    QSAVE_RotateEnd(written);
+    // What a killed save left is put back first, so the rotation drops only the oldest.
+    const bool rotated = Mend() && QSAVE_Rotate();
+    int written = 0;
+    if (rotated) {
+        THUMB_Make();
+        written = SAVE_WriteSlot(SAVE_STORAGE_AUTO) != SAVE_WRITE_FAILED;
+        QSAVE_RotateEnd(written);
+    }
     // Only a save that was written says so; a failed one is not tried again (the writer said why).
     if (written && q.auto_request == 1)
         q.choice_autosave = 1;

@@ -58,8 +58,10 @@ void QSAVE_MarkFree();
 void BAR_QuickClose();
 
 // Moves the automatic saves one place older, each save with its thumbnail: 08 becomes 09 ...
-// 00 becomes 01, and 09 is held aside ("ova10") until QSAVE_RotateEnd.
-void QSAVE_Rotate();
+// 00 becomes 01, and 09 is held aside ("ova10", free before: QSAVE_AutoSave first mends what a
+// killed save left) until QSAVE_RotateEnd. A file that does not move stops it and every save
+// moves back: false.
+bool QSAVE_Rotate();
 // Ends a rotation: when the new save was written the held oldest save is dropped; when not,
 // every save moves back to where it was.
 void QSAVE_RotateEnd(int written);
