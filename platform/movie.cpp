@@ -1,6 +1,7 @@
 // Movie streams on FFmpeg: custom I/O over the platform's files, demuxing, decoding, the stream
-// clock, and frames converted into display surfaces (swscale to 8 bits a channel,
-// undithered; our own packing to 16 bits), into the sample's surface or straight into another.
+// clock, and frames converted into display surfaces, into the sample's surface or straight into
+// another: 4:2:0 frames of the destination's size into 16-bit pixels in one pass with swscale's
+// own arithmetic; others by swscale to 8 bits a channel, undithered, and our own packing.
 #include "platform/movie.h"
 
 extern "C" {
@@ -22,9 +23,14 @@ extern "C" {
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "platform/movie_sound.h"
+#include "platform/movie_yuv.h"
 
 using plat::detail::LogCall;
 using plat::detail::ShouldFail;
+using plat::detail::Yuv420Planes;
+using plat::detail::Yuv420To16;
+using plat::detail::Yuv420To16Fn;
+using plat::detail::YuvRoute;
 
 namespace {
 constexpr int kIoBufferSize = 32768;
@@ -220,12 +226,23 @@ PackFn Packer16() {
     return PackRows16<Is565>;
 }
 
+bool Is565(const DDPIXELFORMAT& f) { return f.dwRBitMask == 0xF800 && f.dwGBitMask == 0x07E0 && f.dwBBitMask == 0x1F; }
+bool Is555(const DDPIXELFORMAT& f) { return f.dwRBitMask == 0x7C00 && f.dwGBitMask == 0x03E0 && f.dwBBitMask == 0x1F; }
+
 PackFn PackerFor(const DDPIXELFORMAT& f) {
     static const PackFn p565 = Packer16<true>(), p555 = Packer16<false>();
     if (f.dwRGBBitCount == 32) return PackRows<uint32_t>;
-    if (f.dwRBitMask == 0xF800 && f.dwGBitMask == 0x07E0 && f.dwBBitMask == 0x1F) return p565;
-    if (f.dwRBitMask == 0x7C00 && f.dwGBitMask == 0x03E0 && f.dwBBitMask == 0x1F) return p555;
+    if (Is565(f)) return p565;
+    if (Is555(f)) return p555;
     return PackRows<uint16_t>;
+}
+
+// The one-pass 4:2:0 conversion for the two 16-bit layouts, where the processor has AVX2; null
+// elsewhere (without it, swscale's own vector code and the packer beat the one-pass scalar form).
+Yuv420To16Fn DirectFor(const DDPIXELFORMAT& f) {
+    static const Yuv420To16Fn d565 = Yuv420To16(true, YuvRoute::Avx2), d555 = Yuv420To16(false, YuvRoute::Avx2);
+    if (f.dwRGBBitCount != 16) return nullptr;
+    return Is565(f) ? d565 : Is555(f) ? d555 : nullptr;
 }
 }  // namespace
 
@@ -431,22 +448,29 @@ void MultiMediaStream::Impl::End() {
 }
 
 // Writes the frame `shown` into the rectangle of the surface. Frames of the rectangle's size in
-// 4:2:0 go through in bands of rows that stay in the cache; others are scaled whole.
+// 4:2:0 go straight into 565 or 555 pixels in one pass, or through swscale in bands of rows that
+// stay in the cache; others are scaled whole.
 HRESULT MultiMediaStream::Impl::Deliver(DDSurface* surface, const RECT& rect) {
     const int w = rect.right - rect.left, h = rect.bottom - rect.top;
     const auto format = static_cast<AVPixelFormat>(shown->format);
     const bool banded = shown->width == w && shown->height == h && h % 2 == 0 &&
                         (format == AV_PIX_FMT_YUV420P || format == AV_PIX_FMT_YUVJ420P);
+    DDSURFACEDESC2 desc{};
+    desc.dwSize = DDSD_SIZE;
+    if (HRESULT r = surface->Lock(&rect, &desc, DDLOCK_WAIT); r != DD_OK) return r;
+    if (const Yuv420To16Fn direct = banded ? DirectFor(desc.ddpfPixelFormat) : nullptr) {
+        const Yuv420Planes planes{shown->data[0],     shown->data[1],     shown->data[2],
+                                  shown->linesize[0], shown->linesize[1], shown->linesize[2]};
+        direct(planes, static_cast<uint8_t*>(desc.lpSurface), desc.lPitch, w, h, format == AV_PIX_FMT_YUVJ420P);
+        surface->Unlock(&rect);
+        return 0;
+    }
     const int band = banded ? std::min(kBandRows, h) : h;
     const int stride = FFALIGN(w, 16);  // in words
     rgb.resize(static_cast<size_t>(stride) * band + 64 + 16);  // swscale may write a little past the last row
     uint32_t* const words = reinterpret_cast<uint32_t*>(FFALIGN(reinterpret_cast<uintptr_t>(rgb.data()), 64));
     uint8_t* planes[4] = {reinterpret_cast<uint8_t*>(words), nullptr, nullptr, nullptr};
     const int strides[4] = {stride * 4, 0, 0, 0};
-
-    DDSURFACEDESC2 desc{};
-    desc.dwSize = DDSD_SIZE;
-    if (HRESULT r = surface->Lock(&rect, &desc, DDLOCK_WAIT); r != DD_OK) return r;
     const Packing packing = PackingOf(desc.ddpfPixelFormat);
     const PackFn pack = PackerFor(desc.ddpfPixelFormat);
     HRESULT result = 0;
