@@ -19,6 +19,7 @@
 #include "battle/mech_stem.h"
 #include "battle/scr_camera.h"
 #include "battle/svv_flow.h"
+#include "platform/bytes.h"
 #include "services/fil_util.h"
 #include "services/sound/snd_game.h"
 #include "services/sound/voice_bark.h"
@@ -91,11 +92,9 @@ void ResetEvents() {
 }
 
 void Put32(uint8_t* out, int off, int32_t v) {
-    for (int i = 0; i < 4; ++i) out[off + i] = uint8_t(uint32_t(v) >> (8 * i));
+    plat::Set32(out + off, uint32_t(v));
 }
-int32_t Get32(const uint8_t* in, int off) {
-    return int32_t(uint32_t(in[off]) | uint32_t(in[off + 1]) << 8 | uint32_t(in[off + 2]) << 16 | uint32_t(in[off + 3]) << 24);
-}
+int32_t Get32(const uint8_t* in, int off) { return int32_t(plat::Get32(in + off)); }
 }  // namespace
 
 int32_t mBSC_Coord(int32_t v) { return std::clamp<int32_t>(v, -BSC_COORD_LIMIT, BSC_COORD_LIMIT); }

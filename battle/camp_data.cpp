@@ -84,12 +84,11 @@ int16_t Get16(const uint8_t*& p) {
     return v;
 }
 void Put16(uint8_t*& p, int16_t v) {
-    p[0] = uint8_t(v);
-    p[1] = uint8_t(uint16_t(v) >> 8);
+    plat::Set16(p, uint16_t(v));
     p += 2;
 }
 void Put32(uint8_t*& p, uint32_t v) {
-    for (int i = 0; i < 4; ++i) p[i] = uint8_t(v >> (8 * i));
+    plat::Set32(p, v);
     p += 4;
 }
 void Bytes(uint8_t*& p, const uint8_t* src, size_t n) {

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/bytes.h"
 #include "platform/files.h"
 #include "platform/memory.h"
 #include "services/fil_util.h"
@@ -14,8 +15,7 @@ namespace {
 constexpr const char* kFile = "Dat\\Tama.dat";
 
 void Put16(uint8_t* p, int off, int v) {
-    p[off] = uint8_t(v);
-    p[off + 1] = uint8_t(unsigned(v) >> 8);
+    plat::Set16(p + off, uint16_t(v));
 }
 
 bool Linked(int index) {

@@ -39,15 +39,6 @@ void PutField(char* field, const char* text, size_t size) {
     std::memcpy(field, text, n);
 }
 
-void Put16(uint8_t* p, uint16_t v) {
-    p[0] = uint8_t(v);
-    p[1] = uint8_t(v >> 8);
-}
-void Put32(uint8_t* p, uint32_t v) {
-    Put16(p, uint16_t(v));
-    Put16(p + 2, uint16_t(v >> 16));
-}
-
 // Everything a load does, in its order; the record has been checked whole.
 void Load(const uint8_t* record, bool slot_file) {
     VOICE_Stop();
@@ -83,7 +74,7 @@ void SAVE_MakeMemSave(int n) {
     if (n < 0 || n >= SAVE_MEM_RECORDS) return;
     uint8_t* r = SAVE_MEM[n];
     std::memset(r, 0, SAVE_RECORD_SIZE);
-    Put32(r + SAVE_VALID_OFFSET, 1);
+    plat::Set32(r + SAVE_VALID_OFFSET, 1);
     std::memcpy(r + SAVE_CHAPTER_OFFSET, g_chapter, sizeof g_chapter);
     std::memcpy(r + SAVE_CAPTION_OFFSET, g_caption, sizeof g_caption);
     const std::time_t now = std::time(nullptr);
@@ -91,8 +82,8 @@ void SAVE_MakeMemSave(int n) {
     localtime_r(&now, &tm);
     const uint16_t t[8] = {uint16_t(tm.tm_year + 1900), uint16_t(tm.tm_mon + 1), uint16_t(tm.tm_wday), uint16_t(tm.tm_mday),
                            uint16_t(tm.tm_hour),        uint16_t(tm.tm_min),     uint16_t(tm.tm_sec),  0};
-    for (int i = 0; i < 8; ++i) Put16(r + SAVE_TIME_OFFSET + 2 * i, t[i]);
-    Put32(r + SAVE_VOICE_OFFSET, uint32_t(BAR_DATA.replay_voice));
+    for (int i = 0; i < 8; ++i) plat::Set16(r + SAVE_TIME_OFFSET + 2 * i, t[i]);
+    plat::Set32(r + SAVE_VOICE_OFFSET, uint32_t(BAR_DATA.replay_voice));
     mBSC_SaveSnap();
     std::memcpy(r + SAVE_SNAP_OFFSET, BATTLE_SNAP_DATA, SNAP_SIZE);
 }
