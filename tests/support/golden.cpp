@@ -79,13 +79,6 @@ bool ReadPng(const std::string& path, int* width, int* height, std::vector<uint3
     return true;
 }
 
-bool UpdateGolden() {
-    const std::string v = plat::Env("ORV_UPDATE_GOLDEN");
-    if (v.empty() || v == "0" || v == "1") return v == "1";
-    std::fprintf(stderr, "ORV_UPDATE_GOLDEN=\"%s\" is not understood (use 0 or 1)\n", v.c_str());
-    std::exit(2);
-}
-
 namespace {
 std::string Compare(const std::string& name, const Rgb& actual) {
     const std::string path = std::string(ORV_SOURCE_DIR) + "/tests/" + name + ".png";
