@@ -109,6 +109,91 @@ TEST_F(ProgramTest, ValuesItDoesNotUnderstandEndItWithExitCode2) {
     }
 }
 
+// ./run and ./test check their own variables before they install or build anything: the checks
+// they source, each variable's good, bad and boundary values (a whole number is written back
+// without leading zeros), and the commands themselves ending at a bad value.
+TEST_F(ProgramTest, TheCommandsRefuseVariablesTheyDoNotUnderstandBeforeBuilding) {
+    std::filesystem::create_directory("data");
+    std::filesystem::create_directory("shut");
+    std::filesystem::permissions("shut", std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    std::ofstream("file") << "x";
+    std::filesystem::permissions("file", std::filesystem::perms::owner_all);  // it can be run, not entered
+    const std::string src = ORV_SOURCE_DIR;
+    const struct {
+        const char* check;  // run or test
+        const char* var;
+        const char* value;  // null: unset
+        int code;
+        const char* kept;  // what the variable holds after the check (for a pass)
+    } rows[] = {
+        {"test", "ORV_TEST_SEED", nullptr, 0, ""},
+        {"test", "ORV_TEST_SEED", "", 0, ""},
+        {"test", "ORV_TEST_SEED", "1", 0, "1"},
+        {"test", "ORV_TEST_SEED", "99999", 0, "99999"},
+        {"test", "ORV_TEST_SEED", "000042", 0, "42"},
+        {"test", "ORV_TEST_SEED", "0", 2, nullptr},
+        {"test", "ORV_TEST_SEED", "100000", 2, nullptr},
+        {"test", "ORV_TEST_SEED", "-1", 2, nullptr},
+        {"test", "ORV_TEST_SEED", "18446744073709551617", 2, nullptr},  // 2^64 + 1: the shell's sum would wrap to 1
+        {"test", "ORV_TEST_SEED", "7x", 2, nullptr},
+        {"test", "ORV_FUZZ_SECONDS", "1", 0, "1"},
+        {"test", "ORV_FUZZ_SECONDS", "86400", 0, "86400"},
+        {"test", "ORV_FUZZ_SECONDS", "0", 2, nullptr},  // libFuzzer's 0 would fuzz for ever
+        {"test", "ORV_FUZZ_SECONDS", "86401", 2, nullptr},
+        {"test", "ORV_FUZZ_SECONDS", "2.5", 2, nullptr},
+        {"test", "ORV_UPDATE_GOLDEN", nullptr, 0, ""},
+        {"test", "ORV_UPDATE_GOLDEN", "0", 0, "0"},
+        {"test", "ORV_UPDATE_GOLDEN", "1", 0, "1"},
+        {"test", "ORV_UPDATE_GOLDEN", "yes", 2, nullptr},
+        {"test", "ORV_UPDATE_GOLDEN", "2", 2, nullptr},
+        {"test", "ORV_UPDATE_GOLDEN", "01", 2, nullptr},
+        {"run", "ORV_DATA", nullptr, 0, ""},
+        {"run", "ORV_DATA", "", 0, ""},
+        {"run", "ORV_DATA", "data", 0, "data"},
+        {"run", "ORV_DATA", "missing", 2, nullptr},
+        {"run", "ORV_DATA", "file", 2, nullptr},
+        {"run", "ORV_DATA", "shut", geteuid() == 0 ? 0 : 2, "shut"},  // no search permission (root enters any folder)
+    };
+    const auto shell = [](const std::string& command) {
+        Result r;
+        const int status = std::system((command + " > out.txt 2> err.txt").c_str());
+        r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        for (const char* name : {"out.txt", "err.txt"}) {
+            std::ifstream f(name);
+            r.err.append(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
+        }
+        return r;
+    };
+    for (const auto& row : rows) {
+        const std::string set = row.value ? std::string(row.var) + "='" + row.value + "' " : "";
+        const std::string at = std::string(row.check) + " " + set;
+        const Result r = shell("env -u " + std::string(row.var) + " " + set + "bash -c '. \"" + src +
+                               "/tools/check_vars.sh\" && orv_check_" + row.check + "_vars && printf %s \"${" +
+                               row.var + ":-}\"'");
+        EXPECT_EQ(r.code, row.code) << at << r.err;
+        if (row.code == 0) {
+            EXPECT_EQ(r.err, row.kept) << at;
+        } else {
+            EXPECT_NE(r.err.find(std::string(row.var) + "=\"" + row.value + "\" is not"), std::string::npos) << at << r.err;
+        }
+    }
+    // The commands end there, before they install or build anything. What they would run next is
+    // a stub that ends them with 97, so a check that let a value through never starts the build
+    // (nor ./test inside this test).
+    std::filesystem::create_directory("stubs");
+    for (const char* tool : {"dpkg-query", "apt-get", "sudo", "cmake", "ctest", "python3", "nproc"}) {
+        std::ofstream(std::string("stubs/") + tool) << "#!/bin/sh\nexit 97\n";
+        std::filesystem::permissions(std::string("stubs/") + tool, std::filesystem::perms::owner_all);
+    }
+    const std::pair<const char*, const char*> commands[] = {{"run", "ORV_DATA=missing"}, {"test", "ORV_TEST_SEED=0"},
+                                                            {"test", "ORV_FUZZ_SECONDS=0"}, {"test", "ORV_UPDATE_GOLDEN=yes"}};
+    for (const auto& [command, set] : commands) {
+        const Result r = shell("env PATH=\"$PWD/stubs:$PATH\" " + std::string(set) + " '" + src + "/" + command + "'");
+        EXPECT_EQ(r.code, 2) << command << " " << set << r.err;
+        EXPECT_NE(r.err.find("is not"), std::string::npos) << r.err;
+    }
+}
+
 TEST_F(ProgramTest, AScriptDrivesTheHeadlessProgramToItsScreenshot) {
     // The pointer placed, moved outside and back, clicked; keys and text typed; a pad unplugged.
     const std::string script =
