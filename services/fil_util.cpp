@@ -187,6 +187,12 @@ int32_t SYS_GetFps() {
     return g_fps_rate;
 }
 
+void SYS_ResetFps() {
+    g_fps_start = 0;
+    g_fps_count = 0;
+    g_fps_rate = 0;
+}
+
 int SYS_SetRect(RECT* rect, int32_t left, int32_t top, int32_t right, int32_t bottom) {
     *rect = RECT{left, top, right, bottom};
     return 1;

@@ -37,6 +37,8 @@ void SYS_DebugStartHook();
 void SYS_DebugFrameHook();
 
 int32_t SYS_GetFps();
+// The frame counter back to its start: not started, no rate yet (tests start from it).
+void SYS_ResetFps();
 
 struct SYS_SIZE {
     int32_t a = 0, b = 0;

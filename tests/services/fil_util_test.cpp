@@ -156,6 +156,7 @@ TEST(DebugPrint, EndsLinesAndBoundsLongText) {
 
 TEST(Fps, ZeroUntilASecondHasPassedThenCountOverElapsed) {
     headless::Reset({});
+    SYS_ResetFps();
     headless::SetTime(5000);
     EXPECT_EQ(SYS_GetFps(), 0);
     for (int i = 0; i < 29; ++i) {
