@@ -36,7 +36,7 @@ char g_caption[SAVE_CAPTION_SIZE];
 void PutField(char* field, const char* text, size_t size) {
     size_t n = text ? std::strlen(text) : 0;
     if (n >= size) n = size - 1;  // the field keeps its terminator
-    std::memcpy(field, text, n);
+    if (n) std::memcpy(field, text, n);
 }
 
 // Everything a load does, in its order; the record has been checked whole.
@@ -55,9 +55,14 @@ void Load(const uint8_t* record, bool slot_file) {
     FNT_Reset();  // the script font of slot 4 goes too
     FNT_LoadFamily(SYS_DATA.font_family);
     SYS_DATA.window_mode = DD_DISPLAY.full_screen ? 0 : 1;
-    // The battle the record holds replaces whatever runs: nothing of the old one stays behind.
+    // The battle the record holds replaces whatever runs: nothing of the old one stays behind,
+    // neither its objects and map nor what it keeps outside the snapshot (the battle state and
+    // kind, the end counter, the quake, the destroyed flags, the CPU work, the camera, the script's
+    // queues and switches), which go back to what a new start of the battle mode has; the
+    // snapshot then sets what it holds.
     BTL_Cleanup();
     MAP_Release();
+    BTL_ResetGlobals();
     std::memcpy(BATTLE_SNAP_DATA, record + SAVE_SNAP_OFFSET, SNAP_SIZE);
     mBSC_LoadSnap();
 }

@@ -1,26 +1,47 @@
 // Save records carrying the battle: the rig's story battle saved to a slot mid-battle, torn down
-// and loaded back; every step of a load; the loads refused with nothing changed.
+// and loaded back; a load over an ended battle or one in mid-fight against the same load in a
+// process that never ran a battle; every step of a load; the loads refused with nothing changed;
+// the chapter name and caption cut to their fields; the memory records that can be built.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 
+#include "battle/bsc_command.h"
 #include "battle/bsc_snap.h"
+#include "battle/btl_common.h"
 #include "battle/btl_frame.h"
 #include "battle/camp_data.h"
 #include "battle/chr_char.h"
+#include "battle/chr_move.h"
+#include "battle/chr_state.h"
+#include "battle/chr_update.h"
+#include "battle/cpu_think.h"
 #include "battle/ecnt_enemy.h"
+#include "battle/eft_effect.h"
+#include "battle/hit_resolve.h"
 #include "battle/list_pool.h"
+#include "battle/map_data.h"
+#include "battle/scr_camera.h"
+#include "battle/svv_flow.h"
 #include "battle/tama_data.h"
+#include "battle/wpn_fire.h"
 #include "display/dd_display.h"
 #include "platform/bytes.h"
 #include "platform/headless/headless.h"
+#include "platform/random.h"
 #include "platform/window.h"
 #include "scenario/save_record.h"
 #include "scenario/snr_mode.h"
+#include "services/key_button.h"
 #include "services/sound/snd_game.h"
 #include "services/sound/snd_stream.h"
 #include "shell/bar_link.h"
@@ -45,6 +66,10 @@ struct SaveRecordTest : ::testing::Test {
     void SetUp() override {
         ASSERT_TRUE(rig->ok());
         ASSERT_EQ(SND_Init(plat::MainWindow()), 1);
+        Prepare();
+    }
+    // The files and settings of a test around the rig's battle, in the rig's directory.
+    void Prepare() {
         for (const char* d : {"Wav", "Wav/Voice", "Music", "save"}) plat::CreateDirectory(d);
         const support::Wave w = support::MakeWave16(22050, 1, std::vector<int16_t>(22050, 500));
         for (const char* f : {"Wav/Voice/line.wav", "Wav/fx.wav", "Wav/menu01.wav", "Music/t1.wav"}) ASSERT_TRUE(support::WriteWave(f, w));
@@ -103,6 +128,113 @@ std::vector<uint8_t> Comparable(const uint8_t* snap) {
     return out;
 }
 
+// What a load left, line by line: the snapshot as it compares, then everything a battle keeps
+// outside it (what BTL_ResetGlobals puts back, the pool's counts and what the load itself sets).
+std::vector<std::string> LoadedState() {
+    std::vector<std::string> out;
+    char b[512];
+    mBSC_SaveSnap();
+    const std::vector<uint8_t> snap = Comparable(BATTLE_SNAP_DATA);
+    for (size_t at = 0; at < snap.size(); at += 208) {  // 18 lines
+        std::string line = "snapshot " + std::to_string(at) + ":";
+        for (size_t i = at; i < std::min(snap.size(), at + 208); ++i) std::snprintf(b, sizeof b, "%02x", snap[i]), line += b;
+        out.push_back(line);
+    }
+    std::snprintf(b, sizeof b, "battle state %d %d %d, kind %d, end %d, CPU on %d, invincible %d, weapon level %d", BTL_GetState(0),
+                  BTL_GetState(1), BTL_GetState(2), BTL_KIND, BTL_EndCount, BTL_CpuOn, BTL_DebugInvincible, BTL_DebugWeaponLevel);
+    out.push_back(b);
+    const ScrQuake& q = SCR_QUAKE;
+    std::snprintf(b, sizeof b, "quake %d %d %d %d %d, scroll rect %d %d %d %d", q.slow, q.hold, q.level, q.offset, q.counter,
+                  SCR_SCROLL_RECT.left, SCR_SCROLL_RECT.top, SCR_SCROLL_RECT.right, SCR_SCROLL_RECT.bottom);
+    out.push_back(b);
+    const CameraData& c = CAMERA_DATA;
+    auto slot = [](const LIST_NODE* n) { return n ? int(n->slot) : -1; };
+    std::snprintf(b, sizeof b, "camera %d %d %d %d %d %d %d %d %d %d %d %d, follows %d %d %d", c.mode, c.scroll_x, c.scroll_y, c.fixed_x,
+                  c.fixed_y, c.scroll_x16, c.scroll_y16, c.range_x, c.range_y, c.ramp, c.ramp_step, c.speed, slot(c.followed),
+                  slot(c.second), slot(c.queued));
+    out.push_back(b);
+    std::string slots = "destroyed, preview request:";
+    for (int i = 0; i < CHR_SLOTS; ++i) slots += " " + std::to_string(CHR_DESTROYED[i]) + "," + std::to_string(CHR_PREVIEW_REQUEST[i]);
+    out.push_back(slots);
+    for (int i = 0; i < CHR_SLOTS; ++i) {
+        const CPU_WORK& w = CPU_WORK_TABLE[i];
+        std::snprintf(b, sizeof b, "CPU work %d: %d %d %d %d %d %d %d %d %d %d %d %d %d, %d %d %d %d %d", i, w.data, w.mode, w.phase,
+                      w.level, w.frames, w.left, w.step_wait, w.priority, w.action, w.pattern, w.reaction, w.next_step,
+                      w.step != nullptr, w.work[0], w.work[1], w.work[2], w.work[3], w.work[4]);
+        out.push_back(b);
+    }
+    int32_t ambient = 0;
+    EFT_GetAmbientCount(&ambient);
+    std::snprintf(b, sizeof b,
+                  "last destroyed %d, fire orders %d, survival test %d, pad %d %d %d, script %d %d %d %d %d, ambient %d, pool %d %d %d %d",
+                  HIT_LastDestroyed, wp2Cnt, SVV_TestCond, CHR_PadDir, CHR_ComboContinue, CHR_MoveSubStep, bscMovRun, bscMovCnt,
+                  bscEnmGuard, bscChrCollide, bscBarkChr, ambient, LIST_STATE_DATA.listCnt, LIST_STATE_DATA.wpnCnt,
+                  LIST_STATE_DATA.eftCnt, LIST_STATE_DATA.bgObjCnt);
+    out.push_back(b);
+    std::snprintf(b, sizeof b, "load: restart %d, slot %d, replay voice %d", BAR_LINK.restart, BAR_LINK.load_slot, BAR_DATA.replay_voice);
+    out.push_back(b);
+    return out;
+}
+
+// "" when the lines are the same, else the first that differs.
+std::string FirstDifference(const std::vector<std::string>& here, const std::vector<std::string>& fresh) {
+    for (size_t i = 0; i < std::max(here.size(), fresh.size()); ++i) {
+        const std::string a = i < here.size() ? here[i] : "(none)", b = i < fresh.size() ? fresh[i] : "(none)";
+        if (a != b) return "line " + std::to_string(i + 1) + "\n  this process: " + a + "\n  fresh process: " + b;
+    }
+    return "";
+}
+
+// A process that never ran the test's battle: forked before its first frame, it waits until the
+// parent has written the slot (Start), then runs `run` and hands back its lines through a file in
+// the test's directory. A parent that never starts it ends it.
+class FreshProcess {
+public:
+    explicit FreshProcess(const std::function<std::vector<std::string>()>& run) {
+        int go[2];
+        if (pipe(go) != 0) return;
+        pid_ = fork();
+        if (pid_ == 0) {
+            close(go[1]);
+            char c = 0;
+            if (read(go[0], &c, 1) != 1) _exit(3);
+            const std::vector<std::string> lines = run();
+            std::ofstream out("fresh.txt", std::ios::binary);
+            for (const std::string& l : lines) out << l << '\n';
+            out.close();
+            _exit(out ? 0 : 4);
+        }
+        close(go[0]);
+        go_ = pid_ > 0 ? go[1] : (close(go[1]), -1);
+    }
+    ~FreshProcess() {
+        if (go_ >= 0) close(go_);
+        if (pid_ > 0) waitpid(pid_, nullptr, 0);
+    }
+    FreshProcess(const FreshProcess&) = delete;
+    FreshProcess& operator=(const FreshProcess&) = delete;
+
+    bool started() const { return pid_ > 0; }
+    void Start() {
+        if (go_ >= 0 && write(go_, "g", 1) == 1) close(go_), go_ = -1;
+    }
+    // Its lines once it has ended; a first line that says why when it ended otherwise.
+    std::vector<std::string> Lines() {
+        int status = 0;
+        if (pid_ <= 0 || waitpid(pid_, &status, 0) != pid_) return {"(the fresh process could not be waited for)"};
+        pid_ = -1;
+        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return {"(the fresh process ended with status " + std::to_string(status) + ")"};
+        std::ifstream in("fresh.txt", std::ios::binary);
+        std::vector<std::string> lines;
+        for (std::string l; std::getline(in, l);) lines.push_back(l);
+        return lines;
+    }
+
+private:
+    pid_t pid_ = -1;
+    int go_ = -1;
+};
+
 TEST_F(SaveRecordTest, TheStoryBattleSavedMidBattleIsLoadedIntoANewStartAndRunsOn) {
     Frames(600);  // four mechs, two of them spawned
     BAR_DATA.replay_voice = 77;
@@ -139,6 +271,96 @@ TEST_F(SaveRecordTest, TheStoryBattleSavedMidBattleIsLoadedIntoANewStartAndRunsO
     }
     EXPECT_EQ(moved, 1);
     EXPECT_GT(started, 0);
+}
+
+// A load replaces the whole battle: over a battle that ended (the player destroyed, the end counter
+// set, the finish's quake running) or one in mid-fight, the state it leaves and the next 300 frames
+// are those of the same slot loaded by a process that never ran a battle, with the same input
+// and seed.
+TEST_F(SaveRecordTest, ALoadOverAnyBattleLeavesWhatTheSameLoadLeavesInAFreshProcess) {
+    // Row by row: the situation loaded over, when it is reached, and what makes it that one.
+    const struct {
+        const char* over;
+        std::function<bool()> reached;
+        std::function<std::string()> seen;
+        std::string expected;
+    } rows[] = {
+        {"an ended battle", [] { return BTL_EndCount != 0; },
+         [] {
+             return "end " + std::to_string(BTL_EndCount) + ", player destroyed " + std::to_string(CHR_DESTROYED[0]) +
+                    ", quake level " + std::string(SCR_QUAKE.level > 0 ? ">0" : "0");
+         },
+         "end 1, player destroyed 1, quake level >0"},
+        {"a battle in mid-fight", [this] { return rig->frame() == 700; },
+         [] {
+             int bullets = 0;
+             for (const LIST_NODE* n = LIST_Node(LIST_STATE_DATA.head); n; n = LIST_Node(n->next)) bullets += n->kind == LIST_KIND_TAMA;
+             return "end " + std::to_string(BTL_EndCount) + ", characters " + std::to_string(Characters()) + ", bullets " +
+                    std::string(bullets > 0 ? ">0" : "0");
+         },
+         "end 0, characters 4, bullets >0"},
+    };
+    // The slot loaded through the scenario's restart with the input and the generator as a new
+    // start has them; then what the load left, the trace of the next 300 frames (counted on from
+    // the frame of the save) and which enemies moved.
+    const auto load_and_run = [this] {
+        KEY_InitDefault();
+        KEY_DATA.source = KEY_SOURCE_NONE;
+        plat::Srand(support::StoryBattle().seed);
+        BTL_Recorded().clear();
+        SNR_SetLoadSlot(3);
+        SNR_SetState(7);
+        SNR_Update();
+        std::vector<std::string> lines = LoadedState();
+        int32_t start[CHR_SLOTS][2] = {};
+        for (int s = 0; s < CHR_SLOTS; ++s)
+            if (CHR_TABLE[s]) start[s][0] = CHR_TABLE[s]->x, start[s][1] = CHR_TABLE[s]->y;
+        bool moved[CHR_SLOTS] = {};
+        BTL_SetState(BTL_STATE_FIGHT);  // the battle mode's to set: a snapshot holds no state
+        rig->SetFrame(600);
+        lines.push_back(support::BattleRig::TraceHeader());
+        for (int f = 0; f < 300; ++f) {
+            rig->Step();
+            lines.push_back(rig->TraceLine());
+            for (int s = 0; s < CHR_SLOTS; ++s)
+                moved[s] |= CHR_TABLE[s] && (CHR_TABLE[s]->x != start[s][0] || CHR_TABLE[s]->y != start[s][1]);
+        }
+        std::string who = "moved:";
+        for (int s = 0; s < CHR_SLOTS; ++s)
+            if (moved[s]) who += " " + std::to_string(s);
+        lines.push_back(who);
+        return lines;
+    };
+    bool first = true;
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.over);
+        if (!std::exchange(first, false)) {  // every row its own battle from the start
+            rig.reset();
+            rig = std::make_unique<support::BattleRig>(support::StoryBattle());
+            ASSERT_TRUE(rig->ok());
+            ASSERT_NO_FATAL_FAILURE(Prepare());
+        }
+        // Forked before the battle's first frame; once the slot is written it ends the rig's battle,
+        // starts again as the program does and loads.
+        FreshProcess fresh([&] {
+            support::EndBattle();
+            SP_Init();
+            BTL_Init();
+            TAMA_Load();
+            return load_and_run();
+        });
+        ASSERT_TRUE(fresh.started());
+        Frames(600);
+        ASSERT_EQ(SAVE_WriteSlot(3), SAVE_WRITE_DONE);
+        fresh.Start();
+        while (!r.reached() && rig->frame() < 1500) rig->Step();
+        ASSERT_EQ(r.seen(), r.expected) << "at frame " << rig->frame();
+        const std::vector<std::string> here = load_and_run();
+        const std::vector<std::string> there = fresh.Lines();
+        EXPECT_EQ(FirstDifference(here, there), "");
+        // The four mechs of the save all move: the player on its pad input, the enemies as their CPU thinks.
+        EXPECT_EQ(here.back(), "moved: 0 1 2 3");
+    }
 }
 
 TEST_F(SaveRecordTest, ALoadTakesEveryStepFromASlotFileOrAMemoryRecord) {
@@ -210,7 +432,8 @@ TEST_F(SaveRecordTest, ARefusedLoadChangesNothing) {
         {"a byte short", [] { return SAVE_ReadSlot(5); }},
         {"valid word 0", [] { return SAVE_ReadSlot(6); }},
         {"a memory record never built", [] { return SAVE_RestoreMemSave(1); }},
-        {"no such memory record", [] { return SAVE_RestoreMemSave(2); }},
+        {"memory record 2", [] { return SAVE_RestoreMemSave(2); }},
+        {"memory record -1", [] { return SAVE_RestoreMemSave(-1); }},
     };
     for (const auto& r : rows) {
         headless::ClearDebugOutput();
@@ -223,6 +446,59 @@ TEST_F(SaveRecordTest, ARefusedLoadChangesNothing) {
                   std::tuple(1, 8, 1, 0, 1))
             << r.why;
     }
+}
+
+// What SAVE_SetInfo was given is stored cut to its field, always with its terminator, and read
+// back as stored: a chapter name of 48 bytes keeps 47 of them, a caption of 26 keeps 25.
+TEST_F(SaveRecordTest, TheChapterNameAndCaptionAreStoredCutToTheirFieldsWithTheirTerminators) {
+    const std::string chapter47(47, 'c'), caption25(25, 'k');
+    const struct {
+        std::string chapter, caption;  // given
+        std::string stored_chapter, stored_caption;  // stored before the terminator and read back
+    } rows[] = {
+        {"", "", "", ""},
+        {"c", "k", "c", "k"},
+        {chapter47, caption25, chapter47, caption25},                      // the longest that fit whole
+        {chapter47 + "C", caption25 + "K", chapter47, caption25},          // exactly a field: one byte goes
+        {chapter47 + std::string(13, 'C'), caption25 + std::string(15, 'K'), chapter47, caption25},
+    };
+    for (const auto& r : rows) {
+        const std::string row = std::to_string(r.chapter.size()) + " / " + std::to_string(r.caption.size()) + " bytes";
+        SAVE_SetInfo(r.chapter.c_str(), r.caption.c_str());
+        ASSERT_EQ(SAVE_WriteSlot(3), SAVE_WRITE_DONE) << row;
+        const std::vector<uint8_t> file = support::ReadBytes("save/ov03.sav");
+        ASSERT_EQ(file.size(), size_t(SAVE_RECORD_SIZE)) << row;
+        std::string chapter(SAVE_CHAPTER_SIZE, '\0'), caption(SAVE_CAPTION_SIZE, '\0');
+        std::copy_n(r.stored_chapter.begin(), r.stored_chapter.size(), chapter.begin());
+        std::copy_n(r.stored_caption.begin(), r.stored_caption.size(), caption.begin());
+        EXPECT_EQ(std::string(file.begin() + SAVE_CHAPTER_OFFSET, file.begin() + SAVE_CHAPTER_OFFSET + SAVE_CHAPTER_SIZE), chapter) << row;
+        EXPECT_EQ(std::string(file.begin() + SAVE_CAPTION_OFFSET, file.begin() + SAVE_CAPTION_OFFSET + SAVE_CAPTION_SIZE), caption) << row;
+        SAVE_INFO info;
+        ASSERT_EQ(SAVE_ReadInfo(3, &info), 1) << row;
+        EXPECT_EQ(std::tuple(std::string(info.chapter), std::string(info.caption)), std::tuple(r.stored_chapter, r.stored_caption)) << row;
+    }
+    SAVE_SetInfo("", "");
+}
+
+// SAVE_MakeMemSave builds records 0 and 1 only: another number writes nothing anywhere, not even
+// the battle snapshot it would have taken.
+TEST_F(SaveRecordTest, OnlyMemoryRecordsZeroAndOneAreBuilt) {
+    const struct {
+        int n;
+        bool built;
+    } rows[] = {{0, true}, {1, true}, {-1, false}, {2, false}};
+    for (const auto& r : rows) {
+        std::memset(SAVE_MEM, 0xEE, sizeof SAVE_MEM);
+        std::memset(BATTLE_SNAP_DATA, 0xEE, SNAP_SIZE);
+        SAVE_MakeMemSave(r.n);
+        for (int k = 0; k < SAVE_MEM_RECORDS; ++k)
+            EXPECT_EQ(plat::Get32(SAVE_MEM[k] + SAVE_VALID_OFFSET), k == r.n ? 1u : 0xEEEEEEEEu)
+                << "record " << r.n << ", memory record " << k;
+        EXPECT_EQ(std::count(BATTLE_SNAP_DATA, BATTLE_SNAP_DATA + SNAP_SIZE, 0xEE) == SNAP_SIZE, !r.built) << "record " << r.n;
+    }
+    // The record built carries the snapshot it took.
+    SAVE_MakeMemSave(1);
+    EXPECT_TRUE(std::equal(BATTLE_SNAP_DATA, BATTLE_SNAP_DATA + SNAP_SIZE, SAVE_MEM[1] + SAVE_SNAP_OFFSET));
 }
 
 }  // namespace

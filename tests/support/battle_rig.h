@@ -44,6 +44,9 @@ public:
     int frame() const { return frame_; }
     // One frame: buttons, paths, the update tick, the draw tick and presentation.
     void Step();
+    // The number the next Step counts from (the input and the per-frame hook go by it), as when a
+    // loaded battle goes on from the frame it was saved at.
+    void SetFrame(int frame) { frame_ = frame; }
     // The state after the last frame as one line; the header names the columns.
     std::string TraceLine() const;
     static std::string TraceHeader();
