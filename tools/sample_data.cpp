@@ -6,6 +6,7 @@
 // barks and bonus lines), the three font families, made with the project's own writers, and the
 // opening movie, written by the ffmpeg tool (`--no-movie` leaves it out).
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -341,9 +342,15 @@ int main(int argc, char** argv) {
             THUMB_SetPixel24(&view, x, y, red | green << 8 | 0x800000u);
         }
     ok = ok && support::WriteBytes((root / "save/ov00.dat").string(), thumb);
-    // Its save: a chapter name, a caption and a time of saving. 第一章 / 出発
-    ok = ok && support::WriteSaveSlot(root.string(), 0, "\x91\xe6\x88\xea\x8f\xcd", "\x8fo\x94\xad",
-                                      support::SaveTime(2024, 4, 1, 9, 30, 0));
+    // Its save: a chapter name, a caption, a time of saving with its day of the week as a save
+    // made then has it (0 Sunday .. 6 Saturday, as tm_wday: 2024-04-01 is a Monday, 1) and no
+    // replay voice (-1). 第一章 / 出発
+    namespace chr = std::chrono;
+    SAVE_TIME saved = support::SaveTime(2024, 4, 1, 9, 30, 0);
+    const chr::year_month_day date{chr::year(saved.year), chr::month(saved.month), chr::day(saved.day)};
+    saved.day_of_week = uint16_t(chr::weekday(chr::sys_days(date)).c_encoding());
+    ok = ok && support::WriteBytes((root / "save/ov00.sav").string(),
+                                   support::SaveRecord("\x91\xe6\x88\xea\x8f\xcd", "\x8fo\x94\xad", saved, -1));
     if (!ok) {
         std::fprintf(stderr, "sample_data: cannot write the pictures in %s\n", root.c_str());
         return 1;

@@ -17,6 +17,8 @@
 #include <thread>
 #include <vector>
 
+#include "platform/bytes.h"
+#include "scenario/save_slot.h"
 #include "services/sound/snd_game.h"
 #include "shell/thumb_bmp.h"
 #include "sprite/fnt_font.h"
@@ -234,6 +236,12 @@ TEST_F(ProgramTest, TheSampleDataHoldsEveryEffectAWholeThumbnailLegibleSmallGlyp
         const std::vector<uint8_t> wave = support::ReadBytes(name);
         EXPECT_TRUE(wave.size() > 1000 && std::equal(wave.begin(), wave.begin() + 4, "RIFF")) << name;
     }
+    // Its save has no replay voice and the day of the week of its date (2024-04-01, a Monday).
+    const std::vector<uint8_t> save = support::ReadBytes("save/ov00.sav");
+    ASSERT_EQ(save.size(), size_t(SAVE_RECORD_SIZE));
+    EXPECT_EQ(std::tuple(plat::Get16(&save[SAVE_TIME_OFFSET]), plat::Get16(&save[SAVE_TIME_OFFSET + 4]),
+                         plat::Get16(&save[SAVE_TIME_OFFSET + 6]), int32_t(plat::Get32(&save[SAVE_VOICE_OFFSET]))),
+              std::tuple(2024, 1, 1, -1));
     // The slot's thumbnail is a thumbnail file as the game writes it.
     std::vector<uint8_t> thumb = support::ReadBytes("save/ov00.dat");
     ASSERT_EQ(thumb.size(), size_t(THUMB_FILE_SIZE));
