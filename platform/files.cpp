@@ -3,6 +3,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <stdio.h>  // renameat2
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -16,9 +17,18 @@
 #include <vector>
 
 #include "platform/backend.h"
+#include "platform/debug.h"
 
 namespace plat {
 namespace {
+// Whether a failure injected for this file call comes now: one of its name's, or one of those of
+// "AnyFileCall", which counts the file calls of every kind in the order they come. Both count it.
+bool Fails(const char* name) {
+    const bool any = detail::ShouldFail("AnyFileCall");
+    const bool named = detail::ShouldFail(name);
+    return any || named;
+}
+
 bool IEquals(const std::string& a, const char* b) {
     size_t n = a.size();
     for (size_t i = 0; i < n; ++i) {
@@ -54,7 +64,7 @@ std::string FindInsensitive(const std::string& dir, const std::string& name) {
 bool WriteAll(int fd, const void* data, size_t count) {
     const auto* p = static_cast<const uint8_t*>(data);
     while (count > 0) {
-        if (detail::ShouldFail("WriteFile")) return false;
+        if (Fails("WriteFile")) return false;
         detail::FileStep();
         ssize_t n = ::write(fd, p, count);
         if (n < 0 && errno == EINTR) continue;
@@ -162,14 +172,23 @@ std::string FollowLinks(std::string path) {
     return {};
 }
 
-// fsync the directory holding `path` so the rename survives a crash.
+// fsync the directory holding `path` so the rename survives a crash. The rename is made whatever
+// happens here; a flush that fails only says so (a crash may then undo the rename).
 void SyncDirOf(const std::string& path) {
-    int fd = ::open(DirOf(path).c_str(), O_RDONLY | O_DIRECTORY);
+    const std::string dir = DirOf(path);
+    int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    int err = fd < 0 ? errno : 0;
     if (fd >= 0) {
         detail::FileStep();
-        ::fsync(fd);
+        if (Fails("FlushFolder"))
+            err = EIO;
+        else if (::fsync(fd) != 0)
+            err = errno;
         ::close(fd);
     }
+    if (err != 0)
+        OutputDebugString(("files: the folder " + dir + " could not be flushed after " + NameOf(path) +
+                           " was replaced (" + std::strerror(err) + "); a crash may undo it\r\n").c_str());
 }
 }  // namespace
 
@@ -217,26 +236,30 @@ std::string GetCurrentDirectory() {
 }
 
 File::~File() {
-    if (!temp_.empty()) {
-        // An abandoned write: the target stays as it was.
-        if (fd_ >= 0) ::close(fd_);
-        fd_ = -1;
-        detail::FileStep();
-        ::unlink(temp_.c_str());
-        ReleaseLock();
-    } else if (fd_ >= 0) {
+    if (!temp_.empty())
+        Discard();
+    else if (fd_ >= 0)
         Close();
-    }
+}
+
+void File::Discard() {
+    // An abandoned write: the target stays as it was.
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+    detail::FileStep();
+    ::unlink(temp_.c_str());
+    ReleaseLock();
+    temp_.clear();
 }
 
 bool File::Open(const char* name, Mode mode, Links links) {
-    if (fd_ >= 0) Close();
+    if (fd_ >= 0 || !temp_.empty()) Close();
     failed_ = false;
     target_ = ResolvePath(name);
     temp_.clear();
     if (target_.empty()) return false;
     if (mode == Mode::Read) {
-        if (detail::ShouldFail("OpenFile")) return false;
+        if (Fails("OpenFile")) return false;
         // Without waiting: opening a pipe blocks until it has a writer, and only files are read.
         fd_ = ::open(target_.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | (links == Links::Refuse ? O_NOFOLLOW : 0));
         if (fd_ >= 0) {
@@ -248,7 +271,7 @@ bool File::Open(const char* name, Mode mode, Links links) {
         }
         return fd_ >= 0;
     }
-    if (detail::ShouldFail("CreateFile")) return false;
+    if (Fails("CreateFile")) return false;
     durable_ = mode == Mode::CreateAlways;
     // Write where a link points, so the link stays a link.
     if (links == Links::Follow) target_ = FollowLinks(target_);
@@ -316,12 +339,12 @@ bool File::Flush() {
     if (fd_ < 0 || temp_.empty()) return false;
     bool ok = !failed_;
     if (ok && durable_) {
-        ok = !detail::ShouldFail("FlushFile");
+        ok = !Fails("FlushFile");
         if (ok) detail::FileStep();
         ok = ok && ::fsync(fd_) == 0;
     }
     // close() can report a write the kernel could not complete.
-    if (::close(fd_) != 0 || detail::ShouldFail("CloseFile")) ok = false;
+    if (::close(fd_) != 0 || Fails("CloseFile")) ok = false;
     fd_ = -1;
     failed_ = !ok;
     return ok;
@@ -334,14 +357,31 @@ bool File::Close() {
         fd_ = -1;
         return true;
     }
-    bool ok = fd_ >= 0 ? Flush() : !failed_;
+    if (Commit()) return true;
+    Discard();
+    return false;
+}
+
+bool File::Commit() {
+    if (temp_.empty()) return Close();
+    if (fd_ >= 0 ? !Flush() : failed_) return false;
     detail::FileStep();
-    if (ok) ok = ::rename(temp_.c_str(), target_.c_str()) == 0;
-    if (!ok) ::unlink(temp_.c_str());
+    if (Fails("RenameFile") || ::rename(temp_.c_str(), target_.c_str()) != 0) {
+        failed_ = true;
+        return false;
+    }
     ReleaseLock();
-    if (ok && durable_) SyncDirOf(target_);
+    if (durable_) SyncDirOf(target_);
     temp_.clear();
-    return ok;
+    return true;
+}
+
+void File::Leave() {
+    if (temp_.empty()) return;
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+    ReleaseLock();  // unlocked, it is what a killed write leaves
+    temp_.clear();
 }
 
 int64_t FileSize(const char* name) {
@@ -382,6 +422,7 @@ bool LeftByKilledWrite(const char* name) {
 }
 
 bool DeleteFile(const char* name) {
+    if (Fails("DeleteFile")) return false;
     std::string p = ResolvePath(name);
     if (p.empty()) return false;
     detail::FileStep();
@@ -389,10 +430,25 @@ bool DeleteFile(const char* name) {
 }
 
 bool MoveFile(const char* from, const char* to) {
-    if (detail::ShouldFail("MoveFile")) return false;
+    if (Fails("MoveFile")) return false;
     const std::string a = ResolvePath(from), b = ResolvePath(to);
     if (a.empty() || b.empty()) return false;
     detail::FileStep();
+    return ::rename(a.c_str(), b.c_str()) == 0;
+}
+
+bool MoveFileNoReplace(const char* from, const char* to) {
+    if (Fails("MoveFile")) return false;
+    const std::string a = ResolvePath(from), b = ResolvePath(to);
+    if (a.empty() || b.empty()) return false;
+    detail::FileStep();
+    if (::renameat2(AT_FDCWD, a.c_str(), AT_FDCWD, b.c_str(), RENAME_NOREPLACE) == 0) return true;
+    if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) return false;
+    // A file system that cannot rename without replacing: the target is looked for first.
+    if (Exists(b)) {
+        errno = EEXIST;
+        return false;
+    }
     return ::rename(a.c_str(), b.c_str()) == 0;
 }
 

@@ -47,9 +47,18 @@ public:
     bool Flush();
     // For the create modes: commits the file when every write succeeded; false when it did not.
     bool Close();
+    // For the create modes: like Close, except that a file written whole whose rename over the
+    // target fails stays: false, and the target untouched, but the temporary file is still held,
+    // for Close or the destructor to remove or Leave to leave.
+    bool Commit();
+    // For the create modes: ends a write that was not committed without removing its temporary
+    // file, as a killed write leaves it (LeftByKilledWrite finds it; the next write of the target
+    // removes it).
+    void Leave();
 
 private:
     void ReleaseLock();
+    void Discard();  // removes the temporary file of a write not committed
     int fd_ = -1;
     int lock_fd_ = -1;  // holds the temporary file's lock until it is renamed or removed
     bool failed_ = false;
@@ -73,5 +82,9 @@ bool DeleteFile(const char* name);
 // Renames a file, replacing the target in one step; false when the source is missing or the
 // rename fails. The directory is not flushed: the next atomic write into it flushes it.
 bool MoveFile(const char* from, const char* to);
+// The same, except that a target that is there (whatever it is) is never replaced: false then,
+// and both stay as they were. On a file system that cannot rename without replacing, the target
+// is looked for first (the two steps are one for the single instance the program allows).
+bool MoveFileNoReplace(const char* from, const char* to);
 bool CreateDirectory(const char* name);
 }  // namespace plat

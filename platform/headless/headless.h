@@ -35,7 +35,10 @@ void AdvanceTime(uint32_t ms);
 const std::vector<std::string>& CallLog();
 void ClearCallLog();
 // The next `times` calls of that name fail with the platform's error, after `after` calls that
-// pass.
+// pass. The file calls are "OpenFile" (to read), "CreateFile", "WriteFile", "FlushFile",
+// "CloseFile", "RenameFile" (a written file replacing its target), "FlushFolder" (after that
+// rename), "MoveFile" (either kind of move) and "DeleteFile"; "AnyFileCall" stands for every one
+// of them, counted in the order they come, so that after = n fails the file call n + 1 whatever it is.
 void FailCall(const std::string& name, int times = 1, int after = 0);
 // Injected failures of that name that no call has taken yet.
 int FailuresLeft(const std::string& name);

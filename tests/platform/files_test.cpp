@@ -219,6 +219,91 @@ TEST(FileWrites, AFailedCloseKeepsTheOldFileAndScratchWritesSkipTheFlush) {
     EXPECT_EQ(Entries(), (std::vector<std::string>{"keep.dat", "voice.wav"}));
 }
 
+// A rename that fails leaves the old file: Commit keeps the written file for Close (or the end of
+// the object) to remove, or for Leave to leave as a killed write leaves it, which the next write
+// of the target removes. A folder that cannot be flushed after a rename says so; the file is
+// replaced all the same.
+TEST(FileWrites, AFailedRenameKeepsTheOldFileAndCommitCanLeaveTheWriteBehind) {
+    support::TempDir dir;
+    headless::Reset({});
+    ASSERT_TRUE(plat::WriteFileAtomic("keep.dat", "old", 3));
+    const std::vector<uint8_t> old_bytes{'o', 'l', 'd'};
+    for (int end = 0; end < 3; ++end) {  // Close, the object's end, Leave
+        {
+            plat::File f;
+            ASSERT_TRUE(f.Open("keep.dat", plat::File::Mode::CreateAlways));
+            ASSERT_EQ(f.Write("newer", 5), 5u);
+            headless::FailCall("RenameFile");
+            EXPECT_FALSE(f.Commit()) << end;
+            EXPECT_EQ(support::ReadBytes("keep.dat"), old_bytes) << end;
+            EXPECT_EQ(Entries().size(), 2u) << end;  // still held: no leftover of a killed write
+            EXPECT_FALSE(plat::LeftByKilledWrite("keep.dat")) << end;
+            if (end == 0) EXPECT_FALSE(f.Close());
+            if (end == 2) f.Leave();
+        }
+        EXPECT_EQ(plat::LeftByKilledWrite("keep.dat"), end == 2) << end;
+        EXPECT_EQ(Entries().size(), end == 2 ? 2u : 1u) << end;
+    }
+    headless::ClearDebugOutput();
+    headless::FailCall("FlushFolder");
+    ASSERT_TRUE(plat::WriteFileAtomic("keep.dat", "new", 3));
+    EXPECT_EQ(support::ReadBytes("keep.dat"), (std::vector<uint8_t>{'n', 'e', 'w'}));
+    EXPECT_EQ(Entries(), std::vector<std::string>{"keep.dat"});  // the leftover went with the write
+    bool said = false;
+    for (const std::string& line : headless::DebugOutput())
+        said |= line.find("could not be flushed after keep.dat was replaced") != std::string::npos;
+    EXPECT_TRUE(said);
+    plat::File f;  // a commit that succeeds is a close
+    ASSERT_TRUE(f.Open("keep.dat", plat::File::Mode::CreateAlways));
+    ASSERT_EQ(f.Write("last", 4), 4u);
+    EXPECT_TRUE(f.Commit());
+    EXPECT_EQ(support::ReadBytes("keep.dat"), (std::vector<uint8_t>{'l', 'a', 's', 't'}));
+    EXPECT_EQ(Entries(), std::vector<std::string>{"keep.dat"});
+}
+
+// A move without replacing never touches a name that is taken, whatever its case or kind, and fails
+// like a move under the "MoveFile" hook; a move that replaces still does.
+TEST(FileMoves, AMoveWithoutReplacingLeavesATakenName) {
+    support::TempDir dir;
+    headless::Reset({});
+    ASSERT_TRUE(support::WriteBytes("a.dat", {1}));
+    ASSERT_TRUE(support::WriteBytes("b.dat", {2}));
+    fs::create_directory("folder");
+    for (const char* taken : {"b.dat", "B.DAT", "folder"}) {
+        EXPECT_FALSE(plat::MoveFileNoReplace("a.dat", taken)) << taken;
+        EXPECT_EQ(support::ReadBytes("a.dat"), std::vector<uint8_t>{1}) << taken;
+    }
+    EXPECT_EQ(support::ReadBytes("b.dat"), std::vector<uint8_t>{2});
+    EXPECT_TRUE(fs::is_empty("folder"));
+    EXPECT_FALSE(plat::MoveFileNoReplace("missing.dat", "c.dat"));
+    headless::FailCall("MoveFile");
+    EXPECT_FALSE(plat::MoveFileNoReplace("a.dat", "c.dat"));
+    EXPECT_TRUE(plat::MoveFileNoReplace("A.DAT", "c.dat"));
+    EXPECT_EQ(support::ReadBytes("c.dat"), std::vector<uint8_t>{1});
+    EXPECT_TRUE(plat::MoveFile("c.dat", "b.dat"));
+    EXPECT_EQ(support::ReadBytes("b.dat"), std::vector<uint8_t>{1});
+    EXPECT_EQ(Entries(), (std::vector<std::string>{"b.dat", "folder"}));
+}
+
+// "AnyFileCall" counts the file calls of every kind in their order; each also answers to its own
+// name, a removal too.
+TEST(FileWrites, FailuresOfAnyFileCallCountEveryKindOfCall) {
+    support::TempDir dir;
+    headless::Reset({});
+    ASSERT_TRUE(plat::WriteFileAtomic("keep.dat", "old", 3));
+    headless::FailCall("AnyFileCall", 1, 2);  // creating, writing, then flushing fails
+    EXPECT_FALSE(plat::WriteFileAtomic("keep.dat", "new", 3));
+    EXPECT_EQ(headless::FailuresLeft("AnyFileCall"), 0);
+    headless::FailCall("AnyFileCall", 1, 1);  // a move, then a removal fails
+    EXPECT_TRUE(plat::MoveFile("keep.dat", "moved.dat"));
+    EXPECT_FALSE(plat::DeleteFile("moved.dat"));
+    headless::FailCall("DeleteFile");
+    EXPECT_FALSE(plat::DeleteFile("moved.dat"));
+    EXPECT_EQ(support::ReadBytes("moved.dat"), (std::vector<uint8_t>{'o', 'l', 'd'}));
+    EXPECT_TRUE(plat::DeleteFile("moved.dat"));
+    EXPECT_TRUE(Entries().empty());
+}
+
 // Past the file-size limit a write fails like any other: the program lives on, the old file stays
 // whole and no temporary file is left, whether the write was whole or through an open file.
 TEST(FileWrites, WritesPastTheFileSizeLimitFailAndLeaveTheOldFile) {
