@@ -24,17 +24,22 @@ void CopyField(char* out, const uint8_t* field, size_t size) {
 // Where a save keeps the slot's old thumbnail ("ovNN.old") while it replaces the record.
 std::string AsideName(const std::string& thumb) { return thumb.substr(0, thumb.size() - 3) + "old"; }
 
-// A thumbnail left aside by a killed save goes back when the record's temporary file is still
-// there (the record was never replaced: the picture is its own); otherwise the record was
-// replaced, and the picture is another save's.
-void MendAside(const std::string& name, const std::string& thumb) {
+// A thumbnail left aside by a killed save (or by a save whose record and picture both failed to
+// go in) goes back when the record's temporary file is still there (the record was never
+// replaced: the picture is its own); otherwise the record was replaced, and the picture is another
+// save's. False when the thumbnail stays aside.
+bool MendAside(const std::string& name, const std::string& thumb) {
     const std::string aside = AsideName(thumb);
-    if (!plat::FileExists(aside.c_str())) return;
+    if (!plat::FileExists(aside.c_str())) return true;
     if (!plat::LeftByKilledWrite(FIL_MakePath("%s", name.c_str()))) {
-        plat::DeleteFile(aside.c_str());
-    } else if (!plat::MoveFile(aside.c_str(), thumb.c_str())) {
+        if (plat::DeleteFile(aside.c_str())) return true;
+        SYS_DebugPrint("%s: another save's thumbnail set aside cannot be removed", aside.c_str());
+    } else if (plat::MoveFile(aside.c_str(), thumb.c_str())) {
+        return true;
+    } else {
         SYS_DebugPrint("%s: the thumbnail a killed save set aside cannot be put back", thumb.c_str());
     }
+    return false;
 }
 }  // namespace
 
@@ -91,25 +96,36 @@ int SAVE_WriteSlot(int32_t slot) {
     const std::string name = SAVE_SlotFileName(slot);
     const std::string thumb = THUMB_FileName(slot);
     const std::string aside = AsideName(thumb);
-    MendAside(name, thumb);
+    // Until what lies aside has found its place, the next write would take its mark away.
+    if (!MendAside(name, thumb)) {
+        SYS_DebugPrint("%s: the save is not written; the slot keeps what it held", name.c_str());
+        return SAVE_WRITE_FAILED;
+    }
     // The new record goes to the disk first; only renames follow. "ovNN.dat" then waits as
     // "ovNN.old" until the record is in: a kill leaves the new record without a picture, never
     // beside the old one, and the old record with its temporary file, so its picture goes back.
+    // A picture that cannot be set aside, or a record that cannot go in, leaves the slot as it was.
     plat::File record_file;
     if (!record_file.Open(FIL_MakePath("%s", name.c_str()), plat::File::Mode::CreateAlways) ||
         record_file.Write(record.data(), SAVE_RECORD_SIZE) != SAVE_RECORD_SIZE || !record_file.Flush()) {
         SYS_DebugPrint("%s: the save could not be written (is the disk full?); the slot keeps what it held", name.c_str());
         return SAVE_WRITE_FAILED;
     }
-    const bool set_aside = plat::MoveFile(thumb.c_str(), aside.c_str());
-    if (!set_aside && plat::FileExists(thumb.c_str()) && !plat::DeleteFile(thumb.c_str())) {
-        SYS_DebugPrint("%s: the old thumbnail cannot be removed; the save is not written", thumb.c_str());
+    const bool set_aside = plat::MoveFileNoReplace(thumb.c_str(), aside.c_str());
+    if (!set_aside && plat::FileExists(thumb.c_str())) {
+        SYS_DebugPrint("%s: the old thumbnail cannot be set aside; the save is not written", thumb.c_str());
         return SAVE_WRITE_FAILED;  // the unfinished record is removed with its file
     }
-    if (!record_file.Close()) {
-        if (set_aside) plat::MoveFile(aside.c_str(), thumb.c_str());
+    if (!record_file.Commit()) {
+        if (set_aside && !plat::MoveFile(aside.c_str(), thumb.c_str())) {
+            // The record's temporary file stays, as a killed save leaves it: the next read or write
+            // of the slot puts the picture back.
+            record_file.Leave();
+            SYS_DebugPrint("%s: the thumbnail set aside cannot be put back yet; the slot's next read puts it back",
+                           thumb.c_str());
+        }
         SYS_DebugPrint("%s: the save could not be written; the slot keeps what it held", name.c_str());
-        return SAVE_WRITE_FAILED;
+        return SAVE_WRITE_FAILED;  // a temporary file not left is removed with the record
     }
     plat::DeleteFile(aside.c_str());
     if (THUMB_HELD.empty()) return SAVE_WRITE_DONE;  // no capture yet: the slot shows the default picture

@@ -46,13 +46,15 @@ int SAVE_SlotExists(int32_t slot);
 // The chapter name and caption the next save records (cut to their fields).
 void SAVE_SetInfo(const char* chapter, const char* caption);
 // What SAVE_WriteSlot did. Callers treat any result but SAVE_WRITE_FAILED as a save made.
-constexpr int SAVE_WRITE_FAILED = 0;    // nothing replaced: the slot keeps its save and picture
+constexpr int SAVE_WRITE_FAILED = 0;    // nothing replaced: the slot keeps its save and picture (read)
 constexpr int SAVE_WRITE_DONE = 1;      // the record, and the held thumbnail when there is one
 constexpr int SAVE_WRITE_NO_THUMB = 2;  // the record, but its thumbnail could not be written
 // Builds memory record 0 (SAVE_MakeMemSave) and writes it as display slot 0..97 or storage slot
 // 110..119 atomically, then the thumbnail captured last. The record is on the disk before the
 // slot's old thumbnail is set aside, and that before the record is replaced, so the slot never
 // shows another save's picture: a kill leaves the old save with its own (put back when the slot is
-// read) or the new one without one (the default picture), as does a failed thumbnail; a failed
-// record gets it back.
+// read) or the new one without one (the default picture), as does a failed thumbnail. A failed
+// record gets the old picture back, or, when that move fails too, leaves it aside as a kill does,
+// for the slot's next read to put back. An old thumbnail that cannot be set aside, or one that a
+// killed save left aside and that cannot be put back, writes nothing.
 int SAVE_WriteSlot(int32_t slot);

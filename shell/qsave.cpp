@@ -359,20 +359,31 @@ std::string AutoName(int n, const char* ext) {
 
 // Moves automatic save `from` to place `to`, record and thumbnail. Moving on the record goes
 // first, moving back the thumbnail: a move cut halfway always leaves the record one place above
-// its picture, where Mend joins them. A file that is not there moves nothing; a file that
-// is there and does not move stops the move, with the other one back: false.
+// its picture, where Mend joins them. A file that is not there moves nothing; a file that is there
+// and does not move stops the move, with the other one back: false. A move never replaces a file:
+// a place still taken stops it before anything moves (a save the rotation keeps is never lost
+// under another), and should the check be wrong the move itself refuses.
 bool MoveAuto(int from, int to) {
     const char* const on[2] = {"sav", "dat"};
     const char* const back[2] = {"dat", "sav"};
     const char* const* ext = to > from ? on : back;
+    for (int i = 0; i < 2; ++i) {
+        const std::string a = AutoName(from, ext[i]), b = AutoName(to, ext[i]);
+        if (plat::FileExists(a.c_str()) && plat::FileExists(b.c_str())) {
+            SYS_DebugPrint("%s cannot be moved to %s: that place is taken", a.c_str(), b.c_str());
+            return false;
+        }
+    }
     bool first_moved = false;
     for (int i = 0; i < 2; ++i) {
         const std::string a = AutoName(from, ext[i]), b = AutoName(to, ext[i]);
-        if (plat::MoveFile(a.c_str(), b.c_str())) {
+        if (plat::MoveFileNoReplace(a.c_str(), b.c_str())) {
             first_moved = true;
         } else if (plat::FileExists(a.c_str())) {
             SYS_DebugPrint("%s cannot be moved to %s", a.c_str(), b.c_str());
-            if (i == 1 && first_moved) plat::MoveFile(AutoName(to, ext[0]).c_str(), AutoName(from, ext[0]).c_str());
+            // A move back that fails too leaves the record one place above its picture (Mend joins them).
+            if (i == 1 && first_moved)
+                plat::MoveFileNoReplace(AutoName(to, ext[0]).c_str(), AutoName(from, ext[0]).c_str());
             return false;
         }
     }
@@ -391,7 +402,14 @@ bool Mend() {
     int to = 0;
     for (int from = 0; from <= kHeld; ++from) {
         if (!plat::FileExists(AutoName(from, "sav").c_str())) continue;
-        if (from != to && !MoveAuto(from, to)) return false;
+        if (from != to) {
+            // A picture where no record is belongs to the record above it only while that has none:
+            // beside a record with its own it is no save's, and makes way.
+            const std::string picture = AutoName(from, "dat"), gap_picture = AutoName(to, "dat");
+            if (plat::FileExists(picture.c_str()) && plat::FileExists(gap_picture.c_str()))
+                plat::DeleteFile(gap_picture.c_str());
+            if (!MoveAuto(from, to)) return false;
+        }
         ++to;
     }
     // Pictures beyond the last save belong to none; an eleventh save is the oldest a written save

@@ -60,10 +60,11 @@ void BAR_QuickClose();
 // Moves the automatic saves one place older, each save with its thumbnail: 08 becomes 09 ...
 // 00 becomes 01, and 09 is held aside ("ova10", free before: QSAVE_AutoSave first mends what a
 // killed save left) until QSAVE_RotateEnd. A file that does not move stops it and every save
-// moves back: false.
+// moves back: false (where a move back fails too, the next automatic save mends first). No move
+// replaces a file: a place still taken stops it.
 bool QSAVE_Rotate();
 // Ends a rotation: when the new save was written the held oldest save is dropped; when not,
-// every save moves back to where it was.
+// every save moves back to where it was (up to a move that fails: the next automatic save mends).
 void QSAVE_RotateEnd(int written);
 // Carries out a pending automatic save (the text window calls it every frame).
 void QSAVE_AutoSave();

@@ -15,6 +15,7 @@
 #include <string>
 
 #include "platform/backend.h"
+#include "platform/files.h"
 #include "platform/headless/headless.h"
 #include "services/inp_device.h"
 #include "services/sound/snd_device.h"
@@ -216,33 +217,60 @@ TEST_F(QsaveTest, AQuickSaveThatWasNotWrittenIsRefusedAndTheMarkStays) {
 }
 
 // Slot 5 holds save 1 with its picture, and save 2 is written over it. Whatever fails, the slot
-// shows its own save's picture or the default one, never the other save's.
+// shows its own save's picture or the default one, never the other save's, once it is read.
 TEST_F(QsaveTest, ASlotNeverShowsAnotherSavesPicture) {
     const THUMB_IMAGE new_picture = ScreenFor(2);
     const THUMB_IMAGE old_picture = ScreenFor(1);
+    struct Fail {
+        const char* call;  // injected failure, or null
+        int after;         // calls of that name that pass first
+    };
     const struct {
         bool held;          // a thumbnail was captured before the save
-        const char* fail;   // injected failure, or null
+        Fail fail, then;
         rlim_t room;        // the largest file the disk takes, 0 any
         int result;
         const char* chapter;
         const THUMB_IMAGE* picture;  // null: no thumbnail file (the default picture)
+        bool left_aside = false;     // a killed save left the picture aside, its record never replaced
     } cases[] = {
-        {true, nullptr, 0, SAVE_WRITE_DONE, "2", &new_picture},
-        {false, nullptr, 0, SAVE_WRITE_DONE, "2", nullptr},             // before the first capture
-        {true, "WriteFile", 0, SAVE_WRITE_FAILED, "1", &old_picture},  // no record: the old save stays whole
-        {true, "MoveFile", 0, SAVE_WRITE_DONE, "2", &new_picture},     // the old picture is removed instead
-        {true, nullptr, 16384, SAVE_WRITE_NO_THUMB, "2", nullptr},     // room for the record only
+        {true, {}, {}, 0, SAVE_WRITE_DONE, "2", &new_picture},
+        {false, {}, {}, 0, SAVE_WRITE_DONE, "2", nullptr},                       // before the first capture
+        {true, {"WriteFile", 0}, {}, 0, SAVE_WRITE_FAILED, "1", &old_picture},   // no record: the old save stays whole
+        {true, {"MoveFile", 0}, {}, 0, SAVE_WRITE_FAILED, "1", &old_picture},    // the old picture cannot be set aside
+        {true, {"RenameFile", 0}, {}, 0, SAVE_WRITE_FAILED, "1", &old_picture},  // the record's rename: the picture goes back
+        // Neither is the picture set aside nor the record renamed: the picture stays where it was.
+        {true, {"MoveFile", 0}, {"RenameFile", 0}, 0, SAVE_WRITE_FAILED, "1", &old_picture},
+        // Nor is the picture put back after the record's rename: the slot's read puts it back.
+        {true, {"RenameFile", 0}, {"MoveFile", 1}, 0, SAVE_WRITE_FAILED, "1", &old_picture},
+        {true, {"FlushFolder", 0}, {}, 0, SAVE_WRITE_DONE, "2", &new_picture},   // the rename is made all the same
+        {true, {}, {}, 0, SAVE_WRITE_DONE, "2", &new_picture, true},              // the picture goes back first
+        // It does not go back: nothing is written, and the killed save's leftover keeps its mark.
+        {true, {"MoveFile", 0}, {"RenameFile", 0}, 0, SAVE_WRITE_FAILED, "1", &old_picture, true},
+        {true, {}, {}, 16384, SAVE_WRITE_NO_THUMB, "2", nullptr},                // room for the record only
     };
     for (const auto& c : cases) {
+        const std::string at = std::string(c.fail.call ? c.fail.call : "") + (c.then.call ? std::string(", ") + c.then.call : "") +
+                               ", room " + std::to_string(c.room) + ", held " + std::to_string(c.held) +
+                               (c.left_aside ? ", left aside" : "");
         SlotFiveHolds(1);
+        if (c.left_aside) {
+            std::filesystem::rename(dir.File("save/ov05.dat"), dir.File("save/ov05.old"));
+            plat::File killed;  // the killed save's record, written and never renamed
+            const std::vector<uint8_t> record = support::SaveRecord("killed", "", support::SaveTime(2024, 1, 2));
+            ASSERT_TRUE(killed.Open(FIL_MakePath("save\\ov05.sav"), plat::File::Mode::CreateAlways));
+            ASSERT_EQ(killed.Write(record.data(), record.size()), record.size());
+            ASSERT_TRUE(killed.Flush());
+            killed.Leave();
+        }
         THUMB_HELD = c.held ? new_picture : THUMB_IMAGE{};
         SAVE_SetInfo("2", "");
-        // In a child, so that the limit on the file size stays there.
+        // In a child, so that the limit on the file size and failures not taken stay there.
         const pid_t pid = fork();
         ASSERT_GE(pid, 0);
         if (pid == 0) {
-            if (c.fail) headless::FailCall(c.fail);
+            for (const Fail& f : {c.fail, c.then})
+                if (f.call) headless::FailCall(f.call, 1, f.after);
             if (c.room) {
                 signal(SIGXFSZ, SIG_IGN);
                 const rlimit limit{c.room, c.room};
@@ -252,15 +280,15 @@ TEST_F(QsaveTest, ASlotNeverShowsAnotherSavesPicture) {
         }
         int status = 0;
         ASSERT_EQ(waitpid(pid, &status, 0), pid);
-        ASSERT_TRUE(WIFEXITED(status)) << c.room;
-        EXPECT_EQ(WEXITSTATUS(status), c.result) << (c.fail ? c.fail : "") << c.room;
-        EXPECT_EQ(Chapter(5), c.chapter) << (c.fail ? c.fail : "") << c.room;
+        ASSERT_TRUE(WIFEXITED(status)) << at;
+        EXPECT_EQ(WEXITSTATUS(status), c.result) << at;
+        EXPECT_EQ(Chapter(5), c.chapter) << at;  // read as the panel reads it
         if (c.picture) {
-            EXPECT_EQ(support::ReadBytes(dir.File("save/ov05.dat")), *c.picture) << (c.fail ? c.fail : "") << c.room;
+            EXPECT_EQ(support::ReadBytes(dir.File("save/ov05.dat")), *c.picture) << at;
         } else {
-            EXPECT_FALSE(std::filesystem::exists(dir.File("save/ov05.dat"))) << c.held << c.room;
+            EXPECT_FALSE(std::filesystem::exists(dir.File("save/ov05.dat"))) << at;
         }
-        EXPECT_FALSE(std::filesystem::exists(dir.File("save/ov05.old")));
+        EXPECT_FALSE(std::filesystem::exists(dir.File("save/ov05.old"))) << at;
     }
 }
 
@@ -363,6 +391,49 @@ TEST_F(QsaveTest, TheRotationMovesEverySaveOnePlaceOlderWithItsThumbnail) {
     QSAVE_Rotate();
     EXPECT_EQ(Chapter(98 + 5), "-");
     EXPECT_EQ(Chapter(98 + 6), "c4");
+}
+
+// A save removed by hand leaves its picture where no record is: the next automatic save closes up
+// over it, and the picture, no save's, makes way for the save that comes with its own. A move
+// never lands on a place still taken: it stops before either file moves, so that a move back that
+// would fail too has nothing to put back.
+TEST_F(QsaveTest, TheRotationClosesUpOverASaveRemovedByHandAndNeverMovesOntoATakenPlace) {
+    std::map<uint32_t, THUMB_IMAGE> pictures;
+    for (uint32_t c = 1; c <= 10; ++c) pictures[c] = THUMB_IMAGE(3, uint8_t(c));
+    pictures[11] = ScreenFor(11);
+    const auto place = [&](int k, uint32_t c, bool picture) {
+        ASSERT_TRUE(support::WriteSaveSlot(dir.path(), 98 + k, std::to_string(c), "", support::SaveTime(2024, 1, 1)));
+        std::filesystem::remove(dir.File(AutoName(k, "dat")));
+        if (picture) {
+            ASSERT_TRUE(support::WriteBytes(dir.File(AutoName(k, "dat")), pictures[c]));
+        }
+    };
+    for (int k = 0; k < 10; ++k) place(k, uint32_t(10 - k), true);
+    std::filesystem::remove(dir.File(AutoName(4, "sav")));  // save 6, its picture left
+    SAVE_SetInfo("11", "");
+    ShowScreenOf(11);
+    QSAVE_DATA.auto_request = 1;
+    QSAVE_AutoSave();
+    EXPECT_EQ(QSAVE_DATA.choice_autosave, 1);
+    const uint32_t kept[10] = {11, 10, 9, 8, 7, 5, 4, 3, 2, 1};
+    for (int k = 0; k < 10; ++k) {
+        EXPECT_EQ(Chapter(98 + k), std::to_string(kept[k])) << k;
+        EXPECT_EQ(support::ReadBytes(dir.File(AutoName(k, "dat"))), pictures[kept[k]]) << k;
+    }
+    for (const char* ext : {"sav", "dat"}) EXPECT_FALSE(std::filesystem::exists(dir.File(AutoName(10, ext))));
+
+    // Place 0 holds save 2 without a picture when save 1 would move back onto it: nothing moves, and
+    // the move back of save 1's picture, which would fail, is never needed.
+    std::filesystem::remove_all(dir.File("save"));
+    place(0, 2, false);
+    place(1, 1, true);
+    headless::FailCall("MoveFile", 1, 2);
+    QSAVE_RotateEnd(0);
+    EXPECT_EQ(headless::FailuresLeft("MoveFile"), 1);
+    EXPECT_EQ(Chapter(98), "2");
+    EXPECT_FALSE(std::filesystem::exists(dir.File(AutoName(0, "dat"))));
+    EXPECT_EQ(Chapter(99), "1");
+    EXPECT_EQ(support::ReadBytes(dir.File(AutoName(1, "dat"))), pictures[1]);
 }
 
 TEST_F(QsaveTest, AnAutomaticSaveWaitsForTheBarAndWritesSlotZeroOfTheRotation) {
@@ -611,5 +682,151 @@ TEST_F(QsaveTest, SavesKilledAtEveryStepLoseNoSaveAndNoPictureOfASaveKept) {
         EXPECT_EQ(short_points, 0) << row.automatic << row.second(1) << ", of " << points;
         EXPECT_EQ(no_picture, 0) << row.automatic << row.second(1) << ", of " << points;
         EXPECT_EQ(put_back > 0, !row.automatic);
+    }
+}
+
+// Two file calls in a row of a save fail: each call of the save made without failures (creating,
+// writing, flushing, closing, renaming, moving or removing a file, or flushing its folder) and the
+// call that then comes next, whatever it is. A regular save 2 into slot 5, which holds save 1, and an automatic save 11
+// over the ten saves 10 down to 1, each save with its own picture. What the save says it did is
+// what the folder holds: a save not made replaced nothing (the old picture back by the next read
+// at the latest), no save kept is lost or shown with another save's picture, and the next save
+// leaves the newest saves written, each with its own picture (only save 11's may be missing, when
+// its thumbnail was not written), and nothing else.
+TEST_F(QsaveTest, TwoFailingCallsInARowLoseNoSaveAndNoPictureOfASaveKept) {
+    std::map<uint32_t, THUMB_IMAGE> pictures;  // save c's: its screen, as the automatic save captures it
+    for (uint32_t c = 1; c <= 12; ++c) pictures[c] = ScreenFor(c);
+    const auto record_in = [](const std::string& file) -> uint32_t {  // the save of a record file, 0 none
+        const std::vector<uint8_t> bytes = support::ReadBytes(file);
+        SAVE_INFO info;
+        return SAVE_ParseInfo(bytes.data(), bytes.size(), &info) ? uint32_t(std::stoul(info.chapter)) : 0;
+    };
+    const auto picture_in = [&](const std::string& file) -> uint32_t {  // whose picture, 0 none, 99 no save's
+        if (!std::filesystem::exists(file)) return 0;
+        const std::vector<uint8_t> bytes = support::ReadBytes(file);
+        for (const auto& [c, picture] : pictures)
+            if (bytes == picture) return c;
+        return 99;
+    };
+    const auto entries = [&] {
+        std::vector<std::string> names;
+        for (const auto& e : std::filesystem::directory_iterator(dir.File("save"))) names.push_back(e.path().filename());
+        std::sort(names.begin(), names.end());
+        return names;
+    };
+    const auto save = [&](bool automatic, uint32_t c) {  // 1 when an automatic save was made; the slot's result
+        SAVE_SetInfo(std::to_string(c).c_str(), "");
+        if (!automatic) {
+            THUMB_HELD = pictures[c];
+            return SAVE_WriteSlot(5);
+        }
+        ShowScreenOf(c);  // what the automatic save captures
+        QSAVE_DATA.auto_request = 1;
+        QSAVE_DATA.choice_autosave = 0;
+        QSAVE_AutoSave();
+        return int(QSAVE_DATA.choice_autosave);
+    };
+    for (const bool automatic : {false, true}) {
+        int runs = 0, losing = 0;
+        for (int first = 0;; ++first) {
+            std::filesystem::remove_all(dir.File("save"));
+            std::filesystem::create_directories(dir.File("save"));
+            if (automatic) {
+                for (int k = 0; k < 10; ++k) {
+                    ASSERT_TRUE(support::WriteSaveSlot(dir.path(), 98 + k, std::to_string(10 - k), "", support::SaveTime(2024, 1, 1)));
+                    ASSERT_TRUE(support::WriteBytes(dir.File(AutoName(k, "dat")), pictures[uint32_t(10 - k)]));
+                }
+            } else {
+                ASSERT_TRUE(support::WriteSaveSlot(dir.path(), 5, "1", "", support::SaveTime(2024, 1, 1)));
+                ASSERT_TRUE(support::WriteBytes(dir.File("save/ov05.dat"), pictures[1]));
+            }
+            // The save in a child: what it did, and the failures it left untaken.
+            const pid_t pid = fork();
+            ASSERT_GE(pid, 0);
+            if (pid == 0) {
+                headless::FailCall("AnyFileCall", 2, first);
+                const int result = save(automatic, automatic ? 11 : 2);
+                _exit(result | headless::FailuresLeft("AnyFileCall") << 4);
+            }
+            int status = 0;
+            ASSERT_EQ(waitpid(pid, &status, 0), pid);
+            ASSERT_TRUE(WIFEXITED(status));
+            const int result = WEXITSTATUS(status) & 15, left = WEXITSTATUS(status) >> 4;
+            if (left == 2) break;  // past the save's last call: every pair was met
+            ++runs;
+            bool whole = true;
+            const std::string at = std::string(automatic ? "automatic" : "regular") + " save, calls " +
+                                   std::to_string(first + 1) + " and " + std::to_string(first + 2) + " failing: ";
+            const auto check = [&](bool ok, const std::string& what) {
+                if (ok) return;
+                whole = false;
+                ADD_FAILURE() << at << what;
+            };
+            if (!automatic) {
+                const uint32_t record = record_in("save/ov05.sav"), picture = picture_in("save/ov05.dat");
+                const uint32_t aside = picture_in("save/ov05.old");
+                if (result == SAVE_WRITE_FAILED) {
+                    check(record == 1, "a save not made leaves save 1, not " + std::to_string(record));
+                    check(picture == 1 || (picture == 0 && aside == 1 && plat::LeftByKilledWrite("save/ov05.sav")),
+                          "and its picture, or that aside for the next read to put back, not " + std::to_string(picture));
+                } else {
+                    check(result == SAVE_WRITE_DONE || result == SAVE_WRITE_NO_THUMB, "no such result " + std::to_string(result));
+                    check(record == 2, "a save made holds save 2, not " + std::to_string(record));
+                    check(picture == (result == SAVE_WRITE_DONE ? 2u : 0u), "with its picture or none, not " + std::to_string(picture));
+                }
+                SAVE_INFO info;  // as the panel reads it
+                check(SAVE_ReadInfo(5, &info) == 1 && info.chapter == std::to_string(record), "the slot reads its save");
+                check(picture_in("save/ov05.dat") == (result == SAVE_WRITE_FAILED ? 1u : result == SAVE_WRITE_DONE ? 2u : 0u),
+                      "the slot read shows its own picture or none, not " + std::to_string(picture_in("save/ov05.dat")));
+                check(!std::filesystem::exists("save/ov05.old"), "no picture stays aside once the slot was read");
+                check(save(false, 3) == SAVE_WRITE_DONE, "the next save is made");
+                check(record_in("save/ov05.sav") == 3 && picture_in("save/ov05.dat") == 3, "the next save, with its picture");
+                check(entries() == std::vector<std::string>{"ov05.dat", "ov05.sav"}, "and nothing else");
+            } else {
+                const bool written = result == 1;
+                std::vector<uint32_t> records(11), pictures_at(11), kept;
+                for (int k = 0; k <= 10; ++k) {
+                    records[size_t(k)] = record_in(AutoName(k, "sav"));
+                    pictures_at[size_t(k)] = picture_in(AutoName(k, "dat"));
+                    if (records[size_t(k)]) kept.push_back(records[size_t(k)]);
+                }
+                std::string held;
+                for (uint32_t c : kept) held += " " + std::to_string(c);
+                // Newest first: 11 when it was made, then every older save (1 may be dropped then).
+                std::vector<uint32_t> want;
+                for (uint32_t c = written ? 11 : 10; c >= 1; --c)
+                    if (c != 11 || written) want.push_back(c);
+                if (written && kept.size() == 10) want.pop_back();
+                check(kept == want, "the saves held are" + held);
+                for (int k = 0; k <= 10; ++k) {
+                    const uint32_t c = records[size_t(k)];
+                    if (c && pictures_at[size_t(k)])
+                        check(pictures_at[size_t(k)] == c, "place " + std::to_string(k) + " shows save " + std::to_string(c) +
+                                                              " with the picture of " + std::to_string(pictures_at[size_t(k)]));
+                    // A save kept has its picture beside it, or one place below where no record is (the
+                    // record moved on without it: the next save joins them). Save 1 is dropped once 11 is in.
+                    if (c && c <= 10 && (c > 1 || !written))
+                        check(pictures_at[size_t(k)] == c || (k > 0 && !records[size_t(k - 1)] && pictures_at[size_t(k - 1)] == c),
+                              "save " + std::to_string(c) + " at place " + std::to_string(k) + " lost its picture");
+                }
+                check(save(true, 12) == 1, "the next save is made");
+                std::vector<uint32_t> newest = {12};
+                for (uint32_t c = written ? 11 : 10; newest.size() < 10; --c) newest.push_back(c);
+                std::vector<std::string> names;
+                for (int k = 0; k < 10; ++k) {
+                    const uint32_t c = record_in(AutoName(k, "sav")), picture = picture_in(AutoName(k, "dat"));
+                    check(c == newest[size_t(k)], "the next save leaves save " + std::to_string(c) + " at place " + std::to_string(k));
+                    check(picture == c || (c == 11 && picture == 0),
+                          "the next save leaves save " + std::to_string(c) + " with the picture of " + std::to_string(picture));
+                    if (picture) names.push_back(AutoName(k, "dat").substr(5));
+                    names.push_back(AutoName(k, "sav").substr(5));
+                }
+                std::sort(names.begin(), names.end());
+                check(entries() == names, "and nothing else");
+            }
+            losing += !whole;
+        }
+        EXPECT_GT(runs, automatic ? 30 : 10);
+        EXPECT_EQ(losing, 0) << (automatic ? "automatic" : "regular") << " saves: " << losing << " of " << runs << " runs";
     }
 }

@@ -2,6 +2,7 @@
 // pictures, empty and short slot files, the caption's two lines and the panel's objects.
 #include <gtest/gtest.h>
 
+#include "platform/files.h"
 #include "tests/shell/bar_fixture.h"
 
 using namespace bartest;
@@ -82,6 +83,51 @@ TEST_F(ThumbInfoTest, AnEmptySlotReturnsZeroAndShowsTheDefaultThumbnail) {
     ASSERT_TRUE(support::WriteBytes(dir.File("save/ov12.sav"), record));
     EXPECT_EQ(THUMB_InfoShow(12, 352, 20), 1);
     EXPECT_EQ(SAVE_SlotExists(12), 1);
+}
+
+// A save killed after it set the slot's picture aside ("ovNN.old", "ovaNN.old") and before it
+// replaced the record leaves the record's temporary file: the slot's first read, by display or
+// storage number, puts the picture back, and the panel shows it at its first show. Killed after
+// the record went in, the picture aside is the old save's: it goes, and the default one shows.
+TEST_F(ThumbInfoTest, APictureAKilledSaveLeftAsideIsBackAtTheSlotsFirstRead) {
+    const struct {
+        int32_t slot;      // display slot 0..107, or storage slot 110..119
+        bool panel;        // read by the panel, else by SAVE_ReadInfo
+        const char* stem;  // the slot's files
+        bool replaced;     // the killed save had put its record in
+    } cases[] = {
+        {5, true, "save/ov05", false},    {101, true, "save/ova03", false}, {5, false, "save/ov05", false},
+        {110, false, "save/ova00", false}, {119, false, "save/ova09", false}, {5, true, "save/ov05", true},
+        {113, false, "save/ova03", true},
+    };
+    for (const auto& c : cases) {
+        const std::string at = std::to_string(c.slot) + (c.panel ? " panel" : " read") + (c.replaced ? ", replaced" : "");
+        std::filesystem::remove_all(dir.File("save"));
+        std::filesystem::create_directories(dir.File("save"));
+        const int32_t display = c.slot >= SAVE_STORAGE_AUTO ? c.slot - (SAVE_STORAGE_AUTO - SAVE_AUTO_FIRST) : c.slot;
+        const std::vector<uint8_t> record = support::SaveRecord("new", "", support::SaveTime(2024, 2, 2));
+        ASSERT_TRUE(support::WriteSaveSlot(dir.path(), display, "old", "", support::SaveTime(2024, 1, 1))) << at;
+        WriteThumb(dir.File(std::string(c.stem) + ".old"), 0, 248, 0);
+        if (c.replaced) {
+            ASSERT_TRUE(support::WriteBytes(dir.File(std::string(c.stem) + ".sav"), record)) << at;
+        } else {
+            plat::File killed;  // the new record written, never renamed
+            ASSERT_TRUE(killed.Open(FIL_MakePath("%s", SAVE_SlotFileName(c.slot)), plat::File::Mode::CreateAlways)) << at;
+            ASSERT_EQ(killed.Write(record.data(), record.size()), record.size()) << at;
+            ASSERT_TRUE(killed.Flush()) << at;
+            killed.Leave();
+        }
+        if (c.panel) {
+            EXPECT_EQ(THUMB_InfoShow(c.slot, 0, 0), 1) << at;
+            EXPECT_EQ(ThumbShown(), c.replaced ? support::kThumbDefault : spritetest::Rgb(0, 31, 0)) << at;
+        } else {
+            SAVE_INFO info;
+            EXPECT_EQ(SAVE_ReadInfo(c.slot, &info), 1) << at;
+            EXPECT_STREQ(info.chapter, c.replaced ? "new" : "old") << at;
+        }
+        EXPECT_EQ(std::filesystem::exists(dir.File(std::string(c.stem) + ".dat")), !c.replaced) << at;
+        EXPECT_FALSE(std::filesystem::exists(dir.File(std::string(c.stem) + ".old"))) << at;
+    }
 }
 
 TEST_F(ThumbInfoTest, TheHintsFollowTheQuickPanelsKeyboardFlag) {
