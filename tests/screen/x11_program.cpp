@@ -4,6 +4,9 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include <chrono>
+#include <thread>
+
 namespace {
 // Windows come and go while they are searched (the program makes and drops windows as it starts):
 // a request about one already gone fails and is ignored, where Xlib's default would end the test.
@@ -49,6 +52,7 @@ X11Geometry FindWindowByTitle(const std::string& title) {
             XTranslateCoordinates(dpy, w, DefaultRootWindow(dpy), 0, 0, &g.x, &g.y, &child);
             g.width = a.width;
             g.height = a.height;
+            g.window = w;
             g.found = true;
         }
     }
@@ -92,4 +96,41 @@ long ScreenPixel(int x, int y) {
     }
     XCloseDisplay(dpy);
     return out;
+}
+
+OtherWindow::OtherWindow() {
+    Display* dpy = Open();
+    if (!dpy) return;
+    display_ = dpy;
+    const int size = 100, sw = DisplayWidth(dpy, DefaultScreen(dpy)), sh = DisplayHeight(dpy, DefaultScreen(dpy));
+    const ::Window w =
+        XCreateSimpleWindow(dpy, DefaultRootWindow(dpy), sw - size - 10, sh - size - 10, size, size, 0, 0, 0xFFFFFF);
+    // The place is the program's own choice: a window manager keeps it there.
+    XSizeHints hints{};
+    hints.flags = USPosition | USSize;
+    hints.x = sw - size - 10, hints.y = sh - size - 10, hints.width = hints.height = size;
+    XSetWMNormalHints(dpy, w, &hints);
+    XStoreName(dpy, w, "other");
+    XSelectInput(dpy, w, StructureNotifyMask);
+    XMapRaised(dpy, w);
+    XFlush(dpy);
+    // Shown (mapped by the window manager, where one runs) before it may take the focus; left 0
+    // when that never happens.
+    for (int waited = 0; waited < 10000; waited += 10) {
+        XEvent e;
+        while (XCheckWindowEvent(dpy, w, StructureNotifyMask, &e))
+            if (e.type == MapNotify) {
+                window_ = w;
+                return;
+            }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    XDestroyWindow(dpy, w);
+}
+
+OtherWindow::~OtherWindow() {
+    if (!display_) return;
+    Display* dpy = static_cast<Display*>(display_);
+    if (window_) XDestroyWindow(dpy, window_);
+    XCloseDisplay(dpy);
 }

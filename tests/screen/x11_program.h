@@ -7,6 +7,7 @@
 
 struct X11Geometry {
     int x = 0, y = 0, width = 0, height = 0;  // the window's area on the screen
+    unsigned long window = 0;                 // its X window id
     bool found = false;
 };
 
@@ -22,3 +23,18 @@ bool DestroyWindow(const std::string& title_utf8);
 bool KillClient(const std::string& title_utf8);
 // The colour (0x00RRGGBB) at a point of the screen, -1 when it cannot be read.
 long ScreenPixel(int x, int y);
+
+// Another program's window: small, in the screen's bottom right corner (clear of the game's picture
+// while the game is in a window), shown while the object lives.
+class OtherWindow {
+public:
+    OtherWindow();
+    ~OtherWindow();
+    OtherWindow(const OtherWindow&) = delete;
+    OtherWindow& operator=(const OtherWindow&) = delete;
+    unsigned long id() const { return window_; }  // 0 when it could not be made
+
+private:
+    void* display_ = nullptr;  // its own connection, held open while it lives
+    unsigned long window_ = 0;
+};
