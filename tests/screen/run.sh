@@ -1,23 +1,60 @@
 #!/usr/bin/env bash
 # Runs the screen tests and the program itself on virtual X displays.
+#
+# tests/screen/run.sh [tree]: the build tree whose screen tests and orvant run, build/release when
+# not given; an absolute path, or one relative to the current directory or else to the project
+# folder.
 set -euo pipefail
-build="${1:-build/release}"
 here="$(cd "$(dirname "$0")/../.." && pwd)"
+build="${1:-build/release}"
+case "$build" in
+    /*) tree="$build" ;;
+    *) if [ -d "$build" ]; then tree="$PWD/$build"; else tree="$here/$build"; fi ;;
+esac
+if [ ! -f "$tree/CMakeCache.txt" ]; then
+    echo "$build is not a configured build tree (no $tree/CMakeCache.txt)" >&2
+    exit 1
+fi
+tree="$(cd "$tree" && pwd)"
+
+# A boolean of the tree's configuration, as CMake reads it: on or off (empty when not set).
+cached() {
+    case "$(sed -n "s/^$1:BOOL=//p" "$tree/CMakeCache.txt" | tr '[:upper:]' '[:lower:]')" in
+        "") echo "" ;;
+        0 | off | no | false | n | ignore | notfound | *-notfound) echo off ;;
+        *) echo on ;;
+    esac
+}
+
+# A tree without screen tests fails here rather than passing with nothing run: they are left out on
+# request, and built only where X11 and Xfixes were found.
+screen_tests="$(ctest --test-dir "$tree" -N -L screen | sed -n 's/^Total Tests: //p')"
+if [ "${screen_tests:-0}" -eq 0 ]; then
+    if [ "$(cached ORV_SCREEN_TESTS)" = off ]; then
+        echo "no screen tests in $build: it was configured with ORV_SCREEN_TESTS=OFF" >&2
+    elif [ "$(cached ORV_TESTS)" = off ]; then
+        echo "no screen tests in $build: it was configured with ORV_TESTS=OFF" >&2
+    elif [ "$(cached ORV_FUZZ)" = on ]; then
+        echo "no screen tests in $build: it was configured with ORV_FUZZ=ON, which builds no tests" >&2
+    else
+        echo "no screen tests in $build: X11 or Xfixes (libx11-dev, libxfixes-dev) was not found when it was configured" >&2
+    fi
+    exit 1
+fi
+if [ ! -x "$tree/orvant" ]; then
+    echo "no orvant in $build: build it first (cmake --build $tree --target orvant sample_data)" >&2
+    exit 1
+fi
 out="$(mktemp -d)"
 trap 'rm -rf "$out"' EXIT
 
-# ./run builds what changed before it starts the program: build here, so the waits below time the
-# program and not the compiler. The waits are generous: a busy machine may be slow to start it.
+# The first check starts the game through ./run, as a player does: ./run builds and starts
+# build/release, whatever the tree given, and writes the sample data the later checks start the
+# tree's own orvant in. ./run builds what changed before it starts the program: build here, so the
+# waits below time the program and not the compiler. The waits are generous: a busy machine may be
+# slow to start it.
 cmake -S "$here" -B "$here/build/release" -G Ninja -DCMAKE_BUILD_TYPE=Release > /dev/null
 cmake --build "$here/build/release" --target orvant sample_data > /dev/null
-
-# The screen tests are built only where X11 and Xfixes were found: a tree without them fails here
-# rather than passing with nothing run.
-screen_tests="$(ctest --test-dir "$build" -N -L screen | sed -n 's/^Total Tests: //p')"
-if [ "${screen_tests:-0}" -eq 0 ]; then
-    echo "no screen tests in $build: X11 or Xfixes (libx11-dev, libxfixes-dev) was not found when it was configured" >&2
-    exit 1
-fi
 
 # The program opens its window, titled in Japanese, and closes cleanly after 60 frames; started
 # again, SIGTERM ends it in order (exit 0).
@@ -36,7 +73,7 @@ xvfb-run -a -s "-screen 0 1024x768x24 -noreset" bash -c "
   test -s '$out/shot.png' || { echo 'no screenshot'; exit 1; }
   echo 'window titled オルヴァント appeared and closed cleanly'
   cd '$here/build/sample-data'
-  ORV_WINDOWED=1 SDL_AUDIODRIVER=dummy '$here/$build/orvant' 2> '$out/term.err' &
+  ORV_WINDOWED=1 SDL_AUDIODRIVER=dummy '$tree/orvant' 2> '$out/term.err' &
   pid=\$!
   # The signal goes once the window shows: the program has started and catches it.
   rm -f '$out/win'
@@ -57,7 +94,7 @@ for i in $(seq 1 300); do [ -s "$out/display" ] && break; sleep 0.1; done
 (
   cd "$here/build/sample-data"
   DISPLAY=":$(cat "$out/display")" ORV_WINDOWED=1 SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$out/music.raw" \
-      "$here/$build/orvant" 2> "$out/lost.err" &
+      "$tree/orvant" 2> "$out/lost.err" &
   pid=$!
   for i in $(seq 1 600); do [ -s "$out/music.raw" ] && break; sleep 0.1; done
   sleep 1
@@ -72,4 +109,4 @@ for i in $(seq 1 300); do [ -s "$out/display" ] && break; sleep 0.1; done
   echo "losing the display while music played ended the program in order after $ms ms"
 )
 
-xvfb-run -a -s "-screen 0 1024x768x24 -noreset" ctest --test-dir "$build" -L screen --output-on-failure --no-tests=error
+xvfb-run -a -s "-screen 0 1024x768x24 -noreset" ctest --test-dir "$tree" -L screen --output-on-failure --no-tests=error
