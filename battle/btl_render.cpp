@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <tuple>
 
 #include "battle/chr_char.h"
 #include "battle/eft_effect.h"
@@ -46,15 +47,24 @@ void BTL_RenderUpdate() {
 
 int BTL_GatherSprites(uint16_t* list) {
     int n = 0;
-    // Ids from the top down, so that a stable sort leaves equal y in the sprite layer's order.
+    // Each gathered id's y, and whether it is a depth overlay: one stands on its object's base line
+    // to cover the characters whose feet are on or above it, so at equal y it comes after them.
+    struct Depth {
+        int16_t y;
+        bool overlay;
+    } depth[SP_OBJECTS];
+    // Ids from the top down, so that a stable sort leaves equal depths in the sprite layer's order.
     for (int id = SP_OBJECTS - 1; id >= 0; --id) {
         const SP_OBJ* o = SP_TABLE[id];
         if (!o || !o->kind || !o->visible || o->priority != MAP_WORLD_PRIORITY) continue;
         const LIST_NODE* node = BTL_SpriteNode(id);
         if (!node || (node->off_view < 0 && !node->ground_done)) continue;
+        depth[id] = {o->y, node->kind == LIST_KIND_BGOBJ};
         list[n++] = uint16_t(id);
     }
-    std::stable_sort(list, list + n, [](uint16_t a, uint16_t b) { return SP_TABLE[a]->y < SP_TABLE[b]->y; });
+    std::stable_sort(list, list + n, [&depth](uint16_t a, uint16_t b) {
+        return std::tie(depth[a].y, depth[a].overlay) < std::tie(depth[b].y, depth[b].overlay);
+    });
     list[n] = 0xFFFF;
     return n;
 }

@@ -18,7 +18,8 @@ void BTL_RenderScene(int32_t x, int32_t y, int update);
 void BTL_DrawScene();
 
 // The world list: visible display objects of priority 128 whose owner is a live pool node showing
-// them, by y ascending (equal y keep the sprite layer's order: the lower id last, in front),
+// them, by y ascending (at equal y a depth overlay comes after, in front of, the other objects;
+// otherwise equal y keep the sprite layer's order: the lower id last, in front),
 // without those whose node is out of view (off-view byte 255) with its ground part not in view
 // either (ground-done flag 0). Fills up to 1024 ids and an end mark 0xFFFF; the count.
 int BTL_GatherSprites(uint16_t* list);

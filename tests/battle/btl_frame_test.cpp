@@ -1,9 +1,11 @@
 // The battle frame core: the character branch of the animation stepper, the slow-motion finish,
 // explosion checks, battle kinds, clean-up, drawing images at the view origin, and the renderer's
-// world layer (depth order, objects out of view, the ground cut, shadows) and its camera follow-up.
+// world layer (depth order, depth overlays, objects out of view, the ground cut, shadows) and its
+// camera follow-up.
 #include <gtest/gtest.h>
 
 #include <map>
+#include <vector>
 
 #include "battle/btl_common.h"
 #include "battle/btl_frame.h"
@@ -235,28 +237,81 @@ TEST_F(Frame, TheWorldLayerDrawsByDepthWhateverTheIds) {
         int player_y, enemy_y;
         bool stage;  // without one the scene is every object by priority and id
         int front;
+        int crowd = 0;  // more objects with the enemy's look where it stands, owned by effects
     } rows[] = {
         {"the enemy further down is in front", 300, 310, true, enemy},
         {"the player further down is in front", 310, 300, true, player},
         {"equal y: the lower id in front, as the sprite layer has it", 305, 305, true, player},
+        {"equal y among more than 16 objects: still the lowest id in front", 305, 305, true, player, 20},
         {"no stage: by id", 300, 310, false, player},
     };
+    const SP_ANIM* look = SP_Anim(enemy);
     for (const Row& r : rows) {
         if (r.stage) MAP_Load(1, 0, 0);
         SP_SetPos(player, 300, r.player_y);
         SP_SetPos(enemy, 310, r.enemy_y);
+        std::vector<LIST_NODE*> crowd;
+        for (int i = 0; i < r.crowd; ++i) {
+            LIST_NODE* n = LIST_Alloc(LIST_KIND_EFT);
+            ASSERT_NE(n, nullptr);
+            n->sprite = int16_t(SP_FindFree());
+            ASSERT_EQ(SP_CreateAnim(n->sprite, MAP_WORLD_PRIORITY, 310, r.enemy_y, look->set, look->pattern), 1);
+            SP_Anim(n->sprite)->pattern_offset = look->pattern_offset;
+            SP_SetOwner(n->sprite, n->index);
+            crowd.push_back(n);
+        }
         BTL_DrawScene();
         EXPECT_EQ(support::PixelAt(back, 300, 290), r.front == player ? player_colour : enemy_colour) << r.what;
+        for (LIST_NODE* n : crowd) SP_Delete(n->sprite), LIST_Free(n->index);
         MAP_Release();
     }
+}
+
+TEST_F(Frame, ADepthOverlayCoversTheCharacterStandingOnItsBaseLine) {
+    // Background object entry 1 (48 x 64) at map (472, 272), base line 320, in a view whose corner
+    // is the map's: the screen shows the map where it lies. The overlay cut for the player takes a
+    // display object after the player's, so by id alone the player would be in front.
+    support::StageFiles stage = support::MakeTestStage(100, 75, 4, 0);
+    stage.map.objs[size_t(20) * 100 + 30] = 2;
+    ASSERT_TRUE(support::WriteStage("01_0_L", "01_0_L", stage));
+    MAP_Load(1, 0, 0);
+    SCR_SetScrollPos(320, 240);
+    MAP_Redraw(320, 240);
+    DDSurface* back = DD_DISPLAY.back;
+    SP_OBJ* body = SP_Get(p->sprite);
+    // The screen 10 rows above the player's feet, in the object's picture.
+    auto seen = [&](int32_t feet, bool shown) {
+        LIST_SetPos(p, 496, feet, 0);
+        body->visible = uint8_t(shown);
+        MAP_UpdateBgOverlay();
+        SCR_SetAllSpritePos();
+        BTL_DrawScene();
+        return support::PixelAt(back, 496, feet - 10);
+    };
+    struct Row {
+        const char* what;
+        int32_t feet;
+        bool covered;
+    } rows[] = {
+        {"feet above the base line: behind the object", 319, true},
+        {"feet on the base line: the overlay at their y is drawn over them", 320, true},
+        {"feet below the base line: in front of the object", 321, false},
+    };
+    for (const Row& r : rows) {
+        const uint16_t object = seen(r.feet, false);
+        EXPECT_EQ(seen(r.feet, true) == object, r.covered) << r.what;
+    }
+    MAP_Release();
 }
 
 TEST_F(Frame, TheWorldLayerLeavesOutWhatIsOutOfViewCutsAtTheGroundAndCastsShadows) {
     DDSurface* back = DD_DISPLAY.back;
     const uint16_t ground = 0x8410;
     const uint16_t shadow = DD_PIXEL_FORMAT.g_bits == 0x3F ? blt::MixPixel<true>(ground, 0) : blt::MixPixel<false>(ground, 0);
-    // The object stands at (300, 300). Probes: its middle (60 above its lifted anchor), the row
-    // above the ground line, and 10 rows below it: 'S' the picture, 'h' its shadow, '-' the ground.
+    // The object stands at (340, 300), drawn with the offset (dx, dy). Probes: its middle (60 above
+    // its lifted anchor), the row above the ground line, and 10 rows below it, each moved by the
+    // offset: 'S' the scene as it is drawn without draw-parts words, 'h' the object's shadow, '-'
+    // the ground, 'x' anything else (a picture darkened by a shadow drawn after it).
     struct Row {
         const char* what;
         int lift;
@@ -264,40 +319,58 @@ TEST_F(Frame, TheWorldLayerLeavesOutWhatIsOutOfViewCutsAtTheGroundAndCastsShadow
         int clip = 0, scale = 256, anim = 6;
         uint32_t parts0 = 0, parts1 = 0;
         int off_view = 0, ground_done = 0;
+        int dx = 0, dy = 0;
+        int behind = 0;  // another object, sunk by 40, stands this many rows further up
         const char* seen;
     } rows[] = {
         {.what = "standing", .lift = 0, .seen = "SS-"},
         {.what = "lifted: the first word casts its shadow on the ground", .lift = 100, .parts0 = 1, .seen = "Sh-"},
         {.what = "lifted without draw-parts words", .lift = 100, .seen = "S--"},
         {.what = "the first word only while lifted (the object itself not drawn)", .lift = 0, .anim = -1, .parts0 = 1, .seen = "---"},
+        {.what = "the first word, lifted by one pixel (the object itself not drawn)", .lift = 1, .anim = -1, .parts0 = 1, .seen = "-h-"},
         {.what = "the second word on the ground too (the object itself not drawn)", .lift = 0, .anim = -1, .parts1 = 1, .seen = "-h-"},
+        {.what = "the second word with the object drawn: the shadow just before it, under it", .lift = 0, .parts1 = 1, .seen = "SS-"},
+        {.what = "the second word, lifted: the shadow on the ground all the same", .lift = 100, .parts1 = 1, .seen = "Sh-"},
+        {.what = "the second word: the shadow over what stands behind (the object itself not drawn)", .lift = 0, .anim = -1, .parts1 = 1, .behind = 10, .seen = "-xS"},
         {.what = "sunk into the ground", .lift = -40, .seen = "SSS"},
         {.what = "sunk, with the ground clip: cut at the ground line", .lift = -40, .clip = 1, .seen = "SS-"},
         {.what = "sunk, clipped and stretched", .lift = -40, .clip = 1, .scale = 512, .seen = "SS-"},
+        {.what = "sunk, clipped, drawn with an offset: cut at the ground line where it is drawn", .lift = -40, .clip = 1, .dx = 20, .dy = 30, .seen = "SS-"},
         {.what = "mirrored up-down it hangs below its anchor", .lift = 2, .flags = SP_FLIP_UD, .seen = "-SS"},
         {.what = "mirrored up-down and clipped: the rows kept are its picture's lowest", .lift = 2, .flags = SP_FLIP_UD, .clip = 1, .seen = "-S-"},
+        {.what = "mirrored up-down and lifted, the second word: its shadow hangs below the ground line", .lift = 200, .flags = SP_FLIP_UD, .parts1 = 1, .seen = "--h"},
         {.what = "nowhere in view", .lift = 0, .off_view = -1, .seen = "---"},
         {.what = "out of view, its ground part in view", .lift = 100, .parts0 = 1, .off_view = -1, .ground_done = 1, .seen = "Sh-"},
     };
     for (const Row& r : rows) {
-        SP_SetPos(p->sprite, 300, 300);
+        SP_SetPos(p->sprite, 340, 300);
+        if (r.behind) {
+            ASSERT_EQ(CHR_Create(1, 1, CHR_CPU, 1, 340, 300, 0, -1), 1);
+            SP_SetPos(CHR_TABLE[1]->sprite, 340, 300 - r.behind);
+            SP_Anim(CHR_TABLE[1]->sprite)->lift = -40;
+        }
         a->lift = int16_t(r.lift);
         a->flags = r.flags;
         a->ground_clip = uint8_t(r.clip);
         a->scale_x = a->scale_y = uint16_t(r.scale);
         p->anim = r.anim;
-        p->draw_parts[0] = r.parts0;
-        p->draw_parts[1] = r.parts1;
         p->off_view = int8_t(r.off_view);
         p->ground_done = uint32_t(r.ground_done);
-        BLT_FillRect(back, nullptr, ground);
-        BTL_RenderScene(0, 0, 0);
+        // The three probes with the given draw-parts words.
+        auto probes = [&](uint32_t parts0, uint32_t parts1) {
+            p->draw_parts[0] = parts0;
+            p->draw_parts[1] = parts1;
+            BLT_FillRect(back, nullptr, ground);
+            BTL_RenderScene(r.dx, r.dy, 0);
+            std::vector<uint16_t> v;
+            for (int y : {300 - r.lift - 60, 299, 310}) v.push_back(support::PixelAt(back, 340 + r.dx, y + r.dy));
+            return v;
+        };
+        const std::vector<uint16_t> plain = probes(0, 0), v = probes(r.parts0, r.parts1);
         std::string seen;
-        for (int y : {300 - r.lift - 60, 299, 310}) {
-            const uint16_t v = support::PixelAt(back, 300, y);
-            seen += v == ground ? '-' : v == shadow ? 'h' : 'S';
-        }
+        for (size_t i = 0; i < v.size(); ++i) seen += v[i] == ground ? '-' : v[i] == shadow ? 'h' : v[i] == plain[i] ? 'S' : 'x';
         EXPECT_EQ(seen, r.seen) << r.what;
+        if (r.behind) CHR_Delete(1);
     }
 }
 
