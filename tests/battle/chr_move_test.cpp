@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <set>
+#include <string>
 
 #include "battle/chr_move.h"
 #include "battle/chr_state.h"
@@ -56,26 +57,45 @@ TEST_F(Move, ACharacterAheadBlocksOnceDeepInside) {
     EXPECT_EQ(y16 >> 16, 305);
 }
 
-TEST_F(Move, CornerSlideFollowsTheLastVerticalSign) {
-    Stage(64, 2048);
-    for (int r = 10; r < 20; ++r) Wall(20, r);  // a wall ending at y 320
-    for (int r = 2040; r < 2046; ++r) Wall(20, r);  // and one ending at y 32,736
+TEST_F(Move, CornerSlideFollowsTheLastSignAcrossTheMove) {
+    // A move 4 pixels right into a column of walls ending at y 320, the box's top 4 pixels above
+    // that end, slides by 4 along the last vertical sign; a move 4 pixels up into a row of walls
+    // ending at x 320, the box's left edge 4 pixels left of that end, slides along the last
+    // horizontal sign, whatever the vertical one. The same ends at 32,736 slide past 32,767.
     struct Case {
-        int mask, sign_y;
+        int mask, sign_x, sign_y;
+        int32_t dy;  // 0: the move right, else the move up by -dy
         int32_t x, y, result;
-        int32_t from_y = 356;  // its top 4 pixels above the wall's end
+        int32_t from_x, from_y;
     };
     const Case cases[] = {
-        {1, 1, 288, 360, 0}, {1, -1, 288, 352, 0}, {0, 1, 288, 356, 1},
-        {1, 1, 288, 32768 - 65536, 0, 32764},  // slid past 32,767: the 16.16 sum wraps
+        {1, 1, 1, 0, 288, 360, 0, 288, 356},
+        {1, 1, -1, 0, 288, 352, 0, 288, 356},
+        {0, 1, 1, 0, 288, 356, 1, 288, 356},
+        {1, 1, 1, 0, 288, 32768 - 65536, 0, 288, 32764},  // slid past 32,767: the 16.16 sum wraps
+        {1, 1, -1, -4, 352, 696, 0, 348, 696},
+        {1, -1, 1, -4, 344, 696, 0, 348, 696},
+        {0, 1, -1, -4, 348, 696, 1, 348, 696},
+        {1, 1, -1, -4, 32768 - 65536, 696, 0, 32764, 696},  // slid past 32,767: the 16.16 sum wraps
     };
     for (const Case& c : cases) {
-        LIST_NODE* n = Box(288, c.from_y);  // touching the wall's side
+        // 64 chips each way, or 2,048 along an axis the box starts beyond them on.
+        const bool wide = c.from_x >= 64 * 16, tall = c.from_y >= 64 * 16;
+        Stage(wide ? 2048 : 64, tall ? 2048 : 64);
+        for (int k = 10; k < 20; ++k) Wall(20, k), Wall(k, 40);  // ending at y 320 and at x 320
+        for (int k = 2040; k < 2046; ++k) {  // the same ends at 32,736
+            if (tall) Wall(20, k);
+            if (wide) Wall(k, 40);
+        }
+        LIST_NODE* n = Box(c.from_x, c.from_y);  // touching the wall's side, or its bottom
         n->chr->slide_mask = uint8_t(c.mask);
+        n->chr->sign_x = int16_t(c.sign_x);
         n->chr->sign_y = int16_t(c.sign_y);
         int32_t x, y;
-        EXPECT_EQ(Solve(n, 4, 0, &x, &y), c.result) << c.mask << " " << c.sign_y;
-        EXPECT_EQ(std::tuple(x, y), std::tuple(c.x, c.y)) << c.mask << " " << c.sign_y;
+        const std::string what = std::to_string(c.mask) + " " + std::to_string(c.sign_x) + " " + std::to_string(c.sign_y) +
+                                 (c.dy ? " up from " : " right from ") + std::to_string(c.from_x) + "," + std::to_string(c.from_y);
+        EXPECT_EQ(Solve(n, c.dy ? 0 : 4, c.dy, &x, &y), c.result) << what;
+        EXPECT_EQ(std::tuple(x, y), std::tuple(c.x, c.y)) << what;
         CHR_Delete(1);
     }
 }

@@ -25,11 +25,11 @@ TamaSpec Missile(uint8_t variant, int16_t speed, std::initializer_list<std::pair
 }
 
 struct Motion : Weapons {
-    // The fixture laser fired for `shots` updates of its order; the order.
-    LIST_NODE* Laser(int shots, int16_t loops = 4) {
+    // The fixture laser fired at (tx, ty) for `shots` updates of its order; the order.
+    LIST_NODE* Laser(int shots, int16_t loops = 4, int32_t tx = 700, int32_t ty = 300) {
         support::WpnSpec w = support::FixtureWeapon(support::kLaser);
         w.loops = loops, w.interval = 0;
-        LIST_NODE* order = Shoot(w, 300, 300, 700, 300);
+        LIST_NODE* order = Shoot(w, 300, 300, tx, ty);
         for (int i = 0; i < shots; ++i) Run(order);
         return order;
     }
@@ -376,29 +376,33 @@ TEST_F(Motion, AnElectricSegmentJittersAboutItsPredecessorByAGrowingAmount) {
 TEST_F(Motion, AHomingSegmentTurnsOneSectorFromItsPredecessorTowardsTheAim) {
     // Segment variant 1 on a beam whose head holds sector 30 (right), the aim about sector 38:
     // from segment q0 on, every q1-th segment turns one sector from the one its predecessor shows;
-    // the others show their predecessor's. Every frame places the beam alike.
+    // the others show their predecessor's. Every frame places the beam alike. A beam fired a
+    // little right of down holds sector 39; with the aim down and to the left, the turn from a
+    // predecessor at 39 wraps to 0.
     struct Case {
         int32_t q0, q1;
         std::vector<int> d;
+        POINT fire{700, 300}, aim{600, 1300};
     };
     const Case cases[] = {
         {1, 1, {30, 31, 32, 33, 34, 35}},
         {3, 1, {30, 30, 30, 31, 32, 33}},
         {1, 2, {30, 30, 31, 31, 32, 32}},
+        {1, 1, {39, 0, 1, 2, 3, 4}, {448, 1289}, {-300, 1126}},
     };
     for (const Case& c : cases) {
         PhaseBytes(support::kLaser, 0)[TAMA_PHASE_SEG_VARIANT] = 1;
         Param2(support::kLaser, 0, 0, c.q0);
         Param2(support::kLaser, 0, 1, c.q1);
-        LIST_NODE* order = Laser(6, 6);
+        LIST_NODE* order = Laser(6, 6, c.fire.x, c.fire.y);
         ASSERT_EQ(Bullets().size(), 6u);
-        LIST_SetPos(dummy, 600, 1300, 0);
+        LIST_SetPos(dummy, c.aim.x, c.aim.y, 0);
         for (int f = 0; f < 3; ++f) {
             TAMA_LaserHead(order);
             TAMA_LaserChain(order);
             std::vector<int> d;
             for (int k = 0; k < 6; ++k) d.push_back(WPN_SlotBullet(order, k)->dir);
-            EXPECT_EQ(d, c.d) << c.q0 << " " << c.q1 << " frame " << f;
+            EXPECT_EQ(d, c.d) << c.q0 << " " << c.q1 << " from sector " << c.d[0] << " frame " << f;
         }
         support::EndBattle();
         SetUp();
