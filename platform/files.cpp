@@ -429,19 +429,14 @@ bool DeleteFile(const char* name) {
     return ::unlink(p.c_str()) == 0;
 }
 
-bool MoveFile(const char* from, const char* to) {
+namespace {
+// Both kinds of move: the same failure hook, names and step; only the rename differs.
+bool Move(const char* from, const char* to, bool replace) {
     if (Fails("MoveFile")) return false;
     const std::string a = ResolvePath(from), b = ResolvePath(to);
     if (a.empty() || b.empty()) return false;
     detail::FileStep();
-    return ::rename(a.c_str(), b.c_str()) == 0;
-}
-
-bool MoveFileNoReplace(const char* from, const char* to) {
-    if (Fails("MoveFile")) return false;
-    const std::string a = ResolvePath(from), b = ResolvePath(to);
-    if (a.empty() || b.empty()) return false;
-    detail::FileStep();
+    if (replace) return ::rename(a.c_str(), b.c_str()) == 0;
     if (::renameat2(AT_FDCWD, a.c_str(), AT_FDCWD, b.c_str(), RENAME_NOREPLACE) == 0) return true;
     if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) return false;
     // A file system that cannot rename without replacing: the target is looked for first.
@@ -451,6 +446,11 @@ bool MoveFileNoReplace(const char* from, const char* to) {
     }
     return ::rename(a.c_str(), b.c_str()) == 0;
 }
+}  // namespace
+
+bool MoveFile(const char* from, const char* to) { return Move(from, to, true); }
+
+bool MoveFileNoReplace(const char* from, const char* to) { return Move(from, to, false); }
 
 bool CreateDirectory(const char* name) {
     std::string p = ResolvePath(name);
