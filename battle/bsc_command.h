@@ -96,9 +96,9 @@ int mBSC_Chr_Mov_Jump(int slot, int entry);
 // -1 with no queue run, 999 while a bullet lives or the camera moves, else the queues running.
 int mBSC_GetBusy();
 void mBSC_Reset();
-// Events, queues, the two switches and the bark character back to their start (tests run battles
-// one after another).
-void mBSC_ResetGlobals();
+// What a scene leaves behind back to its start: the queues and their run, the events, the two
+// switches and the bark character. The script-mode flag is the caller's and stays.
+void mBSC_ResetLeftovers();
 
 // Script state handlers by state 0..8 (6..8 the shared ones).
 using MBSC_STATE_FUNC = int (*)(int* gravity);

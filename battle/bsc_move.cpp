@@ -56,6 +56,15 @@ void CountDown(int32_t& frames) {
     if (frames > INT32_MIN) --frames;
 }
 
+// Every queue empty and idle, and no run under way.
+void ClearQueues() {
+    for (MBSC_MOVE_QUEUE& q : MBSC_QUEUE) {
+        q = MBSC_MOVE_QUEUE{};
+        q.current = -1;
+    }
+    bscMovRun = 0;
+}
+
 // The entry the slot's queue runs, or null.
 MBSC_MOVE_ENTRY* Current(int slot) {
     if (!ValidSlot(slot)) return nullptr;
@@ -285,12 +294,8 @@ int mBSC_GetBusy() {
 }
 
 void mBSC_Reset() {
-    for (MBSC_MOVE_QUEUE& q : MBSC_QUEUE) {
-        q = MBSC_MOVE_QUEUE{};
-        q.current = -1;
-    }
+    ClearQueues();
     BTL_SetScriptMode(0);
-    bscMovRun = 0;
 }
 
 // ---- script state handlers ----
@@ -438,8 +443,8 @@ int mBSC_StateDash5(int*) {
     return 1;
 }
 
-void mBSC_ResetGlobals() {
-    mBSC_Reset();
+void mBSC_ResetLeftovers() {
+    ClearQueues();
     bscMovCnt = 0;
     bscEnmGuard = 0;
     bscChrCollide = 1;

@@ -2,6 +2,7 @@
 // half of the renderer, and the battle module's start-up and clean-up.
 #include "battle/btl_frame.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "battle/bsc_command.h"
@@ -127,6 +128,12 @@ int32_t DeleteNode(LIST_NODE* n) {
         case LIST_KIND_BGOBJ: return MAP_DelBgObj(n);
         default: return LIST_Free(n->index);
     }
+}
+
+// The node is one of the pool's and an object holds it (a pointer kept across a rebuilt pool is
+// never read).
+bool HeldNode(const LIST_NODE* n) {
+    return n && std::find(LIST_DATA.begin(), LIST_DATA.end(), n) != LIST_DATA.end() && n->in_use;
 }
 
 // The full frame: walk, enemy spawns, script events, explosion checks and the animations.
@@ -265,20 +272,19 @@ void BTL_DeleteNonCharObjects() {
     }
 }
 
-void BTL_ResetGlobals() {
-    g = FrameState{};
-    BTL_KIND = 0;
+void BTL_ResetLeftovers() {
+    g.slow_tick = 0;
+    g.pending_count = 0;
+    g.skip_draw = 0;
     BTL_EndCount = 0;
-    BTL_CpuOn = 1;
-    BTL_DebugInvincible = 0;
-    BTL_DebugWeaponLevel = 0;
     std::memset(CHR_DESTROYED, 0, sizeof CHR_DESTROYED);
     for (int16_t& r : CHR_PREVIEW_REQUEST) r = -1;
     std::memset(CPU_WORK_TABLE, 0, sizeof CPU_WORK_TABLE);
-    CAMERA_DATA = CameraData{};
+    // A link kept to a freed node would follow whatever takes that node next.
+    for (LIST_NODE** link : {&CAMERA_DATA.followed, &CAMERA_DATA.second, &CAMERA_DATA.queued})
+        if (!HeldNode(*link)) *link = nullptr;
     SCR_SCROLL_RECT = RECT{};
     SCR_QUAKE = ScrQuake{};
-    SVV_TestCond = 0;
     EFT_SetAmbientCount(0);
     HIT_LastDestroyed = -1;
     wp2Cnt = 0;
@@ -286,5 +292,16 @@ void BTL_ResetGlobals() {
     CHR_PadDir = -1;
     CHR_ComboContinue = 0;
     CHR_MoveSubStep = 0;
-    mBSC_ResetGlobals();
+    mBSC_ResetLeftovers();
+}
+
+void BTL_ResetGlobals() {
+    BTL_ResetLeftovers();
+    g = FrameState{};
+    BTL_KIND = 0;
+    BTL_CpuOn = 1;
+    BTL_DebugInvincible = 0;
+    BTL_DebugWeaponLevel = 0;
+    CAMERA_DATA = CameraData{};
+    SVV_TestCond = 0;
 }
