@@ -56,13 +56,14 @@ void Load(const uint8_t* record, bool slot_file) {
     FNT_LoadFamily(SYS_DATA.font_family);
     SYS_DATA.window_mode = DD_DISPLAY.full_screen ? 0 : 1;
     // The battle the record holds replaces whatever runs: nothing of the old one stays behind,
-    // neither its objects and map nor what it keeps outside the snapshot (the battle state and
-    // kind, the end counter, the quake, the destroyed flags, the CPU work, the camera, the script's
-    // queues and switches), which go back to what a new start of the battle mode has; the
-    // snapshot then sets what it holds.
+    // neither its objects and map nor what it keeps outside the snapshot (the end counter, the
+    // quake, the destroyed flags, the CPU work, the script's queues, camera links to its
+    // characters...). What the caller set stays, as the record holds none of it: the battle kind
+    // and state, the script-mode flag, the CPU and debug switches, the survival test condition and
+    // the camera, which only a record with a map replaces. The snapshot then sets what it holds.
     BTL_Cleanup();
     MAP_Release();
-    BTL_ResetGlobals();
+    BTL_ResetLeftovers();
     std::memcpy(BATTLE_SNAP_DATA, record + SAVE_SNAP_OFFSET, SNAP_SIZE);
     mBSC_LoadSnap();
 }

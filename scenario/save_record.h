@@ -22,9 +22,12 @@ void SAVE_MakeMemSave(int n);
 // record n, then the voice stops, the quick panel closes, the replay voice id comes from the
 // record, the was-read flag becomes 1, the skip block is cleared (slot files only), the sound and
 // font settings are applied again, window_mode follows the display, and the battle running is
-// replaced by the record's snapshot: the old battle's objects and map go, and everything it kept
-// outside the snapshot goes back to its start (BTL_ResetGlobals: the battle state and kind, the
-// end counter, the quake, the destroyed flags...), as in a process that never ran a battle.
+// replaced by the record's snapshot: the old battle's objects and map go, and what it kept outside
+// the snapshot goes back to its start (BTL_ResetLeftovers: the end counter, the quake, the
+// destroyed flags, the script's queues...). What the caller set stays (the battle kind and state,
+// the script-mode flag, the CPU and debug switches, the survival test condition; the camera unless
+// the record holds a map), so a load leaves what the same load leaves in a process that never ran
+// a battle and made the same calls first (mBSC_Start, the same switches).
 // 1 when loaded; 0 for a missing slot, a file shorter than a record or a valid word of 0, with a
 // debug line and nothing changed.
 int SAVE_ReadSlot(int32_t slot);

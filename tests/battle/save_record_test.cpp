@@ -1,7 +1,8 @@
 // Save records carrying the battle: the rig's story battle saved to a slot mid-battle, torn down
 // and loaded back; a load over an ended battle or one in mid-fight against the same load in a
-// process that never ran a battle; every step of a load; the loads refused with nothing changed;
-// the chapter name and caption cut to their fields; the memory records that can be built.
+// process that never ran a battle and made the same calls first; every step of a load, with what
+// its caller set kept; the loads refused with nothing changed; the chapter name and caption cut to
+// their fields; the memory records that can be built.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -128,9 +129,19 @@ std::vector<uint8_t> Comparable(const uint8_t* snap) {
     return out;
 }
 
+// What the load's caller set, which a load keeps: the battle state (now, before and at the start of
+// the frame), the kind, the CPU and debug switches and the survival test condition.
+std::string CallerValues() {
+    char b[256];
+    std::snprintf(b, sizeof b, "battle state %d %d %d, kind %d, CPU on %d, invincible %d, weapon level %d, survival test %d", BTL_GetState(0),
+                  BTL_GetState(1), BTL_GetState(2), BTL_KIND, BTL_CpuOn, BTL_DebugInvincible, BTL_DebugWeaponLevel, SVV_TestCond);
+    return b;
+}
+
 // What a load left, line by line: the snapshot as it compares, then everything a battle keeps
-// outside it (what BTL_ResetGlobals puts back, the pool's counts and what the load itself sets).
-std::vector<std::string> LoadedState() {
+// outside it (what BTL_ResetLeftovers puts back, the pool's counts and what the load itself sets),
+// and whether the caller's values are those it had before the load (`caller`).
+std::vector<std::string> LoadedState(const std::string& caller) {
     std::vector<std::string> out;
     char b[512];
     mBSC_SaveSnap();
@@ -140,8 +151,8 @@ std::vector<std::string> LoadedState() {
         for (size_t i = at; i < std::min(snap.size(), at + 208); ++i) std::snprintf(b, sizeof b, "%02x", snap[i]), line += b;
         out.push_back(line);
     }
-    std::snprintf(b, sizeof b, "battle state %d %d %d, kind %d, end %d, CPU on %d, invincible %d, weapon level %d", BTL_GetState(0),
-                  BTL_GetState(1), BTL_GetState(2), BTL_KIND, BTL_EndCount, BTL_CpuOn, BTL_DebugInvincible, BTL_DebugWeaponLevel);
+    out.push_back(CallerValues() == caller ? "the caller's values kept" : "the caller's values " + caller + " became " + CallerValues());
+    std::snprintf(b, sizeof b, "end %d, hit mask %u", BTL_EndCount, HIT_GetMask());
     out.push_back(b);
     const ScrQuake& q = SCR_QUAKE;
     std::snprintf(b, sizeof b, "quake %d %d %d %d %d, scroll rect %d %d %d %d", q.slow, q.hold, q.level, q.offset, q.counter,
@@ -163,17 +174,43 @@ std::vector<std::string> LoadedState() {
                       w.step != nullptr, w.work[0], w.work[1], w.work[2], w.work[3], w.work[4]);
         out.push_back(b);
     }
+    std::string queues = "script queues (current, saved, entries):";
+    for (const MBSC_MOVE_QUEUE& q : MBSC_QUEUE)
+        queues += " " + std::to_string(q.current) + "," + std::to_string(q.saved) + "," +
+                  std::to_string(std::count_if(std::begin(q.entry), std::end(q.entry), [](const MBSC_MOVE_ENTRY& e) { return e.used != 0; }));
+    out.push_back(queues);
     int32_t ambient = 0;
     EFT_GetAmbientCount(&ambient);
-    std::snprintf(b, sizeof b,
-                  "last destroyed %d, fire orders %d, survival test %d, pad %d %d %d, script %d %d %d %d %d, ambient %d, pool %d %d %d %d",
-                  HIT_LastDestroyed, wp2Cnt, SVV_TestCond, CHR_PadDir, CHR_ComboContinue, CHR_MoveSubStep, bscMovRun, bscMovCnt,
-                  bscEnmGuard, bscChrCollide, bscBarkChr, ambient, LIST_STATE_DATA.listCnt, LIST_STATE_DATA.wpnCnt,
-                  LIST_STATE_DATA.eftCnt, LIST_STATE_DATA.bgObjCnt);
+    std::snprintf(b, sizeof b, "last destroyed %d, fire orders %d, pad %d %d %d, script %d %d %d %d %d, ambient %d, pool %d %d %d %d",
+                  HIT_LastDestroyed, wp2Cnt, CHR_PadDir, CHR_ComboContinue, CHR_MoveSubStep, bscMovRun, bscMovCnt, bscEnmGuard,
+                  bscChrCollide, bscBarkChr, ambient, LIST_STATE_DATA.listCnt, LIST_STATE_DATA.wpnCnt, LIST_STATE_DATA.eftCnt,
+                  LIST_STATE_DATA.bgObjCnt);
     out.push_back(b);
     std::snprintf(b, sizeof b, "load: restart %d, slot %d, replay voice %d", BAR_LINK.restart, BAR_LINK.load_slot, BAR_DATA.replay_voice);
     out.push_back(b);
     return out;
+}
+
+// Everything a battle leaves behind outside its snapshot, set away from its start, so that a load
+// that misses any of it differs from the fresh process whatever this battle or an earlier test
+// left. A record with a map sets the scroll rectangle again, and every record the events, the
+// ambient count and the two switches; the clean-up drops the explosion check.
+void LeaveBehind() {
+    BTL_EndCount = 2;
+    SCR_QUAKE = ScrQuake{6, 5, 12, 3, 9};
+    for (int s = 0; s < CHR_SLOTS; ++s) CHR_DESTROYED[s] = 1, CHR_PREVIEW_REQUEST[s] = int16_t(s);
+    for (CPU_WORK& w : CPU_WORK_TABLE) w.frames = 40, w.work[CPU_POINT_X] = 700;
+    HIT_LastDestroyed = 3;
+    wp2Cnt += 4;  // past the fire orders the clean-up takes away
+    CHR_PadDir = 6, CHR_ComboContinue = 1, CHR_MoveSubStep = 2;
+    SCR_SCROLL_RECT = RECT{64, 64, 800, 600};
+    BTL_SkipNextDraw();
+    BTL_NoteExplosion(2);
+    MBSC_QUEUE[3].current = 1, MBSC_QUEUE[3].saved = 0;
+    MBSC_QUEUE[3].entry[0] = MBSC_MOVE_ENTRY{1, 0, 700, 600, 1, 0, 4};
+    bscMovRun = 1, bscMovCnt = 2, bscBarkChr = 21, bscEnmGuard = 1, bscChrCollide = 0;
+    mBSC_Event_Set(6, 1, 1);
+    EFT_SetAmbientCount(9);
 }
 
 // "" when the lines are the same, else the first that differs.
@@ -275,48 +312,67 @@ TEST_F(SaveRecordTest, TheStoryBattleSavedMidBattleIsLoadedIntoANewStartAndRunsO
 
 // A load replaces the whole battle: over a battle that ended (the player destroyed, the end counter
 // set, the finish's quake running) or one in mid-fight, the state it leaves and the next 300 frames
-// are those of the same slot loaded by a process that never ran a battle, with the same input
-// and seed.
+// are those of the same slot loaded by a process that never ran a battle, with the same input and
+// seed and the same calls of the load's caller first (none, or the scenario's start with the debug
+// keys' switches and a survival condition), which the load keeps.
 TEST_F(SaveRecordTest, ALoadOverAnyBattleLeavesWhatTheSameLoadLeavesInAFreshProcess) {
-    // Row by row: the situation loaded over, when it is reached, and what makes it that one.
+    // Row by row: the situation loaded over, when it is reached, what makes it that one, the
+    // caller's calls before the load on both sides, and which mechs move after it. In mid-fight
+    // the load comes from frame 700 on, once a blow has landed, so that its hit mask is set.
+    const auto mid_fight = [this] { return rig->frame() >= 700 && HIT_GetMask() != 0; };
+    const auto mid_fight_seen = [] {
+        int bullets = 0;
+        for (const LIST_NODE* n = LIST_Node(LIST_STATE_DATA.head); n; n = LIST_Node(n->next)) bullets += n->kind == LIST_KIND_TAMA;
+        return "end " + std::to_string(BTL_EndCount) + ", characters " + std::to_string(Characters()) + ", bullets " +
+               std::string(bullets > 0 ? ">0" : "0") + ", hit mask " + std::string(HIT_GetMask() ? ">0" : "0");
+    };
     const struct {
         const char* over;
         std::function<bool()> reached;
         std::function<std::string()> seen;
         std::string expected;
+        std::function<void()> caller;
+        std::string moved;
     } rows[] = {
         {"an ended battle", [] { return BTL_EndCount != 0; },
          [] {
              return "end " + std::to_string(BTL_EndCount) + ", player destroyed " + std::to_string(CHR_DESTROYED[0]) +
-                    ", quake level " + std::string(SCR_QUAKE.level > 0 ? ">0" : "0");
+                    ", quake level " + std::string(SCR_QUAKE.level > 0 ? ">0" : "0") + ", hit mask " + std::string(HIT_GetMask() ? ">0" : "0");
          },
-         "end 1, player destroyed 1, quake level >0"},
-        {"a battle in mid-fight", [this] { return rig->frame() == 700; },
+         "end 1, player destroyed 1, quake level >0, hit mask 0", [] {}, "moved: 0 1 2 3"},
+        {"a battle in mid-fight", mid_fight, mid_fight_seen, "end 0, characters 4, bullets >0, hit mask >0", [] {}, "moved: 0 1 2 3"},
+        // The enemies think no more (the CPU is off): only the one the player's attacks reach moves.
+        {"a battle in mid-fight, after mBSC_Start, the debug keys' switches and a survival condition", mid_fight, mid_fight_seen,
+         "end 0, characters 4, bullets >0, hit mask >0",
          [] {
-             int bullets = 0;
-             for (const LIST_NODE* n = LIST_Node(LIST_STATE_DATA.head); n; n = LIST_Node(n->next)) bullets += n->kind == LIST_KIND_TAMA;
-             return "end " + std::to_string(BTL_EndCount) + ", characters " + std::to_string(Characters()) + ", bullets " +
-                    std::string(bullets > 0 ? ">0" : "0");
+             mBSC_Start();
+             BTL_CpuOn = 0, BTL_DebugInvincible = 1, BTL_DebugWeaponLevel = 2, SVV_TestCond = 2;
          },
-         "end 0, characters 4, bullets >0"},
+         "moved: 0 2"},
     };
-    // The slot loaded through the scenario's restart with the input and the generator as a new
-    // start has them; then what the load left, the trace of the next 300 frames (counted on from
-    // the frame of the save) and which enemies moved.
-    const auto load_and_run = [this] {
+    // The caller's calls, then (on this side only) what the old battle leaves behind set away from
+    // its start, then the slot loaded through the scenario's restart with the input and the
+    // generator as a new start has them; then what the load left, the trace of the next 300 frames
+    // (counted on from the frame of the save) and which mechs moved.
+    const auto load_and_run = [this](const std::function<void()>& caller, bool leave_behind) {
+        caller();
+        if (leave_behind) LeaveBehind();
         KEY_InitDefault();
         KEY_DATA.source = KEY_SOURCE_NONE;
         plat::Srand(support::StoryBattle().seed);
         BTL_Recorded().clear();
+        const std::string before = CallerValues();
         SNR_SetLoadSlot(3);
         SNR_SetState(7);
         SNR_Update();
-        std::vector<std::string> lines = LoadedState();
+        std::vector<std::string> lines = LoadedState(before);
         int32_t start[CHR_SLOTS][2] = {};
         for (int s = 0; s < CHR_SLOTS; ++s)
             if (CHR_TABLE[s]) start[s][0] = CHR_TABLE[s]->x, start[s][1] = CHR_TABLE[s]->y;
         bool moved[CHR_SLOTS] = {};
-        BTL_SetState(BTL_STATE_FIGHT);  // the battle mode's to set: a snapshot holds no state
+        // The battle mode's to set: a snapshot holds neither kind nor state.
+        BTL_SetKind(0);
+        BTL_SetState(BTL_STATE_FIGHT);
         rig->SetFrame(600);
         lines.push_back(support::BattleRig::TraceHeader());
         for (int f = 0; f < 300; ++f) {
@@ -347,7 +403,7 @@ TEST_F(SaveRecordTest, ALoadOverAnyBattleLeavesWhatTheSameLoadLeavesInAFreshProc
             SP_Init();
             BTL_Init();
             TAMA_Load();
-            return load_and_run();
+            return load_and_run(r.caller, false);
         });
         ASSERT_TRUE(fresh.started());
         Frames(600);
@@ -355,11 +411,11 @@ TEST_F(SaveRecordTest, ALoadOverAnyBattleLeavesWhatTheSameLoadLeavesInAFreshProc
         fresh.Start();
         while (!r.reached() && rig->frame() < 1500) rig->Step();
         ASSERT_EQ(r.seen(), r.expected) << "at frame " << rig->frame();
-        const std::vector<std::string> here = load_and_run();
+        const std::vector<std::string> here = load_and_run(r.caller, true);
         const std::vector<std::string> there = fresh.Lines();
         EXPECT_EQ(FirstDifference(here, there), "");
-        // The four mechs of the save all move: the player on its pad input, the enemies as their CPU thinks.
-        EXPECT_EQ(here.back(), "moved: 0 1 2 3");
+        // The player moves on its pad input, the enemies as their CPU thinks.
+        EXPECT_EQ(here.back(), r.moved);
     }
 }
 
@@ -367,10 +423,12 @@ TEST_F(SaveRecordTest, ALoadTakesEveryStepFromASlotFileOrAMemoryRecord) {
     support::SnapSpec spec;
     spec.camp.gauge_pool = 111;
     spec.chr[0] = {1, 500, 600, 2, 0, 0, 0, 0, -1, 2080, 0, 0, 0};
+    spec.collide = 0;  // both records hold the no-collision switch (command 7 at 0)
     ASSERT_TRUE(support::WriteBytes("save/ov03.sav", support::SaveRecord("c", "", support::SaveTime(2024, 1, 1), 1234, support::BuildSnap(spec))));
     BAR_DATA.replay_voice = 4321;
     CAMP_DATA.gauge_pool = 222;
-    SAVE_MakeMemSave(1);  // the rig's two mechs
+    bscChrCollide = 0;
+    SAVE_MakeMemSave(1);  // the rig's two mechs, its map and its camera
     ASSERT_EQ(DD_DISPLAY.full_screen, 0);
     const SysData neutral = SYS_DATA;
     const struct {
@@ -396,6 +454,57 @@ TEST_F(SaveRecordTest, ALoadTakesEveryStepFromASlotFileOrAMemoryRecord) {
         {"window_mode from the display", [] { SYS_DATA.window_mode = 0; }, [] { return int(SYS_DATA.window_mode); }, 1, 1},
         {"the campaign block whole", [] { CAMP_DATA.gauge_pool = 9; }, [] { return int(CAMP_DATA.gauge_pool); }, 111, 222},
         {"the battle replaced", [] {}, Characters, 1, 2},
+        // Loaded in the slow-motion state with a tick of it counted: when a hit starts another, its
+        // first full frame is its 4th tick, as in a battle never slowed before.
+        {"the slow-motion finish's count back to its start", [] { BTL_SetState(BTL_STATE_SLOW), SCR_QUAKE.slow = 8, BTL_FrameUpdate(); },
+         [] {
+             SCR_QUAKE.slow = 8;
+             const SP_ANIM* a = SP_Anim(CHR_TABLE[0]->sprite);
+             for (int tick = 1; tick <= 4; ++tick) {
+                 const int before = a->wait * 100 + a->step;
+                 BTL_FrameUpdate();
+                 if (a->wait * 100 + a->step != before) return tick;
+             }
+             return 0;
+         },
+         4, 4},
+        // What the caller set stays (the slot file's record holds no map, the memory record the rig's).
+        {"after mBSC_Start in the menu state: kind 9, the HUD off, battle state 14 after 2",
+         [] { mBSC_Start(), BTL_SetState(BTL_STATE_PRE), BTL_SetState(BTL_STATE_MENU); },
+         [] { return BTL_KIND * 100000 + BTL_IsHudOff() * 10000 + BTL_GetState(0) * 100 + BTL_GetState(1); }, 9'1'14'02, 9'1'14'02},
+        {"the survival test condition, the CPU switch, invincibility and the weapon level",
+         [] { SVV_TestCond = 2, BTL_CpuOn = 0, BTL_DebugInvincible = 1, BTL_DebugWeaponLevel = 3; },
+         [] { return SVV_TestCond * 1000 + BTL_CpuOn * 100 + BTL_DebugInvincible * 10 + BTL_DebugWeaponLevel; }, 2'0'1'3, 2'0'1'3},
+        {"the script-mode flag: the script's update runs every object", [] { mBSC_Start(), BTL_SetScriptMode(1); },
+         [] {
+             const SP_ANIM* a = SP_Anim(CHR_TABLE[0]->sprite);
+             const int before = a->wait * 100 + a->step;
+             BTL_ScriptModeUpdate();
+             return int(a->wait * 100 + a->step != before);
+         },
+         1, 1},
+        {"after mBSC_Start, the camera's speed and range changed: kept without a map, the record's with one",
+         [] { mBSC_Start(), mBSC_Cam_Spd_Set(5, 24), mBSC_Cam_Rng_Set(100, 50); },
+         [] { return CAMERA_DATA.speed * 10000000 + CAMERA_DATA.mode * 1000000 + CAMERA_DATA.range_x * 1000 + CAMERA_DATA.range_y; },
+         24'2'100'050, 16'2'120'080},
+        // The old battle's camera follows its two mechs; the slot file's record creates another.
+        {"the camera's links to the old battle's mechs go", [] { mBSC_Cam_Chr_Set(0, 1), SCR_SetCameraNext(CHR_Get(1)); },
+         [] { return (CAMERA_DATA.followed ? 100 : 0) + (CAMERA_DATA.second ? 10 : 0) + (CAMERA_DATA.queued ? 1 : 0); }, 0, 110},
+        {"the old map's scroll rectangle goes with it", [] {}, [] { return int(SCR_SCROLL_RECT.right); }, 0, 1600},
+        // Slot 0's mech steps onto slot 1's place in one move (the slot file's record holds no slot 1).
+        {"kind 9: the record's no-collision switch lets a mech walk through another", [] { mBSC_Start(); },
+         [] {
+             LIST_NODE *a = CHR_TABLE[0], *b = CHR_TABLE[1];
+             if (!b) return -1;
+             LIST_SetCurrent(a);
+             a->sub_step_size = 1, a->vx = (b->x - a->x) * 65536, a->vy = (b->y - a->y) * 65536;
+             CHR_MoveSubStep = 1;  // no height step
+             CHR_Move(0, 0);
+             CHR_MoveSubStep = 0;
+             LIST_SetCurrent(nullptr);
+             return int(a->x == b->x && a->y == b->y);
+         },
+         -1, 1},
     };
     for (const auto& r : rows)
         for (const bool slot : {true, false}) {
