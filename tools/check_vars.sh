@@ -1,6 +1,6 @@
 # The checks ./run and ./test make of their variables before anything is built (sourced by both;
 # tests/program/program_test.cpp runs them). A value not understood ends the shell with a message
-# and exit code 2.
+# and exit code 2. Also the clearing of the game's variables that ./test and the screen step make.
 
 # orv_number NAME MIN MAX: NAME holds a whole number from MIN to MAX (written back without leading
 # zeros), or is unset or empty.
@@ -33,4 +33,17 @@ orv_check_run_vars() {
         echo "ORV_DATA=\"$ORV_DATA\" is not a folder that can be entered (the game's data directory)" >&2
         exit 2
     fi
+}
+
+# ./test and tests/screen/run.sh: the game's variables (every ORV_ variable but ./test's own three,
+# and SDL's) are unset, so a caller's ORV_FRAMES or SDL_AUDIODRIVER changes no result. A check that
+# needs one sets it itself. tests/test_main.cpp clears the same names in every test binary.
+orv_clear_game_vars() {
+    local name
+    for name in $(compgen -e); do
+        case "$name" in
+            ORV_TEST_SEED | ORV_FUZZ_SECONDS | ORV_UPDATE_GOLDEN) ;;
+            ORV_* | SDL_*) unset "$name" ;;
+        esac
+    done
 }

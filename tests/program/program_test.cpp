@@ -113,8 +113,10 @@ TEST_F(ProgramTest, ValuesItDoesNotUnderstandEndItWithExitCode2) {
 
 // ./run and ./test check their own variables before they install or build anything: the checks
 // they source, each variable's good, bad and boundary values (a whole number is written back
-// without leading zeros), and the commands themselves ending at a bad value.
-TEST_F(ProgramTest, TheCommandsRefuseVariablesTheyDoNotUnderstandBeforeBuilding) {
+// without leading zeros), and the commands themselves ending at a bad value. ./run takes relative
+// paths from the folder it was started in; a test binary refuses a golden switch it does not
+// understand and lets none of the game's variables reach its tests.
+TEST_F(ProgramTest, TheCommandsAndTestBinariesTakeTheirVariablesAsTheySay) {
     std::filesystem::create_directory("data");
     std::filesystem::create_directory("shut");
     std::filesystem::permissions("shut", std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
@@ -122,7 +124,7 @@ TEST_F(ProgramTest, TheCommandsRefuseVariablesTheyDoNotUnderstandBeforeBuilding)
     std::filesystem::permissions("file", std::filesystem::perms::owner_all);  // it can be run, not entered
     const std::string src = ORV_SOURCE_DIR;
     const struct {
-        const char* check;  // run or test
+        const char* check;  // run or test (orv_check_<check>_vars), or clear (orv_clear_game_vars)
         const char* var;
         const char* value;  // null: unset
         int code;
@@ -155,6 +157,13 @@ TEST_F(ProgramTest, TheCommandsRefuseVariablesTheyDoNotUnderstandBeforeBuilding)
         {"run", "ORV_DATA", "missing", 2, nullptr},
         {"run", "ORV_DATA", "file", 2, nullptr},
         {"run", "ORV_DATA", "shut", geteuid() == 0 ? 0 : 2, "shut"},  // no search permission (root enters any folder)
+        // ./test and the screen step clear the game's variables and keep their own and the rest.
+        {"clear", "ORV_FRAMES", "5", 0, ""},
+        {"clear", "ORV_PLATFORM", "sdl", 0, ""},
+        {"clear", "SDL_AUDIODRIVER", "disk", 0, ""},
+        {"clear", "ORV_UPDATE_GOLDEN", "1", 0, "1"},
+        {"clear", "ORV_TEST_SEED", "42", 0, "42"},
+        {"clear", "DISPLAY", ":5", 0, ":5"},
     };
     const auto shell = [](const std::string& command) {
         Result r;
@@ -169,9 +178,10 @@ TEST_F(ProgramTest, TheCommandsRefuseVariablesTheyDoNotUnderstandBeforeBuilding)
     for (const auto& row : rows) {
         const std::string set = row.value ? std::string(row.var) + "='" + row.value + "' " : "";
         const std::string at = std::string(row.check) + " " + set;
+        const std::string function = row.check == std::string("clear") ? "orv_clear_game_vars"
+                                                                        : "orv_check_" + std::string(row.check) + "_vars";
         const Result r = shell("env -u " + std::string(row.var) + " " + set + "bash -c '. \"" + src +
-                               "/tools/check_vars.sh\" && orv_check_" + row.check + "_vars && printf %s \"${" +
-                               row.var + ":-}\"'");
+                               "/tools/check_vars.sh\" && " + function + " && printf %s \"${" + row.var + ":-}\"'");
         EXPECT_EQ(r.code, row.code) << at << r.err;
         if (row.code == 0) {
             EXPECT_EQ(r.err, row.kept) << at;
@@ -179,20 +189,60 @@ TEST_F(ProgramTest, TheCommandsRefuseVariablesTheyDoNotUnderstandBeforeBuilding)
             EXPECT_NE(r.err.find(std::string(row.var) + "=\"" + row.value + "\" is not"), std::string::npos) << at << r.err;
         }
     }
-    // The commands end there, before they install or build anything. What they would run next is
-    // a stub that ends them with 97, so a check that let a value through never starts the build
-    // (nor ./test inside this test).
-    std::filesystem::create_directory("stubs");
-    for (const char* tool : {"dpkg-query", "apt-get", "sudo", "cmake", "ctest", "python3", "nproc"}) {
-        std::ofstream(std::string("stubs/") + tool) << "#!/bin/sh\nexit 97\n";
+    // The commands end there, before they install or build anything. They start in a project
+    // folder of this test's own: ./run and tools/ linked in, the program and the sample data writer
+    // as ./run's build would leave them. On the PATH every package counts as installed, cmake does
+    // nothing, and whatever ./test would run next ends it with 97, so a check that let a value
+    // through never starts a build (nor ./test inside this test).
+    for (const char* folder : {"stubs", "project/build/release", "from"}) std::filesystem::create_directories(folder);
+    for (const char* link : {"run", "tools"})
+        std::filesystem::create_symlink(src + "/" + link, std::string("project/") + link);
+    std::filesystem::create_symlink(ORV_PROGRAM, "project/build/release/orvant");
+    std::filesystem::create_symlink(ORV_SAMPLE_DATA, "project/build/release/sample_data");
+    const std::pair<const char*, const char*> stubs[] = {
+        {"dpkg-query", "printf 'install ok installed'"}, {"cmake", "exit 0"}, {"apt-get", "exit 97"},
+        {"sudo", "exit 97"}, {"ctest", "exit 97"}, {"python3", "exit 97"}, {"nproc", "exit 97"}};
+    for (const auto& [tool, body] : stubs) {
+        std::ofstream(std::string("stubs/") + tool) << "#!/bin/sh\n" << body << "\n";
         std::filesystem::permissions(std::string("stubs/") + tool, std::filesystem::perms::owner_all);
     }
-    const std::pair<const char*, const char*> commands[] = {{"run", "ORV_DATA=missing"}, {"test", "ORV_TEST_SEED=0"},
-                                                            {"test", "ORV_FUZZ_SECONDS=0"}, {"test", "ORV_UPDATE_GOLDEN=yes"}};
-    for (const auto& [command, set] : commands) {
-        const Result r = shell("env PATH=\"$PWD/stubs:$PATH\" " + std::string(set) + " '" + src + "/" + command + "'");
-        EXPECT_EQ(r.code, 2) << command << " " << set << r.err;
-        EXPECT_NE(r.err.find("is not"), std::string::npos) << r.err;
+    // The game's data for ./run, and a script that closes the game and answers Yes.
+    ASSERT_EQ(std::system("'" ORV_SAMPLE_DATA "' --no-movie game > /dev/null"), 0);
+    std::ofstream("from/quit.txt") << "15 close\n17 mouse 250 240\n19 click left\n";
+    const std::string run = "'" + dir.path() + "/project/run'", test = "'" + src + "/test'";
+    const std::string tests = "'" ORV_TEST_SHELL "' --gtest_filter=ProgramTest.*";
+    const struct {
+        std::string command;  // started in from/
+        const char* set;      // the variables it is started with
+        int code;
+        const char* said;      // in its output
+        const char* not_said;  // nowhere in it (null: no such text)
+        const char* made;      // a file it leaves in from/ (null: none)
+    } commands[] = {
+        {run, "ORV_DATA=missing", 2, "ORV_DATA=\"missing\" is not", nullptr, nullptr},
+        {test, "ORV_TEST_SEED=0", 2, "ORV_TEST_SEED=\"0\" is not", nullptr, nullptr},
+        {test, "ORV_FUZZ_SECONDS=0", 2, "ORV_FUZZ_SECONDS=\"0\" is not", nullptr, nullptr},
+        {test, "ORV_UPDATE_GOLDEN=yes", 2, "ORV_UPDATE_GOLDEN=\"yes\" is not", nullptr, nullptr},
+        // A caller's game variables reach no test and no program a test starts: each would end
+        // or change the program's run there.
+        {tests,
+         "ORV_PLATFORM=sdl ORV_FRAMES=5 ORV_WINDOWED=1 ORV_INPUT=quit.txt ORV_SCREENSHOT=leak.png ORV_DATA=missing "
+         "ORV_DEBUG=1 ORV_PIXEL_FORMAT=555 SDL_AUDIODRIVER=disk",
+         0, "[  PASSED  ]", "FAILED", nullptr},
+    };
+    for (const auto& c : commands) {
+        std::filesystem::remove_all("from/shot.png");
+        const Result r = shell("(cd from && env PATH=\"$PWD/../stubs:$PATH\" XDG_CONFIG_HOME=\"$PWD/../config\" " +
+                               std::string(c.set) + " " + c.command + ")");
+        const std::string at = c.command + " " + c.set + "\n";
+        EXPECT_EQ(r.code, c.code) << at << r.err;
+        EXPECT_NE(r.err.find(c.said), std::string::npos) << at << r.err;
+        if (c.not_said) {
+            EXPECT_EQ(r.err.find(c.not_said), std::string::npos) << at << r.err;
+        }
+        if (c.made) {
+            EXPECT_TRUE(std::filesystem::exists(std::string("from/") + c.made)) << at;
+        }
     }
 }
 
