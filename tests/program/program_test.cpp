@@ -223,6 +223,13 @@ TEST_F(ProgramTest, TheCommandsAndTestBinariesTakeTheirVariablesAsTheySay) {
         {test, "ORV_TEST_SEED=0", 2, "ORV_TEST_SEED=\"0\" is not", nullptr, nullptr},
         {test, "ORV_FUZZ_SECONDS=0", 2, "ORV_FUZZ_SECONDS=\"0\" is not", nullptr, nullptr},
         {test, "ORV_UPDATE_GOLDEN=yes", 2, "ORV_UPDATE_GOLDEN=\"yes\" is not", nullptr, nullptr},
+        // The game starts in its data directory; the script (it ends the game) and the picture are
+        // those of from/. The frames only bound a run that the script failed to end.
+        {run,
+         "ORV_DATA=../game ORV_PLATFORM=headless ORV_DEBUG=1 ORV_FRAMES=1000 ORV_INPUT=quit.txt ORV_SCREENSHOT=shot.png", 0,
+         " ( \xe7\xb5\x82\xe4\xba\x86 ) ", nullptr, "shot.png"},  // ( 終了 )
+        // A test binary checks the golden switch before it chooses a test.
+        {tests, "ORV_UPDATE_GOLDEN=yes", 2, "ORV_UPDATE_GOLDEN=\"yes\" is not understood", "[ RUN", nullptr},
         // A caller's game variables reach no test and no program a test starts: each would end
         // or change the program's run there.
         {tests,
