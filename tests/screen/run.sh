@@ -6,6 +6,10 @@
 # folder.
 set -euo pipefail
 here="$(cd "$(dirname "$0")/../.." && pwd)"
+# The caller's ORV_PLATFORM, ORV_FRAMES or SDL_AUDIODRIVER would change what the checks below start:
+# each sets what it needs itself.
+. "$here/tools/check_vars.sh"
+orv_clear_game_vars
 build="${1:-build/release}"
 case "$build" in
     /*) tree="$build" ;;
@@ -47,6 +51,8 @@ if [ ! -x "$tree/orvant" ]; then
 fi
 out="$(mktemp -d)"
 trap 'rm -rf "$out"' EXIT
+# Every program started here keeps its lock and registry file away from the player's.
+export XDG_CONFIG_HOME="$out/config"
 
 # The first check starts the game through ./run, as a player does: ./run builds and starts
 # build/release, whatever the tree given, and writes the sample data the later checks start the
@@ -61,7 +67,7 @@ cmake --build "$here/build/release" --target orvant sample_data > /dev/null
 xvfb-run -a -s "-screen 0 1024x768x24 -noreset" bash -c "
   set -e
   window_up() { xwininfo -root -tree 2>/dev/null | grep -F '"オルヴァント"' > '$out/win'; }
-  XDG_CONFIG_HOME='$out/config' ORV_PLATFORM=sdl ORV_WINDOWED=1 ORV_FRAMES=60 ORV_SCREENSHOT='$out/shot.png' '$here/run' &
+  ORV_PLATFORM=sdl ORV_WINDOWED=1 ORV_FRAMES=60 ORV_SCREENSHOT='$out/shot.png' '$here/run' &
   pid=\$!
   for i in \$(seq 1 1200); do
     window_up && break
@@ -78,6 +84,7 @@ xvfb-run -a -s "-screen 0 1024x768x24 -noreset" bash -c "
   # The signal goes once the window shows: the program has started and catches it.
   rm -f '$out/win'
   for i in \$(seq 1 1200); do window_up && break; kill -0 \$pid 2> /dev/null || break; sleep 0.1; done
+  test -s '$out/win' || { kill -KILL \$pid 2> /dev/null; cat '$out/term.err'; echo 'the window of the second start never appeared'; exit 1; }
   sleep 0.5
   kill -TERM \$pid
   rc=0; wait \$pid || rc=\$?
