@@ -109,34 +109,59 @@ bool IsTempOf(const std::string& name, const char* entry) {
 
 // Calls fn(directory fd, entry) for each temporary file of `target` that no open write holds
 // locked, what interrupted writes left behind, while holding its lock and while the name is still
-// the file that was locked; stops when fn returns false.
+// the file that was locked; stops when fn returns false. False when the sweep cannot tell what is
+// there: the folder cannot be listed, or a temporary file of the target cannot be opened or locked.
 template <class Fn>
-void ForEachStaleTemp(const std::string& target, Fn fn) {
+bool ForEachStaleTemp(const std::string& target, Fn fn) {
     const std::string dir = DirOf(target), name = NameOf(target);
+    if (Fails("ListFolder")) return false;
     DIR* d = ::opendir(dir.c_str());
-    if (!d) return;
+    if (!d) return errno == ENOENT;  // no folder, no temporary file in it
     const int dfd = ::dirfd(d);
-    bool more = true;
-    while (dirent* e = more ? ::readdir(d) : nullptr) {
+    bool told = true;
+    for (;;) {
+        errno = 0;
+        const dirent* e = ::readdir(d);
+        if (!e) {
+            told = told && errno == 0;
+            break;
+        }
         if (!IsTempOf(name, e->d_name)) continue;
-        const int fd = ::openat(dfd, e->d_name, O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
-        if (fd < 0) continue;
+        const int fd = Fails("OpenTemp") ? (errno = EIO, -1)
+                                         : ::openat(dfd, e->d_name, O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+        if (fd < 0) {
+            told = told && errno == ENOENT;  // gone since the listing: another sweep removed it
+            continue;
+        }
         struct stat held, named;
-        if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &held) == 0 &&
-            ::fstatat(dfd, e->d_name, &named, AT_SYMLINK_NOFOLLOW) == 0 && held.st_ino == named.st_ino &&
-            held.st_dev == named.st_dev)
-            more = fn(dfd, e->d_name);
+        if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            told = told && errno == EWOULDBLOCK;  // a write still open holds it
+        } else if (::fstat(fd, &held) != 0 || ::fstatat(dfd, e->d_name, &named, AT_SYMLINK_NOFOLLOW) != 0) {
+            told = told && errno == ENOENT;
+        } else if (held.st_ino == named.st_ino && held.st_dev == named.st_dev && !fn(dfd, e->d_name)) {
+            ::close(fd);
+            break;
+        }
         ::close(fd);
     }
     ::closedir(d);
+    return told;
 }
 
-void RemoveStaleTemps(const std::string& target) {
-    ForEachStaleTemp(target, [](int dfd, const char* entry) {
-        detail::FileStep();
-        ::unlinkat(dfd, entry, 0);
+// Removes what interrupted writes of `target` left; false when one may still be there (it could
+// not be removed, or the sweep could not tell).
+bool RemoveStaleTemps(const std::string& target) {
+    bool removed = true;
+    const bool told = ForEachStaleTemp(target, [&](int dfd, const char* entry) {
+        if (Fails("DeleteTemp")) {
+            removed = false;
+        } else {
+            detail::FileStep();
+            if (::unlinkat(dfd, entry, 0) != 0 && errno != ENOENT) removed = false;
+        }
         return true;
     });
+    return told && removed;
 }
 
 // A new temporary file for `target`, created exclusively and locked; its descriptor, or -1.
@@ -255,6 +280,7 @@ void File::Discard() {
 bool File::Open(const char* name, Mode mode, Links links) {
     if (fd_ >= 0 || !temp_.empty()) Close();
     failed_ = false;
+    swept_ = false;
     target_ = ResolvePath(name);
     temp_.clear();
     if (target_.empty()) return false;
@@ -279,7 +305,7 @@ bool File::Open(const char* name, Mode mode, Links links) {
     struct stat st;
     const bool exists = ::lstat(target_.c_str(), &st) == 0;
     if (exists && !S_ISREG(st.st_mode)) return false;
-    RemoveStaleTemps(target_);
+    swept_ = RemoveStaleTemps(target_);
     fd_ = CreateTemp(target_, exists ? 0600 : 0644, &temp_);
     if (fd_ < 0) return false;
     // A second descriptor of the same open file keeps the lock from the close to the rename.
@@ -414,11 +440,12 @@ bool FileExists(const char* name) {
     return !p.empty() && Exists(p);
 }
 
-bool LeftByKilledWrite(const char* name) {
+Leftover LeftByKilledWrite(const char* name) {
     const std::string target = FollowLinks(ResolvePath(name));
+    if (target.empty()) return Leftover::Unknown;
     bool found = false;
-    if (!target.empty()) ForEachStaleTemp(target, [&](int, const char*) { return !(found = true); });
-    return found;
+    const bool told = ForEachStaleTemp(target, [&](int, const char*) { return !(found = true); });
+    return found ? Leftover::There : told ? Leftover::None : Leftover::Unknown;
 }
 
 bool DeleteFile(const char* name) {
@@ -437,7 +464,11 @@ bool Move(const char* from, const char* to, bool replace) {
     if (a.empty() || b.empty()) return false;
     detail::FileStep();
     if (replace) return ::rename(a.c_str(), b.c_str()) == 0;
-    if (::renameat2(AT_FDCWD, a.c_str(), AT_FDCWD, b.c_str(), RENAME_NOREPLACE) == 0) return true;
+    // The "RenameNoReplace" hook stands for a file system that does not know the flag.
+    const int moved = detail::ShouldFail("RenameNoReplace")
+                          ? (errno = EINVAL, -1)
+                          : ::renameat2(AT_FDCWD, a.c_str(), AT_FDCWD, b.c_str(), RENAME_NOREPLACE);
+    if (moved == 0) return true;
     if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) return false;
     // A file system that cannot rename without replacing: the target is looked for first.
     if (Exists(b)) {

@@ -31,8 +31,13 @@ public:
     // with it (fsync, rename) so a failed or interrupted write leaves the old file whole. A target
     // that is a symbolic link is followed (unless refused), its permission bits are kept, a
     // directory (or anything else not a regular file) is refused, and temporary files that an
-    // interrupted write of the same target left behind are removed, whichever process wrote them.
+    // interrupted write of the same target left behind are removed, whichever process wrote them
+    // (SweptLeftovers says whether all were; the write goes on either way).
     bool Open(const char* name, Mode mode, Links links = Links::Follow);
+    // For the create modes, once open: whether no temporary file that an interrupted write of the
+    // target left can still be there (false when one could not be removed, or when the folder could
+    // not be listed or one of them opened).
+    bool SweptLeftovers() const { return swept_; }
     bool IsOpen() const { return fd_ >= 0; }
     // Bytes read (0 at the end or on error).
     size_t Read(void* buffer, size_t count);
@@ -63,6 +68,7 @@ private:
     int lock_fd_ = -1;  // holds the temporary file's lock until it is renamed or removed
     bool failed_ = false;
     bool durable_ = true;
+    bool swept_ = false;
     std::string target_, temp_;
 };
 
@@ -70,9 +76,11 @@ private:
 int64_t FileSize(const char* name);
 // Whether anything of that name is there (a file that cannot be read too).
 bool FileExists(const char* name);
-// Whether a write of that file that never ended (its process killed) left its temporary file
-// behind: the write had not replaced the file yet. The next write of the file removes it.
-bool LeftByKilledWrite(const char* name);
+// What a write of a file that never ended (its process killed) left: its temporary file is there
+// (the write had not replaced the file yet; the next write of the file removes it), none is, or it
+// cannot be told (the folder cannot be listed, or a temporary file of the file cannot be opened).
+enum class Leftover { None, There, Unknown };
+Leftover LeftByKilledWrite(const char* name);
 // Replaces the file with exactly these bytes: temporary file, fsync, rename. False on any failure,
 // in which case the old file is untouched.
 bool WriteFileAtomic(const char* name, const void* data, size_t count, File::Links links = File::Links::Follow);

@@ -31,7 +31,7 @@ std::string AsideName(const std::string& thumb) { return thumb.substr(0, thumb.s
 bool MendAside(const std::string& name, const std::string& thumb) {
     const std::string aside = AsideName(thumb);
     if (!plat::FileExists(aside.c_str())) return true;
-    if (!plat::LeftByKilledWrite(FIL_MakePath("%s", name.c_str()))) {
+    if (plat::LeftByKilledWrite(FIL_MakePath("%s", name.c_str())) != plat::Leftover::There) {
         if (plat::DeleteFile(aside.c_str())) return true;
         SYS_DebugPrint("%s: another save's thumbnail set aside cannot be removed", aside.c_str());
     } else if (plat::MoveFile(aside.c_str(), thumb.c_str())) {

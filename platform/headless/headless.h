@@ -37,8 +37,12 @@ void ClearCallLog();
 // The next `times` calls of that name fail with the platform's error, after `after` calls that
 // pass. The file calls are "OpenFile" (to read), "CreateFile", "WriteFile", "FlushFile",
 // "CloseFile", "RenameFile" (a written file replacing its target), "FlushFolder" (after that
-// rename), "MoveFile" (either kind of move) and "DeleteFile"; "AnyFileCall" stands for every one
-// of them, counted in the order they come, so that after = n fails the file call n + 1 whatever it is.
+// rename), "MoveFile" (either kind of move), "DeleteFile", and the sweep for the temporary files
+// that interrupted writes left (a create, and the question whether a killed write left one):
+// "ListFolder" (listing their folder), "OpenTemp" (opening one) and "DeleteTemp" (removing one).
+// "AnyFileCall" stands for every one of them, counted in the order they come, so that after = n
+// fails the file call n + 1 whatever it is. "RenameNoReplace" is no file call: it makes the move
+// that never replaces meet a file system that does not know how (its fallback runs).
 void FailCall(const std::string& name, int times = 1, int after = 0);
 // Injected failures of that name that no call has taken yet.
 int FailuresLeft(const std::string& name);

@@ -78,7 +78,7 @@ TEST(FileWrites, KilledWritesLeaveNothingAfterTheNextWrite) {
     }
     ::waitpid(open_one, nullptr, 0);
     EXPECT_EQ(Entries().size(), 2u);
-    EXPECT_TRUE(plat::LeftByKilledWrite("SAVE.DAT"));
+    EXPECT_EQ(plat::LeftByKilledWrite("SAVE.DAT"), plat::Leftover::There);
     std::mt19937 rng(9);
     for (int round = 0; round < 25; ++round) {
         const pid_t pid = StartWriter("save.dat", size);
@@ -90,7 +90,7 @@ TEST(FileWrites, KilledWritesLeaveNothingAfterTheNextWrite) {
     }
     ASSERT_TRUE(plat::WriteFileAtomic("save.dat", "done", 4));
     EXPECT_EQ(Entries(), std::vector<std::string>{"save.dat"});
-    EXPECT_FALSE(plat::LeftByKilledWrite("save.dat"));
+    EXPECT_EQ(plat::LeftByKilledWrite("save.dat"), plat::Leftover::None);
     // A name that only begins like the target's temporary files is not one of them.
     ASSERT_TRUE(support::WriteBytes("save.dat.tmp12_x", {1}));
     ASSERT_TRUE(support::WriteBytes("save.dat.tmpx_1", {1}));
@@ -138,7 +138,7 @@ TEST(FileWrites, WritesStillOpenKeepTheirTemporaryFiles) {
     ASSERT_EQ(::read(ready[0], &c, 1), 1);
     ASSERT_TRUE(plat::WriteFileAtomic("save.dat", "third", 5));
     EXPECT_EQ(Entries().size(), 3u);  // the target and both open writes
-    EXPECT_FALSE(plat::LeftByKilledWrite("save.dat"));
+    EXPECT_EQ(plat::LeftByKilledWrite("save.dat"), plat::Leftover::None);
     ASSERT_EQ(::write(go[1], &c, 1), 1);
     int status = -1;
     ::waitpid(other, &status, 0);
@@ -237,11 +237,13 @@ TEST(FileWrites, AFailedRenameKeepsTheOldFileAndCommitCanLeaveTheWriteBehind) {
             EXPECT_FALSE(f.Commit()) << end;
             EXPECT_EQ(support::ReadBytes("keep.dat"), old_bytes) << end;
             EXPECT_EQ(Entries().size(), 2u) << end;  // still held: no leftover of a killed write
-            EXPECT_FALSE(plat::LeftByKilledWrite("keep.dat")) << end;
-            if (end == 0) EXPECT_FALSE(f.Close());
+            EXPECT_EQ(plat::LeftByKilledWrite("keep.dat"), plat::Leftover::None) << end;
+            if (end == 0) {
+                EXPECT_FALSE(f.Close());
+            }
             if (end == 2) f.Leave();
         }
-        EXPECT_EQ(plat::LeftByKilledWrite("keep.dat"), end == 2) << end;
+        EXPECT_EQ(plat::LeftByKilledWrite("keep.dat"), end == 2 ? plat::Leftover::There : plat::Leftover::None) << end;
         EXPECT_EQ(Entries().size(), end == 2 ? 2u : 1u) << end;
     }
     headless::ClearDebugOutput();
@@ -262,36 +264,44 @@ TEST(FileWrites, AFailedRenameKeepsTheOldFileAndCommitCanLeaveTheWriteBehind) {
 }
 
 // A move without replacing never touches a name that is taken, whatever its case or kind, and fails
-// like a move under the "MoveFile" hook; a move that replaces still does.
+// like a move under the "MoveFile" hook; a move that replaces still does. So does its fallback, for
+// a file system that cannot rename without replacing.
 TEST(FileMoves, AMoveWithoutReplacingLeavesATakenName) {
     support::TempDir dir;
-    headless::Reset({});
-    ASSERT_TRUE(support::WriteBytes("a.dat", {1}));
-    ASSERT_TRUE(support::WriteBytes("b.dat", {2}));
-    fs::create_directory("folder");
-    for (const char* taken : {"b.dat", "B.DAT", "folder"}) {
-        EXPECT_FALSE(plat::MoveFileNoReplace("a.dat", taken)) << taken;
-        EXPECT_EQ(support::ReadBytes("a.dat"), std::vector<uint8_t>{1}) << taken;
+    for (const bool fallback : {false, true}) {
+        headless::Reset({});
+        fs::remove_all("folder"), fs::remove("b.dat");
+        ASSERT_TRUE(support::WriteBytes("a.dat", {1}));
+        ASSERT_TRUE(support::WriteBytes("b.dat", {2}));
+        fs::create_directory("folder");
+        if (fallback) headless::FailCall("RenameNoReplace", 100);
+        for (const char* taken : {"b.dat", "B.DAT", "folder"}) {
+            EXPECT_FALSE(plat::MoveFileNoReplace("a.dat", taken)) << taken << fallback;
+            EXPECT_EQ(support::ReadBytes("a.dat"), std::vector<uint8_t>{1}) << taken << fallback;
+        }
+        EXPECT_EQ(support::ReadBytes("b.dat"), std::vector<uint8_t>{2}) << fallback;
+        EXPECT_TRUE(fs::is_empty("folder"));
+        EXPECT_FALSE(plat::MoveFileNoReplace("missing.dat", "c.dat"));
+        headless::FailCall("MoveFile");
+        EXPECT_FALSE(plat::MoveFileNoReplace("a.dat", "c.dat"));
+        EXPECT_TRUE(plat::MoveFileNoReplace("A.DAT", "c.dat")) << fallback;
+        EXPECT_EQ(support::ReadBytes("c.dat"), std::vector<uint8_t>{1}) << fallback;
+        EXPECT_EQ(headless::FailuresLeft("RenameNoReplace"), fallback ? 95 : 0);  // each move that got to its rename
+        EXPECT_TRUE(plat::MoveFile("c.dat", "b.dat"));
+        EXPECT_EQ(support::ReadBytes("b.dat"), std::vector<uint8_t>{1});
+        EXPECT_EQ(Entries(), (std::vector<std::string>{"b.dat", "folder"})) << fallback;
     }
-    EXPECT_EQ(support::ReadBytes("b.dat"), std::vector<uint8_t>{2});
-    EXPECT_TRUE(fs::is_empty("folder"));
-    EXPECT_FALSE(plat::MoveFileNoReplace("missing.dat", "c.dat"));
-    headless::FailCall("MoveFile");
-    EXPECT_FALSE(plat::MoveFileNoReplace("a.dat", "c.dat"));
-    EXPECT_TRUE(plat::MoveFileNoReplace("A.DAT", "c.dat"));
-    EXPECT_EQ(support::ReadBytes("c.dat"), std::vector<uint8_t>{1});
-    EXPECT_TRUE(plat::MoveFile("c.dat", "b.dat"));
-    EXPECT_EQ(support::ReadBytes("b.dat"), std::vector<uint8_t>{1});
-    EXPECT_EQ(Entries(), (std::vector<std::string>{"b.dat", "folder"}));
 }
 
 // "AnyFileCall" counts the file calls of every kind in their order; each also answers to its own
-// name, a removal too.
+// name, a removal too, and so do the calls of the sweep for what a killed write left: a question
+// that cannot list the folder or open a leftover cannot tell, and a write whose sweep fails goes on
+// and says so.
 TEST(FileWrites, FailuresOfAnyFileCallCountEveryKindOfCall) {
     support::TempDir dir;
     headless::Reset({});
     ASSERT_TRUE(plat::WriteFileAtomic("keep.dat", "old", 3));
-    headless::FailCall("AnyFileCall", 1, 2);  // creating, writing, then flushing fails
+    headless::FailCall("AnyFileCall", 1, 3);  // creating, listing, writing, then flushing fails
     EXPECT_FALSE(plat::WriteFileAtomic("keep.dat", "new", 3));
     EXPECT_EQ(headless::FailuresLeft("AnyFileCall"), 0);
     headless::FailCall("AnyFileCall", 1, 1);  // a move, then a removal fails
@@ -302,6 +312,44 @@ TEST(FileWrites, FailuresOfAnyFileCallCountEveryKindOfCall) {
     EXPECT_EQ(support::ReadBytes("moved.dat"), (std::vector<uint8_t>{'o', 'l', 'd'}));
     EXPECT_TRUE(plat::DeleteFile("moved.dat"));
     EXPECT_TRUE(Entries().empty());
+
+    plat::File killed;  // a write of keep.dat that never ended
+    ASSERT_TRUE(killed.Open("keep.dat", plat::File::Mode::CreateAlways));
+    ASSERT_TRUE(killed.Flush());
+    killed.Leave();
+    using plat::Leftover;
+    const struct {
+        const char* call;  // the failing call, null none
+        int after;
+        Leftover asked;    // what the question answers
+        bool swept;        // the write's sweep removes the leftover
+    } cases[] = {
+        {"ListFolder", 0, Leftover::Unknown, false}, {"OpenTemp", 0, Leftover::Unknown, false},
+        {"AnyFileCall", 0, Leftover::Unknown, false},  // the listing
+        {"AnyFileCall", 1, Leftover::Unknown, false},  // the leftover's open; creating comes first in a write
+        {"DeleteTemp", 0, Leftover::There, false},     // a question removes nothing: the write takes it
+        {nullptr, 0, Leftover::There, true},
+    };
+    for (const auto& c : cases) {
+        const std::string at = std::string(c.call ? c.call : "none") + " after " + std::to_string(c.after);
+        if (c.call) headless::FailCall(c.call, 1, c.after);
+        EXPECT_EQ(plat::LeftByKilledWrite("keep.dat"), c.asked) << at;
+        const bool any = c.call && std::string(c.call) == "AnyFileCall";
+        if (c.call && c.asked == Leftover::There) {
+            EXPECT_EQ(headless::FailuresLeft(c.call), 1) << at;  // left for the write
+        } else if (c.call) {
+            headless::FailCall(c.call, 1, c.after + any);  // the same call of the write's sweep
+        }
+        plat::File f;
+        ASSERT_TRUE(f.Open("keep.dat", plat::File::Mode::CreateAlways)) << at;
+        EXPECT_EQ(f.SweptLeftovers(), c.swept) << at;
+        EXPECT_EQ(headless::FailuresLeft(c.call ? c.call : "AnyFileCall"), 0) << at;
+        ASSERT_EQ(f.Write("new", 3), 3u) << at;
+        EXPECT_TRUE(f.Close()) << at;  // the write goes on
+        EXPECT_EQ(support::ReadBytes("keep.dat"), (std::vector<uint8_t>{'n', 'e', 'w'})) << at;
+        EXPECT_EQ(plat::LeftByKilledWrite("keep.dat"), c.swept ? Leftover::None : Leftover::There) << at;
+        EXPECT_EQ(Entries().size(), c.swept ? 1u : 2u) << at;
+    }
 }
 
 // Past the file-size limit a write fails like any other: the program lives on, the old file stays
