@@ -24,21 +24,28 @@ void CopyField(char* out, const uint8_t* field, size_t size) {
 // Where a save keeps the slot's old thumbnail ("ovNN.old") while it replaces the record.
 std::string AsideName(const std::string& thumb) { return thumb.substr(0, thumb.size() - 3) + "old"; }
 
-// A thumbnail left aside by a killed save (or by a save whose record and picture both failed to
-// go in) goes back when the record's temporary file is still there (the record was never
-// replaced: the picture is its own); otherwise the record was replaced, and the picture is another
-// save's. False when the thumbnail stays aside.
+// A thumbnail left aside by a save that did not finish goes back when the record's temporary file
+// is still there: the mark that the record was never replaced, so the picture is its own. Without
+// the mark the record was replaced, and the picture is another save's. A picture already in the
+// slot's place came with a save written since: it is never replaced, and the one aside goes. While
+// the mark cannot be told, nothing is guessed: the picture stays aside. False when it stays aside.
 bool MendAside(const std::string& name, const std::string& thumb) {
     const std::string aside = AsideName(thumb);
     if (!plat::FileExists(aside.c_str())) return true;
-    if (plat::LeftByKilledWrite(FIL_MakePath("%s", name.c_str())) != plat::Leftover::There) {
-        if (plat::DeleteFile(aside.c_str())) return true;
-        SYS_DebugPrint("%s: another save's thumbnail set aside cannot be removed", aside.c_str());
-    } else if (plat::MoveFile(aside.c_str(), thumb.c_str())) {
-        return true;
-    } else {
-        SYS_DebugPrint("%s: the thumbnail a killed save set aside cannot be put back", thumb.c_str());
+    const plat::Leftover mark = plat::LeftByKilledWrite(FIL_MakePath("%s", name.c_str()));
+    if (mark == plat::Leftover::Unknown) {
+        SYS_DebugPrint("%s: whether the thumbnail set aside is the save's own cannot be told yet; it stays aside", aside.c_str());
+        return false;
     }
+    if (mark == plat::Leftover::There) {
+        if (plat::MoveFileNoReplace(aside.c_str(), thumb.c_str())) return true;
+        if (!plat::FileExists(thumb.c_str())) {
+            SYS_DebugPrint("%s: the thumbnail a killed save set aside cannot be put back", thumb.c_str());
+            return false;
+        }
+    }
+    if (plat::DeleteFile(aside.c_str())) return true;
+    SYS_DebugPrint("%s: another save's thumbnail set aside cannot be removed", aside.c_str());
     return false;
 }
 }  // namespace
@@ -106,8 +113,14 @@ int SAVE_WriteSlot(int32_t slot) {
     // beside the old one, and the old record with its temporary file, so its picture goes back.
     // A picture that cannot be set aside, or a record that cannot go in, leaves the slot as it was.
     plat::File record_file;
-    if (!record_file.Open(FIL_MakePath("%s", name.c_str()), plat::File::Mode::CreateAlways) ||
-        record_file.Write(record.data(), SAVE_RECORD_SIZE) != SAVE_RECORD_SIZE || !record_file.Flush()) {
+    const bool opened = record_file.Open(FIL_MakePath("%s", name.c_str()), plat::File::Mode::CreateAlways);
+    // A temporary file of an earlier write that stays would mark the picture this save sets aside
+    // as the kept save's own after a kill, or after a removal that fails once the record is in.
+    if (opened && !record_file.SweptLeftovers()) {
+        SYS_DebugPrint("%s: what an earlier save left cannot be removed; the save is not written", name.c_str());
+        return SAVE_WRITE_FAILED;  // the new temporary file goes with the refusal
+    }
+    if (!opened || record_file.Write(record.data(), SAVE_RECORD_SIZE) != SAVE_RECORD_SIZE || !record_file.Flush()) {
         SYS_DebugPrint("%s: the save could not be written (is the disk full?); the slot keeps what it held", name.c_str());
         return SAVE_WRITE_FAILED;
     }

@@ -38,7 +38,8 @@ constexpr int32_t SAVE_StorageSlot(int32_t slot) {
 // The slot file of a display slot (0..107) or a storage slot (110..119), or null.
 const char* SAVE_SlotFileName(int32_t slot);
 // The record head of a display or storage slot: 1, or 0 when it has no whole record. A thumbnail
-// that a save killed before replacing the record left aside goes back first.
+// that a save killed before replacing the record left aside goes back first (while a failing call
+// hides whether the record was replaced, it stays aside, and the slot shows the default picture).
 int SAVE_ReadInfo(int32_t slot, SAVE_INFO* out);
 // 1 when the display slot (0..97 regular, 98..107 automatic saves 0..9) holds a whole record.
 int SAVE_SlotExists(int32_t slot);
@@ -55,6 +56,8 @@ constexpr int SAVE_WRITE_NO_THUMB = 2;  // the record, but its thumbnail could n
 // shows another save's picture: a kill leaves the old save with its own (put back when the slot is
 // read) or the new one without one (the default picture), as does a failed thumbnail. A failed
 // record gets the old picture back, or, when that move fails too, leaves it aside as a kill does,
-// for the slot's next read to put back. An old thumbnail that cannot be set aside, or one that a
-// killed save left aside and that cannot be put back, writes nothing.
+// for the slot's next read to put back. An old thumbnail that cannot be set aside, one that a
+// killed save left aside and that cannot be put back (or of which it cannot be told whether it is
+// the kept save's), or a temporary file of an earlier write of the record that cannot be removed
+// (it would mark a picture set aside later as the kept save's), writes nothing.
 int SAVE_WriteSlot(int32_t slot);

@@ -73,6 +73,67 @@ protected:
         ASSERT_TRUE(support::WriteSaveSlot(dir.path(), 5, std::to_string(chapter), "", support::SaveTime(2024, 1, 1)));
         ASSERT_TRUE(support::WriteBytes(dir.File("save/ov05.dat"), ScreenFor(chapter)));
     }
+    // From a save of slot 5 that did not finish (save `kept`'s picture aside beside the record's
+    // temporary file): the slot's next read with one failing call at each of its calls, then its
+    // next save, `next`, with two failing calls in a row at each of its calls, then a read without
+    // failures. A save not made leaves `kept` with its picture; one made shows `next` with its own
+    // picture, or with none when it says so; nothing stays aside. Adds to the runs and to those that
+    // break that rule; the folder is left as it was.
+    void ReadThenSaveFailing(uint32_t kept, uint32_t next, std::map<uint32_t, THUMB_IMAGE>& pictures, int* runs,
+                             int* broken) {
+        const std::string save = dir.File("save"), unfinished = dir.File("unfinished");
+        std::filesystem::remove_all(unfinished);
+        std::filesystem::copy(save, unfinished);
+        const auto restore = [&] {
+            std::filesystem::remove_all(save);
+            std::filesystem::copy(unfinished, save);
+        };
+        // Runs fn in a child with `times` failing calls after `after`: its result, and the failures left.
+        const auto failing = [](int times, int after, const std::function<int()>& fn) {
+            const pid_t pid = fork();
+            if (pid == 0) {
+                headless::FailCall("AnyFileCall", times, after);
+                const int result = fn();
+                _exit(result | headless::FailuresLeft("AnyFileCall") << 4);
+            }
+            int status = 0;
+            waitpid(pid, &status, 0);
+            return WIFEXITED(status) ? std::pair(WEXITSTATUS(status) & 15, WEXITSTATUS(status) >> 4) : std::pair(-1, -1);
+        };
+        for (int read = 0, read_left = 0; read_left == 0; ++read) {
+            for (int write = 0;; ++write) {
+                restore();
+                read_left = failing(1, read, [] {
+                    SAVE_INFO info;
+                    return SAVE_ReadInfo(5, &info);
+                }).second;
+                const auto [result, left] = failing(2, write, [&] {
+                    SAVE_SetInfo(std::to_string(next).c_str(), "");
+                    THUMB_HELD = pictures[next];
+                    return SAVE_WriteSlot(5);
+                });
+                if (left == 2) break;  // past the save's last call
+                ++*runs;
+                const bool made = result != SAVE_WRITE_FAILED;
+                SAVE_INFO info;
+                const uint32_t chapter = SAVE_ReadInfo(5, &info) ? uint32_t(std::stoul(info.chapter)) : 0;
+                const std::string thumb = dir.File("save/ov05.dat");
+                const THUMB_IMAGE shown = std::filesystem::exists(thumb) ? support::ReadBytes(thumb) : THUMB_IMAGE{};
+                const THUMB_IMAGE want = !made ? pictures[kept] : result == SAVE_WRITE_DONE ? pictures[next] : THUMB_IMAGE{};
+                if (chapter == (made ? next : kept) && shown == want && !std::filesystem::exists(dir.File("save/ov05.old")))
+                    continue;
+                ++*broken;
+                ADD_FAILURE() << "read failing at call " << read + 1 << ", save at calls " << write + 1 << " and "
+                              << write + 2 << ": the save " << (made ? "made" : "not made") << " leaves save " << chapter
+                              << (shown == pictures[kept] ? " with the kept save's picture"
+                                  : shown == pictures[next] ? " with the new save's picture"
+                                  : shown.empty()           ? " with no picture"
+                                                            : " with another picture");
+            }
+        }
+        restore();
+        std::filesystem::remove_all(unfinished);
+    }
     // Opens the quick panel with the pointer on row `row` and lets it settle.
     void PointRow(int row) {
         Mouse(630, QSAVE_RowY(row) + 5, 0, 0);
@@ -247,6 +308,12 @@ TEST_F(QsaveTest, ASlotNeverShowsAnotherSavesPicture) {
         {true, {}, {}, 0, SAVE_WRITE_DONE, "2", &new_picture, true},              // the picture goes back first
         // It does not go back: nothing is written, and the killed save's leftover keeps its mark.
         {true, {"MoveFile", 0}, {"RenameFile", 0}, 0, SAVE_WRITE_FAILED, "1", &old_picture, true},
+        // Whether it is the kept save's cannot be told: it stays aside, nothing is written.
+        {true, {"ListFolder", 0}, {}, 0, SAVE_WRITE_FAILED, "1", &old_picture, true},
+        {true, {"OpenTemp", 0}, {"CreateFile", 0}, 0, SAVE_WRITE_FAILED, "1", &old_picture, true},
+        // The leftover cannot be removed: it would mark the picture this save sets aside, which a
+        // failed removal would leave there, as the kept save's.
+        {true, {"DeleteTemp", 0}, {"DeleteFile", 0}, 0, SAVE_WRITE_FAILED, "1", &old_picture, true},
         {true, {}, {}, 16384, SAVE_WRITE_NO_THUMB, "2", nullptr},                // room for the record only
     };
     for (const auto& c : cases) {
@@ -588,7 +655,8 @@ TEST_F(QsaveTest, AKillDuringTheRotationLeavesEverySaveReadable) {
 }
 
 // A save killed before each of its file steps in turn (in a second row killed again in the next
-// save, at a step spread over it), then the slot read, or an automatic save made in full. Slot 5
+// save, at a step spread over it; in the last, a kill that leaves the save unfinished is followed
+// by ReadThenSaveFailing), then the slot read, or an automatic save made in full. Slot 5
 // starts with save 10, the rotation with saves 10 down to 1, each with its picture. A save never
 // replaced keeps its own picture (put back when it was left aside), and the rotation holds the ten
 // newest saves written, newest first: a kill costs no save the rotation would have kept, and no
@@ -597,10 +665,12 @@ TEST_F(QsaveTest, SavesKilledAtEveryStepLoseNoSaveAndNoPictureOfASaveKept) {
     const struct {
         bool automatic;
         int (*second)(int first);  // the next save's kill step, 0 none
+        bool then_failing = false;  // a kill that leaves the slot unfinished: then ReadThenSaveFailing
     } rows[] = {{false, [](int) { return 0; }},
                 {false, [](int first) { return first * 7 % 17 + 1; }},
                 {true, [](int) { return 0; }},
-                {true, [](int first) { return first * 7 % 41 + 1; }}};
+                {true, [](int first) { return first * 7 % 41 + 1; }},
+                {false, [](int) { return 0; }, true}};
     std::map<uint32_t, THUMB_IMAGE> pictures;  // save c's: a few bytes of its own, its screen from 11 on
     for (uint32_t c = 1; c <= 13; ++c) pictures[c] = c > 10 ? ScreenFor(c) : THUMB_IMAGE(3, uint8_t(c));
     for (const auto& row : rows) {
@@ -627,7 +697,7 @@ TEST_F(QsaveTest, SavesKilledAtEveryStepLoseNoSaveAndNoPictureOfASaveKept) {
             else
                 SAVE_WriteSlot(5);
         };
-        int points = 0, put_back = 0, short_points = 0, no_picture = 0;
+        int points = 0, put_back = 0, short_points = 0, no_picture = 0, runs = 0, broken = 0;
         for (int first = 1;; ++first) {
             std::filesystem::remove_all(dir.File("save"));
             std::vector<uint32_t> written;  // newest first
@@ -644,6 +714,9 @@ TEST_F(QsaveTest, SavesKilledAtEveryStepLoseNoSaveAndNoPictureOfASaveKept) {
             };
             const bool killed = KilledAt(first, [&] { save(11); });
             put_back += std::filesystem::exists("save/ov05.old");
+            if (row.then_failing && std::filesystem::exists("save/ov05.old") &&
+                plat::LeftByKilledWrite("save/ov05.sav") == plat::Leftover::There)
+                ReadThenSaveFailing(10, 12, pictures, &runs, &broken);
             note_written(11);
             const int second = row.second(first);
             if (second) {
@@ -682,6 +755,8 @@ TEST_F(QsaveTest, SavesKilledAtEveryStepLoseNoSaveAndNoPictureOfASaveKept) {
         EXPECT_EQ(short_points, 0) << row.automatic << row.second(1) << ", of " << points;
         EXPECT_EQ(no_picture, 0) << row.automatic << row.second(1) << ", of " << points;
         EXPECT_EQ(put_back > 0, !row.automatic);
+        EXPECT_EQ(runs > 0, row.then_failing);
+        EXPECT_EQ(broken, 0) << broken << " of " << runs << " runs after the unfinished save";
     }
 }
 
@@ -692,7 +767,8 @@ TEST_F(QsaveTest, SavesKilledAtEveryStepLoseNoSaveAndNoPictureOfASaveKept) {
 // what the folder holds: a save not made replaced nothing (the old picture back by the next read
 // at the latest), no save kept is lost or shown with another save's picture, and the next save
 // leaves the newest saves written, each with its own picture (only save 11's may be missing, when
-// its thumbnail was not written), and nothing else.
+// its thumbnail was not written), and nothing else. A regular save left unfinished (its picture
+// aside beside the record's temporary file) is followed by ReadThenSaveFailing first.
 TEST_F(QsaveTest, TwoFailingCallsInARowLoseNoSaveAndNoPictureOfASaveKept) {
     std::map<uint32_t, THUMB_IMAGE> pictures;  // save c's: its screen, as the automatic save captures it
     for (uint32_t c = 1; c <= 12; ++c) pictures[c] = ScreenFor(c);
@@ -726,6 +802,7 @@ TEST_F(QsaveTest, TwoFailingCallsInARowLoseNoSaveAndNoPictureOfASaveKept) {
         QSAVE_AutoSave();
         return int(QSAVE_DATA.choice_autosave);
     };
+    int then_runs = 0, then_broken = 0;  // from the saves left unfinished (ReadThenSaveFailing)
     for (const bool automatic : {false, true}) {
         int runs = 0, losing = 0;
         for (int first = 0;; ++first) {
@@ -754,6 +831,9 @@ TEST_F(QsaveTest, TwoFailingCallsInARowLoseNoSaveAndNoPictureOfASaveKept) {
             const int result = WEXITSTATUS(status) & 15, left = WEXITSTATUS(status) >> 4;
             if (left == 2) break;  // past the save's last call: every pair was met
             ++runs;
+            if (!automatic && std::filesystem::exists("save/ov05.old") &&
+                plat::LeftByKilledWrite("save/ov05.sav") == plat::Leftover::There)
+                ReadThenSaveFailing(1, 3, pictures, &then_runs, &then_broken);
             bool whole = true;
             const std::string at = std::string(automatic ? "automatic" : "regular") + " save, calls " +
                                    std::to_string(first + 1) + " and " + std::to_string(first + 2) + " failing: ";
@@ -829,4 +909,6 @@ TEST_F(QsaveTest, TwoFailingCallsInARowLoseNoSaveAndNoPictureOfASaveKept) {
         EXPECT_GT(runs, automatic ? 30 : 10);
         EXPECT_EQ(losing, 0) << (automatic ? "automatic" : "regular") << " saves: " << losing << " of " << runs << " runs";
     }
+    EXPECT_GT(then_runs, 0);
+    EXPECT_EQ(then_broken, 0) << then_broken << " of " << then_runs << " runs after an unfinished save";
 }

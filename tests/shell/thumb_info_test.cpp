@@ -88,45 +88,59 @@ TEST_F(ThumbInfoTest, AnEmptySlotReturnsZeroAndShowsTheDefaultThumbnail) {
 // A save killed after it set the slot's picture aside ("ovNN.old", "ovaNN.old") and before it
 // replaced the record leaves the record's temporary file: the slot's first read, by display or
 // storage number, puts the picture back, and the panel shows it at its first show. Killed after
-// the record went in, the picture aside is the old save's: it goes, and the default one shows.
+// the record went in, the picture aside is the old save's: it goes, and the default one shows, or
+// the new save's own where it has one (a temporary file beside it never puts the old one over it).
+// A read that cannot tell whether the temporary file is there leaves the picture aside for the next.
 TEST_F(ThumbInfoTest, APictureAKilledSaveLeftAsideIsBackAtTheSlotsFirstRead) {
     const struct {
         int32_t slot;      // display slot 0..107, or storage slot 110..119
         bool panel;        // read by the panel, else by SAVE_ReadInfo
         const char* stem;  // the slot's files
         bool replaced;     // the killed save had put its record in
+        bool pictured = false;       // and its picture, beside a temporary file an earlier save left
+        const char* fail = nullptr;  // a call that fails at a read before
     } cases[] = {
         {5, true, "save/ov05", false},    {101, true, "save/ova03", false}, {5, false, "save/ov05", false},
         {110, false, "save/ova00", false}, {119, false, "save/ova09", false}, {5, true, "save/ov05", true},
-        {113, false, "save/ova03", true},
+        {113, false, "save/ova03", true},  {5, true, "save/ov05", true, true}, {101, true, "save/ova03", true, true},
+        {5, true, "save/ov05", false, false, "ListFolder"}, {110, false, "save/ova00", false, false, "OpenTemp"},
     };
     for (const auto& c : cases) {
-        const std::string at = std::to_string(c.slot) + (c.panel ? " panel" : " read") + (c.replaced ? ", replaced" : "");
+        const std::string at = std::to_string(c.slot) + (c.panel ? " panel" : " read") + (c.replaced ? ", replaced" : "") +
+                               (c.pictured ? ", pictured" : "") + (c.fail ? std::string(", ") + c.fail : "");
         std::filesystem::remove_all(dir.File("save"));
         std::filesystem::create_directories(dir.File("save"));
         const int32_t display = c.slot >= SAVE_STORAGE_AUTO ? c.slot - (SAVE_STORAGE_AUTO - SAVE_AUTO_FIRST) : c.slot;
         const std::vector<uint8_t> record = support::SaveRecord("new", "", support::SaveTime(2024, 2, 2));
         ASSERT_TRUE(support::WriteSaveSlot(dir.path(), display, "old", "", support::SaveTime(2024, 1, 1))) << at;
         WriteThumb(dir.File(std::string(c.stem) + ".old"), 0, 248, 0);
-        if (c.replaced) {
-            ASSERT_TRUE(support::WriteBytes(dir.File(std::string(c.stem) + ".sav"), record)) << at;
-        } else {
-            plat::File killed;  // the new record written, never renamed
+        if (!c.replaced || c.pictured) {
+            plat::File killed;  // a new record written, never renamed
             ASSERT_TRUE(killed.Open(FIL_MakePath("%s", SAVE_SlotFileName(c.slot)), plat::File::Mode::CreateAlways)) << at;
             ASSERT_EQ(killed.Write(record.data(), record.size()), record.size()) << at;
             ASSERT_TRUE(killed.Flush()) << at;
             killed.Leave();
         }
-        if (c.panel) {
-            EXPECT_EQ(THUMB_InfoShow(c.slot, 0, 0), 1) << at;
-            EXPECT_EQ(ThumbShown(), c.replaced ? support::kThumbDefault : spritetest::Rgb(0, 31, 0)) << at;
-        } else {
-            SAVE_INFO info;
-            EXPECT_EQ(SAVE_ReadInfo(c.slot, &info), 1) << at;
-            EXPECT_STREQ(info.chapter, c.replaced ? "new" : "old") << at;
+        if (c.replaced) {
+            ASSERT_TRUE(support::WriteBytes(dir.File(std::string(c.stem) + ".sav"), record)) << at;
         }
-        EXPECT_EQ(std::filesystem::exists(dir.File(std::string(c.stem) + ".dat")), !c.replaced) << at;
-        EXPECT_FALSE(std::filesystem::exists(dir.File(std::string(c.stem) + ".old"))) << at;
+        if (c.pictured) WriteThumb(dir.File(std::string(c.stem) + ".dat"), 0, 0, 248);
+        const uint16_t own = c.pictured ? spritetest::Rgb(0, 0, 31) : c.replaced ? support::kThumbDefault : spritetest::Rgb(0, 31, 0);
+        for (const bool failing : {true, false}) {
+            if (failing && !c.fail) continue;
+            if (failing) headless::FailCall(c.fail);
+            if (c.panel) {
+                EXPECT_EQ(THUMB_InfoShow(c.slot, 0, 0), 1) << at;
+                EXPECT_EQ(ThumbShown(), failing ? support::kThumbDefault : own) << at;
+            } else {
+                SAVE_INFO info;
+                EXPECT_EQ(SAVE_ReadInfo(c.slot, &info), 1) << at;
+                EXPECT_STREQ(info.chapter, c.replaced ? "new" : "old") << at;
+            }
+            EXPECT_EQ(headless::FailuresLeft(c.fail ? c.fail : ""), 0) << at;
+            EXPECT_EQ(std::filesystem::exists(dir.File(std::string(c.stem) + ".dat")), !failing && (!c.replaced || c.pictured)) << at;
+            EXPECT_EQ(std::filesystem::exists(dir.File(std::string(c.stem) + ".old")), failing) << at;
+        }
     }
 }
 
