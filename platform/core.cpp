@@ -54,6 +54,7 @@ std::vector<std::string> g_call_log;
 // Injected failures of a call name: `after` calls pass, then `times` fail.
 struct Failures {
     int after = 0, times = 0;
+    std::deque<int> gaps;  // single failures still to come, each after so many passing calls
 };
 std::map<std::string, Failures, std::less<>> g_failures;
 std::atomic<int> g_kill_step{0};  // file steps until the process kills itself; 0 never
@@ -599,7 +600,15 @@ bool ShouldFail(const char* name) {
         --it->second.after;
         return false;
     }
-    if (--it->second.times <= 0) g_failures.erase(it);
+    if (--it->second.times <= 0) {
+        if (it->second.gaps.empty()) {
+            g_failures.erase(it);
+        } else {
+            it->second.times = 1;
+            it->second.after = it->second.gaps.front();
+            it->second.gaps.pop_front();
+        }
+    }
     return true;
 }
 
@@ -633,10 +642,19 @@ void FailCall(const std::string& name, int times, int after) {
     f.after = after;
     f.times += times;
 }
+void FailCalls(const std::string& name, std::vector<int> calls) {
+    std::sort(calls.begin(), calls.end());
+    calls.erase(std::unique(calls.begin(), calls.end()), calls.end());
+    if (calls.empty() || calls.front() < 0) return;
+    std::lock_guard<std::mutex> lock(plat::g_hooks_mutex);
+    plat::Failures& f = plat::g_failures[name];
+    f = plat::Failures{calls.front(), 1, {}};
+    for (size_t i = 1; i < calls.size(); ++i) f.gaps.push_back(calls[i] - calls[i - 1] - 1);
+}
 int FailuresLeft(const std::string& name) {
     std::lock_guard<std::mutex> lock(plat::g_hooks_mutex);
     const auto it = plat::g_failures.find(name);
-    return it == plat::g_failures.end() ? 0 : it->second.times;
+    return it == plat::g_failures.end() ? 0 : it->second.times + int(it->second.gaps.size());
 }
 void KillAtFileStep(int step) { plat::g_kill_step = step > 0 ? step : 0; }
 const std::vector<std::string>& DebugOutput() { return plat::g_debug_lines; }

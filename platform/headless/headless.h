@@ -44,6 +44,9 @@ void ClearCallLog();
 // fails the file call n + 1 whatever it is. "RenameNoReplace" is no file call: it makes the move
 // that never replaces meet a file system that does not know how (its fallback runs).
 void FailCall(const std::string& name, int times = 1, int after = 0);
+// The calls of that name numbered in `calls` fail (0 the next one), whatever lies between them;
+// replaces what was injected for that name.
+void FailCalls(const std::string& name, std::vector<int> calls);
 // Injected failures of that name that no call has taken yet.
 int FailuresLeft(const std::string& name);
 // The process kills itself (SIGKILL) just before its `step`-th file step from now (1 the next; 0

@@ -13,6 +13,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "platform/backend.h"
 #include "platform/files.h"
@@ -75,10 +76,10 @@ protected:
     }
     // From a save of slot 5 that did not finish (save `kept`'s picture aside beside the record's
     // temporary file): the slot's next read with one failing call at each of its calls, then its
-    // next save, `next`, with two failing calls in a row at each of its calls, then a read without
-    // failures. A save not made leaves `kept` with its picture; one made shows `next` with its own
-    // picture, or with none when it says so; nothing stays aside. Adds to the runs and to those that
-    // break that rule; the folder is left as it was.
+    // next save, `next`, with two failing calls at each pair of its calls, near or far apart, then
+    // a read without failures. A save not made leaves `kept` with its picture; one made shows
+    // `next` with its own picture, or with none when it says so; nothing stays aside. Adds to the
+    // runs and to those that break that rule; the folder is left as it was.
     void ReadThenSaveFailing(uint32_t kept, uint32_t next, std::map<uint32_t, THUMB_IMAGE>& pictures, int* runs,
                              int* broken) {
         const std::string save = dir.File("save"), unfinished = dir.File("unfinished");
@@ -88,11 +89,11 @@ protected:
             std::filesystem::remove_all(save);
             std::filesystem::copy(unfinished, save);
         };
-        // Runs fn in a child with `times` failing calls after `after`: its result, and the failures left.
-        const auto failing = [](int times, int after, const std::function<int()>& fn) {
+        // Runs fn in a child whose file calls numbered in `calls` fail: its result, and the failures left.
+        const auto failing = [](const std::vector<int>& calls, const std::function<int()>& fn) {
             const pid_t pid = fork();
             if (pid == 0) {
-                headless::FailCall("AnyFileCall", times, after);
+                headless::FailCalls("AnyFileCall", calls);
                 const int result = fn();
                 _exit(result | headless::FailuresLeft("AnyFileCall") << 4);
             }
@@ -100,35 +101,39 @@ protected:
             waitpid(pid, &status, 0);
             return WIFEXITED(status) ? std::pair(WEXITSTATUS(status) & 15, WEXITSTATUS(status) >> 4) : std::pair(-1, -1);
         };
+        // The save's calls from the state the read left: the pairs walked until the second is past its last.
         for (int read = 0, read_left = 0; read_left == 0; ++read) {
-            for (int write = 0;; ++write) {
-                restore();
-                read_left = failing(1, read, [] {
+            for (int first = 0, first_left = 0; first_left < 2; ++first) {
+                for (int second = first + 1;; ++second) {
+                    restore();
+                    read_left = failing({read}, [] {
+                        SAVE_INFO info;
+                        return SAVE_ReadInfo(5, &info);
+                    }).second;
+                    const auto [result, left] = failing({first, second}, [&] {
+                        SAVE_SetInfo(std::to_string(next).c_str(), "");
+                        THUMB_HELD = pictures[next];
+                        return SAVE_WriteSlot(5);
+                    });
+                    first_left = left;
+                    if (left > 0) break;  // past the save's last call
+                    ++*runs;
+                    const bool made = result != SAVE_WRITE_FAILED;
                     SAVE_INFO info;
-                    return SAVE_ReadInfo(5, &info);
-                }).second;
-                const auto [result, left] = failing(2, write, [&] {
-                    SAVE_SetInfo(std::to_string(next).c_str(), "");
-                    THUMB_HELD = pictures[next];
-                    return SAVE_WriteSlot(5);
-                });
-                if (left == 2) break;  // past the save's last call
-                ++*runs;
-                const bool made = result != SAVE_WRITE_FAILED;
-                SAVE_INFO info;
-                const uint32_t chapter = SAVE_ReadInfo(5, &info) ? uint32_t(std::stoul(info.chapter)) : 0;
-                const std::string thumb = dir.File("save/ov05.dat");
-                const THUMB_IMAGE shown = std::filesystem::exists(thumb) ? support::ReadBytes(thumb) : THUMB_IMAGE{};
-                const THUMB_IMAGE want = !made ? pictures[kept] : result == SAVE_WRITE_DONE ? pictures[next] : THUMB_IMAGE{};
-                if (chapter == (made ? next : kept) && shown == want && !std::filesystem::exists(dir.File("save/ov05.old")))
-                    continue;
-                ++*broken;
-                ADD_FAILURE() << "read failing at call " << read + 1 << ", save at calls " << write + 1 << " and "
-                              << write + 2 << ": the save " << (made ? "made" : "not made") << " leaves save " << chapter
-                              << (shown == pictures[kept] ? " with the kept save's picture"
-                                  : shown == pictures[next] ? " with the new save's picture"
-                                  : shown.empty()           ? " with no picture"
-                                                            : " with another picture");
+                    const uint32_t chapter = SAVE_ReadInfo(5, &info) ? uint32_t(std::stoul(info.chapter)) : 0;
+                    const std::string thumb = dir.File("save/ov05.dat");
+                    const THUMB_IMAGE shown = std::filesystem::exists(thumb) ? support::ReadBytes(thumb) : THUMB_IMAGE{};
+                    const THUMB_IMAGE want = !made ? pictures[kept] : result == SAVE_WRITE_DONE ? pictures[next] : THUMB_IMAGE{};
+                    if (chapter == (made ? next : kept) && shown == want && !std::filesystem::exists(dir.File("save/ov05.old")))
+                        continue;
+                    ++*broken;
+                    ADD_FAILURE() << "read failing at call " << read + 1 << ", save at calls " << first + 1 << " and "
+                                  << second + 1 << ": the save " << (made ? "made" : "not made") << " leaves save " << chapter
+                                  << (shown == pictures[kept] ? " with the kept save's picture"
+                                      : shown == pictures[next] ? " with the new save's picture"
+                                      : shown.empty()           ? " with no picture"
+                                                                : " with another picture");
+                }
             }
         }
         restore();
