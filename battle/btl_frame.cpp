@@ -2,7 +2,6 @@
 // half of the renderer, and the battle module's start-up and clean-up.
 #include "battle/btl_frame.h"
 
-#include <algorithm>
 #include <cstring>
 
 #include "battle/bsc_command.h"
@@ -128,12 +127,6 @@ int32_t DeleteNode(LIST_NODE* n) {
         case LIST_KIND_BGOBJ: return MAP_DelBgObj(n);
         default: return LIST_Free(n->index);
     }
-}
-
-// The node is one of the pool's and an object holds it (a pointer kept across a rebuilt pool is
-// never read).
-bool HeldNode(const LIST_NODE* n) {
-    return n && std::find(LIST_DATA.begin(), LIST_DATA.end(), n) != LIST_DATA.end() && n->in_use;
 }
 
 // The full frame: walk, enemy spawns, script events, explosion checks and the animations.
@@ -280,9 +273,8 @@ void BTL_ResetLeftovers() {
     std::memset(CHR_DESTROYED, 0, sizeof CHR_DESTROYED);
     for (int16_t& r : CHR_PREVIEW_REQUEST) r = -1;
     std::memset(CPU_WORK_TABLE, 0, sizeof CPU_WORK_TABLE);
-    // A link kept to a freed node would follow whatever takes that node next.
-    for (LIST_NODE** link : {&CAMERA_DATA.followed, &CAMERA_DATA.second, &CAMERA_DATA.queued})
-        if (!HeldNode(*link)) *link = nullptr;
+    // The battle's objects are gone: a link kept would follow whatever takes its node next.
+    CAMERA_DATA.followed = CAMERA_DATA.second = CAMERA_DATA.queued = nullptr;
     SCR_SCROLL_RECT = RECT{};
     SCR_QUAKE = ScrQuake{};
     EFT_SetAmbientCount(0);

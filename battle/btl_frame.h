@@ -65,13 +65,13 @@ void BTL_Term();
 void BTL_Cleanup();
 void BTL_DeleteAllObjects();
 void BTL_DeleteNonCharObjects();
-// What a battle leaves behind back to its start: the end counter, the slots' destroyed flags and
-// preview requests, the slow-motion count, the pending explosion checks, a skipped draw, the CPU
-// work, the hit mask and the last destroyed slot, the fire-order count, the pad direction, combo
-// and move sub-step, the scroll rectangle, the quake, the ambient count, the script's queues,
-// events, switches and bark character, and the camera's links to nodes no longer in use. What
-// the battle's caller sets stays: the battle state and kind, the script-mode flag, the CPU and
-// debug switches, the survival test condition and the camera's values.
+// What a battle leaves behind back to its start, once its objects are deleted: the end counter,
+// the slots' destroyed flags and preview requests, the slow-motion count, the pending explosion
+// checks, a skipped draw, the CPU work, the hit mask and the last destroyed slot, the fire-order
+// count, the pad direction, combo and move sub-step, the scroll rectangle, the quake, the ambient
+// count, the script's queues, events, switches and bark character, and the camera's links to its
+// objects. What the battle's caller sets stays: the battle state and kind, the script-mode flag,
+// the CPU and debug switches, the survival test condition and the camera's values.
 void BTL_ResetLeftovers();
 // Everything back to a fresh process's values, what callers set included (tests, fuzzers and
 // benchmarks run battles one after another).

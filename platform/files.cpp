@@ -134,15 +134,15 @@ bool ForEachStaleTemp(const std::string& target, Fn fn) {
             continue;
         }
         struct stat held, named;
-        if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        bool stop = false;
+        if (::flock(fd, LOCK_EX | LOCK_NB) != 0)
             told = told && errno == EWOULDBLOCK;  // a write still open holds it
-        } else if (::fstat(fd, &held) != 0 || ::fstatat(dfd, e->d_name, &named, AT_SYMLINK_NOFOLLOW) != 0) {
+        else if (::fstat(fd, &held) != 0 || ::fstatat(dfd, e->d_name, &named, AT_SYMLINK_NOFOLLOW) != 0)
             told = told && errno == ENOENT;
-        } else if (held.st_ino == named.st_ino && held.st_dev == named.st_dev && !fn(dfd, e->d_name)) {
-            ::close(fd);
-            break;
-        }
+        else
+            stop = held.st_ino == named.st_ino && held.st_dev == named.st_dev && !fn(dfd, e->d_name);
         ::close(fd);
+        if (stop) break;
     }
     ::closedir(d);
     return told;

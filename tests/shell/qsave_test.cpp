@@ -13,6 +13,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/backend.h"
@@ -65,6 +66,20 @@ bool KilledAt(int step, const std::function<void()>& save) {
     return WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
 }
 
+// Runs `fn` in a child process whose file calls numbered in `calls` (0 the first) fail: what fn
+// returned (0..15) and the failures no call took, or (-1, -1) when the child did not end by itself.
+std::pair<int, int> WithFailingCalls(const std::vector<int>& calls, const std::function<int()>& fn) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        headless::FailCalls("AnyFileCall", calls);
+        const int result = fn();
+        _exit(result | headless::FailuresLeft("AnyFileCall") << 4);
+    }
+    int status = 0;
+    if (pid < 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return {-1, -1};
+    return {WEXITSTATUS(status) & 15, WEXITSTATUS(status) >> 4};
+}
+
 }  // namespace
 
 class QsaveTest : public BarTest {
@@ -89,28 +104,16 @@ protected:
             std::filesystem::remove_all(save);
             std::filesystem::copy(unfinished, save);
         };
-        // Runs fn in a child whose file calls numbered in `calls` fail: its result, and the failures left.
-        const auto failing = [](const std::vector<int>& calls, const std::function<int()>& fn) {
-            const pid_t pid = fork();
-            if (pid == 0) {
-                headless::FailCalls("AnyFileCall", calls);
-                const int result = fn();
-                _exit(result | headless::FailuresLeft("AnyFileCall") << 4);
-            }
-            int status = 0;
-            waitpid(pid, &status, 0);
-            return WIFEXITED(status) ? std::pair(WEXITSTATUS(status) & 15, WEXITSTATUS(status) >> 4) : std::pair(-1, -1);
-        };
         // The save's calls from the state the read left: the pairs walked until the second is past its last.
         for (int read = 0, read_left = 0; read_left == 0; ++read) {
             for (int first = 0, first_left = 0; first_left < 2; ++first) {
                 for (int second = first + 1;; ++second) {
                     restore();
-                    read_left = failing({read}, [] {
+                    read_left = WithFailingCalls({read}, [] {
                         SAVE_INFO info;
                         return SAVE_ReadInfo(5, &info);
                     }).second;
-                    const auto [result, left] = failing({first, second}, [&] {
+                    const auto [result, left] = WithFailingCalls({first, second}, [&] {
                         SAVE_SetInfo(std::to_string(next).c_str(), "");
                         THUMB_HELD = pictures[next];
                         return SAVE_WriteSlot(5);
@@ -823,17 +826,8 @@ TEST_F(QsaveTest, TwoFailingCallsInARowLoseNoSaveAndNoPictureOfASaveKept) {
                 ASSERT_TRUE(support::WriteBytes(dir.File("save/ov05.dat"), pictures[1]));
             }
             // The save in a child: what it did, and the failures it left untaken.
-            const pid_t pid = fork();
-            ASSERT_GE(pid, 0);
-            if (pid == 0) {
-                headless::FailCall("AnyFileCall", 2, first);
-                const int result = save(automatic, automatic ? 11 : 2);
-                _exit(result | headless::FailuresLeft("AnyFileCall") << 4);
-            }
-            int status = 0;
-            ASSERT_EQ(waitpid(pid, &status, 0), pid);
-            ASSERT_TRUE(WIFEXITED(status));
-            const int result = WEXITSTATUS(status) & 15, left = WEXITSTATUS(status) >> 4;
+            const auto [result, left] = WithFailingCalls({first, first + 1}, [&] { return save(automatic, automatic ? 11 : 2); });
+            ASSERT_GE(result, 0) << "the save's child did not end by itself";
             if (left == 2) break;  // past the save's last call: every pair was met
             ++runs;
             if (!automatic && std::filesystem::exists("save/ov05.old") &&
