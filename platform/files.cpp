@@ -217,14 +217,16 @@ void SyncDirOf(const std::string& path) {
 }
 }  // namespace
 
-std::string ResolvePath(const char* name) {
-    if (!name) return {};
-    std::string in(name);
+namespace {
+const char* g_game_folder = nullptr;
+
+// The game name `in` resolved below `out`, a folder used as it is (empty: the current folder, or
+// the root for a name that starts with a separator).
+std::string ResolveBelow(std::string out, std::string in) {
     for (char& c : in)
         if (c == '\\') c = '/';
-    std::string out;
     size_t pos = 0;
-    if (!in.empty() && in[0] == '/') {
+    if (out.empty() && !in.empty() && in[0] == '/') {
         out = "/";
         pos = 1;
     }
@@ -253,6 +255,18 @@ std::string ResolvePath(const char* name) {
     }
     return out;
 }
+}  // namespace
+
+void SetGameFolder(const char* folder) { g_game_folder = folder; }
+
+std::string ResolvePath(const char* name) {
+    if (!name) return {};
+    if (g_game_folder && g_game_folder[0]) {
+        const size_t n = std::strlen(g_game_folder);
+        if (std::strncmp(name, g_game_folder, n) == 0) return ResolveBelow(std::string(name, n), name + n);
+    }
+    return ResolveBelow({}, name);
+}
 
 std::string GetCurrentDirectory() {
     char buf[PATH_MAX];
@@ -277,11 +291,15 @@ void File::Discard() {
     temp_.clear();
 }
 
-bool File::Open(const char* name, Mode mode, Links links) {
+bool File::Open(const char* name, Mode mode, Links links) { return OpenTarget(ResolvePath(name), mode, links); }
+
+bool File::Open(const GivenPath& path, Mode mode, Links links) { return OpenTarget(path.path, mode, links); }
+
+bool File::OpenTarget(std::string target, Mode mode, Links links) {
     if (fd_ >= 0 || !temp_.empty()) Close();
     failed_ = false;
     swept_ = false;
-    target_ = ResolvePath(name);
+    target_ = std::move(target);
     temp_.clear();
     if (target_.empty()) return false;
     if (mode == Mode::Read) {
@@ -417,7 +435,8 @@ int64_t FileSize(const char* name) {
 }
 
 namespace {
-bool WriteWhole(const char* name, const void* data, size_t count, File::Mode mode,
+template <class Name>
+bool WriteWhole(const Name& name, const void* data, size_t count, File::Mode mode,
                 File::Links links = File::Links::Follow) {
     File f;
     if (!f.Open(name, mode, links)) return false;
@@ -429,6 +448,10 @@ bool WriteWhole(const char* name, const void* data, size_t count, File::Mode mod
 
 bool WriteFileAtomic(const char* name, const void* data, size_t count, File::Links links) {
     return WriteWhole(name, data, count, File::Mode::CreateAlways, links);
+}
+
+bool WriteFileAtomic(const GivenPath& path, const void* data, size_t count, File::Links links) {
+    return WriteWhole(path, data, count, File::Mode::CreateAlways, links);
 }
 
 bool WriteFileScratch(const char* name, const void* data, size_t count) {

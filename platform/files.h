@@ -8,8 +8,19 @@ namespace plat {
 // Maps a game path ('\' or '/' separated, any ASCII case) to the file system path: each
 // existing component is matched exactly first, then without regard to ASCII case. Components
 // that do not exist are kept as written (so a new file is created inside the existing
-// directory of whatever case).
+// directory of whatever case). A name that starts with the game folder (SetGameFolder) keeps
+// that start byte for byte: only the game's own name after it is read so.
 std::string ResolvePath(const char* name);
+
+// The folder the game joins its names to, ending in '/': a player's folder, whose name may hold
+// a '\' or any byte. The buffer is read at every call (the game keeps it: FIL_BaseDir).
+void SetGameFolder(const char* folder);
+
+// A path the player or the system gave (a home folder, ORV_SCREENSHOT, ORV_INPUT): used byte for
+// byte, where a game name has its '\' read as separators and its letter case matched.
+struct GivenPath {
+    std::string path;
+};
 
 // The current directory, as the game's base directory is taken from it.
 std::string GetCurrentDirectory();
@@ -34,6 +45,7 @@ public:
     // interrupted write of the same target left behind are removed, whichever process wrote them
     // (SweptLeftovers says whether all were; the write goes on either way).
     bool Open(const char* name, Mode mode, Links links = Links::Follow);
+    bool Open(const GivenPath& path, Mode mode, Links links = Links::Follow);
     // For the create modes, once open: whether no temporary file that an interrupted write of the
     // target left can still be there (false when one could not be removed, or when the folder could
     // not be listed or one of them opened).
@@ -62,6 +74,7 @@ public:
     void Leave();
 
 private:
+    bool OpenTarget(std::string target, Mode mode, Links links);
     void ReleaseLock();
     void Discard();  // removes the temporary file of a write not committed
     int fd_ = -1;
@@ -84,6 +97,7 @@ Leftover LeftByKilledWrite(const char* name);
 // Replaces the file with exactly these bytes: temporary file, fsync, rename. False on any failure,
 // in which case the old file is untouched.
 bool WriteFileAtomic(const char* name, const void* data, size_t count, File::Links links = File::Links::Follow);
+bool WriteFileAtomic(const GivenPath& path, const void* data, size_t count, File::Links links = File::Links::Follow);
 // The same for a file no player keeps: replaced whole, no fsync.
 bool WriteFileScratch(const char* name, const void* data, size_t count);
 bool DeleteFile(const char* name);

@@ -51,6 +51,6 @@ bool WritePng(const char* path, const Frame& frame) {
     Chunk(out, "IHDR", ihdr);
     Chunk(out, "IDAT", z);
     Chunk(out, "IEND", {});
-    return WriteFileAtomic(path, out.data(), out.size());
+    return WriteFileAtomic(GivenPath{path}, out.data(), out.size());
 }
 }  // namespace plat

@@ -73,7 +73,7 @@ bool ParseValue(std::string_view text, RegValue* out) {
 
 RegStore LoadFile(const std::string& file, File::Links links) {
     File f;
-    if (!f.Open(file.c_str(), File::Mode::Read, links)) return {};
+    if (!f.Open(GivenPath{file}, File::Mode::Read, links)) return {};
     const int64_t size = f.Size();
     std::string text(static_cast<size_t>(std::min<int64_t>(size, kMaxText)), '\0');
     text.resize(f.Read(text.data(), text.size()));  // reads on to the end or an error
@@ -95,7 +95,7 @@ bool WithStore(bool write, F&& fn) {
     if (!fn(store)) return false;
     if (!write) return true;
     const std::string text = FormatRegistry(store);
-    if (WriteFileAtomic(file.c_str(), text.data(), text.size(), links)) return true;
+    if (WriteFileAtomic(GivenPath{file}, text.data(), text.size(), links)) return true;
     OutputDebugString(("registry: " + file + " could not be written; it keeps what it held\r\n").c_str());
     return false;
 }

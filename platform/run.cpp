@@ -148,7 +148,7 @@ void ReadRunEnvironment() {
             BadEnvironment("ORV_INPUT drives the program without a display only (ORV_PLATFORM=headless)");
         // The one reader of files: a folder, a pipe or a device is refused at once.
         File in;
-        if (!in.Open(path.c_str(), File::Mode::Read)) BadEnvironment("ORV_INPUT=\"" + path + "\" cannot be read");
+        if (!in.Open(GivenPath{path}, File::Mode::Read)) BadEnvironment("ORV_INPUT=\"" + path + "\" cannot be read");
         std::string text(script::kMaxScriptBytes + 1, '\0');
         text.resize(in.Read(text.data(), text.size()));
         std::string error;

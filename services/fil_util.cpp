@@ -119,6 +119,8 @@ int FIL_InitBaseDir() {
         return 1;
     }
     std::memcpy(FIL_BaseDir, cwd.c_str(), cwd.size() + 1);
+    // The player's folder is used as it is: only the names joined to it are the game's.
+    plat::SetGameFolder(FIL_BaseDir);
     return 1;
 }
 

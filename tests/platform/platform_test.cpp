@@ -26,6 +26,17 @@ TEST(PathResolver, NamesDifferingInCaseAndSeparatorNameOneFile) {
     // Absolute names resolve the same way below their existing part.
     std::string abs = dir.path() + "\\wav\\voice\\X.WAV";
     EXPECT_EQ(plat::ResolvePath(abs.c_str()), dir.path() + "/WAV/Voice/x.wav");
+    // The game folder, and a path given as it is, keep every byte: only the game's name below the
+    // folder is read so.
+    const std::string folder = dir.path() + "/a\\b c/";
+    fs::create_directories(folder + "WAV/Voice");
+    ASSERT_TRUE(support::WriteBytes(folder + "WAV/Voice/x.wav", {1}));
+    plat::SetGameFolder(folder.c_str());
+    EXPECT_EQ(plat::ResolvePath((folder + "wav\\voice\\X.WAV").c_str()), folder + "WAV/Voice/x.wav");
+    plat::SetGameFolder(nullptr);
+    ASSERT_TRUE(plat::WriteFileAtomic(plat::GivenPath{folder + "s\\hot.png"}, "ab", 2));
+    plat::File given;
+    EXPECT_TRUE(given.Open(plat::GivenPath{folder + "s\\hot.png"}, plat::File::Mode::Read) && given.Size() == 2);
 }
 
 TEST(PathResolver, ExactMatchWinsAndNewFilesGoIntoTheExistingDirectory) {

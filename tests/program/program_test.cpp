@@ -208,6 +208,7 @@ TEST_F(ProgramTest, TheCommandsAndTestBinariesTakeTheirVariablesAsTheySay) {
     }
     // The game's data for ./run, and a script that closes the game and answers Yes.
     ASSERT_EQ(std::system("'" ORV_SAMPLE_DATA "' --no-movie game > /dev/null"), 0);
+    std::filesystem::copy("game", "from/-g\\ame \xc3\xa9", std::filesystem::copy_options::recursive);
     std::ofstream("from/quit.txt") << "15 close\n17 mouse 250 240\n19 click left\n";
     const std::string run = "'" + dir.path() + "/project/run'", test = "'" + src + "/test'";
     const std::string tests = "'" ORV_TEST_SHELL "' --gtest_filter=ProgramTest.*";
@@ -228,6 +229,11 @@ TEST_F(ProgramTest, TheCommandsAndTestBinariesTakeTheirVariablesAsTheySay) {
         {run,
          "ORV_DATA=../game ORV_PLATFORM=headless ORV_DEBUG=1 ORV_FRAMES=1000 ORV_INPUT=quit.txt ORV_SCREENSHOT=shot.png", 0,
          " ( \xe7\xb5\x82\xe4\xba\x86 ) ", nullptr, "shot.png"},  // ( 終了 )
+        // A data folder named as only a player would: a leading dash, a backslash, a blank, UTF-8.
+        {run,
+         "ORV_DATA='-g\\ame \xc3\xa9' ORV_PLATFORM=headless ORV_DEBUG=1 ORV_FRAMES=1000 ORV_INPUT=quit.txt "
+         "ORV_SCREENSHOT=shot.png",
+         0, " ( \xe7\xb5\x82\xe4\xba\x86 ) ", "\xe8\xa6\x8b\xe3\x81\xa4\xe3\x81\x8b\xe3\x82\x8a", "shot.png"},
         // A test binary checks the golden switch before it chooses a test.
         {tests, "ORV_UPDATE_GOLDEN=yes", 2, "ORV_UPDATE_GOLDEN=\"yes\" is not understood", "[ RUN", nullptr},
         // A caller's game variables reach no test and no program a test starts: each would end
@@ -279,6 +285,50 @@ TEST_F(ProgramTest, AScriptDrivesTheHeadlessProgramToItsScreenshot) {
                                "ORV_SCREENSHOT=" + dir.path() + "/shot555.png"});
     ASSERT_EQ(r555.code, 0) << r555.err;
     EXPECT_NE(support::ReadBytes("shot555.png"), support::ReadBytes("shot.png"));
+}
+
+// The folders the player names are used as they are, whatever bytes their names hold: only the
+// game's own names below the data folder have '\' read as a separator. A folder of each name
+// holds the data folder, the home (through HOME or XDG_CONFIG_HOME), the script and the
+// screenshot: every file is found (the debug output is the plain folder's), the settings, the
+// registry and the screenshot are written, and the screenshot is the plain one.
+TEST_F(ProgramTest, FoldersOfAnyNameServeAsDataHomeAndScreenshotFolder) {
+    const struct {
+        const char* name;
+        bool home;  // the home through HOME (the registry in .config below it), else XDG_CONFIG_HOME
+    } rows[] = {
+        {"plain", false},       {"a\\b", false}, {"a\\b", true}, {"two words", true},
+        {"caf\xc3\xa9", false},  // UTF-8
+        {"-dash", true},
+    };
+    ASSERT_EQ(std::system("'" ORV_SAMPLE_DATA "' --no-movie sample > /dev/null"), 0);
+    std::string plain_err;
+    std::vector<uint8_t> plain_shot;
+    for (const auto& row : rows) {
+        const std::string root = dir.path() + "/" + row.name, at = std::string(row.name) + (row.home ? " HOME" : " XDG");
+        const std::string data = root + "/data", home = root + "/home", shot = root + "/" + row.name + ".png";
+        std::filesystem::remove_all(root);
+        std::filesystem::create_directory(root);
+        std::filesystem::copy("sample", data, std::filesystem::copy_options::recursive);
+        std::ofstream(root + "/" + row.name + ".txt") << "0 mouse 200 150\n8 tap Z\n";
+        std::filesystem::current_path(data);
+        const Result r = Start({row.home ? "HOME=" + home : "XDG_CONFIG_HOME=" + home,
+                                row.home ? "XDG_CONFIG_HOME=" : "HOME=/nonexistent", "ORV_PLATFORM=headless",
+                                "ORV_DEBUG=1", "ORV_FRAMES=20", "ORV_INPUT=" + root + "/" + row.name + ".txt",
+                                "ORV_SCREENSHOT=" + shot});
+        std::filesystem::current_path(dir.path());
+        ASSERT_EQ(r.code, 0) << at << ": " << r.err;
+        EXPECT_EQ(support::ReadBytes(data + "/save/sys.dat").size(), 1492u) << at;
+        EXPECT_GT(support::ReadBytes(home + (row.home ? "/.config" : "") + "/orvant/registry").size(), 0u) << at;
+        if (plain_shot.empty()) {
+            plain_err = r.err;
+            plain_shot = support::ReadBytes(shot);
+            ASSERT_GT(plain_shot.size(), 100u);
+            continue;
+        }
+        EXPECT_EQ(r.err, plain_err) << at;
+        EXPECT_TRUE(support::ReadBytes(shot) == plain_shot) << at;
+    }
 }
 
 TEST_F(ProgramTest, TheSampleDataHoldsEveryEffectAWholeThumbnailLegibleSmallGlyphsAndTheOpeningMovie) {
