@@ -63,7 +63,11 @@ Backend* MakeHeadlessBackend();
 
 // After the headless clock moved: tells the clock's listeners.
 void ClockMoved();
-// Plays one ORV_INPUT event on the headless backend.
+// Sets what an ORV_INPUT script holds when the program starts, on a new headless backend: every
+// pad it names is plugged in (with those below it) and frame 0's keys and pad states are held, as
+// the devices find them at start-up. The other events of frame 0 play at the first pump.
+void StartScript(const std::vector<script::Event>& events);
+// Plays one ORV_INPUT event on the headless backend (frame 0's keys and pads are already held).
 void PlayScriptEvent(const script::Event& event);
 // Forgets due times and puts the frame interval back to its start value.
 void ResetClock();

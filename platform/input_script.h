@@ -2,7 +2,8 @@
 //
 // One event a line: the frame, a command, its arguments, separated by blanks; '#' starts a comment.
 // An event of frame N happens once N frames have been presented (0: before the first one), events
-// of one frame in the order written. Commands:
+// of one frame in the order written; frame 0's keys and pad states, and every pad the script
+// names, are there when the program starts. Commands:
 //   key NAME down|up       a key by its name (A, 1, F4, RETURN, LSHIFT, NOCONVERT, ...) or code 0x2C
 //   tap NAME               down at this frame, up at the next
 //   mouse X Y              the pointer at client pixel (X, Y); outside the window is allowed

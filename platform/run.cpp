@@ -172,6 +172,7 @@ void ResetRun() {
     g_run.next = 0;
     g_run.have_shot = false;
     g_run.away = g_run.waiting = g_run.stalled = false;
+    if (IsHeadless()) StartScript(g_run.script);
 }
 
 namespace {

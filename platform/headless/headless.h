@@ -107,6 +107,9 @@ void PressKey(uint8_t code, bool down);
 void SetMouse(int32_t x, int32_t y, uint8_t buttons);
 void TurnWheel(int notches);  // DI_WHEEL_DELTA per notch, positive away from the player
 void SetJoystick(int index, int32_t x, int32_t y, uint32_t buttons);  // attaches up to index
+// The pad is pulled out (an opened one is gone at once: its reads fail even if it comes back before
+// the next, until the devices open it again) or plugged back in (attaching up to index).
+void PlugJoystick(int index, bool plugged);
 // Joysticks opened by the devices and not yet released.
 int OpenJoysticks();
 // Whether the scripted keyboard holds either Alt key, either Ctrl key.

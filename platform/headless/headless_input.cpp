@@ -1,6 +1,7 @@
 // Scripted input for the headless backend: the devices read whatever the test has set.
 #include <algorithm>
 #include <set>
+#include <vector>
 
 #include "platform/headless/headless.h"
 #include "platform/input.h"
@@ -92,6 +93,13 @@ void SetJoystick(int index, int32_t x, int32_t y, uint32_t buttons) {
     if (size_t(index) >= g_input.joysticks.size()) g_input.joysticks.resize(size_t(index) + 1);
     g_input.joysticks[index] = ScriptedJoystick{x, y, buttons, true};
 }
+void PlugJoystick(int index, bool plugged) {
+    if (index < 0) return;
+    if (size_t(index) >= g_input.joysticks.size()) g_input.joysticks.resize(size_t(index) + 1);
+    g_input.joysticks[size_t(index)].attached = plugged;
+    // As with a real pad, the opened device does not follow it back: it is opened again.
+    if (!plugged && g_open.count(index)) g_lost.insert(index);
+}
 int OpenJoysticks() { return int(g_open.size()); }
 
 void PressKey(uint8_t code, bool down) {
@@ -118,13 +126,38 @@ const InputSource& HeadlessInputSource() {
 
 // ---- ORV_INPUT events on the headless backend ----
 namespace plat::detail {
+namespace {
+// Frame 0's keys and pad states are the devices' state when the program starts.
+bool HeldAtStart(const script::Event& e) {
+    return e.frame == 0 && (e.op == script::Op::Key || e.op == script::Op::Pad);
+}
+
+headless::ScriptedJoystick& Pad(int index) {
+    headless::InputState& in = headless::g_input;
+    if (size_t(index) >= in.joysticks.size()) in.joysticks.resize(size_t(index) + 1);
+    return in.joysticks[size_t(index)];
+}
+}  // namespace
+
+void StartScript(const std::vector<script::Event>& events) {
+    using script::Op;
+    for (const script::Event& e : events) {
+        // Pads are listed once, at start-up: a pad the script names is there by then.
+        if (e.op == Op::Pad || e.op == Op::Plug) Pad(e.a);
+        if (!HeldAtStart(e)) continue;
+        if (e.op == Op::Key) {
+            headless::SetKey(uint8_t(e.a), e.b != 0);  // down before the window was: no key message
+        } else {
+            headless::ScriptedJoystick& j = Pad(e.a);
+            j.x = e.b, j.y = e.c, j.buttons = e.bits;
+        }
+    }
+}
+
 void PlayScriptEvent(const script::Event& e) {
     using script::Op;
+    if (HeldAtStart(e)) return;
     headless::InputState& in = headless::g_input;
-    auto pad = [&](int index) -> headless::ScriptedJoystick& {
-        if (size_t(index) >= in.joysticks.size()) in.joysticks.resize(size_t(index) + 1);
-        return in.joysticks[size_t(index)];
-    };
     switch (e.op) {
         case Op::Key: headless::PressKey(uint8_t(e.a), e.b != 0); break;
         case Op::Mouse: in.mouse_x = e.a, in.mouse_y = e.b; break;
@@ -133,11 +166,11 @@ void PlayScriptEvent(const script::Event& e) {
             break;
         case Op::Wheel: headless::TurnWheel(e.a); break;
         case Op::Pad: {
-            headless::ScriptedJoystick& j = pad(e.a);
+            headless::ScriptedJoystick& j = Pad(e.a);
             j.x = e.b, j.y = e.c, j.buttons = e.bits;
             break;
         }
-        case Op::Plug: pad(e.a).attached = e.b != 0; break;
+        case Op::Plug: headless::PlugJoystick(e.a, e.b != 0); break;
         case Op::Focus: headless::SetFocus(e.a != 0); break;
         case Op::Minimize: headless::Minimize(e.a != 0); break;
         case Op::Close: headless::Close(); break;

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -328,6 +329,48 @@ TEST_F(ProgramTest, FoldersOfAnyNameServeAsDataHomeAndScreenshotFolder) {
         }
         EXPECT_EQ(r.err, plain_err) << at;
         EXPECT_TRUE(support::ReadBytes(shot) == plain_shot) << at;
+    }
+}
+
+// The quit question answered from the keyboard and from a game pad, which the script plugs in
+// before the start: each pad row ends on the same frame as the keyboard row it names. Pulled
+// out, the pad does nothing; plugged back, it is opened again at the next activation.
+TEST_F(ProgramTest, APadAnswersTheQuitQuestionAsTheKeyboardDoes) {
+    enum Shows { kQuestion, kEndPicture, kTitle };
+    const struct {
+        const char* name;
+        const char* script;  // after the close of frame 5
+        const char* same_as;  // the keyboard row whose frame it ends on
+        Shows shows;
+    } rows[] = {
+        {"asked", "", nullptr, kQuestion},
+        {"keys yes", "12 tap NUMPAD4\n14 tap Z\n", nullptr, kEndPicture},
+        {"keys no", "12 tap X\n", nullptr, kTitle},
+        {"pad yes", "12 pad 0 -32768 0 0\n13 pad 0 0 0 0\n14 pad 0 0 0 1\n15 pad 0 0 0 0\n", "keys yes", kEndPicture},
+        {"pad no", "12 pad 0 0 0 2\n13 pad 0 0 0 0\n", "keys no", kTitle},
+        {"unplugged", "10 unplug 0\n12 pad 0 0 0 2\n13 pad 0 0 0 0\n", "asked", kQuestion},
+        {"plugged back", "10 unplug 0\n10 plug 0\n12 pad 0 0 0 2\n13 pad 0 0 0 0\n", "asked", kQuestion},
+        {"plugged back, activated", "10 unplug 0\n10 plug 0\n11 focus out\n11 focus in\n12 pad 0 0 0 2\n13 pad 0 0 0 0\n",
+         "keys no", kTitle},
+    };
+    ASSERT_EQ(std::system(("'" ORV_SAMPLE_DATA "' --no-movie '" + dir.path() + "' > /dev/null").c_str()), 0);
+    std::map<std::string, std::vector<uint8_t>> shots;
+    for (const auto& row : rows) {
+        std::ofstream("script.txt") << "5 close\n" << row.script;
+        const Result r = Start({"ORV_PLATFORM=headless", "ORV_INPUT=script.txt", "ORV_FRAMES=30",
+                                "ORV_SCREENSHOT=" + dir.path() + "/shot.png"});
+        ASSERT_EQ(r.code, 0) << row.name << ": " << r.err;
+        shots[row.name] = support::ReadBytes("shot.png");
+        if (row.same_as) {
+            EXPECT_TRUE(shots[row.name] == shots[row.same_as]) << row.name << " ends as " << row.same_as;
+        }
+        // Over the title's black: the box's face, and above it the end picture.
+        int w = 0, h = 0;
+        std::vector<uint32_t> px;
+        ASSERT_TRUE(support::ReadPng("shot.png", &w, &h, &px)) << row.name;
+        ASSERT_EQ(px.size(), size_t(640 * 480)) << row.name;
+        const bool box = (px[190 * 640 + 320] & 0xFFFFFF) != 0, above = (px[100 * 640 + 320] & 0xFFFFFF) != 0;
+        EXPECT_EQ(std::pair(box, above), std::pair(row.shows != kTitle, row.shows == kEndPicture)) << row.name;
     }
 }
 

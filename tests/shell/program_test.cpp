@@ -103,12 +103,29 @@ TEST_F(ProgramTest, CloseAndYesEndWithTheEndPictureAndTheSettingsWritten) {
     EXPECT_LT(strip >> 16, 0x20u) << std::hex << strip;
 }
 
-TEST_F(ProgramTest, OneF4LeavesFullScreenStoredForTheNextStart) {
-    Settings(1);
-    ASSERT_EQ(Run("5 tap F4\n8 close\n10 mouse 250 240\n12 click left\n"), 0) << Output();
-    EXPECT_EQ(support::ReadBytes(dir.File("save/sys.dat"))[1012], 0);
-    EXPECT_EQ(RegistryDword("WndMode"), 0);
-    EXPECT_TRUE(RegistryHas("WndRect"));  // the window's place, kept when it left
+// The settings ask for a window: one F4 leaves full screen stored for the next start; the
+// Non-convert key held when the program starts (frame 0) forces full screen for this run only,
+// and held from a later frame on it does nothing. F4 held at the start switches nothing.
+TEST_F(ProgramTest, F4AndNonConvertHeldAtStartGiveFullScreen) {
+    const struct {
+        const char* script;  // before the close of frame 8, answered Yes
+        int stored;          // the settings' window mode at the end
+        int64_t wnd_mode;    // the registry's: 0 full screen
+        bool wnd_rect;       // the window's place, kept when it left a window
+    } rows[] = {
+        {"5 tap F4\n", 0, 0, true},
+        {"0 key NOCONVERT down\n3 key NOCONVERT up\n", 1, 0, false},
+        {"1 key NOCONVERT down\n3 key NOCONVERT up\n", 1, 1, true},
+        {"0 key F4 down\n3 key F4 up\n", 1, 1, true},  // held since before the window: never pressed there
+    };
+    for (const auto& row : rows) {
+        Settings(1);
+        std::filesystem::remove(home.File("registry"));
+        ASSERT_EQ(Run(std::string(row.script) + "8 close\n10 mouse 250 240\n12 click left\n"), 0) << Output();
+        EXPECT_EQ(support::ReadBytes(dir.File("save/sys.dat"))[1012], row.stored) << row.script;
+        EXPECT_EQ(RegistryDword("WndMode"), row.wnd_mode) << row.script;
+        EXPECT_EQ(RegistryHas("WndRect"), row.wnd_rect) << row.script;
+    }
 }
 
 TEST_F(ProgramTest, ASecondCopyEndsAtOnceAndLeavesTheFirstAlone) {
