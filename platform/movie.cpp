@@ -93,6 +93,14 @@ bool SizeAllowed(int w, int h) {
     return w > 0 && h > 0 && w <= kMovieMaxSide && h <= kMovieMaxSide && int64_t{w} * h <= kMovieMaxPixels;
 }
 
+// The decoders test max_pixels on a padded picture, not the frame: the buffer check rounds each
+// row up to FFmpeg's widest vector alignment (64 pixels, AVX-512), and coded sizes are whole
+// blocks of at most 64. The decoder's bound leaves that much on both sides of any frame the size
+// check allows, so it never refuses one, and stays within 7% of the largest frame's pixels.
+constexpr int64_t kDecoderPad = 64;
+constexpr int64_t kDecoderMaxPixels = kMovieMaxPixels + kDecoderPad * 2 * kMovieMaxSide + kDecoderPad * kDecoderPad;
+static_assert(kDecoderMaxPixels <= kMovieMaxPixels + kMovieMaxPixels / 15);
+
 // a - b, saturating, kept within +-2^62 so that the sums made of it later cannot overflow.
 int64_t SafeDiff(int64_t a, int64_t b) {
     constexpr int64_t kLimit = int64_t{1} << 62;
@@ -343,7 +351,7 @@ bool MultiMediaStream::Impl::OpenVideo() {
     if (!SizeAllowed(st->codecpar->width, st->codecpar->height)) return false;
     vdec = avcodec_alloc_context3(codec);
     if (!vdec || avcodec_parameters_to_context(vdec, st->codecpar) < 0) return false;
-    vdec->max_pixels = kMovieMaxPixels;
+    vdec->max_pixels = kDecoderMaxPixels;
     vdec->thread_count = 1;  // decoded on the caller's thread, frame by frame
     if (avcodec_open2(vdec, codec, nullptr) < 0) return false;
     width = st->codecpar->width;

@@ -9,7 +9,7 @@ bool WriteMovie(const std::string& path, const MovieSpec& s) {
     const double seconds = double(s.frames) / s.fps;
     std::string cmd = "ffmpeg -nostdin -v error -y", out;
     if (!s.video.empty()) {
-        cmd += " -f lavfi -i testsrc2=s=" + std::to_string(s.width) + "x" + std::to_string(s.height) +
+        cmd += " -f lavfi -i " + s.pattern + "=s=" + std::to_string(s.width) + "x" + std::to_string(s.height) +
                ":r=" + std::to_string(s.fps);
         out += " -frames:v " + std::to_string(s.frames) + " -c:v " + s.video + " -q:v " + std::to_string(s.quality);
     }

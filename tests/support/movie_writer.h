@@ -15,6 +15,7 @@ struct MovieSpec {
     int frames = 25;
     int sample_rate = 44100;
     int quality = 4;                     // the video codec's fixed quantiser (higher: smaller frames)
+    std::string pattern = "testsrc2";    // the frames' source: "testsrc2" rounds odd sides down, "testsrc" keeps them
 };
 
 // Writes the movie: moving test-card frames and a 440 Hz tone. False when ffmpeg fails.
