@@ -302,6 +302,7 @@ struct MultiMediaStream::Impl {
 
     HRESULT Open();
     bool OpenVideo();
+    void DropVideo();
     bool ReadOne();
     void FeedSound();
     AVPacket* NextVideoPacket();
@@ -335,10 +336,7 @@ HRESULT MultiMediaStream::Impl::Open() {
     start = fmt->start_time != AV_NOPTS_VALUE ? av_rescale_q(fmt->start_time, AV_TIME_BASE_Q, kUnitBase) : 0;
     if (fmt->duration > 0) duration = av_rescale_q(fmt->duration, AV_TIME_BASE_Q, kUnitBase);
     if (want_audio) sound.Open(fmt, start);
-    if (want_video && !OpenVideo()) {
-        avcodec_free_context(&vdec);
-        vidx = -1;
-    }
+    if (want_video && !OpenVideo()) DropVideo();
     opened = true;
     return 0;
 }
@@ -361,7 +359,22 @@ bool MultiMediaStream::Impl::OpenVideo() {
         const int64_t units = av_rescale_q(1, av_inv_q(rate), kUnitBase);
         if (units > 0) frame_units = units;
     }
-    return true;
+    // Pictures none of which decodes count as none: the first is decoded now, while the caller
+    // can still take the file for one without video.
+    ahead_valid = DecodeVideo(ahead);
+    return ahead_valid;
+}
+
+// Leaves the file without video: what was read or decoded of it is dropped, and its packets
+// are passed over from here on.
+void MultiMediaStream::Impl::DropVideo() {
+    avcodec_free_context(&vdec);
+    vidx = -1;
+    for (AVPacket* p : vqueue) av_packet_free(&p);
+    vqueue.clear();
+    vqueue_bytes = 0;
+    av_frame_unref(ahead);
+    ahead_valid = false;
 }
 
 // Reads one packet and files it; false at the end of the file or on a read error (both end it).

@@ -2,8 +2,8 @@
 // clock, frames against the tool's own decode through the 565 and 555 rules, straight into the
 // back buffer and into the sample surface, the scaled copy, the copy's refusals kept where a frame
 // goes straight in, the end test, pause and play without seeking, the trace lines, sizes by the
-// bounds, broken or too large files ending at once, and the sound reaching the mixer with the
-// stream.
+// bounds, broken or too large files or ones no picture of which decodes ending at once, and the
+// sound reaching the mixer with the stream.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -57,12 +57,15 @@ Movies& Library() {
         support::MovieSpec big{"avi", "mjpeg", "", 3842, 2160, 10, 1};    // a column of pixels more
         support::MovieSpec sound{"wav", "", "pcm_s16le"};
         support::MovieSpec narrow{"mpeg", "mpeg1video", "", 44, 30, 25, 3};  // rows of 32 + 8 + 4 pixels, bands of 16 + 14
+        // With sound, its pictures blanked below: a file that demuxes, no picture of which decodes.
+        support::MovieSpec blank{"avi", "mjpeg", "pcm_s16le", 64, 48, 10, 3, 22050};
         bool ok = support::WriteMovie(l.Path("a.mpg"), mpeg) && support::WriteMovie(l.Path("b.avi"), avi) &&
                   support::WriteMovie(l.Path("odd.avi"), odd) && support::WriteMovie(l.Path("large.mpg"), large) &&
                   support::WriteMovie(l.Path("slow.avi"), slow) && support::WriteMovie(l.Path("wide.avi"), wide) &&
                   support::WriteMovie(l.Path("limit.avi"), limit) && support::WriteMovie(l.Path("big.avi"), big) &&
                   support::WriteMovie(l.Path("sound.wav"), sound) &&
-                  support::WriteMovie(l.Path("narrow.mpg"), narrow);
+                  support::WriteMovie(l.Path("narrow.mpg"), narrow) && support::WriteMovie(l.Path("blank.avi"), blank) &&
+                  support::BlankAviPictures(l.Path("blank.avi"));
         // One frame of MPEG-4 in Matroska at each size by the bounds, in the tool's coarsest quantiser.
         const auto sized = [&](int w, int h) {
             const support::MovieSpec spec{"matroska", "mpeg4", "", w, h, 25, 1, 44100, 31, "testsrc"};
@@ -401,8 +404,9 @@ TEST_F(MovieTest, NullRecordsAndClosedPointersDoNothing) {
 }
 
 // Files that cannot be played: the record exists, draws nothing, returns at once and has ended.
+// Pictures too large, or none of which decodes, count as no pictures.
 TEST_F(MovieTest, UnplayableFilesEndAtOnce) {
-    std::vector<std::string> names = {"missing.mpg", "empty.mpg", "junk.mpg", "sound.wav", "wide.avi", "big.avi"};
+    std::vector<std::string> names = {"missing.mpg", "empty.mpg", "junk.mpg", "sound.wav", "wide.avi", "big.avi", "blank.avi"};
     for (const auto& [w, h] : kPast) names.push_back(SizeName(w, h));
     for (const std::string& name : names) {
         SCOPED_TRACE(name);
