@@ -93,6 +93,14 @@ bool SizeAllowed(int w, int h) {
     return w > 0 && h > 0 && w <= kMovieMaxSide && h <= kMovieMaxSide && int64_t{w} * h <= kMovieMaxPixels;
 }
 
+// The decoders test max_pixels on a padded picture, not the frame: the buffer check rounds each
+// row up to FFmpeg's widest vector alignment (64 pixels, AVX-512), and coded sizes are whole
+// blocks of at most 64. The decoder's bound leaves that much on both sides of any frame the size
+// check allows, so it never refuses one, and stays within 7% of the largest frame's pixels.
+constexpr int64_t kDecoderPad = 64;
+constexpr int64_t kDecoderMaxPixels = kMovieMaxPixels + kDecoderPad * 2 * kMovieMaxSide + kDecoderPad * kDecoderPad;
+static_assert(kDecoderMaxPixels <= kMovieMaxPixels + kMovieMaxPixels / 15);
+
 // a - b, saturating, kept within +-2^62 so that the sums made of it later cannot overflow.
 int64_t SafeDiff(int64_t a, int64_t b) {
     constexpr int64_t kLimit = int64_t{1} << 62;
@@ -294,6 +302,7 @@ struct MultiMediaStream::Impl {
 
     HRESULT Open();
     bool OpenVideo();
+    void DropVideo();
     bool ReadOne();
     void FeedSound();
     AVPacket* NextVideoPacket();
@@ -327,10 +336,7 @@ HRESULT MultiMediaStream::Impl::Open() {
     start = fmt->start_time != AV_NOPTS_VALUE ? av_rescale_q(fmt->start_time, AV_TIME_BASE_Q, kUnitBase) : 0;
     if (fmt->duration > 0) duration = av_rescale_q(fmt->duration, AV_TIME_BASE_Q, kUnitBase);
     if (want_audio) sound.Open(fmt, start);
-    if (want_video && !OpenVideo()) {
-        avcodec_free_context(&vdec);
-        vidx = -1;
-    }
+    if (want_video && !OpenVideo()) DropVideo();
     opened = true;
     return 0;
 }
@@ -343,7 +349,7 @@ bool MultiMediaStream::Impl::OpenVideo() {
     if (!SizeAllowed(st->codecpar->width, st->codecpar->height)) return false;
     vdec = avcodec_alloc_context3(codec);
     if (!vdec || avcodec_parameters_to_context(vdec, st->codecpar) < 0) return false;
-    vdec->max_pixels = kMovieMaxPixels;
+    vdec->max_pixels = kDecoderMaxPixels;
     vdec->thread_count = 1;  // decoded on the caller's thread, frame by frame
     if (avcodec_open2(vdec, codec, nullptr) < 0) return false;
     width = st->codecpar->width;
@@ -353,7 +359,22 @@ bool MultiMediaStream::Impl::OpenVideo() {
         const int64_t units = av_rescale_q(1, av_inv_q(rate), kUnitBase);
         if (units > 0) frame_units = units;
     }
-    return true;
+    // Pictures none of which decodes count as none: the first is decoded now, while the caller
+    // can still take the file for one without video.
+    ahead_valid = DecodeVideo(ahead);
+    return ahead_valid;
+}
+
+// Leaves the file without video: what was read or decoded of it is dropped, and its packets
+// are passed over from here on.
+void MultiMediaStream::Impl::DropVideo() {
+    avcodec_free_context(&vdec);
+    vidx = -1;
+    for (AVPacket* p : vqueue) av_packet_free(&p);
+    vqueue.clear();
+    vqueue_bytes = 0;
+    av_frame_unref(ahead);
+    ahead_valid = false;
 }
 
 // Reads one packet and files it; false at the end of the file or on a read error (both end it).

@@ -44,7 +44,8 @@ public:
     // Asks for a stream of the file before it is opened: video rendered into surfaces of dd,
     // audio played on the default output when AMMSF_ADDDEFAULTRENDERER is given.
     HRESULT AddMediaStream(DDObject* dd, MediaPurpose purpose, uint32_t flags);
-    // Opens a file through the path resolver (Shift-JIS name) and finds its streams.
+    // Opens a file through the path resolver (Shift-JIS name) and finds its streams. Its first
+    // frame is decoded here: video without one that decodes counts as none.
     HRESULT OpenFile(const char* name_sjis);
     // The same from bytes in memory, which must outlive the stream (tests and fuzzing).
     HRESULT OpenMemory(const uint8_t* data, size_t size);

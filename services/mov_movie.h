@@ -25,8 +25,8 @@ void DWWL_Init();
 void DWWL_Term();
 
 // Opens a movie stopped, its destination rectangle at (0, 0) with the frame's size. A file that
-// cannot be opened or has no video still gives a record, which draws nothing and has ended.
-// NULL for a name of 260 bytes or more.
+// cannot be opened or has no video that decodes still gives a record, which draws nothing and has
+// ended. NULL for a name of 260 bytes or more.
 MOV_DATA* MOV_Open(const char* name, DDObject* dd);
 void MOV_Play(MOV_DATA* mov);
 void MOV_Stop(MOV_DATA* mov);

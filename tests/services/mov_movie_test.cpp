@@ -1,8 +1,9 @@
 // Movie playback on movies made by the ffmpeg tool: sizes, frame counts and pacing on the manual
 // clock, frames against the tool's own decode through the 565 and 555 rules, straight into the
 // back buffer and into the sample surface, the scaled copy, the copy's refusals kept where a frame
-// goes straight in, the end test, pause and play without seeking, the trace lines, broken or too
-// large files ending at once, and the sound reaching the mixer with the stream.
+// goes straight in, the end test, pause and play without seeking, the trace lines, sizes by the
+// bounds, broken or too large files or ones no picture of which decodes ending at once, and the
+// sound reaching the mixer with the stream.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -12,6 +13,7 @@
 #include <memory>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "platform/clock.h"
@@ -23,6 +25,12 @@
 
 namespace {
 namespace fs = std::filesystem;
+
+// Sizes by the bounds: inside them, frames whose rows the decoder pads past the bound of pixels,
+// and each side or the pixels at their bound; then each just past its bound.
+constexpr std::pair<int, int> kInside[] = {{2160, 3840}, {2000, 4096}, {4000, 2073}, {4096, 2025}, {2025, 4096}};
+constexpr std::pair<int, int> kPast[] = {{kMovieMaxSide + 1, 16}, {16, kMovieMaxSide + 1}, {2161, 3840}};
+std::string SizeName(int w, int h) { return std::to_string(w) + "x" + std::to_string(h) + ".mkv"; }
 
 // The movies, written once for the whole suite.
 struct Movies {
@@ -49,12 +57,22 @@ Movies& Library() {
         support::MovieSpec big{"avi", "mjpeg", "", 3842, 2160, 10, 1};    // a column of pixels more
         support::MovieSpec sound{"wav", "", "pcm_s16le"};
         support::MovieSpec narrow{"mpeg", "mpeg1video", "", 44, 30, 25, 3};  // rows of 32 + 8 + 4 pixels, bands of 16 + 14
+        // With sound, its pictures blanked below: a file that demuxes, no picture of which decodes.
+        support::MovieSpec blank{"avi", "mjpeg", "pcm_s16le", 64, 48, 10, 3, 22050};
         bool ok = support::WriteMovie(l.Path("a.mpg"), mpeg) && support::WriteMovie(l.Path("b.avi"), avi) &&
                   support::WriteMovie(l.Path("odd.avi"), odd) && support::WriteMovie(l.Path("large.mpg"), large) &&
                   support::WriteMovie(l.Path("slow.avi"), slow) && support::WriteMovie(l.Path("wide.avi"), wide) &&
                   support::WriteMovie(l.Path("limit.avi"), limit) && support::WriteMovie(l.Path("big.avi"), big) &&
                   support::WriteMovie(l.Path("sound.wav"), sound) &&
-                  support::WriteMovie(l.Path("narrow.mpg"), narrow);
+                  support::WriteMovie(l.Path("narrow.mpg"), narrow) && support::WriteMovie(l.Path("blank.avi"), blank) &&
+                  support::BlankAviPictures(l.Path("blank.avi"));
+        // One frame of MPEG-4 in Matroska at each size by the bounds, in the tool's coarsest quantiser.
+        const auto sized = [&](int w, int h) {
+            const support::MovieSpec spec{"matroska", "mpeg4", "", w, h, 25, 1, 44100, 31, "testsrc"};
+            return support::WriteMovie(l.Path(SizeName(w, h).c_str()), spec);
+        };
+        for (const auto& [w, h] : kInside) ok = ok && sized(w, h);
+        for (const auto& [w, h] : kPast) ok = ok && sized(w, h);
         // The logo movie's name: an MPEG-1 file whose extension says nothing.
         fs::create_directories(l.Path("WAV"));
         fs::copy_file(l.Path("a.mpg"), l.Path("WAV/EARLYSTG.DAT"), fs::copy_options::overwrite_existing);
@@ -207,9 +225,15 @@ TEST_F(MovieTest, FramesMatchTheToolsDecodeThroughBothPixelRules) {
 }
 
 TEST_F(MovieTest, DestinationOfTheWholeScreenFillsTheBackBufferForAnySize) {
-    for (const char* name : {"odd.avi", "a.mpg", "large.mpg", "limit.avi"}) {
+    std::vector<std::string> names = {"odd.avi", "a.mpg", "large.mpg", "limit.avi"};
+    for (const auto& [w, h] : kInside) names.push_back(SizeName(w, h));
+    for (const std::string& name : names) {
         SCOPED_TRACE(name);
-        MOV_DATA* m = Movie(name);
+        MOV_DATA* m = Movie(name.c_str());
+        ASSERT_NE(m->sample, nullptr);
+        if (name.ends_with(".mkv")) {
+            EXPECT_EQ(SizeName(m->src.right, m->src.bottom), name);  // named by its size
+        }
         MOV_SetPos(m, 0, 0);
         MOV_SetSize(m, 640, 480);
         int32_t w = 0, h = 0;
@@ -380,10 +404,13 @@ TEST_F(MovieTest, NullRecordsAndClosedPointersDoNothing) {
 }
 
 // Files that cannot be played: the record exists, draws nothing, returns at once and has ended.
+// Pictures too large, or none of which decodes, count as no pictures.
 TEST_F(MovieTest, UnplayableFilesEndAtOnce) {
-    for (const char* name : {"missing.mpg", "empty.mpg", "junk.mpg", "sound.wav", "wide.avi", "big.avi"}) {
+    std::vector<std::string> names = {"missing.mpg", "empty.mpg", "junk.mpg", "sound.wav", "wide.avi", "big.avi", "blank.avi"};
+    for (const auto& [w, h] : kPast) names.push_back(SizeName(w, h));
+    for (const std::string& name : names) {
         SCOPED_TRACE(name);
-        MOV_DATA* m = Movie(name);
+        MOV_DATA* m = Movie(name.c_str());
         ASSERT_NE(m, nullptr);
         EXPECT_EQ(m->sample, nullptr);
         MOV_Play(m);

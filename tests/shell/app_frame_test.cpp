@@ -16,11 +16,14 @@
 namespace {
 using apptest::GameTest;
 
-// The opening movie, written once for the suite: one second of MPEG-1 with its sound.
+// An opening movie, written once for the suite: by default one second of MPEG-1 with its sound.
 struct OpeningMovie {
-    std::string path = std::filesystem::temp_directory_path() / ("orv_opening_" + std::to_string(getpid()) + ".mpg");
-    bool ok = support::WriteMovie(path, support::MovieSpec{});
+    explicit OpeningMovie(const char* name, const support::MovieSpec& spec = {}, bool blank = false)
+        : path(std::filesystem::temp_directory_path() / ("orv_opening_" + std::to_string(getpid()) + name)),
+          ok(support::WriteMovie(path, spec) && (!blank || support::BlankAviPictures(path))) {}
     ~OpeningMovie() { std::remove(path.c_str()); }
+    std::string path;
+    bool ok;
 };
 
 class FrameTest : public GameTest {
@@ -217,22 +220,30 @@ TEST_F(FrameTest, AMissingEndPictureStillClosesAtTheSixtiethTick) {
 }
 
 // With the opening movie the logo stays (F4 refused) until the movie has ended by its length or a
-// decide or cancel press or a click skipped it, and one second more; then the movie is closed.
+// decide or cancel press or a click skipped it, and one second more; then the movie is closed. A
+// file none of whose pictures decodes holds no movie: a debug line says so, and the title comes a
+// second after, nothing shown.
 TEST_F(FrameTest, TheLogoPlaysTheOpeningMovieUntilItEndsOrIsSkipped) {
-    static OpeningMovie movie;
-    ASSERT_TRUE(movie.ok) << "ffmpeg could not write the movie";
+    static OpeningMovie movie(".mpg");
+    static OpeningMovie blank(".avi", {"avi", "mjpeg", "pcm_s16le", 64, 48, 10, 10, 22050}, true);
+    ASSERT_TRUE(movie.ok && blank.ok) << "ffmpeg could not write the movies";
     struct Case {
         const char* what;
         uint8_t key, buttons;
         uint32_t skip_at;  // ms after the movie opened; 0: not skipped
+        const OpeningMovie& file;
     };
     const Case cases[] = {
-        {"to its end", 0, 0, 0}, {"Z", 0x2C, 0, 300}, {"X", 0x2D, 0, 300}, {"left click", 0, 1, 300}, {"right click", 0, 2, 300},
+        {"to its end", 0, 0, 0, movie},        {"Z", 0x2C, 0, 300, movie},          {"X", 0x2D, 0, 300, movie},
+        {"left click", 0, 1, 300, movie},      {"right click", 0, 2, 300, movie}, {"no picture decodes", 0, 0, 0, blank},
     };
+    const std::string none = "LOGO: WAV\\EARLYSTG.DAT holds no movie that plays";
     for (const Case& c : cases) {
+        const bool plays = &c.file == &movie;
         if (!started) StartWindowed();
         std::filesystem::create_directories(dir.File("WAV"));
-        std::filesystem::copy_file(movie.path, dir.File("WAV/EARLYSTG.DAT"), std::filesystem::copy_options::overwrite_existing);
+        std::filesystem::copy_file(c.file.path, dir.File("WAV/EARLYSTG.DAT"), std::filesystem::copy_options::overwrite_existing);
+        headless::ClearDebugOutput();
         Pass(34);
         Pass(34);  // the logo's first update opens the movie
         ASSERT_EQ(GAME_MODE, APP_MODE_LOGO) << c.what;
@@ -258,11 +269,13 @@ TEST_F(FrameTest, TheLogoPlaysTheOpeningMovieUntilItEndsOrIsSkipped) {
         }
         const uint32_t took = plat::TimeMs() - opened;
         EXPECT_EQ(GAME_MODE, APP_MODE_TITLE) << c.what;
-        EXPECT_TRUE(shown) << c.what;
-        const uint32_t want = (c.skip_at ? c.skip_at : 1000) + 1000;
+        EXPECT_EQ(shown, plays) << c.what;
+        const uint32_t want = (c.skip_at ? c.skip_at : plays ? 1000 : 0) + 1000;
         EXPECT_GE(took, want) << c.what;
         EXPECT_LT(took, want + 200) << c.what;
         const auto& log = headless::DebugOutput();
+        const bool said = std::any_of(log.begin(), log.end(), [&](const std::string& l) { return l.starts_with(none); });
+        EXPECT_NE(said, plays) << c.what;
         EXPECT_NE(std::find(log.begin(), log.end(), "movie close ..... (WAV\\EARLYSTG.DAT)\n"), log.end()) << c.what;
         EXPECT_EQ(DD_DISPLAY.full_screen, 0) << c.what;
         Finish();

@@ -3,13 +3,16 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+
+#include "tests/support/fixture.h"
 
 namespace support {
 bool WriteMovie(const std::string& path, const MovieSpec& s) {
     const double seconds = double(s.frames) / s.fps;
     std::string cmd = "ffmpeg -nostdin -v error -y", out;
     if (!s.video.empty()) {
-        cmd += " -f lavfi -i testsrc2=s=" + std::to_string(s.width) + "x" + std::to_string(s.height) +
+        cmd += " -f lavfi -i " + s.pattern + "=s=" + std::to_string(s.width) + "x" + std::to_string(s.height) +
                ":r=" + std::to_string(s.fps);
         out += " -frames:v " + std::to_string(s.frames) + " -c:v " + s.video + " -q:v " + std::to_string(s.quality);
     }
@@ -20,6 +23,28 @@ bool WriteMovie(const std::string& path, const MovieSpec& s) {
     }
     cmd += out + " -fflags +bitexact -flags +bitexact -f " + s.format + " '" + path + "' 2>/dev/null";
     return std::system(cmd.c_str()) == 0;
+}
+
+bool BlankAviPictures(const std::string& path) {
+    std::vector<uint8_t> bytes = ReadBytes(path);
+    const auto at = [&](size_t i, const char* tag) { return i + 4 <= bytes.size() && std::memcmp(&bytes[i], tag, 4) == 0; };
+    size_t i = 12;  // past "RIFF", its size and "AVI "
+    int blanked = 0;
+    // The chunks in order; a list's own chunks follow its type.
+    while (i + 8 <= bytes.size()) {
+        const size_t size = bytes[i + 4] | bytes[i + 5] << 8 | bytes[i + 6] << 16 | size_t(bytes[i + 7]) << 24;
+        if (at(i, "LIST")) {
+            i += 12;
+            continue;
+        }
+        if (i + 8 + size > bytes.size()) break;
+        if (at(i, "00dc")) {
+            std::memset(&bytes[i + 8], 0, size);
+            ++blanked;
+        }
+        i += 8 + size + (size & 1);
+    }
+    return blanked > 0 && WriteBytes(path, bytes);
 }
 
 std::vector<std::vector<uint8_t>> DecodeMovieRgb24(const std::string& path, int width, int height) {
