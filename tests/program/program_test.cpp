@@ -163,6 +163,7 @@ TEST_F(ProgramTest, TheCommandsAndTestBinariesTakeTheirVariablesAsTheySay) {
         {"clear", "SDL_AUDIODRIVER", "disk", 0, ""},
         {"clear", "ORV_UPDATE_GOLDEN", "1", 0, "1"},
         {"clear", "ORV_TEST_SEED", "42", 0, "42"},
+        {"clear", "ORV_FUZZ_SECONDS", "60", 0, "60"},
         {"clear", "DISPLAY", ":5", 0, ":5"},
     };
     const auto shell = [](const std::string& command) {
