@@ -13,7 +13,8 @@ extern char** environ;
 namespace {
 // The game's variables (every ORV_ variable but ./test's own three, and SDL's), as
 // tools/check_vars.sh clears them for ./test and the screen step: a caller's ORV_FRAMES or
-// SDL_AUDIODRIVER must not reach a test or the program a test starts. A test that needs one sets it.
+// SDL_AUDIODRIVER must not reach a test or the program a test starts (the screen step runs its tests
+// with SDL_VIDEODRIVER=dummy exported). A test that needs one sets it.
 void ClearGameVariables() {
     std::vector<std::string> names;
     for (char** e = environ; *e; ++e) {

@@ -116,7 +116,8 @@ TEST_F(ProgramTest, ValuesItDoesNotUnderstandEndItWithExitCode2) {
 // they source, each variable's good, bad and boundary values (a whole number is written back
 // without leading zeros), and the commands themselves ending at a bad value. ./run takes relative
 // paths from the folder it was started in; a test binary refuses a golden switch it does not
-// understand and lets none of the game's variables reach its tests.
+// understand and lets none of the game's variables reach its tests. The screen step's second start
+// of the program, which ended before its window showed, says so after the program's output.
 TEST_F(ProgramTest, TheCommandsAndTestBinariesTakeTheirVariablesAsTheySay) {
     std::filesystem::create_directory("data");
     std::filesystem::create_directory("shut");
@@ -164,6 +165,7 @@ TEST_F(ProgramTest, TheCommandsAndTestBinariesTakeTheirVariablesAsTheySay) {
         {"clear", "SDL_AUDIODRIVER", "disk", 0, ""},
         {"clear", "ORV_UPDATE_GOLDEN", "1", 0, "1"},
         {"clear", "ORV_TEST_SEED", "42", 0, "42"},
+        {"clear", "ORV_FUZZ_SECONDS", "60", 0, "60"},
         {"clear", "DISPLAY", ":5", 0, ":5"},
     };
     const auto shell = [](const std::string& command) {
@@ -202,7 +204,8 @@ TEST_F(ProgramTest, TheCommandsAndTestBinariesTakeTheirVariablesAsTheySay) {
     std::filesystem::create_symlink(ORV_SAMPLE_DATA, "project/build/release/sample_data");
     const std::pair<const char*, const char*> stubs[] = {
         {"dpkg-query", "printf 'install ok installed'"}, {"cmake", "exit 0"}, {"apt-get", "exit 97"},
-        {"sudo", "exit 97"}, {"ctest", "exit 97"}, {"python3", "exit 97"}, {"nproc", "exit 97"}};
+        {"sudo", "exit 97"}, {"ctest", "exit 97"}, {"python3", "exit 97"}, {"nproc", "exit 97"},
+        {"xwininfo", "exit 1"}, {"ended", "echo 'no display here' >&2; exit 1"}};
     for (const auto& [tool, body] : stubs) {
         std::ofstream(std::string("stubs/") + tool) << "#!/bin/sh\n" << body << "\n";
         std::filesystem::permissions(std::string("stubs/") + tool, std::filesystem::perms::owner_all);
@@ -213,6 +216,8 @@ TEST_F(ProgramTest, TheCommandsAndTestBinariesTakeTheirVariablesAsTheySay) {
     std::ofstream("from/quit.txt") << "15 close\n17 mouse 250 240\n19 click left\n";
     const std::string run = "'" + dir.path() + "/project/run'", test = "'" + src + "/test'";
     const std::string tests = "'" ORV_TEST_SHELL "' --gtest_filter=ProgramTest.*";
+    const std::string second_start =
+        "bash -ec '. \"" + src + "/tests/screen/window_starts.sh\"; second_start ended \"$PWD\"'";
     const struct {
         std::string command;  // started in from/
         const char* set;      // the variables it is started with
@@ -243,6 +248,9 @@ TEST_F(ProgramTest, TheCommandsAndTestBinariesTakeTheirVariablesAsTheySay) {
          "ORV_PLATFORM=sdl ORV_FRAMES=5 ORV_WINDOWED=1 ORV_INPUT=quit.txt ORV_SCREENSHOT=leak.png ORV_DATA=missing "
          "ORV_DEBUG=1 ORV_PIXEL_FORMAT=555 SDL_AUDIODRIVER=disk",
          0, "[  PASSED  ]", "FAILED", nullptr},
+        // A program already ended is no error for the kill that would end it (the step runs under
+        // set -e).
+        {second_start, "", 1, "no display here\nthe window of the second start never appeared", nullptr, nullptr},
     };
     for (const auto& c : commands) {
         std::filesystem::remove_all("from/shot.png");
