@@ -94,6 +94,10 @@ std::string TempNameFor(const std::string& target) {
     return target + ".tmp" + std::to_string(::getpid()) + "_" + std::to_string(counter++);
 }
 
+// Takes the lock of a temporary file without waiting. The "LockTemp" hook fails it as a file system
+// without a lock service does.
+int LockTemp(int fd) { return Fails("LockTemp") ? (errno = ENOLCK, -1) : ::flock(fd, LOCK_EX | LOCK_NB); }
+
 // Whether `entry` is a temporary name of the file called `name`.
 bool IsTempOf(const std::string& name, const char* entry) {
     const size_t n = name.size();
@@ -135,7 +139,7 @@ bool ForEachStaleTemp(const std::string& target, Fn fn) {
         }
         struct stat held, named;
         bool stop = false;
-        if (::flock(fd, LOCK_EX | LOCK_NB) != 0)
+        if (LockTemp(fd) != 0)
             told = told && errno == EWOULDBLOCK;  // a write still open holds it
         else if (::fstat(fd, &held) != 0 || ::fstatat(dfd, e->d_name, &named, AT_SYMLINK_NOFOLLOW) != 0)
             told = told && errno == ENOENT;
@@ -176,7 +180,7 @@ int CreateTemp(const std::string& target, mode_t mode, std::string* temp) {
         }
         // A sweep that locked the new file before us may have removed its name: take another.
         struct stat st;
-        if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &st) == 0 && st.st_nlink > 0) return fd;
+        if (LockTemp(fd) == 0 && ::fstat(fd, &st) == 0 && st.st_nlink > 0) return fd;
         ::close(fd);
     }
     temp->clear();
