@@ -94,6 +94,10 @@ std::string TempNameFor(const std::string& target) {
     return target + ".tmp" + std::to_string(::getpid()) + "_" + std::to_string(counter++);
 }
 
+// Takes the lock of a temporary file without waiting. The "LockTemp" hook fails it as a file system
+// without a lock service does.
+int LockTemp(int fd) { return Fails("LockTemp") ? (errno = ENOLCK, -1) : ::flock(fd, LOCK_EX | LOCK_NB); }
+
 // Whether `entry` is a temporary name of the file called `name`.
 bool IsTempOf(const std::string& name, const char* entry) {
     const size_t n = name.size();
@@ -135,7 +139,7 @@ bool ForEachStaleTemp(const std::string& target, Fn fn) {
         }
         struct stat held, named;
         bool stop = false;
-        if (::flock(fd, LOCK_EX | LOCK_NB) != 0)
+        if (LockTemp(fd) != 0)
             told = told && errno == EWOULDBLOCK;  // a write still open holds it
         else if (::fstat(fd, &held) != 0 || ::fstatat(dfd, e->d_name, &named, AT_SYMLINK_NOFOLLOW) != 0)
             told = told && errno == ENOENT;
@@ -164,7 +168,10 @@ bool RemoveStaleTemps(const std::string& target) {
     return told && removed;
 }
 
-// A new temporary file for `target`, created exclusively and locked; its descriptor, or -1.
+// A new temporary file for `target`, created exclusively and locked; its descriptor, or -1. One
+// whose lock fails is removed by its name at once, before anything else: left unlocked, it would
+// pass for what a killed write left. Another name is tried only when a sweep held the lock (it
+// removes the file); otherwise (a file system without locks) the write is refused, and says why.
 int CreateTemp(const std::string& target, mode_t mode, std::string* temp) {
     for (int attempt = 0; attempt < 100; ++attempt) {
         *temp = TempNameFor(target);
@@ -174,9 +181,19 @@ int CreateTemp(const std::string& target, mode_t mode, std::string* temp) {
             if (errno == EEXIST) continue;
             break;
         }
+        if (LockTemp(fd) != 0) {
+            const int err = errno;
+            detail::FileStep();
+            ::unlink(temp->c_str());
+            ::close(fd);
+            if (err == EWOULDBLOCK) continue;
+            OutputDebugString(("files: " + target + " is not written: its temporary file cannot be locked (" +
+                               std::strerror(err) + ")\r\n").c_str());
+            break;
+        }
         // A sweep that locked the new file before us may have removed its name: take another.
         struct stat st;
-        if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &st) == 0 && st.st_nlink > 0) return fd;
+        if (::fstat(fd, &st) != 0 || st.st_nlink > 0) return fd;
         ::close(fd);
     }
     temp->clear();

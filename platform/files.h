@@ -43,7 +43,9 @@ public:
     // that is a symbolic link is followed (unless refused), its permission bits are kept, a
     // directory (or anything else not a regular file) is refused, and temporary files that an
     // interrupted write of the same target left behind are removed, whichever process wrote them
-    // (SweptLeftovers says whether all were; the write goes on either way).
+    // (SweptLeftovers says whether all were; the write goes on either way). The temporary file is
+    // locked while the write is open; one that cannot be locked (a file system without locks) is
+    // removed at once and the create refused, with a debug line saying why.
     bool Open(const char* name, Mode mode, Links links = Links::Follow);
     bool Open(const GivenPath& path, Mode mode, Links links = Links::Follow);
     // For the create modes, once open: whether no temporary file that an interrupted write of the

@@ -114,13 +114,17 @@ int SAVE_WriteSlot(int32_t slot) {
     // A picture that cannot be set aside, or a record that cannot go in, leaves the slot as it was.
     plat::File record_file;
     const bool opened = record_file.Open(FIL_MakePath("%s", name.c_str()), plat::File::Mode::CreateAlways);
+    if (!opened) {
+        SYS_DebugPrint("%s: the save file cannot be made; the slot keeps what it held", name.c_str());
+        return SAVE_WRITE_FAILED;
+    }
     // A temporary file of an earlier write that stays would mark the picture this save sets aside
     // as the kept save's own after a kill, or after a removal that fails once the record is in.
-    if (opened && !record_file.SweptLeftovers()) {
+    if (!record_file.SweptLeftovers()) {
         SYS_DebugPrint("%s: what an earlier save left cannot be removed; the save is not written", name.c_str());
         return SAVE_WRITE_FAILED;  // the new temporary file goes with the refusal
     }
-    if (!opened || record_file.Write(record.data(), SAVE_RECORD_SIZE) != SAVE_RECORD_SIZE || !record_file.Flush()) {
+    if (record_file.Write(record.data(), SAVE_RECORD_SIZE) != SAVE_RECORD_SIZE || !record_file.Flush()) {
         SYS_DebugPrint("%s: the save could not be written (is the disk full?); the slot keeps what it held", name.c_str());
         return SAVE_WRITE_FAILED;
     }

@@ -40,6 +40,8 @@ void ClearCallLog();
 // rename), "MoveFile" (either kind of move), "DeleteFile", and the sweep for the temporary files
 // that interrupted writes left (a create, and the question whether a killed write left one):
 // "ListFolder" (listing their folder), "OpenTemp" (opening one) and "DeleteTemp" (removing one).
+// "LockTemp" fails the lock of a temporary file, a create's new one or one the sweep opened, as a
+// file system without locks does (ENOLCK); failing every call, it stands for such a file system.
 // "AnyFileCall" stands for every one of them, counted in the order they come, so that after = n
 // fails the file call n + 1 whatever it is. "RenameNoReplace" is no file call: it makes the move
 // that never replaces meet a file system that does not know how (its fallback runs).

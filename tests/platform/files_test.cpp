@@ -295,13 +295,13 @@ TEST(FileMoves, AMoveWithoutReplacingLeavesATakenName) {
 
 // "AnyFileCall" counts the file calls of every kind in their order; each also answers to its own
 // name, a removal too, and so do the calls of the sweep for what a killed write left: a question
-// that cannot list the folder or open a leftover cannot tell, and a write whose sweep fails goes on
-// and says so.
+// that cannot list the folder, or open or lock a leftover, cannot tell, and a write whose sweep
+// fails goes on and says so; a leftover that cannot be locked is never removed.
 TEST(FileWrites, FailuresOfAnyFileCallCountEveryKindOfCall) {
     support::TempDir dir;
     headless::Reset({});
     ASSERT_TRUE(plat::WriteFileAtomic("keep.dat", "old", 3));
-    headless::FailCall("AnyFileCall", 1, 3);  // creating, listing, writing, then flushing fails
+    headless::FailCall("AnyFileCall", 1, 4);  // creating, listing, locking, writing, then flushing fails
     EXPECT_FALSE(plat::WriteFileAtomic("keep.dat", "new", 3));
     EXPECT_EQ(headless::FailuresLeft("AnyFileCall"), 0);
     headless::FailCall("AnyFileCall", 1, 1);  // a move, then a removal fails
@@ -327,6 +327,8 @@ TEST(FileWrites, FailuresOfAnyFileCallCountEveryKindOfCall) {
         {"ListFolder", 0, Leftover::Unknown, false}, {"OpenTemp", 0, Leftover::Unknown, false},
         {"AnyFileCall", 0, Leftover::Unknown, false},  // the listing
         {"AnyFileCall", 1, Leftover::Unknown, false},  // the leftover's open; creating comes first in a write
+        {"LockTemp", 0, Leftover::Unknown, false},     // the leftover's lock, not the new file's
+        {"AnyFileCall", 2, Leftover::Unknown, false},  // the same
         {"DeleteTemp", 0, Leftover::There, false},     // a question removes nothing: the write takes it
         {nullptr, 0, Leftover::There, true},
     };

@@ -66,18 +66,25 @@ bool KilledAt(int step, const std::function<void()>& save) {
     return WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
 }
 
-// Runs `fn` in a child process whose file calls numbered in `calls` (0 the first) fail: what fn
-// returned (0..15) and the failures no call took, or (-1, -1) when the child did not end by itself.
-std::pair<int, int> WithFailingCalls(const std::vector<int>& calls, const std::function<int()>& fn) {
+// What a child with failing file calls did: what fn returned (0..15), the failures of `calls` no
+// call took, and whether the lock's failure was not taken; all -1 when it did not end by itself.
+struct Ran {
+    int result = -1, left = -1, lock_left = -1;
+};
+
+// Runs `fn` in a child process whose file calls numbered in `calls` (0 the first) fail, and the
+// lock of a temporary file numbered `lock` (-1 none).
+Ran WithFailingCalls(const std::vector<int>& calls, const std::function<int()>& fn, int lock = -1) {
     const pid_t pid = fork();
     if (pid == 0) {
         headless::FailCalls("AnyFileCall", calls);
+        if (lock >= 0) headless::FailCall("LockTemp", 1, lock);
         const int result = fn();
-        _exit(result | headless::FailuresLeft("AnyFileCall") << 4);
+        _exit(result | headless::FailuresLeft("AnyFileCall") << 4 | headless::FailuresLeft("LockTemp") << 6);
     }
     int status = 0;
-    if (pid < 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return {-1, -1};
-    return {WEXITSTATUS(status) & 15, WEXITSTATUS(status) >> 4};
+    if (pid < 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return {};
+    return {WEXITSTATUS(status) & 15, (WEXITSTATUS(status) >> 4) & 3, WEXITSTATUS(status) >> 6};
 }
 
 }  // namespace
@@ -112,8 +119,8 @@ protected:
                     read_left = WithFailingCalls({read}, [] {
                         SAVE_INFO info;
                         return SAVE_ReadInfo(5, &info);
-                    }).second;
-                    const auto [result, left] = WithFailingCalls({first, second}, [&] {
+                    }).left;
+                    const auto [result, left, lock_left] = WithFailingCalls({first, second}, [&] {
                         SAVE_SetInfo(std::to_string(next).c_str(), "");
                         THUMB_HELD = pictures[next];
                         return SAVE_WriteSlot(5);
@@ -261,7 +268,11 @@ TEST_F(QsaveTest, AQuickSaveThatWasNotWrittenIsRefusedAndTheMarkStays) {
         const char* fail;  // injected failure, or null
         int sound;
         int32_t newest;
-    } cases[] = {{"WriteFile", 48, 4}, {nullptr, 51, 2}};
+        int times = 1;     // 1000: every call (a lock, on a file system without locks)
+        const char* says = "ov02.sav";  // in the debug output after a failure
+    } cases[] = {{"WriteFile", 48, 4},
+                 {nullptr, 51, 2},
+                 {"LockTemp", 48, 4, 1000, "ov02.sav is not written: its temporary file cannot be locked (No locks available)"}};
     for (const auto& c : cases) {
         std::filesystem::remove(dir.File("save/ov02.sav"));
         ASSERT_TRUE(support::WriteSaveSlot(dir.path(), 4, "newest", "", support::SaveTime(2024, 1, 1)));
@@ -271,28 +282,32 @@ TEST_F(QsaveTest, AQuickSaveThatWasNotWrittenIsRefusedAndTheMarkStays) {
         ASSERT_EQ(MSGBOX_IsOpen(MSGBOX_KIND_QUICK), MSGBOX_QUICK_SAVE);
         for (int e : {48, 51}) SE_Stop(e);
         headless::ClearDebugOutput();
-        if (c.fail) headless::FailCall(c.fail);
+        if (c.fail) headless::FailCall(c.fail, c.times);
         Frame();
-        EXPECT_EQ(SE_IsPlaying(c.sound), 1) << c.sound;
-        EXPECT_EQ(SE_IsPlaying(c.sound == 48 ? 51 : 48), 0) << c.sound;
-        EXPECT_EQ(QSAVE_DATA.newest, c.newest);
-        EXPECT_EQ(SAVE_SlotExists(2), c.newest == 2 ? 1 : 0);
+        const char* at = c.fail ? c.fail : "none";
+        EXPECT_EQ(SE_IsPlaying(c.sound), 1) << at;
+        EXPECT_EQ(SE_IsPlaying(c.sound == 48 ? 51 : 48), 0) << at;
+        EXPECT_EQ(QSAVE_DATA.newest, c.newest) << at;
+        EXPECT_EQ(SAVE_SlotExists(2), c.newest == 2 ? 1 : 0) << at;
         bool said = false;
-        for (const std::string& line : headless::DebugOutput()) said |= line.find("ov02.sav") != std::string::npos;
-        EXPECT_EQ(said, c.fail != nullptr);
+        for (const std::string& line : headless::DebugOutput()) said |= line.find(c.says) != std::string::npos;
+        EXPECT_EQ(said, c.fail != nullptr) << at;
         Frame();
-        EXPECT_EQ(SP_Get(QSAVE_DATA.mark.sprite)->y, 36 + 40 * c.newest) << c.sound;
+        EXPECT_EQ(SP_Get(QSAVE_DATA.mark.sprite)->y, 36 + 40 * c.newest) << at;
     }
 }
 
 // Slot 5 holds save 1 with its picture, and save 2 is written over it. Whatever fails, the slot
-// shows its own save's picture or the default one, never the other save's, once it is read.
+// shows its own save's picture or the default one, never the other save's, once it is read, and
+// the only temporary file left is the record's that a kill or a failed rename left.
 TEST_F(QsaveTest, ASlotNeverShowsAnotherSavesPicture) {
     const THUMB_IMAGE new_picture = ScreenFor(2);
     const THUMB_IMAGE old_picture = ScreenFor(1);
+    constexpr int kEvery = 1000;  // a failure at every call of that name
     struct Fail {
         const char* call;  // injected failure, or null
         int after;         // calls of that name that pass first
+        int times = 1;
     };
     const struct {
         bool held;          // a thumbnail was captured before the save
@@ -302,6 +317,8 @@ TEST_F(QsaveTest, ASlotNeverShowsAnotherSavesPicture) {
         const char* chapter;
         const THUMB_IMAGE* picture;  // null: no thumbnail file (the default picture)
         bool left_aside = false;     // a killed save left the picture aside, its record never replaced
+        int temps = 0;               // temporary files of the record left in the folder
+        int saves = 1;               // saves made one after the other, each with that result
     } cases[] = {
         {true, {}, {}, 0, SAVE_WRITE_DONE, "2", &new_picture},
         {false, {}, {}, 0, SAVE_WRITE_DONE, "2", nullptr},                       // before the first capture
@@ -311,23 +328,36 @@ TEST_F(QsaveTest, ASlotNeverShowsAnotherSavesPicture) {
         // Neither is the picture set aside nor the record renamed: the picture stays where it was.
         {true, {"MoveFile", 0}, {"RenameFile", 0}, 0, SAVE_WRITE_FAILED, "1", &old_picture},
         // Nor is the picture put back after the record's rename: the slot's read puts it back.
-        {true, {"RenameFile", 0}, {"MoveFile", 1}, 0, SAVE_WRITE_FAILED, "1", &old_picture},
+        {true, {"RenameFile", 0}, {"MoveFile", 1}, 0, SAVE_WRITE_FAILED, "1", &old_picture, false, 1},
         {true, {"FlushFolder", 0}, {}, 0, SAVE_WRITE_DONE, "2", &new_picture},   // the rename is made all the same
         {true, {}, {}, 0, SAVE_WRITE_DONE, "2", &new_picture, true},              // the picture goes back first
         // It does not go back: nothing is written, and the killed save's leftover keeps its mark.
-        {true, {"MoveFile", 0}, {"RenameFile", 0}, 0, SAVE_WRITE_FAILED, "1", &old_picture, true},
+        {true, {"MoveFile", 0}, {"RenameFile", 0}, 0, SAVE_WRITE_FAILED, "1", &old_picture, true, 1},
         // Whether it is the kept save's cannot be told: it stays aside, nothing is written.
-        {true, {"ListFolder", 0}, {}, 0, SAVE_WRITE_FAILED, "1", &old_picture, true},
-        {true, {"OpenTemp", 0}, {"CreateFile", 0}, 0, SAVE_WRITE_FAILED, "1", &old_picture, true},
+        {true, {"ListFolder", 0}, {}, 0, SAVE_WRITE_FAILED, "1", &old_picture, true, 1},
+        {true, {"OpenTemp", 0}, {"CreateFile", 0}, 0, SAVE_WRITE_FAILED, "1", &old_picture, true, 1},
+        {true, {"LockTemp", 0}, {}, 0, SAVE_WRITE_FAILED, "1", &old_picture, true, 1},
         // The leftover cannot be removed: it would mark the picture this save sets aside, which a
         // failed removal would leave there, as the kept save's.
-        {true, {"DeleteTemp", 0}, {"DeleteFile", 0}, 0, SAVE_WRITE_FAILED, "1", &old_picture, true},
+        {true, {"DeleteTemp", 0}, {"DeleteFile", 0}, 0, SAVE_WRITE_FAILED, "1", &old_picture, true, 1},
         {true, {}, {}, 16384, SAVE_WRITE_NO_THUMB, "2", nullptr},                // room for the record only
+        // A new temporary file that cannot be locked goes at once, and the write with it: the
+        // record's leaves the slot as it was, the thumbnail's the new save without a picture. None
+        // stays to mark the picture set aside as the kept save's, after a removal and a thumbnail
+        // that fail too, or on a file system without locks.
+        {true, {"LockTemp", 0}, {}, 0, SAVE_WRITE_FAILED, "1", &old_picture},
+        {true, {"LockTemp", 1}, {}, 0, SAVE_WRITE_NO_THUMB, "2", nullptr},
+        {true, {"LockTemp", 0}, {"DeleteFile", 0}, 16384, SAVE_WRITE_FAILED, "1", &old_picture},
+        {true, {"LockTemp", 0, kEvery}, {}, 0, SAVE_WRITE_FAILED, "1", &old_picture, false, 0, 3},
     };
     for (const auto& c : cases) {
-        const std::string at = std::string(c.fail.call ? c.fail.call : "") + (c.then.call ? std::string(", ") + c.then.call : "") +
+        const auto named = [](const Fail& f) {
+            return std::string(f.call) + " after " + std::to_string(f.after) + (f.times > 1 ? " every time" : "");
+        };
+        const std::string at = std::string(c.fail.call ? named(c.fail) : "") + (c.then.call ? ", " + named(c.then) : "") +
                                ", room " + std::to_string(c.room) + ", held " + std::to_string(c.held) +
                                (c.left_aside ? ", left aside" : "");
+        std::filesystem::remove_all(dir.File("save"));
         SlotFiveHolds(1);
         if (c.left_aside) {
             std::filesystem::rename(dir.File("save/ov05.dat"), dir.File("save/ov05.old"));
@@ -345,13 +375,16 @@ TEST_F(QsaveTest, ASlotNeverShowsAnotherSavesPicture) {
         ASSERT_GE(pid, 0);
         if (pid == 0) {
             for (const Fail& f : {c.fail, c.then})
-                if (f.call) headless::FailCall(f.call, 1, f.after);
+                if (f.call) headless::FailCall(f.call, f.times, f.after);
             if (c.room) {
                 signal(SIGXFSZ, SIG_IGN);
                 const rlimit limit{c.room, c.room};
                 setrlimit(RLIMIT_FSIZE, &limit);
             }
-            _exit(SAVE_WriteSlot(5));
+            const int result = SAVE_WriteSlot(5);
+            for (int n = 1; n < c.saves; ++n)
+                if (SAVE_WriteSlot(5) != result) _exit(99);
+            _exit(result);
         }
         int status = 0;
         ASSERT_EQ(waitpid(pid, &status, 0), pid);
@@ -364,6 +397,13 @@ TEST_F(QsaveTest, ASlotNeverShowsAnotherSavesPicture) {
             EXPECT_FALSE(std::filesystem::exists(dir.File("save/ov05.dat"))) << at;
         }
         EXPECT_FALSE(std::filesystem::exists(dir.File("save/ov05.old"))) << at;
+        int temps = 0;
+        for (const auto& e : std::filesystem::directory_iterator(dir.File("save"))) {
+            const std::string entry = e.path().filename();
+            temps += entry.rfind("ov05.sav.tmp", 0) == 0;
+            EXPECT_TRUE(entry.rfind("ov05.sav", 0) == 0 || entry == "ov05.dat") << at << ": " << entry;
+        }
+        EXPECT_EQ(temps, c.temps) << at;
     }
 }
 
@@ -663,22 +703,26 @@ TEST_F(QsaveTest, AKillDuringTheRotationLeavesEverySaveReadable) {
 }
 
 // A save killed before each of its file steps in turn (in a second row killed again in the next
-// save, at a step spread over it; in the last, a kill that leaves the save unfinished is followed
-// by ReadThenSaveFailing), then the slot read, or an automatic save made in full. Slot 5
-// starts with save 10, the rotation with saves 10 down to 1, each with its picture. A save never
-// replaced keeps its own picture (put back when it was left aside), and the rotation holds the ten
-// newest saves written, newest first: a kill costs no save the rotation would have kept, and no
-// picture but that of a save it stopped.
+// save, at a step spread over it; in the fifth, a kill that leaves the save unfinished is followed
+// by ReadThenSaveFailing; in the last two, the lock of the save's first temporary file fails
+// first), then the slot read, or an automatic save made in full. Slot 5 starts with save 10, the
+// rotation with saves 10 down to 1, each with its picture. A save never replaced keeps its own
+// picture (put back when it was left aside), and the rotation holds the ten newest saves written,
+// newest first: a kill costs no save the rotation would have kept, and no picture but that of a
+// save it stopped.
 TEST_F(QsaveTest, SavesKilledAtEveryStepLoseNoSaveAndNoPictureOfASaveKept) {
     const struct {
         bool automatic;
         int (*second)(int first);  // the next save's kill step, 0 none
         bool then_failing = false;  // a kill that leaves the slot unfinished: then ReadThenSaveFailing
+        bool lock_fails = false;    // the first save's first temporary file cannot be locked
     } rows[] = {{false, [](int) { return 0; }},
                 {false, [](int first) { return first * 7 % 17 + 1; }},
                 {true, [](int) { return 0; }},
                 {true, [](int first) { return first * 7 % 41 + 1; }},
-                {false, [](int) { return 0; }, true}};
+                {false, [](int) { return 0; }, true},
+                {false, [](int) { return 0; }, false, true},
+                {true, [](int) { return 0; }, false, true}};
     std::map<uint32_t, THUMB_IMAGE> pictures;  // save c's: a few bytes of its own, its screen from 11 on
     for (uint32_t c = 1; c <= 13; ++c) pictures[c] = c > 10 ? ScreenFor(c) : THUMB_IMAGE(3, uint8_t(c));
     for (const auto& row : rows) {
@@ -720,7 +764,10 @@ TEST_F(QsaveTest, SavesKilledAtEveryStepLoseNoSaveAndNoPictureOfASaveKept) {
                 const std::vector<uint32_t> now = held();
                 if (std::count(now.begin(), now.end(), c)) written.insert(written.begin(), c);
             };
-            const bool killed = KilledAt(first, [&] { save(11); });
+            const bool killed = KilledAt(first, [&] {
+                if (row.lock_fails) headless::FailCall("LockTemp");
+                save(11);
+            });
             put_back += std::filesystem::exists("save/ov05.old");
             if (row.then_failing && std::filesystem::exists("save/ov05.old") &&
                 plat::LeftByKilledWrite("save/ov05.sav") == plat::Leftover::There)
@@ -739,7 +786,8 @@ TEST_F(QsaveTest, SavesKilledAtEveryStepLoseNoSaveAndNoPictureOfASaveKept) {
                 SAVE_ReadInfo(5, &info);  // puts back what was aside
             }
             written.resize(size_t(places - row.automatic));
-            const std::string at = std::to_string(row.automatic) + ", killed before step " + std::to_string(first) +
+            const std::string at = std::to_string(row.automatic) + (row.lock_fails ? ", the lock failing" : "") +
+                                   ", killed before step " + std::to_string(first) +
                                    " and " + std::to_string(second) + ", place ";
             const std::vector<uint32_t> now = held();
             bool lost = false, lacks = false;  // a save kept lacks its picture: only one killed halfway may
@@ -759,10 +807,12 @@ TEST_F(QsaveTest, SavesKilledAtEveryStepLoseNoSaveAndNoPictureOfASaveKept) {
             ++points;
         }
         // Of `points` kill points, none ends short or lacks a kept save's picture; the slot met kills
-        // between setting its picture aside and replacing the record.
-        EXPECT_EQ(short_points, 0) << row.automatic << row.second(1) << ", of " << points;
-        EXPECT_EQ(no_picture, 0) << row.automatic << row.second(1) << ", of " << points;
-        EXPECT_EQ(put_back > 0, !row.automatic);
+        // between setting its picture aside and replacing the record, unless the lock failed first.
+        const std::string of = std::to_string(row.automatic) + std::to_string(row.second(1)) +
+                               (row.lock_fails ? ", the lock failing" : "") + ", of " + std::to_string(points);
+        EXPECT_EQ(short_points, 0) << of;
+        EXPECT_EQ(no_picture, 0) << of;
+        EXPECT_EQ(put_back > 0, !row.automatic && !row.lock_fails) << of;
         EXPECT_EQ(runs > 0, row.then_failing);
         EXPECT_EQ(broken, 0) << broken << " of " << runs << " runs after the unfinished save";
     }
@@ -776,7 +826,8 @@ TEST_F(QsaveTest, SavesKilledAtEveryStepLoseNoSaveAndNoPictureOfASaveKept) {
 // at the latest), no save kept is lost or shown with another save's picture, and the next save
 // leaves the newest saves written, each with its own picture (only save 11's may be missing, when
 // its thumbnail was not written), and nothing else. A regular save left unfinished (its picture
-// aside beside the record's temporary file) is followed by ReadThenSaveFailing first.
+// aside beside the record's temporary file) is followed by ReadThenSaveFailing first. The same
+// again with the lock of the record's temporary file failing, and every pair of calls failing.
 TEST_F(QsaveTest, TwoFailingCallsInARowLoseNoSaveAndNoPictureOfASaveKept) {
     std::map<uint32_t, THUMB_IMAGE> pictures;  // save c's: its screen, as the automatic save captures it
     for (uint32_t c = 1; c <= 12; ++c) pictures[c] = ScreenFor(c);
@@ -811,102 +862,125 @@ TEST_F(QsaveTest, TwoFailingCallsInARowLoseNoSaveAndNoPictureOfASaveKept) {
         return int(QSAVE_DATA.choice_autosave);
     };
     int then_runs = 0, then_broken = 0;  // from the saves left unfinished (ReadThenSaveFailing)
-    for (const bool automatic : {false, true}) {
+    // Two calls in a row; with the record's lock failing, from the first call that lets the lock be
+    // met, every pair of calls.
+    const struct {
+        bool automatic;
+        bool lock_fails;  // the lock of the record's temporary file
+        int least_runs;
+    } kinds[] = {{false, false, 10}, {true, false, 30}, {false, true, 2}, {true, true, 50}};
+    for (const auto& kind : kinds) {
+        const bool automatic = kind.automatic;
         int runs = 0, losing = 0;
-        for (int first = 0;; ++first) {
-            std::filesystem::remove_all(dir.File("save"));
-            std::filesystem::create_directories(dir.File("save"));
-            if (automatic) {
-                for (int k = 0; k < 10; ++k) {
-                    ASSERT_TRUE(support::WriteSaveSlot(dir.path(), 98 + k, std::to_string(10 - k), "", support::SaveTime(2024, 1, 1)));
-                    ASSERT_TRUE(support::WriteBytes(dir.File(AutoName(k, "dat")), pictures[uint32_t(10 - k)]));
-                }
-            } else {
-                ASSERT_TRUE(support::WriteSaveSlot(dir.path(), 5, "1", "", support::SaveTime(2024, 1, 1)));
-                ASSERT_TRUE(support::WriteBytes(dir.File("save/ov05.dat"), pictures[1]));
-            }
-            // The save in a child: what it did, and the failures it left untaken.
-            const auto [result, left] = WithFailingCalls({first, first + 1}, [&] { return save(automatic, automatic ? 11 : 2); });
-            ASSERT_GE(result, 0) << "the save's child did not end by itself";
-            if (left == 2) break;  // past the save's last call: every pair was met
-            ++runs;
-            if (!automatic && std::filesystem::exists("save/ov05.old") &&
-                plat::LeftByKilledWrite("save/ov05.sav") == plat::Leftover::There)
-                ReadThenSaveFailing(1, 3, pictures, &then_runs, &then_broken);
-            bool whole = true;
-            const std::string at = std::string(automatic ? "automatic" : "regular") + " save, calls " +
-                                   std::to_string(first + 1) + " and " + std::to_string(first + 2) + " failing: ";
-            const auto check = [&](bool ok, const std::string& what) {
-                if (ok) return;
-                whole = false;
-                ADD_FAILURE() << at << what;
-            };
-            if (!automatic) {
-                const uint32_t record = record_in("save/ov05.sav"), picture = picture_in("save/ov05.dat");
-                const uint32_t aside = picture_in("save/ov05.old");
-                if (result == SAVE_WRITE_FAILED) {
-                    check(record == 1, "a save not made leaves save 1, not " + std::to_string(record));
-                    check(picture == 1 || (picture == 0 && aside == 1 && plat::LeftByKilledWrite("save/ov05.sav") == plat::Leftover::There),
-                          "and its picture, or that aside for the next read to put back, not " + std::to_string(picture));
+        for (int first = 0, left = 0; left < 2; ++first) {
+            for (int second = first + 1;; ++second) {
+                std::filesystem::remove_all(dir.File("save"));
+                std::filesystem::create_directories(dir.File("save"));
+                if (automatic) {
+                    for (int k = 0; k < 10; ++k) {
+                        ASSERT_TRUE(support::WriteSaveSlot(dir.path(), 98 + k, std::to_string(10 - k), "", support::SaveTime(2024, 1, 1)));
+                        ASSERT_TRUE(support::WriteBytes(dir.File(AutoName(k, "dat")), pictures[uint32_t(10 - k)]));
+                    }
                 } else {
-                    check(result == SAVE_WRITE_DONE || result == SAVE_WRITE_NO_THUMB, "no such result " + std::to_string(result));
-                    check(record == 2, "a save made holds save 2, not " + std::to_string(record));
-                    check(picture == (result == SAVE_WRITE_DONE ? 2u : 0u), "with its picture or none, not " + std::to_string(picture));
+                    ASSERT_TRUE(support::WriteSaveSlot(dir.path(), 5, "1", "", support::SaveTime(2024, 1, 1)));
+                    ASSERT_TRUE(support::WriteBytes(dir.File("save/ov05.dat"), pictures[1]));
                 }
-                SAVE_INFO info;  // as the panel reads it
-                check(SAVE_ReadInfo(5, &info) == 1 && info.chapter == std::to_string(record), "the slot reads its save");
-                check(picture_in("save/ov05.dat") == (result == SAVE_WRITE_FAILED ? 1u : result == SAVE_WRITE_DONE ? 2u : 0u),
-                      "the slot read shows its own picture or none, not " + std::to_string(picture_in("save/ov05.dat")));
-                check(!std::filesystem::exists("save/ov05.old"), "no picture stays aside once the slot was read");
-                check(save(false, 3) == SAVE_WRITE_DONE, "the next save is made");
-                check(record_in("save/ov05.sav") == 3 && picture_in("save/ov05.dat") == 3, "the next save, with its picture");
-                check(entries() == std::vector<std::string>{"ov05.dat", "ov05.sav"}, "and nothing else");
-            } else {
-                const bool written = result == 1;
-                std::vector<uint32_t> records(11), pictures_at(11), kept;
-                for (int k = 0; k <= 10; ++k) {
-                    records[size_t(k)] = record_in(AutoName(k, "sav"));
-                    pictures_at[size_t(k)] = picture_in(AutoName(k, "dat"));
-                    if (records[size_t(k)]) kept.push_back(records[size_t(k)]);
+                // The save in a child: what it did, and the failures it left untaken.
+                const Ran ran = WithFailingCalls({first, second}, [&] { return save(automatic, automatic ? 11 : 2); },
+                                                 kind.lock_fails ? 0 : -1);
+                const int result = ran.result;
+                ASSERT_GE(result, 0) << "the save's child did not end by itself";
+                left = ran.left;
+                if (left == 2) break;  // past the save's last call: every pair was met
+                // The lock not met: the same run as without it (and none met with this first call, when
+                // its own failure keeps the lock from being met).
+                if (ran.lock_left > 0) {
+                    if (second == first + 1 || left == 1) break;
+                    continue;
                 }
-                std::string held;
-                for (uint32_t c : kept) held += " " + std::to_string(c);
-                // Newest first: 11 when it was made, then every older save (1 may be dropped then).
-                std::vector<uint32_t> want;
-                for (uint32_t c = written ? 11 : 10; c >= 1; --c)
-                    if (c != 11 || written) want.push_back(c);
-                if (written && kept.size() == 10) want.pop_back();
-                check(kept == want, "the saves held are" + held);
-                for (int k = 0; k <= 10; ++k) {
-                    const uint32_t c = records[size_t(k)];
-                    if (c && pictures_at[size_t(k)])
-                        check(pictures_at[size_t(k)] == c, "place " + std::to_string(k) + " shows save " + std::to_string(c) +
-                                                              " with the picture of " + std::to_string(pictures_at[size_t(k)]));
-                    // A save kept has its picture beside it, or one place below where no record is (the
-                    // record moved on without it: the next save joins them). Save 1 is dropped once 11 is in.
-                    if (c && c <= 10 && (c > 1 || !written))
-                        check(pictures_at[size_t(k)] == c || (k > 0 && !records[size_t(k - 1)] && pictures_at[size_t(k - 1)] == c),
-                              "save " + std::to_string(c) + " at place " + std::to_string(k) + " lost its picture");
+                ++runs;
+                if (!automatic && std::filesystem::exists("save/ov05.old") &&
+                    plat::LeftByKilledWrite("save/ov05.sav") == plat::Leftover::There)
+                    ReadThenSaveFailing(1, 3, pictures, &then_runs, &then_broken);
+                bool whole = true;
+                const std::string at = std::string(automatic ? "automatic" : "regular") + " save, " +
+                                       (kind.lock_fails ? "the lock and " : "") + "calls " +
+                                       std::to_string(first + 1) +
+                                       " and " + std::to_string(second + 1) + " failing: ";
+                const auto check = [&](bool ok, const std::string& what) {
+                    if (ok) return;
+                    whole = false;
+                    ADD_FAILURE() << at << what;
+                };
+                if (!automatic) {
+                    const uint32_t record = record_in("save/ov05.sav"), picture = picture_in("save/ov05.dat");
+                    const uint32_t aside = picture_in("save/ov05.old");
+                    if (result == SAVE_WRITE_FAILED) {
+                        check(record == 1, "a save not made leaves save 1, not " + std::to_string(record));
+                        check(picture == 1 || (picture == 0 && aside == 1 && plat::LeftByKilledWrite("save/ov05.sav") == plat::Leftover::There),
+                              "and its picture, or that aside for the next read to put back, not " + std::to_string(picture));
+                    } else {
+                        check(result == SAVE_WRITE_DONE || result == SAVE_WRITE_NO_THUMB, "no such result " + std::to_string(result));
+                        check(record == 2, "a save made holds save 2, not " + std::to_string(record));
+                        check(picture == (result == SAVE_WRITE_DONE ? 2u : 0u), "with its picture or none, not " + std::to_string(picture));
+                    }
+                    SAVE_INFO info;  // as the panel reads it
+                    check(SAVE_ReadInfo(5, &info) == 1 && info.chapter == std::to_string(record), "the slot reads its save");
+                    check(picture_in("save/ov05.dat") == (result == SAVE_WRITE_FAILED ? 1u : result == SAVE_WRITE_DONE ? 2u : 0u),
+                          "the slot read shows its own picture or none, not " + std::to_string(picture_in("save/ov05.dat")));
+                    check(!std::filesystem::exists("save/ov05.old"), "no picture stays aside once the slot was read");
+                    check(save(false, 3) == SAVE_WRITE_DONE, "the next save is made");
+                    check(record_in("save/ov05.sav") == 3 && picture_in("save/ov05.dat") == 3, "the next save, with its picture");
+                    check(entries() == std::vector<std::string>{"ov05.dat", "ov05.sav"}, "and nothing else");
+                } else {
+                    const bool written = result == 1;
+                    std::vector<uint32_t> records(11), pictures_at(11), kept;
+                    for (int k = 0; k <= 10; ++k) {
+                        records[size_t(k)] = record_in(AutoName(k, "sav"));
+                        pictures_at[size_t(k)] = picture_in(AutoName(k, "dat"));
+                        if (records[size_t(k)]) kept.push_back(records[size_t(k)]);
+                    }
+                    std::string held;
+                    for (uint32_t c : kept) held += " " + std::to_string(c);
+                    // Newest first: 11 when it was made, then every older save (1 may be dropped then).
+                    std::vector<uint32_t> want;
+                    for (uint32_t c = written ? 11 : 10; c >= 1; --c)
+                        if (c != 11 || written) want.push_back(c);
+                    if (written && kept.size() == 10) want.pop_back();
+                    check(kept == want, "the saves held are" + held);
+                    for (int k = 0; k <= 10; ++k) {
+                        const uint32_t c = records[size_t(k)];
+                        if (c && pictures_at[size_t(k)])
+                            check(pictures_at[size_t(k)] == c, "place " + std::to_string(k) + " shows save " + std::to_string(c) +
+                                                                  " with the picture of " + std::to_string(pictures_at[size_t(k)]));
+                        // A save kept has its picture beside it, or one place below where no record is (the
+                        // record moved on without it: the next save joins them). Save 1 is dropped once 11 is in.
+                        if (c && c <= 10 && (c > 1 || !written))
+                            check(pictures_at[size_t(k)] == c || (k > 0 && !records[size_t(k - 1)] && pictures_at[size_t(k - 1)] == c),
+                                  "save " + std::to_string(c) + " at place " + std::to_string(k) + " lost its picture");
+                    }
+                    check(save(true, 12) == 1, "the next save is made");
+                    std::vector<uint32_t> newest = {12};
+                    for (uint32_t c = written ? 11 : 10; newest.size() < 10; --c) newest.push_back(c);
+                    std::vector<std::string> names;
+                    for (int k = 0; k < 10; ++k) {
+                        const uint32_t c = record_in(AutoName(k, "sav")), picture = picture_in(AutoName(k, "dat"));
+                        check(c == newest[size_t(k)], "the next save leaves save " + std::to_string(c) + " at place " + std::to_string(k));
+                        check(picture == c || (c == 11 && picture == 0),
+                              "the next save leaves save " + std::to_string(c) + " with the picture of " + std::to_string(picture));
+                        if (picture) names.push_back(AutoName(k, "dat").substr(5));
+                        names.push_back(AutoName(k, "sav").substr(5));
+                    }
+                    std::sort(names.begin(), names.end());
+                    check(entries() == names, "and nothing else");
                 }
-                check(save(true, 12) == 1, "the next save is made");
-                std::vector<uint32_t> newest = {12};
-                for (uint32_t c = written ? 11 : 10; newest.size() < 10; --c) newest.push_back(c);
-                std::vector<std::string> names;
-                for (int k = 0; k < 10; ++k) {
-                    const uint32_t c = record_in(AutoName(k, "sav")), picture = picture_in(AutoName(k, "dat"));
-                    check(c == newest[size_t(k)], "the next save leaves save " + std::to_string(c) + " at place " + std::to_string(k));
-                    check(picture == c || (c == 11 && picture == 0),
-                          "the next save leaves save " + std::to_string(c) + " with the picture of " + std::to_string(picture));
-                    if (picture) names.push_back(AutoName(k, "dat").substr(5));
-                    names.push_back(AutoName(k, "sav").substr(5));
-                }
-                std::sort(names.begin(), names.end());
-                check(entries() == names, "and nothing else");
+                losing += !whole;
+                if (left == 1 || !kind.lock_fails) break;  // past the save's last call, or in a row only
             }
-            losing += !whole;
         }
-        EXPECT_GT(runs, automatic ? 30 : 10);
-        EXPECT_EQ(losing, 0) << (automatic ? "automatic" : "regular") << " saves: " << losing << " of " << runs << " runs";
+        EXPECT_GT(runs, kind.least_runs);
+        EXPECT_EQ(losing, 0) << (automatic ? "automatic" : "regular") << " saves" << (kind.lock_fails ? ", the lock failing" : "") << ": " << losing
+                             << " of " << runs << " runs";
     }
     EXPECT_GT(then_runs, 0);
     EXPECT_EQ(then_broken, 0) << then_broken << " of " << then_runs << " runs after an unfinished save";

@@ -242,14 +242,21 @@ TEST_F(SysDataTest, AFileThatCouldNotBeReadIsNotOverwritten) {
     EXPECT_EQ(support::ReadBytes(FilePath())[1013], 2);
 }
 
+// Whatever call fails, a lock too (a file system without locks), the debug output says so and no
+// temporary file stays.
 TEST_F(SysDataTest, AFailedWriteReportsZeroAndKeepsTheOldFile) {
     std::filesystem::create_directory(dir.File("save"));
     const std::vector<uint8_t> old(SYSDAT_SIZE, 0x31);
     ASSERT_TRUE(support::WriteBytes(FilePath(), old));
-    for (const char* call : {"CreateFile", "WriteFile", "FlushFile", "CloseFile"}) {
+    for (const char* call : {"CreateFile", "LockTemp", "WriteFile", "FlushFile", "CloseFile"}) {
+        headless::ClearDebugOutput();
         headless::FailCall(call);
         EXPECT_EQ(SYSDAT_Write(), 0) << call;
         EXPECT_EQ(support::ReadBytes(FilePath()), old) << call;
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.File("save")), {}), 1) << call;
+        bool said = false;
+        for (const std::string& line : headless::DebugOutput()) said |= line.find("sys.dat: write error") != std::string::npos;
+        EXPECT_TRUE(said) << call;
     }
 }
 
