@@ -232,9 +232,7 @@ void SyncDirOf(const std::string& path) {
         OutputDebugString(("files: the folder " + dir + " could not be flushed after " + NameOf(path) +
                            " was replaced (" + std::strerror(err) + "); a crash may undo it\r\n").c_str());
 }
-}  // namespace
 
-namespace {
 const char* g_game_folder = nullptr;
 
 // The game name `in` resolved below `out`, a folder used as it is (empty: the current folder, or

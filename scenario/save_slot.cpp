@@ -113,8 +113,7 @@ int SAVE_WriteSlot(int32_t slot) {
     // beside the old one, and the old record with its temporary file, so its picture goes back.
     // A picture that cannot be set aside, or a record that cannot go in, leaves the slot as it was.
     plat::File record_file;
-    const bool opened = record_file.Open(FIL_MakePath("%s", name.c_str()), plat::File::Mode::CreateAlways);
-    if (!opened) {
+    if (!record_file.Open(FIL_MakePath("%s", name.c_str()), plat::File::Mode::CreateAlways)) {
         SYS_DebugPrint("%s: the save file cannot be made; the slot keeps what it held", name.c_str());
         return SAVE_WRITE_FAILED;
     }

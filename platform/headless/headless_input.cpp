@@ -16,6 +16,12 @@ namespace {
 std::set<int> g_open;
 std::set<int> g_lost;  // opened pads found unplugged: their reads fail until they are opened again
 
+// Pad `index` (0 or more), attaching the pads up to it.
+ScriptedJoystick& Pad(int index) {
+    if (size_t(index) >= g_input.joysticks.size()) g_input.joysticks.resize(size_t(index) + 1);
+    return g_input.joysticks[size_t(index)];
+}
+
 // The virtual key of a key code among the keys whose presses and releases the SDL backend posts
 // as key messages; 0 for any other.
 int VirtualKeyOf(int code) {
@@ -89,14 +95,11 @@ void TurnWheel(int notches) {
     g_input.wheel = int32_t(uint32_t(g_input.wheel) + uint32_t(notches) * uint32_t(DI_WHEEL_DELTA));
 }
 void SetJoystick(int index, int32_t x, int32_t y, uint32_t buttons) {
-    if (index < 0) return;
-    if (size_t(index) >= g_input.joysticks.size()) g_input.joysticks.resize(size_t(index) + 1);
-    g_input.joysticks[index] = ScriptedJoystick{x, y, buttons, true};
+    if (index >= 0) Pad(index) = ScriptedJoystick{x, y, buttons, true};
 }
 void PlugJoystick(int index, bool plugged) {
     if (index < 0) return;
-    if (size_t(index) >= g_input.joysticks.size()) g_input.joysticks.resize(size_t(index) + 1);
-    g_input.joysticks[size_t(index)].attached = plugged;
+    Pad(index).attached = plugged;
     // As with a real pad, the opened device does not follow it back: it is opened again.
     if (!plugged && g_open.count(index)) g_lost.insert(index);
 }
@@ -132,10 +135,10 @@ bool HeldAtStart(const script::Event& e) {
     return e.frame == 0 && (e.op == script::Op::Key || e.op == script::Op::Pad);
 }
 
-headless::ScriptedJoystick& Pad(int index) {
-    headless::InputState& in = headless::g_input;
-    if (size_t(index) >= in.joysticks.size()) in.joysticks.resize(size_t(index) + 1);
-    return in.joysticks[size_t(index)];
+// A `pad` event: the stick and buttons of a pad that stays plugged in or out as it was.
+void HoldPad(const script::Event& e) {
+    headless::ScriptedJoystick& j = headless::Pad(e.a);
+    j.x = e.b, j.y = e.c, j.buttons = e.bits;
 }
 }  // namespace
 
@@ -143,14 +146,12 @@ void StartScript(const std::vector<script::Event>& events) {
     using script::Op;
     for (const script::Event& e : events) {
         // Pads are listed once, at start-up: a pad the script names is there by then.
-        if (e.op == Op::Pad || e.op == Op::Plug) Pad(e.a);
+        if (e.op == Op::Pad || e.op == Op::Plug) headless::Pad(e.a);
         if (!HeldAtStart(e)) continue;
-        if (e.op == Op::Key) {
+        if (e.op == Op::Key)
             headless::SetKey(uint8_t(e.a), e.b != 0);  // down before the window was: no key message
-        } else {
-            headless::ScriptedJoystick& j = Pad(e.a);
-            j.x = e.b, j.y = e.c, j.buttons = e.bits;
-        }
+        else
+            HoldPad(e);
     }
 }
 
@@ -165,11 +166,7 @@ void PlayScriptEvent(const script::Event& e) {
             in.mouse_buttons = uint8_t(e.b ? in.mouse_buttons | (1u << e.a) : in.mouse_buttons & ~(1u << e.a));
             break;
         case Op::Wheel: headless::TurnWheel(e.a); break;
-        case Op::Pad: {
-            headless::ScriptedJoystick& j = Pad(e.a);
-            j.x = e.b, j.y = e.c, j.buttons = e.bits;
-            break;
-        }
+        case Op::Pad: HoldPad(e); break;
         case Op::Plug: headless::PlugJoystick(e.a, e.b != 0); break;
         case Op::Focus: headless::SetFocus(e.a != 0); break;
         case Op::Minimize: headless::Minimize(e.a != 0); break;
